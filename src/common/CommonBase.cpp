@@ -1,0 +1,245 @@
+#include "CommonBase.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+QString& appPathOverride()
+{
+    static QString path;
+    return path;
+}
+
+bool isLeadByteValue(unsigned char b)
+{
+    return (b >= 0x7F && b <= 0x9F) || b >= 0xE0;
+}
+} // namespace
+
+int funcToLong(const QVariant& value)
+{
+    if (!value.isValid() || value.isNull())
+        return 0;
+    bool ok = false;
+    double d = 0;
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Bool:
+        return value.toInt();
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+    case QMetaType::Long:
+        d = value.toDouble(&ok);
+        break;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        d = value.toDouble(&ok);
+        break;
+    default:
+        d = value.toString().trimmed().toDouble(&ok);
+        break;
+    }
+    if (!ok || !std::isfinite(d))
+        return 0;
+    // Banker's rounding, as the usual numeric conversion does.
+    const double r = std::nearbyint(d);
+    if (r < std::numeric_limits<int>::min() || r > std::numeric_limits<int>::max())
+        return 0;
+    return static_cast<int>(r);
+}
+
+QString funcToString(const QVariant& value)
+{
+    if (!value.isValid() || value.isNull())
+        return {};
+    switch (value.typeId()) {
+    case QMetaType::QDate:
+        return funcDateText(value.toDate());
+    case QMetaType::QDateTime:
+        return funcDateTimeText(value.toDateTime());
+    case QMetaType::Double: {
+        const double d = value.toDouble();
+        if (d == std::floor(d) && std::fabs(d) < 1e15)
+            return QString::number(static_cast<qint64>(d));
+        return QString::number(d, 'g', 15);
+    }
+    default:
+        return value.toString();
+    }
+}
+
+QString funcAppPath()
+{
+    QString path = appPathOverride().isEmpty() ? QCoreApplication::applicationDirPath()
+                                               : appPathOverride();
+    if (!path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    return path;
+}
+
+void setAppPathForTests(const QString& folder)
+{
+    appPathOverride() = folder;
+}
+
+int funcCboIndex(const QComboBox* box, int itemData)
+{
+    if (!box)
+        return -1;
+    for (int i = 0; i < box->count(); ++i)
+        if (funcToLong(box->itemData(i)) == itemData)
+            return i;
+    return -1;
+}
+
+int funcCboIndex(const QListWidget* list, int itemData)
+{
+    if (!list)
+        return -1;
+    for (int i = 0; i < list->count(); ++i)
+        if (funcToLong(list->item(i)->data(Qt::UserRole)) == itemData)
+            return i;
+    return -1;
+}
+
+bool funcFileExists(const QString& path)
+{
+    if (path.trimmed().isEmpty())
+        return false;
+    const QFileInfo info(path);
+    return info.exists() && info.isFile();
+}
+
+bool funcFolderExists(const QString& path)
+{
+    if (path.trimmed().isEmpty())
+        return false;
+    const QFileInfo info(path);
+    return info.exists() && info.isDir();
+}
+
+QByteArray funcToSjis(const QString& text)
+{
+    QStringEncoder encoder("Shift_JIS");
+    if (!encoder.isValid())
+        return text.toLocal8Bit();
+    return encoder.encode(text);
+}
+
+QString funcFromSjis(const QByteArray& bytes)
+{
+    QStringDecoder decoder("Shift_JIS");
+    if (!decoder.isValid())
+        return QString::fromLocal8Bit(bytes);
+    return decoder.decode(bytes);
+}
+
+int funcByteLen(const QString& text)
+{
+    return static_cast<int>(funcToSjis(text).size());
+}
+
+namespace {
+bool leadByteAt(const QByteArray& bytes, int bytePos)
+{
+    bool lead = false;
+    const int last = (bytePos <= 0 || bytePos > bytes.size()) ? static_cast<int>(bytes.size()) : bytePos;
+    for (int i = 0; i < last; ++i) {
+        if (lead)
+            lead = false;
+        else
+            lead = isLeadByteValue(static_cast<unsigned char>(bytes[i]));
+    }
+    return lead;
+}
+} // namespace
+
+bool funcIsLeadByte(const QString& text, int bytePos)
+{
+    return leadByteAt(funcToSjis(text), bytePos);
+}
+
+QString funcPadByte(const QString& text, int width)
+{
+    if (width <= 0)
+        return {};
+    QByteArray bytes = funcToSjis(text);
+    if (bytes.size() > width) {
+        const int keep = leadByteAt(bytes, width) ? width - 1 : width;
+        bytes.truncate(keep);
+    }
+    QString result = funcFromSjis(bytes);
+    const int missing = width - static_cast<int>(bytes.size());
+    if (missing > 0)
+        result += QString(missing, QLatin1Char(' '));
+    return result;
+}
+
+int funcKeyAscii(QChar ch)
+{
+    const char16_t u = ch.unicode();
+    if (u < 0x80)
+        return u;
+    // Half-width katakana U+FF61..U+FF9F are the single bytes 0xA1..0xDF.
+    if (u >= 0xFF61 && u <= 0xFF9F)
+        return u - 0xFF61 + 0xA1;
+    // Any other character is a double-byte code; it only has to be none of the allowed ones.
+    return 0x8000 | (u & 0x7FFF);
+}
+
+void subKeyFilter(short kind, short& keyAscii)
+{
+    const int k = keyAscii & 0xFFFF;
+    bool allowed = false;
+    switch (kind) {
+    case 1:
+        allowed = (k >= '0' && k <= '9') || k == 8;
+        break;
+    case 2:
+        allowed = (k >= 177 && k <= 223) || k == 32 || k == 8;
+        break;
+    default:
+        allowed = true;
+        break;
+    }
+    if (!allowed)
+        keyAscii = 0;
+}
+
+QString funcSqlQuote(const QString& text)
+{
+    QString quoted = text;
+    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
+    return quoted;
+}
+
+QString funcDateText(const QDate& date)
+{
+    return date.isValid() ? date.toString(QStringLiteral("yyyy/MM/dd")) : QString();
+}
+
+QString funcDateTimeText(const QDateTime& dateTime)
+{
+    return dateTime.isValid() ? dateTime.toString(QStringLiteral("yyyy/MM/dd hh:mm:ss")) : QString();
+}
+
+QDate funcTextDate(const QString& text)
+{
+    const QString t = text.trimmed().left(10);
+    QDate d = QDate::fromString(t, QStringLiteral("yyyy/MM/dd"));
+    if (!d.isValid())
+        d = QDate::fromString(t, QStringLiteral("yyyy/M/d"));
+    return d;
+}

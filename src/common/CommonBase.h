@@ -1,0 +1,42 @@
+// Small routines shared by the whole program: value conversions, the program
+// folder, combo lookups, file tests and Shift-JIS byte widths.
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+class QComboBox;
+class QListWidget;
+
+int funcToLong(const QVariant& value);
+QString funcToString(const QVariant& value);
+
+// The program folder, always ending in a separator.
+QString funcAppPath();
+// Tests run the program on a folder of their own; an empty path restores the real one.
+void setAppPathForTests(const QString& folder);
+
+int funcCboIndex(const QComboBox* box, int itemData);
+int funcCboIndex(const QListWidget* list, int itemData);
+
+bool funcFileExists(const QString& path);
+bool funcFolderExists(const QString& path);
+
+// Widths are counted in bytes of the Shift-JIS (code page 932) form.
+QByteArray funcToSjis(const QString& text);
+QString funcFromSjis(const QByteArray& bytes);
+int funcByteLen(const QString& text);
+bool funcIsLeadByte(const QString& text, int bytePos);
+QString funcPadByte(const QString& text, int width);
+
+// Key codes are those of the ANSI code page: half-width kana are 161..223.
+int funcKeyAscii(QChar ch);
+void subKeyFilter(short kind, short& keyAscii);
+
+// Text put between single quotes in SQL: quotes doubled so the text stays text.
+QString funcSqlQuote(const QString& text);
+
+// Date texts as stored and shown: "yyyy/mm/dd" and "yyyy/mm/dd hh:nn:ss".
+QString funcDateText(const QDate& date);
+QString funcDateTimeText(const QDateTime& dateTime);
+QDate funcTextDate(const QString& text);

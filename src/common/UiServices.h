@@ -1,0 +1,54 @@
+// Everything that would block a test or leave the process goes through here:
+// message boxes, file dialogs, opening a document, ending the program.
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class QWidget;
+
+// The caption of the program's own message boxes, and the one shown when none is given.
+inline const QString kTitle = QStringLiteral("塾管理システム - 楓丸くん -");
+inline const QString kAppTitle = QStringLiteral("vor");
+
+enum class MsgIcon { None, Information, Warning, Question, Critical };
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MsgAnswer { Ok, Cancel, Yes, No };
+
+struct FileDialogRequest {
+    QString title;
+    QString folder;      // starting folder
+    QString fileName;    // proposed file name (save dialog)
+    QString filter;      // "Access (*.mdb)" style, several separated by ";;"
+};
+
+class UiServices {
+public:
+    virtual ~UiServices() = default;
+    virtual MsgAnswer message(const QString& text, MsgButtons buttons, MsgIcon icon,
+                              const QString& title) = 0;
+    // Both return the chosen path, or an empty text when the user cancelled.
+    virtual QString openFileName(QWidget* parent, const FileDialogRequest& request) = 0;
+    virtual QString saveFileName(QWidget* parent, const FileDialogRequest& request) = 0;
+    // Opens a document with the program associated with it; false when none could.
+    virtual bool openDocument(const QString& path) = 0;
+    // Ends the program at once; does not return.
+    [[noreturn]] virtual void endProgram(int exitCode) = 0;
+};
+
+UiServices& ui();
+// Installs the services (the real ones at start, a recording double in tests).
+void setUiServices(std::unique_ptr<UiServices> services);
+
+// Short form for the common case.
+MsgAnswer MsgBox(const QString& text, MsgButtons buttons = MsgButtons::Ok,
+                 MsgIcon icon = MsgIcon::None, const QString& title = kAppTitle);
+
+// The hourglass pointer for as long as the object lives.
+class WaitCursor {
+public:
+    WaitCursor();
+    ~WaitCursor();
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};

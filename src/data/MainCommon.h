@@ -1,0 +1,21 @@
+// Small shared routines over the database: combo boxes from master tables,
+// the largest key, row counts, calendar helpers and opening a program file.
+#pragma once
+
+#include <QString>
+
+class QComboBox;
+class QWidget;
+
+void Set_Combo(QComboBox* box, const QString& tableName);
+int funcGetMaxID(const QString& table, const QString& column, const QString& condition = {});
+int funcGetCount(const QString& table, const QString& column, const QString& condition = {});
+// Weekday of the first day of the month, Sunday = 1 ... Saturday = 7.
+short funcFirstWeekday(short year, short month);
+short funcMonthDays(short year, short month);
+// Opens a file of the program folder with its associated program; failures are told to the user.
+void subShellOpen(QWidget* owner, const QString& fileName);
+
+// The shell's result classes, as the messages of subShellOpen know them.
+int funcShellOpenResult(const QString& path);
+QString funcShellOpenMessage(int result);

@@ -1,0 +1,40 @@
+#include "clsDataCtl.h"
+
+#include "CommonBase.h"
+#include "UiServices.h"
+
+bool clsDataCtl::funcOpenRec(const QString& sql, int options)
+{
+    try {
+        Recordset rs = gDatabase.openRecordset(sql, dbOpenDynaset, options);
+        rs.moveLast();
+        const int count = rs.recordCount();
+        rs.moveFirst();
+        if (count > 0) {
+            m_fieldNames = rs.fieldNames();
+            for (int i = 0; i < m_fieldNames.size(); ++i)
+                m_columnIndex.insert(m_fieldNames[i].toCaseFolded(), i);
+            m_values = rs.takeValues();
+        }
+        m_count = count;
+        rs.close();
+        return true;
+    } catch (const std::exception& e) {
+        MsgBox(QString::fromStdString(e.what()) + QStringLiteral("\r\n情報取得に失敗しました"));
+        return false;
+    }
+}
+
+QString clsDataCtl::propData(const QString& column) const
+{
+    const auto found = m_columnIndex.constFind(column.toCaseFolded());
+    if (found == m_columnIndex.constEnd()) {
+        MsgBox(QStringLiteral("このコレクションには項目 '%1' がありません。").arg(column));
+        return {};
+    }
+    if (m_current < 0 || m_current >= m_count) {
+        MsgBox(QStringLiteral("インデックスが有効範囲にありません。(レコード %1)").arg(m_current));
+        return {};
+    }
+    return funcToString(m_values[static_cast<size_t>(m_current) * m_fieldNames.size() + *found]);
+}

@@ -1,0 +1,166 @@
+-- The database of 楓丸くん: every table, key, index and saved query, and the
+-- master rows the program needs from its first start.
+-- Dates are text "yyyy/mm/dd", date-times "yyyy/mm/dd hh:nn:ss", so that they
+-- sort and compare as text. The key column of 生徒台帳, 毎講座履歴 and 連絡事項
+-- is the table's primary key; the program reaches it as the index "PrimaryKey".
+
+CREATE TABLE 生徒台帳 (
+    生徒番号   INTEGER PRIMARY KEY,
+    氏名カナ   TEXT,
+    生徒氏名   TEXT,
+    電話       TEXT,
+    郵便番号   TEXT,
+    住所       TEXT,
+    携帯電話   TEXT,
+    備考       TEXT,
+    入塾日     TEXT,
+    生年月日   TEXT,
+    性別       INTEGER,
+    所属校ID   INTEGER,
+    更新日時   TEXT,
+    削除フラグ INTEGER NOT NULL DEFAULT 0
+);
+CREATE INDEX 生徒台帳_氏名カナ ON 生徒台帳 (削除フラグ, 氏名カナ);
+
+CREATE TABLE 毎講座履歴 (
+    毎講座ID     INTEGER PRIMARY KEY,
+    講座日       TEXT,
+    曜日ID       INTEGER,
+    時限ID       INTEGER,
+    学年ID       INTEGER,
+    科目ID       INTEGER,
+    講座クラスID INTEGER,
+    講師ID       INTEGER,
+    教室ID       INTEGER,
+    定員数       INTEGER,
+    受講人数     INTEGER,
+    単元         TEXT,
+    講座内容     TEXT,
+    宿題         TEXT,
+    コメント     TEXT
+);
+CREATE INDEX 毎講座履歴_講座日 ON 毎講座履歴 (講座日, 時限ID);
+
+CREATE TABLE 講座出席 (
+    毎講座ID   INTEGER,
+    生徒番号   INTEGER,
+    出席フラグ INTEGER,
+    項目1      INTEGER,
+    項目2      INTEGER,
+    項目3      INTEGER,
+    項目4      INTEGER,
+    コメント   TEXT,
+    宿題       INTEGER,
+    更新日時   TEXT
+);
+CREATE INDEX 講座出席_毎講座ID ON 講座出席 (毎講座ID, 生徒番号);
+CREATE INDEX 講座出席_生徒番号 ON 講座出席 (生徒番号);
+
+CREATE TABLE 連絡事項 (
+    連絡事項ID INTEGER PRIMARY KEY,
+    開始日     TEXT,
+    終了日     TEXT,
+    記号       INTEGER,
+    記入者     TEXT,
+    コメント   TEXT
+);
+CREATE INDEX 連絡事項_終了日 ON 連絡事項 (終了日);
+
+CREATE TABLE マスタ所属グループ (
+    グループID INTEGER,
+    マスタID   INTEGER,
+    マスタ名   TEXT,
+    マスタ説明 TEXT
+);
+
+CREATE TABLE マスタ学年     (学年ID INTEGER PRIMARY KEY, 学年名 TEXT, 削除フラグ INTEGER NOT NULL DEFAULT 0);
+CREATE TABLE マスタ科目     (科目ID INTEGER PRIMARY KEY, 科目名 TEXT, 削除フラグ INTEGER NOT NULL DEFAULT 0);
+CREATE TABLE マスタ講座クラス (講座クラスID INTEGER PRIMARY KEY, 講座クラス名 TEXT, 削除フラグ INTEGER NOT NULL DEFAULT 0);
+CREATE TABLE マスタ講師     (講師ID INTEGER PRIMARY KEY, 講師名 TEXT, 削除フラグ INTEGER NOT NULL DEFAULT 0);
+CREATE TABLE マスタ教室     (教室ID INTEGER PRIMARY KEY, 教室名 TEXT, 削除フラグ INTEGER NOT NULL DEFAULT 0);
+CREATE TABLE マスタ時限     (時限ID INTEGER PRIMARY KEY, 時限名 TEXT, 削除フラグ INTEGER NOT NULL DEFAULT 0);
+CREATE TABLE マスタ曜日     (曜日ID INTEGER PRIMARY KEY, 曜日名 TEXT, 削除フラグ INTEGER NOT NULL DEFAULT 0);
+CREATE TABLE マスタ学校     (学校ID INTEGER PRIMARY KEY, 学校名 TEXT, 削除フラグ INTEGER NOT NULL DEFAULT 0);
+CREATE TABLE マスタ性別     (性別ID INTEGER PRIMARY KEY, 性別名 TEXT, 削除フラグ INTEGER NOT NULL DEFAULT 0);
+CREATE TABLE マスタ重要度   (重要度ID INTEGER PRIMARY KEY, 重要度名 TEXT, 削除フラグ INTEGER NOT NULL DEFAULT 0);
+CREATE TABLE マスタ評価項目 (評価項目ID INTEGER PRIMARY KEY, 評価項目名 TEXT, 削除フラグ INTEGER NOT NULL DEFAULT 0);
+
+-- One row per lesson with the names of its master entries; an ID of 0 (none chosen) gives no name.
+CREATE VIEW QRY_講座内容 AS
+SELECT 毎講座履歴.毎講座ID AS 毎講座ID,
+       毎講座履歴.講座日 AS 講座日,
+       毎講座履歴.曜日ID AS 曜日ID, マスタ曜日.曜日名 AS 曜日名,
+       毎講座履歴.時限ID AS 時限ID, マスタ時限.時限名 AS 時限名,
+       毎講座履歴.学年ID AS 学年ID, マスタ学年.学年名 AS 学年名,
+       毎講座履歴.科目ID AS 科目ID, マスタ科目.科目名 AS 科目名,
+       毎講座履歴.講座クラスID AS 講座クラスID, マスタ講座クラス.講座クラス名 AS 講座クラス名,
+       毎講座履歴.講師ID AS 講師ID, マスタ講師.講師名 AS 講師名,
+       毎講座履歴.教室ID AS 教室ID, マスタ教室.教室名 AS 教室名,
+       毎講座履歴.定員数 AS 定員数,
+       毎講座履歴.受講人数 AS 受講人数,
+       毎講座履歴.単元 AS 単元,
+       毎講座履歴.講座内容 AS 講座内容,
+       毎講座履歴.宿題 AS 宿題,
+       毎講座履歴.コメント AS コメント,
+       trim(ifnull(マスタ学年.学年名, '') || ' ' || ifnull(マスタ科目.科目名, '') || ' ' || ifnull(マスタ講座クラス.講座クラス名, '')) AS 講座名
+FROM 毎講座履歴
+LEFT JOIN マスタ曜日 ON マスタ曜日.曜日ID = 毎講座履歴.曜日ID
+LEFT JOIN マスタ時限 ON マスタ時限.時限ID = 毎講座履歴.時限ID
+LEFT JOIN マスタ学年 ON マスタ学年.学年ID = 毎講座履歴.学年ID
+LEFT JOIN マスタ科目 ON マスタ科目.科目ID = 毎講座履歴.科目ID
+LEFT JOIN マスタ講座クラス ON マスタ講座クラス.講座クラスID = 毎講座履歴.講座クラスID
+LEFT JOIN マスタ講師 ON マスタ講師.講師ID = 毎講座履歴.講師ID
+LEFT JOIN マスタ教室 ON マスタ教室.教室ID = 毎講座履歴.教室ID;
+
+-- One row per attendance row, with its lesson and the student's name.
+CREATE VIEW QRY_講座出席出力 AS
+SELECT k.毎講座ID AS 毎講座ID,
+       k.講座日 AS 講座日,
+       k.曜日ID AS 曜日ID, k.曜日名 AS 曜日名,
+       k.時限ID AS 時限ID, k.時限名 AS 時限名,
+       k.講座名 AS 講座名,
+       k.学年ID AS 学年ID, k.学年名 AS 学年名,
+       k.科目ID AS 科目ID, k.科目名 AS 科目名,
+       k.講座クラスID AS 講座クラスID, k.講座クラス名 AS 講座クラス名,
+       k.講師ID AS 講師ID, k.講師名 AS 講師名,
+       k.教室ID AS 教室ID, k.教室名 AS 教室名,
+       k.定員数 AS 定員数,
+       k.受講人数 AS 受講人数,
+       k.単元 AS 単元,
+       k.講座内容 AS 講座内容,
+       k.宿題 AS 宿題2,
+       k.コメント AS コメント2,
+       講座出席.生徒番号 AS 生徒番号,
+       生徒台帳.生徒氏名 AS 生徒氏名,
+       生徒台帳.氏名カナ AS 氏名カナ,
+       講座出席.出席フラグ AS 出席フラグ,
+       CASE WHEN 講座出席.出席フラグ = 1 THEN '○' ELSE '' END AS 出席○,
+       講座出席.宿題 AS 宿題,
+       CASE WHEN 講座出席.宿題 = 1 THEN '○' ELSE '' END AS 宿題○,
+       講座出席.項目1 AS 項目1,
+       講座出席.項目2 AS 項目2,
+       講座出席.項目3 AS 項目3,
+       講座出席.項目4 AS 項目4,
+       講座出席.コメント AS コメント,
+       講座出席.更新日時 AS 更新日時
+FROM 講座出席
+INNER JOIN QRY_講座内容 AS k ON k.毎講座ID = 講座出席.毎講座ID
+LEFT JOIN 生徒台帳 ON 生徒台帳.生徒番号 = 講座出席.生徒番号;
+
+-- The fixed rows: weekdays and sexes are referred to by number in the program.
+INSERT INTO マスタ曜日 VALUES (1, '月', 0), (2, '火', 0), (3, '水', 0), (4, '木', 0), (5, '金', 0), (6, '土', 0), (7, '日', 0);
+INSERT INTO マスタ性別 VALUES (1, '男', 0), (2, '女', 0);
+INSERT INTO マスタ重要度 VALUES (1, '至急', 0), (2, '重要', 0), (3, '連絡', 0), (4, '参考', 0);
+INSERT INTO マスタ評価項目 VALUES (1, '理解度', 0), (2, '集中力', 0), (3, '積極性', 0);
+
+-- The masters the staff may change, in the order the master window lists them.
+INSERT INTO マスタ所属グループ VALUES
+    (1, 1, 'マスタ学年', '生徒の学年です。講座の対象学年の選択肢になります。'),
+    (1, 2, 'マスタ科目', '講座で教える科目です。'),
+    (1, 3, 'マスタ講座クラス', '講座のクラス（レベルやコース）です。'),
+    (1, 4, 'マスタ講師', '講座を担当する講師です。'),
+    (1, 5, 'マスタ教室', '講座を行う教室です。'),
+    (1, 6, 'マスタ時限', '講座を行う時限（時間帯）です。'),
+    (2, 1, 'マスタ学校', '生徒が通っている学校です。生徒台帳の所属校の選択肢になります。'),
+    (3, 1, 'マスタ重要度', '連絡事項の重要度です。数字の小さいものから掲示板の上に表示されます。'),
+    (3, 2, 'マスタ評価項目', '出席簿で付ける評価の項目です（３項目まで）。日報や生徒分析シートの見出しになります。');

@@ -1,0 +1,81 @@
+#include "QtUiServices.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QUrl>
+
+#include <cstdlib>
+
+MsgAnswer QtUiServices::message(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(title);
+    box.setText(text);
+    switch (icon) {
+    case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case MsgIcon::Warning: box.setIcon(QMessageBox::Warning); break;
+    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+    }
+    switch (buttons) {
+    case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+    case MsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+    case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case MsgButtons::YesNoCancel: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel); break;
+    }
+    const std::pair<QMessageBox::StandardButton, QString> captions[] = {
+        {QMessageBox::Ok, QStringLiteral("OK")},
+        {QMessageBox::Cancel, QStringLiteral("キャンセル")},
+        {QMessageBox::Yes, QStringLiteral("はい(&Y)")},
+        {QMessageBox::No, QStringLiteral("いいえ(&N)")},
+    };
+    for (const auto& [which, caption] : captions)
+        if (QAbstractButton* button = box.button(which))
+            button->setText(caption);
+    switch (box.exec()) {
+    case QMessageBox::Yes: return MsgAnswer::Yes;
+    case QMessageBox::No: return MsgAnswer::No;
+    case QMessageBox::Cancel: return MsgAnswer::Cancel;
+    default: return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Ok;
+    }
+}
+
+namespace {
+QString startPath(const FileDialogRequest& request)
+{
+    const QString folder = request.folder.isEmpty() ? QDir::homePath() : request.folder;
+    return request.fileName.isEmpty() ? folder : QDir(folder).filePath(request.fileName);
+}
+} // namespace
+
+QString QtUiServices::openFileName(QWidget* parent, const FileDialogRequest& request)
+{
+    return QFileDialog::getOpenFileName(parent, request.title, startPath(request), request.filter);
+}
+
+QString QtUiServices::saveFileName(QWidget* parent, const FileDialogRequest& request)
+{
+    return QFileDialog::getSaveFileName(parent, request.title, startPath(request), request.filter);
+}
+
+bool QtUiServices::openDocument(const QString& path)
+{
+    // openUrl reports success as soon as a launcher was started; xdg-open is asked
+    // first so that a missing association is told to the user.
+    const QString xdgOpen = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (xdgOpen.isEmpty())
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    return QProcess::startDetached(xdgOpen, {path});
+}
+
+void QtUiServices::endProgram(int exitCode)
+{
+    std::_Exit(exitCode);
+}

@@ -1,0 +1,12 @@
+// Start-up of the program.
+#pragma once
+
+class QWidget;
+
+// Refuses a second copy, opens the database and shows the main menu modeless.
+// The program runs for as long as a window is open afterwards.
+void Main();
+// Lets a test start the program a second time in one process.
+void subReleaseRunningLock();
+// Lets the user move a window without a title bar by dragging its background.
+void subMoveForm(QWidget* window);

@@ -1,0 +1,63 @@
+// A stand-in for the UI services in tests: every message is recorded, answers
+// come from a script, and ending the program throws ProgramEnded.
+#pragma once
+
+#include "UiServices.h"
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <vector>
+
+// Thrown where the real program would end. Not a std::exception, so no handler
+// of the program catches it on its way to the test.
+struct ProgramEnded {
+    int exitCode;
+};
+
+struct RecordedMessage {
+    QString text;
+    QString title;
+    MsgIcon icon;
+    MsgButtons buttons;
+};
+
+class RecordingUi final : public UiServices {
+public:
+    MsgAnswer message(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title) override;
+    QString openFileName(QWidget* parent, const FileDialogRequest& request) override;
+    QString saveFileName(QWidget* parent, const FileDialogRequest& request) override;
+    bool openDocument(const QString& path) override;
+    [[noreturn]] void endProgram(int exitCode) override;
+
+    // Answers given to the next questions in order; when none is left, Yes/Ok.
+    std::deque<MsgAnswer> answers;
+    // Paths returned by the next file dialogs; when none is left, the dialog is cancelled.
+    std::deque<QString> openFileAnswers;
+    std::deque<QString> saveFileAnswers;
+    bool openDocumentResult = true;
+    // Runs while a message box would be open (for example to check the window state).
+    std::function<void(const RecordedMessage&)> onMessage;
+
+    std::vector<RecordedMessage> messages;
+    std::vector<FileDialogRequest> openFileRequests;
+    std::vector<FileDialogRequest> saveFileRequests;
+    QStringList openedDocuments;
+
+    QStringList texts() const;
+    QString lastText() const { return messages.empty() ? QString() : messages.back().text; }
+    void clear();
+};
+
+// Installs a new RecordingUi for the lifetime of the guard and gives access to it.
+class UiRecorder {
+public:
+    UiRecorder();
+    ~UiRecorder();
+    RecordingUi* operator->() const { return m_ui; }
+    RecordingUi& operator*() const { return *m_ui; }
+
+private:
+    RecordingUi* m_ui; // owned by the UI services registry
+};

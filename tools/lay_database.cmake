@@ -1,0 +1,6 @@
+if(NOT EXISTS "${TARGET}")
+  execute_process(COMMAND "${INITDB}" "${TARGET}" RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "kaedemaru-initdb failed")
+  endif()
+endif()
