@@ -1,0 +1,3 @@
+#include "frmマスタ登録.h"
+
+frmマスタ登録::frmマスタ登録(QWidget* parent) : QDialog(parent) {}

@@ -1,0 +1,3 @@
+#include "frm入力用.h"
+
+frm入力用::frm入力用(QWidget* parent) : QDialog(parent) {}
