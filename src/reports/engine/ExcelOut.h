@@ -1,0 +1,97 @@
+// The workbook driver: one object serves one report. It loads the template
+// workbook from the program folder, lets one report routine write the report
+// sheet (copying further pages from the sheet's page template), then writes the
+// report sheet alone to a new .xlsx file and opens it for the user.
+#pragma once
+
+#include "Workbook.h"
+#include "UiServices.h"
+
+#include <QString>
+#include <memory>
+
+class QProgressDialog;
+
+// The template workbook's file name in the program folder.
+inline const QString kTemplateFileName = QStringLiteral("塾管理楓丸くん.xlt");
+
+// Progress of a long report: the hourglass for its whole life, and a progress
+// dialog when the report has more than a few pages. Cheap to step often.
+class ReportProgress {
+public:
+    ReportProgress(const QString& label, int total);
+    ~ReportProgress();
+    ReportProgress(const ReportProgress&) = delete;
+    ReportProgress& operator=(const ReportProgress&) = delete;
+
+    void setValue(int done);
+    bool dialogShown() const { return m_dialog != nullptr; }
+
+    // Reports of more pages than this show the dialog.
+    static constexpr int kDialogThreshold = 5;
+
+private:
+    WaitCursor m_wait;
+    std::unique_ptr<QProgressDialog> m_dialog;
+    int m_total = 0;
+    int m_last = -1;
+};
+
+class ExcelOut {
+public:
+    ExcelOut();
+    ~ExcelOut();
+    ExcelOut(const ExcelOut&) = delete;
+    ExcelOut& operator=(const ExcelOut&) = delete;
+
+    // Name of the report sheet: "講座カレンダー", "日報" or "生徒分析シート".
+    void setPropExcelSheet(const QString& name) { m_sheetName = name; }
+    const QString& propExcelSheet() const { return m_sheetName; }
+
+    // Loads the template; false (the user has been told why) when there is none
+    // or it lacks the report sheet.
+    bool funcPrintStart();
+    // Keeps the report sheet alone, writes it to a new file in the temporary
+    // folder and opens it; tells the user where it is when nothing opens it.
+    void subPrintEnd();
+    // Copies a range of the page template (the report sheet's name & "雛型")
+    // to the report sheet with its top-left cell at (row, column 1).
+    // Rows are int: a 16-bit row ends a long daily report after 762 pages.
+    void subShtChg(int row, const QString& address);
+    // A manual page break above the row of the report sheet.
+    void subPgBreak(int row);
+    // Deletes every sheet except the report sheet.
+    void subPgDelete();
+
+    // The reports (one per object). The calendar may replace an empty caption
+    // with "(作成条件無し)", so the caller holds that text afterwards.
+    void subKouzaCalenderPrint(const QString& sql, QString& jyoken);
+    void subNippouPrint(const QString& sql, const QString& jyoken);
+    void subStudentDataPrint(const QString& sql, const QString& jyoken);
+
+    // --- for the report routines -------------------------------------------
+    // Valid between a successful funcPrintStart and subPrintEnd.
+    wb::Workbook& workbook();
+    wb::Sheet& reportSheet();
+    wb::Sheet& templateSheet();        // the report sheet's name & "雛型"
+
+    // Cells of the report sheet, 1-based. A text that reads as a plain number
+    // is stored as a number, as the spreadsheet does when a value is typed.
+    void setCell(int row, int col, const QString& value);
+    void setCell(int row, int col, double value);
+    QString cellText(int row, int col);
+    // A merged range with wrapping text, aligned to its top-left corner (the
+    // comment box of the analysis sheet).
+    void subMergeText(const wb::Range& range, const QString& text);
+    // A chart on the report sheet; the returned reference is valid until the
+    // next chart is added.
+    wb::Chart& addChart(const wb::Chart& chart);
+
+    // The file written by subPrintEnd ("" before, or when it failed).
+    const QString& writtenPath() const { return m_writtenPath; }
+
+private:
+    QString m_sheetName;
+    std::unique_ptr<wb::Workbook> m_book;
+    QString m_writtenPath;
+};
