@@ -1,3 +1,145 @@
 #include "frm入力用.h"
 
-frm入力用::frm入力用(QWidget* parent) : QDialog(parent) {}
+#include "ErrorLog.h"
+#include "KeyFilter.h"
+#include "UiServices.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+// Input-method modes in the numbering callers use; only "disabled" has a
+// portable counterpart, the others leave the input method to the user.
+void applyImeMode(QLineEdit* edit, int mode)
+{
+    edit->setAttribute(Qt::WA_InputMethodEnabled, mode != 3);
+    if (mode == 3)
+        edit->setInputMethodHints(Qt::ImhLatinOnly);
+}
+} // namespace
+
+frm入力用::frm入力用(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("入力しましょう～"));
+
+    lblItem[0] = new QLabel(QStringLiteral("入力してください。(ここは前画面から渡す)"), this);
+    lblItem[0]->setObjectName(QStringLiteral("lblItem_0"));
+    lblItem[0]->setWordWrap(true);
+    lblItem[0]->setTextFormat(Qt::PlainText);
+
+    lblMode = new QLabel(QStringLiteral("編　集"), this);
+    lblMode->setObjectName(QStringLiteral("lblMode"));
+    lblMode->setTextFormat(Qt::PlainText);
+    lblMode->setFrameShape(QFrame::Panel);
+    lblMode->setFrameShadow(QFrame::Sunken);
+    lblMode->setAlignment(Qt::AlignCenter);
+    lblMode->setMinimumWidth(110);
+
+    txtData = new QLineEdit(this);
+    txtData->setObjectName(QStringLiteral("txtData"));
+
+    cmdOK = new QPushButton(QStringLiteral("確定する(&Y)"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setDefault(true);
+    cmdEnd = new QPushButton(QStringLiteral("閉じる(&X)"), this);
+    cmdEnd->setObjectName(QStringLiteral("cmdEnd"));
+    cmdEnd->setAutoDefault(false);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(lblItem[0], 1);
+    top->addWidget(lblMode, 0, Qt::AlignTop);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdEnd);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(txtData);
+    layout->addLayout(buttons);
+    resize(480, sizeHint().height());
+
+    connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+    connect(cmdEnd, &QPushButton::clicked, this, [this] { cmdEnd_Click(); });
+}
+
+void frm入力用::showEvent(QShowEvent* event)
+{
+    // The caller's settings must be in place before the user sees the box,
+    // whenever the platform gets round to activating it.
+    Form_Activate();
+    QDialog::showEvent(event);
+}
+
+void frm入力用::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        Form_Activate();
+    QDialog::changeEvent(event);
+}
+
+void frm入力用::Form_Activate()
+{
+    try {
+        // Coming back to the box must not undo what the user typed.
+        if (m_setUp)
+            return;
+        lblMode->setText(m_lblMode);
+        // The edit enforces its limit on every text it is given, so an initial
+        // text longer than the limit raises the limit rather than being cut.
+        const int limit = m_maxLength > 0 ? std::max<int>(m_maxLength, m_defaultData.size()) : 32767;
+        txtData->setMaxLength(limit);
+        txtData->setText(m_defaultData);
+        applyImeMode(txtData, m_imeMode);
+        if (m_inputMode == 1 || m_inputMode == 2)
+            KeyFilter::install(txtData, static_cast<short>(m_inputMode));
+        QString label = m_label;
+        label.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        lblItem[0]->setText(label);
+        m_setUp = true;
+        txtData->setFocus();
+        txtData->selectAll();
+    } catch (const std::exception& e) {
+        subFault(e, QStringLiteral("frm入力用 - Form_Activate"));
+    }
+}
+
+bool frm入力用::funcInputCheck()
+{
+    try {
+        if (txtData->text().trimmed().isEmpty()) {
+            MsgBox(QStringLiteral("値を入力してください"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
+            txtData->setFocus();
+            return false;
+        }
+        return true;
+    } catch (const std::exception& e) {
+        subFault(e, QStringLiteral("frm入力用 - funcInputCheck"));
+    }
+}
+
+void frm入力用::cmdOK_Click()
+{
+    try {
+        if (!funcInputCheck())
+            return;
+        m_data = txtData->text();
+        m_ok = true;
+        done(QDialog::Accepted);
+    } catch (const std::exception& e) {
+        subFault(e, QStringLiteral("frm入力用 - cmdOK_Click"));
+    }
+}
+
+void frm入力用::cmdEnd_Click()
+{
+    try {
+        m_ok = false;
+        done(QDialog::Rejected);
+    } catch (const std::exception& e) {
+        subFault(e, QStringLiteral("frm入力用 - cmdEnd_Click"));
+    }
+}
