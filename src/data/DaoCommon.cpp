@@ -644,7 +644,9 @@ Recordset Database::openRecordset(const QString& source, int type, int options)
     }
     const QString sql = isPlainName(source) ? QStringLiteral("SELECT * FROM ") + quoteIdent(plainName(source)) : source;
     if (!(options & dbReadOnly)) {
-        if (auto single = singleTableSelect(sql)) {
+        auto single = singleTableSelect(sql);
+        // Saved queries are read-only: rows are written to tables only.
+        if (single && isTable(single->table)) {
             rs.m_table = single->table;
             rs.loadRows(single->sqlWithRowId, true);
             return rs;
@@ -652,6 +654,13 @@ Recordset Database::openRecordset(const QString& source, int type, int options)
     }
     rs.loadRows(sql, false);
     return rs;
+}
+
+bool Database::isTable(const QString& name)
+{
+    auto stmt = prepareStmt(handle(), QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"));
+    bindValue(m_db, stmt.get(), 1, name);
+    return sqlite3_step(stmt.get()) == SQLITE_ROW;
 }
 
 int Database::execute(const QString& sql)

@@ -137,6 +137,7 @@ public:
     // Applies an action statement at once; returns the number of rows it touched.
     int execute(const QString& sql);
     Statement prepare(const QString& sql);
+    bool isTable(const QString& name);
     // Only the tools group their writes; the program itself never begins a transaction.
     void beginTransaction();
     void commit();

@@ -1,0 +1,147 @@
+#include "clsDataList.h"
+
+#include "CommonBase.h"
+#include "UiServices.h"
+
+#include <QHeaderView>
+#include <QTreeWidget>
+
+namespace {
+// The list is shown again however the fill ends, so a failed fill never leaves it hidden.
+class HiddenWhileFilling {
+public:
+    explicit HiddenWhileFilling(QTreeWidget* list) : m_list(list), m_sorting(list->isSortingEnabled()) {}
+    void hide()
+    {
+        m_hidden = true;
+        // Sorting while rows arrive would reorder them; the window's sorting comes back afterwards.
+        m_list->setSortingEnabled(false);
+        m_list->setUpdatesEnabled(false);
+        m_list->setVisible(false);
+    }
+    ~HiddenWhileFilling()
+    {
+        if (m_hidden) {
+            m_list->setUpdatesEnabled(true);
+            if (m_sorting)
+                m_list->setSortingEnabled(true);
+        }
+        m_list->setVisible(true);
+    }
+    HiddenWhileFilling(const HiddenWhileFilling&) = delete;
+    HiddenWhileFilling& operator=(const HiddenWhileFilling&) = delete;
+
+private:
+    QTreeWidget* m_list;
+    bool m_sorting;
+    bool m_hidden = false;
+};
+
+// A tree widget that was never given headers still reports one column; that
+// column counts as free so the first header lands in it.
+int visibleHeaderCount(const QTreeWidget* list)
+{
+    const int columns = list->columnCount();
+    if (columns == 1 && list->headerItem()->text(0).isEmpty())
+        return 0;
+    return columns;
+}
+} // namespace
+
+bool clsDataList::AddFieldName(const QString& fieldName, const QString& header, int width)
+{
+    try {
+        m_fields << fieldName;
+        if (!header.isEmpty()) {
+            if (!m_listView)
+                return false;
+            const int column = visibleHeaderCount(m_listView);
+            m_listView->setColumnCount(column + 1);
+            m_listView->headerItem()->setText(column, header);
+            m_listView->setColumnWidth(column, width);
+        }
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool clsDataList::funcShowList(const QString& sql, int type)
+{
+    m_count = 0;
+    if (!m_listView)
+        return false;
+    HiddenWhileFilling guard(m_listView);
+    try {
+        Recordset rs = gDatabase.openRecordset(sql, type, dbReadOnly);
+        if (!rs.eof()) {
+            rs.moveLast();
+            m_count = rs.recordCount();
+            rs.moveFirst();
+        }
+        if (m_count > 0) {
+            m_listView->clear();
+            guard.hide();
+            // Column positions are looked up once; a name the result lacks is a fault.
+            std::vector<int> positions;
+            for (const QString& name : m_fields) {
+                const auto index = rs.fieldIndex(name);
+                if (!index)
+                    throw DaoError(QStringLiteral("このコレクションには項目 '%1' がありません").arg(name));
+                positions.push_back(*index);
+            }
+            const auto keyIndex = rs.fieldIndex(m_listKey);
+            if (!keyIndex)
+                throw DaoError(QStringLiteral("このコレクションには項目 '%1' がありません").arg(m_listKey));
+            QList<QTreeWidgetItem*> items;
+            items.reserve(m_count);
+            // Rows added so far stay in the list when a later row fails.
+            auto flush = [&] {
+                m_listView->addTopLevelItems(items);
+                items.clear();
+            };
+            try {
+                while (!rs.eof()) {
+                    const QVariant key = rs.field(*keyIndex);
+                    if (key.isNull())
+                        throw DaoError(QStringLiteral("Null の使い方が不正です"));
+                    auto* item = new QTreeWidgetItem;
+                    for (int k = 0; k < static_cast<int>(positions.size()); ++k)
+                        item->setText(k, funcToString(rs.field(positions[k])));
+                    item->setData(0, Qt::UserRole, funcToString(key));
+                    items << item;
+                    rs.moveNext();
+                }
+            } catch (...) {
+                flush();
+                throw;
+            }
+            flush();
+            rs.close();
+            return true;
+        }
+        rs.close();
+        if (!m_noMsg)
+            MsgBox(QStringLiteral("該当はありませんでした"), MsgButtons::Ok, MsgIcon::Information);
+        return false;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void clsDataList::subEraseField()
+{
+    m_fields.clear();
+}
+
+void clsDataList::subClearListView(QTreeWidget* listView)
+{
+    listView->clear();
+    listView->setColumnCount(0);
+    listView->setHeaderLabels({});
+}
+
+QString clsDataList::funcItemTag(const QTreeWidgetItem* item)
+{
+    return item ? item->data(0, Qt::UserRole).toString() : QString();
+}

@@ -1,0 +1,39 @@
+// Fills a list view (a QTreeWidget in report form) from a query: one row per
+// record, chosen columns as the row's texts, the key column in the row's tag.
+#pragma once
+
+#include "DaoCommon.h"
+
+#include <QString>
+#include <QStringList>
+
+class QTreeWidget;
+class QTreeWidgetItem;
+
+class clsDataList {
+public:
+    // The list is the window's; the binder only writes rows and headers into it.
+    void setPropListView(QTreeWidget* listView) { m_listView = listView; }
+    void setPropListKey(const QString& column) { m_listKey = column; }
+    void setPropNoMsg(bool noMsg) { m_noMsg = noMsg; }
+    int propCount() const { return m_count; }
+
+    // Appends a result column; a non-empty header text also adds a visible column.
+    bool AddFieldName(const QString& fieldName, const QString& header, int width);
+    // Lists every row of the query; true when at least one row was listed.
+    bool funcShowList(const QString& sql, int type = dbOpenDynaset);
+    // Forgets the columns (the list's headers stay as they are).
+    void subEraseField();
+
+    // Removes the rows and the column headers, as the windows do before new columns.
+    static void subClearListView(QTreeWidget* listView);
+    // The tag of a row: the key column's value as listed.
+    static QString funcItemTag(const QTreeWidgetItem* item);
+
+private:
+    QTreeWidget* m_listView = nullptr;
+    QString m_listKey;
+    bool m_noMsg = false;
+    QStringList m_fields;
+    int m_count = 0;
+};

@@ -1,0 +1,260 @@
+#include "CommonBase.h"
+#include "DaoCommon.h"
+#include "ProgramFolder.h"
+#include "Schema.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QtTest>
+
+#include <sqlcipher/sqlite3.h>
+
+namespace {
+QByteArray fileHash(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+} // namespace
+
+class tst_DaoCommon : public QObject {
+    Q_OBJECT
+private slots:
+    void openRefusesWhatIsNotOurDatabase();
+    void openMakesAReadOnlyFileWritable();
+    void reopenAfterClose();
+    void initdbRefusesToOverwrite();
+    void jetTranslation_data();
+    void jetTranslation();
+    void likeMatchesTypedTextLiterally();
+    void seekEditUpdateRoundTrip();
+    void addNewThroughUpdatableDynaset();
+    void deleteAndReadOnlyRecordsets();
+    void badStatementsThrowAndChangeNothing();
+};
+
+void tst_DaoCommon::openRefusesWhatIsNotOurDatabase()
+{
+    ProgramFolder pf(false);
+    // A database with another password.
+    const QString other = pf.file(QStringLiteral("other.mdb"));
+    {
+        sqlite3* db = nullptr;
+        QVERIFY(sqlite3_open(QFile::encodeName(other).constData(), &db) == SQLITE_OK);
+        sqlite3_key(db, "secret", 6);
+        sqlite3_exec(db, "CREATE TABLE t(a)", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    const QString empty = pf.file(QStringLiteral("empty.mdb"));
+    writeFile(empty, {});
+    const QString text = pf.file(QStringLiteral("text.mdb"));
+    writeFile(text, "これはデータベースではありません\r\n");
+
+    for (const QString& path : {other, empty, text}) {
+        const QByteArray before = fileHash(path);
+        const qint64 size = QFileInfo(path).size();
+        QVERIFY2(!OpenDatabase(false, path), qPrintable(path));
+        QVERIFY(!gDatabase.isOpen());
+        QCOMPARE(QFileInfo(path).size(), size);
+        QCOMPARE(fileHash(path), before);
+    }
+    QVERIFY(!OpenDatabase(false, pf.file(QStringLiteral("missing.mdb"))));
+    QVERIFY(!QFile::exists(pf.file(QStringLiteral("missing.mdb"))));
+    // A failed open leaves an open database as it was.
+    QVERIFY(OpenDatabase(false, pf.databasePath()));
+    QVERIFY(!OpenDatabase(false, text));
+    QVERIFY(gDatabase.isOpen());
+    QCOMPARE(pf.count(QStringLiteral("マスタ曜日")), 7);
+}
+
+void tst_DaoCommon::openMakesAReadOnlyFileWritable()
+{
+    ProgramFolder pf(false);
+    QFile::setPermissions(pf.databasePath(), QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+    QVERIFY(OpenDatabase(false, pf.databasePath()));
+    QVERIFY(QFileInfo(pf.databasePath()).permissions() & QFileDevice::WriteOwner);
+    pf.exec(QStringLiteral("UPDATE マスタ曜日 SET 曜日名 = '月' WHERE 曜日ID = 1"));
+}
+
+void tst_DaoCommon::reopenAfterClose()
+{
+    ProgramFolder pf;
+    CloseDatabase();
+    QVERIFY(!gDatabase.isOpen());
+    QVERIFY(!gWorkspace.isOpen());
+    QVERIFY_THROWS_EXCEPTION(DaoError, gDatabase.execute(QStringLiteral("DELETE FROM 連絡事項")));
+    QVERIFY(OpenDatabase(false, pf.databasePath()));
+    QVERIFY(gWorkspace.isOpen());
+    QCOMPARE(pf.count(QStringLiteral("マスタ性別")), 2);
+}
+
+void tst_DaoCommon::initdbRefusesToOverwrite()
+{
+    ProgramFolder pf(false);
+    const QByteArray before = fileHash(pf.databasePath());
+    QString reason;
+    QVERIFY(!funcCreateDatabase(pf.databasePath(), &reason));
+    QVERIFY(!reason.isEmpty());
+    QCOMPARE(fileHash(pf.databasePath()), before);
+    const QString fresh = pf.file(QStringLiteral("new.mdb"));
+    QVERIFY(funcCreateDatabase(fresh));
+    QVERIFY(OpenDatabase(false, fresh));
+    QCOMPARE(pf.count(QStringLiteral("マスタ所属グループ")) > 0, true);
+}
+
+void tst_DaoCommon::jetTranslation_data()
+{
+    QTest::addColumn<QString>("jet");
+    QTest::addColumn<QString>("sqlite");
+    QTest::newRow("date") << QStringLiteral("WHERE 講座日 BETWEEN #2026/1/5# AND #2026/12/31#")
+                          << QStringLiteral("WHERE 講座日 BETWEEN '2026/01/05' AND '2026/12/31'");
+    QTest::newRow("like") << QStringLiteral(" 氏名カナ Like '*ﾀ?ｶ*'")
+                          << QStringLiteral(" 氏名カナ Like '%ﾀ_ｶ%' ESCAPE '\\'");
+    QTest::newRow("literal percent") << QStringLiteral("a LIKE '*50%_*'")
+                                     << QStringLiteral("a LIKE '%50\\%\\_%' ESCAPE '\\'");
+    QTest::newRow("quotes in like") << QStringLiteral("a Like '*O''B*'")
+                                    << QStringLiteral("a Like '%O''B%' ESCAPE '\\'");
+    QTest::newRow("hash inside text stays") << QStringLiteral("a = '#1#' AND b = #2026/02/03#")
+                                            << QStringLiteral("a = '#1#' AND b = '2026/02/03'");
+    QTest::newRow("star outside like stays") << QStringLiteral("SELECT * FROM t WHERE a = '*'")
+                                             << QStringLiteral("SELECT * FROM t WHERE a = '*'");
+    QTest::newRow("word containing like") << QStringLiteral("SELECT Unlike FROM t WHERE x = '*'")
+                                          << QStringLiteral("SELECT Unlike FROM t WHERE x = '*'");
+}
+
+void tst_DaoCommon::jetTranslation()
+{
+    QFETCH(QString, jet);
+    QFETCH(QString, sqlite);
+    QCOMPARE(funcJetToSqlite(jet), sqlite);
+}
+
+void tst_DaoCommon::likeMatchesTypedTextLiterally()
+{
+    ProgramFolder pf;
+    pf.exec(QStringLiteral("INSERT INTO 生徒台帳 (生徒番号, 氏名カナ, 生徒氏名) VALUES "
+                           "(1, 'ﾔﾏﾀﾞ', '100%合格'), (2, 'ﾀﾅｶ', '1000合格'), (3, 'ｵﾌﾞﾗｲｴﾝ', 'O''Brien_1'), (4, 'ｻﾄｳ', 'OXBrienX1')"));
+    auto ids = [&](const QString& typed) {
+        Recordset rs = gDatabase.openRecordset(QStringLiteral("SELECT 生徒番号 FROM 生徒台帳 WHERE 生徒氏名 Like '*")
+                                                   + funcSqlQuote(typed) + QStringLiteral("*' ORDER BY 生徒番号"),
+                                               dbOpenDynaset, dbReadOnly);
+        QStringList found;
+        for (; !rs.eof(); rs.moveNext())
+            found << rs.field(0).toString();
+        return found.join(QLatin1Char(','));
+    };
+    QCOMPARE(ids(QStringLiteral("0%")), QStringLiteral("1"));
+    QCOMPARE(ids(QStringLiteral("O'Brien_")), QStringLiteral("3"));
+    QCOMPARE(ids(QStringLiteral("合格")), QStringLiteral("1,2"));
+    QCOMPARE(ids(QStringLiteral("#")), QString());
+}
+
+void tst_DaoCommon::seekEditUpdateRoundTrip()
+{
+    ProgramFolder pf;
+    {
+        Recordset rs = gDatabase.openRecordset(QStringLiteral("連絡事項"), dbOpenTable, dbDenyWrite);
+        rs.setIndex(QStringLiteral("PrimaryKey"));
+        rs.seek(QStringLiteral("="), 5);
+        QVERIFY(rs.noMatch());
+        rs.addNew();
+        rs.setField(QStringLiteral("連絡事項ID"), 5);
+        rs.setField(QStringLiteral("開始日"), QDate(2026, 12, 1));
+        rs.setField(QStringLiteral("終了日"), QStringLiteral("2026/12/24"));
+        rs.setField(QStringLiteral("記号"), 2);
+        rs.setField(QStringLiteral("記入者"), QStringLiteral("O'Brien先生"));
+        rs.setField(QStringLiteral("コメント"), QStringLiteral("冬期講習😀 ｶﾅ %*#"));
+        rs.update();
+        rs.close();
+    }
+    // Read back through a new connection to the file: the row really is on disk.
+    CloseDatabase();
+    QVERIFY(OpenDatabase(false, pf.databasePath()));
+    Recordset rs = gDatabase.openRecordset(QStringLiteral("連絡事項"), dbOpenTable);
+    rs.setIndex(QStringLiteral("PrimaryKey"));
+    rs.seek(QStringLiteral("="), 5);
+    QVERIFY(!rs.noMatch());
+    QCOMPARE(rs.field(QStringLiteral("開始日")).toString(), QStringLiteral("2026/12/01"));
+    QCOMPARE(rs.field(QStringLiteral("記入者")).toString(), QStringLiteral("O'Brien先生"));
+    QCOMPARE(rs.field(QStringLiteral("コメント")).toString(), QStringLiteral("冬期講習😀 ｶﾅ %*#"));
+    QCOMPARE(rs.field(QStringLiteral("記号")).toInt(), 2);
+    rs.edit();
+    rs.setField(QStringLiteral("コメント"), QVariant());
+    QVERIFY(rs.field(QStringLiteral("コメント")).isNull());
+    rs.update();
+    QCOMPARE(pf.scalar(QStringLiteral("SELECT IFNULL(コメント, 'NULL') FROM 連絡事項 WHERE 連絡事項ID = 5")), QStringLiteral("NULL"));
+    QCOMPARE(pf.scalar(QStringLiteral("SELECT 記入者 FROM 連絡事項 WHERE 連絡事項ID = 5")), QStringLiteral("O'Brien先生"));
+}
+
+void tst_DaoCommon::addNewThroughUpdatableDynaset()
+{
+    ProgramFolder pf;
+    pf.exec(QStringLiteral("INSERT INTO 講座出席 (毎講座ID, 生徒番号, 出席フラグ) VALUES (7, 1, 0), (7, 2, 0)"));
+    Recordset rs = gDatabase.openRecordset(QStringLiteral("SELECT * FROM 講座出席 WHERE 毎講座ID = 7 AND 生徒番号 = 2"), dbOpenDynaset);
+    QVERIFY(!rs.eof());
+    rs.edit();
+    rs.setField(QStringLiteral("出席フラグ"), 1);
+    rs.setField(QStringLiteral("更新日時"), QDate(2026, 12, 7));
+    rs.update();
+    rs.addNew();
+    rs.setField(QStringLiteral("毎講座ID"), 7);
+    rs.setField(QStringLiteral("生徒番号"), 3);
+    rs.update();
+    QCOMPARE(pf.scalar(QStringLiteral("SELECT 出席フラグ FROM 講座出席 WHERE 毎講座ID = 7 AND 生徒番号 = 2")), QStringLiteral("1"));
+    QCOMPARE(pf.scalar(QStringLiteral("SELECT 出席フラグ FROM 講座出席 WHERE 毎講座ID = 7 AND 生徒番号 = 1")), QStringLiteral("0"));
+    QCOMPARE(pf.scalar(QStringLiteral("SELECT 更新日時 FROM 講座出席 WHERE 生徒番号 = 2")), QStringLiteral("2026/12/07"));
+    QCOMPARE(pf.count(QStringLiteral("講座出席")), 3);
+    // The default of 削除フラグ makes a new student live without writing the column.
+    Recordset students = gDatabase.openRecordset(QStringLiteral("生徒台帳"), dbOpenTable);
+    students.addNew();
+    students.setField(QStringLiteral("生徒番号"), 1);
+    students.setField(QStringLiteral("氏名カナ"), QStringLiteral("ﾔﾏﾀﾞ ﾀﾛｳ"));
+    students.update();
+    QCOMPARE(pf.scalar(QStringLiteral("SELECT 削除フラグ FROM 生徒台帳 WHERE 生徒番号 = 1")), QStringLiteral("0"));
+}
+
+void tst_DaoCommon::deleteAndReadOnlyRecordsets()
+{
+    ProgramFolder pf;
+    pf.exec(QStringLiteral("INSERT INTO 連絡事項 (連絡事項ID, コメント) VALUES (1, 'a'), (2, 'b'), (3, 'c')"));
+    Recordset rs = gDatabase.openRecordset(QStringLiteral("連絡事項"), dbOpenTable);
+    rs.moveLast();
+    QCOMPARE(rs.recordCount(), 3);
+    rs.moveFirst();
+    rs.moveNext();
+    rs.deleteRow();
+    QCOMPARE(pf.scalar(QStringLiteral("SELECT group_concat(連絡事項ID) FROM 連絡事項")), QStringLiteral("1,3"));
+
+    Recordset ro = gDatabase.openRecordset(QStringLiteral("SELECT * FROM 連絡事項"), dbOpenDynaset, dbReadOnly);
+    QVERIFY_THROWS_EXCEPTION(DaoError, ro.edit());
+    Recordset joined = gDatabase.openRecordset(QStringLiteral("SELECT * FROM QRY_講座内容"), dbOpenDynaset);
+    QVERIFY_THROWS_EXCEPTION(DaoError, joined.addNew());
+    QVERIFY_THROWS_EXCEPTION(DaoError, rs.field(QStringLiteral("ありません")));
+}
+
+void tst_DaoCommon::badStatementsThrowAndChangeNothing()
+{
+    ProgramFolder pf;
+    pf.exec(QStringLiteral("INSERT INTO マスタ学年 VALUES (1, '中1', 0)"));
+    QVERIFY_THROWS_EXCEPTION(DaoError, gDatabase.execute(QStringLiteral("UPDATE マスタ学年 SET 学年名 = 'x' WHERE")));
+    QVERIFY_THROWS_EXCEPTION(DaoError, gDatabase.openRecordset(QStringLiteral("SELECT * FROM 存在しない表")));
+    // An unquoted quote would end the literal early; doubled it is stored as typed.
+    gDatabase.execute(QStringLiteral("UPDATE マスタ学年 SET 学年名 = '") + funcSqlQuote(QStringLiteral("中1'; DROP TABLE マスタ学年; --"))
+                      + QStringLiteral("' WHERE 学年ID = 1"));
+    QCOMPARE(pf.scalar(QStringLiteral("SELECT 学年名 FROM マスタ学年")), QStringLiteral("中1'; DROP TABLE マスタ学年; --"));
+    const QString longText(20000, QChar(0x6F22));
+    gDatabase.execute(QStringLiteral("UPDATE マスタ学年 SET 学年名 = '") + longText + QStringLiteral("'"));
+    QCOMPARE(pf.scalar(QStringLiteral("SELECT length(学年名) FROM マスタ学年")), QStringLiteral("20000"));
+}
+
+QTEST_GUILESS_MAIN(tst_DaoCommon)
+#include "tst_DaoCommon.moc"
