@@ -1,0 +1,31 @@
+// A made-up but lifelike school for demonstrations and benchmarks: students with
+// kanji names and half-width readings, the masters, notices, a school year of
+// lessons and the attendance of every lesson.
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+enum class DemoSize {
+    Small,  // about 60 students and a few hundred lessons: for looking at the windows
+    Large   // about 3,000 students, 30,000 lessons, 300,000 attendance rows: for measuring
+};
+
+struct DemoSummary {
+    int students = 0;
+    int deletedStudents = 0;
+    int lessons = 0;
+    int attendance = 0;
+    int notices = 0;
+};
+
+// Creates a new database at path and fills it. Every value comes from one fixed
+// seed; the only other input is the day the data is placed around (the school
+// year that contains it, the notices current on it), so two runs with the same
+// day give the same rows. Uses gDatabase and leaves it closed. Refuses an
+// existing file.
+bool funcCreateDemoSchool(const QString& path, DemoSize size, const QDate& today,
+                          QString* reason = nullptr, DemoSummary* summary = nullptr);
+
+// Hiragana or katakana as the half-width katakana of readings ("やまだ たろう" -> "ﾔﾏﾀﾞ ﾀﾛｳ").
+QString funcHalfWidthKana(const QString& kana);
