@@ -1,0 +1,63 @@
+// Where the three report forms put things: the page sizes and the parts of a
+// page that the template reserves for what the report code adds (charts, the
+// comment box, the summary table). Shared by the template generator and the
+// report routines, so the form and the code cannot drift apart.
+// Rows are offsets from a page's first row (0 = first row); columns count from 1 (A).
+// Plain C++ only: the template generator does not link Qt.
+#pragma once
+
+namespace layout {
+
+// Course calendar: one page per month, 48 rows, so that a month with a sixth
+// week row still has its six lesson slots on its own page.
+namespace calendar {
+inline constexpr int kPageRows = 48;
+inline constexpr const char* kPageRange = "A1:H48";
+inline constexpr int kLastCol = 8;
+inline constexpr int kDateRow = 0, kDateCol = 8;       // "作成日:yyyy/mm/dd"
+inline constexpr int kTitleRow = 1, kTitleCol = 5;     // "【2003年4月】"
+inline constexpr int kCaptionRow = 3, kCaptionCol = 3; // condition caption
+inline constexpr int kHeadingRow = 5;                  // weekday headings
+inline constexpr int kFirstWeekRow = 6;                // day numbers at 6 + 7w
+inline constexpr int kWeekRows = 7;                    // day number + slots
+inline constexpr int kSlots = 6;
+inline constexpr int kWeeks = 6;
+} // namespace calendar
+
+// Daily report: one page per lesson (and a further one per 25 students).
+namespace nippou {
+inline constexpr int kPageRows = 43;
+inline constexpr int kLastCol = 16;
+inline constexpr int kItemRow = 17;          // evaluation item names, columns 7..10
+inline constexpr int kFirstStudentRow = 18;  // student rows 18..42
+inline constexpr int kStudentsPerPage = 25;
+} // namespace nippou
+
+// Student analysis sheet: one block of 42 rows per student and course.
+namespace analysis {
+inline constexpr int kBlockRows = 42;
+inline constexpr int kLastPrintedCol = 21;   // U: the print area is $A:$U
+inline constexpr int kDataCaptionCol = 23;   // W: captions of the lesson data
+inline constexpr int kFirstLessonCol = 24;   // X: lesson n at column 24 + n
+// Summary table B8:C13 read by the summary chart: headings in row 7, the
+// overall mean in row 8, the four item means in rows 9..12.
+inline constexpr int kSummaryFirstRow = 7, kSummaryLastRow = 12;
+inline constexpr int kSummaryLabelCol = 2, kSummaryValueCol = 3;
+inline constexpr int kSummaryMeanRow = 8;    // overall mean of the item means
+// Areas the charts cover (inclusive).
+inline constexpr int kSummaryChartFirstRow = 7, kSummaryChartLastRow = 19;
+inline constexpr int kSummaryChartFirstCol = 5, kSummaryChartLastCol = 21;
+inline constexpr int kTrendChartFirstRow = 21, kTrendChartLastRow = 30;
+inline constexpr int kTrendChartFirstCol = 1, kTrendChartLastCol = 21;
+// The comment box: a merged, wrapping range.
+inline constexpr int kCommentFirstRow = 33, kCommentLastRow = 40;
+inline constexpr int kCommentFirstCol = 1, kCommentLastCol = 21;
+// Rows of the lesson data (offsets), captioned in column W.
+inline constexpr int kDateDataRow = 0;       // 講座日
+inline constexpr int kFirstMarkRow = 1;      // 項目1..項目4 in rows 1..4
+inline constexpr int kAttendRow = 5;
+inline constexpr int kHomeworkRow = 6;
+inline constexpr int kCommentDataRow = 7;
+} // namespace analysis
+
+} // namespace layout
