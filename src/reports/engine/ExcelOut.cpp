@@ -1,15 +1,218 @@
 #include "ExcelOut.h"
 
+#include "CommonBase.h"
+#include "ErrorLog.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <QProgressDialog>
 
-ReportProgress::ReportProgress(const QString&, int total) : m_total(total) {}
+#include <stdexcept>
+
+namespace {
+
+const QString kSheetSetTitle = QStringLiteral("Excelシートセット");
+const QString kTemplateSuffix = QStringLiteral("雛型");
+
+// The message names the file with the leading backslash the users know it by.
+const QString kTemplateShown = QStringLiteral("\\") + kTemplateFileName;
+
+// A new file in the temporary folder named after the report and the time; a
+// second report within the same second gets a number.
+QString reportFilePath(const QString& report)
+{
+    const QString folder = QDir::tempPath() + u'/';
+    const QString stem = report + u'_' + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss"));
+    QString path = folder + stem + QStringLiteral(".xlsx");
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = folder + stem + u'_' + QString::number(n) + QStringLiteral(".xlsx");
+    return path;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- progress
+
+ReportProgress::ReportProgress(const QString& label, int total) : m_total(total)
+{
+    if (total <= kDialogThreshold || qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
+        return;
+    m_dialog = std::make_unique<QProgressDialog>(label, QString(), 0, total);
+    m_dialog->setWindowTitle(kTitle);
+    m_dialog->setWindowModality(Qt::ApplicationModal);
+    m_dialog->setCancelButton(nullptr);
+    m_dialog->setMinimumDuration(300);
+    m_dialog->setAutoClose(false);
+    m_dialog->setValue(0);
+}
+
 ReportProgress::~ReportProgress() = default;
-void ReportProgress::setValue(int) {}
+
+void ReportProgress::setValue(int done)
+{
+    if (!m_dialog)
+        return;
+    // Steps of one percent are enough; each costs an event round.
+    const int percent = m_total > 0 ? static_cast<int>(100LL * done / m_total) : 100;
+    if (percent == m_last)
+        return;
+    m_last = percent;
+    m_dialog->setValue(std::min(done, m_total));
+}
+
+// ---------------------------------------------------------------- ExcelOut
 
 ExcelOut::ExcelOut() = default;
 ExcelOut::~ExcelOut() = default;
-bool ExcelOut::funcPrintStart() { return false; }
-void ExcelOut::subPrintEnd() {}
-void ExcelOut::subShtChg(int, const QString&) {}
-void ExcelOut::subPgBreak(int) {}
-void ExcelOut::subPgDelete() {}
+
+bool ExcelOut::funcPrintStart()
+{
+    m_book.reset();
+    m_writtenPath.clear();
+    const QString path = funcAppPath() + kTemplateFileName;
+    if (!funcFileExists(path)) {
+        MsgBox(QStringLiteral("Excelファイル(%1)がセットされていません。").arg(kTemplateShown) + QStringLiteral("\r\n")
+                   + QStringLiteral("Exeと同じフォルダに入れてください"),
+               MsgButtons::Ok, MsgIcon::Information, kSheetSetTitle);
+        return false;
+    }
+    // A template that cannot be read, or lacks the report's sheets, is told
+    // here rather than failing half-way through the report.
+    std::unique_ptr<wb::Workbook> book;
+    try {
+        book = wb::Workbook::load(path);
+    } catch (const std::exception&) {
+        MsgBox(QStringLiteral("Excelファイル(%1)を読み込めませんでした。").arg(kTemplateShown) + QStringLiteral("\r\n")
+                   + QStringLiteral("正しいファイルをExeと同じフォルダに入れてください"),
+               MsgButtons::Ok, MsgIcon::Information, kSheetSetTitle);
+        return false;
+    }
+    for (const QString& needed : {m_sheetName, m_sheetName + kTemplateSuffix}) {
+        if (m_sheetName.isEmpty() || book->sheet(needed) == nullptr) {
+            MsgBox(QStringLiteral("Excelファイル(%1)に「%2」シートがありません。").arg(kTemplateShown, needed)
+                       + QStringLiteral("\r\n") + QStringLiteral("正しいファイルをExeと同じフォルダに入れてください"),
+                   MsgButtons::Ok, MsgIcon::Information, kSheetSetTitle);
+            return false;
+        }
+    }
+    m_book = std::move(book);
+    return true;
+}
+
+void ExcelOut::subPrintEnd()
+{
+    if (!m_book)
+        return;
+    subPgDelete();
+    const QString path = reportFilePath(m_sheetName);
+    try {
+        WaitCursor wait;
+        m_book->write(path);
+    } catch (const std::exception&) {
+        m_book.reset();
+        MsgBox(QStringLiteral("帳票のファイルを書き込めませんでした。") + QStringLiteral("\r\n")
+                   + QDir::toNativeSeparators(path),
+               MsgButtons::Ok, MsgIcon::Warning, kTitle);
+        return;
+    }
+    m_book.reset();
+    m_writtenPath = path;
+    if (!ui().openDocument(path)) {
+        MsgBox(QStringLiteral("帳票を開くアプリケーションが見つかりませんでした。") + QStringLiteral("\r\n")
+                   + QStringLiteral("帳票は次のファイルに保存しました。") + QStringLiteral("\r\n")
+                   + QDir::toNativeSeparators(path),
+               MsgButtons::Ok, MsgIcon::Information, kTitle);
+    }
+}
+
+void ExcelOut::subShtChg(int row, const QString& address)
+{
+    try {
+        const wb::Range range = wb::Range::parse(address);
+        reportSheet().copyFrom(templateSheet(), range, row, 1);
+    } catch (const std::exception& e) {
+        subFault(e, QStringLiteral("ExcelOut - subShtChg"));
+    }
+}
+
+void ExcelOut::subPgBreak(int row)
+{
+    try {
+        reportSheet().addPageBreak(row);
+    } catch (const std::exception& e) {
+        subFault(e, QStringLiteral("ExcelOut - subShtChg"));
+    }
+}
+
+void ExcelOut::subPgDelete()
+{
+    try {
+        wb::Workbook& book = workbook();
+        for (const QString& name : book.sheetNames())
+            if (name.compare(m_sheetName, Qt::CaseInsensitive) != 0)
+                book.removeSheet(name);
+    } catch (const std::exception& e) {
+        subFault(e, QStringLiteral("ExcelOut - subPgDelete"));
+    }
+}
+
+wb::Workbook& ExcelOut::workbook()
+{
+    if (!m_book)
+        throw std::logic_error("the template workbook is not open");
+    return *m_book;
+}
+
+wb::Sheet& ExcelOut::reportSheet()
+{
+    wb::Sheet* s = workbook().sheet(m_sheetName);
+    if (s == nullptr)
+        throw std::runtime_error("no report sheet " + m_sheetName.toStdString());
+    return *s;
+}
+
+wb::Sheet& ExcelOut::templateSheet()
+{
+    wb::Sheet* s = workbook().sheet(m_sheetName + kTemplateSuffix);
+    if (s == nullptr)
+        throw std::runtime_error("no page template " + (m_sheetName + kTemplateSuffix).toStdString());
+    return *s;
+}
+
+void ExcelOut::setCell(int row, int col, const QString& value)
+{
+    reportSheet().setValue(row, col, value);
+}
+
+void ExcelOut::setCell(int row, int col, double value)
+{
+    reportSheet().setNumber(row, col, value);
+}
+
+QString ExcelOut::cellText(int row, int col)
+{
+    return reportSheet().text(row, col);
+}
+
+void ExcelOut::subMergeText(const wb::Range& range, const QString& text)
+{
+    wb::Sheet& sheet = reportSheet();
+    if (!(sheet.mergeAt(range.firstRow, range.firstCol) == range))
+        sheet.merge(range);
+    wb::CellFormat f = sheet.format(range.firstRow, range.firstCol);
+    f.wrap = true;
+    f.hAlign = wb::HAlign::Left;
+    f.vAlign = wb::VAlign::Top;
+    sheet.setFormat(range.firstRow, range.firstCol, f);
+    if (text.isEmpty())
+        sheet.clearValue(range.firstRow, range.firstCol);
+    else
+        sheet.setText(range.firstRow, range.firstCol, text);
+}
+
+wb::Chart& ExcelOut::addChart(const wb::Chart& chart)
+{
+    return reportSheet().addChart(chart);
+}

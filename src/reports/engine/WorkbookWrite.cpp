@@ -1,13 +1,384 @@
-// Writing sheets to .xlsx with libxlsxwriter.
+// Writing sheets to .xlsx with libxlsxwriter: one library format per distinct
+// cell format, charts by code, and the print settings of each sheet.
 #include "Workbook.h"
 
+#include <QFile>
+
+#include <xlsxwriter.h>
+
+#include <cmath>
+#include <deque>
 #include <stdexcept>
+#include <vector>
 
 namespace wb {
 
-void Workbook::write(const QString& path, const QStringList&) const
+namespace {
+
+// Frees a workbook that was never closed, without writing anything.
+struct BookGuard {
+    lxw_workbook* book = nullptr;
+    ~BookGuard()
+    {
+        if (book != nullptr)
+            lxw_workbook_free(book);
+    }
+};
+
+void check(lxw_error err, const char* what)
 {
-    throw std::runtime_error("workbook writing not built yet: " + path.toStdString());
+    if (err != LXW_NO_ERROR)
+        throw std::runtime_error(std::string(what) + ": " + lxw_strerror(err));
+}
+
+uint8_t alignOf(HAlign a)
+{
+    switch (a) {
+    case HAlign::Left: return LXW_ALIGN_LEFT;
+    case HAlign::Center: return LXW_ALIGN_CENTER;
+    case HAlign::Right: return LXW_ALIGN_RIGHT;
+    case HAlign::Fill: return LXW_ALIGN_FILL;
+    case HAlign::Justify: return LXW_ALIGN_JUSTIFY;
+    case HAlign::CenterAcross: return LXW_ALIGN_CENTER_ACROSS;
+    case HAlign::Distributed: return LXW_ALIGN_DISTRIBUTED;
+    case HAlign::General: break;
+    }
+    return LXW_ALIGN_NONE;
+}
+
+uint8_t alignOf(VAlign a)
+{
+    switch (a) {
+    case VAlign::Top: return LXW_ALIGN_VERTICAL_TOP;
+    case VAlign::Center: return LXW_ALIGN_VERTICAL_CENTER;
+    case VAlign::Justify: return LXW_ALIGN_VERTICAL_JUSTIFY;
+    case VAlign::Distributed: return LXW_ALIGN_VERTICAL_DISTRIBUTED;
+    case VAlign::Bottom: break;
+    }
+    return LXW_ALIGN_NONE;   // bottom is the default
+}
+
+uint8_t chartTypeOf(ChartType t)
+{
+    switch (t) {
+    case ChartType::Column: return LXW_CHART_COLUMN;
+    case ChartType::Bar: return LXW_CHART_BAR;
+    case ChartType::Line:
+    case ChartType::LineMarkers: return LXW_CHART_LINE;
+    case ChartType::Pie: return LXW_CHART_PIE;
+    case ChartType::Radar: return LXW_CHART_RADAR;
+    case ChartType::RadarMarkers: return LXW_CHART_RADAR_WITH_MARKERS;
+    case ChartType::Area: return LXW_CHART_AREA;
+    }
+    return LXW_CHART_COLUMN;
+}
+
+uint8_t legendOf(LegendPosition p)
+{
+    switch (p) {
+    case LegendPosition::None: return LXW_CHART_LEGEND_NONE;
+    case LegendPosition::Left: return LXW_CHART_LEGEND_LEFT;
+    case LegendPosition::Top: return LXW_CHART_LEGEND_TOP;
+    case LegendPosition::Bottom: return LXW_CHART_LEGEND_BOTTOM;
+    case LegendPosition::Right: break;
+    }
+    return LXW_CHART_LEGEND_RIGHT;
+}
+
+// Blank cells that show nothing need not be written at all.
+bool showsWhenBlank(const CellFormat& f)
+{
+    const BorderStyle none = BorderStyle::None;
+    return f.fill != kAuto || f.top.style != none || f.bottom.style != none || f.left.style != none
+           || f.right.style != none;
+}
+
+class SheetWriter {
+public:
+    SheetWriter(lxw_workbook* book, const Workbook& model) : m_book(book), m_model(model) {}
+
+    void write(const Sheet& sheet)
+    {
+        const std::string name = sheet.name().toStdString();
+        lxw_worksheet* ws = workbook_add_worksheet(m_book, name.c_str());
+        if (ws == nullptr)
+            throw std::runtime_error("cannot add the worksheet " + name);
+
+        writeColumns(ws, sheet);
+        writeRows(ws, sheet);
+        for (const Range& m : sheet.merges())
+            check(worksheet_merge_range(ws, m.firstRow - 1, m.firstCol - 1, m.lastRow - 1, m.lastCol - 1, "",
+                                        nullptr),
+                  "merged range");
+        writeCells(ws, sheet);
+        writePrint(ws, sheet);
+        for (const Chart& chart : sheet.charts())
+            writeChart(ws, name, chart);
+        worksheet_set_selection(ws, 0, 0, 0, 0);
+    }
+
+private:
+    lxw_format* format(FormatId id)
+    {
+        if (id < m_formats.size() && m_formats[id] != nullptr)
+            return m_formats[id];
+        if (id >= m_formats.size())
+            m_formats.resize(id + 1, nullptr);
+        const CellFormat& f = m_model.formats().at(id);
+        lxw_format* x = workbook_add_format(m_book);
+        if (!f.fontName.empty())
+            format_set_font_name(x, f.fontName.c_str());
+        if (f.fontSize > 0)
+            format_set_font_size(x, f.fontSize);
+        if (f.bold)
+            format_set_bold(x);
+        if (f.italic)
+            format_set_italic(x);
+        if (f.underline)
+            format_set_underline(x, LXW_UNDERLINE_SINGLE);
+        if (f.fontColor != kAuto)
+            format_set_font_color(x, f.fontColor);
+        if (f.fill != kAuto) {
+            format_set_pattern(x, LXW_PATTERN_SOLID);
+            format_set_bg_color(x, f.fill);
+        }
+        auto side = [&](const Border& b, void (*setStyle)(lxw_format*, uint8_t),
+                        void (*setColor)(lxw_format*, lxw_color_t)) {
+            if (b.style == BorderStyle::None)
+                return;
+            setStyle(x, static_cast<uint8_t>(b.style));
+            if (b.color != kAuto)
+                setColor(x, b.color);
+        };
+        side(f.top, format_set_top, format_set_top_color);
+        side(f.bottom, format_set_bottom, format_set_bottom_color);
+        side(f.left, format_set_left, format_set_left_color);
+        side(f.right, format_set_right, format_set_right_color);
+        if (const uint8_t h = alignOf(f.hAlign); h != LXW_ALIGN_NONE)
+            format_set_align(x, h);
+        if (const uint8_t v = alignOf(f.vAlign); v != LXW_ALIGN_NONE)
+            format_set_align(x, v);
+        if (f.wrap)
+            format_set_text_wrap(x);
+        if (f.shrinkToFit)
+            format_set_shrink(x);
+        if (!f.numberFormat.empty())
+            format_set_num_format(x, f.numberFormat.c_str());
+        m_formats[id] = x;
+        m_blankShows.resize(m_formats.size(), -1);
+        return x;
+    }
+
+    bool blankShows(FormatId id)
+    {
+        if (id >= m_blankShows.size())
+            m_blankShows.resize(id + 1, -1);
+        if (m_blankShows[id] < 0)
+            m_blankShows[id] = showsWhenBlank(m_model.formats().at(id)) ? 1 : 0;
+        return m_blankShows[id] == 1;
+    }
+
+    void writeColumns(lxw_worksheet* ws, const Sheet& sheet)
+    {
+        for (const auto& [col, width] : sheet.columnWidths()) {
+            lxw_row_col_options opt{};
+            opt.hidden = sheet.columnHidden(col) ? 1 : 0;
+            check(worksheet_set_column_opt(ws, col - 1, col - 1, width, nullptr, &opt), "column width");
+        }
+        // Hidden columns without a width of their own.
+        for (int col = 1; col <= sheet.lastColumn(); ++col) {
+            if (sheet.columnHidden(col) && !sheet.columnWidth(col)) {
+                lxw_row_col_options opt{};
+                opt.hidden = 1;
+                check(worksheet_set_column_opt(ws, col - 1, col - 1, LXW_DEF_COL_WIDTH, nullptr, &opt),
+                      "hidden column");
+            }
+        }
+    }
+
+    void writeRows(lxw_worksheet* ws, const Sheet& sheet)
+    {
+        if (std::abs(sheet.defaultRowHeight() - LXW_DEF_ROW_HEIGHT) > 0.01)
+            worksheet_set_default_row(ws, sheet.defaultRowHeight(), 0);
+        const int last = std::max(sheet.lastRow(), 1);
+        for (int row = 1; row <= last; ++row) {
+            const auto height = sheet.rowHeight(row);
+            const bool hidden = sheet.rowHidden(row);
+            if (!height && !hidden)
+                continue;
+            lxw_row_col_options opt{};
+            opt.hidden = hidden ? 1 : 0;
+            check(worksheet_set_row_opt(ws, row - 1, height.value_or(sheet.defaultRowHeight()), nullptr, &opt),
+                  "row height");
+        }
+    }
+
+    void writeCells(lxw_worksheet* ws, const Sheet& sheet)
+    {
+        const auto& rows = sheet.rows();
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            const auto& cells = rows[r];
+            for (std::size_t c = 0; c < cells.size(); ++c) {
+                const Cell& cell = cells[c];
+                const auto row = static_cast<lxw_row_t>(r);
+                const auto col = static_cast<lxw_col_t>(c);
+                switch (cell.kind) {
+                case Cell::Kind::Text:
+                    check(worksheet_write_string(ws, row, col, cell.text.c_str(),
+                                                 cell.format ? format(cell.format) : nullptr),
+                          "text cell");
+                    break;
+                case Cell::Kind::Number:
+                    check(worksheet_write_number(ws, row, col, cell.number,
+                                                 cell.format ? format(cell.format) : nullptr),
+                          "number cell");
+                    break;
+                case Cell::Kind::Empty:
+                    if (cell.format != 0 && blankShows(cell.format))
+                        check(worksheet_write_blank(ws, row, col, format(cell.format)), "blank cell");
+                    break;
+                }
+            }
+        }
+    }
+
+    void writePrint(lxw_worksheet* ws, const Sheet& sheet)
+    {
+        const PrintSetup& p = sheet.print();
+        worksheet_set_paper(ws, static_cast<uint8_t>(p.paperSize));
+        if (p.landscape)
+            worksheet_set_landscape(ws);
+        else
+            worksheet_set_portrait(ws);
+        if (p.fitWidth > 0 || p.fitHeight > 0)
+            worksheet_fit_to_pages(ws, static_cast<uint16_t>(p.fitWidth), static_cast<uint16_t>(p.fitHeight));
+        else if (p.scale != 100 && p.scale >= 10 && p.scale <= 400)
+            worksheet_set_print_scale(ws, static_cast<uint16_t>(p.scale));
+        worksheet_set_margins(ws, p.marginLeft, p.marginRight, p.marginTop, p.marginBottom);
+        if (p.centerHorizontally)
+            worksheet_center_horizontally(ws);
+        if (p.gridlines)
+            worksheet_gridlines(ws, LXW_SHOW_PRINT_GRIDLINES);
+        if (p.printArea) {
+            const Range& a = *p.printArea;
+            check(worksheet_print_area(ws, a.firstRow - 1, a.firstCol - 1, a.lastRow - 1, a.lastCol - 1),
+                  "print area");
+        }
+        // The format holds at most 1023 manual breaks; a break above row 1 means nothing.
+        std::vector<lxw_row_t> breaks;
+        for (const int row : sheet.pageBreaks())
+            if (row > 1 && breaks.size() < 1023)
+                breaks.push_back(static_cast<lxw_row_t>(row - 1));
+        if (!breaks.empty()) {
+            breaks.push_back(0);
+            check(worksheet_set_h_pagebreaks(ws, breaks.data()), "page breaks");
+        }
+    }
+
+    void writeChart(lxw_worksheet* ws, const std::string& sheetName, const Chart& chart)
+    {
+        if (chart.series.empty())
+            return;   // an empty chart makes the file unreadable
+        lxw_chart* x = workbook_add_chart(m_book, chartTypeOf(chart.type));
+        if (x == nullptr)
+            throw std::runtime_error("cannot add a chart");
+        const char* sheet = sheetName.c_str();
+        for (const ChartSeries& s : chart.series) {
+            lxw_chart_series* xs = chart_add_series(x, nullptr, nullptr);
+            if (s.categories) {
+                const Range& c = *s.categories;
+                chart_series_set_categories(xs, sheet, c.firstRow - 1, c.firstCol - 1, c.lastRow - 1,
+                                            c.lastCol - 1);
+            }
+            const Range& v = s.values;
+            chart_series_set_values(xs, sheet, v.firstRow - 1, v.firstCol - 1, v.lastRow - 1, v.lastCol - 1);
+            if (s.nameCell) {
+                chart_series_set_name_range(xs, sheet, s.nameCell->firstRow - 1, s.nameCell->firstCol - 1);
+            } else if (!s.name.isEmpty()) {
+                keep(s.name);
+                chart_series_set_name(xs, m_texts.back().c_str());
+            }
+            if (chart.type == ChartType::Line)
+                chart_series_set_marker_type(xs, LXW_CHART_MARKER_NONE);
+        }
+        if (!chart.title.isEmpty()) {
+            keep(chart.title);
+            chart_title_set_name(x, m_texts.back().c_str());
+        }
+        if (chart.type != ChartType::Pie) {
+            if (!chart.xAxisTitle.isEmpty()) {
+                keep(chart.xAxisTitle);
+                chart_axis_set_name(x->x_axis, m_texts.back().c_str());
+            }
+            if (!chart.yAxisTitle.isEmpty()) {
+                keep(chart.yAxisTitle);
+                chart_axis_set_name(x->y_axis, m_texts.back().c_str());
+            }
+            if (chart.yMin)
+                chart_axis_set_min(x->y_axis, *chart.yMin);
+            if (chart.yMax)
+                chart_axis_set_max(x->y_axis, *chart.yMax);
+            if (chart.yMajorUnit)
+                chart_axis_set_major_unit(x->y_axis, *chart.yMajorUnit);
+        }
+        chart_legend_set_position(x, legendOf(chart.legend));
+
+        lxw_chart_options opt{};
+        opt.x_scale = chart.widthPx / 480.0;
+        opt.y_scale = chart.heightPx / 288.0;
+        check(worksheet_insert_chart_opt(ws, chart.row - 1, chart.col - 1, x, &opt), "chart");
+    }
+
+    // The library keeps pointers to some texts until the file is closed.
+    void keep(const QString& text) { m_texts.push_back(text.toStdString()); }
+
+    lxw_workbook* m_book;
+    const Workbook& m_model;
+    std::vector<lxw_format*> m_formats;
+    std::vector<signed char> m_blankShows;
+    std::deque<std::string> m_texts;
+};
+
+} // namespace
+
+void Workbook::write(const QString& path, const QStringList& sheetNames) const
+{
+    std::vector<const Sheet*> chosen;
+    if (sheetNames.isEmpty()) {
+        for (const auto& s : m_sheets)
+            chosen.push_back(s.get());
+    } else {
+        for (const QString& name : sheetNames) {
+            const Sheet* s = sheet(name);
+            if (s == nullptr)
+                throw std::runtime_error("no sheet named " + name.toStdString());
+            chosen.push_back(s);
+        }
+    }
+    if (chosen.empty())
+        throw std::runtime_error("a workbook needs at least one sheet");
+
+    const std::string file = QFile::encodeName(path).toStdString();
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_FALSE;
+    options.use_zip64 = LXW_FALSE;
+    lxw_error closed = LXW_NO_ERROR;
+    {
+        BookGuard guard;
+        guard.book = workbook_new_opt(file.c_str(), &options);
+        if (guard.book == nullptr)
+            throw std::runtime_error("cannot create " + path.toStdString());
+        SheetWriter writer(guard.book, *this);
+        for (const Sheet* s : chosen)
+            writer.write(*s);
+        lxw_workbook* book = guard.book;
+        guard.book = nullptr;
+        closed = workbook_close(book);
+    }
+    if (closed != LXW_NO_ERROR) {
+        QFile::remove(path);
+        throw std::runtime_error("cannot write " + path.toStdString() + ": " + lxw_strerror(closed));
+    }
 }
 
 } // namespace wb
