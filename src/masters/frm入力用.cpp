@@ -30,6 +30,8 @@ frm入力用::frm入力用(QWidget* parent) : QDialog(parent)
     lblItem[0]->setObjectName(QStringLiteral("lblItem_0"));
     lblItem[0]->setWordWrap(true);
     lblItem[0]->setTextFormat(Qt::PlainText);
+    lblItem[0]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblItem[0]->setMinimumHeight(lblItem[0]->fontMetrics().lineSpacing() * 3);
 
     lblMode = new QLabel(QStringLiteral("編　集"), this);
     lblMode->setObjectName(QStringLiteral("lblMode"));
@@ -99,6 +101,9 @@ void frm入力用::Form_Activate()
         QString label = m_label;
         label.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         lblItem[0]->setText(label);
+        // A long prompt wraps; grow the box so that none of it is cut off.
+        if (const int needed = heightForWidth(width()); needed > height())
+            resize(width(), needed);
         m_setUp = true;
         txtData->setFocus();
         txtData->selectAll();
