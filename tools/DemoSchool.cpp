@@ -543,7 +543,7 @@ private:
                 Course c;
                 c.schoolYear = year;
                 c.subject = m_plan.coursesPerGrade == 1 ? m_rng.pick(subjects) : subjects[static_cast<size_t>(k) % subjects.size()];
-                c.courseClass = m_plan.coursesPerGrade == 1 ? 標準 : classFor(year);
+                c.courseClass = m_plan.coursesPerGrade == 1 ? m_rng.pick(std::array{基礎, 標準, 標準, 発展}) : classFor(year);
                 wanted.push_back(c);
             }
             if (m_plan.examCourses && year == 9) {
@@ -829,8 +829,8 @@ private:
             {-10, 20, 3, m_instructors[1].name, u("中3 三者面談の日程表を講師室の棚に置きました。")},
             {0, 30, 4, office, u("新しい問題集の見本が届いています（英語・数学）。自由に手に取ってください。")},
             {-3, 5, 3, office, u("コピー機の用紙は各自補充をお願いします。A4の残りが少なくなっています。")},
-            {-60, -40, 3, head, u("夏期講習の時間割を掲示しました。")},
-            {-20, -19, 1, office, u("台風接近のため、本日の授業は18時で終了します。保護者へ一斉連絡済み。")},
+            {-60, -40, 3, head, u("講習の時間割を掲示しました。申込状況は事務に確認してください。")},
+            {-20, -19, 1, office, u("大雨警報のため、本日の授業は18時で終了します。保護者へ一斉連絡済み。")},
             {-90, -30, 4, m_instructors[2].name, u("自習室の利用ルールを改訂しました（飲食は休憩スペースのみ）。")},
             {7, 21, 3, office, u("年末年始の休業日と講習の日程は近日中にお知らせします。")},
         };
