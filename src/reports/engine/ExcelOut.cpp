@@ -131,7 +131,18 @@ void ExcelOut::subShtChg(int row, const QString& address)
 {
     try {
         const wb::Range range = wb::Range::parse(address);
-        reportSheet().copyFrom(templateSheet(), range, row, 1);
+        wb::Sheet& report = reportSheet();
+        report.copyFrom(templateSheet(), range, row, 1);
+        // Every copy is a further page: it starts a printed page of its own and
+        // lies inside the print area the form set for its first page.
+        if (range.lastRow < wb::kMaxRow) {
+            if (row > 1)
+                report.addPageBreak(row);
+            auto& area = report.print().printArea;
+            const int lastRow = row + range.rows() - 1;
+            if (area && area->lastRow < wb::kMaxRow && lastRow > area->lastRow)
+                area->lastRow = lastRow;
+        }
     } catch (const std::exception& e) {
         subFault(e, QStringLiteral("ExcelOut - subShtChg"));
     }

@@ -55,7 +55,8 @@ public:
     // folder and opens it; tells the user where it is when nothing opens it.
     void subPrintEnd();
     // Copies a range of the page template (the report sheet's name & "雛型")
-    // to the report sheet with its top-left cell at (row, column 1).
+    // to the report sheet with its top-left cell at (row, column 1). The copy
+    // is a new printed page: a page break above it, the print area extended.
     // Rows are int: a 16-bit row ends a long daily report after 762 pages.
     void subShtChg(int row, const QString& address);
     // A manual page break above the row of the report sheet.
