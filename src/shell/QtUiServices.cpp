@@ -72,7 +72,22 @@ bool QtUiServices::openDocument(const QString& path)
     const QString xdgOpen = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
     if (xdgOpen.isEmpty())
         return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-    return QProcess::startDetached(xdgOpen, {path});
+    // xdg-open fails at once when no program is associated; a viewer it starts may keep
+    // it running, and then the document is open.
+    auto* launcher = new QProcess;
+    launcher->setProgram(xdgOpen);
+    launcher->setArguments({path});
+    launcher->setStandardOutputFile(QProcess::nullDevice());
+    launcher->setStandardErrorFile(QProcess::nullDevice());
+    QObject::connect(launcher, &QProcess::finished, launcher, &QObject::deleteLater);
+    launcher->start();
+    if (!launcher->waitForStarted(5000)) {
+        delete launcher;
+        return false;
+    }
+    if (!launcher->waitForFinished(3000))
+        return true;   // still running: the viewer is open; the process cleans up after itself
+    return launcher->exitStatus() == QProcess::NormalExit && launcher->exitCode() == 0;
 }
 
 void QtUiServices::endProgram(int exitCode)

@@ -3,9 +3,12 @@
 #include "CommonBase.h"
 #include "DaoCommon.h"
 #include "UiServices.h"
+#include "frmMenu.h"
 
 #include <QApplication>
 #include <QLockFile>
+#include <QMouseEvent>
+#include <QPointer>
 #include <QWidget>
 #include <QWindow>
 
@@ -18,6 +21,32 @@ std::unique_ptr<QLockFile>& runningLock()
     static std::unique_ptr<QLockFile> lock;
     return lock;
 }
+
+// Where the window system cannot move a window for us, the window follows the
+// mouse until the button is released.
+class DragMover final : public QObject {
+public:
+    DragMover(QWidget* window, const QPoint& grabOffset) : QObject(window), m_window(window), m_offset(grabOffset)
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseMove) {
+            m_window->move(static_cast<QMouseEvent*>(event)->globalPosition().toPoint() - m_offset);
+            return true;
+        }
+        if (event->type() == QEvent::MouseButtonRelease)
+            deleteLater();
+        return false;
+    }
+
+private:
+    QPointer<QWidget> m_window;
+    QPoint m_offset;
+};
 } // namespace
 
 void subReleaseRunningLock()
@@ -38,12 +67,16 @@ void Main()
         MsgBox(QStringLiteral("データベースのオープンに失敗しました"));
         return;
     }
-    // The main menu arrives with the shell's windows; until then the program ends here.
-    CloseDatabase();
+    // The menu lives as long as it is open; closing it ends the program.
+    auto* menu = new frmMenu;
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->show();
 }
 
 void subMoveForm(QWidget* window)
 {
-    if (window && window->windowHandle())
-        window->windowHandle()->startSystemMove();
+    if (!window || !window->windowHandle())
+        return;
+    if (!window->windowHandle()->startSystemMove())
+        new DragMover(window, QCursor::pos() - window->frameGeometry().topLeft());
 }

@@ -1,7 +1,11 @@
 #include "QtUiServices.h"
 #include "basStart.h"
 
+#include "DaoCommon.h"
+
 #include <QApplication>
+#include <QWidget>
+#include <algorithm>
 
 int main(int argc, char** argv)
 {
@@ -10,7 +14,11 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(KAEDE_VERSION));
     setUiServices(std::make_unique<QtUiServices>());
     Main();
-    if (QApplication::topLevelWidgets().isEmpty())
+    // Main shows the menu, or only a message and then nothing: the program then ends.
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    if (std::none_of(windows.begin(), windows.end(), [](const QWidget* w) { return w->isVisible(); }))
         return 0;
-    return app.exec();
+    const int result = app.exec();
+    CloseDatabase();
+    return result;
 }

@@ -1,0 +1,80 @@
+#include "basBackup.h"
+
+#include "DaoCommon.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSet>
+
+#include <stdexcept>
+
+QString funcBackupFileName(const QDate& day)
+{
+    return day.toString(QStringLiteral("yyyyMMdd")) + kDatabaseFileName;
+}
+
+bool funcIsProgramDatabase(const QString& path)
+{
+    // Every table the program reads or writes; a file without them would end the
+    // program at the next window that opens.
+    static const QStringList required = {
+        QStringLiteral("生徒台帳"), QStringLiteral("毎講座履歴"), QStringLiteral("講座出席"),
+        QStringLiteral("連絡事項"), QStringLiteral("マスタ所属グループ"), QStringLiteral("マスタ学年"),
+        QStringLiteral("マスタ科目"), QStringLiteral("マスタ講座クラス"), QStringLiteral("マスタ講師"),
+        QStringLiteral("マスタ教室"), QStringLiteral("マスタ時限"), QStringLiteral("マスタ曜日"),
+        QStringLiteral("マスタ学校"), QStringLiteral("マスタ性別"), QStringLiteral("マスタ重要度"),
+        QStringLiteral("マスタ評価項目"),
+    };
+    try {
+        Database probe;
+        if (!probe.open(path, false))
+            return false;
+        Recordset rs = probe.openRecordset(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"),
+                                           dbOpenDynaset, dbReadOnly);
+        QSet<QString> tables;
+        while (!rs.eof()) {
+            tables.insert(rs.field(0).toString());
+            rs.moveNext();
+        }
+        rs.close();
+        for (const QString& table : required)
+            if (!tables.contains(table))
+                return false;
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void subCopyWholeFile(const QString& from, const QString& to)
+{
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly))
+        throw std::runtime_error(QStringLiteral("%1 を読めません: %2").arg(from, in.errorString()).toStdString());
+    QSaveFile out(to);
+    // Writing straight into the target would leave half a file when the copy breaks off.
+    out.setDirectWriteFallback(false);
+    if (!out.open(QIODevice::WriteOnly))
+        throw std::runtime_error(QStringLiteral("%1 に書き込めません: %2").arg(to, out.errorString()).toStdString());
+    QByteArray chunk;
+    while (!(chunk = in.read(1 << 20)).isEmpty()) {
+        if (out.write(chunk) != chunk.size()) {
+            out.cancelWriting();
+            throw std::runtime_error(QStringLiteral("%1 に書き込めません: %2").arg(to, out.errorString()).toStdString());
+        }
+    }
+    if (in.error() != QFile::NoError) {
+        out.cancelWriting();
+        throw std::runtime_error(QStringLiteral("%1 を読めません: %2").arg(from, in.errorString()).toStdString());
+    }
+    if (!out.commit())
+        throw std::runtime_error(QStringLiteral("%1 に書き込めません: %2").arg(to, out.errorString()).toStdString());
+}
+
+bool funcSameFile(const QString& a, const QString& b)
+{
+    const QFileInfo first(a);
+    const QFileInfo second(b);
+    return first.exists() && second.exists() && first.canonicalFilePath() == second.canonicalFilePath();
+}

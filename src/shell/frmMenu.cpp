@@ -1,0 +1,558 @@
+#include "frmMenu.h"
+
+#include "CommonBase.h"
+#include "DaoCommon.h"
+#include "ErrorLog.h"
+#include "MainCommon.h"
+#include "ToolImages.h"
+#include "UiServices.h"
+#include "basBackup.h"
+#include "basStart.h"
+#include "clsDataCtl.h"
+#include "frmAbout.h"
+#include "frmマスタ登録.h"
+#include "frm初期化.h"
+#include "frm連絡事項編集.h"
+
+#include <QDate>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QScreen>
+#include <QTime>
+
+namespace {
+constexpr int kWidth = 725;
+constexpr int kHeight = 511;
+constexpr int kHeaderHeight = 92;
+
+const char* const kMenuTexts[5] = {
+    "1, 講座のファイルを開く", "2, 生徒のファイルを開く", "3, 帳票を出力する",
+    "4, システムのマスタを変更する", "5, 終了する",
+};
+const char* const kToolTips[5] = {"データバックアップ", "データ復元", "システムの初期化", "ヘルプ", "バージョン情報"};
+const char* const kToolCaptions[5] = {"バックアップ", "復元", "初期化", "ヘルプ", "バージョン"};
+const ToolImage kToolImages[5] = {ToolImage::Backup, ToolImage::Restore, ToolImage::Initialize, ToolImage::Help,
+                                  ToolImage::Version};
+const char* const kButtonTexts[4] = {"追加(&A)", "コピー(&C)", "編集(&E)", "削除(&D)"};
+
+QFont uiFont(int pointSize, bool bold = false)
+{
+    QFont font(QStringLiteral("IPAPGothic"));
+    font.setPointSize(pointSize);
+    font.setBold(bold);
+    return font;
+}
+
+QPainterPath windowShape()
+{
+    // The rounded rectangle from (1, 1) to (725, 511) with corners of 100 by 100.
+    QPainterPath path;
+    path.addRoundedRect(QRectF(1, 1, kWidth - 1, kHeight - 1), 50, 50);
+    return path;
+}
+
+// "yy/mm/dd": two such dates fill the 20-byte column of a board line exactly.
+QString funcBoardDate(const QString& stored)
+{
+    const QDate date = funcTextDate(stored);
+    return date.isValid() ? date.toString(QStringLiteral("yy/MM/dd")) : stored;
+}
+} // namespace
+
+QColor frmMenu::funcNormalColor()
+{
+    return QColor(128, 128, 255);
+}
+
+QColor frmMenu::funcHighlightColor()
+{
+    return QColor(0, 128, 128);
+}
+
+frmMenu::frmMenu(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+{
+    setObjectName(QStringLiteral("frmMenu"));
+    setWindowTitle(QStringLiteral("塾管理システム「楓丸くん」へようこそ～♪"));
+    setWindowIcon(QIcon(funcMapleLeaf(64, QColor(214, 72, 40))));
+    setFixedSize(kWidth, kHeight);
+    setMouseTracking(true);
+    buildControls();
+    Form_Load();
+}
+
+void frmMenu::buildControls()
+{
+    // The title band: the leaf and the program's name, drawn on the band painted below.
+    auto* leaf = new QLabel(this);
+    leaf->setPixmap(funcMapleLeaf(62, QColor(255, 214, 120), devicePixelRatioF()));
+    leaf->setGeometry(46, 14, 64, 64);
+    auto* title = new QLabel(QStringLiteral("楓丸くん"), this);
+    title->setObjectName(QStringLiteral("lblTitle"));
+    title->setFont(uiFont(26, true));
+    title->setStyleSheet(QStringLiteral("color: white;"));
+    title->setGeometry(122, 30, 220, 48);
+    auto* subtitle = new QLabel(QStringLiteral("塾管理システム"), this);
+    subtitle->setFont(uiFont(11, true));
+    subtitle->setStyleSheet(QStringLiteral("color: #ffe9c9;"));
+    subtitle->setGeometry(126, 12, 220, 20);
+    auto* today = new QLabel(this);
+    today->setObjectName(QStringLiteral("lblToday"));
+    today->setFont(uiFont(11));
+    today->setStyleSheet(QStringLiteral("color: white;"));
+    today->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    today->setText(QLocale(QLocale::Japanese, QLocale::Japan)
+                       .toString(QDate::currentDate(), QStringLiteral("yyyy年M月d日（ddd）")));
+    today->setGeometry(370, 52, 300, 24);
+
+    const auto markLabel = [this](const QString& name, const QString& text, const QString& tip, int x) {
+        auto* label = new QLabel(text, this);
+        label->setObjectName(name);
+        label->setToolTip(tip);
+        label->setFont(uiFont(15, true));
+        label->setAlignment(Qt::AlignCenter);
+        label->setStyleSheet(QStringLiteral("color: white;"));
+        label->setGeometry(x, 14, 30, 30);
+        label->setCursor(Qt::PointingHandCursor);
+        label->installEventFilter(this);
+        return label;
+    };
+    Label1 = markLabel(QStringLiteral("Label1"), QStringLiteral("－"), QStringLiteral("最小化"), 606);
+    Label2 = markLabel(QStringLiteral("Label2"), QStringLiteral("×"), QStringLiteral("終了"), 642);
+
+    auto* menuHeading = new QLabel(QStringLiteral("メニュー"), this);
+    menuHeading->setFont(uiFont(10, true));
+    menuHeading->setStyleSheet(QStringLiteral("color: #9a6a4a;"));
+    menuHeading->setGeometry(56, 104, 200, 18);
+    for (int i = 0; i < 5; ++i) {
+        auto* label = new QLabel(QString::fromUtf8(kMenuTexts[i]), this);
+        label->setObjectName(QStringLiteral("lblMenu_%1").arg(i));
+        label->setFont(uiFont(16, true));
+        label->setGeometry(56, 128 + i * 40, 290, 34);
+        label->setMouseTracking(true);
+        label->setCursor(Qt::PointingHandCursor);
+        label->installEventFilter(this);
+        lblMenu[i] = label;
+    }
+    // In the window's design the first entry is drawn highlighted.
+    for (int i = 0; i < 5; ++i)
+        subMenuColor(i, i == 0 ? funcHighlightColor() : funcNormalColor());
+
+    auto* toolHeading = new QLabel(QStringLiteral("ツール"), this);
+    toolHeading->setFont(uiFont(10, true));
+    toolHeading->setStyleSheet(QStringLiteral("color: #9a6a4a;"));
+    toolHeading->setGeometry(372, 104, 200, 18);
+    for (int i = 0; i < 5; ++i) {
+        auto* image = new QLabel(this);
+        image->setObjectName(QStringLiteral("imgTool_%1").arg(i));
+        image->setToolTip(QString::fromUtf8(kToolTips[i]));
+        image->setPixmap(funcToolImage(kToolImages[i], 48, devicePixelRatioF()));
+        image->setAlignment(Qt::AlignCenter);
+        image->setGeometry(374 + i * 62, 132, 56, 56);
+        image->setCursor(Qt::PointingHandCursor);
+        image->installEventFilter(this);
+        imgTool[i] = image;
+        auto* caption = new QLabel(QString::fromUtf8(kToolCaptions[i]), this);
+        caption->setFont(uiFont(8));
+        caption->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        caption->setStyleSheet(QStringLiteral("color: #6b5444;"));
+        caption->setGeometry(368 + i * 62, 192, 68, 16);
+    }
+    const int hour = QTime::currentTime().hour();
+    auto* greeting = new QLabel(hour < 11   ? QStringLiteral("おはようございます。")
+                                : hour < 18 ? QStringLiteral("こんにちは。")
+                                            : QStringLiteral("おつかれさまです。"),
+                                this);
+    greeting->setFont(uiFont(13, true));
+    greeting->setStyleSheet(QStringLiteral("color: #b04a2a;"));
+    greeting->setGeometry(380, 240, 250, 26);
+    auto* hint = new QLabel(QStringLiteral("今日の連絡事項は下の掲示板に出ています。\n"
+                                           "一日の終わりには「バックアップ」で\nデータの控えを取っておきましょう。"),
+                            this);
+    hint->setFont(uiFont(9));
+    hint->setStyleSheet(QStringLiteral("color: #7a6252;"));
+    hint->setGeometry(380, 268, 256, 52);
+
+    lblRenraku = new QLabel(QStringLiteral("連絡事項"), this);
+    lblRenraku->setObjectName(QStringLiteral("lblRenraku"));
+    lblRenraku->setFont(uiFont(12, true));
+    lblRenraku->setStyleSheet(QStringLiteral("color: #b04a2a;"));
+    lblRenraku->setGeometry(44, 332, 200, 24);
+
+    lstRenraku = new QListWidget(this);
+    lstRenraku->setObjectName(QStringLiteral("lstRenraku"));
+    lstRenraku->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // A fixed-pitch font in which a full-width character is two half-width ones wide,
+    // so that the byte-counted columns line up.
+    QFont fixed(QStringLiteral("IPAGothic"));
+    fixed.setStyleHint(QFont::Monospace);
+    fixed.setPointSize(10);
+    lstRenraku->setFont(fixed);
+    lstRenraku->setGeometry(40, 360, 536, 130);
+    lstRenraku->setStyleSheet(QStringLiteral(
+        "QListWidget { background: white; border: 1px solid #d9c3ad; border-radius: 4px; }"
+        "QListWidget::item:selected { background: #2f8f8f; color: white; }"));
+    connect(lstRenraku, &QListWidget::itemSelectionChanged, this, [this] { lstRenraku_Click(); });
+    connect(lstRenraku, &QListWidget::itemDoubleClicked, this, [this] { cmdOK_Click(2); });
+
+    for (int i = 0; i < 4; ++i) {
+        auto* button = new QPushButton(QString::fromUtf8(kButtonTexts[i]), this);
+        button->setObjectName(QStringLiteral("cmdOK_%1").arg(i));
+        button->setFont(uiFont(10));
+        button->setGeometry(588, 360 + i * 34, 98, 28);
+        connect(button, &QPushButton::clicked, this, [this, i] { cmdOK_Click(i); });
+        cmdOK[i] = button;
+    }
+}
+
+void frmMenu::Form_Load()
+{
+    try {
+        gDatabase.execute(QStringLiteral("DELETE FROM 連絡事項 WHERE 終了日<#") + funcDateText(QDate::currentDate())
+                          + QStringLiteral("#"));
+        subRenrakuListSet();
+        m_menuIndex = 4;
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->geometry();
+            move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
+        }
+        setMask(QRegion(windowShape().toFillPolygon().toPolygon()));
+    } catch (const std::exception& e) {
+        subFault(e, QStringLiteral("frmMenu - Form_Load"));
+    }
+}
+
+void frmMenu::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QPainterPath shape = windowShape();
+    QLinearGradient body(0, kHeaderHeight, 0, kHeight);
+    body.setColorAt(0, QColor(255, 251, 244));
+    body.setColorAt(1, QColor(248, 234, 218));
+    p.fillPath(shape, body);
+
+    // The title band in the colours of autumn leaves.
+    QPainterPath band;
+    band.addRect(QRectF(0, 0, kWidth, kHeaderHeight));
+    QLinearGradient bandFill(0, 0, kWidth, 0);
+    bandFill.setColorAt(0, QColor(196, 58, 36));
+    bandFill.setColorAt(0.55, QColor(224, 102, 44));
+    bandFill.setColorAt(1, QColor(236, 150, 60));
+    p.fillPath(shape.intersected(band), bandFill);
+    p.setPen(QPen(QColor(250, 200, 120), 2));
+    p.drawLine(QPointF(1, kHeaderHeight), QPointF(kWidth, kHeaderHeight));
+
+    // Soft panels behind the menu entries, the tools and the board.
+    p.setPen(QPen(QColor(230, 210, 190), 1));
+    p.setBrush(QColor(255, 255, 255, 150));
+    p.drawRoundedRect(QRectF(40, 100, 316, 226), 10, 10);
+    p.drawRoundedRect(QRectF(364, 100, 322, 118), 10, 10);
+    p.drawRoundedRect(QRectF(364, 226, 322, 100), 10, 10);
+    p.setPen(QPen(QColor(214, 150, 110), 1.5));
+    p.drawLine(QPointF(44, 357), QPointF(686, 357));
+
+    // A small leaf beside the hint, and the outline of the window.
+    p.drawPixmap(QPointF(642, 278), funcMapleLeaf(36, QColor(236, 150, 60), devicePixelRatioF()));
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(176, 70, 40), 2));
+    p.drawPath(shape);
+}
+
+bool frmMenu::eventFilter(QObject* watched, QEvent* event)
+{
+    const auto type = event->type();
+    const bool press = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
+    const bool release = type == QEvent::MouseButtonRelease;
+    auto* label = qobject_cast<QLabel*>(watched);
+    if (!label)
+        return QWidget::eventFilter(watched, event);
+    const auto clicked = [&] {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        return mouse->button() == Qt::LeftButton && label->rect().contains(mouse->position().toPoint());
+    };
+
+    for (int i = 0; i < 5; ++i) {
+        if (label != lblMenu[i])
+            continue;
+        if (type == QEvent::MouseMove || type == QEvent::Enter)
+            lblMenu_MouseMove(i);
+        if (press)
+            return true;   // not a drag of the window
+        if (release && clicked())
+            lblMenu_Click(i);
+        return release;
+    }
+    const bool tool = std::find(imgTool.begin(), imgTool.end(), label) != imgTool.end();
+    if (tool || label == Label1 || label == Label2) {
+        if (press) {
+            subPressedLook(label, true);
+            return true;
+        }
+        if (release) {
+            subPressedLook(label, false);
+            if (clicked()) {
+                if (label == Label1)
+                    showMinimized();
+                else if (label == Label2)
+                    close();
+                else
+                    imgTool_Click(static_cast<int>(std::find(imgTool.begin(), imgTool.end(), label) - imgTool.begin()));
+            }
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmMenu::subPressedLook(QLabel* label, bool pressed)
+{
+    label->setFrameShape(pressed ? QFrame::Box : QFrame::NoFrame);
+    label->setLineWidth(1);
+}
+
+void frmMenu::mousePressEvent(QMouseEvent*)
+{
+    subMoveForm(this);
+}
+
+void frmMenu::mouseMoveEvent(QMouseEvent*)
+{
+    Form_MouseMove();
+}
+
+void frmMenu::subMenuColor(int index, const QColor& color)
+{
+    QPalette palette = lblMenu[index]->palette();
+    palette.setColor(QPalette::WindowText, color);
+    lblMenu[index]->setPalette(palette);
+}
+
+void frmMenu::lblMenu_MouseMove(int index)
+{
+    if (index == m_menuIndex)
+        return;
+    for (int i = 0; i < 5; ++i)
+        subMenuColor(i, funcNormalColor());
+    subMenuColor(index, funcHighlightColor());
+    m_menuIndex = index;
+}
+
+void frmMenu::Form_MouseMove()
+{
+    for (int i = 0; i < 5; ++i)
+        subMenuColor(i, funcNormalColor());
+    m_menuIndex = -1;
+}
+
+void frmMenu::lblMenu_Click(int index)
+{
+    switch (index) {
+    case 3: {
+        frmマスタ登録 window(this);
+        window.exec();
+        break;
+    }
+    case 4:
+        close();
+        break;
+    default:
+        // The course list, the student list and the report selection open here once they exist.
+        break;
+    }
+}
+
+void frmMenu::imgTool_Click(int index)
+{
+    try {
+        switch (index) {
+        case 0: subBackup(); break;
+        case 1: subRestore(); break;
+        case 2: {
+            frm初期化 window(this);
+            window.exec();
+            break;
+        }
+        case 3: subShellOpen(this, QStringLiteral("kaedemaru.chm")); break;
+        case 4: {
+            frmAbout window(this);
+            window.exec();
+            break;
+        }
+        default: break;
+        }
+    } catch (const std::exception& e) {
+        subFault(e, QStringLiteral("frmMenu - imgTool_Click"));
+    }
+}
+
+void frmMenu::subBackup()
+{
+    if (MsgBox(QStringLiteral("データのバックアップを行いますか？"), MsgButtons::YesNo, MsgIcon::Question, kTitle)
+        != MsgAnswer::Yes)
+        return;
+    const QString databasePath = funcAppPath() + kDatabaseFileName;
+    CloseDatabase();
+    FileDialogRequest request;
+    request.title = QStringLiteral("データの保存先を選択してください。");
+    request.folder = m_dlgFileName.isEmpty() ? QString() : QFileInfo(m_dlgFileName).absolutePath();
+    request.fileName = funcBackupFileName(QDate::currentDate());
+    const QString target = ui().saveFileName(this, request);
+    if (target.isEmpty()) {
+        // Cancelled: the program goes on with its database.
+        OpenDatabase(false, databasePath);
+        return;
+    }
+    m_dlgFileName = target;
+    if (!funcSameFile(databasePath, target))
+        subCopyWholeFile(databasePath, target);
+    OpenDatabase(false, databasePath);
+    MsgBox(QStringLiteral("バックアップを完了しました。"), MsgButtons::Ok, MsgIcon::Information, kTitle);
+}
+
+void frmMenu::subRestore()
+{
+    if (MsgBox(QStringLiteral("データの復元を行いますか？"), MsgButtons::YesNo, MsgIcon::Question, kTitle)
+        != MsgAnswer::Yes)
+        return;
+    const QString databasePath = funcAppPath() + kDatabaseFileName;
+    CloseDatabase();
+    FileDialogRequest request;
+    request.title = QStringLiteral("データ復元するファイルを選択してください。");
+    if (!m_dlgFileName.isEmpty()) {
+        request.folder = QFileInfo(m_dlgFileName).absolutePath();
+        request.fileName = QFileInfo(m_dlgFileName).fileName();
+    }
+    const QString source = ui().openFileName(this, request);
+    if (source.isEmpty()) {
+        OpenDatabase(false, databasePath);
+        return;
+    }
+    m_dlgFileName = source;
+    // A file that is not a database of this program would leave nothing to work on:
+    // it is refused before anything is replaced.
+    if (!funcIsProgramDatabase(source)) {
+        OpenDatabase(false, databasePath);
+        MsgBox(QStringLiteral("選択したファイルは楓丸くんのデータではないため、復元できません。\r\n"
+                              "データは元のままです。"),
+               MsgButtons::Ok, MsgIcon::Warning, kTitle);
+        return;
+    }
+    if (!funcSameFile(databasePath, source)) {
+        // A read-only database file is made writable first, so that it can be replaced.
+        QFile::setPermissions(databasePath, QFile::permissions(databasePath) | QFileDevice::WriteOwner);
+        subCopyWholeFile(source, databasePath);
+    }
+    OpenDatabase(false, databasePath);
+    MsgBox(QStringLiteral("復元を完了しました。"), MsgButtons::Ok, MsgIcon::Information, kTitle);
+}
+
+// ---------------------------------------------------------------- notice board
+
+void frmMenu::subRenrakuListSet()
+{
+    try {
+        lstRenraku->clear();
+        clsDataCtl data;
+        const bool ok = data.funcOpenRec(
+            QStringLiteral("SELECT * FROM 連絡事項 INNER JOIN マスタ重要度 ON 連絡事項.記号 = マスタ重要度.重要度ID "
+                           "WHERE 終了日>=#")
+            + funcDateText(QDate::currentDate()) + QStringLiteral("# Order by 記号"));
+        if (ok && data.propCount() > 0) {
+            for (int i = 0; i < data.propCount(); ++i) {
+                data.setPropID(i);
+                QString line = funcPadByte(data.propData(QStringLiteral("重要度名")), 16);
+                line += funcPadByte(QStringLiteral("<") + funcBoardDate(data.propData(QStringLiteral("開始日")))
+                                        + QStringLiteral("～") + funcBoardDate(data.propData(QStringLiteral("終了日")))
+                                        + QStringLiteral(">"),
+                                    20);
+                line += funcPadByte(QStringLiteral("  ") + data.propData(QStringLiteral("記入者")), 10);
+                // A board line is one line: the breaks of a longer text become spaces.
+                QString comment = data.propData(QStringLiteral("コメント"));
+                comment.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+                comment.replace(QLatin1Char('\n'), QLatin1Char(' '));
+                comment.replace(QLatin1Char('\r'), QLatin1Char(' '));
+                line += comment;
+                auto* item = new QListWidgetItem(line, lstRenraku);
+                item->setToolTip(comment);
+                item->setData(Qt::UserRole, funcToLong(data.propData(QStringLiteral("連絡事項ID"))));
+            }
+            lstRenraku->setCurrentRow(0);
+            subEditbuttonEnabled(true);
+        } else {
+            subEditbuttonEnabled(false);
+            cmdOK[0]->setEnabled(true);
+        }
+    } catch (const std::exception& e) {
+        subFault(e, QStringLiteral("frmMenu - subRenrakuListSet"));
+    }
+}
+
+void frmMenu::subRenrakuListClear()
+{
+    lstRenraku->clear();
+}
+
+void frmMenu::lstRenraku_Click()
+{
+    try {
+        const QList<QListWidgetItem*> selected = lstRenraku->selectedItems();
+        m_selectCount = static_cast<int>(selected.size());
+        if (m_selectCount == 1) {
+            subEditbuttonEnabled(true);
+            cmdOK[3]->setText(QStringLiteral("削除(&D)"));
+            m_renrakuID = funcToLong(selected.first()->data(Qt::UserRole));
+        } else if (m_selectCount > 1) {
+            subEditbuttonEnabled(false);
+            cmdOK[3]->setEnabled(true);
+            cmdOK[3]->setText(QStringLiteral("一括削除(&D)"));
+            m_renrakuID = 0;
+        }
+    } catch (const std::exception& e) {
+        subFault(e, QStringLiteral("frmMenu - lstRenraku_Click"));
+    }
+}
+
+void frmMenu::cmdOK_Click(int index)
+{
+    try {
+        m_syoriID = static_cast<short>(index);
+        if (index == 0)
+            m_renrakuID = 0;
+        if (index == 3) {
+            if (MsgBox(QStringLiteral("選択している ") + QString::number(m_selectCount)
+                           + QStringLiteral(" 件を削除してもよろしいですか？"),
+                       MsgButtons::YesNo, MsgIcon::Question, kTitle)
+                != MsgAnswer::Yes)
+                return;
+            const QList<QListWidgetItem*> selected = lstRenraku->selectedItems();
+            for (const QListWidgetItem* item : selected)
+                gDatabase.execute(QStringLiteral("DELETE FROM 連絡事項 WHERE 連絡事項ID = ")
+                                  + QString::number(funcToLong(item->data(Qt::UserRole))));
+            subRenrakuListSet();
+            return;
+        }
+        frm連絡事項編集 window(this);
+        window.exec();
+        if (m_ok)
+            subRenrakuListSet();
+    } catch (const std::exception& e) {
+        subFault(e, QStringLiteral("frmMenu - cmdOK_Click"));
+    }
+}
+
+void frmMenu::subEditbuttonEnabled(bool enabled)
+{
+    try {
+        for (QPushButton* button : cmdOK)
+            button->setEnabled(enabled);
+    } catch (const std::exception& e) {
+        subFault(e, QStringLiteral("frmMenu - subEditbuttonEnabled"));
+    }
+}

@@ -1,0 +1,70 @@
+// The main menu: five menu entries, five tool images, its own minimise and close
+// marks, and the notice board. It stays open the whole time; closing it ends the
+// program. Every other window is opened from here, modally.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <array>
+
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+class frmMenu : public QWidget {
+public:
+    explicit frmMenu(QWidget* parent = nullptr);
+
+    // Read by the notice editor: what to do and on which notice.
+    short propSyoriID() const { return m_syoriID; }
+    int propRenrakuID() const { return m_renrakuID; }
+    // Written by the notice editor: true after a save, false after 閉じる.
+    void setPropOK(bool ok) { m_ok = ok; }
+    bool propOK() const { return m_ok; }
+
+    // Empties the board without refilling it (after the notices were deleted elsewhere).
+    void subRenrakuListClear();
+
+    // The menu entries' colours.
+    static QColor funcNormalColor();
+    static QColor funcHighlightColor();
+
+    void lblMenu_Click(int index);
+    void imgTool_Click(int index);
+    void cmdOK_Click(int index);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void buildControls();
+    void Form_Load();
+    void lblMenu_MouseMove(int index);
+    void Form_MouseMove();
+    void subMenuColor(int index, const QColor& color);
+    void subPressedLook(QLabel* label, bool pressed);
+    void subBackup();
+    void subRestore();
+    void subRenrakuListSet();
+    void lstRenraku_Click();
+    void subEditbuttonEnabled(bool enabled);
+
+    std::array<QLabel*, 5> lblMenu{};
+    std::array<QLabel*, 5> imgTool{};
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* lblRenraku = nullptr;
+    QListWidget* lstRenraku = nullptr;
+    std::array<QPushButton*, 4> cmdOK{};
+
+    int m_menuIndex = -1;        // the highlighted menu entry, -1 for none
+    short m_syoriID = 0;         // the board button last pressed
+    int m_renrakuID = 0;         // the notice selected alone
+    bool m_ok = false;
+    int m_selectCount = 0;
+    QString m_dlgFileName;       // the file dialog remembers its last file for this run
+};

@@ -1,0 +1,180 @@
+#include "frm初期化.h"
+
+#include "CommonBase.h"
+#include "DaoCommon.h"
+#include "ErrorLog.h"
+#include "MainCommon.h"
+#include "UiServices.h"
+#include "clsDataCtl.h"
+#include "frmMenu.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+frm初期化::frm初期化(frmMenu* menu) : QDialog(menu), m_menu(menu)
+{
+    setObjectName(QStringLiteral("frm初期化"));
+    setWindowTitle(QStringLiteral("システムの初期化を行いましょう～"));
+    buildControls();
+    Form_Load();
+}
+
+void frm初期化::buildControls()
+{
+    lblMsg = new QLabel(QStringLiteral("初期化したいものを選択して、初期化実行ボタンを押してください。"), this);
+    lblMsg->setObjectName(QStringLiteral("lblMsg"));
+    lblMsg->setWordWrap(true);
+
+    const char* const names[4] = {"生徒", "講座", "連絡事項", "マスタ"};
+    auto* box = new QGroupBox(this);
+    auto* grid = new QGridLayout(box);
+    for (int i = 0; i < 4; ++i) {
+        chkClear[i] = new QCheckBox(QString::fromUtf8(names[i]), box);
+        chkClear[i]->setObjectName(QStringLiteral("chkClear_%1").arg(i));
+        grid->addWidget(chkClear[i], i / 2, (i % 2) * 2);
+        if (i < 3) {
+            lblCount[i] = new QLabel(QStringLiteral("(現在○件)"), box);
+            lblCount[i]->setObjectName(QStringLiteral("lblCount_%1").arg(i));
+            grid->addWidget(lblCount[i], i / 2, (i % 2) * 2 + 1);
+        }
+    }
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+    grid->setHorizontalSpacing(12);
+    grid->setVerticalSpacing(14);
+
+    Label1 = new QLabel(QStringLiteral("※マスタを初期化した場合は、他の作業をする前に必ずマスタ登録を行ってください。"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setWordWrap(true);
+    Label1->setStyleSheet(QStringLiteral("color: #c0392b;"));
+
+    cmdAll = new QPushButton(QStringLiteral("すべて選択(&A)"), this);
+    cmdAll->setObjectName(QStringLiteral("cmdAll"));
+    cmdOK = new QPushButton(QStringLiteral("初期化実行(&C)"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdEnd = new QPushButton(QStringLiteral("閉じる(&X)"), this);
+    cmdEnd->setObjectName(QStringLiteral("cmdEnd"));
+    connect(cmdAll, &QPushButton::clicked, this, [this] { cmdALL_Click(); });
+    connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+    connect(cmdEnd, &QPushButton::clicked, this, [this] { cmdEnd_Click(); });
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdAll);
+    buttons->addStretch();
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdEnd);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lblMsg);
+    layout->addWidget(box);
+    layout->addWidget(Label1);
+    layout->addLayout(buttons);
+    resize(460, 260);
+}
+
+void frm初期化::Form_Load()
+{
+    subCountGet();
+}
+
+void frm初期化::subCountGet()
+{
+    try {
+        const auto countText = [](int count) {
+            return QStringLiteral("(現在") + QString::number(count) + QStringLiteral("件)");
+        };
+        lblCount[0]->setText(countText(funcGetCount(QStringLiteral("生徒台帳"), QStringLiteral("生徒番号"),
+                                                    QStringLiteral(" WHERE 削除フラグ=0 "))));
+        lblCount[1]->setText(countText(funcGetCount(QStringLiteral("毎講座履歴"), QStringLiteral("毎講座ID"), QStringLiteral(" "))));
+        lblCount[2]->setText(countText(funcGetCount(QStringLiteral("連絡事項"), QStringLiteral("連絡事項ID"), QStringLiteral(" "))));
+    } catch (const std::exception& e) {
+        subFault(e, QStringLiteral("frm初期化 - subCountGet"));
+    }
+}
+
+void frm初期化::cmdALL_Click()
+{
+    try {
+        for (QCheckBox* box : chkClear)
+            box->setChecked(true);
+    } catch (const std::exception& e) {
+        subFault(e, QStringLiteral("frm初期化 - cmdALL_Click"));
+    }
+}
+
+void frm初期化::cmdOK_Click()
+{
+    try {
+        if (MsgBox(QStringLiteral("本当にデータ初期化してもよいですか？"), MsgButtons::YesNo, MsgIcon::Question, kTitle)
+            != MsgAnswer::Yes)
+            return;
+        for (int i = 0; i < 4; ++i)
+            if (chkClear[i]->isChecked())
+                subDataClear(i);
+        subCountGet();
+        MsgBox(QStringLiteral("データの初期化が終了しました。"), MsgButtons::Ok, MsgIcon::Information, kTitle);
+    } catch (const std::exception& e) {
+        subFault(e, QStringLiteral("frm初期化 - cmdOK_Click"));
+    }
+}
+
+void frm初期化::subDataClear(int index)
+{
+    try {
+        const auto clear = [](const QString& table) { gDatabase.execute(QStringLiteral(" DELETE FROM ") + table); };
+        switch (index) {
+        case 0:
+            clear(QStringLiteral("生徒台帳"));
+            clear(QStringLiteral("講座出席"));
+            break;
+        case 1:
+            clear(QStringLiteral("毎講座履歴"));
+            clear(QStringLiteral("講座出席"));
+            break;
+        case 2:
+            clear(QStringLiteral("連絡事項"));
+            if (m_menu)
+                m_menu->subRenrakuListClear();
+            break;
+        case 3:
+            subMasterTable();
+            for (const QString& table : m_masterTables)
+                clear(table);
+            break;
+        default:
+            break;
+        }
+    } catch (const std::exception& e) {
+        subFault(e, QStringLiteral("frm初期化 - subDataClear"));
+    }
+}
+
+void frm初期化::subMasterTable()
+{
+    try {
+        m_masterTables.clear();
+        clsDataCtl data;
+        if (data.funcOpenRec(QStringLiteral("SELECT * FROM マスタ所属グループ ORDER BY グループID, マスタID"))) {
+            for (int i = 0; i < data.propCount(); ++i) {
+                data.setPropID(i);
+                m_masterTables << data.propData(QStringLiteral("マスタ名"));
+            }
+        }
+    } catch (const std::exception& e) {
+        subFault(e, QStringLiteral("frm初期化 - subMasterTable"));
+    }
+}
+
+void frm初期化::cmdEnd_Click()
+{
+    try {
+        close();
+    } catch (const std::exception& e) {
+        subFault(e, QStringLiteral("frm初期化 - cmdEnd_Click"));
+    }
+}

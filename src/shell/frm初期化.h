@@ -1,0 +1,41 @@
+// Emptying whole groups of data so that a school can start over: students,
+// course lessons, notices and the master tables.
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+
+#include <array>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class frmMenu;
+
+class frm初期化 : public QDialog {
+public:
+    // The menu's notice board is emptied with the notices; it may be absent.
+    explicit frm初期化(frmMenu* menu = nullptr);
+
+    void cmdALL_Click();
+    void cmdOK_Click();
+    void cmdEnd_Click();
+
+private:
+    void buildControls();
+    void Form_Load();
+    void subCountGet();
+    void subMasterTable();
+    void subDataClear(int index);
+
+    frmMenu* m_menu;
+    QStringList m_masterTables;
+
+    std::array<QCheckBox*, 4> chkClear{};
+    std::array<QLabel*, 3> lblCount{};
+    QPushButton* cmdAll = nullptr;
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdEnd = nullptr;
+    QLabel* lblMsg = nullptr;
+    QLabel* Label1 = nullptr;
+};

@@ -1,0 +1,230 @@
+#include "frm連絡事項編集.h"
+
+#include "CommonBase.h"
+#include "ErrorLog.h"
+#include "MainCommon.h"
+#include "UiServices.h"
+#include "frmMenu.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+QDateEdit* dateEdit(const QString& name, QWidget* parent)
+{
+    auto* edit = new QDateEdit(parent);
+    edit->setObjectName(name);
+    edit->setCalendarPopup(true);
+    edit->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    return edit;
+}
+} // namespace
+
+frm連絡事項編集::frm連絡事項編集(frmMenu* menu) : QDialog(menu), m_menu(menu)
+{
+    setObjectName(QStringLiteral("frm連絡事項編集"));
+    setWindowTitle(QStringLiteral("連絡事項を記入しましょう～。"));
+    buildControls();
+    Form_Load();
+}
+
+frm連絡事項編集::~frm連絡事項編集()
+{
+    Form_Unload();
+}
+
+void frm連絡事項編集::buildControls()
+{
+    lblMsg = new QLabel(QStringLiteral("掲示板に載せたい内容を記入してください。掲示期間が過ぎると自動的に削除されます。"
+                                       "書き込んだら「更新」ボタンを押してください。入力項目はすべて必須です。"),
+                        this);
+    lblMsg->setObjectName(QStringLiteral("lblMsg"));
+    lblMsg->setWordWrap(true);
+    lblMode = new QLabel(this);
+    lblMode->setObjectName(QStringLiteral("lblMode"));
+    QFont modeFont = lblMode->font();
+    modeFont.setBold(true);
+    modeFont.setPointSize(modeFont.pointSize() + 3);
+    lblMode->setFont(modeFont);
+    lblMode->setStyleSheet(QStringLiteral("color: #b04a2a;"));
+
+    const char* const items[4] = {"掲示期間", "重要度", "記入者", "連絡内容"};
+    for (int i = 0; i < 4; ++i) {
+        lblItem[i] = new QLabel(QString::fromUtf8(items[i]), this);
+        lblItem[i]->setObjectName(QStringLiteral("lblItem_%1").arg(i));
+    }
+    DTPDate[0] = dateEdit(QStringLiteral("DTPDate_0"), this);
+    DTPDate[1] = dateEdit(QStringLiteral("DTPDate_1"), this);
+    cboEdit[0] = new QComboBox(this);
+    cboEdit[0]->setObjectName(QStringLiteral("cboEdit_0"));
+    cboEdit[0]->setMinimumWidth(160);
+    txtName = new QLineEdit(this);
+    txtName->setObjectName(QStringLiteral("txtName"));
+    txtRenraku = new QPlainTextEdit(this);
+    txtRenraku->setObjectName(QStringLiteral("txtRenraku"));
+    txtRenraku->setTabChangesFocus(true);
+    cmdOK = new QPushButton(QStringLiteral("更新したい(&U)"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdEnd = new QPushButton(QStringLiteral("閉じる(&X)"), this);
+    cmdEnd->setObjectName(QStringLiteral("cmdEnd"));
+    connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+    connect(cmdEnd, &QPushButton::clicked, this, [this] { cmdEnd_Click(); });
+
+    auto* period = new QHBoxLayout;
+    period->addWidget(DTPDate[0]);
+    period->addWidget(new QLabel(QStringLiteral("～"), this));
+    period->addWidget(DTPDate[1]);
+    period->addStretch();
+    auto* importance = new QHBoxLayout;
+    importance->addWidget(cboEdit[0]);
+    importance->addStretch();
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(lblItem[0], 0, 0);
+    grid->addLayout(period, 0, 1);
+    grid->addWidget(lblItem[1], 1, 0);
+    grid->addLayout(importance, 1, 1);
+    grid->addWidget(lblItem[2], 2, 0);
+    grid->addWidget(txtName, 2, 1);
+    grid->addWidget(lblItem[3], 3, 0, Qt::AlignTop);
+    grid->addWidget(txtRenraku, 3, 1);
+    grid->setColumnStretch(1, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdEnd);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lblMode);
+    layout->addWidget(lblMsg);
+    layout->addLayout(grid);
+    layout->addLayout(buttons);
+    resize(520, 380);
+}
+
+void frm連絡事項編集::Form_Load()
+{
+    try {
+        Set_Combo(cboEdit[0], QStringLiteral("マスタ重要度"));
+        m_syoriID = m_menu->propSyoriID();
+        m_renrakuID = m_menu->propRenrakuID();
+        subComboTextSet();
+    } catch (const std::exception& e) {
+        subFault(e, QStringLiteral("frm連絡事項編集 - Form_Load"));
+    }
+}
+
+void frm連絡事項編集::subComboTextSet()
+{
+    try {
+        switch (m_syoriID) {
+        case 0: lblMode->setText(QStringLiteral("追　加")); break;
+        case 1: lblMode->setText(QStringLiteral("コピー(追加)")); break;
+        case 2: lblMode->setText(QStringLiteral("編　集")); break;
+        default: break;
+        }
+        m_rs.emplace(gDatabase.openRecordset(QStringLiteral("連絡事項"), dbOpenTable, dbDenyWrite));
+        m_rs->setIndex(QStringLiteral("PrimaryKey"));
+        m_rs->seek(QStringLiteral("="), m_renrakuID);
+        if (m_rs->noMatch()) {
+            DTPDate[0]->setDate(QDate::currentDate());
+            DTPDate[1]->setDate(QDate::currentDate());
+            cboEdit[0]->setCurrentIndex(-1);
+        } else {
+            DTPDate[0]->setDate(funcTextDate(funcToString(m_rs->field(QStringLiteral("開始日")))));
+            DTPDate[1]->setDate(funcTextDate(funcToString(m_rs->field(QStringLiteral("終了日")))));
+            cboEdit[0]->setCurrentIndex(funcCboIndex(cboEdit[0], funcToLong(m_rs->field(QStringLiteral("記号")))));
+            txtName->setText(funcToString(m_rs->field(QStringLiteral("記入者"))));
+            txtRenraku->setPlainText(funcToString(m_rs->field(QStringLiteral("コメント"))));
+        }
+    } catch (const std::exception& e) {
+        subFault(e, QStringLiteral("frm連絡事項編集 - subComboTextSet"));
+    }
+}
+
+bool frm連絡事項編集::funcInputCheck()
+{
+    try {
+        const auto refuse = [](const QString& text, QWidget* focus) {
+            MsgBox(text, MsgButtons::Ok, MsgIcon::Warning, kTitle);
+            focus->setFocus();
+            return false;
+        };
+        if (DTPDate[0]->date() > DTPDate[1]->date())
+            return refuse(QStringLiteral("掲示期限の範囲指定に誤りがあります"), DTPDate[0]);
+        // The blank first entry is no importance: a notice saved with it would never be listed.
+        if (cboEdit[0]->currentIndex() <= 0)
+            return refuse(QStringLiteral("重要度を選択してください"), cboEdit[0]);
+        if (txtName->text().trimmed().isEmpty())
+            return refuse(QStringLiteral("記入者を入力してください"), txtName);
+        if (txtRenraku->toPlainText().trimmed().isEmpty())
+            return refuse(QStringLiteral("連絡事項の内容を入力してください"), txtRenraku);
+        return true;
+    } catch (const std::exception& e) {
+        subFault(e, QStringLiteral("frm連絡事項編集 - funcInputCheck"));
+    }
+}
+
+void frm連絡事項編集::cmdOK_Click()
+{
+    try {
+        if (!funcInputCheck())
+            return;
+        // An edited notice that is gone meanwhile (emptied by the initialization) is stored anew.
+        if (m_syoriID == 2 && !m_rs->noMatch() && !m_rs->eof()) {
+            m_rs->edit();
+        } else {
+            m_rs->addNew();
+            m_renrakuID = funcGetMaxID(QStringLiteral("連絡事項"), QStringLiteral("連絡事項ID"), QString()) + 1;
+        }
+        m_rs->setField(QStringLiteral("連絡事項ID"), m_renrakuID);
+        m_rs->setField(QStringLiteral("開始日"), funcDateText(DTPDate[0]->date()));
+        m_rs->setField(QStringLiteral("終了日"), funcDateText(DTPDate[1]->date()));
+        m_rs->setField(QStringLiteral("記号"), funcToLong(cboEdit[0]->currentData()));
+        m_rs->setField(QStringLiteral("記入者"), txtName->text());
+        m_rs->setField(QStringLiteral("コメント"), txtRenraku->toPlainText());
+        m_rs->update();
+        m_menu->setPropOK(true);
+        done(Accepted);
+    } catch (const std::exception& e) {
+        subFault(e, QStringLiteral("frm連絡事項編集 - cmdOK_Click"));
+    }
+}
+
+void frm連絡事項編集::cmdEnd_Click()
+{
+    try {
+        m_menu->setPropOK(false);
+        done(Rejected);
+    } catch (const std::exception& e) {
+        subFault(e, QStringLiteral("frm連絡事項編集 - cmdEnd_Click"));
+    }
+}
+
+void frm連絡事項編集::reject()
+{
+    // Escape and the window's close box close without saving, as 閉じる does.
+    cmdEnd_Click();
+}
+
+void frm連絡事項編集::done(int result)
+{
+    QDialog::done(result);
+    Form_Unload();
+}
+
+void frm連絡事項編集::Form_Unload()
+{
+    if (m_rs) {
+        m_rs->close();
+        m_rs.reset();
+    }
+}
