@@ -36,6 +36,12 @@ QString funcHalfWidthKana(const QString& kana)
         }
         t.insert(QChar(0x30FC), QString(QChar(0xFF70)));  // ー
         t.insert(QChar(0x3000), QStringLiteral(" "));
+        // The reading's key filter has no small letters, so readings are written
+        // with large ones ("ｼﾖｳﾀ"), as the office types them.
+        const QString small = QStringLiteral("ァィゥェォャュョッ");
+        const QString large = QStringLiteral("ｱｲｳｴｵﾔﾕﾖﾂ");
+        for (int i = 0; i < small.size(); ++i)
+            t.insert(small[i], QString(large[i]));
         return t;
     }();
     QString out;
