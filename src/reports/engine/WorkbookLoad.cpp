@@ -461,10 +461,7 @@ private:
             f.left = borderOf(b->left);
             f.right = borderOf(b->right);
         }
-        if (const ss::number_format_t* nf = m_styles.get_number_format(cf->number_format)) {
-            if (nf->format_string != "General")
-                f.numberFormat = std::string(nf->format_string);
-        }
+        f.numberFormat = numberFormat(cf->number_format);
         f.hAlign = hAlignOf(cf->hor_align);
         f.vAlign = vAlignOf(cf->ver_align);
         if (xf < m_alignments.size()) {
@@ -477,6 +474,32 @@ private:
             f.shrinkToFit = a.shrink;
         }
         return f;
+    }
+
+    // The cell format holds the package's format number; custom formats are
+    // found by that number, built-in ones have no text in the package.
+    std::string numberFormat(std::size_t id) const
+    {
+        for (std::size_t i = 0; i < m_styles.get_number_format_count(); ++i) {
+            const ss::number_format_t* nf = m_styles.get_number_format(i);
+            if (nf != nullptr && nf->identifier == id && !nf->format_string.empty())
+                return nf->format_string == "General" ? std::string() : std::string(nf->format_string);
+        }
+        switch (id) {
+        case 1: return "0";
+        case 2: return "0.00";
+        case 3: return "#,##0";
+        case 4: return "#,##0.00";
+        case 9: return "0%";
+        case 10: return "0.00%";
+        case 11: return "0.00E+00";
+        case 14: return "yyyy/m/d";
+        case 20: return "h:mm";
+        case 21: return "h:mm:ss";
+        case 22: return "yyyy/m/d h:mm";
+        case 49: return "@";
+        default: return {};
+        }
     }
 
     const ss::styles& m_styles;
@@ -563,16 +586,17 @@ void loadSheet(const ss::document& doc, ss::sheet_t index, const SheetExtras& ex
     const int heightRows = std::max(lastRow, 4096);
     for (ss::row_t r = 0; r < heightRows;) {
         ss::row_t first = 0, last = 0;
+        // Spans come back as [first, last): the last row is not part of it.
         const ss::row_height_t h = sh->get_row_height(r, &first, &last);
-        const ss::row_t end = std::min<ss::row_t>(last, heightRows - 1);
+        const ss::row_t end = std::min<ss::row_t>(std::max(last, r + 1), heightRows);
         if (h != defaultHeight)
-            for (ss::row_t i = r; i <= end; ++i)
+            for (ss::row_t i = r; i < end; ++i)
                 out.setRowHeight(i + 1, h / kTwipsPerPoint);
         ss::row_t hFirst = 0, hLast = 0;
         if (sh->is_row_hidden(r, &hFirst, &hLast))
-            for (ss::row_t i = r; i <= std::min(hLast, end); ++i)
+            for (ss::row_t i = r; i < std::min(hLast, end); ++i)
                 out.setRowHidden(i + 1, true);
-        r = end + 1;
+        r = end;
     }
 
     for (const int row : extras.breaks)

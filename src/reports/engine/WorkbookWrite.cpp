@@ -2,7 +2,9 @@
 // cell format, charts by code, and the print settings of each sheet.
 #include "Workbook.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <xlsxwriter.h>
 
@@ -358,6 +360,8 @@ void Workbook::write(const QString& path, const QStringList& sheetNames) const
     if (chosen.empty())
         throw std::runtime_error("a workbook needs at least one sheet");
 
+    if (!QFileInfo(path).absoluteDir().exists())
+        throw std::runtime_error("no folder for " + path.toStdString());
     const std::string file = QFile::encodeName(path).toStdString();
     lxw_workbook_options options{};
     options.constant_memory = LXW_FALSE;
