@@ -45,6 +45,7 @@ ReportProgress::ReportProgress(const QString& label, int total) : m_total(total)
     m_dialog->setCancelButton(nullptr);
     m_dialog->setMinimumDuration(300);
     m_dialog->setAutoClose(false);
+    m_dialog->setAutoReset(false);
     m_dialog->setValue(0);
 }
 
