@@ -1,0 +1,128 @@
+// The course calendar: one page per month that has lessons, each day cell
+// listing up to six lessons as one-line texts.
+
+#include "ExcelOut.h"
+#include "ReportCommon.h"
+#include "ReportLayout.h"
+
+#include "CommonBase.h"
+#include "ErrorLog.h"
+#include "MainCommon.h"
+
+#include <QDate>
+
+#include <array>
+#include <vector>
+
+namespace {
+
+struct CalendarLesson {
+    QString month;   // "yyyy/mm"
+    int day = 0;
+    QString text;
+};
+
+std::vector<CalendarLesson> readLessons(const QString& sql)
+{
+    enum { Date, Period, Grade, Subject, Klass, Teacher, Room, Capacity, Attending };
+    ReportRows rows;
+    std::vector<CalendarLesson> lessons;
+    if (!rows.open(sql, {QStringLiteral("講座日"), QStringLiteral("時限名"), QStringLiteral("学年名"),
+                         QStringLiteral("科目名"), QStringLiteral("講座クラス名"), QStringLiteral("講師名"),
+                         QStringLiteral("教室名"), QStringLiteral("定員数"), QStringLiteral("受講人数")}))
+        return lessons;
+    lessons.reserve(static_cast<std::size_t>(rows.count()));
+    for (int i = 0; i < rows.count(); ++i) {
+        const QDate date = funcTextDate(rows.at(i, Date));
+        if (!date.isValid())   // a lesson without a date has no day to stand on
+            continue;
+        lessons.push_back({date.toString(QStringLiteral("yyyy/MM")), date.day(),
+                           QStringLiteral("【") + rows.at(i, Period) + QStringLiteral("】") + rows.at(i, Grade)
+                               + rows.at(i, Subject) + rows.at(i, Klass) + QStringLiteral("(")
+                               + rows.at(i, Teacher) + QStringLiteral(")") + QStringLiteral(" ")
+                               + rows.at(i, Room) + QStringLiteral(" 定員：") + rows.at(i, Capacity)
+                               + QStringLiteral(" 受講人数：") + rows.at(i, Attending)});
+    }
+    return lessons;
+}
+
+} // namespace
+
+void ExcelOut::subKouzaCalenderPrint(const QString& sql, QString& jyoken)
+{
+    try {
+        using namespace layout::calendar;
+        const std::vector<CalendarLesson> lessons = readLessons(sql);
+        if (lessons.empty())
+            return;
+
+        std::vector<QString> months;
+        for (std::size_t i = 0; i < lessons.size(); ++i)
+            if (i == 0 || lessons[i].month != lessons[i - 1].month)
+                months.push_back(lessons[i].month);
+        const int pages = static_cast<int>(months.size());
+        if (!funcReportFits(static_cast<long long>(pages) * kPageRows))
+            return;
+
+        if (jyoken.trimmed().isEmpty())
+            jyoken = QStringLiteral("(作成条件無し)");
+        const QString created = QStringLiteral("作成日:") + funcDateText(QDate::currentDate());
+
+        ReportProgress progress(QStringLiteral("講座カレンダーを作成しています..."), pages);
+        wb::Sheet& sheet = reportSheet();
+        std::size_t next = 0;   // first lesson not yet placed
+        for (int l = 1; l <= pages; ++l) {
+            const int top = (l - 1) * kPageRows + 1;
+            const QString& month = months[static_cast<std::size_t>(l - 1)];
+            const short year = static_cast<short>(month.left(4).toInt());
+            const short mon = static_cast<short>(month.mid(5, 2).toInt());
+
+            setCell(top + kDateRow, kDateCol, created);
+            setCell(top + kCaptionRow, kCaptionCol, jyoken);
+            setCell(top + kTitleRow, kTitleCol,
+                    QStringLiteral("【%1年%2月】").arg(year).arg(mon));
+
+            // Day numbers: the first week row from the weekday's column up to
+            // column 8, every later one in columns 2 to 8.
+            std::array<std::pair<int, int>, 32> dayCell{};
+            int col = funcFirstWeekday(year, mon);
+            int row = top + kFirstWeekRow;
+            const int days = funcMonthDays(year, mon);
+            for (int d = 1; d <= days; ++d) {
+                if (col == 9) {
+                    col = 2;
+                    row += kWeekRows;
+                }
+                setCell(row, col, static_cast<double>(d));
+                dayCell[static_cast<std::size_t>(d)] = {row, col};
+                ++col;
+            }
+
+            // Lessons of the month, in row order: the first empty slot of their
+            // day; a seventh and later lesson marks the sixth slot instead.
+            for (; next < lessons.size() && lessons[next].month == month; ++next) {
+                const auto [dayRow, dayCol] = dayCell[static_cast<std::size_t>(lessons[next].day)];
+                bool placed = false;
+                for (int s = 1; s <= kSlots && !placed; ++s) {
+                    if (sheet.text(dayRow + s, dayCol).trimmed().isEmpty()) {
+                        setCell(dayRow + s, dayCol, lessons[next].text);
+                        placed = true;
+                    }
+                }
+                if (!placed) {
+                    setCell(dayRow + kSlots, dayCol, QStringLiteral("その他講座有り..."));
+                    sheet.setFontColor(dayRow + kSlots, dayCol, wb::kRed);
+                }
+            }
+
+            if (l < pages) {
+                subShtChg(l * kPageRows + 1, QString::fromLatin1(kPageRange));
+                sheet.addPageBreak(l * kPageRows + 1);
+            }
+            progress.setValue(l);
+        }
+        sheet.print().printArea = wb::Range{1, 1, pages * kPageRows, kLastCol};
+    } catch (const std::exception& e) {
+        subFault(e, QStringLiteral("ExcelOut - subKouzaCalenderPrint"));
+    }
+}

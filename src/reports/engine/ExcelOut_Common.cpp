@@ -1,0 +1,126 @@
+#include "ReportCommon.h"
+
+#include "CommonBase.h"
+#include "DaoCommon.h"
+#include "UiServices.h"
+#include "clsDataCtl.h"
+
+#include <QDate>
+#include <QRegularExpression>
+
+#include <cmath>
+
+QString funcCompactIdChain(const QString& sql)
+{
+    static const QRegularExpression where(QStringLiteral("\\sWHERE\\s"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression orderBy(QStringLiteral("\\sORDER\\s+BY\\s"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression joiner(QStringLiteral("\\sOR\\s"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression term(QStringLiteral("^\\s*([^\\s=()'\"#]+)\\s*=\\s*(-?\\d+)\\s*$"));
+
+    const QRegularExpressionMatch w = where.match(sql);
+    if (!w.hasMatch())
+        return sql;
+    const qsizetype condStart = w.capturedEnd();
+    const QRegularExpressionMatch o = orderBy.match(sql, condStart);
+    const qsizetype condEnd = o.hasMatch() ? o.capturedStart() : sql.size();
+    const QStringList terms = sql.mid(condStart, condEnd - condStart).split(joiner);
+    if (terms.size() < 2)
+        return sql;
+
+    QString column;
+    QStringList ids;
+    ids.reserve(terms.size());
+    for (const QString& t : terms) {
+        const QRegularExpressionMatch m = term.match(t);
+        if (!m.hasMatch())
+            return sql;
+        if (column.isEmpty())
+            column = m.captured(1);
+        else if (m.captured(1).compare(column, Qt::CaseInsensitive) != 0)
+            return sql;
+        ids << m.captured(2);
+    }
+    return sql.left(condStart) + QLatin1Char(' ') + column + QStringLiteral(" IN (") + ids.join(QLatin1Char(','))
+           + QLatin1Char(')') + sql.mid(condEnd);
+}
+
+bool ReportRows::open(const QString& sql, const QStringList& columns)
+{
+    clsDataCtl rec;
+    if (!rec.funcOpenRec(funcCompactIdChain(sql)))
+        return false;
+    m_count = rec.propCount();
+    m_width = static_cast<std::size_t>(columns.size());
+    m_values.clear();
+    m_values.reserve(static_cast<std::size_t>(m_count) * m_width);
+
+    // A column missing from the result is told once (by the first row's read),
+    // not once per row.
+    QList<bool> present;
+    for (const QString& c : columns) {
+        bool found = false;
+        for (int f = 0; f < rec.fieldCount() && !found; ++f)
+            found = rec.fieldName(f).compare(c, Qt::CaseInsensitive) == 0;
+        present << found;
+    }
+    for (int i = 0; i < m_count; ++i) {
+        rec.setPropID(i);
+        for (qsizetype c = 0; c < columns.size(); ++c)
+            m_values.push_back(present[c] || i == 0 ? rec.propData(columns[c]) : QString());
+    }
+    return true;
+}
+
+std::array<QString, 4> funcEvalItemNames()
+{
+    std::array<QString, 4> names;
+    Recordset rs = gDatabase.openRecordset(
+        QStringLiteral(" SELECT 評価項目名 FROM マスタ評価項目 WHERE 削除フラグ = 0 ORDER BY 評価項目ID "),
+        dbOpenDynaset, dbReadOnly);
+    for (std::size_t k = 0; k < names.size() && !rs.eof(); ++k) {
+        names[k] = funcToString(rs.field(QStringLiteral("評価項目名")));
+        rs.moveNext();
+    }
+    rs.close();
+    return names;
+}
+
+QString funcReportDate(const QString& text)
+{
+    const QDate date = funcTextDate(text);
+    return date.isValid() ? funcDateText(date) : text;
+}
+
+// Pixel sizes as the spreadsheet computes them for its default font.
+int funcAreaWidthPx(const wb::Sheet& sheet, int firstCol, int lastCol)
+{
+    int px = 0;
+    for (int c = firstCol; c <= lastCol; ++c) {
+        if (sheet.columnHidden(c))
+            continue;
+        const double w = sheet.columnWidth(c).value_or(sheet.defaultColumnWidth());
+        px += w < 1 ? static_cast<int>(w * 12 + 0.5) : static_cast<int>(w * 7 + 0.5) + 5;
+    }
+    return px;
+}
+
+int funcAreaHeightPx(const wb::Sheet& sheet, int firstRow, int lastRow)
+{
+    double points = 0;
+    for (int r = firstRow; r <= lastRow; ++r)
+        if (!sheet.rowHidden(r))
+            points += sheet.rowHeight(r).value_or(sheet.defaultRowHeight());
+    return static_cast<int>(std::lround(points * 4.0 / 3.0));
+}
+
+bool funcReportFits(long long rows)
+{
+    if (rows <= wb::kMaxRow)
+        return true;
+    MsgBox(QStringLiteral("出力するデータが多すぎるため、1枚のシートに収まりません。") + QStringLiteral("\r\n")
+               + QStringLiteral("講座や生徒を絞り込んでから出力してください。"),
+           MsgButtons::Ok, MsgIcon::Information, kTitle);
+    return false;
+}

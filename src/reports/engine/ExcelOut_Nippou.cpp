@@ -1,0 +1,107 @@
+// The daily report: one page per lesson with the lesson's details at the top and
+// a row per student; a lesson with more students than a page holds continues on
+// a further page with its details written again.
+
+#include "ExcelOut.h"
+#include "ReportCommon.h"
+#include "ReportLayout.h"
+
+#include "ErrorLog.h"
+
+#include <array>
+
+namespace {
+
+enum NippouColumn {
+    LessonID, Date, Period, Grade, Klass, Subject, Teacher, Capacity, Attending, Unit, Content, Homework,
+    LessonComment, Name, Attend, HomeworkDone, Item1, Item2, Item3, Item4, Comment, ColumnCount
+};
+
+const QStringList& nippouColumns()
+{
+    static const QStringList columns{
+        QStringLiteral("毎講座ID"), QStringLiteral("講座日"), QStringLiteral("時限名"), QStringLiteral("学年名"),
+        QStringLiteral("講座クラス名"), QStringLiteral("科目名"), QStringLiteral("講師名"),
+        QStringLiteral("定員数"), QStringLiteral("受講人数"), QStringLiteral("単元"), QStringLiteral("講座内容"),
+        QStringLiteral("宿題2"), QStringLiteral("コメント2"), QStringLiteral("生徒氏名"), QStringLiteral("出席○"),
+        QStringLiteral("宿題○"), QStringLiteral("項目1"), QStringLiteral("項目2"), QStringLiteral("項目3"),
+        QStringLiteral("項目4"), QStringLiteral("コメント")};
+    return columns;
+}
+
+// (row offset, column) of each lesson value on a page.
+struct Place {
+    int row, col;
+    NippouColumn value;
+};
+constexpr std::array<Place, 12> kLessonCells{{{2, 2, Date}, {2, 4, Period}, {2, 6, Grade}, {2, 8, Klass},
+                                              {2, 10, Subject}, {2, 12, Teacher}, {2, 14, Capacity},
+                                              {2, 16, Attending}, {4, 3, Unit}, {7, 2, Content},
+                                              {11, 2, Homework}, {13, 2, LessonComment}}};
+// Column of each student value in a student row.
+constexpr std::array<std::pair<int, NippouColumn>, 8> kStudentCells{
+    {{3, Name}, {5, Attend}, {6, HomeworkDone}, {7, Item1}, {8, Item2}, {9, Item3}, {10, Item4}, {11, Comment}}};
+
+} // namespace
+
+void ExcelOut::subNippouPrint(const QString& sql, const QString& /*jyoken: not printed*/)
+{
+    try {
+        using namespace layout::nippou;
+        const std::array<QString, 4> items = funcEvalItemNames();
+        ReportRows rows;
+        if (!rows.open(sql, nippouColumns()))
+            return;   // the user has been told why; the form stays as it is
+
+        // Pages: one per lesson, and one more for every further 25 students.
+        int pages = 1;
+        for (int i = 1, j = 0; i < rows.count(); ++i) {
+            j = rows.at(i, LessonID) != rows.at(i - 1, LessonID) || j + 1 == kStudentsPerPage ? 0 : j + 1;
+            pages += j == 0 ? 1 : 0;
+        }
+        if (!funcReportFits(static_cast<long long>(pages) * kPageRows))
+            return;
+
+        ReportProgress progress(QStringLiteral("日報を作成しています..."), pages);
+        wb::Sheet& sheet = reportSheet();
+        const wb::Sheet& pageTemplate = templateSheet();
+        const wb::Range pageRows = wb::Range::parse(QStringLiteral("1:%1").arg(kPageRows));
+
+        auto writeHead = [&](int top, int entry) {
+            if (entry >= 0)
+                for (const Place& p : kLessonCells)
+                    setCell(top + p.row, p.col,
+                            p.value == Date ? funcReportDate(rows.at(entry, Date)) : rows.at(entry, p.value));
+            for (int k = 0; k < 4; ++k)
+                setCell(top + kItemRow, 7 + k, items[static_cast<std::size_t>(k)]);
+        };
+        auto writeStudent = [&](int top, int j, int entry) {
+            for (const auto& [col, value] : kStudentCells)
+                setCell(top + kFirstStudentRow + j, col, rows.at(entry, value));
+        };
+
+        int k = 0;   // page
+        int j = 0;   // student row on the page
+        writeHead(1, rows.count() > 0 ? 0 : -1);
+        if (rows.count() > 0)
+            writeStudent(1, 0, 0);
+        for (int i = 1; i < rows.count(); ++i) {
+            const bool newLesson = rows.at(i, LessonID) != rows.at(i - 1, LessonID);
+            if (newLesson || j + 1 == kStudentsPerPage) {
+                ++k;
+                j = 0;
+                const int top = k * kPageRows + 1;
+                sheet.copyFrom(pageTemplate, pageRows, top);
+                sheet.addPageBreak(top);
+                writeHead(top, i);
+                progress.setValue(k);
+            } else {
+                ++j;
+            }
+            writeStudent(k * kPageRows + 1, j, i);
+        }
+        sheet.print().printArea = wb::Range{1, 1, (k + 1) * kPageRows, kLastCol};
+    } catch (const std::exception& e) {
+        subFault(e, QStringLiteral("ExcelOut - subNippouPrint"));
+    }
+}

@@ -1,0 +1,209 @@
+// The student analysis sheet: one block of rows per student and course with the
+// name, the course, the number of lessons, a summary chart, a trend chart and the
+// lesson comments. The values behind the trend chart lie right of the printed area.
+
+#include "ExcelOut.h"
+#include "ReportCommon.h"
+#include "ReportLayout.h"
+
+#include "ErrorLog.h"
+
+#include <array>
+#include <optional>
+
+namespace {
+
+enum AnalysisColumn { Student, Name, Klass, Subject, Date, Attend, Homework, Item1, Item2, Item3, Item4, Comment };
+
+const QStringList& analysisColumns()
+{
+    static const QStringList columns{
+        QStringLiteral("生徒番号"), QStringLiteral("生徒氏名"), QStringLiteral("講座クラス名"),
+        QStringLiteral("科目名"), QStringLiteral("講座日"), QStringLiteral("出席○"), QStringLiteral("宿題○"),
+        QStringLiteral("項目1"), QStringLiteral("項目2"), QStringLiteral("項目3"), QStringLiteral("項目4"),
+        QStringLiteral("コメント")};
+    return columns;
+}
+
+// Means of the marks of one block: the four items and all of them together.
+class MarkMeans {
+public:
+    void add(int item, const QString& mark)
+    {
+        bool ok = false;
+        const double v = mark.trimmed().toDouble(&ok);
+        if (!ok)
+            return;
+        m_sum[static_cast<std::size_t>(item)] += v;
+        ++m_count[static_cast<std::size_t>(item)];
+    }
+    std::optional<double> item(int k) const
+    {
+        const auto i = static_cast<std::size_t>(k);
+        return m_count[i] ? std::optional<double>(m_sum[i] / m_count[i]) : std::nullopt;
+    }
+    std::optional<double> overall() const
+    {
+        double sum = 0;
+        int count = 0;
+        for (std::size_t i = 0; i < 4; ++i) {
+            sum += m_sum[i];
+            count += m_count[i];
+        }
+        return count ? std::optional<double>(sum / count) : std::nullopt;
+    }
+
+private:
+    std::array<double, 4> m_sum{};
+    std::array<int, 4> m_count{};
+};
+
+} // namespace
+
+void ExcelOut::subStudentDataPrint(const QString& sql, const QString& /*jyoken: not printed*/)
+{
+    try {
+        using namespace layout::analysis;
+        const std::array<QString, 4> items = funcEvalItemNames();
+        ReportRows rows;
+        if (!rows.open(sql, analysisColumns()))
+            return;   // the user has been told why; the form stays as it is
+
+        auto newBlock = [&](int e) {
+            return e == 0 || rows.at(e, Student) != rows.at(e - 1, Student)
+                   || rows.at(e, Klass) != rows.at(e - 1, Klass) || rows.at(e, Subject) != rows.at(e - 1, Subject);
+        };
+        int blocks = 1;
+        for (int e = 1; e < rows.count(); ++e)
+            blocks += newBlock(e) ? 1 : 0;
+        if (!funcReportFits(static_cast<long long>(blocks) * kBlockRows))
+            return;
+
+        ReportProgress progress(QStringLiteral("生徒分析シートを作成しています..."), blocks);
+        wb::Sheet& sheet = reportSheet();
+        const wb::Sheet& blockTemplate = templateSheet();
+        const wb::Range blockRows = wb::Range::parse(QStringLiteral("1:%1").arg(kBlockRows));
+
+        // Chart sizes follow the form's own column widths and row heights.
+        const int summaryWidth = funcAreaWidthPx(sheet, kSummaryChartFirstCol, kSummaryChartLastCol);
+        const int summaryHeight = funcAreaHeightPx(sheet, kSummaryChartFirstRow + 1, kSummaryChartLastRow + 1);
+        const int trendWidth = funcAreaWidthPx(sheet, kTrendChartFirstCol, kTrendChartLastCol);
+        const int trendHeight = funcAreaHeightPx(sheet, kTrendChartFirstRow + 1, kTrendChartLastRow + 1);
+
+        // The block's finishing touches once its last lesson is written: the
+        // comment box, the summary values and the two charts.
+        auto finishBlock = [&](int top, const QString& comments, const MarkMeans& means) {
+            subMergeText(wb::Range{top + kCommentFirstRow, kCommentFirstCol, top + kCommentLastRow, kCommentLastCol},
+                         comments);
+            auto writeMean = [&](int row, std::optional<double> v) {
+                if (v)
+                    setCell(top + row, kSummaryValueCol, *v);
+                else
+                    setCell(top + row, kSummaryValueCol, QString());
+            };
+            writeMean(kSummaryMeanRow, means.overall());
+            for (int k = 0; k < 4; ++k)
+                writeMean(kSummaryMeanRow + 1 + k, means.item(k));
+
+            wb::Chart summary;
+            summary.type = wb::ChartType::Column;
+            summary.row = top + kSummaryChartFirstRow;
+            summary.col = kSummaryChartFirstCol;
+            summary.widthPx = summaryWidth;
+            summary.heightPx = summaryHeight;
+            summary.title = QStringLiteral("評価の平均");
+            summary.yMin = 0;
+            summary.yMax = 5;
+            summary.yMajorUnit = 1;
+            summary.legend = wb::LegendPosition::None;
+            summary.setSourceData(wb::Range{top + kSummaryFirstRow, kSummaryLabelCol, top + kSummaryLastRow,
+                                            kSummaryValueCol},
+                                  wb::PlotBy::Columns);
+            addChart(summary);
+
+            // Dates in the first row, the four marks and attendance below them;
+            // the range ends where the dates end.
+            const int lastCol = std::max(sheet.endRight(top, kDataCaptionCol), kFirstLessonCol);
+            wb::Chart trend;
+            trend.type = wb::ChartType::LineMarkers;
+            trend.row = top + kTrendChartFirstRow;
+            trend.col = kTrendChartFirstCol;
+            trend.widthPx = trendWidth;
+            trend.heightPx = trendHeight;
+            trend.title = QStringLiteral("受講の推移");
+            trend.yMin = 0;
+            trend.yMax = 5;
+            trend.yMajorUnit = 1;
+            trend.legend = wb::LegendPosition::Bottom;
+            trend.setSourceData(wb::Range{top, kDataCaptionCol, top + kAttendRow, lastCol}, wb::PlotBy::Rows);
+            // An item slot without a name is not in use: no empty line in the legend.
+            std::erase_if(trend.series, [&](const wb::ChartSeries& s) {
+                return s.nameCell && sheet.text(s.nameCell->firstRow, s.nameCell->firstCol).isEmpty();
+            });
+            addChart(trend);
+        };
+
+        // e < 0: no row at all, the item names only.
+        auto writeBlockHead = [&](int top, int e) {
+            if (e >= 0) {
+                setCell(top + 2, 2, rows.at(e, Name));
+                setCell(top + 5, 2, rows.at(e, Klass));
+                setCell(top + 5, 4, rows.at(e, Subject));
+                setCell(top + 5, 6, 1.0);
+            }
+            for (int k = 0; k < 4; ++k) {
+                setCell(top + 9 + k, 2, items[static_cast<std::size_t>(k)]);
+                setCell(top + 1 + k, kDataCaptionCol, items[static_cast<std::size_t>(k)]);
+            }
+        };
+        auto writeLesson = [&](int top, int n, int e, MarkMeans& means) {
+            const int col = kFirstLessonCol + n;
+            setCell(top + kDateDataRow, col, funcReportDate(rows.at(e, Date)));
+            for (int k = 0; k < 4; ++k) {
+                const QString& mark = rows.at(e, static_cast<AnalysisColumn>(Item1 + k));
+                setCell(top + kFirstMarkRow + k, col, mark);
+                means.add(k, mark);
+            }
+            setCell(top + kAttendRow, col, rows.at(e, Attend) == QStringLiteral("○") ? 1.0 : 0.0);
+            setCell(top + kHomeworkRow, col, rows.at(e, Homework) == QStringLiteral("○") ? 1.0 : 0.0);
+            setCell(top + kCommentDataRow, col, rows.at(e, Comment));
+        };
+
+        int i = 0;   // block
+        int n = 0;   // lesson within the block
+        int top = 1;
+        QString comments;
+        MarkMeans means;
+        writeBlockHead(top, rows.count() > 0 ? 0 : -1);
+        if (rows.count() > 0) {
+            writeLesson(top, 0, 0, means);
+            comments = rows.at(0, Comment);
+        }
+        for (int e = 1; e < rows.count(); ++e) {
+            if (newBlock(e)) {
+                finishBlock(top, comments, means);
+                ++i;
+                n = 0;
+                top = i * kBlockRows + 1;
+                sheet.copyFrom(blockTemplate, blockRows, top);
+                sheet.addPageBreak(top);
+                writeBlockHead(top, e);
+                means = MarkMeans();
+                writeLesson(top, 0, e, means);
+                comments = rows.at(e, Comment);
+                progress.setValue(i);
+            } else {
+                ++n;
+                writeLesson(top, n, e, means);
+                comments += rows.at(e, Comment);
+                setCell(top + 5, 6, static_cast<double>(n + 1));
+            }
+        }
+        finishBlock(top, comments, means);
+        // The lesson data from column W on is not printed.
+        sheet.print().printArea = wb::Range::parse(QStringLiteral("$A:$U"));
+    } catch (const std::exception& e) {
+        // This routine's faults are logged under the calendar routine's name.
+        subFault(e, QStringLiteral("ExcelOut - subKouzaCalenderPrint"));
+    }
+}

@@ -1,0 +1,54 @@
+// What the three report routines share: reading the rows of a report statement,
+// the evaluation item names, and chart sizes taken from the form's own cells.
+#pragma once
+
+#include "Workbook.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <vector>
+
+// The report statements choose lessons or students with one "column = number"
+// term per chosen row joined by OR. The engine refuses such a chain beyond about
+// a thousand terms (its expression depth), so a condition made only of such terms
+// on one column is given to it as a single IN list, which has no such limit.
+// Any other statement is returned unchanged.
+QString funcCompactIdChain(const QString& sql);
+
+// Every row of a report statement, read once through clsDataCtl: the values of
+// the named columns as text (Null reads as ""), row by row.
+class ReportRows {
+public:
+    // False when the statement could not be run (the user has been told).
+    bool open(const QString& sql, const QStringList& columns);
+
+    int count() const { return m_count; }
+    const QString& at(int row, int column) const
+    {
+        return m_values[static_cast<std::size_t>(row) * m_width + static_cast<std::size_t>(column)];
+    }
+
+private:
+    int m_count = 0;
+    std::size_t m_width = 0;
+    std::vector<QString> m_values;
+};
+
+// The names of the evaluation items in use (not deleted), in ID order: the same
+// ones the attendance window shows. Four slots; missing ones are empty, a fifth
+// and later item is not read.
+std::array<QString, 4> funcEvalItemNames();
+
+// "yyyy/mm/dd" of a stored date text; other text is kept as it is.
+QString funcReportDate(const QString& text);
+
+// Size in pixels of an area of a sheet, from its column widths and row heights,
+// so that a chart covers the area the form frames for it.
+int funcAreaWidthPx(const wb::Sheet& sheet, int firstCol, int lastCol);
+int funcAreaHeightPx(const wb::Sheet& sheet, int firstRow, int lastRow);
+
+// True when a report of this many rows fits on a worksheet; otherwise the user
+// is told to choose fewer lessons or students, and nothing is written.
+bool funcReportFits(long long rows);

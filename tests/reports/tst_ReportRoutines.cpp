@@ -1,0 +1,545 @@
+// The three reports written over a real database and read back from the .xlsx
+// file the user gets: cells, pages, blocks, formats copied from the template and
+// the charts of the analysis sheet.
+
+#include "ExcelOut.h"
+#include "CommonBase.h"
+#include "ProgramFolder.h"
+#include "ReportCommon.h"
+#include "Workbook.h"
+
+#include <orcus/zip_archive.hpp>
+#include <orcus/zip_archive_stream.hpp>
+
+#include <QDate>
+#include <QFile>
+#include <QRegularExpression>
+#include <QtTest>
+
+#include <functional>
+
+namespace {
+
+const QString kCalendar = QStringLiteral("講座カレンダー");
+const QString kNippou = QStringLiteral("日報");
+const QString kAnalysis = QStringLiteral("生徒分析シート");
+
+// The written report, read back, with the chart parts of the file.
+struct Written {
+    std::unique_ptr<wb::Workbook> book;
+    QStringList charts;   // xl/charts/chart1.xml, chart2.xml, ... in order
+    QString workbookXml;
+
+    const wb::Sheet& sheet() const { return book->sheetAt(0); }
+    QString text(int row, int col) const { return sheet().text(row, col); }
+};
+
+QString zipEntry(const orcus::zip_archive& zip, const std::string& name)
+{
+    std::vector<unsigned char> buf;
+    if (!zip.read_file_entry(name, buf))
+        return {};
+    return QString::fromUtf8(reinterpret_cast<const char*>(buf.data()), static_cast<qsizetype>(buf.size()));
+}
+
+// Runs one report the way its callers do and reads the written file back.
+Written runReport(ProgramFolder& pf, const QString& sheet, const std::function<void(ExcelOut&)>& report)
+{
+    Written w;
+    QString path;
+    {
+        ExcelOut out;
+        out.setPropExcelSheet(sheet);
+        if (!out.funcPrintStart())
+            return w;
+        report(out);
+        out.subPrintEnd();
+        path = out.writtenPath();
+    }
+    if (path.isEmpty() || pf.ui().openedDocuments.value(pf.ui().openedDocuments.size() - 1) != path)
+        return w;
+    w.book = wb::Workbook::load(path);
+    orcus::zip_archive_stream_fd stream(path.toLocal8Bit().constData());
+    orcus::zip_archive zip(&stream);
+    zip.load();
+    for (int n = 1;; ++n) {
+        const QString chart = zipEntry(zip, "xl/charts/chart" + std::to_string(n) + ".xml");
+        if (chart.isEmpty())
+            break;
+        w.charts << chart;
+    }
+    w.workbookXml = zipEntry(zip, "xl/workbook.xml");
+    if (qEnvironmentVariableIsEmpty("KAEDE_KEEP_REPORTS"))
+        QFile::remove(path);
+    return w;
+}
+
+// The condition the report selection builds: one term per chosen row joined by OR.
+QString chosen(const QString& column, const QList<int>& ids)
+{
+    QString condition;
+    for (qsizetype i = 0; i < ids.size(); ++i)
+        condition += QStringLiteral(" %1 = %2").arg(column).arg(ids[i]) + (i + 1 < ids.size() ? QStringLiteral(" OR ") : QString());
+    return condition;
+}
+
+QString nippouSql(const QList<int>& lessons)
+{
+    return QStringLiteral(" SELECT * FROM QRY_講座出席出力 WHERE ") + chosen(QStringLiteral("毎講座ID"), lessons)
+           + QStringLiteral(" ORDER BY 毎講座ID,講座日");
+}
+
+QString analysisSql(const QList<int>& students)
+{
+    return QStringLiteral(" SELECT * FROM QRY_講座出席出力 WHERE ") + chosen(QStringLiteral("生徒番号"), students)
+           + QStringLiteral(" ORDER BY 生徒番号,毎講座ID,講座日");
+}
+
+const QString kCalendarSql = QStringLiteral(" SELECT * FROM QRY_講座内容  ORDER BY 講座日,時限ID ");
+
+// Cell ranges named in a chart's formulas, in order: "B8:C13" style without $.
+QStringList chartRanges(const QString& chartXml)
+{
+    static const QRegularExpression f(QStringLiteral("<c:f>([^<]*)</c:f>"));
+    QStringList out;
+    for (auto it = f.globalMatch(chartXml); it.hasNext();) {
+        QString ref = it.next().captured(1);
+        ref = ref.mid(ref.lastIndexOf(QLatin1Char('!')) + 1).remove(QLatin1Char('$'));
+        out << (ref.contains(QLatin1Char(':')) ? ref : ref + QLatin1Char(':') + ref);
+    }
+    return out;
+}
+
+} // namespace
+
+class tst_ReportRoutines : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup() { m_pf.reset(); }
+
+    void calendarPagesPerMonthWithLessons();
+    void calendarDayPlacementAndFullDays();
+    void calendarSixWeekMonthKeepsItsLastDays();
+    void calendarWithoutRowsWritesNothing();
+
+    void nippouPagePerLessonWithItemNames();
+    void nippouLongLessonContinuesOnNextPage();
+    void nippouItemNamesSkipDeletedAndFifth();
+
+    void analysisBlocksPerStudentAndCourse();
+    void analysisChartsBoundToTheirBlock();
+
+    void thousandsOfChosenLessonsAndStudents();
+    void idChainCompactedOnlyWhenSafe();
+
+private:
+    std::unique_ptr<ProgramFolder> m_pf;
+    void lesson(int id, const QString& date, int period, int subject, int klass, const QString& unit = QStringLiteral("'一次関数'"));
+    void attend(int lesson, int student, int present, const QString& marks, const QString& comment, int homework = 0);
+    void student(int number, const QString& name);
+};
+
+void tst_ReportRoutines::init()
+{
+    m_pf = std::make_unique<ProgramFolder>();
+    m_pf->exec(QStringLiteral("INSERT INTO マスタ時限 VALUES (1, '1限', 0), (2, '2限', 0), (3, '3限', 0)"));
+    m_pf->exec(QStringLiteral("INSERT INTO マスタ学年 VALUES (1, '中1', 0)"));
+    m_pf->exec(QStringLiteral("INSERT INTO マスタ科目 VALUES (1, '数学', 0), (2, '英語', 0)"));
+    m_pf->exec(QStringLiteral("INSERT INTO マスタ講座クラス VALUES (1, 'Aクラス', 0), (2, 'Bクラス', 0)"));
+    m_pf->exec(QStringLiteral("INSERT INTO マスタ講師 VALUES (1, '山田', 0)"));
+    m_pf->exec(QStringLiteral("INSERT INTO マスタ教室 VALUES (1, '教室1', 0)"));
+}
+
+void tst_ReportRoutines::lesson(int id, const QString& date, int period, int subject, int klass, const QString& unit)
+{
+    m_pf->exec(QStringLiteral("INSERT INTO 毎講座履歴 VALUES (%1, '%2', 1, %3, 1, %4, %5, 1, 1, 20, 2, %6, "
+                              "'教科書p.%1', '問題集p.%1', '全員よく頑張った')")
+                   .arg(id).arg(date).arg(period).arg(subject).arg(klass).arg(unit));
+}
+
+void tst_ReportRoutines::attend(int lesson, int student, int present, const QString& marks, const QString& comment,
+                                int homework)
+{
+    m_pf->exec(QStringLiteral("INSERT INTO 講座出席 VALUES (%1, %2, %3, %4, '%5', %6, '2003/04/01 10:00:00')")
+                   .arg(lesson).arg(student).arg(present).arg(marks, funcSqlQuote(comment)).arg(homework));
+}
+
+void tst_ReportRoutines::student(int number, const QString& name)
+{
+    m_pf->exec(QStringLiteral("INSERT INTO 生徒台帳 (生徒番号, 氏名カナ, 生徒氏名) VALUES (%1, 'ｾｲﾄ', '%2')")
+                   .arg(number).arg(name));
+}
+
+// ---------------------------------------------------------------- calendar
+
+void tst_ReportRoutines::calendarPagesPerMonthWithLessons()
+{
+    lesson(1, QStringLiteral("2003/04/08"), 1, 1, 1);
+    lesson(2, QStringLiteral("2003/06/10"), 2, 2, 2);
+    QString caption = QStringLiteral("  ");
+    const Written w = runReport(*m_pf, kCalendar, [&](ExcelOut& out) { out.subKouzaCalenderPrint(kCalendarSql, caption); });
+    QVERIFY(w.book);
+    QCOMPARE(w.book->sheetNames(), QStringList{kCalendar});
+
+    // April on page 1, June on page 2 (row 49); May has no page, and nothing follows June.
+    QCOMPARE(w.text(2, 5), QStringLiteral("【2003年4月】"));
+    QCOMPARE(w.text(50, 5), QStringLiteral("【2003年6月】"));
+    QVERIFY(w.sheet().lastRow() <= 96);
+    QCOMPARE(w.text(1, 8), QStringLiteral("作成日:") + QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+    QCOMPARE(w.text(49, 8), w.text(1, 8));
+
+    // The blank caption is replaced, on the page and for the caller.
+    QCOMPARE(caption, QStringLiteral("(作成条件無し)"));
+    QCOMPARE(w.text(4, 3), caption);
+    QCOMPARE(w.text(52, 3), caption);
+
+    // April 2003 begins on a Tuesday: day 1 in column C, day 8 (Tuesday) under it in the next week row.
+    QCOMPARE(w.sheet().number(7, 3), std::optional<double>(1));
+    QCOMPARE(w.sheet().number(7, 8), std::optional<double>(6));
+    QCOMPARE(w.sheet().number(14, 2), std::optional<double>(7));
+    QCOMPARE(w.text(15, 3), QStringLiteral("【1限】中1数学Aクラス(山田) 教室1 定員：20 受講人数：2"));
+
+    // June 2003 begins on a Sunday: column A, eight days in the first week row.
+    QCOMPARE(w.sheet().number(55, 1), std::optional<double>(1));
+    QCOMPARE(w.sheet().number(55, 8), std::optional<double>(8));
+    QCOMPARE(w.sheet().number(62, 2), std::optional<double>(9));
+    QCOMPARE(w.text(63, 3), QStringLiteral("【2限】中1英語Bクラス(山田) 教室1 定員：20 受講人数：2"));
+
+    // The second page is a copy of the template: merged title, heading colours, day boxes.
+    QCOMPARE(w.sheet().mergeAt(50, 5), std::optional<wb::Range>(wb::Range{50, 5, 50, 6}));
+    QCOMPARE(w.text(54, 8), QStringLiteral("日"));
+    QCOMPARE(w.sheet().format(54, 8), w.sheet().format(6, 8));
+    QCOMPARE(w.sheet().format(50, 1).fontSize, w.sheet().format(2, 1).fontSize);
+    QVERIFY(w.sheet().format(61, 4).bottom.style != wb::BorderStyle::None);
+    QVERIFY(w.sheet().pageBreaks() == std::vector<int>{49});
+}
+
+void tst_ReportRoutines::calendarDayPlacementAndFullDays()
+{
+    // 2003/04/15 (Tuesday, week row 2, column C) gets seven lessons, 04/16 exactly six.
+    for (int i = 1; i <= 7; ++i)
+        lesson(i, QStringLiteral("2003/04/15"), (i - 1) % 3 + 1, 1, 1, QStringLiteral("'単元%1'").arg(i));
+    for (int i = 8; i <= 13; ++i)
+        lesson(i, QStringLiteral("2003/04/16"), (i - 1) % 3 + 1, 2, 1);
+    QString caption = QStringLiteral("【講師】山田");
+    const Written w = runReport(*m_pf, kCalendar, [&](ExcelOut& out) { out.subKouzaCalenderPrint(kCalendarSql, caption); });
+    QVERIFY(w.book);
+    QCOMPARE(caption, QStringLiteral("【講師】山田"));
+    QCOMPARE(w.text(4, 3), caption);
+
+    const int dayRow = 7 + 2 * 7;
+    QCOMPARE(w.sheet().number(dayRow, 3), std::optional<double>(15));
+    // Periods in row order (by 講座日, 時限ID): 1,1,1 then 2,2 then 3,3.
+    QVERIFY(w.text(dayRow + 1, 3).startsWith(QStringLiteral("【1限】")));
+    QVERIFY(w.text(dayRow + 4, 3).startsWith(QStringLiteral("【2限】")));
+    QVERIFY(w.text(dayRow + 5, 3).startsWith(QStringLiteral("【2限】")));
+    QCOMPARE(w.text(dayRow + 6, 3), QStringLiteral("その他講座有り..."));
+    QCOMPARE(w.sheet().format(dayRow + 6, 3).fontColor, wb::kRed);
+    QVERIFY(w.sheet().format(dayRow + 5, 3).fontColor != wb::kRed);
+
+    QCOMPARE(w.sheet().number(dayRow, 4), std::optional<double>(16));
+    for (int s = 1; s <= 6; ++s)
+        QVERIFY2(w.text(dayRow + s, 4).startsWith(QStringLiteral("【")), qPrintable(w.text(dayRow + s, 4)));
+    QVERIFY(w.sheet().format(dayRow + 6, 4).fontColor != wb::kRed);
+}
+
+void tst_ReportRoutines::calendarSixWeekMonthKeepsItsLastDays()
+{
+    // March 2003 begins on a Saturday and has 31 days: the 30th and 31st need a
+    // sixth week row. The lesson of the 31st must stay on March's page.
+    lesson(1, QStringLiteral("2003/03/31"), 1, 1, 1);
+    lesson(2, QStringLiteral("2003/04/01"), 1, 2, 1);
+    QString caption;
+    const Written w = runReport(*m_pf, kCalendar, [&](ExcelOut& out) { out.subKouzaCalenderPrint(kCalendarSql, caption); });
+    QVERIFY(w.book);
+    const int sixthWeek = 7 + 5 * 7;   // row 42
+    QCOMPARE(w.sheet().number(sixthWeek, 2), std::optional<double>(31));
+    QVERIFY(w.text(sixthWeek + 1, 2).startsWith(QStringLiteral("【1限】中1数学")));
+    QCOMPARE(w.text(50, 5), QStringLiteral("【2003年4月】"));
+    QVERIFY(w.text(56, 3).startsWith(QStringLiteral("【1限】中1英語")));   // April 1st, a Tuesday
+}
+
+void tst_ReportRoutines::calendarWithoutRowsWritesNothing()
+{
+    QString caption;
+    const Written w = runReport(*m_pf, kCalendar, [&](ExcelOut& out) { out.subKouzaCalenderPrint(kCalendarSql, caption); });
+    QVERIFY(w.book);
+    QVERIFY(caption.isEmpty());
+    QVERIFY(w.text(2, 5).isEmpty());
+    QVERIFY(w.text(1, 8).isEmpty());
+    QCOMPARE(w.text(6, 2), QStringLiteral("月"));   // the form as the template lays it out
+    QVERIFY(w.sheet().lastRow() <= 48);
+}
+
+// ---------------------------------------------------------------- daily report
+
+void tst_ReportRoutines::nippouPagePerLessonWithItemNames()
+{
+    student(1, QStringLiteral("山田 太郎"));
+    student(2, QStringLiteral("佐藤 花子"));
+    lesson(10, QStringLiteral("2003/04/08"), 1, 1, 1);
+    lesson(11, QStringLiteral("2003/04/09"), 2, 2, 2, QStringLiteral("NULL"));
+    lesson(12, QStringLiteral("2003/04/10"), 3, 1, 2);
+    attend(10, 1, 1, QStringLiteral("5, 4, 3, NULL"), QStringLiteral("よくできました"), 1);
+    attend(10, 2, 0, QStringLiteral("1, 2, 3, NULL"), QStringLiteral("欠席"));
+    attend(11, 2, 1, QStringLiteral("3, 3, 3, NULL"), QString());
+    attend(12, 1, 1, QStringLiteral("4, 4, 4, NULL"), QStringLiteral("it's 100%"));
+    const Written w = runReport(*m_pf, kNippou, [&](ExcelOut& out) { out.subNippouPrint(nippouSql({12, 10, 11}), QString()); });
+    QVERIFY(w.book);
+    QCOMPARE(w.book->sheetNames(), QStringList{kNippou});
+
+    // Pages at rows 1, 44 and 87, in lesson-ID order.
+    QCOMPARE(w.text(3, 2), QStringLiteral("2003/04/08"));
+    QCOMPARE(w.text(46, 2), QStringLiteral("2003/04/09"));
+    QCOMPARE(w.text(89, 2), QStringLiteral("2003/04/10"));
+    QVERIFY(w.sheet().lastRow() <= 129);
+    QVERIFY((w.sheet().pageBreaks() == std::vector<int>{44, 87}));
+
+    // Lesson cells of page 0.
+    QCOMPARE(w.text(3, 4), QStringLiteral("1限"));
+    QCOMPARE(w.text(3, 6), QStringLiteral("中1"));
+    QCOMPARE(w.text(3, 8), QStringLiteral("Aクラス"));
+    QCOMPARE(w.text(3, 10), QStringLiteral("数学"));
+    QCOMPARE(w.text(3, 12), QStringLiteral("山田"));
+    QCOMPARE(w.sheet().number(3, 14), std::optional<double>(20));
+    QCOMPARE(w.sheet().number(3, 16), std::optional<double>(2));
+    QCOMPARE(w.text(5, 3), QStringLiteral("一次関数"));
+    QCOMPARE(w.text(8, 2), QStringLiteral("教科書p.10"));
+    QCOMPARE(w.text(12, 2), QStringLiteral("問題集p.10"));
+    QCOMPARE(w.text(14, 2), QStringLiteral("全員よく頑張った"));
+
+    // Students of page 0, attendance and homework as the query gives them.
+    const int taro = w.text(19, 3) == QStringLiteral("山田 太郎") ? 19 : 20;
+    const int hanako = 39 - taro;
+    QCOMPARE(w.text(taro, 3), QStringLiteral("山田 太郎"));
+    QCOMPARE(w.text(taro, 5), QStringLiteral("○"));
+    QCOMPARE(w.text(taro, 6), QStringLiteral("○"));
+    QCOMPARE(w.sheet().number(taro, 7), std::optional<double>(5));
+    QCOMPARE(w.sheet().number(taro, 9), std::optional<double>(3));
+    QVERIFY(w.text(taro, 10).isEmpty());
+    QCOMPARE(w.text(taro, 11), QStringLiteral("よくできました"));
+    QCOMPARE(w.text(hanako, 3), QStringLiteral("佐藤 花子"));
+    QVERIFY(w.text(hanako, 5).isEmpty());
+    QCOMPARE(w.text(hanako, 11), QStringLiteral("欠席"));
+    QVERIFY(w.text(21, 3).isEmpty());
+
+    // One attendance row fills only student row 0; an empty 単元 stays empty.
+    QCOMPARE(w.text(44 + 18, 3), QStringLiteral("佐藤 花子"));
+    QVERIFY(w.text(44 + 19, 3).isEmpty());
+    QVERIFY(w.text(44 + 4, 3).isEmpty());
+    QCOMPARE(w.text(87 + 18, 11), QStringLiteral("it's 100%"));
+
+    // Item names on every page; the fourth heading stays empty with three items.
+    for (int top : {1, 44, 87}) {
+        QCOMPARE(w.text(top + 17, 7), QStringLiteral("理解度"));
+        QCOMPARE(w.text(top + 17, 9), QStringLiteral("積極性"));
+        QVERIFY(w.text(top + 17, 10).isEmpty());
+    }
+
+    // Pages 2 and 3 keep the template's merged ranges and formats.
+    QCOMPARE(w.sheet().mergeAt(48, 5), std::optional<wb::Range>(wb::Range{48, 3, 48, 16}));
+    QCOMPARE(w.sheet().mergeAt(87 + 18, 12), std::optional<wb::Range>(wb::Range{105, 11, 105, 16}));
+    QCOMPARE(w.sheet().format(46, 1), w.sheet().format(3, 1));
+    QCOMPARE(w.sheet().format(87 + 24, 3), w.sheet().format(25, 3));
+    QCOMPARE(w.sheet().rowHeight(87 + 20), w.sheet().rowHeight(21));
+    QCOMPARE(w.text(44 + 18, 1), QStringLiteral("1"));
+}
+
+void tst_ReportRoutines::nippouLongLessonContinuesOnNextPage()
+{
+    lesson(1, QStringLiteral("2003/05/01"), 1, 1, 1);
+    lesson(2, QStringLiteral("2003/05/02"), 1, 2, 1);
+    for (int s = 1; s <= 27; ++s) {
+        student(s, QStringLiteral("生徒%1").arg(s, 2, 10, QLatin1Char('0')));
+        attend(1, s, 1, QStringLiteral("3, 3, 3, NULL"), QStringLiteral("c%1").arg(s));
+    }
+    attend(2, 5, 1, QStringLiteral("2, 2, 2, NULL"), QString());
+    const Written w = runReport(*m_pf, kNippou, [&](ExcelOut& out) { out.subNippouPrint(nippouSql({1, 2}), QString()); });
+    QVERIFY(w.book);
+
+    // 25 students on page 0, the other two on page 1 with the lesson written again;
+    // no student is lost or written twice.
+    QSet<QString> names;
+    for (int r = 19; r <= 43; ++r) {
+        names << w.text(r, 3);
+        QCOMPARE(w.text(r, 11), QStringLiteral("c") + w.text(r, 3).mid(2).remove(QRegularExpression(QStringLiteral("^0"))));
+    }
+    QCOMPARE(names.size(), 25);
+    QCOMPARE(w.text(46, 2), QStringLiteral("2003/05/01"));
+    QCOMPARE(w.text(46, 10), QStringLiteral("数学"));
+    QCOMPARE(w.text(44 + 17, 7), QStringLiteral("理解度"));
+    names << w.text(44 + 18, 3) << w.text(44 + 19, 3);
+    QCOMPARE(names.size(), 27);
+    QVERIFY(!names.contains(QString()));
+    QVERIFY(w.text(44 + 20, 3).isEmpty());
+    // The next lesson follows on its own page.
+    QCOMPARE(w.text(89, 2), QStringLiteral("2003/05/02"));
+    QCOMPARE(w.text(87 + 18, 3), QStringLiteral("生徒05"));
+    QVERIFY(w.sheet().lastRow() <= 129);
+}
+
+void tst_ReportRoutines::nippouItemNamesSkipDeletedAndFifth()
+{
+    m_pf->exec(QStringLiteral("UPDATE マスタ評価項目 SET 削除フラグ = 1 WHERE 評価項目ID = 2"));
+    m_pf->exec(QStringLiteral("INSERT INTO マスタ評価項目 VALUES (7, '宿題の質', 0), (5, '発表', 0), (9, '予備', 0)"));
+    student(1, QStringLiteral("山田 太郎"));
+    lesson(1, QStringLiteral("2003/05/01"), 1, 1, 1);
+    attend(1, 1, 1, QStringLiteral("1, 2, 3, 4"), QString());
+    const Written w = runReport(*m_pf, kNippou, [&](ExcelOut& out) { out.subNippouPrint(nippouSql({1}), QString()); });
+    QVERIFY(w.book);
+    QCOMPARE(w.text(18, 7), QStringLiteral("理解度"));
+    QCOMPARE(w.text(18, 8), QStringLiteral("積極性"));
+    QCOMPARE(w.text(18, 9), QStringLiteral("発表"));
+    QCOMPARE(w.text(18, 10), QStringLiteral("宿題の質"));
+    QCOMPARE(w.sheet().number(19, 10), std::optional<double>(4));
+}
+
+// ---------------------------------------------------------------- analysis sheet
+
+void tst_ReportRoutines::analysisBlocksPerStudentAndCourse()
+{
+    student(1, QStringLiteral("山田 太郎"));
+    student(2, QStringLiteral("佐藤 花子"));
+    // Student 1: lessons 1-3 数学 A, then 4 英語 A, then 5 数学 A again (a new block).
+    lesson(1, QStringLiteral("2003/04/01"), 1, 1, 1);
+    lesson(2, QStringLiteral("2003/04/08"), 1, 1, 1);
+    lesson(3, QStringLiteral("2003/04/15"), 1, 1, 1);
+    lesson(4, QStringLiteral("2003/04/16"), 2, 2, 1);
+    lesson(5, QStringLiteral("2003/04/22"), 1, 1, 1);
+    attend(1, 1, 1, QStringLiteral("5, 4, 3, NULL"), QStringLiteral("A"), 1);
+    attend(2, 1, 0, QStringLiteral("3, 2, NULL, NULL"), QStringLiteral("B"), 0);
+    attend(3, 1, 1, QStringLiteral("4, 3, 2, NULL"), QString(), 1);
+    attend(4, 1, 1, QStringLiteral("2, 2, 2, NULL"), QStringLiteral("英語も頑張ろう"));
+    attend(5, 1, 1, QStringLiteral("5, 5, 5, NULL"), QStringLiteral("C"));
+    // Student 2 attended the same 数学 A lessons: a block of her own.
+    attend(1, 2, 1, QStringLiteral("1, 1, 1, NULL"), QStringLiteral("X"));
+    attend(2, 2, 1, QStringLiteral("2, 2, 2, NULL"), QStringLiteral("Y"));
+    const Written w = runReport(*m_pf, kAnalysis, [&](ExcelOut& out) { out.subStudentDataPrint(analysisSql({2, 1}), QString()); });
+    QVERIFY(w.book);
+    QCOMPARE(w.book->sheetNames(), QStringList{kAnalysis});
+
+    // Blocks at rows 1, 43, 85, 127: (1, 数学 A, 3 lessons), (1, 英語), (1, 数学 again), (2, 数学).
+    QCOMPARE(w.text(3, 2), QStringLiteral("山田 太郎"));
+    QCOMPARE(w.text(6, 2), QStringLiteral("Aクラス"));
+    QCOMPARE(w.text(6, 4), QStringLiteral("数学"));
+    QCOMPARE(w.sheet().number(6, 6), std::optional<double>(3));
+    QCOMPARE(w.text(45, 2), QStringLiteral("山田 太郎"));
+    QCOMPARE(w.text(48, 4), QStringLiteral("英語"));
+    QCOMPARE(w.sheet().number(48, 6), std::optional<double>(1));
+    QCOMPARE(w.text(90, 4), QStringLiteral("数学"));
+    QCOMPARE(w.text(129, 2), QStringLiteral("佐藤 花子"));
+    QCOMPARE(w.sheet().number(132, 6), std::optional<double>(2));
+    QVERIFY(w.sheet().lastRow() <= 168);
+    QVERIFY((w.sheet().pageBreaks() == std::vector<int>{43, 85, 127}));
+
+    // Lesson data of block 0 from column X: dates, marks, flags 1/0, comments.
+    QCOMPARE(w.text(1, 24), QStringLiteral("2003/04/01"));
+    QCOMPARE(w.text(1, 26), QStringLiteral("2003/04/15"));
+    QVERIFY(w.text(1, 27).isEmpty());
+    QCOMPARE(w.sheet().number(2, 24), std::optional<double>(5));
+    QCOMPARE(w.sheet().number(4, 25), std::nullopt);
+    QCOMPARE(w.sheet().number(6, 24), std::optional<double>(1));
+    QCOMPARE(w.sheet().number(6, 25), std::optional<double>(0));
+    QCOMPARE(w.sheet().number(7, 25), std::optional<double>(0));
+    QCOMPARE(w.sheet().number(7, 26), std::optional<double>(1));
+    QCOMPARE(w.text(8, 24), QStringLiteral("A"));
+    // Item names beside the data and in the summary table.
+    QCOMPARE(w.text(2, 23), QStringLiteral("理解度"));
+    QCOMPARE(w.text(4, 23), QStringLiteral("積極性"));
+    QCOMPARE(w.text(10, 2), QStringLiteral("理解度"));
+    QVERIFY(w.text(13, 2).isEmpty());
+    // Means of the block: 理解度 (5+3+4)/3, 積極性 (3+2)/2, all eight marks 28/8.
+    QCOMPARE(w.sheet().number(10, 3), std::optional<double>(4));
+    QCOMPARE(w.sheet().number(12, 3), std::optional<double>(2.5));
+    QCOMPARE(w.sheet().number(9, 3), std::optional<double>(26.0 / 8));
+    QCOMPARE(w.sheet().number(13, 3), std::nullopt);
+
+    // The comment box: the block's comments run together, in a merged wrapping range.
+    QCOMPARE(w.text(34, 1), QStringLiteral("AB"));
+    QCOMPARE(w.sheet().mergeAt(34, 1), std::optional<wb::Range>(wb::Range{34, 1, 41, 21}));
+    QVERIFY(w.sheet().format(34, 1).wrap);
+    QCOMPARE(w.text(43 + 33, 1), QStringLiteral("英語も頑張ろう"));
+    QCOMPARE(w.text(127 + 33, 1), QStringLiteral("XY"));
+    QCOMPARE(w.sheet().mergeAt(127 + 35, 10), std::optional<wb::Range>(wb::Range{160, 1, 167, 21}));
+    QCOMPARE(w.sheet().format(127 + 7, 2), w.sheet().format(8, 2));
+
+    // Only columns A to U are printed.
+    QVERIFY(w.workbookXml.contains(QStringLiteral("$A:$U")));
+}
+
+void tst_ReportRoutines::analysisChartsBoundToTheirBlock()
+{
+    student(1, QStringLiteral("山田 太郎"));
+    lesson(1, QStringLiteral("2003/04/01"), 1, 1, 1);
+    lesson(2, QStringLiteral("2003/04/08"), 1, 1, 1);
+    lesson(3, QStringLiteral("2003/04/09"), 1, 2, 2);
+    attend(1, 1, 1, QStringLiteral("5, 4, 3, NULL"), QStringLiteral("A"));
+    attend(2, 1, 1, QStringLiteral("4, 4, 4, NULL"), QStringLiteral("B"));
+    attend(3, 1, 1, QStringLiteral("3, 3, 3, NULL"), QStringLiteral("C"));
+    const Written w = runReport(*m_pf, kAnalysis, [&](ExcelOut& out) { out.subStudentDataPrint(analysisSql({1}), QString()); });
+    QVERIFY(w.book);
+    QCOMPARE(w.charts.size(), 4);
+
+    // Per block: the summary chart over B8:C13 by columns, then the trend chart
+    // over W..last lesson by rows (three items in use, attendance last).
+    QCOMPARE(chartRanges(w.charts[0]), (QStringList{QStringLiteral("C8:C8"), QStringLiteral("B9:B13"), QStringLiteral("C9:C13")}));
+    QCOMPARE(chartRanges(w.charts[2]), (QStringList{QStringLiteral("C50:C50"), QStringLiteral("B51:B55"), QStringLiteral("C51:C55")}));
+    const QStringList trend0 = chartRanges(w.charts[1]);
+    QCOMPARE(trend0.mid(0, 3), (QStringList{QStringLiteral("W2:W2"), QStringLiteral("X1:Y1"), QStringLiteral("X2:Y2")}));
+    QCOMPARE(trend0.size(), 4 * 3);
+    QCOMPARE(trend0.mid(9, 3), (QStringList{QStringLiteral("W6:W6"), QStringLiteral("X1:Y1"), QStringLiteral("X6:Y6")}));
+    const QStringList trend1 = chartRanges(w.charts[3]);
+    QCOMPARE(trend1.mid(0, 3), (QStringList{QStringLiteral("W44:W44"), QStringLiteral("X43:X43"), QStringLiteral("X44:X44")}));
+}
+
+// ---------------------------------------------------------------- long selections
+
+void tst_ReportRoutines::thousandsOfChosenLessonsAndStudents()
+{
+    // More chosen rows than the engine takes as an OR chain.
+    const int n = 2500;
+    m_pf->exec(QStringLiteral("WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < %1) "
+                              "INSERT INTO 生徒台帳 (生徒番号, 氏名カナ, 生徒氏名) SELECT i, 'ｾｲﾄ', '生徒' || i FROM s").arg(n));
+    m_pf->exec(QStringLiteral("WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < %1) "
+                              "INSERT INTO 毎講座履歴 (毎講座ID, 講座日, 時限ID, 学年ID, 科目ID, 講座クラスID) "
+                              "SELECT i, '2003/04/01', 1, 1, 1, 1 FROM s").arg(n));
+    m_pf->exec(QStringLiteral("INSERT INTO 講座出席 (毎講座ID, 生徒番号, 出席フラグ, 項目1) SELECT 毎講座ID, 毎講座ID, 1, 3 FROM 毎講座履歴"));
+    QList<int> ids;
+    for (int i = n; i >= 1; --i)
+        ids << i;
+
+    const Written daily = runReport(*m_pf, kNippou, [&](ExcelOut& out) { out.subNippouPrint(nippouSql(ids), QString()); });
+    QVERIFY(daily.book);
+    QVERIFY(m_pf->ui().messages.empty());
+    QCOMPARE(daily.text(19, 3), QStringLiteral("生徒1"));
+    QCOMPARE(daily.text((n - 1) * 43 + 19, 3), QStringLiteral("生徒%1").arg(n));
+
+    const Written sheet = runReport(*m_pf, kAnalysis, [&](ExcelOut& out) { out.subStudentDataPrint(analysisSql(ids.mid(0, 1100)), QString()); });
+    QVERIFY(sheet.book);
+    QVERIFY(m_pf->ui().messages.empty());
+    QCOMPARE(sheet.text(3, 2), QStringLiteral("生徒%1").arg(n - 1099));
+    QCOMPARE(sheet.text(1099 * 42 + 3, 2), QStringLiteral("生徒%1").arg(n));
+    QCOMPARE(sheet.charts.size(), 2200);
+}
+
+void tst_ReportRoutines::idChainCompactedOnlyWhenSafe()
+{
+    const QString order = QStringLiteral(" ORDER BY 毎講座ID,講座日");
+    QCOMPARE(funcCompactIdChain(nippouSql({12, 15})),
+             QStringLiteral(" SELECT * FROM QRY_講座出席出力 WHERE  毎講座ID IN (12,15)") + order);
+    // Anything but a plain chain of one column's numbers is left alone.
+    const QStringList untouched{
+        nippouSql({12}),
+        QStringLiteral(" SELECT * FROM QRY_講座出席出力 WHERE 毎講座ID = 1 OR 生徒番号 = 2") + order,
+        QStringLiteral(" SELECT * FROM QRY_講座出席出力 WHERE 毎講座ID = 1 OR 毎講座ID = 2 AND 生徒番号 = 3") + order,
+        QStringLiteral(" SELECT * FROM QRY_講座出席出力 WHERE 生徒氏名 = 'a OR b' OR 生徒氏名 = 'c'") + order,
+        QStringLiteral(" SELECT * FROM QRY_講座出席出力 WHERE (毎講座ID = 1 OR 毎講座ID = 2)") + order,
+        QStringLiteral(" SELECT * FROM QRY_講座出席出力 WHERE 毎講座ID = 1 OR 毎講座ID > 2") + order,
+        kCalendarSql};
+    for (const QString& sql : untouched)
+        QCOMPARE(funcCompactIdChain(sql), sql);
+}
+
+QTEST_MAIN(tst_ReportRoutines)
+#include "tst_ReportRoutines.moc"
