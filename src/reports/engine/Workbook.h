@@ -191,8 +191,9 @@ public:
     // Values.
     void setText(int row, int col, const QString& text);
     void setNumber(int row, int col, double value);
-    // Text that reads as a plain number (no leading zero, no sign or blanks) is
-    // stored as a number, other text as text; an empty text clears the value.
+    // Text that reads as a plain decimal number ("12", "-3.5"; no leading zero,
+    // blank or exponent) is stored as a number, other text as text, so codes
+    // like "007" and dates stay as written; an empty text clears the value.
     void setValue(int row, int col, const QString& text);
     void clearValue(int row, int col);
     // The value as shown without number formatting: text, or the number in
