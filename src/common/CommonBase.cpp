@@ -130,19 +130,22 @@ bool funcFolderExists(const QString& path)
     return info.exists() && info.isDir();
 }
 
+// Making a converter costs more than converting a line, so each thread keeps one.
 QByteArray funcToSjis(const QString& text)
 {
-    QStringEncoder encoder("Shift_JIS");
+    thread_local QStringEncoder encoder("Shift_JIS");
     if (!encoder.isValid())
         return text.toLocal8Bit();
+    encoder.resetState();
     return encoder.encode(text);
 }
 
 QString funcFromSjis(const QByteArray& bytes)
 {
-    QStringDecoder decoder("Shift_JIS");
+    thread_local QStringDecoder decoder("Shift_JIS");
     if (!decoder.isValid())
         return QString::fromLocal8Bit(bytes);
+    decoder.resetState();
     return decoder.decode(bytes);
 }
 
