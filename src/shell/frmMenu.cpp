@@ -281,8 +281,10 @@ bool frmMenu::eventFilter(QObject* watched, QEvent* event)
     for (int i = 0; i < 5; ++i) {
         if (label != lblMenu[i])
             continue;
-        if (type == QEvent::MouseMove || type == QEvent::Enter)
+        if (type == QEvent::MouseMove || type == QEvent::Enter) {
             lblMenu_MouseMove(i);
+            return true;   // the background below must not see it, or it would clear the highlight
+        }
         if (press)
             return true;   // not a drag of the window
         if (release && clicked())

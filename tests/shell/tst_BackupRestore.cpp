@@ -1,0 +1,186 @@
+#include "DaoCommon.h"
+#include "ShellTest.h"
+#include "UiServices.h"
+#include "basBackup.h"
+#include "frmMenu.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class tst_BackupRestore : public QObject {
+    Q_OBJECT
+private slots:
+    void backupProposesTheDatedNameAndCopies();
+    void cancelOrNoLeavesEverythingAsItWas();
+    void restoreBringsBackTheBackup();
+    void restoreRefusesAFileThatIsNotOurDatabase();
+    void restoreOntoAReadOnlyDatabase();
+    void failedBackupEndsWithTheDatabaseIntact();
+
+private:
+    static QByteArray bytes(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    // Takes a backup into the folder and returns its path.
+    static QString backup(ProgramFolder& pf, frmMenu& menu, const QString& folder)
+    {
+        const QString target = folder + QStringLiteral("/控え.mdb");
+        pf.ui().saveFileAnswers = {target};
+        menu.imgTool_Click(0);
+        return target;
+    }
+};
+
+void tst_BackupRestore::backupProposesTheDatedNameAndCopies()
+{
+    QCOMPARE(funcBackupFileName(QDate(2003, 1, 31)), QStringLiteral("20030131Revid.mdb"));
+
+    ProgramFolder pf;
+    insertNotice(pf, 1, 0, 3, 1, QStringLiteral("事務"), QStringLiteral("控えに入る"));
+    frmMenu menu;
+    QTemporaryDir away;
+    const QString target = backup(pf, menu, away.path());
+
+    QCOMPARE(pf.ui().saveFileRequests.size(), size_t(1));
+    QCOMPARE(pf.ui().saveFileRequests[0].title, QStringLiteral("データの保存先を選択してください。"));
+    QCOMPARE(pf.ui().saveFileRequests[0].fileName, funcBackupFileName(QDate::currentDate()));
+    QCOMPARE(pf.ui().texts(), (QStringList{QStringLiteral("データのバックアップを行いますか？"), QStringLiteral("バックアップを完了しました。")}));
+    QCOMPARE(pf.ui().messages[0].icon, MsgIcon::Question);
+    QCOMPARE(pf.ui().messages[1].icon, MsgIcon::Information);
+    QCOMPARE(pf.ui().messages[1].title, kTitle);
+    QCOMPARE(bytes(target), bytes(pf.databasePath()));
+    QVERIFY(funcIsProgramDatabase(target));
+
+    // The program works on with its own database, and the next backup starts in the same folder.
+    QVERIFY(gDatabase.isOpen());
+    QCOMPARE(gDatabase.path(), pf.databasePath());
+    pf.exec(QStringLiteral("DELETE FROM 連絡事項"));
+    backup(pf, menu, away.path());
+    QCOMPARE(QDir::cleanPath(pf.ui().saveFileRequests[1].folder), QDir::cleanPath(away.path()));
+}
+
+void tst_BackupRestore::cancelOrNoLeavesEverythingAsItWas()
+{
+    ProgramFolder pf;
+    frmMenu menu;
+    const QStringList files = QDir(pf.path()).entryList(QDir::Files);
+    pf.ui().answers = {MsgAnswer::No};
+    menu.imgTool_Click(0);
+    menu.imgTool_Click(1);   // the second question is answered Yes, then the dialog is cancelled
+    QVERIFY(pf.ui().saveFileRequests.empty());
+    QCOMPARE(pf.ui().openFileRequests.size(), size_t(1));
+    QCOMPARE(pf.ui().openFileRequests[0].title, QStringLiteral("データ復元するファイルを選択してください。"));
+
+    menu.imgTool_Click(0);   // save dialog cancelled
+    QCOMPARE(pf.ui().texts(), (QStringList{QStringLiteral("データのバックアップを行いますか？"), QStringLiteral("データの復元を行いますか？"),
+                                           QStringLiteral("データのバックアップを行いますか？")}));
+    QVERIFY(gDatabase.isOpen());
+    QCOMPARE(QDir(pf.path()).entryList(QDir::Files), files);
+}
+
+void tst_BackupRestore::restoreBringsBackTheBackup()
+{
+    ProgramFolder pf;
+    insertNotice(pf, 1, 0, 3, 1, QStringLiteral("事務"), QStringLiteral("控えに入る"));
+    frmMenu menu;
+    QTemporaryDir away;
+    const QString saved = backup(pf, menu, away.path());
+    insertNotice(pf, 2, 0, 3, 1, QStringLiteral("事務"), QStringLiteral("控えの後"));
+    pf.exec(QStringLiteral("INSERT INTO 生徒台帳 (生徒番号, 生徒氏名) VALUES (1, '後から来た生徒')"));
+
+    pf.ui().clear();
+    pf.ui().openFileAnswers = {saved};
+    menu.imgTool_Click(1);
+    // The dialog offers the file last used in this run.
+    QCOMPARE(pf.ui().openFileRequests[0].fileName, QStringLiteral("控え.mdb"));
+    QCOMPARE(pf.ui().texts(), (QStringList{QStringLiteral("データの復元を行いますか？"), QStringLiteral("復元を完了しました。")}));
+    QVERIFY(gDatabase.isOpen());
+    QCOMPARE(pf.count(QStringLiteral("連絡事項")), 1);
+    QCOMPARE(pf.count(QStringLiteral("生徒台帳")), 0);
+    QCOMPARE(bytes(pf.databasePath()), bytes(saved));
+}
+
+void tst_BackupRestore::restoreRefusesAFileThatIsNotOurDatabase()
+{
+    ProgramFolder pf;
+    insertNotice(pf, 1, 0, 3, 1, QStringLiteral("事務"), QStringLiteral("消えてはいけない"));
+    frmMenu menu;
+    QTemporaryDir away;
+    const QString text = away.filePath(QStringLiteral("memo.txt"));
+    QFile file(text);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("これはデータベースではありません\r\n");
+    file.close();
+    const QString empty = away.filePath(QStringLiteral("empty.mdb"));
+    QFile(empty).open(QIODevice::WriteOnly);
+    gDatabase.close();
+    const QByteArray before = bytes(pf.databasePath());
+    QVERIFY(OpenDatabase(false, pf.databasePath()));
+
+    for (const QString& chosen : {text, empty}) {
+        pf.ui().clear();
+        pf.ui().openFileAnswers = {chosen};
+        menu.imgTool_Click(1);
+        QCOMPARE(pf.ui().messages.size(), size_t(2));
+        QVERIFY(pf.ui().lastText().contains(QStringLiteral("復元できません")));
+        QCOMPARE(pf.ui().messages.back().icon, MsgIcon::Warning);
+        QVERIFY(gDatabase.isOpen());
+        QCOMPARE(pf.count(QStringLiteral("連絡事項")), 1);
+    }
+    gDatabase.close();
+    QCOMPARE(bytes(pf.databasePath()), before);
+}
+
+void tst_BackupRestore::restoreOntoAReadOnlyDatabase()
+{
+    ProgramFolder pf;
+    frmMenu menu;
+    QTemporaryDir away;
+    const QString saved = backup(pf, menu, away.path());
+    pf.exec(QStringLiteral("INSERT INTO マスタ学年 VALUES (1, '中1', 0)"));
+    gDatabase.close();
+    QVERIFY(QFile::setPermissions(pf.databasePath(), QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    QVERIFY(OpenDatabase(false, pf.databasePath()));
+
+    pf.ui().clear();
+    pf.ui().openFileAnswers = {saved};
+    menu.imgTool_Click(1);
+    QCOMPARE(pf.ui().lastText(), QStringLiteral("復元を完了しました。"));
+    QCOMPARE(pf.count(QStringLiteral("マスタ学年")), 0);
+    QVERIFY(QFile::permissions(pf.databasePath()) & QFileDevice::WriteOwner);
+    pf.exec(QStringLiteral("INSERT INTO マスタ学年 VALUES (2, '中2', 0)"));
+}
+
+void tst_BackupRestore::failedBackupEndsWithTheDatabaseIntact()
+{
+    ProgramFolder pf;
+    insertNotice(pf, 1, 0, 3, 1, QStringLiteral("事務"), QStringLiteral("残る"));
+    frmMenu menu;
+    QTemporaryDir away;
+    gDatabase.close();
+    const QByteArray before = bytes(pf.databasePath());
+    QVERIFY(OpenDatabase(false, pf.databasePath()));
+    // A folder cannot be written as a file: the copy fails like one onto a write-protected target.
+    pf.ui().saveFileAnswers = {away.path()};
+    bool ended = false;
+    try {
+        menu.imgTool_Click(0);
+    } catch (const ProgramEnded&) {
+        ended = true;
+    }
+    QVERIFY(ended);
+    QCOMPARE(pf.ui().messages.back().title, QStringLiteral("システムエラー"));
+    QFile log(pf.file(QStringLiteral("ErrorLog.txt")));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    QVERIFY(funcFromSjis(log.readAll()).contains(QStringLiteral("frmMenu - imgTool_Click")));
+    QCOMPARE(bytes(pf.databasePath()), before);
+    QVERIFY(QFileInfo(away.path()).isDir());
+    QVERIFY(QDir(away.path()).isEmpty());
+}
+
+QTEST_MAIN(tst_BackupRestore)
+#include "tst_BackupRestore.moc"

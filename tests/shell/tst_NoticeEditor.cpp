@@ -1,0 +1,190 @@
+#include "ShellTest.h"
+#include "UiServices.h"
+#include "frmMenu.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+
+class tst_NoticeEditor : public QObject {
+    Q_OBJECT
+private slots:
+    void addRefusesEachMissingInputThenSaves();
+    void copyAddsANewNoticeWithTheSameValues();
+    void editChangesTheNoticeInPlace();
+    void closingWithoutSavingChangesNothing();
+    void editOfANoticeDeletedMeanwhileIsStoredAnew();
+
+private:
+    template <class T>
+    static T* child(QDialog* d, const char* name)
+    {
+        return d->findChild<T*>(QString::fromUtf8(name));
+    }
+    static QPushButton* save(QDialog* d) { return child<QPushButton>(d, "cmdOK"); }
+    static QListWidget* board(frmMenu& m) { return m.findChild<QListWidget*>("lstRenraku"); }
+    static QStringList row(ProgramFolder& pf, int id)
+    {
+        QStringList values;
+        for (const char* column : {"開始日", "終了日", "記号", "記入者", "コメント"})
+            values << pf.scalar(QStringLiteral("SELECT %1 FROM 連絡事項 WHERE 連絡事項ID = %2").arg(QString::fromUtf8(column)).arg(id));
+        return values;
+    }
+};
+
+void tst_NoticeEditor::addRefusesEachMissingInputThenSaves()
+{
+    ProgramFolder pf;
+    frmMenu menu;
+    QStringList refusals;
+    QList<bool> focusOnTheField;
+    QString mode;
+    const QString text = QStringLiteral("明日は休講です。'%*# 50%オフ 😀 ﾃｽﾄ");
+    onNextModal([&](QDialog* d) {
+        mode = child<QLabel>(d, "lblMode")->text();
+        const auto attempt = [&](QWidget* field) {
+            pf.ui().clear();
+            QTest::mouseClick(save(d), Qt::LeftButton);
+            if (!pf.ui().messages.empty()) {
+                refusals << pf.ui().lastText();
+                QCOMPARE(pf.ui().messages.back().icon, MsgIcon::Warning);
+                QCOMPARE(pf.ui().messages.back().title, kTitle);
+                focusOnTheField << (d->focusWidget() == field);
+            }
+        };
+        auto* from = child<QDateEdit>(d, "DTPDate_0");
+        auto* to = child<QDateEdit>(d, "DTPDate_1");
+        auto* importance = child<QComboBox>(d, "cboEdit_0");
+        auto* name = child<QLineEdit>(d, "txtName");
+        auto* content = child<QPlainTextEdit>(d, "txtRenraku");
+        QCOMPARE(from->date(), QDate::currentDate());
+        QCOMPARE(importance->currentIndex(), -1);
+        from->setDate(QDate::currentDate().addDays(3));
+        to->setDate(QDate::currentDate().addDays(2));
+        attempt(from);
+        to->setDate(QDate::currentDate().addDays(10));
+        attempt(importance);
+        importance->setCurrentIndex(0);   // the blank entry is no importance either
+        attempt(importance);
+        importance->setCurrentIndex(importance->findText(QStringLiteral("重要")));
+        name->setText(QStringLiteral("   "));
+        attempt(name);
+        name->setText(QStringLiteral("山田"));
+        content->setPlainText(QStringLiteral(" \n "));
+        attempt(content);
+        content->setPlainText(text);
+        attempt(nullptr);
+    });
+    menu.cmdOK_Click(0);
+
+    QCOMPARE(mode, QStringLiteral("追　加"));
+    QCOMPARE(refusals, (QStringList{QStringLiteral("掲示期限の範囲指定に誤りがあります"), QStringLiteral("重要度を選択してください"),
+                                    QStringLiteral("重要度を選択してください"), QStringLiteral("記入者を入力してください"),
+                                    QStringLiteral("連絡事項の内容を入力してください")}));
+    QCOMPARE(focusOnTheField, (QList<bool>{true, true, true, true, true}));
+    QVERIFY(menu.propOK());
+    QCOMPARE(row(pf, 1), (QStringList{dayText(3), dayText(10), QStringLiteral("2"), QStringLiteral("山田"), text}));
+    QCOMPARE(board(menu)->count(), 1);
+    QVERIFY(board(menu)->item(0)->text().endsWith(text));
+}
+
+void tst_NoticeEditor::copyAddsANewNoticeWithTheSameValues()
+{
+    ProgramFolder pf;
+    // An ID beyond the 16-bit range is handed over whole.
+    insertNotice(pf, 40000, -1, 5, 3, QStringLiteral("高橋"), QStringLiteral("コピー元'です"));
+    frmMenu menu;
+    QCOMPARE(menu.propRenrakuID(), 40000);
+    QStringList shown;
+    onNextModal([&](QDialog* d) {
+        shown << child<QLabel>(d, "lblMode")->text() << funcDateText(child<QDateEdit>(d, "DTPDate_0")->date())
+              << funcDateText(child<QDateEdit>(d, "DTPDate_1")->date())
+              << child<QComboBox>(d, "cboEdit_0")->currentData().toString() << child<QLineEdit>(d, "txtName")->text()
+              << child<QPlainTextEdit>(d, "txtRenraku")->toPlainText();
+        QTest::mouseClick(save(d), Qt::LeftButton);
+    });
+    menu.cmdOK_Click(1);
+    QCOMPARE(shown, (QStringList{QStringLiteral("コピー(追加)"), dayText(-1), dayText(5), QStringLiteral("3"),
+                                 QStringLiteral("高橋"), QStringLiteral("コピー元'です")}));
+    QCOMPARE(pf.count(QStringLiteral("連絡事項")), 2);
+    QCOMPARE(row(pf, 40001), row(pf, 40000));
+    QCOMPARE(row(pf, 40000)[4], QStringLiteral("コピー元'です"));
+    QCOMPARE(board(menu)->count(), 2);
+}
+
+void tst_NoticeEditor::editChangesTheNoticeInPlace()
+{
+    ProgramFolder pf;
+    insertNotice(pf, 40000, 0, 5, 3, QStringLiteral("高橋"), QStringLiteral("元の内容"));
+    insertNotice(pf, 7, 0, 5, 4, QStringLiteral("事務"), QStringLiteral("別の連絡"));
+    frmMenu menu;
+    menu.show();
+    QString mode;
+    onNextModal([&](QDialog* d) {
+        mode = child<QLabel>(d, "lblMode")->text();
+        child<QLineEdit>(d, "txtName")->setText(QStringLiteral("宮本"));
+        child<QComboBox>(d, "cboEdit_0")->setCurrentIndex(child<QComboBox>(d, "cboEdit_0")->findData(1));
+        QTest::mouseClick(save(d), Qt::LeftButton);
+    });
+    // A double click on a line edits it.
+    QListWidget* list = board(menu);
+    const QPoint onFirst = list->visualItemRect(list->item(0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, onFirst);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, onFirst);
+    QCOMPARE(mode, QStringLiteral("編　集"));
+    QCOMPARE(pf.count(QStringLiteral("連絡事項")), 2);
+    QCOMPARE(row(pf, 40000), (QStringList{dayText(0), dayText(5), QStringLiteral("1"), QStringLiteral("宮本"), QStringLiteral("元の内容")}));
+    QCOMPARE(row(pf, 7)[3], QStringLiteral("事務"));
+}
+
+void tst_NoticeEditor::closingWithoutSavingChangesNothing()
+{
+    ProgramFolder pf;
+    insertNotice(pf, 1, 0, 5, 3, QStringLiteral("高橋"), QStringLiteral("元の内容"));
+    frmMenu menu;
+    const QStringList before = row(pf, 1);
+    menu.setPropOK(true);
+    onNextModal([&](QDialog* d) {
+        child<QLineEdit>(d, "txtName")->setText(QStringLiteral("宮本"));
+        QTest::mouseClick(child<QPushButton>(d, "cmdEnd"), Qt::LeftButton);
+    });
+    menu.cmdOK_Click(2);
+    QVERIFY(!menu.propOK());
+    QCOMPARE(row(pf, 1), before);
+
+    // Escape is the same as 閉じる.
+    menu.setPropOK(true);
+    onNextModal([&](QDialog* d) {
+        child<QLineEdit>(d, "txtName")->setText(QStringLiteral("宮本"));
+        QTest::keyClick(d, Qt::Key_Escape);
+    });
+    menu.cmdOK_Click(2);
+    QVERIFY(!menu.propOK());
+    QCOMPARE(row(pf, 1), before);
+    QVERIFY(pf.ui().messages.empty());
+}
+
+void tst_NoticeEditor::editOfANoticeDeletedMeanwhileIsStoredAnew()
+{
+    ProgramFolder pf;
+    insertNotice(pf, 5, 0, 5, 3, QStringLiteral("高橋"), QStringLiteral("消される"));
+    frmMenu menu;
+    pf.exec(QStringLiteral("DELETE FROM 連絡事項"));
+    onNextModal([&](QDialog* d) {
+        child<QComboBox>(d, "cboEdit_0")->setCurrentIndex(1);
+        child<QLineEdit>(d, "txtName")->setText(QStringLiteral("事務"));
+        child<QPlainTextEdit>(d, "txtRenraku")->setPlainText(QStringLiteral("書き直し"));
+        QTest::mouseClick(save(d), Qt::LeftButton);
+    });
+    menu.cmdOK_Click(2);
+    QVERIFY(menu.propOK());
+    QCOMPARE(pf.scalar(QStringLiteral("SELECT コメント FROM 連絡事項 WHERE 連絡事項ID = 1")), QStringLiteral("書き直し"));
+}
+
+QTEST_MAIN(tst_NoticeEditor)
+#include "tst_NoticeEditor.moc"

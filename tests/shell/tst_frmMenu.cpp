@@ -1,0 +1,243 @@
+#include "ShellTest.h"
+#include "UiServices.h"
+#include "frmAbout.h"
+#include "frmMenu.h"
+#include "frmマスタ登録.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QtTest>
+
+class tst_frmMenu : public QObject {
+    Q_OBJECT
+private slots:
+    void startDeletesExpiredNoticesAndBuildsBoardLines();
+    void menuEntriesFollowTheMouse();
+    void selectionDecidesTheButtons();
+    void deletesTheSelectedNotices();
+    void helpFileIsOpenedOrMissingIsTold();
+    void toolsAndEntriesOpenTheirWindows();
+    void closeAndMinimiseMarks();
+
+private:
+    static QListWidget* board(frmMenu& m) { return m.findChild<QListWidget*>("lstRenraku"); }
+    static QPushButton* button(frmMenu& m, int i) { return m.findChild<QPushButton*>(QStringLiteral("cmdOK_%1").arg(i)); }
+    static QLabel* label(frmMenu& m, const QString& name) { return m.findChild<QLabel*>(name); }
+    static QList<bool> enabledButtons(frmMenu& m)
+    {
+        QList<bool> states;
+        for (int i = 0; i < 4; ++i)
+            states << button(m, i)->isEnabled();
+        return states;
+    }
+    static QList<int> boardIds(frmMenu& m)
+    {
+        QList<int> ids;
+        for (int i = 0; i < board(m)->count(); ++i)
+            ids << board(m)->item(i)->data(Qt::UserRole).toInt();
+        return ids;
+    }
+    static void hover(QWidget* w)
+    {
+        QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(w, &move);
+    }
+    static QColor colorOf(frmMenu& m, int i)
+    {
+        return label(m, QStringLiteral("lblMenu_%1").arg(i))->palette().color(QPalette::WindowText);
+    }
+};
+
+void tst_frmMenu::startDeletesExpiredNoticesAndBuildsBoardLines()
+{
+    ProgramFolder pf;
+    pf.exec(QStringLiteral("INSERT INTO マスタ重要度 VALUES (9, 'Aとても大切なお知らせ', 0)"));
+    insertNotice(pf, 1, -5, -1, 1, QStringLiteral("事務"), QStringLiteral("昨日まで"));
+    insertNotice(pf, 2, -3, 0, 2, QStringLiteral("高橋"), QStringLiteral("一行目\r\n二行目"));
+    insertNotice(pf, 3, 0, 7, 9, QStringLiteral("山田太郎次郎"), QStringLiteral("長い重要度名"));
+    insertNotice(pf, 4, 0, 7, 7, QStringLiteral("宮本"), QStringLiteral("重要度の行がない"));
+    insertNotice(pf, 5, 1, 9, 1, QStringLiteral("ｽｽﾞｷ"), QStringLiteral("明日から"));
+
+    frmMenu menu;
+    QCOMPARE(pf.count(QStringLiteral("連絡事項"), QStringLiteral("連絡事項ID = 1")), 0);
+    QCOMPARE(pf.count(QStringLiteral("連絡事項")), 4);
+    // Ordered by importance; a notice whose importance has no master row is not on the board.
+    QCOMPARE(boardIds(menu), (QList<int>{5, 2, 3}));
+
+    const auto shortDay = [](int d) { return QDate::currentDate().addDays(d).toString(QStringLiteral("yy/MM/dd")); };
+    QCOMPARE(board(menu)->item(0)->text(),
+             QStringLiteral("至急            <") + shortDay(1) + QStringLiteral("～") + shortDay(9)
+                 + QStringLiteral(">  ｽｽﾞｷ    明日から"));
+    QCOMPARE(board(menu)->item(1)->text(),
+             QStringLiteral("重要            <") + shortDay(-3) + QStringLiteral("～") + shortDay(0)
+                 + QStringLiteral(">  高橋    一行目 二行目"));
+    // The 16-byte name is cut before the full-width character that would be split,
+    // and the date column still starts at byte 17, the writer at byte 37.
+    const QString line = board(menu)->item(2)->text();
+    QCOMPARE(line, QStringLiteral("Aとても大切なお <") + shortDay(0) + QStringLiteral("～") + shortDay(7)
+                       + QStringLiteral(">  山田太郎長い重要度名"));
+    QCOMPARE(funcToSjis(line).mid(16, 1), QByteArray("<"));
+    QCOMPARE(funcToSjis(line).mid(35, 3), QByteArray(">  "));
+
+    // The first entry is selected, and with it the notice to edit.
+    QVERIFY(board(menu)->item(0)->isSelected());
+    QCOMPARE(menu.propRenrakuID(), 5);
+    QCOMPARE(enabledButtons(menu), (QList<bool>{true, true, true, true}));
+    QCOMPARE(board(menu)->font().family(), QStringLiteral("IPAGothic"));
+}
+
+void tst_frmMenu::menuEntriesFollowTheMouse()
+{
+    ProgramFolder pf;
+    frmMenu menu;
+    menu.show();
+    QCOMPARE(colorOf(menu, 0), frmMenu::funcHighlightColor());
+    QCOMPARE(colorOf(menu, 1), frmMenu::funcNormalColor());
+
+    hover(label(menu, QStringLiteral("lblMenu_1")));
+    QCOMPARE(colorOf(menu, 0), frmMenu::funcNormalColor());
+    QCOMPARE(colorOf(menu, 1), frmMenu::funcHighlightColor());
+    hover(label(menu, QStringLiteral("lblMenu_2")));
+    QCOMPARE(colorOf(menu, 1), frmMenu::funcNormalColor());
+    QCOMPARE(colorOf(menu, 2), frmMenu::funcHighlightColor());
+    QCOMPARE(frmMenu::funcHighlightColor(), QColor(0, 128, 128));
+    QCOMPARE(frmMenu::funcNormalColor(), QColor(128, 128, 255));
+
+    hover(&menu);
+    for (int i = 0; i < 5; ++i)
+        QCOMPARE(colorOf(menu, i), frmMenu::funcNormalColor());
+}
+
+void tst_frmMenu::selectionDecidesTheButtons()
+{
+    {
+        ProgramFolder pf;
+        frmMenu empty;
+        QCOMPARE(board(empty)->count(), 0);
+        QCOMPARE(enabledButtons(empty), (QList<bool>{true, false, false, false}));
+    }
+    ProgramFolder pf;
+    for (int id = 1; id <= 3; ++id)
+        insertNotice(pf, id, 0, 3, id, QStringLiteral("事務"), QStringLiteral("お知らせ%1").arg(id));
+    frmMenu menu;
+    board(menu)->item(1)->setSelected(true);
+    QCOMPARE(enabledButtons(menu), (QList<bool>{false, false, false, true}));
+    QCOMPARE(button(menu, 3)->text(), QStringLiteral("一括削除(&D)"));
+    QCOMPARE(menu.propRenrakuID(), 0);
+
+    // Leaving nothing selected changes nothing.
+    board(menu)->clearSelection();
+    QCOMPARE(enabledButtons(menu), (QList<bool>{false, false, false, true}));
+
+    board(menu)->item(2)->setSelected(true);
+    QCOMPARE(enabledButtons(menu), (QList<bool>{true, true, true, true}));
+    QCOMPARE(button(menu, 3)->text(), QStringLiteral("削除(&D)"));
+    QCOMPARE(menu.propRenrakuID(), 3);
+    board(menu)->clearSelection();
+    QCOMPARE(menu.propRenrakuID(), 3);
+}
+
+void tst_frmMenu::deletesTheSelectedNotices()
+{
+    ProgramFolder pf;
+    for (int id = 1; id <= 3; ++id)
+        insertNotice(pf, id, 0, 3, id, QStringLiteral("事務"), QStringLiteral("お知らせ%1").arg(id));
+    frmMenu menu;
+    board(menu)->clearSelection();
+    board(menu)->item(0)->setSelected(true);
+    board(menu)->item(2)->setSelected(true);
+
+    pf.ui().answers = {MsgAnswer::No};
+    QTest::mouseClick(button(menu, 3), Qt::LeftButton);
+    QCOMPARE(pf.count(QStringLiteral("連絡事項")), 3);
+
+    QTest::mouseClick(button(menu, 3), Qt::LeftButton);
+    QCOMPARE(pf.ui().lastText(), QStringLiteral("選択している 2 件を削除してもよろしいですか？"));
+    QCOMPARE(pf.ui().messages.back().icon, MsgIcon::Question);
+    QCOMPARE(pf.ui().messages.back().buttons, MsgButtons::YesNo);
+    QCOMPARE(pf.ui().messages.back().title, kTitle);
+    QCOMPARE(pf.scalar(QStringLiteral("SELECT 連絡事項ID FROM 連絡事項")), QStringLiteral("2"));
+    QCOMPARE(boardIds(menu), QList<int>{2});
+    QCOMPARE(enabledButtons(menu), (QList<bool>{true, true, true, true}));
+
+    // Nothing selected: the question counts 0 and Yes deletes nothing.
+    board(menu)->clearSelection();
+    QTest::mouseClick(button(menu, 3), Qt::LeftButton);
+    QCOMPARE(pf.ui().lastText(), QStringLiteral("選択している 0 件を削除してもよろしいですか？"));
+    QCOMPARE(pf.count(QStringLiteral("連絡事項")), 1);
+}
+
+void tst_frmMenu::helpFileIsOpenedOrMissingIsTold()
+{
+    ProgramFolder pf;
+    frmMenu menu;
+    menu.imgTool_Click(3);
+    QCOMPARE(pf.ui().lastText(), QStringLiteral("ヘルプファイルが見つかりません。"));
+    QCOMPARE(pf.ui().messages.back().title, kTitle);
+    QCOMPARE(pf.ui().messages.back().icon, MsgIcon::Warning);
+    QVERIFY(pf.ui().openedDocuments.isEmpty());
+
+    // The guide laid into the program folder by the build is opened where it lies.
+    QVERIFY(QFile::copy(builtProgramFolder() + QStringLiteral("/kaedemaru.chm"), pf.file(QStringLiteral("kaedemaru.chm"))));
+    pf.ui().clear();
+    menu.imgTool_Click(3);
+    QCOMPARE(pf.ui().openedDocuments, QStringList{pf.file(QStringLiteral("kaedemaru.chm"))});
+    QVERIFY(pf.ui().messages.empty());
+
+    pf.ui().openDocumentResult = false;
+    menu.imgTool_Click(3);
+    QCOMPARE(pf.ui().lastText(), QStringLiteral("関連付けが指定されていません。"));
+}
+
+void tst_frmMenu::toolsAndEntriesOpenTheirWindows()
+{
+    ProgramFolder pf;
+    frmMenu menu;
+    menu.show();
+    QString seen;
+    const auto record = [&seen](QDialog* d) {
+        seen = d->objectName();
+        if (dynamic_cast<frmマスタ登録*>(d))
+            seen = QStringLiteral("frmマスタ登録");
+        if (auto* version = d->findChild<QLabel*>("lblVersion"))
+            seen += QLatin1Char(' ') + version->text();
+    };
+
+    onNextModal(record);
+    QTest::mouseClick(label(menu, QStringLiteral("imgTool_4")), Qt::LeftButton);
+    QCOMPARE(seen, QStringLiteral("frmAbout バージョン ") + QStringLiteral(KAEDE_VERSION));
+    // The pressed look is gone once the button is up again.
+    QCOMPARE(label(menu, QStringLiteral("imgTool_4"))->frameShape(), QFrame::NoFrame);
+
+    onNextModal(record);
+    QTest::mouseClick(label(menu, QStringLiteral("imgTool_2")), Qt::LeftButton);
+    QCOMPARE(seen, QStringLiteral("frm初期化"));
+
+    onNextModal(record);
+    QTest::mouseClick(label(menu, QStringLiteral("lblMenu_3")), Qt::LeftButton);
+    QCOMPARE(seen, QStringLiteral("frmマスタ登録"));
+    QVERIFY(menu.isVisible());
+}
+
+void tst_frmMenu::closeAndMinimiseMarks()
+{
+    ProgramFolder pf;
+    frmMenu menu;
+    menu.show();
+    QTest::mouseClick(label(menu, QStringLiteral("Label1")), Qt::LeftButton);
+    QVERIFY(menu.windowState() & Qt::WindowMinimized);
+    menu.showNormal();
+    QTest::mouseClick(label(menu, QStringLiteral("Label2")), Qt::LeftButton);
+    QVERIFY(!menu.isVisible());
+
+    menu.show();
+    QTest::mouseClick(label(menu, QStringLiteral("lblMenu_4")), Qt::LeftButton);
+    QVERIFY(!menu.isVisible());
+}
+
+QTEST_MAIN(tst_frmMenu)
+#include "tst_frmMenu.moc"
