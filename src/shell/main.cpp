@@ -12,6 +12,10 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kaedemaru"));
     QApplication::setApplicationVersion(QStringLiteral(KAEDE_VERSION));
+    // One Japanese font for every window and message, the same on every machine.
+    QFont font(QStringLiteral("IPAPGothic"));
+    font.setPointSize(10);
+    QApplication::setFont(font);
     setUiServices(std::make_unique<QtUiServices>());
     Main();
     // Main shows the menu, or only a message and then nothing: the program then ends.
