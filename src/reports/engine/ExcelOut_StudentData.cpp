@@ -8,6 +8,8 @@
 
 #include "ErrorLog.h"
 
+#include <QHash>
+
 #include <array>
 #include <optional>
 
@@ -58,6 +60,31 @@ private:
     std::array<int, 4> m_count{};
 };
 
+// Entries in report order: all lessons of one student in one course together,
+// the courses in the order the student first took them, the lessons of a course
+// in row order. Lessons of several courses interleave by lesson ID; taken as they
+// come they would split a course into one-lesson blocks (tens of thousands of
+// blocks for a few hundred students, past the rows of a worksheet).
+std::vector<int> courseOrder(const ReportRows& rows)
+{
+    QHash<QString, int> groupOf;
+    std::vector<std::vector<int>> groups;
+    for (int r = 0; r < rows.count(); ++r) {
+        const QString key = rows.at(r, Student) + QChar(0x1f) + rows.at(r, Klass) + QChar(0x1f) + rows.at(r, Subject);
+        auto it = groupOf.constFind(key);
+        if (it == groupOf.constEnd()) {
+            it = groupOf.insert(key, static_cast<int>(groups.size()));
+            groups.emplace_back();
+        }
+        groups[static_cast<std::size_t>(*it)].push_back(r);
+    }
+    std::vector<int> order;
+    order.reserve(static_cast<std::size_t>(rows.count()));
+    for (const std::vector<int>& g : groups)
+        order.insert(order.end(), g.begin(), g.end());
+    return order;
+}
+
 } // namespace
 
 void ExcelOut::subStudentDataPrint(const QString& sql, const QString& /*jyoken: not printed*/)
@@ -68,10 +95,14 @@ void ExcelOut::subStudentDataPrint(const QString& sql, const QString& /*jyoken: 
         ReportRows rows;
         if (!rows.open(sql, analysisColumns()))
             return;   // the user has been told why; the form stays as it is
+        const std::vector<int> order = courseOrder(rows);
+        auto at = [&](int e, AnalysisColumn c) -> const QString& {
+            return rows.at(order[static_cast<std::size_t>(e)], c);
+        };
 
         auto newBlock = [&](int e) {
-            return e == 0 || rows.at(e, Student) != rows.at(e - 1, Student)
-                   || rows.at(e, Klass) != rows.at(e - 1, Klass) || rows.at(e, Subject) != rows.at(e - 1, Subject);
+            return e == 0 || at(e, Student) != at(e - 1, Student) || at(e, Klass) != at(e - 1, Klass)
+                   || at(e, Subject) != at(e - 1, Subject);
         };
         int blocks = 1;
         for (int e = 1; e < rows.count(); ++e)
@@ -146,9 +177,9 @@ void ExcelOut::subStudentDataPrint(const QString& sql, const QString& /*jyoken: 
         // e < 0: no row at all, the item names only.
         auto writeBlockHead = [&](int top, int e) {
             if (e >= 0) {
-                setCell(top + 2, 2, rows.at(e, Name));
-                setCell(top + 5, 2, rows.at(e, Klass));
-                setCell(top + 5, 4, rows.at(e, Subject));
+                setCell(top + 2, 2, at(e, Name));
+                setCell(top + 5, 2, at(e, Klass));
+                setCell(top + 5, 4, at(e, Subject));
                 setCell(top + 5, 6, 1.0);
             }
             for (int k = 0; k < 4; ++k) {
@@ -158,15 +189,15 @@ void ExcelOut::subStudentDataPrint(const QString& sql, const QString& /*jyoken: 
         };
         auto writeLesson = [&](int top, int n, int e, MarkMeans& means) {
             const int col = kFirstLessonCol + n;
-            setCell(top + kDateDataRow, col, funcReportDate(rows.at(e, Date)));
+            setCell(top + kDateDataRow, col, funcReportDate(at(e, Date)));
             for (int k = 0; k < 4; ++k) {
-                const QString& mark = rows.at(e, static_cast<AnalysisColumn>(Item1 + k));
+                const QString& mark = at(e, static_cast<AnalysisColumn>(Item1 + k));
                 setCell(top + kFirstMarkRow + k, col, mark);
                 means.add(k, mark);
             }
-            setCell(top + kAttendRow, col, rows.at(e, Attend) == QStringLiteral("○") ? 1.0 : 0.0);
-            setCell(top + kHomeworkRow, col, rows.at(e, Homework) == QStringLiteral("○") ? 1.0 : 0.0);
-            setCell(top + kCommentDataRow, col, rows.at(e, Comment));
+            setCell(top + kAttendRow, col, at(e, Attend) == QStringLiteral("○") ? 1.0 : 0.0);
+            setCell(top + kHomeworkRow, col, at(e, Homework) == QStringLiteral("○") ? 1.0 : 0.0);
+            setCell(top + kCommentDataRow, col, at(e, Comment));
         };
 
         int i = 0;   // block
@@ -177,7 +208,7 @@ void ExcelOut::subStudentDataPrint(const QString& sql, const QString& /*jyoken: 
         writeBlockHead(top, rows.count() > 0 ? 0 : -1);
         if (rows.count() > 0) {
             writeLesson(top, 0, 0, means);
-            comments = rows.at(0, Comment);
+            comments = at(0, Comment);
         }
         for (int e = 1; e < rows.count(); ++e) {
             if (newBlock(e)) {
@@ -190,12 +221,12 @@ void ExcelOut::subStudentDataPrint(const QString& sql, const QString& /*jyoken: 
                 writeBlockHead(top, e);
                 means = MarkMeans();
                 writeLesson(top, 0, e, means);
-                comments = rows.at(e, Comment);
+                comments = at(e, Comment);
                 progress.setValue(i);
             } else {
                 ++n;
                 writeLesson(top, n, e, means);
-                comments += rows.at(e, Comment);
+                comments += at(e, Comment);
                 setCell(top + 5, 6, static_cast<double>(n + 1));
             }
         }

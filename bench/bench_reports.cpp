@@ -1,0 +1,214 @@
+// The three reports on the large demonstration school, each timed from loading
+// the template to the written file: a daily report of 500 lessons, a student
+// analysis sheet of 300 students and the course calendar of a school year.
+//
+//   bench_reports [benchmark flags]
+//   bench_reports --peer-rows FOLDER   writes the daily report's rows (rows.json) and
+//                                      the template (template.xlsx) for the openpyxl peer
+#include "CommonBase.h"
+#include "DaoCommon.h"
+#include "DemoSchool.h"
+#include "ExcelOut.h"
+#include "clsDataCtl.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+
+namespace {
+
+const QDate kSchoolDay(2026, 11, 30);
+constexpr int kNippouLessons = 500;
+constexpr int kAnalysisStudents = 300;
+
+// Messages go to stderr; the written report is only noted, never opened.
+class BenchUi final : public UiServices {
+public:
+    MsgAnswer message(const QString& text, MsgButtons, MsgIcon, const QString&) override
+    {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+        return MsgAnswer::Ok;
+    }
+    QString openFileName(QWidget*, const FileDialogRequest&) override { return {}; }
+    QString saveFileName(QWidget*, const FileDialogRequest&) override { return {}; }
+    bool openDocument(const QString& path) override
+    {
+        lastDocument = path;
+        return true;
+    }
+    [[noreturn]] void endProgram(int exitCode) override { std::exit(exitCode); }
+    QString lastDocument;
+};
+
+// The large school and a program folder with the template, made once per run.
+struct Fixture {
+    QTemporaryDir dir;
+    BenchUi* ui = nullptr;
+    QString nippouSql, analysisSql, calendarSql;
+
+    Fixture()
+    {
+        const QString db = dir.filePath(QStringLiteral("Revid.mdb"));
+        std::fprintf(stderr, "making the large school in %s ...\n", qPrintable(dir.path()));
+        QString reason;
+        if (!funcCreateDemoSchool(db, DemoSize::Large, kSchoolDay, &reason))
+            throw std::runtime_error(reason.toStdString());
+        if (!QFile::copy(QStringLiteral(KAEDE_PROGRAM_DIR "/") + kTemplateFileName, dir.filePath(kTemplateFileName)))
+            throw std::runtime_error("no template workbook in the program folder");
+        setAppPathForTests(dir.path());
+        auto services = std::make_unique<BenchUi>();
+        ui = services.get();
+        setUiServices(std::move(services));
+        if (!OpenDatabase(false, db))
+            throw std::runtime_error("cannot open the school");
+
+        // The statements the report selection builds: one OR term per chosen row.
+        nippouSql = QStringLiteral(" SELECT * FROM QRY_講座出席出力 WHERE ")
+                    + chain(QStringLiteral(" SELECT DISTINCT 毎講座ID FROM 講座出席 ORDER BY 毎講座ID LIMIT %1").arg(kNippouLessons),
+                            QStringLiteral("毎講座ID"))
+                    + QStringLiteral(" ORDER BY 毎講座ID,講座日");
+        analysisSql = QStringLiteral(" SELECT * FROM QRY_講座出席出力 WHERE ")
+                      + chain(QStringLiteral(" SELECT 生徒番号 FROM 生徒台帳 WHERE 削除フラグ = 0 ORDER BY 生徒番号 LIMIT %1").arg(kAnalysisStudents),
+                              QStringLiteral("生徒番号"))
+                      + QStringLiteral(" ORDER BY 生徒番号,毎講座ID,講座日");
+        // The course list's statement over the school year.
+        const int y = kSchoolDay.month() >= 4 ? kSchoolDay.year() : kSchoolDay.year() - 1;
+        calendarSql = QStringLiteral(" SELECT * FROM QRY_講座内容 WHERE 講座日 >= #%1/04/01# AND 講座日 <= #%2/03/31#  ORDER BY 講座日,時限ID ")
+                          .arg(y).arg(y + 1);
+    }
+
+    static QString chain(const QString& idSql, const QString& column)
+    {
+        clsDataCtl ids;
+        if (!ids.funcOpenRec(idSql))
+            throw std::runtime_error("cannot choose the rows");
+        QString condition;
+        for (int i = 0; i < ids.propCount(); ++i) {
+            ids.setPropID(i);
+            condition += QStringLiteral(" ") + column + QStringLiteral(" = ") + ids.propData(column)
+                         + (i + 1 < ids.propCount() ? QStringLiteral(" OR ") : QString());
+        }
+        return condition;
+    }
+};
+
+Fixture& fixture()
+{
+    static Fixture f;
+    return f;
+}
+
+template <typename Report>
+void runReport(benchmark::State& state, const QString& sheet, Report report)
+{
+    Fixture& f = fixture();
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        ExcelOut out;
+        out.setPropExcelSheet(sheet);
+        if (!out.funcPrintStart()) {
+            state.SkipWithError("no template");
+            return;
+        }
+        report(out);
+        out.subPrintEnd();
+        if (out.writtenPath().isEmpty()) {
+            state.SkipWithError("nothing written");
+            return;
+        }
+        bytes = QFileInfo(out.writtenPath()).size();
+        QFile::remove(out.writtenPath());
+    }
+    state.counters["file_kB"] = static_cast<double>(bytes) / 1024.0;
+    (void)f;
+}
+
+void BM_Nippou_500Lessons(benchmark::State& state)
+{
+    const QString sql = fixture().nippouSql;
+    runReport(state, QStringLiteral("日報"), [&](ExcelOut& out) { out.subNippouPrint(sql, QString()); });
+}
+BENCHMARK(BM_Nippou_500Lessons)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_StudentData_300Students(benchmark::State& state)
+{
+    const QString sql = fixture().analysisSql;
+    runReport(state, QStringLiteral("生徒分析シート"), [&](ExcelOut& out) { out.subStudentDataPrint(sql, QString()); });
+}
+BENCHMARK(BM_StudentData_300Students)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Calendar_SchoolYear(benchmark::State& state)
+{
+    const QString sql = fixture().calendarSql;
+    runReport(state, QStringLiteral("講座カレンダー"), [&](ExcelOut& out) {
+        QString caption;
+        out.subKouzaCalenderPrint(sql, caption);
+    });
+}
+BENCHMARK(BM_Calendar_SchoolYear)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The daily report's rows as the routine reads them, for the peer in Python.
+int writePeerRows(const QString& folder)
+{
+    Fixture& f = fixture();
+    const QStringList columns{
+        QStringLiteral("毎講座ID"), QStringLiteral("講座日"), QStringLiteral("時限名"), QStringLiteral("学年名"),
+        QStringLiteral("講座クラス名"), QStringLiteral("科目名"), QStringLiteral("講師名"),
+        QStringLiteral("定員数"), QStringLiteral("受講人数"), QStringLiteral("単元"), QStringLiteral("講座内容"),
+        QStringLiteral("宿題2"), QStringLiteral("コメント2"), QStringLiteral("生徒氏名"), QStringLiteral("出席○"),
+        QStringLiteral("宿題○"), QStringLiteral("項目1"), QStringLiteral("項目2"), QStringLiteral("項目3"),
+        QStringLiteral("項目4"), QStringLiteral("コメント")};
+    clsDataCtl rows;
+    if (!rows.funcOpenRec(f.nippouSql))
+        return 1;
+    QJsonArray all;
+    for (int i = 0; i < rows.propCount(); ++i) {
+        rows.setPropID(i);
+        QJsonArray row;
+        for (const QString& c : columns)
+            row.append(rows.propData(c));
+        all.append(row);
+    }
+    clsDataCtl items;
+    items.funcOpenRec(QStringLiteral(" SELECT 評価項目名 FROM マスタ評価項目 WHERE 削除フラグ = 0 ORDER BY 評価項目ID "));
+    QJsonArray names;
+    for (int i = 0; i < 4; ++i) {
+        items.setPropID(i);
+        names.append(i < items.propCount() ? items.propData(QStringLiteral("評価項目名")) : QString());
+    }
+    QDir().mkpath(folder);
+    QFile out(folder + QStringLiteral("/rows.json"));
+    if (!out.open(QIODevice::WriteOnly))
+        return 1;
+    out.write(QJsonDocument(QJsonObject{{QStringLiteral("items"), names}, {QStringLiteral("rows"), all}}).toJson(QJsonDocument::Compact));
+    out.close();
+    const QString tmpl = folder + QStringLiteral("/template.xlsx");
+    QFile::remove(tmpl);
+    QFile::copy(QStringLiteral(KAEDE_PROGRAM_DIR "/") + kTemplateFileName, tmpl);
+    std::printf("%d rows of %d lessons\n", rows.propCount(), kNippouLessons);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 3 && std::strcmp(argv[1], "--peer-rows") == 0)
+        return writePeerRows(QString::fromLocal8Bit(argv[2]));
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
