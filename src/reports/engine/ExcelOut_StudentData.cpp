@@ -28,13 +28,14 @@ const QStringList& analysisColumns()
 }
 
 // Means of the marks of one block: the four items and all of them together.
+// Marks run from 1 to 5; 0 (or nothing) means the lesson got no mark.
 class MarkMeans {
 public:
     void add(int item, const QString& mark)
     {
         bool ok = false;
         const double v = mark.trimmed().toDouble(&ok);
-        if (!ok)
+        if (!ok || v < 1)
             return;
         m_sum[static_cast<std::size_t>(item)] += v;
         ++m_count[static_cast<std::size_t>(item)];
