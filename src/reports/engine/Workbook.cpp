@@ -332,21 +332,43 @@ void Sheet::merge(const Range& range)
     checkCell(range.firstRow, range.firstCol);
     checkCell(range.lastRow, range.lastCol);
     unmerge(range);
-    if (range.rows() > 1 || range.cols() > 1)
-        m_merges.push_back(range);
+    if (range.rows() > 1 || range.cols() > 1) {
+        m_merges.emplace(range.firstRow, range);
+        m_tallestMerge = std::max(m_tallestMerge, range.rows());
+    }
+}
+
+template <typename Visit> void Sheet::forMergesNear(int firstRow, int lastRow, Visit visit) const
+{
+    const auto end = m_merges.upper_bound(lastRow);
+    for (auto it = m_merges.lower_bound(firstRow - m_tallestMerge + 1); it != end; ++it)
+        visit(it->second);
 }
 
 void Sheet::unmerge(const Range& range)
 {
-    std::erase_if(m_merges, [&](const Range& m) { return m.intersects(range); });
+    const auto end = m_merges.upper_bound(range.lastRow);
+    for (auto it = m_merges.lower_bound(range.firstRow - m_tallestMerge + 1); it != end;)
+        it = it->second.intersects(range) ? m_merges.erase(it) : std::next(it);
 }
 
 std::optional<Range> Sheet::mergeAt(int row, int col) const
 {
-    for (const Range& m : m_merges)
-        if (m.contains(row, col))
-            return m;
-    return std::nullopt;
+    std::optional<Range> found;
+    forMergesNear(row, row, [&](const Range& m) {
+        if (!found && m.contains(row, col))
+            found = m;
+    });
+    return found;
+}
+
+std::vector<Range> Sheet::merges() const
+{
+    std::vector<Range> all;
+    all.reserve(m_merges.size());
+    for (const auto& [row, m] : m_merges)
+        all.push_back(m);
+    return all;
 }
 
 void Sheet::setColumnWidth(int col, double width)
@@ -501,14 +523,17 @@ void Sheet::copyFrom(const Sheet& source, const Range& range, int destRow, int d
     const Range dest{range.firstRow + rowShift, range.firstCol + colShift, range.lastRow + rowShift,
                      range.lastCol + colShift};
     std::vector<Range> copied;
-    for (const Range& m : source.m_merges) {
+    source.forMergesNear(range.firstRow, range.lastRow, [&](const Range& m) {
         if (m.firstRow >= range.firstRow && m.lastRow <= range.lastRow && m.firstCol >= range.firstCol
             && m.lastCol <= range.lastCol)
             copied.push_back(Range{m.firstRow + rowShift, m.firstCol + colShift, m.lastRow + rowShift,
                                    m.lastCol + colShift});
-    }
+    });
     unmerge(dest);
-    m_merges.insert(m_merges.end(), copied.begin(), copied.end());
+    for (const Range& m : copied) {
+        m_merges.emplace(m.firstRow, m);
+        m_tallestMerge = std::max(m_tallestMerge, m.rows());
+    }
 
     // Row heights (and hidden rows) travel with the rows of the page.
     std::vector<std::pair<int, RowInfo>> infos;

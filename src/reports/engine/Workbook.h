@@ -213,7 +213,7 @@ public:
     // Merged ranges (kept free of overlaps: a new one replaces those it meets).
     void merge(const Range& range);
     void unmerge(const Range& range);   // removes merges that meet the range
-    const std::vector<Range>& merges() const { return m_merges; }
+    std::vector<Range> merges() const;
     std::optional<Range> mergeAt(int row, int col) const;
 
     // Column widths in character units, row heights in points; unset = default.
@@ -269,7 +269,11 @@ private:
     Workbook* m_book;
     QString m_name;
     std::vector<std::vector<Cell>> m_rows;
-    std::vector<Range> m_merges;
+    // Keyed by first row, so that a page copied below the others looks only at its own rows.
+    std::multimap<int, Range> m_merges;
+    int m_tallestMerge = 1;
+    // The merges that may meet rows first..last.
+    template <typename Visit> void forMergesNear(int firstRow, int lastRow, Visit visit) const;
     std::map<int, double> m_colWidths;
     std::map<int, bool> m_colHidden;
     std::map<int, RowInfo> m_rowInfo;
