@@ -36,7 +36,7 @@ detail::StmtPtr prepareStmt(sqlite3* db, const QString& sql)
 {
     if (!db)
         throw DaoError(QStringLiteral("データベースが開かれていません"));
-    const QByteArray utf8 = funcJetToSqlite(sql).toUtf8();
+    const QByteArray utf8 = funcCompactIdChain(funcJetToSqlite(sql)).toUtf8();
     sqlite3_stmt* raw = nullptr;
     if (sqlite3_prepare_v2(db, utf8.constData(), static_cast<int>(utf8.size()), &raw, nullptr) != SQLITE_OK) {
         sqlite3_finalize(raw);
@@ -263,6 +263,42 @@ QString funcJetToSqlite(const QString& jetSql)
         ++i;
     }
     return out;
+}
+
+QString funcCompactIdChain(const QString& sql)
+{
+    static const QRegularExpression where(QStringLiteral("\\sWHERE\\s"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression orderBy(QStringLiteral("\\sORDER\\s+BY\\s"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression joiner(QStringLiteral("\\sOR\\s"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression term(QStringLiteral("^\\s*([^\\s=()'\"#]+)\\s*=\\s*(-?\\d+)\\s*$"));
+
+    const QRegularExpressionMatch w = where.match(sql);
+    if (!w.hasMatch())
+        return sql;
+    const qsizetype condStart = w.capturedEnd();
+    const QRegularExpressionMatch o = orderBy.match(sql, condStart);
+    const qsizetype condEnd = o.hasMatch() ? o.capturedStart() : sql.size();
+    const QStringList terms = sql.mid(condStart, condEnd - condStart).split(joiner);
+    if (terms.size() < 2)
+        return sql;
+
+    QString column;
+    QStringList ids;
+    ids.reserve(terms.size());
+    for (const QString& t : terms) {
+        const QRegularExpressionMatch m = term.match(t);
+        if (!m.hasMatch())
+            return sql;
+        if (column.isEmpty())
+            column = m.captured(1);
+        else if (m.captured(1).compare(column, Qt::CaseInsensitive) != 0)
+            return sql;
+        ids << m.captured(2);
+    }
+    return sql.left(condStart) + QLatin1Char(' ') + column + QStringLiteral(" IN (") + ids.join(QLatin1Char(','))
+           + QLatin1Char(')') + sql.mid(condEnd);
 }
 
 // ---------------------------------------------------------------- Statement

@@ -40,6 +40,8 @@ private slots:
     void addNewThroughUpdatableDynaset();
     void deleteAndReadOnlyRecordsets();
     void badStatementsThrowAndChangeNothing();
+    void longChainsOfChosenIdsRun();
+    void idChainCompactedOnlyWhenSafe();
 };
 
 void tst_DaoCommon::openRefusesWhatIsNotOurDatabase()
@@ -254,6 +256,45 @@ void tst_DaoCommon::badStatementsThrowAndChangeNothing()
     const QString longText(20000, QChar(0x6F22));
     gDatabase.execute(QStringLiteral("UPDATE マスタ学年 SET 学年名 = '") + longText + QStringLiteral("'"));
     QCOMPARE(pf.scalar(QStringLiteral("SELECT length(学年名) FROM マスタ学年")), QStringLiteral("20000"));
+}
+
+void tst_DaoCommon::longChainsOfChosenIdsRun()
+{
+    // Thousands of chosen lessons joined by OR, as the report selection builds them.
+    ProgramFolder pf;
+    gDatabase.beginTransaction();
+    Statement insert = gDatabase.prepare(QStringLiteral("INSERT INTO 毎講座履歴 (毎講座ID, 講座日) VALUES (?, '2026/12/07')"));
+    QStringList terms;
+    for (int id = 1; id <= 3000; ++id) {
+        insert.bind(1, id);
+        insert.exec();
+        terms << QStringLiteral(" 毎講座ID = %1").arg(id);
+    }
+    gDatabase.commit();
+    const QString sql = QStringLiteral(" SELECT * FROM QRY_講座内容 WHERE ") + terms.join(QStringLiteral(" OR "))
+        + QStringLiteral(" ORDER BY 毎講座ID,講座日");
+    Recordset rs = gDatabase.openRecordset(sql, dbOpenDynaset, dbReadOnly);
+    rs.moveLast();
+    QCOMPARE(rs.recordCount(), 3000);
+}
+
+void tst_DaoCommon::idChainCompactedOnlyWhenSafe()
+{
+    const QString head = QStringLiteral(" SELECT * FROM QRY_講座出席出力 WHERE ");
+    const QString order = QStringLiteral(" ORDER BY 毎講座ID,講座日");
+    QCOMPARE(funcCompactIdChain(head + QStringLiteral(" 毎講座ID = 12 OR  毎講座ID = 15") + order),
+             head + QStringLiteral(" 毎講座ID IN (12,15)") + order);
+    // Anything but a plain chain of one column's numbers is left alone.
+    const QStringList untouched{
+        head + QStringLiteral(" 毎講座ID = 12") + order,
+        head + QStringLiteral("毎講座ID = 1 OR 生徒番号 = 2") + order,
+        head + QStringLiteral("毎講座ID = 1 OR 毎講座ID = 2 AND 生徒番号 = 3") + order,
+        head + QStringLiteral("生徒氏名 = 'a OR b' OR 生徒氏名 = 'c'") + order,
+        head + QStringLiteral("(毎講座ID = 1 OR 毎講座ID = 2)") + order,
+        head + QStringLiteral("毎講座ID = 1 OR 毎講座ID > 2") + order,
+        QStringLiteral("SELECT * FROM t WHERE a IN (SELECT b FROM u WHERE c = 1 OR c = 2)")};
+    for (const QString& sql : untouched)
+        QCOMPARE(funcCompactIdChain(sql), sql);
 }
 
 QTEST_GUILESS_MAIN(tst_DaoCommon)

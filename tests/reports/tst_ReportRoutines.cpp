@@ -4,6 +4,7 @@
 
 #include "ExcelOut.h"
 #include "CommonBase.h"
+#include "DaoCommon.h"
 #include "ProgramFolder.h"
 #include "ReportCommon.h"
 #include "Workbook.h"
@@ -131,7 +132,6 @@ private slots:
     void analysisChartsBoundToTheirBlock();
 
     void thousandsOfChosenLessonsAndStudents();
-    void idChainCompactedOnlyWhenSafe();
 
 private:
     std::unique_ptr<ProgramFolder> m_pf;
@@ -524,24 +524,6 @@ void tst_ReportRoutines::thousandsOfChosenLessonsAndStudents()
     QCOMPARE(sheet.text(3, 2), QStringLiteral("生徒%1").arg(n - 1099));
     QCOMPARE(sheet.text(1099 * 42 + 3, 2), QStringLiteral("生徒%1").arg(n));
     QCOMPARE(sheet.charts.size(), 2200);
-}
-
-void tst_ReportRoutines::idChainCompactedOnlyWhenSafe()
-{
-    const QString order = QStringLiteral(" ORDER BY 毎講座ID,講座日");
-    QCOMPARE(funcCompactIdChain(nippouSql({12, 15})),
-             QStringLiteral(" SELECT * FROM QRY_講座出席出力 WHERE  毎講座ID IN (12,15)") + order);
-    // Anything but a plain chain of one column's numbers is left alone.
-    const QStringList untouched{
-        nippouSql({12}),
-        QStringLiteral(" SELECT * FROM QRY_講座出席出力 WHERE 毎講座ID = 1 OR 生徒番号 = 2") + order,
-        QStringLiteral(" SELECT * FROM QRY_講座出席出力 WHERE 毎講座ID = 1 OR 毎講座ID = 2 AND 生徒番号 = 3") + order,
-        QStringLiteral(" SELECT * FROM QRY_講座出席出力 WHERE 生徒氏名 = 'a OR b' OR 生徒氏名 = 'c'") + order,
-        QStringLiteral(" SELECT * FROM QRY_講座出席出力 WHERE (毎講座ID = 1 OR 毎講座ID = 2)") + order,
-        QStringLiteral(" SELECT * FROM QRY_講座出席出力 WHERE 毎講座ID = 1 OR 毎講座ID > 2") + order,
-        kCalendarSql};
-    for (const QString& sql : untouched)
-        QCOMPARE(funcCompactIdChain(sql), sql);
 }
 
 QTEST_MAIN(tst_ReportRoutines)

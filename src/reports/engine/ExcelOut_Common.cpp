@@ -10,46 +10,10 @@
 
 #include <cmath>
 
-QString funcCompactIdChain(const QString& sql)
-{
-    static const QRegularExpression where(QStringLiteral("\\sWHERE\\s"),
-                                          QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression orderBy(QStringLiteral("\\sORDER\\s+BY\\s"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression joiner(QStringLiteral("\\sOR\\s"), QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression term(QStringLiteral("^\\s*([^\\s=()'\"#]+)\\s*=\\s*(-?\\d+)\\s*$"));
-
-    const QRegularExpressionMatch w = where.match(sql);
-    if (!w.hasMatch())
-        return sql;
-    const qsizetype condStart = w.capturedEnd();
-    const QRegularExpressionMatch o = orderBy.match(sql, condStart);
-    const qsizetype condEnd = o.hasMatch() ? o.capturedStart() : sql.size();
-    const QStringList terms = sql.mid(condStart, condEnd - condStart).split(joiner);
-    if (terms.size() < 2)
-        return sql;
-
-    QString column;
-    QStringList ids;
-    ids.reserve(terms.size());
-    for (const QString& t : terms) {
-        const QRegularExpressionMatch m = term.match(t);
-        if (!m.hasMatch())
-            return sql;
-        if (column.isEmpty())
-            column = m.captured(1);
-        else if (m.captured(1).compare(column, Qt::CaseInsensitive) != 0)
-            return sql;
-        ids << m.captured(2);
-    }
-    return sql.left(condStart) + QLatin1Char(' ') + column + QStringLiteral(" IN (") + ids.join(QLatin1Char(','))
-           + QLatin1Char(')') + sql.mid(condEnd);
-}
-
 bool ReportRows::open(const QString& sql, const QStringList& columns)
 {
     clsDataCtl rec;
-    if (!rec.funcOpenRec(funcCompactIdChain(sql)))
+    if (!rec.funcOpenRec(sql))
         return false;
     m_count = rec.propCount();
     m_width = static_cast<std::size_t>(columns.size());

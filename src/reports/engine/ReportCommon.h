@@ -10,12 +10,6 @@
 #include <array>
 #include <vector>
 
-// The report statements choose lessons or students with one "column = number"
-// term per chosen row joined by OR. The engine refuses such a chain beyond about
-// a thousand terms (its expression depth), so a condition made only of such terms
-// on one column is given to it as a single IN list, which has no such limit.
-// Any other statement is returned unchanged.
-QString funcCompactIdChain(const QString& sql);
 
 // Every row of a report statement, read once through clsDataCtl: the values of
 // the named columns as text (Null reads as ""), row by row.
