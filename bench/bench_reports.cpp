@@ -9,6 +9,7 @@
 #include "DaoCommon.h"
 #include "DemoSchool.h"
 #include "ExcelOut.h"
+#include "ReportCommon.h"
 #include "clsDataCtl.h"
 
 #include <QDir>
@@ -161,13 +162,7 @@ BENCHMARK(BM_Calendar_SchoolYear)->Unit(benchmark::kMillisecond)->UseRealTime();
 int writePeerRows(const QString& folder)
 {
     Fixture& f = fixture();
-    const QStringList columns{
-        QStringLiteral("毎講座ID"), QStringLiteral("講座日"), QStringLiteral("時限名"), QStringLiteral("学年名"),
-        QStringLiteral("講座クラス名"), QStringLiteral("科目名"), QStringLiteral("講師名"),
-        QStringLiteral("定員数"), QStringLiteral("受講人数"), QStringLiteral("単元"), QStringLiteral("講座内容"),
-        QStringLiteral("宿題2"), QStringLiteral("コメント2"), QStringLiteral("生徒氏名"), QStringLiteral("出席○"),
-        QStringLiteral("宿題○"), QStringLiteral("項目1"), QStringLiteral("項目2"), QStringLiteral("項目3"),
-        QStringLiteral("項目4"), QStringLiteral("コメント")};
+    const QStringList& columns = nippouColumns();
     clsDataCtl rows;
     if (!rows.funcOpenRec(f.nippouSql))
         return 1;

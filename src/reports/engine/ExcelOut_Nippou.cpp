@@ -17,18 +17,6 @@ enum NippouColumn {
     LessonComment, Name, Attend, HomeworkDone, Item1, Item2, Item3, Item4, Comment, ColumnCount
 };
 
-const QStringList& nippouColumns()
-{
-    static const QStringList columns{
-        QStringLiteral("毎講座ID"), QStringLiteral("講座日"), QStringLiteral("時限名"), QStringLiteral("学年名"),
-        QStringLiteral("講座クラス名"), QStringLiteral("科目名"), QStringLiteral("講師名"),
-        QStringLiteral("定員数"), QStringLiteral("受講人数"), QStringLiteral("単元"), QStringLiteral("講座内容"),
-        QStringLiteral("宿題2"), QStringLiteral("コメント2"), QStringLiteral("生徒氏名"), QStringLiteral("出席○"),
-        QStringLiteral("宿題○"), QStringLiteral("項目1"), QStringLiteral("項目2"), QStringLiteral("項目3"),
-        QStringLiteral("項目4"), QStringLiteral("コメント")};
-    return columns;
-}
-
 // (row offset, column) of each lesson value on a page.
 struct Place {
     int row, col;
@@ -43,6 +31,18 @@ constexpr std::array<std::pair<int, NippouColumn>, 8> kStudentCells{
     {{3, Name}, {5, Attend}, {6, HomeworkDone}, {7, Item1}, {8, Item2}, {9, Item3}, {10, Item4}, {11, Comment}}};
 
 } // namespace
+
+const QStringList& nippouColumns()
+{
+    static const QStringList columns{
+        QStringLiteral("毎講座ID"), QStringLiteral("講座日"), QStringLiteral("時限名"), QStringLiteral("学年名"),
+        QStringLiteral("講座クラス名"), QStringLiteral("科目名"), QStringLiteral("講師名"),
+        QStringLiteral("定員数"), QStringLiteral("受講人数"), QStringLiteral("単元"), QStringLiteral("講座内容"),
+        QStringLiteral("宿題2"), QStringLiteral("コメント2"), QStringLiteral("生徒氏名"), QStringLiteral("出席○"),
+        QStringLiteral("宿題○"), QStringLiteral("項目1"), QStringLiteral("項目2"), QStringLiteral("項目3"),
+        QStringLiteral("項目4"), QStringLiteral("コメント")};
+    return columns;
+}
 
 void ExcelOut::subNippouPrint(const QString& sql, const QString& /*jyoken: not printed*/)
 {

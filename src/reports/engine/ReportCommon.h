@@ -35,6 +35,9 @@ private:
 // and later item is not read.
 std::array<QString, 4> funcEvalItemNames();
 
+// The columns the daily report reads from its statement, in the order of its value table.
+const QStringList& nippouColumns();
+
 // "yyyy/mm/dd" of a stored date text; other text is kept as it is.
 QString funcReportDate(const QString& text);
 
