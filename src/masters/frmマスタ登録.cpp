@@ -30,6 +30,7 @@ frmマスタ登録::frmマスタ登録(QWidget* parent) : QDialog(parent)
     lstMaster = new QListWidget(this);
     lstMaster->setObjectName(QStringLiteral("lstMaster"));
     lstMaster->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstMaster->setSpacing(2);
 
     lblMasterName = new QLabel(QStringLiteral("マスタ名"), this);
     lblMasterName->setObjectName(QStringLiteral("lblMasterName"));
@@ -38,6 +39,7 @@ frmマスタ登録::frmマスタ登録(QWidget* parent) : QDialog(parent)
     nameFont.setBold(true);
     nameFont.setPointSizeF(nameFont.pointSizeF() * 1.3);
     lblMasterName->setFont(nameFont);
+    lblMasterName->setStyleSheet(QStringLiteral("color: #b04a2a;"));
 
     lblMasterInfo = new QLabel(QStringLiteral("マスタの情報を表示します。"), this);
     lblMasterInfo->setObjectName(QStringLiteral("lblMasterInfo"));
@@ -47,6 +49,7 @@ frmマスタ登録::frmマスタ登録(QWidget* parent) : QDialog(parent)
     lstItem = new QListWidget(this);
     lstItem->setObjectName(QStringLiteral("lstItem"));
     lstItem->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lstItem->setSpacing(2);
 
     frmMenu = new QGroupBox(QStringLiteral("何を行いますか？"), this);
     frmMenu->setObjectName(QStringLiteral("frmMenu"));
@@ -72,6 +75,9 @@ frmマスタ登録::frmマスタ登録(QWidget* parent) : QDialog(parent)
                         this);
     lblMsg->setObjectName(QStringLiteral("lblMsg"));
     lblMsg->setWordWrap(true);
+    lblMsg->setFrameShape(QFrame::StyledPanel);
+    lblMsg->setMargin(6);
+    lblMsg->setStyleSheet(QStringLiteral("color: #7a6252;"));
 
     auto* right = new QVBoxLayout;
     right->addWidget(lblMasterName);

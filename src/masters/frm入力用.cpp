@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QValidator>
 
 namespace {
 // Input-method modes in the numbering callers use; only "disabled" has a
@@ -20,6 +21,28 @@ void applyImeMode(QLineEdit* edit, int mode)
     if (mode == 3)
         edit->setInputMethodHints(Qt::ImhLatinOnly);
 }
+// The edit cuts text at its maximum length by UTF-16 units, which can split an
+// emoji and leave half of it behind; that half is dropped before it is shown.
+class WholeCharacters : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& text, int& pos) const override
+    {
+        for (qsizetype i = 0; i < text.size();) {
+            const bool paired = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+            if (paired) {
+                i += 2;
+            } else if (text[i].isSurrogate()) {
+                text.remove(i, 1);
+                if (pos > i)
+                    --pos;
+            } else {
+                ++i;
+            }
+        }
+        return Acceptable;
+    }
+};
 } // namespace
 
 frm入力用::frm入力用(QWidget* parent) : QDialog(parent)
@@ -40,9 +63,11 @@ frm入力用::frm入力用(QWidget* parent) : QDialog(parent)
     lblMode->setFrameShadow(QFrame::Sunken);
     lblMode->setAlignment(Qt::AlignCenter);
     lblMode->setMinimumWidth(110);
+    lblMode->setMargin(4);
 
     txtData = new QLineEdit(this);
     txtData->setObjectName(QStringLiteral("txtData"));
+    txtData->setValidator(new WholeCharacters(txtData));
 
     cmdOK = new QPushButton(QStringLiteral("確定する(&Y)"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));

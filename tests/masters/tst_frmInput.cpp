@@ -40,6 +40,11 @@ void tst_frmInput::settingsAppliedOnceAndKeptOnReturn()
     edit(d)->clear();
     QTest::keyClicks(edit(d), "abcdefgh");
     QCOMPARE(edit(d)->text(), QStringLiteral("abcdef"));
+    // An emoji that no longer fits is left out whole, not cut in half.
+    edit(d)->backspace();
+    edit(d)->insert(QStringLiteral("😀"));
+    QCOMPARE(edit(d)->text(), QStringLiteral("abcde"));
+    edit(d)->insert(QStringLiteral("f"));
 
     // Leaving the box and coming back keeps what the user typed.
     d.setPropDefaultData("別の値");
