@@ -6,6 +6,8 @@
 #include <QHeaderView>
 #include <QTreeWidget>
 
+#include <memory>
+
 namespace {
 // The list is shown again however the fill ends, so a failed fill never leaves it hidden.
 class HiddenWhileFilling {
@@ -105,11 +107,12 @@ bool clsDataList::funcShowList(const QString& sql, int type)
                     const QVariant key = rs.field(*keyIndex);
                     if (key.isNull())
                         throw DaoError(QStringLiteral("Null の使い方が不正です"));
-                    auto* item = new QTreeWidgetItem;
+                    // Owned here until the row is complete, so a fault midway leaks nothing.
+                    auto item = std::make_unique<QTreeWidgetItem>();
                     for (int k = 0; k < static_cast<int>(positions.size()); ++k)
                         item->setText(k, funcToString(rs.field(positions[k])));
                     item->setData(0, Qt::UserRole, funcToString(key));
-                    items << item;
+                    items << item.release();
                     rs.moveNext();
                 }
             } catch (...) {

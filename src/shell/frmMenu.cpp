@@ -394,24 +394,31 @@ void frmMenu::imgTool_Click(int index)
     }
 }
 
+QString frmMenu::funcChooseFile(const FileDialogRequest& request, bool save)
+{
+    // The file must not be in use while it is copied.
+    CloseDatabase();
+    const QString chosen = save ? ui().saveFileName(this, request) : ui().openFileName(this, request);
+    if (chosen.isEmpty())
+        OpenDatabase(false, funcAppPath() + kDatabaseFileName);   // cancelled: go on with the database
+    else
+        m_dlgFileName = chosen;
+    return chosen;
+}
+
 void frmMenu::subBackup()
 {
     if (MsgBox(QStringLiteral("データのバックアップを行いますか？"), MsgButtons::YesNo, MsgIcon::Question, kTitle)
         != MsgAnswer::Yes)
         return;
     const QString databasePath = funcAppPath() + kDatabaseFileName;
-    CloseDatabase();
     FileDialogRequest request;
     request.title = QStringLiteral("データの保存先を選択してください。");
     request.folder = m_dlgFileName.isEmpty() ? QString() : QFileInfo(m_dlgFileName).absolutePath();
     request.fileName = funcBackupFileName(QDate::currentDate());
-    const QString target = ui().saveFileName(this, request);
-    if (target.isEmpty()) {
-        // Cancelled: the program goes on with its database.
-        OpenDatabase(false, databasePath);
+    const QString target = funcChooseFile(request, true);
+    if (target.isEmpty())
         return;
-    }
-    m_dlgFileName = target;
     if (!funcSameFile(databasePath, target))
         subCopyWholeFile(databasePath, target);
     OpenDatabase(false, databasePath);
@@ -424,19 +431,15 @@ void frmMenu::subRestore()
         != MsgAnswer::Yes)
         return;
     const QString databasePath = funcAppPath() + kDatabaseFileName;
-    CloseDatabase();
     FileDialogRequest request;
     request.title = QStringLiteral("データ復元するファイルを選択してください。");
     if (!m_dlgFileName.isEmpty()) {
         request.folder = QFileInfo(m_dlgFileName).absolutePath();
         request.fileName = QFileInfo(m_dlgFileName).fileName();
     }
-    const QString source = ui().openFileName(this, request);
-    if (source.isEmpty()) {
-        OpenDatabase(false, databasePath);
+    const QString source = funcChooseFile(request, false);
+    if (source.isEmpty())
         return;
-    }
-    m_dlgFileName = source;
     // A file that is not a database of this program would leave nothing to work on:
     // it is refused before anything is replaced.
     if (!funcIsProgramDatabase(source)) {

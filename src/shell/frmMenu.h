@@ -11,6 +11,7 @@
 class QLabel;
 class QListWidget;
 class QPushButton;
+struct FileDialogRequest;
 
 class frmMenu : public QWidget {
 public:
@@ -47,6 +48,9 @@ private:
     void Form_MouseMove();
     void subMenuColor(int index, const QColor& color);
     void subPressedLook(QLabel* label, bool pressed);
+    // Closes the database and lets the user choose the file; on a cancel the database
+    // is opened again and the text is empty.
+    QString funcChooseFile(const FileDialogRequest& request, bool save);
     void subBackup();
     void subRestore();
     void subRenrakuListSet();
