@@ -149,9 +149,26 @@ QString funcFromSjis(const QByteArray& bytes)
     return decoder.decode(bytes);
 }
 
+namespace {
+// Bytes of one character in Shift-JIS: ASCII and half-width kana take one, every
+// other character two. A character Shift-JIS cannot hold (an emoji) is counted
+// as two and kept, so that it is shown rather than turned into a question mark.
+int sjisWidth(char32_t cp)
+{
+    if (cp < 0x80 || (cp >= 0xFF61 && cp <= 0xFF9F))
+        return 1;
+    if (cp > 0xFFFF)
+        return 2;
+    return funcToSjis(QString(QChar(static_cast<char16_t>(cp)))).size() == 1 ? 1 : 2;
+}
+} // namespace
+
 int funcByteLen(const QString& text)
 {
-    return static_cast<int>(funcToSjis(text).size());
+    int bytes = 0;
+    for (char32_t cp : text.toUcs4())
+        bytes += sjisWidth(cp);
+    return bytes;
 }
 
 namespace {
@@ -178,15 +195,18 @@ QString funcPadByte(const QString& text, int width)
 {
     if (width <= 0)
         return {};
-    QByteArray bytes = funcToSjis(text);
-    if (bytes.size() > width) {
-        const int keep = leadByteAt(bytes, width) ? width - 1 : width;
-        bytes.truncate(keep);
+    // Whole characters only: one that would not fit in full is left out.
+    QString result;
+    int used = 0;
+    for (char32_t cp : text.toUcs4()) {
+        const int w = sjisWidth(cp);
+        if (used + w > width)
+            break;
+        result += QString::fromUcs4(&cp, 1);
+        used += w;
     }
-    QString result = funcFromSjis(bytes);
-    const int missing = width - static_cast<int>(bytes.size());
-    if (missing > 0)
-        result += QString(missing, QLatin1Char(' '));
+    if (used < width)
+        result += QString(width - used, QLatin1Char(' '));
     return result;
 }
 

@@ -89,6 +89,8 @@ void tst_CommonBase::padByteKeepsWidthAndWholeCharacters_data()
     QTest::newRow("half-width kana count one") << QStringLiteral("ｶﾅ漢") << 3 << QStringLiteral("ｶﾅ ");
     QTest::newRow("mixed cut") << QStringLiteral("A漢字B") << 4 << QStringLiteral("A漢 ");
     QTest::newRow("empty") << QString() << 3 << QStringLiteral("   ");
+    QTest::newRow("emoji kept whole") << QStringLiteral("😀ab") << 3 << QStringLiteral("😀a");
+    QTest::newRow("emoji left out whole") << QStringLiteral("a😀") << 2 << QStringLiteral("a ");
 }
 
 void tst_CommonBase::padByteKeepsWidthAndWholeCharacters()
