@@ -479,10 +479,21 @@ void tst_ReportRoutines::analysisChartsBoundToTheirBlock()
     lesson(3, QStringLiteral("2003/04/09"), 1, 2, 2);
     attend(1, 1, 1, QStringLiteral("5, 4, 3, NULL"), QStringLiteral("A"));
     attend(2, 1, 1, QStringLiteral("4, 4, 4, NULL"), QStringLiteral("B"));
-    attend(3, 1, 1, QStringLiteral("3, 3, 3, NULL"), QStringLiteral("C"));
+    // The second course: a lesson without a date between two with one, and
+    // comments that together pass what one cell can hold.
+    m_pf->exec(QStringLiteral("INSERT INTO 毎講座履歴 (毎講座ID, 講座日, 時限ID, 学年ID, 科目ID, 講座クラスID) VALUES (4, NULL, 1, 1, 2, 2)"));
+    lesson(5, QStringLiteral("2003/04/23"), 1, 2, 2);
+    const QString longComment = QString(20000, QChar(0x3042)) + QStringLiteral("😀");
+    attend(3, 1, 1, QStringLiteral("3, 3, 3, NULL"), longComment);
+    attend(4, 1, 1, QStringLiteral("2, 2, 2, NULL"), longComment);
+    attend(5, 1, 1, QStringLiteral("1, 1, 1, NULL"), QStringLiteral("C"));
     const Written w = runReport(*m_pf, kAnalysis, [&](ExcelOut& out) { out.subStudentDataPrint(analysisSql({1}), QString()); });
     QVERIFY(w.book);
+    QVERIFY(m_pf->ui().messages.empty());
     QCOMPARE(w.charts.size(), 4);
+    // A cell holds 32767 characters: the comment box keeps as much as fits.
+    QCOMPARE(w.text(43 + 33, 1).size(), 32767);
+    QVERIFY(w.text(43 + 33, 1).startsWith(longComment));
 
     // Per block: the summary chart over B8:C13 by columns, then the trend chart
     // over W..last lesson by rows (three items in use, attendance last).
@@ -493,7 +504,10 @@ void tst_ReportRoutines::analysisChartsBoundToTheirBlock()
     QCOMPARE(trend0.size(), 4 * 3);
     QCOMPARE(trend0.mid(9, 3), (QStringList{QStringLiteral("W6:W6"), QStringLiteral("X1:Y1"), QStringLiteral("X6:Y6")}));
     const QStringList trend1 = chartRanges(w.charts[3]);
-    QCOMPARE(trend1.mid(0, 3), (QStringList{QStringLiteral("W44:W44"), QStringLiteral("X43:X43"), QStringLiteral("X44:X44")}));
+    // The trend chart of the second course spans all three lessons, the one without a date too.
+    QCOMPARE(trend1.mid(0, 3), (QStringList{QStringLiteral("W44:W44"), QStringLiteral("X43:Z43"), QStringLiteral("X44:Z44")}));
+    QVERIFY(w.text(43, 25).isEmpty());
+    QCOMPARE(w.text(43, 26), QStringLiteral("2003/04/23"));
 }
 
 // ---------------------------------------------------------------- long selections

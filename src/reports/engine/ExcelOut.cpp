@@ -71,6 +71,7 @@ ExcelOut::~ExcelOut() = default;
 bool ExcelOut::funcPrintStart()
 {
     m_book.reset();
+    m_report = nullptr;
     m_writtenPath.clear();
     const QString path = funcAppPath() + kTemplateFileName;
     if (!funcFileExists(path)) {
@@ -113,12 +114,14 @@ void ExcelOut::subPrintEnd()
         m_book->write(path);
     } catch (const std::exception&) {
         m_book.reset();
+        m_report = nullptr;
         MsgBox(QStringLiteral("帳票のファイルを書き込めませんでした。") + QStringLiteral("\r\n")
                    + QDir::toNativeSeparators(path),
                MsgButtons::Ok, MsgIcon::Warning, kTitle);
         return;
     }
     m_book.reset();
+    m_report = nullptr;
     m_writtenPath = path;
     if (!ui().openDocument(path)) {
         MsgBox(QStringLiteral("帳票を開くアプリケーションが見つかりませんでした。") + QStringLiteral("\r\n")
@@ -179,10 +182,14 @@ wb::Workbook& ExcelOut::workbook()
 
 wb::Sheet& ExcelOut::reportSheet()
 {
-    wb::Sheet* s = workbook().sheet(m_sheetName);
-    if (s == nullptr)
-        throw std::runtime_error("no report sheet " + m_sheetName.toStdString());
-    return *s;
+    // Looked up once: every written cell comes here. The report sheet is the
+    // one sheet that is never removed while the workbook is open.
+    if (m_report == nullptr) {
+        m_report = workbook().sheet(m_sheetName);
+        if (m_report == nullptr)
+            throw std::runtime_error("no report sheet " + m_sheetName.toStdString());
+    }
+    return *m_report;
 }
 
 wb::Sheet& ExcelOut::templateSheet()

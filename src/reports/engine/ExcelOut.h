@@ -94,5 +94,6 @@ public:
 private:
     QString m_sheetName;
     std::unique_ptr<wb::Workbook> m_book;
+    wb::Sheet* m_report = nullptr;   // the report sheet of m_book, once looked up
     QString m_writtenPath;
 };

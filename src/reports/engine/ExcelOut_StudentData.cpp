@@ -124,7 +124,7 @@ void ExcelOut::subStudentDataPrint(const QString& sql, const QString& /*jyoken: 
 
         // The block's finishing touches once its last lesson is written: the
         // comment box, the summary values and the two charts.
-        auto finishBlock = [&](int top, const QString& comments, const MarkMeans& means) {
+        auto finishBlock = [&](int top, int lessons, const QString& comments, const MarkMeans& means) {
             subMergeText(wb::Range{top + kCommentFirstRow, kCommentFirstCol, top + kCommentLastRow, kCommentLastCol},
                          comments);
             auto writeMean = [&](int row, std::optional<double> v) {
@@ -154,8 +154,9 @@ void ExcelOut::subStudentDataPrint(const QString& sql, const QString& /*jyoken: 
             addChart(summary);
 
             // Dates in the first row, the four marks and attendance below them;
-            // the range ends where the dates end.
-            const int lastCol = std::max(sheet.endRight(top, kDataCaptionCol), kFirstLessonCol);
+            // the range ends at the block's last lesson (counted, since a lesson
+            // without a date leaves a gap in the date row).
+            const int lastCol = kFirstLessonCol + std::max(lessons, 1) - 1;
             wb::Chart trend;
             trend.type = wb::ChartType::LineMarkers;
             trend.row = top + kTrendChartFirstRow;
@@ -213,7 +214,7 @@ void ExcelOut::subStudentDataPrint(const QString& sql, const QString& /*jyoken: 
         }
         for (int e = 1; e < rows.count(); ++e) {
             if (newBlock(e)) {
-                finishBlock(top, comments, means);
+                finishBlock(top, n + 1, comments, means);
                 ++i;
                 n = 0;
                 top = i * kBlockRows + 1;
@@ -231,7 +232,7 @@ void ExcelOut::subStudentDataPrint(const QString& sql, const QString& /*jyoken: 
                 setCell(top + 5, 6, static_cast<double>(n + 1));
             }
         }
-        finishBlock(top, comments, means);
+        finishBlock(top, rows.count() > 0 ? n + 1 : 0, comments, means);
         // The lesson data from column W on is not printed.
         sheet.print().printArea = wb::Range::parse(QStringLiteral("$A:$U"));
     } catch (const std::exception& e) {

@@ -182,11 +182,28 @@ void checkCell(int row, int col)
 
 // A typed value reads as a number only in its plain form, so codes with a
 // leading zero ("090...") and dates stay text.
+// Checked by hand: every written cell passes here.
 bool plainNumber(const QString& text, double& value)
 {
-    static const QRegularExpression re(QStringLiteral("^-?(0|[1-9][0-9]{0,14})(\\.[0-9]{1,15})?$"));
-    if (!re.match(text).hasMatch())
+    // -?(0|[1-9][0-9]{0,14})(\.[0-9]{1,15})?
+    const qsizetype n = text.size();
+    qsizetype i = n > 0 && text[0] == u'-' ? 1 : 0;
+    auto digit = [&](qsizetype k) { return k < n && text[k] >= u'0' && text[k] <= u'9'; };
+    const qsizetype intStart = i;
+    while (digit(i))
+        ++i;
+    const qsizetype intDigits = i - intStart;
+    if (intDigits == 0 || intDigits > 15 || (intDigits > 1 && text[intStart] == u'0'))
         return false;
+    if (i < n) {
+        if (text[i] != u'.')
+            return false;
+        const qsizetype fracStart = ++i;
+        while (digit(i))
+            ++i;
+        if (i != n || i - fracStart == 0 || i - fracStart > 15)
+            return false;
+    }
     bool ok = false;
     value = text.toDouble(&ok);
     return ok;
@@ -223,7 +240,17 @@ void Sheet::setText(int row, int col, const QString& text)
 {
     Cell& c = at(row, col);
     c.kind = Cell::Kind::Text;
-    c.text = text.toStdString();
+    // A cell holds at most 32767 characters; a longer text (the comments of a
+    // long course run together) would make the whole file unwritable.
+    constexpr qsizetype kMaxText = 32767;
+    if (text.size() > kMaxText) {
+        qsizetype keep = kMaxText;
+        if (text.at(keep - 1).isHighSurrogate())
+            --keep;
+        c.text = text.first(keep).toStdString();
+    } else {
+        c.text = text.toStdString();
+    }
     c.number = 0;
 }
 

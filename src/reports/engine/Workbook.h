@@ -188,7 +188,7 @@ public:
     void setName(const QString& name) { m_name = name; }
     Workbook& book() const { return *m_book; }
 
-    // Values.
+    // Values. A text is cut to the 32767 characters a cell holds.
     void setText(int row, int col, const QString& text);
     void setNumber(int row, int col, double value);
     // Text that reads as a plain decimal number ("12", "-3.5"; no leading zero,
