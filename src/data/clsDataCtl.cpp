@@ -12,8 +12,10 @@ bool clsDataCtl::funcOpenRec(const QString& sql, int options)
         rs.moveFirst();
         if (count > 0) {
             m_fieldNames = rs.fieldNames();
-            for (int i = 0; i < m_fieldNames.size(); ++i)
+            for (int i = 0; i < m_fieldNames.size(); ++i) {
+                m_exactIndex.insert(m_fieldNames[i], i);
                 m_columnIndex.insert(m_fieldNames[i].toCaseFolded(), i);
+            }
             m_values = rs.takeValues();
         }
         m_count = count;
@@ -27,8 +29,11 @@ bool clsDataCtl::funcOpenRec(const QString& sql, int options)
 
 QString clsDataCtl::propData(const QString& column) const
 {
-    const auto found = m_columnIndex.constFind(column.toCaseFolded());
-    if (found == m_columnIndex.constEnd()) {
+    // Callers nearly always spell the column as the result does; folding the case is the slow path.
+    int position = m_exactIndex.value(column, -1);
+    if (position < 0)
+        position = m_columnIndex.value(column.toCaseFolded(), -1);
+    if (position < 0) {
         MsgBox(QStringLiteral("このコレクションには項目 '%1' がありません。").arg(column));
         return {};
     }
@@ -36,5 +41,5 @@ QString clsDataCtl::propData(const QString& column) const
         MsgBox(QStringLiteral("インデックスが有効範囲にありません。(レコード %1)").arg(m_current));
         return {};
     }
-    return funcToString(m_values[static_cast<size_t>(m_current) * m_fieldNames.size() + *found]);
+    return funcToString(m_values[static_cast<size_t>(m_current) * m_fieldNames.size() + position]);
 }

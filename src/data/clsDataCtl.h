@@ -24,6 +24,7 @@ private:
     int m_count = 0;
     int m_current = 0;
     QStringList m_fieldNames;
+    QHash<QString, int> m_exactIndex;   // name as the result spells it -> position
     QHash<QString, int> m_columnIndex;  // case-folded name -> position
     std::vector<QVariant> m_values;     // row-major
 };
