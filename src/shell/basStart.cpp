@@ -59,10 +59,15 @@ void Main()
     auto lock = std::make_unique<QLockFile>(funcAppPath() + QStringLiteral("kaedemaru.lock"));
     // A lock left by a copy that crashed is taken over: its process no longer exists.
     if (!lock->tryLock(0)) {
-        MsgBox(kTitle + QStringLiteral("は、既に起動しています。"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
-        return;
+        // Only a lock held by another copy means the program is running; a folder where
+        // no lock can be made is left for the database open to report.
+        if (lock->error() == QLockFile::LockFailedError) {
+            MsgBox(kTitle + QStringLiteral("は、既に起動しています。"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
+            return;
+        }
+    } else {
+        runningLock() = std::move(lock);
     }
-    runningLock() = std::move(lock);
     if (!OpenDatabase(false, funcAppPath() + kDatabaseFileName)) {
         MsgBox(QStringLiteral("データベースのオープンに失敗しました"));
         return;
