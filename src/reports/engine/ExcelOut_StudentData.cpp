@@ -86,6 +86,24 @@ std::vector<int> courseOrder(const ReportRows& rows)
     return order;
 }
 
+// A chart of marks 0 to 5 covering the area the form frames for it.
+wb::Chart markChart(wb::ChartType type, int row, int col, int widthPx, int heightPx, const QString& title,
+                    wb::LegendPosition legend)
+{
+    wb::Chart chart;
+    chart.type = type;
+    chart.row = row;
+    chart.col = col;
+    chart.widthPx = widthPx;
+    chart.heightPx = heightPx;
+    chart.title = title;
+    chart.yMin = 0;
+    chart.yMax = 5;
+    chart.yMajorUnit = 1;
+    chart.legend = legend;
+    return chart;
+}
+
 } // namespace
 
 void ExcelOut::subStudentDataPrint(const QString& sql, const QString& /*jyoken: not printed*/)
@@ -137,17 +155,9 @@ void ExcelOut::subStudentDataPrint(const QString& sql, const QString& /*jyoken: 
             for (int k = 0; k < 4; ++k)
                 writeMean(kSummaryMeanRow + 1 + k, means.item(k));
 
-            wb::Chart summary;
-            summary.type = wb::ChartType::Column;
-            summary.row = top + kSummaryChartFirstRow;
-            summary.col = kSummaryChartFirstCol;
-            summary.widthPx = summaryWidth;
-            summary.heightPx = summaryHeight;
-            summary.title = QStringLiteral("評価の平均");
-            summary.yMin = 0;
-            summary.yMax = 5;
-            summary.yMajorUnit = 1;
-            summary.legend = wb::LegendPosition::None;
+            wb::Chart summary = markChart(wb::ChartType::Column, top + kSummaryChartFirstRow, kSummaryChartFirstCol,
+                                          summaryWidth, summaryHeight, QStringLiteral("評価の平均"),
+                                          wb::LegendPosition::None);
             summary.setSourceData(wb::Range{top + kSummaryFirstRow, kSummaryLabelCol, top + kSummaryLastRow,
                                             kSummaryValueCol},
                                   wb::PlotBy::Columns);
@@ -157,17 +167,9 @@ void ExcelOut::subStudentDataPrint(const QString& sql, const QString& /*jyoken: 
             // the range ends at the block's last lesson (counted, since a lesson
             // without a date leaves a gap in the date row).
             const int lastCol = kFirstLessonCol + std::max(lessons, 1) - 1;
-            wb::Chart trend;
-            trend.type = wb::ChartType::LineMarkers;
-            trend.row = top + kTrendChartFirstRow;
-            trend.col = kTrendChartFirstCol;
-            trend.widthPx = trendWidth;
-            trend.heightPx = trendHeight;
-            trend.title = QStringLiteral("受講の推移");
-            trend.yMin = 0;
-            trend.yMax = 5;
-            trend.yMajorUnit = 1;
-            trend.legend = wb::LegendPosition::Bottom;
+            wb::Chart trend = markChart(wb::ChartType::LineMarkers, top + kTrendChartFirstRow, kTrendChartFirstCol,
+                                        trendWidth, trendHeight, QStringLiteral("受講の推移"),
+                                        wb::LegendPosition::Bottom);
             trend.setSourceData(wb::Range{top, kDataCaptionCol, top + kAttendRow, lastCol}, wb::PlotBy::Rows);
             // An item slot without a name is not in use: no empty line in the legend.
             std::erase_if(trend.series, [&](const wb::ChartSeries& s) {
