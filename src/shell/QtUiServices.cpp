@@ -11,6 +11,7 @@
 #include <QUrl>
 
 #include <cstdlib>
+#include <memory>
 
 MsgAnswer QtUiServices::message(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title)
 {
@@ -74,19 +75,20 @@ bool QtUiServices::openDocument(const QString& path)
         return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     // xdg-open fails at once when no program is associated; a viewer it starts may keep
     // it running, and then the document is open.
-    auto* launcher = new QProcess;
+    auto launcher = std::make_unique<QProcess>();
     launcher->setProgram(xdgOpen);
     launcher->setArguments({path});
     launcher->setStandardOutputFile(QProcess::nullDevice());
     launcher->setStandardErrorFile(QProcess::nullDevice());
-    QObject::connect(launcher, &QProcess::finished, launcher, &QObject::deleteLater);
     launcher->start();
-    if (!launcher->waitForStarted(5000)) {
-        delete launcher;
+    if (!launcher->waitForStarted(5000))
         return false;
+    if (!launcher->waitForFinished(3000)) {
+        // Still running: the viewer is open; the process cleans up after itself.
+        QProcess* running = launcher.release();
+        QObject::connect(running, &QProcess::finished, running, &QObject::deleteLater);
+        return true;
     }
-    if (!launcher->waitForFinished(3000))
-        return true;   // still running: the viewer is open; the process cleans up after itself
     return launcher->exitStatus() == QProcess::NormalExit && launcher->exitCode() == 0;
 }
 
