@@ -12,7 +12,8 @@ inline const QString kTitle = QStringLiteral("塾管理システム - 楓丸く�
 inline const QString kAppTitle = QStringLiteral("vor");
 
 enum class MsgIcon { None, Information, Warning, Question, Critical };
-enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+// YesNoDefaultNo: a question whose "はい" deletes or replaces data, so a stray Enter answers "いいえ".
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, YesNoDefaultNo };
 enum class MsgAnswer { Ok, Cancel, Yes, No };
 
 struct FileDialogRequest {

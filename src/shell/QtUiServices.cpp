@@ -30,6 +30,10 @@ MsgAnswer QtUiServices::message(const QString& text, MsgButtons buttons, MsgIcon
     case MsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
     case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
     case MsgButtons::YesNoCancel: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel); break;
+    case MsgButtons::YesNoDefaultNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::No);
+        break;
     }
     const std::pair<QMessageBox::StandardButton, QString> captions[] = {
         {QMessageBox::Ok, QStringLiteral("OK")},
@@ -44,7 +48,7 @@ MsgAnswer QtUiServices::message(const QString& text, MsgButtons buttons, MsgIcon
     case QMessageBox::Yes: return MsgAnswer::Yes;
     case QMessageBox::No: return MsgAnswer::No;
     case QMessageBox::Cancel: return MsgAnswer::Cancel;
-    default: return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Ok;
+    default: return (buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoDefaultNo) ? MsgAnswer::No : MsgAnswer::Ok;
     }
 }
 

@@ -12,7 +12,9 @@ MsgAnswer RecordingUi::message(const QString& text, MsgButtons buttons, MsgIcon 
         answers.pop_front();
         return a;
     }
-    return (buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel) ? MsgAnswer::Yes : MsgAnswer::Ok;
+    return (buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel || buttons == MsgButtons::YesNoDefaultNo)
+               ? MsgAnswer::Yes
+               : MsgAnswer::Ok;
 }
 
 QString RecordingUi::openFileName(QWidget*, const FileDialogRequest& request)
