@@ -1,7 +1,10 @@
 // The one open database of the program and the recordsets opened on it.
 // The file is an encrypted SQLite database; statements are written in the Jet
-// dialect and translated here, so no window needs to know the engine.
+// dialect and translated on their way to it (JetDialect.h), so no window needs
+// to know the engine.
 #pragma once
+
+#include "JetDialect.h"
 
 #include <QString>
 #include <QStringList>
@@ -23,18 +26,6 @@ public:
 
 enum RecordsetTypeEnum : int { dbOpenTable = 1, dbOpenDynaset = 2 };
 enum RecordsetOptionEnum : int { dbNone = 0, dbDenyWrite = 1, dbReadOnly = 4 };
-
-// The Jet dialect of the windows' statements in the engine's own dialect:
-// #yyyy/mm/dd# dates become date texts, Like patterns use % and _ with an escape.
-QString funcJetToSqlite(const QString& jetSql);
-
-// The report statements choose lessons or students with one "column = number"
-// term per chosen row joined by OR. The engine refuses such a chain beyond about
-// a thousand terms (its expression depth), so a condition made only of such terms
-// on one column is given to it as a single IN list, which has no such limit.
-// Any other statement is returned unchanged.
-// Every statement passes through it on its way to the engine.
-QString funcCompactIdChain(const QString& sql);
 
 namespace detail {
 struct StmtDeleter {
