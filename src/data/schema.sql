@@ -86,6 +86,7 @@ CREATE TABLE マスタ重要度   (重要度ID INTEGER PRIMARY KEY, 重要度名
 CREATE TABLE マスタ評価項目 (評価項目ID INTEGER PRIMARY KEY, 評価項目名 TEXT, 削除フラグ INTEGER NOT NULL DEFAULT 0);
 
 -- One row per lesson with the names of its master entries; an ID of 0 (none chosen) gives no name.
+-- 講座名 joins the names that are there with one blank each.
 CREATE VIEW QRY_講座内容 AS
 SELECT 毎講座履歴.毎講座ID AS 毎講座ID,
        毎講座履歴.講座日 AS 講座日,
@@ -102,7 +103,8 @@ SELECT 毎講座履歴.毎講座ID AS 毎講座ID,
        毎講座履歴.講座内容 AS 講座内容,
        毎講座履歴.宿題 AS 宿題,
        毎講座履歴.コメント AS コメント,
-       trim(ifnull(マスタ学年.学年名, '') || ' ' || ifnull(マスタ科目.科目名, '') || ' ' || ifnull(マスタ講座クラス.講座クラス名, '')) AS 講座名
+       substr(ifnull(' ' || nullif(マスタ学年.学年名, ''), '') || ifnull(' ' || nullif(マスタ科目.科目名, ''), '')
+              || ifnull(' ' || nullif(マスタ講座クラス.講座クラス名, ''), ''), 2) AS 講座名
 FROM 毎講座履歴
 LEFT JOIN マスタ曜日 ON マスタ曜日.曜日ID = 毎講座履歴.曜日ID
 LEFT JOIN マスタ時限 ON マスタ時限.時限ID = 毎講座履歴.時限ID

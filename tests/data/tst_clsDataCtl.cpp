@@ -113,6 +113,24 @@ void tst_clsDataCtl::readsTheSavedQueries()
     QCOMPARE(attendance.propData(QStringLiteral("宿題2")), QStringLiteral("p.10"));
     QCOMPARE(attendance.propData(QStringLiteral("コメント2")), QStringLiteral("小テスト"));
     QCOMPARE(attendance.propData(QStringLiteral("講座名")), QStringLiteral("中2 数学"));
+
+    // 講座名 joins only the names that are there: a missing or empty one leaves no extra blank.
+    pf.exec(QStringLiteral("INSERT INTO マスタ講座クラス VALUES (1, 'A組', 0)"));
+    pf.exec(QStringLiteral("INSERT INTO マスタ科目 VALUES (2, '', 0)"));
+    pf.exec(QStringLiteral("INSERT INTO 毎講座履歴 (毎講座ID, 学年ID, 科目ID, 講座クラスID) "
+                           "VALUES (2, 1, 0, 1), (3, 0, 2, 1), (4, 0, 1, 0), (5, 0, 0, 0)"));
+    pf.exec(QStringLiteral("INSERT INTO 講座出席 (毎講座ID, 生徒番号) VALUES (2, 9), (3, 9), (4, 9), (5, 9)"));
+    for (const char* query : {"QRY_講座内容", "QRY_講座出席出力"}) {
+        clsDataCtl names;
+        QVERIFY(names.funcOpenRec(QStringLiteral("SELECT 講座名 FROM %1 ORDER BY 毎講座ID").arg(QString::fromUtf8(query))));
+        QStringList texts;
+        for (int i = 0; i < names.propCount(); ++i) {
+            names.setPropID(i);
+            texts << names.propData(QStringLiteral("講座名"));
+        }
+        QCOMPARE(texts, (QStringList{QStringLiteral("中2 数学"), QStringLiteral("中2 A組"), QStringLiteral("A組"),
+                                     QStringLiteral("数学"), QString()}));
+    }
     QVERIFY(pf.ui().messages.empty());
 }
 
