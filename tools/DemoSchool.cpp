@@ -813,8 +813,10 @@ private:
 
     void writeNotices()
     {
-        const QString head = m_instructors[0].name;
-        const QString office = u("事務　") + u(kSurnames[20].kanji);
+        // The board shows eight bytes of the writer: staff sign with their family name.
+        const auto surname = [this](size_t instructor) { return m_instructors[instructor].name.section(QChar(0x3000), 0, 0); };
+        const QString head = surname(0);
+        const QString office = u("事務");
         const QDate t = m_today;
         struct Notice {
             int from, to, importance;
@@ -832,12 +834,12 @@ private:
                                     + u(" 17:00～17:30 はエレベーターが使えません。生徒に周知してください。")},
             {-5, 10, 2, head, u("定期テスト対策講座の申込締切が近づいています。未提出の家庭に声かけをお願いします。")},
             {-1, 14, 2, head, longText},
-            {-10, 20, 3, m_instructors[1].name, u("中3 三者面談の日程表を講師室の棚に置きました。")},
+            {-10, 20, 3, surname(1), u("中3 三者面談の日程表を講師室の棚に置きました。")},
             {0, 30, 4, office, u("新しい問題集の見本が届いています（英語・数学）。自由に手に取ってください。")},
             {-3, 5, 3, office, u("コピー機の用紙は各自補充をお願いします。A4の残りが少なくなっています。")},
             {-60, -40, 3, head, u("講習の時間割を掲示しました。申込状況は事務に確認してください。")},
             {-20, -19, 1, office, u("大雨警報のため、本日の授業は18時で終了します。保護者へ一斉連絡済み。")},
-            {-90, -30, 4, m_instructors[2].name, u("自習室の利用ルールを改訂しました（飲食は休憩スペースのみ）。")},
+            {-90, -30, 4, surname(2), u("自習室の利用ルールを改訂しました（飲食は休憩スペースのみ）。")},
             {7, 21, 3, office, u("年末年始の休業日と講習の日程は近日中にお知らせします。")},
         };
         Statement st = gDatabase.prepare(QStringLiteral("INSERT INTO 連絡事項 (連絡事項ID, 開始日, 終了日, 記号, 記入者, コメント) VALUES (?, ?, ?, ?, ?, ?)"));

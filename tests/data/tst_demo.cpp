@@ -205,6 +205,13 @@ private slots:
         const QString day = funcDateText(kToday);
         QVERIFY(count(QStringLiteral("SELECT COUNT(DISTINCT 記号) FROM 連絡事項 WHERE 開始日 <= #%1# AND 終了日 >= #%1#").arg(day)) >= 3);
         QVERIFY(count(QStringLiteral("SELECT COUNT(*) FROM 連絡事項 WHERE 終了日 < #%1#").arg(day)) >= 1);
+        // Every writer fits the eight bytes the board gives it.
+        Recordset writers = gDatabase.openRecordset(QStringLiteral("SELECT 記入者 FROM 連絡事項"), dbOpenDynaset, dbReadOnly);
+        for (; !writers.eof(); writers.moveNext()) {
+            const QString writer = writers.field(0).toString();
+            QVERIFY2(!writer.isEmpty() && funcByteLen(writer) <= 8, qPrintable(writer));
+        }
+        writers.close();
         gDatabase.close();
     }
 
