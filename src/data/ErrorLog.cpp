@@ -6,17 +6,46 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QRegularExpression>
+#include <QStringEncoder>
 
 #include <cstdlib>
 
 QString gErrDescription;
 
+namespace {
+// A record is four lines: a cause that spans lines (an engine message repeating a
+// statement written over several lines) is kept on its line with blanks.
+QString funcOneLine(const QString& text)
+{
+    static const QRegularExpression breaks(QStringLiteral("\r\n|[\r\n\v\f\u0085\u2028\u2029]"));
+    QString line = text;
+    return line.replace(breaks, QStringLiteral(" "));
+}
+
+// The log is read as Shift-JIS: a character it cannot hold becomes "?", not the
+// encoder's substitute bytes that no Shift-JIS reader can decode.
+QByteArray funcLogBytes(const QString& text)
+{
+    if (!QStringEncoder("Shift_JIS").isValid())
+        return funcToSjis(text);
+    QByteArray bytes;
+    for (const char32_t cp : text.toUcs4()) {
+        // One encoder a character: a reset does not clear the error of the one before.
+        QStringEncoder encoder("Shift_JIS");
+        const QByteArray one = encoder.encode(QString::fromUcs4(&cp, 1));
+        bytes += encoder.hasError() || one.isEmpty() ? QByteArray("?") : one;
+    }
+    return bytes;
+}
+} // namespace
+
 QString funcErrorRecord(const QString& procedureName, const QString& description, const QDateTime& when)
 {
     const QString crlf = QStringLiteral("\r\n");
     return QStringLiteral("発生日時\u3000\u3000\u3000") + when.toString(QStringLiteral("yyyy/MM/dd (HH:mm:ss)")) + crlf
-        + QStringLiteral("モジュール名\u3000") + procedureName + crlf
-        + QStringLiteral("エラー内容\u3000\u3000") + description + crlf
+        + QStringLiteral("モジュール名\u3000") + funcOneLine(procedureName) + crlf
+        + QStringLiteral("エラー内容\u3000\u3000") + funcOneLine(description) + crlf
         + crlf;
 }
 
@@ -28,7 +57,7 @@ void subErrorLog(const QString& procedureName)
     // A log that cannot be written must not keep the user from the message and the safe end.
     QFile log(funcAppPath() + QStringLiteral("ErrorLog.txt"));
     if (log.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        log.write(funcToSjis(funcErrorRecord(procedureName, gErrDescription, QDateTime::currentDateTime())));
+        log.write(funcLogBytes(funcErrorRecord(procedureName, gErrDescription, QDateTime::currentDateTime())));
         log.close();
     }
 

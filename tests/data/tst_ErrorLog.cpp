@@ -4,6 +4,7 @@
 #include "ProgramFolder.h"
 
 #include <QFile>
+#include <QStringDecoder>
 #include <QtTest>
 
 class tst_ErrorLog : public QObject {
@@ -12,6 +13,7 @@ private slots:
     void recordIsFourShiftJisLines();
     void faultLogsTellsClosesAndEnds();
     void twoFaultsLeaveTwoRecordsInOrder();
+    void causeOverSeveralLinesOrBeyondShiftJisStaysReadable();
     void unwritableLogStillEndsSafely();
     void closingTwiceIsHarmless();
 
@@ -84,6 +86,24 @@ void tst_ErrorLog::twoFaultsLeaveTwoRecordsInOrder()
     QCOMPARE(lines[5], QStringLiteral("モジュール名\u3000second - B"));
     QCOMPARE(lines[6], QStringLiteral("エラー内容\u3000\u3000二回目"));
     QCOMPARE(lines[7], QString());
+}
+
+void tst_ErrorLog::causeOverSeveralLinesOrBeyondShiftJisStaysReadable()
+{
+    ProgramFolder pf;
+    gErrDescription = QStringLiteral("no such column: 氏名\r\nSELECT *\n  FROM 生徒台帳\rWHERE 😀 = '한' AND ｶﾅ = '～'");
+    QVERIFY_THROWS_EXCEPTION(ProgramEnded, subErrorLog(QStringLiteral("frm生徒 - \nsubListSet")));
+    QFile log(pf.file(QStringLiteral("ErrorLog.txt")));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QByteArray bytes = log.readAll();
+    QStringDecoder decoder("Shift_JIS");
+    const QStringList lines = QString(decoder.decode(bytes)).split(QStringLiteral("\r\n"));
+    QVERIFY(!decoder.hasError());
+    QCOMPARE(lines.size(), 5);
+    QCOMPARE(lines[1], QStringLiteral("モジュール名\u3000frm生徒 -  subListSet"));
+    QCOMPARE(lines[2], QStringLiteral("エラー内容\u3000\u3000no such column: 氏名 SELECT *   FROM 生徒台帳 WHERE ? = '?' AND ｶﾅ = '～'"));
+    // The user still reads the cause as it came.
+    QVERIFY(pf.ui().lastText().contains(QStringLiteral("😀 = '한'")));
 }
 
 void tst_ErrorLog::unwritableLogStillEndsSafely()
