@@ -31,7 +31,7 @@ struct Written {
     QStringList charts;   // xl/charts/chart1.xml, chart2.xml, ... in order
     QString workbookXml;
 
-    const wb::Sheet& sheet() const { return book->sheetAt(0); }
+    const wb::Sheet& sheet(int index = 0) const { return book->sheetAt(index); }
     QString text(int row, int col) const { return sheet().text(row, col); }
 };
 
@@ -440,7 +440,7 @@ void tst_ReportRoutines::analysisBlocksPerStudentAndCourse()
     QCOMPARE(w.text(1, 27), QStringLiteral("2003/04/22"));
     QVERIFY(w.text(1, 28).isEmpty());
     QCOMPARE(w.sheet().number(2, 24), std::optional<double>(5));
-    QCOMPARE(w.sheet().number(4, 25), std::optional<double>(0));
+    QVERIFY(w.text(4, 25).isEmpty());   // no mark: a gap in the trend chart, not a 0
     QCOMPARE(w.sheet().number(6, 24), std::optional<double>(1));
     QCOMPARE(w.sheet().number(6, 25), std::optional<double>(0));
     QCOMPARE(w.sheet().number(7, 25), std::optional<double>(0));
@@ -514,8 +514,10 @@ void tst_ReportRoutines::analysisChartsBoundToTheirBlock()
 
 void tst_ReportRoutines::thousandsOfChosenLessonsAndStudents()
 {
-    // More chosen rows than the engine takes as an OR chain.
-    const int n = 2500;
+    // More chosen rows than the engine takes as an OR chain, and more pages than
+    // a sheet can break: the reports continue on a further sheet of the workbook.
+    const int n = 1100;
+    const int perSheet = ExcelOut::kPagesPerSheet;
     m_pf->exec(QStringLiteral("WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < %1) "
                               "INSERT INTO 生徒台帳 (生徒番号, 氏名カナ, 生徒氏名) SELECT i, 'ｾｲﾄ', '生徒' || i FROM s").arg(n));
     m_pf->exec(QStringLiteral("WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < %1) "
@@ -525,19 +527,45 @@ void tst_ReportRoutines::thousandsOfChosenLessonsAndStudents()
     QList<int> ids;
     for (int i = n; i >= 1; --i)
         ids << i;
+    // Every printed page of a sheet starts at a lesson or block: a break above each page but the first.
+    auto breaksAtPages = [](const wb::Sheet& sheet, int pageRows, int pages) {
+        std::vector<int> expected;
+        for (int p = 1; p < pages; ++p)
+            expected.push_back(p * pageRows + 1);
+        return sheet.pageBreaks() == expected;
+    };
 
     const Written daily = runReport(*m_pf, kNippou, [&](ExcelOut& out) { out.subNippouPrint(nippouSql(ids), QString()); });
     QVERIFY(daily.book);
     QVERIFY(m_pf->ui().messages.empty());
+    QCOMPARE(daily.book->sheetNames(), (QStringList{kNippou, kNippou + QStringLiteral(" (2)")}));
+    QVERIFY(breaksAtPages(daily.sheet(0), 43, perSheet));
+    QVERIFY(breaksAtPages(daily.sheet(1), 43, n - perSheet));
     QCOMPARE(daily.text(19, 3), QStringLiteral("生徒1"));
-    QCOMPARE(daily.text((n - 1) * 43 + 19, 3), QStringLiteral("生徒%1").arg(n));
+    QCOMPARE(daily.sheet(0).text((perSheet - 1) * 43 + 19, 3), QStringLiteral("生徒%1").arg(perSheet));
+    QCOMPARE(daily.sheet(1).text(3, 2), QStringLiteral("2003/04/01"));
+    QCOMPARE(daily.sheet(1).text(18, 7), QStringLiteral("理解度"));
+    QCOMPARE(daily.sheet(1).text(19, 3), QStringLiteral("生徒%1").arg(perSheet + 1));
+    QCOMPARE(daily.sheet(1).text((n - perSheet - 1) * 43 + 19, 3), QStringLiteral("生徒%1").arg(n));
+    // The further sheet is laid out and printed as the first.
+    QCOMPARE(daily.sheet(1).format(19, 3), daily.sheet(0).format(19, 3));
+    QCOMPARE(daily.sheet(1).columnWidth(12), daily.sheet(0).columnWidth(12));
+    QCOMPARE(daily.sheet(1).print().paperSize, daily.sheet(0).print().paperSize);
+    QVERIFY(daily.workbookXml.contains(QStringLiteral("'日報 (2)'!$A$1:$P$%1<").arg((n - perSheet) * 43)));
 
-    const Written sheet = runReport(*m_pf, kAnalysis, [&](ExcelOut& out) { out.subStudentDataPrint(analysisSql(ids.mid(0, 1100)), QString()); });
+    const Written sheet = runReport(*m_pf, kAnalysis, [&](ExcelOut& out) { out.subStudentDataPrint(analysisSql(ids), QString()); });
     QVERIFY(sheet.book);
     QVERIFY(m_pf->ui().messages.empty());
-    QCOMPARE(sheet.text(3, 2), QStringLiteral("生徒%1").arg(n - 1099));
-    QCOMPARE(sheet.text(1099 * 42 + 3, 2), QStringLiteral("生徒%1").arg(n));
-    QCOMPARE(sheet.charts.size(), 2200);
+    QCOMPARE(sheet.book->sheetNames(), (QStringList{kAnalysis, kAnalysis + QStringLiteral(" (2)")}));
+    QVERIFY(breaksAtPages(sheet.sheet(0), 42, perSheet));
+    QVERIFY(breaksAtPages(sheet.sheet(1), 42, n - perSheet));
+    QCOMPARE(sheet.text(3, 2), QStringLiteral("生徒1"));
+    QCOMPARE(sheet.sheet(1).text(3, 2), QStringLiteral("生徒%1").arg(perSheet + 1));
+    QCOMPARE(sheet.sheet(1).text((n - perSheet - 1) * 42 + 3, 2), QStringLiteral("生徒%1").arg(n));
+    QCOMPARE(sheet.charts.size(), 2 * n);
+    // The charts of the further sheet read its own cells.
+    QVERIFY(sheet.charts.last().contains(QStringLiteral("<c:f>'生徒分析シート (2)'!$X$%1</c:f>").arg((n - perSheet - 1) * 42 + 1)));
+    QVERIFY(sheet.workbookXml.contains(QStringLiteral("'生徒分析シート (2)'!$A:$U")));
 }
 
 QTEST_MAIN(tst_ReportRoutines)

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QProgressDialog>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -72,6 +73,8 @@ bool ExcelOut::funcPrintStart()
 {
     m_book.reset();
     m_report = nullptr;
+    m_continuations.clear();
+    m_pagesOnSheet = 1;
     m_writtenPath.clear();
     const QString path = funcAppPath() + kTemplateFileName;
     if (!funcFileExists(path)) {
@@ -166,11 +169,52 @@ void ExcelOut::subPgDelete()
     try {
         wb::Workbook& book = workbook();
         for (const QString& name : book.sheetNames())
-            if (name.compare(m_sheetName, Qt::CaseInsensitive) != 0)
+            if (name.compare(m_sheetName, Qt::CaseInsensitive) != 0 && !m_continuations.contains(name))
                 book.removeSheet(name);
     } catch (const std::exception& e) {
         subFault(e, QStringLiteral("ExcelOut - subPgDelete"));
     }
+}
+
+int ExcelOut::subNewPage(const wb::Range& pageRange)
+{
+    if (m_pagesOnSheet >= kPagesPerSheet) {
+        startContinuationSheet(pageRange.rows()).copyFrom(templateSheet(), pageRange, 1);
+        m_pagesOnSheet = 1;
+        return 1;
+    }
+    wb::Sheet& sheet = reportSheet();
+    const int top = m_pagesOnSheet * pageRange.rows() + 1;
+    sheet.copyFrom(templateSheet(), pageRange, top);
+    sheet.addPageBreak(top);
+    auto& area = sheet.print().printArea;
+    if (area && area->lastRow < wb::kMaxRow)
+        area->lastRow = std::max(area->lastRow, top + pageRange.rows() - 1);
+    ++m_pagesOnSheet;
+    return top;
+}
+
+// A new sheet after the last one, with the report sheet's column widths, row
+// defaults and print settings; its print area covers its first page.
+wb::Sheet& ExcelOut::startContinuationSheet(int pageRows)
+{
+    const wb::Sheet& first = *workbook().sheet(m_sheetName);
+    const QString name = QStringLiteral("%1 (%2)").arg(m_sheetName).arg(m_continuations.size() + 2);
+    wb::Sheet& next = workbook().addSheet(name);
+    m_continuations << name;
+    for (const auto& [col, width] : first.columnWidths())
+        next.setColumnWidth(col, width);
+    for (int col = 1; col <= first.lastColumn(); ++col)
+        if (first.columnHidden(col))
+            next.setColumnHidden(col, true);
+    next.setDefaultRowHeight(first.defaultRowHeight());
+    next.setDefaultColumnWidth(first.defaultColumnWidth());
+    next.print() = first.print();
+    auto& area = next.print().printArea;
+    if (area && area->lastRow < wb::kMaxRow)
+        area->lastRow = std::min(area->lastRow, pageRows);
+    m_report = &next;
+    return next;
 }
 
 wb::Workbook& ExcelOut::workbook()

@@ -61,8 +61,18 @@ public:
     void subShtChg(int row, const QString& address);
     // A manual page break above the row of the report sheet.
     void subPgBreak(int row);
-    // Deletes every sheet except the report sheet.
+    // Deletes every sheet except the report sheet and its continuation sheets.
     void subPgDelete();
+
+    // Starts a further printed page (or block) of a report: a copy of the
+    // range of the page template below the pages written so far, with a page
+    // break above it and inside the print area. A sheet holds kPagesPerSheet
+    // pages, as many as the file format can break; the next page starts a
+    // continuation sheet ("日報 (2)", ...) laid out as the report sheet, and
+    // every cell written from then on goes there. Returns the page's first
+    // row on the sheet it was placed on.
+    int subNewPage(const wb::Range& pageRange);
+    static constexpr int kPagesPerSheet = wb::kMaxPageBreaks + 1;
 
     // The reports (one per object). The calendar may replace an empty caption
     // with "(作成条件無し)", so the caller holds that text afterwards.
@@ -73,10 +83,11 @@ public:
     // --- for the report routines -------------------------------------------
     // Valid between a successful funcPrintStart and subPrintEnd.
     wb::Workbook& workbook();
+    // The sheet being written: the report sheet, or its latest continuation sheet.
     wb::Sheet& reportSheet();
     wb::Sheet& templateSheet();        // the report sheet's name & "雛型"
 
-    // Cells of the report sheet, 1-based. A text that reads as a plain number
+    // Cells of the sheet being written, 1-based. A text that reads as a plain number
     // is stored as a number, as the spreadsheet does when a value is typed.
     void setCell(int row, int col, const QString& value);
     void setCell(int row, int col, double value);
@@ -92,8 +103,12 @@ public:
     const QString& writtenPath() const { return m_writtenPath; }
 
 private:
+    wb::Sheet& startContinuationSheet(int pageRows);
+
     QString m_sheetName;
     std::unique_ptr<wb::Workbook> m_book;
-    wb::Sheet* m_report = nullptr;   // the report sheet of m_book, once looked up
+    wb::Sheet* m_report = nullptr;   // the sheet being written, once looked up
+    QStringList m_continuations;     // names of the continuation sheets, in order
+    int m_pagesOnSheet = 1;          // pages on the sheet being written
     QString m_writtenPath;
 };

@@ -69,10 +69,13 @@ void ExcelOut::subKouzaCalenderPrint(const QString& sql, QString& jyoken)
         const QString created = QStringLiteral("作成日:") + funcDateText(QDate::currentDate());
 
         ReportProgress progress(QStringLiteral("講座カレンダーを作成しています..."), pages);
-        wb::Sheet& sheet = reportSheet();
+        const wb::Range pageRange = wb::Range::parse(QString::fromLatin1(kPageRange));
+        auto& area = reportSheet().print().printArea;
+        if (!area)
+            area = wb::Range{1, 1, kPageRows, kLastCol};
         std::size_t next = 0;   // first lesson not yet placed
+        int top = 1;            // first row of the page on the sheet being written
         for (int l = 1; l <= pages; ++l) {
-            const int top = (l - 1) * kPageRows + 1;
             const QString& month = months[static_cast<std::size_t>(l - 1)];
             const short year = static_cast<short>(month.left(4).toInt());
             const short mon = static_cast<short>(month.mid(5, 2).toInt());
@@ -104,24 +107,21 @@ void ExcelOut::subKouzaCalenderPrint(const QString& sql, QString& jyoken)
                 const auto [dayRow, dayCol] = dayCell[static_cast<std::size_t>(lessons[next].day)];
                 bool placed = false;
                 for (int s = 1; s <= kSlots && !placed; ++s) {
-                    if (sheet.text(dayRow + s, dayCol).trimmed().isEmpty()) {
+                    if (cellText(dayRow + s, dayCol).trimmed().isEmpty()) {
                         setCell(dayRow + s, dayCol, lessons[next].text);
                         placed = true;
                     }
                 }
                 if (!placed) {
                     setCell(dayRow + kSlots, dayCol, QStringLiteral("その他講座有り..."));
-                    sheet.setFontColor(dayRow + kSlots, dayCol, wb::kRed);
+                    reportSheet().setFontColor(dayRow + kSlots, dayCol, wb::kRed);
                 }
             }
 
-            if (l < pages) {
-                subShtChg(l * kPageRows + 1, QString::fromLatin1(kPageRange));
-                sheet.addPageBreak(l * kPageRows + 1);
-            }
+            if (l < pages)
+                top = subNewPage(pageRange);
             progress.setValue(l);
         }
-        sheet.print().printArea = wb::Range{1, 1, pages * kPageRows, kLastCol};
     } catch (const std::exception& e) {
         subFault(e, QStringLiteral("ExcelOut - subKouzaCalenderPrint"));
     }

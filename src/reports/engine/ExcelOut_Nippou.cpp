@@ -63,9 +63,10 @@ void ExcelOut::subNippouPrint(const QString& sql, const QString& /*jyoken: not p
             return;
 
         ReportProgress progress(QStringLiteral("日報を作成しています..."), pages);
-        wb::Sheet& sheet = reportSheet();
-        const wb::Sheet& pageTemplate = templateSheet();
         const wb::Range pageRows = wb::Range::parse(QStringLiteral("1:%1").arg(kPageRows));
+        auto& area = reportSheet().print().printArea;
+        if (!area)
+            area = wb::Range{1, 1, kPageRows, kLastCol};
 
         auto writeHead = [&](int top, int entry) {
             if (entry >= 0)
@@ -80,27 +81,25 @@ void ExcelOut::subNippouPrint(const QString& sql, const QString& /*jyoken: not p
                 setCell(top + kFirstStudentRow + j, col, rows.at(entry, value));
         };
 
-        int k = 0;   // page
-        int j = 0;   // student row on the page
-        writeHead(1, rows.count() > 0 ? 0 : -1);
+        int k = 0;     // page
+        int j = 0;     // student row on the page
+        int top = 1;   // first row of the page on the sheet being written
+        writeHead(top, rows.count() > 0 ? 0 : -1);
         if (rows.count() > 0)
-            writeStudent(1, 0, 0);
+            writeStudent(top, 0, 0);
         for (int i = 1; i < rows.count(); ++i) {
             const bool newLesson = rows.at(i, LessonID) != rows.at(i - 1, LessonID);
             if (newLesson || j + 1 == kStudentsPerPage) {
                 ++k;
                 j = 0;
-                const int top = k * kPageRows + 1;
-                sheet.copyFrom(pageTemplate, pageRows, top);
-                sheet.addPageBreak(top);
+                top = subNewPage(pageRows);
                 writeHead(top, i);
                 progress.setValue(k);
             } else {
                 ++j;
             }
-            writeStudent(k * kPageRows + 1, j, i);
+            writeStudent(top, j, i);
         }
-        sheet.print().printArea = wb::Range{1, 1, (k + 1) * kPageRows, kLastCol};
     } catch (const std::exception& e) {
         subFault(e, QStringLiteral("ExcelOut - subNippouPrint"));
     }

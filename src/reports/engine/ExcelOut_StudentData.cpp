@@ -31,14 +31,16 @@ const QStringList& analysisColumns()
 // Marks run from 1 to 5; 0 (or nothing) means the lesson got no mark.
 class MarkMeans {
 public:
-    void add(int item, const QString& mark)
+    // False when the text is no mark.
+    bool add(int item, const QString& mark)
     {
         bool ok = false;
         const double v = mark.trimmed().toDouble(&ok);
         if (!ok || v < 1)
-            return;
+            return false;
         m_sum[static_cast<std::size_t>(item)] += v;
         ++m_count[static_cast<std::size_t>(item)];
+        return true;
     }
     std::optional<double> item(int k) const
     {
@@ -104,6 +106,139 @@ wb::Chart markChart(wb::ChartType type, int row, int col, int widthPx, int heigh
     return chart;
 }
 
+// Writes the blocks of the sheet one after another: a block is begun with its
+// first lesson, takes further lessons, and is finished (comment box, summary
+// values, charts) before the next one begins.
+class AnalysisBlockWriter {
+public:
+    AnalysisBlockWriter(ExcelOut& out, const ReportRows& rows, const std::array<QString, 4>& items)
+        : m_out(out), m_rows(rows), m_order(courseOrder(rows)), m_items(items)
+    {
+        using namespace layout::analysis;
+        // Chart sizes follow the form's own column widths and row heights.
+        const wb::Sheet& sheet = out.reportSheet();
+        m_summarySize = {funcAreaWidthPx(sheet, kSummaryChartFirstCol, kSummaryChartLastCol),
+                         funcAreaHeightPx(sheet, kSummaryChartFirstRow + 1, kSummaryChartLastRow + 1)};
+        m_trendSize = {funcAreaWidthPx(sheet, kTrendChartFirstCol, kTrendChartLastCol),
+                       funcAreaHeightPx(sheet, kTrendChartFirstRow + 1, kTrendChartLastRow + 1)};
+    }
+
+    int entries() const { return m_rows.count(); }
+    // True when entry e (in report order) is the first of a block.
+    bool startsBlock(int e) const
+    {
+        return e == 0 || at(e, Student) != at(e - 1, Student) || at(e, Klass) != at(e - 1, Klass)
+               || at(e, Subject) != at(e - 1, Subject);
+    }
+    int blockCount() const
+    {
+        int blocks = 1;
+        for (int e = 1; e < entries(); ++e)
+            blocks += startsBlock(e) ? 1 : 0;
+        return blocks;
+    }
+
+    // Begins the block whose first row is top with entry e; e < 0 (no row at
+    // all) writes the item names only.
+    void begin(int top, int e)
+    {
+        using namespace layout::analysis;
+        m_top = top;
+        m_lessons = 0;
+        m_comments.clear();
+        m_means = MarkMeans();
+        if (e >= 0) {
+            m_out.setCell(top + 2, 2, at(e, Name));
+            m_out.setCell(top + 5, 2, at(e, Klass));
+            m_out.setCell(top + 5, 4, at(e, Subject));
+        }
+        for (int k = 0; k < 4; ++k) {
+            m_out.setCell(top + 9 + k, 2, m_items[static_cast<std::size_t>(k)]);
+            m_out.setCell(top + 1 + k, kDataCaptionCol, m_items[static_cast<std::size_t>(k)]);
+        }
+        if (e >= 0)
+            addLesson(e);
+    }
+
+    // The next lesson of the block from entry e: its column of data, its
+    // comment appended to the block's, the lesson count.
+    void addLesson(int e)
+    {
+        using namespace layout::analysis;
+        const int col = kFirstLessonCol + m_lessons;
+        m_out.setCell(m_top + kDateDataRow, col, funcReportDate(at(e, Date)));
+        for (int k = 0; k < 4; ++k) {
+            // A lesson without a mark leaves a gap in the trend chart, as in the means.
+            const QString& mark = at(e, static_cast<AnalysisColumn>(Item1 + k));
+            m_out.setCell(m_top + kFirstMarkRow + k, col, m_means.add(k, mark) ? mark : QString());
+        }
+        m_out.setCell(m_top + kAttendRow, col, at(e, Attend) == QStringLiteral("○") ? 1.0 : 0.0);
+        m_out.setCell(m_top + kHomeworkRow, col, at(e, Homework) == QStringLiteral("○") ? 1.0 : 0.0);
+        m_out.setCell(m_top + kCommentDataRow, col, at(e, Comment));
+        m_comments += at(e, Comment);
+        ++m_lessons;
+        m_out.setCell(m_top + 5, 6, static_cast<double>(m_lessons));
+    }
+
+    // The block's finishing touches once its last lesson is written.
+    void finish()
+    {
+        using namespace layout::analysis;
+        m_out.subMergeText(wb::Range{m_top + kCommentFirstRow, kCommentFirstCol, m_top + kCommentLastRow,
+                                     kCommentLastCol},
+                           m_comments);
+        writeMean(kSummaryMeanRow, m_means.overall());
+        for (int k = 0; k < 4; ++k)
+            writeMean(kSummaryMeanRow + 1 + k, m_means.item(k));
+
+        wb::Chart summary = markChart(wb::ChartType::Column, m_top + kSummaryChartFirstRow, kSummaryChartFirstCol,
+                                      m_summarySize.first, m_summarySize.second, QStringLiteral("評価の平均"),
+                                      wb::LegendPosition::None);
+        summary.setSourceData(wb::Range{m_top + kSummaryFirstRow, kSummaryLabelCol, m_top + kSummaryLastRow,
+                                        kSummaryValueCol},
+                              wb::PlotBy::Columns);
+        m_out.addChart(summary);
+
+        // Dates in the first row, the four marks and attendance below them;
+        // the range ends at the block's last lesson (counted, since a lesson
+        // without a date leaves a gap in the date row).
+        const int lastCol = kFirstLessonCol + std::max(m_lessons, 1) - 1;
+        wb::Chart trend = markChart(wb::ChartType::LineMarkers, m_top + kTrendChartFirstRow, kTrendChartFirstCol,
+                                    m_trendSize.first, m_trendSize.second, QStringLiteral("受講の推移"),
+                                    wb::LegendPosition::Bottom);
+        trend.setSourceData(wb::Range{m_top, kDataCaptionCol, m_top + kAttendRow, lastCol}, wb::PlotBy::Rows);
+        // An item slot without a name is not in use: no empty line in the legend.
+        std::erase_if(trend.series, [&](const wb::ChartSeries& s) {
+            return s.nameCell && m_out.cellText(s.nameCell->firstRow, s.nameCell->firstCol).isEmpty();
+        });
+        m_out.addChart(trend);
+    }
+
+private:
+    const QString& at(int e, AnalysisColumn c) const
+    {
+        return m_rows.at(m_order[static_cast<std::size_t>(e)], c);
+    }
+    void writeMean(int row, std::optional<double> v)
+    {
+        if (v)
+            m_out.setCell(m_top + row, layout::analysis::kSummaryValueCol, *v);
+        else
+            m_out.setCell(m_top + row, layout::analysis::kSummaryValueCol, QString());
+    }
+
+    ExcelOut& m_out;
+    const ReportRows& m_rows;
+    const std::vector<int> m_order;
+    const std::array<QString, 4>& m_items;
+    std::pair<int, int> m_summarySize, m_trendSize;   // pixels
+
+    int m_top = 1;       // first row of the block on the sheet being written
+    int m_lessons = 0;   // lessons written in the block
+    QString m_comments;
+    MarkMeans m_means;
+};
+
 } // namespace
 
 void ExcelOut::subStudentDataPrint(const QString& sql, const QString& /*jyoken: not printed*/)
@@ -114,129 +249,28 @@ void ExcelOut::subStudentDataPrint(const QString& sql, const QString& /*jyoken: 
         ReportRows rows;
         if (!rows.open(sql, analysisColumns()))
             return;   // the user has been told why; the form stays as it is
-        const std::vector<int> order = courseOrder(rows);
-        auto at = [&](int e, AnalysisColumn c) -> const QString& {
-            return rows.at(order[static_cast<std::size_t>(e)], c);
-        };
-
-        auto newBlock = [&](int e) {
-            return e == 0 || at(e, Student) != at(e - 1, Student) || at(e, Klass) != at(e - 1, Klass)
-                   || at(e, Subject) != at(e - 1, Subject);
-        };
-        int blocks = 1;
-        for (int e = 1; e < rows.count(); ++e)
-            blocks += newBlock(e) ? 1 : 0;
-        if (!funcReportFits(static_cast<long long>(blocks) * kBlockRows))
+        AnalysisBlockWriter blocks(*this, rows, items);
+        const int count = blocks.blockCount();
+        if (!funcReportFits(static_cast<long long>(count) * kBlockRows))
             return;
 
-        ReportProgress progress(QStringLiteral("生徒分析シートを作成しています..."), blocks);
-        wb::Sheet& sheet = reportSheet();
-        const wb::Sheet& blockTemplate = templateSheet();
+        ReportProgress progress(QStringLiteral("生徒分析シートを作成しています..."), count);
         const wb::Range blockRows = wb::Range::parse(QStringLiteral("1:%1").arg(kBlockRows));
+        // The lesson data from column W on is not printed (set first, so that
+        // continuation sheets take it over).
+        reportSheet().print().printArea = wb::Range::parse(QStringLiteral("$A:$U"));
 
-        // Chart sizes follow the form's own column widths and row heights.
-        const int summaryWidth = funcAreaWidthPx(sheet, kSummaryChartFirstCol, kSummaryChartLastCol);
-        const int summaryHeight = funcAreaHeightPx(sheet, kSummaryChartFirstRow + 1, kSummaryChartLastRow + 1);
-        const int trendWidth = funcAreaWidthPx(sheet, kTrendChartFirstCol, kTrendChartLastCol);
-        const int trendHeight = funcAreaHeightPx(sheet, kTrendChartFirstRow + 1, kTrendChartLastRow + 1);
-
-        // The block's finishing touches once its last lesson is written: the
-        // comment box, the summary values and the two charts.
-        auto finishBlock = [&](int top, int lessons, const QString& comments, const MarkMeans& means) {
-            subMergeText(wb::Range{top + kCommentFirstRow, kCommentFirstCol, top + kCommentLastRow, kCommentLastCol},
-                         comments);
-            auto writeMean = [&](int row, std::optional<double> v) {
-                if (v)
-                    setCell(top + row, kSummaryValueCol, *v);
-                else
-                    setCell(top + row, kSummaryValueCol, QString());
-            };
-            writeMean(kSummaryMeanRow, means.overall());
-            for (int k = 0; k < 4; ++k)
-                writeMean(kSummaryMeanRow + 1 + k, means.item(k));
-
-            wb::Chart summary = markChart(wb::ChartType::Column, top + kSummaryChartFirstRow, kSummaryChartFirstCol,
-                                          summaryWidth, summaryHeight, QStringLiteral("評価の平均"),
-                                          wb::LegendPosition::None);
-            summary.setSourceData(wb::Range{top + kSummaryFirstRow, kSummaryLabelCol, top + kSummaryLastRow,
-                                            kSummaryValueCol},
-                                  wb::PlotBy::Columns);
-            addChart(summary);
-
-            // Dates in the first row, the four marks and attendance below them;
-            // the range ends at the block's last lesson (counted, since a lesson
-            // without a date leaves a gap in the date row).
-            const int lastCol = kFirstLessonCol + std::max(lessons, 1) - 1;
-            wb::Chart trend = markChart(wb::ChartType::LineMarkers, top + kTrendChartFirstRow, kTrendChartFirstCol,
-                                        trendWidth, trendHeight, QStringLiteral("受講の推移"),
-                                        wb::LegendPosition::Bottom);
-            trend.setSourceData(wb::Range{top, kDataCaptionCol, top + kAttendRow, lastCol}, wb::PlotBy::Rows);
-            // An item slot without a name is not in use: no empty line in the legend.
-            std::erase_if(trend.series, [&](const wb::ChartSeries& s) {
-                return s.nameCell && sheet.text(s.nameCell->firstRow, s.nameCell->firstCol).isEmpty();
-            });
-            addChart(trend);
-        };
-
-        // e < 0: no row at all, the item names only.
-        auto writeBlockHead = [&](int top, int e) {
-            if (e >= 0) {
-                setCell(top + 2, 2, at(e, Name));
-                setCell(top + 5, 2, at(e, Klass));
-                setCell(top + 5, 4, at(e, Subject));
-                setCell(top + 5, 6, 1.0);
-            }
-            for (int k = 0; k < 4; ++k) {
-                setCell(top + 9 + k, 2, items[static_cast<std::size_t>(k)]);
-                setCell(top + 1 + k, kDataCaptionCol, items[static_cast<std::size_t>(k)]);
-            }
-        };
-        auto writeLesson = [&](int top, int n, int e, MarkMeans& means) {
-            const int col = kFirstLessonCol + n;
-            setCell(top + kDateDataRow, col, funcReportDate(at(e, Date)));
-            for (int k = 0; k < 4; ++k) {
-                const QString& mark = at(e, static_cast<AnalysisColumn>(Item1 + k));
-                setCell(top + kFirstMarkRow + k, col, mark);
-                means.add(k, mark);
-            }
-            setCell(top + kAttendRow, col, at(e, Attend) == QStringLiteral("○") ? 1.0 : 0.0);
-            setCell(top + kHomeworkRow, col, at(e, Homework) == QStringLiteral("○") ? 1.0 : 0.0);
-            setCell(top + kCommentDataRow, col, at(e, Comment));
-        };
-
-        int i = 0;   // block
-        int n = 0;   // lesson within the block
-        int top = 1;
-        QString comments;
-        MarkMeans means;
-        writeBlockHead(top, rows.count() > 0 ? 0 : -1);
-        if (rows.count() > 0) {
-            writeLesson(top, 0, 0, means);
-            comments = at(0, Comment);
-        }
-        for (int e = 1; e < rows.count(); ++e) {
-            if (newBlock(e)) {
-                finishBlock(top, n + 1, comments, means);
-                ++i;
-                n = 0;
-                top = i * kBlockRows + 1;
-                sheet.copyFrom(blockTemplate, blockRows, top);
-                sheet.addPageBreak(top);
-                writeBlockHead(top, e);
-                means = MarkMeans();
-                writeLesson(top, 0, e, means);
-                comments = at(e, Comment);
-                progress.setValue(i);
+        blocks.begin(1, rows.count() > 0 ? 0 : -1);
+        for (int e = 1, i = 0; e < blocks.entries(); ++e) {
+            if (blocks.startsBlock(e)) {
+                blocks.finish();
+                blocks.begin(subNewPage(blockRows), e);
+                progress.setValue(++i);
             } else {
-                ++n;
-                writeLesson(top, n, e, means);
-                comments += at(e, Comment);
-                setCell(top + 5, 6, static_cast<double>(n + 1));
+                blocks.addLesson(e);
             }
         }
-        finishBlock(top, rows.count() > 0 ? n + 1 : 0, comments, means);
-        // The lesson data from column W on is not printed.
-        sheet.print().printArea = wb::Range::parse(QStringLiteral("$A:$U"));
+        blocks.finish();
     } catch (const std::exception& e) {
         // This routine's faults are logged under the calendar routine's name.
         subFault(e, QStringLiteral("ExcelOut - subKouzaCalenderPrint"));

@@ -22,6 +22,8 @@ namespace wb {
 // Largest row and column of a worksheet.
 inline constexpr int kMaxRow = 1048576;
 inline constexpr int kMaxCol = 16384;
+// Manual page breaks a worksheet of the file format holds.
+inline constexpr int kMaxPageBreaks = 1023;
 
 // Colours are 0xRRGGBB; kAuto means "not set" (the application's default).
 inline constexpr std::uint32_t kAuto = 0xFFFFFFFFu;

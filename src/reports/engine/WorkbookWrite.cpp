@@ -266,10 +266,11 @@ private:
             check(worksheet_print_area(ws, a.firstRow - 1, a.firstCol - 1, a.lastRow - 1, a.lastCol - 1),
                   "print area");
         }
-        // The format holds at most 1023 manual breaks; a break above row 1 means nothing.
+        // The format holds a limited number of manual breaks (reports continue
+        // on a further sheet before they reach it); a break above row 1 means nothing.
         std::vector<lxw_row_t> breaks;
         for (const int row : sheet.pageBreaks())
-            if (row > 1 && breaks.size() < 1023)
+            if (row > 1 && breaks.size() < static_cast<std::size_t>(kMaxPageBreaks))
                 breaks.push_back(static_cast<lxw_row_t>(row - 1));
         if (!breaks.empty()) {
             breaks.push_back(0);
