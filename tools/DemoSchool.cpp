@@ -884,9 +884,12 @@ bool funcCreateDemoSchool(const QString& path, DemoSize size, const QDate& today
     if (!gDatabase.open(path, true))
         return fail(QStringLiteral("%1 を開けませんでした").arg(path));
     try {
-        gDatabase.beginTransaction();
-        const DemoSummary written = SchoolWriter(size, today).write();
-        gDatabase.commit();
+        DemoSummary written;
+        {
+            Transaction rows(gDatabase);
+            written = SchoolWriter(size, today).write();
+            rows.commit();
+        }
         gDatabase.close();
         if (summary)
             *summary = written;

@@ -1,11 +1,9 @@
 #include "CommonBase.h"
 
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
-#include <QListWidget>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -92,26 +90,6 @@ QString funcAppPath()
 void setAppPathForTests(const QString& folder)
 {
     appPathOverride() = folder;
-}
-
-int funcCboIndex(const QComboBox* box, int itemData)
-{
-    if (!box)
-        return -1;
-    for (int i = 0; i < box->count(); ++i)
-        if (funcToLong(box->itemData(i)) == itemData)
-            return i;
-    return -1;
-}
-
-int funcCboIndex(const QListWidget* list, int itemData)
-{
-    if (!list)
-        return -1;
-    for (int i = 0; i < list->count(); ++i)
-        if (funcToLong(list->item(i)->data(Qt::UserRole)) == itemData)
-            return i;
-    return -1;
 }
 
 bool funcFileExists(const QString& path)

@@ -1,12 +1,10 @@
 // Small routines shared by the whole program: value conversions, the program
-// folder, combo lookups, file tests and Shift-JIS byte widths.
+// folder, file tests and Shift-JIS byte widths.
 #pragma once
 
 #include <QString>
 #include <QVariant>
 
-class QComboBox;
-class QListWidget;
 
 int funcToLong(const QVariant& value);
 QString funcToString(const QVariant& value);
@@ -16,8 +14,6 @@ QString funcAppPath();
 // Tests run the program on a folder of their own; an empty path restores the real one.
 void setAppPathForTests(const QString& folder);
 
-int funcCboIndex(const QComboBox* box, int itemData);
-int funcCboIndex(const QListWidget* list, int itemData);
 
 bool funcFileExists(const QString& path);
 bool funcFolderExists(const QString& path);

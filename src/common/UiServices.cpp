@@ -1,7 +1,5 @@
 #include "UiServices.h"
 
-#include <QApplication>
-#include <QCursor>
 #include <cstdlib>
 
 namespace {
@@ -35,16 +33,4 @@ void setUiServices(std::unique_ptr<UiServices> services)
 MsgAnswer MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title)
 {
     return ui().message(text, buttons, icon, title);
-}
-
-WaitCursor::WaitCursor()
-{
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()))
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-}
-
-WaitCursor::~WaitCursor()
-{
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()))
-        QApplication::restoreOverrideCursor();
 }

@@ -45,11 +45,3 @@ void setUiServices(std::unique_ptr<UiServices> services);
 MsgAnswer MsgBox(const QString& text, MsgButtons buttons = MsgButtons::Ok,
                  MsgIcon icon = MsgIcon::None, const QString& title = kAppTitle);
 
-// The hourglass pointer for as long as the object lives.
-class WaitCursor {
-public:
-    WaitCursor();
-    ~WaitCursor();
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};

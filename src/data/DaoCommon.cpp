@@ -588,6 +588,50 @@ void Database::commit()
     execute(QStringLiteral("COMMIT"));
 }
 
+void Database::rollback()
+{
+    if (inTransaction())
+        execute(QStringLiteral("ROLLBACK"));
+}
+
+bool Database::inTransaction() const
+{
+    return m_db && sqlite3_get_autocommit(m_db) == 0;
+}
+
+Transaction::Transaction(Database& db) : m_db(db)
+{
+    m_db.beginTransaction();
+}
+
+Transaction::Transaction() : Transaction(gDatabase) {}
+
+Transaction::~Transaction()
+{
+    if (m_done)
+        return;
+    try {
+        m_db.rollback();
+    } catch (...) {
+        // A failed roll-back leaves the engine to undo the writes when the file closes.
+    }
+}
+
+void Transaction::commit()
+{
+    m_db.commit();
+    m_done = true;
+}
+
+void Workspace::rollback()
+{
+    try {
+        gDatabase.rollback();
+    } catch (...) {
+        // Called on the way out after a fault: nothing more can be done here.
+    }
+}
+
 // ---------------------------------------------------------------- DaoCommon
 
 bool OpenDatabase(bool exclusive, const QString& path)

@@ -137,9 +137,11 @@ public:
     int execute(const QString& sql);
     Statement prepare(const QString& sql);
     bool isTable(const QString& name);
-    // Only the tools group their writes; the program itself never begins a transaction.
+    // Writes that belong together are grouped with a Transaction (below).
     void beginTransaction();
     void commit();
+    void rollback();
+    bool inTransaction() const;
 
     sqlite3* handle() const;
 
@@ -148,11 +150,27 @@ private:
     QString m_path;
 };
 
-// The engine's workspace: held while the database is open. No transaction is
-// ever begun, so rolling back has nothing to undo.
+// Groups writes: begun on construction, rolled back on destruction unless
+// committed, so a fault midway leaves none of them behind.
+class Transaction {
+public:
+    explicit Transaction(Database& db);
+    Transaction();   // on gDatabase
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void commit();
+
+private:
+    Database& m_db;
+    bool m_done = false;
+};
+
+// The engine's workspace: held while the database is open. Rolling back undoes
+// a transaction left open by a fault.
 class Workspace {
 public:
-    void rollback() {}
+    void rollback();
     bool isOpen() const { return m_open; }
     void setOpen(bool open) { m_open = open; }
 

@@ -17,5 +17,18 @@ extern QString gErrDescription;
 //   try { ... } catch (const std::exception& e) { subFault(e, "frmMenu - Form_Load"); }
 [[noreturn]] void subFault(const std::exception& fault, const QString& procedureName);
 
+// The handler convention in one call: runs the body and sends any fault to the
+// log under the literal written at the call site. Returns what the body returns.
+//   guarded(QStringLiteral("frmMenu - Form_Load"), [&] { ... });
+template <class Body>
+auto guarded(const QString& procedureName, Body&& body) -> decltype(body())
+{
+    try {
+        return body();
+    } catch (const std::exception& e) {
+        subFault(e, procedureName);
+    }
+}
+
 // The four-line record as written (without the encoding), for the given moment.
 QString funcErrorRecord(const QString& procedureName, const QString& description, const QDateTime& when);

@@ -6,32 +6,9 @@
 #include "UiServices.h"
 #include "clsDataCtl.h"
 
-#include <QComboBox>
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
-
-void Set_Combo(QComboBox* box, const QString& tableName)
-{
-    try {
-        const QString subject = tableName.mid(3);
-        Recordset rs = gDatabase.openRecordset(QStringLiteral(" SELECT * FROM ") + tableName + QStringLiteral(" WHERE 削除フラグ = 0 "),
-                                               dbOpenDynaset, dbReadOnly);
-        box->clear();
-        box->addItem(QString(), 0);
-        const QString nameColumn = subject + QStringLiteral("名");
-        const QString idColumn = subject + QStringLiteral("ID");
-        while (!rs.eof()) {
-            // A row without a name still gets its entry, so its ID stays selectable.
-            box->addItem(funcToString(rs.field(nameColumn)), funcToLong(rs.field(idColumn)));
-            rs.moveNext();
-        }
-        rs.close();
-        box->setCurrentIndex(-1);
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("MainCommon.bas - Set_Combo"));
-    }
-}
 
 namespace {
 int aggregate(const QString& sql, const QString& condition, const QString& field)

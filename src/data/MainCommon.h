@@ -4,10 +4,8 @@
 
 #include <QString>
 
-class QComboBox;
 class QWidget;
 
-void Set_Combo(QComboBox* box, const QString& tableName);
 int funcGetMaxID(const QString& table, const QString& column, const QString& condition = {});
 int funcGetCount(const QString& table, const QString& column, const QString& condition = {});
 // Weekday of the first day of the month, Sunday = 1 ... Saturday = 7.

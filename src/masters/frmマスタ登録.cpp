@@ -7,6 +7,9 @@
 #include "UiServices.h"
 #include "clsDataCtl.h"
 #include "frm入力用.h"
+#include "ListWindow.h"
+#include "Named.h"
+#include "Theme.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -39,7 +42,7 @@ frmマスタ登録::frmマスタ登録(QWidget* parent) : QDialog(parent)
     nameFont.setBold(true);
     nameFont.setPointSizeF(nameFont.pointSizeF() * 1.3);
     lblMasterName->setFont(nameFont);
-    lblMasterName->setStyleSheet(QStringLiteral("color: #b04a2a;"));
+    lblMasterName->setStyleSheet(Theme::textStyle(Theme::accent));
 
     lblMasterInfo = new QLabel(QStringLiteral("マスタの情報を表示します。"), this);
     lblMasterInfo->setObjectName(QStringLiteral("lblMasterInfo"));
@@ -53,13 +56,12 @@ frmマスタ登録::frmマスタ登録(QWidget* parent) : QDialog(parent)
 
     frmMenu = new QGroupBox(QStringLiteral("何を行いますか？"), this);
     frmMenu->setObjectName(QStringLiteral("frmMenu"));
-    const std::array<QString, 4> captions = {
-        QStringLiteral("項目を追加したい(&A)"), QStringLiteral("項目をコピーしたい(&C)"),
-        QStringLiteral("項目を編集したい(&E)"), QStringLiteral("項目を削除したい(&D)")};
+    cmdOK = namedArray<QPushButton, 4>(frmMenu, QStringLiteral("cmdOK"),
+                                       {QStringLiteral("項目を追加したい(&A)"), QStringLiteral("項目をコピーしたい(&C)"),
+                                        QStringLiteral("項目を編集したい(&E)"), QStringLiteral("項目を削除したい(&D)")});
+    m_buttons.emplace(cmdOK, QStringLiteral("項目を削除したい(&D)"), QStringLiteral("一括削除したい(&D)"));
     auto* menuLayout = new QVBoxLayout(frmMenu);
     for (int i = 0; i < 4; ++i) {
-        cmdOK[i] = new QPushButton(captions[i], frmMenu);
-        cmdOK[i]->setObjectName(QStringLiteral("cmdOK_%1").arg(i));
         cmdOK[i]->setAutoDefault(false);
         menuLayout->addWidget(cmdOK[i]);
         connect(cmdOK[i], &QPushButton::clicked, this, [this, i] { cmdOK_Click(i); });
@@ -74,10 +76,7 @@ frmマスタ登録::frmマスタ登録(QWidget* parent) : QDialog(parent)
                                        "また、複数選択すると一括削除ができます。"),
                         this);
     lblMsg->setObjectName(QStringLiteral("lblMsg"));
-    lblMsg->setWordWrap(true);
-    lblMsg->setFrameShape(QFrame::StyledPanel);
-    lblMsg->setMargin(6);
-    lblMsg->setStyleSheet(QStringLiteral("color: #7a6252;"));
+    Theme::subHelpText(lblMsg);
 
     auto* right = new QVBoxLayout;
     right->addWidget(lblMasterName);
@@ -97,6 +96,8 @@ frmマスタ登録::frmマスタ登録(QWidget* parent) : QDialog(parent)
     resize(760, 460);
 
     connect(lstMaster, &QListWidget::currentRowChanged, this, [this] { lvMaster_ItemClick(); });
+    // A click on the master already chosen reloads it too, as a click on another one does.
+    connect(lstMaster, &QListWidget::itemClicked, this, [this] { lvMaster_ItemClick(); });
     connect(lstItem, &QListWidget::itemSelectionChanged, this, [this] { lvList_Click(); });
     connect(lstItem, &QListWidget::itemDoubleClicked, this, [this] { cmdOK_Click(2); });
     connect(cmdEnd, &QPushButton::clicked, this, [this] { cmdEnd_Click(); });
@@ -142,8 +143,7 @@ void frmマスタ登録::Form_Load()
         Show_MasterInfo();
         if (lstMaster->count() > 0)
             lstMaster->setCurrentRow(0);
-        subCmdEnabled(false);
-        cmdOK[0]->setEnabled(true);
+        m_buttons->onlyAdd();
     } catch (const std::exception& e) {
         subFault(e, QStringLiteral("frmマスタ登録 - Form_Load"));
     }
@@ -189,10 +189,9 @@ bool frmマスタ登録::Show_MasterInfo()
             lstMaster->setCurrentRow(0);
         lblMasterInfo->setText(m_masterInfo.value(lstMaster->currentRow()));
 
-        if (isEvaluationFull()) {
-            subCmdEnabled(false);
-            cmdOK[2]->setEnabled(true);
-        }
+        // Nothing is selected after a reload: only "add" until the user selects again.
+        m_selectedCount = 0;
+        m_buttons->onlyAdd();
         return true;
     } catch (const std::exception& e) {
         subFault(e, QStringLiteral("frmマスタ登録 - Show_MasterInfo"));
@@ -207,8 +206,7 @@ void frmマスタ登録::lvMaster_ItemClick()
             return;
         lblMasterName->setText(master->text());
         Show_MasterInfo();
-        subCmdEnabled(false);
-        cmdOK[0]->setEnabled(true);
+        m_buttons->onlyAdd();
     } catch (const std::exception& e) {
         subFault(e, QStringLiteral("frmマスタ登録 - lvMaster_ItemClick"));
     }
@@ -217,15 +215,8 @@ void frmマスタ登録::lvMaster_ItemClick()
 void frmマスタ登録::lvList_Click()
 {
     try {
-        m_selectedCount = static_cast<int>(lstItem->selectedItems().size());
-        if (m_selectedCount == 1) {
-            subCmdEnabled(true);
-            cmdOK[3]->setText(QStringLiteral("項目を削除したい(&D)"));
-        } else if (m_selectedCount >= 2) {
-            subCmdEnabled(false);
-            cmdOK[3]->setEnabled(true);
-            cmdOK[3]->setText(QStringLiteral("一括削除したい(&D)"));
-        }
+        m_selectedCount = funcSelectedCount(lstItem);
+        m_buttons->follow(m_selectedCount);
         if (m_selectedCount >= 1 && isEvaluationFull()) {
             subCmdEnabled(false);
             cmdOK[2]->setEnabled(true);
@@ -246,18 +237,12 @@ void frmマスタ登録::cmdOK_Click(int index)
             // After a reload nothing is selected any more; there is nothing to ask about.
             if (m_selectedCount < 1)
                 return;
-            if (MsgBox(QStringLiteral("選択している ") + QString::number(m_selectedCount)
-                           + QStringLiteral(" 件を削除してもよろしいですか？"),
-                       MsgButtons::YesNo, MsgIcon::Question, kTitle)
-                != MsgAnswer::Yes)
+            if (!funcConfirmDelete(m_selectedCount, QStringLiteral(" 件を削除してもよろしいですか？")))
                 return;
-            for (int row = 0; row < lstItem->count(); ++row) {
-                const QListWidgetItem* item = lstItem->item(row);
-                if (!item->isSelected())
-                    continue;
-                gDatabase.execute(QStringLiteral(" UPDATE ") + table + QStringLiteral(" SET 削除フラグ = 1 WHERE ") + s
-                                  + QStringLiteral("ID = ") + QString::number(item->data(Qt::UserRole).toInt()));
-            }
+            subExecuteForTags(funcSelectedTags(lstItem), [&](int id) {
+                return QStringList{QStringLiteral(" UPDATE ") + table + QStringLiteral(" SET 削除フラグ = 1 WHERE ") + s
+                                   + QStringLiteral("ID = ") + QString::number(id)};
+            });
             Show_MasterInfo();
             return;
         }
@@ -302,12 +287,7 @@ void frmマスタ登録::cmdEnd_Click()
 
 void frmマスタ登録::subCmdEnabled(bool enabled)
 {
-    try {
-        for (QPushButton* button : cmdOK)
-            button->setEnabled(enabled);
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("frmマスタ登録 - subDataRead"));
-    }
+    guarded(QStringLiteral("frmマスタ登録 - subDataRead"), [&] { m_buttons->setEnabled(enabled); });
 }
 
 QString frmマスタ登録::funcInputData()

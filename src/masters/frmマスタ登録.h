@@ -5,11 +5,14 @@
 // S + "名" and 削除フラグ, where S is T without its leading "マスタ".
 #pragma once
 
+#include "ListWindow.h"
+
 #include <QDialog>
 #include <QString>
 #include <QStringList>
 
 #include <array>
+#include <optional>
 
 class QGroupBox;
 class QLabel;
@@ -45,6 +48,7 @@ private:
     QLabel* lblMasterInfo = nullptr;
     QGroupBox* frmMenu = nullptr;
     std::array<QPushButton*, 4> cmdOK{};
+    std::optional<ListButtons> m_buttons;
     QPushButton* cmdEnd = nullptr;
     QLabel* lblMsg = nullptr;
 

@@ -13,6 +13,9 @@
 #include "frmマスタ登録.h"
 #include "frm初期化.h"
 #include "frm連絡事項編集.h"
+#include "ListWindow.h"
+#include "Named.h"
+#include "Theme.h"
 
 #include <QDate>
 #include <QFileInfo>
@@ -40,15 +43,6 @@ const char* const kToolTips[5] = {"データバックアップ", "データ復�
 const char* const kToolCaptions[5] = {"バックアップ", "復元", "初期化", "ヘルプ", "バージョン"};
 const ToolImage kToolImages[5] = {ToolImage::Backup, ToolImage::Restore, ToolImage::Initialize, ToolImage::Help,
                                   ToolImage::Version};
-const char* const kButtonTexts[4] = {"追加(&A)", "コピー(&C)", "編集(&E)", "削除(&D)"};
-
-QFont uiFont(int pointSize, bool bold = false)
-{
-    QFont font(QStringLiteral("IPAPGothic"));
-    font.setPointSize(pointSize);
-    font.setBold(bold);
-    return font;
-}
 
 QPainterPath windowShape()
 {
@@ -95,16 +89,16 @@ void frmMenu::buildControls()
     leaf->setGeometry(46, 14, 64, 64);
     auto* title = new QLabel(QStringLiteral("楓丸くん"), this);
     title->setObjectName(QStringLiteral("lblTitle"));
-    title->setFont(uiFont(26, true));
+    title->setFont(Theme::uiFont(26, true));
     title->setStyleSheet(QStringLiteral("color: white;"));
     title->setGeometry(122, 30, 220, 48);
     auto* subtitle = new QLabel(QStringLiteral("塾管理システム"), this);
-    subtitle->setFont(uiFont(11, true));
-    subtitle->setStyleSheet(QStringLiteral("color: #ffe9c9;"));
+    subtitle->setFont(Theme::uiFont(11, true));
+    subtitle->setStyleSheet(Theme::textStyle(Theme::onDark));
     subtitle->setGeometry(126, 12, 220, 20);
     auto* today = new QLabel(this);
     today->setObjectName(QStringLiteral("lblToday"));
-    today->setFont(uiFont(11));
+    today->setFont(Theme::uiFont(11));
     today->setStyleSheet(QStringLiteral("color: white;"));
     today->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     today->setText(QLocale(QLocale::Japanese, QLocale::Japan)
@@ -115,7 +109,7 @@ void frmMenu::buildControls()
         auto* label = new QLabel(text, this);
         label->setObjectName(name);
         label->setToolTip(tip);
-        label->setFont(uiFont(15, true));
+        label->setFont(Theme::uiFont(15, true));
         label->setAlignment(Qt::AlignCenter);
         label->setStyleSheet(QStringLiteral("color: white;"));
         label->setGeometry(x, 14, 30, 30);
@@ -127,13 +121,13 @@ void frmMenu::buildControls()
     Label2 = markLabel(QStringLiteral("Label2"), QStringLiteral("×"), QStringLiteral("終了"), 642);
 
     auto* menuHeading = new QLabel(QStringLiteral("メニュー"), this);
-    menuHeading->setFont(uiFont(10, true));
-    menuHeading->setStyleSheet(QStringLiteral("color: #9a6a4a;"));
+    menuHeading->setFont(Theme::uiFont(10, true));
+    menuHeading->setStyleSheet(Theme::textStyle(Theme::heading));
     menuHeading->setGeometry(56, 104, 200, 18);
     for (int i = 0; i < 5; ++i) {
         auto* label = new QLabel(QString::fromUtf8(kMenuTexts[i]), this);
         label->setObjectName(QStringLiteral("lblMenu_%1").arg(i));
-        label->setFont(uiFont(16, true));
+        label->setFont(Theme::uiFont(16, true));
         label->setGeometry(56, 128 + i * 40, 290, 34);
         label->setMouseTracking(true);
         label->setCursor(Qt::PointingHandCursor);
@@ -145,8 +139,8 @@ void frmMenu::buildControls()
         subMenuColor(i, i == 0 ? funcHighlightColor() : funcNormalColor());
 
     auto* toolHeading = new QLabel(QStringLiteral("ツール"), this);
-    toolHeading->setFont(uiFont(10, true));
-    toolHeading->setStyleSheet(QStringLiteral("color: #9a6a4a;"));
+    toolHeading->setFont(Theme::uiFont(10, true));
+    toolHeading->setStyleSheet(Theme::textStyle(Theme::heading));
     toolHeading->setGeometry(372, 104, 200, 18);
     for (int i = 0; i < 5; ++i) {
         auto* image = new QLabel(this);
@@ -159,9 +153,9 @@ void frmMenu::buildControls()
         image->installEventFilter(this);
         imgTool[i] = image;
         auto* caption = new QLabel(QString::fromUtf8(kToolCaptions[i]), this);
-        caption->setFont(uiFont(8));
+        caption->setFont(Theme::uiFont(8));
         caption->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-        caption->setStyleSheet(QStringLiteral("color: #6b5444;"));
+        caption->setStyleSheet(Theme::textStyle(Theme::caption));
         caption->setGeometry(368 + i * 62, 192, 68, 16);
     }
     const int hour = QTime::currentTime().hour();
@@ -169,20 +163,20 @@ void frmMenu::buildControls()
                                 : hour < 18 ? QStringLiteral("こんにちは。")
                                             : QStringLiteral("おつかれさまです。"),
                                 this);
-    greeting->setFont(uiFont(13, true));
-    greeting->setStyleSheet(QStringLiteral("color: #b04a2a;"));
+    greeting->setFont(Theme::uiFont(13, true));
+    greeting->setStyleSheet(Theme::textStyle(Theme::accent));
     greeting->setGeometry(380, 240, 250, 26);
     auto* hint = new QLabel(QStringLiteral("今日の連絡事項は下の掲示板に出ています。\n"
                                            "一日の終わりには「バックアップ」で\nデータの控えを取っておきましょう。"),
                             this);
-    hint->setFont(uiFont(9));
-    hint->setStyleSheet(QStringLiteral("color: #7a6252;"));
+    hint->setFont(Theme::uiFont(9));
+    hint->setStyleSheet(Theme::textStyle(Theme::muted));
     hint->setGeometry(380, 268, 256, 52);
 
     lblRenraku = new QLabel(QStringLiteral("連絡事項"), this);
     lblRenraku->setObjectName(QStringLiteral("lblRenraku"));
-    lblRenraku->setFont(uiFont(12, true));
-    lblRenraku->setStyleSheet(QStringLiteral("color: #b04a2a;"));
+    lblRenraku->setFont(Theme::uiFont(12, true));
+    lblRenraku->setStyleSheet(Theme::textStyle(Theme::accent));
     lblRenraku->setGeometry(44, 332, 200, 24);
 
     lstRenraku = new QListWidget(this);
@@ -190,25 +184,24 @@ void frmMenu::buildControls()
     lstRenraku->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // A fixed-pitch font in which a full-width character is two half-width ones wide,
     // so that the byte-counted columns line up.
-    QFont fixed(QStringLiteral("IPAGothic"));
-    fixed.setStyleHint(QFont::Monospace);
-    fixed.setPointSize(10);
-    lstRenraku->setFont(fixed);
+    lstRenraku->setFont(Theme::fixedFont(10));
     lstRenraku->setGeometry(40, 360, 536, 130);
-    lstRenraku->setStyleSheet(QStringLiteral(
-        "QListWidget { background: white; border: 1px solid #d9c3ad; border-radius: 4px; }"
-        "QListWidget::item:selected { background: #2f8f8f; color: white; }"));
+    lstRenraku->setStyleSheet(
+        QStringLiteral("QListWidget { background: white; border: 1px solid %1; border-radius: 4px; }"
+                       "QListWidget::item:selected { background: %2; color: white; }")
+            .arg(Theme::border.name(), Theme::selection.name()));
     connect(lstRenraku, &QListWidget::itemSelectionChanged, this, [this] { lstRenraku_Click(); });
     connect(lstRenraku, &QListWidget::itemDoubleClicked, this, [this] { cmdOK_Click(2); });
 
+    cmdOK = namedArray<QPushButton, 4>(this, QStringLiteral("cmdOK"),
+                                       {QStringLiteral("追加(&A)"), QStringLiteral("コピー(&C)"), QStringLiteral("編集(&E)"),
+                                        QStringLiteral("削除(&D)")});
     for (int i = 0; i < 4; ++i) {
-        auto* button = new QPushButton(QString::fromUtf8(kButtonTexts[i]), this);
-        button->setObjectName(QStringLiteral("cmdOK_%1").arg(i));
-        button->setFont(uiFont(10));
-        button->setGeometry(588, 360 + i * 34, 98, 28);
-        connect(button, &QPushButton::clicked, this, [this, i] { cmdOK_Click(i); });
-        cmdOK[i] = button;
+        cmdOK[i]->setFont(Theme::uiFont(10));
+        cmdOK[i]->setGeometry(588, 360 + i * 34, 98, 28);
+        connect(cmdOK[i], &QPushButton::clicked, this, [this, i] { cmdOK_Click(i); });
     }
+    m_buttons.emplace(cmdOK, QStringLiteral("削除(&D)"), QStringLiteral("一括削除(&D)"));
 }
 
 void frmMenu::Form_Load()
@@ -506,22 +499,15 @@ void frmMenu::subRenrakuListClear()
 
 void frmMenu::lstRenraku_Click()
 {
-    try {
-        const QList<QListWidgetItem*> selected = lstRenraku->selectedItems();
-        m_selectCount = static_cast<int>(selected.size());
-        if (m_selectCount == 1) {
-            subEditbuttonEnabled(true);
-            cmdOK[3]->setText(QStringLiteral("削除(&D)"));
-            m_renrakuID = funcToLong(selected.first()->data(Qt::UserRole));
-        } else if (m_selectCount > 1) {
-            subEditbuttonEnabled(false);
-            cmdOK[3]->setEnabled(true);
-            cmdOK[3]->setText(QStringLiteral("一括削除(&D)"));
+    guarded(QStringLiteral("frmMenu - lstRenraku_Click"), [&] {
+        m_selectCount = funcSelectedCount(lstRenraku);
+        m_buttons->follow(m_selectCount);
+        const QList<int> tags = funcSelectedTags(lstRenraku);
+        if (m_selectCount == 1)
+            m_renrakuID = tags.value(0);
+        else if (m_selectCount > 1)
             m_renrakuID = 0;
-        }
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("frmMenu - lstRenraku_Click"));
-    }
+    });
 }
 
 void frmMenu::cmdOK_Click(int index)
@@ -531,15 +517,11 @@ void frmMenu::cmdOK_Click(int index)
         if (index == 0)
             m_renrakuID = 0;
         if (index == 3) {
-            if (MsgBox(QStringLiteral("選択している ") + QString::number(m_selectCount)
-                           + QStringLiteral(" 件を削除してもよろしいですか？"),
-                       MsgButtons::YesNo, MsgIcon::Question, kTitle)
-                != MsgAnswer::Yes)
+            if (!funcConfirmDelete(m_selectCount, QStringLiteral(" 件を削除してもよろしいですか？")))
                 return;
-            const QList<QListWidgetItem*> selected = lstRenraku->selectedItems();
-            for (const QListWidgetItem* item : selected)
-                gDatabase.execute(QStringLiteral("DELETE FROM 連絡事項 WHERE 連絡事項ID = ")
-                                  + QString::number(funcToLong(item->data(Qt::UserRole))));
+            subExecuteForTags(funcSelectedTags(lstRenraku), [](int id) {
+                return QStringList{QStringLiteral("DELETE FROM 連絡事項 WHERE 連絡事項ID = ") + QString::number(id)};
+            });
             subRenrakuListSet();
             return;
         }
@@ -554,10 +536,5 @@ void frmMenu::cmdOK_Click(int index)
 
 void frmMenu::subEditbuttonEnabled(bool enabled)
 {
-    try {
-        for (QPushButton* button : cmdOK)
-            button->setEnabled(enabled);
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("frmMenu - subEditbuttonEnabled"));
-    }
+    guarded(QStringLiteral("frmMenu - subEditbuttonEnabled"), [&] { m_buttons->setEnabled(enabled); });
 }

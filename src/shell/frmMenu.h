@@ -3,10 +3,13 @@
 // program. Every other window is opened from here, modally.
 #pragma once
 
+#include "ListWindow.h"
+
 #include <QString>
 #include <QWidget>
 
 #include <array>
+#include <optional>
 
 class QLabel;
 class QListWidget;
@@ -64,6 +67,7 @@ private:
     QLabel* lblRenraku = nullptr;
     QListWidget* lstRenraku = nullptr;
     std::array<QPushButton*, 4> cmdOK{};
+    std::optional<ListButtons> m_buttons;
 
     int m_menuIndex = -1;        // the highlighted menu entry, -1 for none
     short m_syoriID = 0;         // the board button last pressed

@@ -3,6 +3,7 @@
 #include "CommonBase.h"
 #include "DaoCommon.h"
 #include "ErrorLog.h"
+#include "Theme.h"
 #include "MainCommon.h"
 #include "UiServices.h"
 #include "clsDataCtl.h"
@@ -51,7 +52,7 @@ void frm初期化::buildControls()
     Label1 = new QLabel(QStringLiteral("※マスタを初期化した場合は、他の作業をする前に必ずマスタ登録を行ってください。"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setWordWrap(true);
-    Label1->setStyleSheet(QStringLiteral("color: #c0392b;"));
+    Label1->setStyleSheet(Theme::textStyle(Theme::warning));
 
     cmdAll = new QPushButton(QStringLiteral("すべて選択(&A)"), this);
     cmdAll->setObjectName(QStringLiteral("cmdAll"));

@@ -2,7 +2,9 @@
 
 #include "CommonBase.h"
 #include "ErrorLog.h"
+#include "FormsCommon.h"
 #include "MainCommon.h"
+#include "Theme.h"
 #include "UiServices.h"
 #include "frmMenu.h"
 
@@ -53,7 +55,7 @@ void frm連絡事項編集::buildControls()
     modeFont.setBold(true);
     modeFont.setPointSize(modeFont.pointSize() + 3);
     lblMode->setFont(modeFont);
-    lblMode->setStyleSheet(QStringLiteral("color: #b04a2a;"));
+    lblMode->setStyleSheet(Theme::textStyle(Theme::accent));
 
     const char* const items[4] = {"掲示期間", "重要度", "記入者", "連絡内容"};
     for (int i = 0; i < 4; ++i) {

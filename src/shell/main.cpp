@@ -2,6 +2,7 @@
 #include "basStart.h"
 
 #include "DaoCommon.h"
+#include "Theme.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -13,9 +14,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("kaedemaru"));
     QApplication::setApplicationVersion(QStringLiteral(KAEDE_VERSION));
     // One Japanese font for every window and message, the same on every machine.
-    QFont font(QStringLiteral("IPAPGothic"));
-    font.setPointSize(10);
-    QApplication::setFont(font);
+    QApplication::setFont(Theme::uiFont(10));
     setUiServices(std::make_unique<QtUiServices>());
     Main();
     // Main shows the menu, or only a message and then nothing: the program then ends.

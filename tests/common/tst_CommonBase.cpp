@@ -1,4 +1,5 @@
 #include "CommonBase.h"
+#include "FormsCommon.h"
 #include "KeyFilter.h"
 
 #include <QComboBox>

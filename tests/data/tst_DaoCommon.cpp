@@ -41,6 +41,7 @@ private slots:
     void deleteAndReadOnlyRecordsets();
     void badStatementsThrowAndChangeNothing();
     void longChainsOfChosenIdsRun();
+    void transactionsRollBackUnlessCommitted();
     void idChainCompactedOnlyWhenSafe();
 };
 
@@ -262,7 +263,7 @@ void tst_DaoCommon::longChainsOfChosenIdsRun()
 {
     // Thousands of chosen lessons joined by OR, as the report selection builds them.
     ProgramFolder pf;
-    gDatabase.beginTransaction();
+    Transaction rows;
     Statement insert = gDatabase.prepare(QStringLiteral("INSERT INTO 毎講座履歴 (毎講座ID, 講座日) VALUES (?, '2026/12/07')"));
     QStringList terms;
     for (int id = 1; id <= 3000; ++id) {
@@ -270,12 +271,32 @@ void tst_DaoCommon::longChainsOfChosenIdsRun()
         insert.exec();
         terms << QStringLiteral(" 毎講座ID = %1").arg(id);
     }
-    gDatabase.commit();
+    rows.commit();
     const QString sql = QStringLiteral(" SELECT * FROM QRY_講座内容 WHERE ") + terms.join(QStringLiteral(" OR "))
         + QStringLiteral(" ORDER BY 毎講座ID,講座日");
     Recordset rs = gDatabase.openRecordset(sql, dbOpenDynaset, dbReadOnly);
     rs.moveLast();
     QCOMPARE(rs.recordCount(), 3000);
+}
+
+void tst_DaoCommon::transactionsRollBackUnlessCommitted()
+{
+    ProgramFolder pf;
+    const QString insert = QStringLiteral("INSERT INTO 連絡事項 (連絡事項ID, 記入者) VALUES (%1, 'x')");
+    try {
+        Transaction t;
+        gDatabase.execute(insert.arg(1));
+        gDatabase.execute(QStringLiteral("INSERT INTO 無い表 VALUES (1)"));
+        t.commit();
+    } catch (const DaoError&) {
+    }
+    QCOMPARE(pf.count(QStringLiteral("連絡事項")), 0);
+    {
+        Transaction t;
+        gDatabase.execute(insert.arg(2));
+        t.commit();
+    }
+    QCOMPARE(pf.count(QStringLiteral("連絡事項")), 1);
 }
 
 void tst_DaoCommon::idChainCompactedOnlyWhenSafe()

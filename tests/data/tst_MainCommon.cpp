@@ -1,4 +1,5 @@
 #include "CommonBase.h"
+#include "FormsCommon.h"
 #include "DaoCommon.h"
 #include "MainCommon.h"
 #include "ProgramFolder.h"

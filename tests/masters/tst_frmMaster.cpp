@@ -1,6 +1,7 @@
 #include "CommonBase.h"
 #include "DaoCommon.h"
 #include "ProgramFolder.h"
+#include "WindowTest.h"
 #include "frmマスタ登録.h"
 #include "frm入力用.h"
 
@@ -53,13 +54,7 @@ struct Opened {
             result << list()->item(i)->text();
         return result;
     }
-    QString enabled()
-    {
-        QString result;
-        for (int i = 0; i < 4; ++i)
-            result += cmd(i)->isEnabled() ? QChar(u'0' + i) : QChar(u'-');
-        return result;
-    }
+    QString enabled() { return buttonStates(&*w, "cmdOK", 4); }
     // Answers the next input dialog with the text (a null text cancels it).
     static std::unique_ptr<Asked> answer(const QString& text)
     {
@@ -110,7 +105,7 @@ void tst_frmMaster::opensOnFirstMasterInCatalogueOrder()
     QCOMPARE(o.w->findChild<QLabel*>("lblMasterName")->text(), QStringLiteral("マスタ学年"));
     QCOMPARE(o.w->findChild<QLabel*>("lblMasterInfo")->text(), QStringLiteral("生徒の学年です。講座の対象学年の選択肢になります。"));
     QCOMPARE(o.entries(), QStringList({"中1", "中3"}));
-    QCOMPARE(o.enabled(), QStringLiteral("0---"));
+    QCOMPARE(o.enabled(), QStringLiteral("1000"));
     QVERIFY(o.pf.ui().messages.empty());
 }
 
@@ -137,10 +132,10 @@ void tst_frmMaster::selectionStatesAndBulkDelete()
     Opened o({"INSERT INTO マスタ重要度 VALUES (5, '低', 0), (6, '保留', 0)"});
     o.choose("マスタ重要度");
     o.select({2});
-    QCOMPARE(o.enabled(), QStringLiteral("0123"));
+    QCOMPARE(o.enabled(), QStringLiteral("1111"));
     QCOMPARE(o.cmd(3)->text(), QStringLiteral("項目を削除したい(&D)"));
     o.select({0, 2, 5});
-    QCOMPARE(o.enabled(), QStringLiteral("---3"));
+    QCOMPARE(o.enabled(), QStringLiteral("0001"));
     QCOMPARE(o.cmd(3)->text(), QStringLiteral("一括削除したい(&D)"));
 
     o.pf.ui().answers = {MsgAnswer::No, MsgAnswer::Yes};
@@ -150,10 +145,19 @@ void tst_frmMaster::selectionStatesAndBulkDelete()
     QCOMPARE(o.pf.ui().messages.size(), size_t(2));
     const RecordedMessage& asked = o.pf.ui().messages.back();
     QCOMPARE(asked.text, QStringLiteral("選択している 3 件を削除してもよろしいですか？"));
-    QVERIFY(asked.buttons == MsgButtons::YesNo && asked.icon == MsgIcon::Question && asked.title == kTitle);
+    QVERIFY(asked.buttons == MsgButtons::YesNoDefaultNo && asked.icon == MsgIcon::Question && asked.title == kTitle);
     QCOMPARE(o.pf.scalar("SELECT group_concat(重要度ID) FROM (SELECT 重要度ID FROM マスタ重要度 WHERE 削除フラグ = 1 ORDER BY 1)"),
              QStringLiteral("1,3,6"));
     QCOMPARE(o.entries(), QStringList({"重要", "参考", "低"}));
+    QCOMPARE(o.enabled(), QStringLiteral("1000"));
+
+    // A click on the master already chosen reads its entries again.
+    o.pf.exec("INSERT INTO マスタ重要度 VALUES (7, '新規', 0)");
+    o.select({0});
+    QListWidget* masters = o.list("lstMaster");
+    QTest::mouseClick(masters->viewport(), Qt::LeftButton, {}, masters->visualItemRect(masters->currentItem()).center());
+    QCOMPARE(o.entries(), QStringList({"重要", "参考", "低", "新規"}));
+    QCOMPARE(o.enabled(), QStringLiteral("1000"));
 }
 
 void tst_frmMaster::evaluationItemsStopAtThree()
@@ -162,18 +166,18 @@ void tst_frmMaster::evaluationItemsStopAtThree()
     o.choose("マスタ評価項目");
     o.press(0, "宿題");  // the third item is still allowed
     QCOMPARE(o.pf.count("マスタ評価項目", "削除フラグ = 0"), 3);
-    QCOMPARE(o.enabled(), QStringLiteral("--2-"));
+    QCOMPARE(o.enabled(), QStringLiteral("1000"));  // nothing selected after the reload
 
     o.choose("マスタ学年");
     o.choose("マスタ評価項目");
-    QCOMPARE(o.enabled(), QStringLiteral("0---"));
+    QCOMPARE(o.enabled(), QStringLiteral("1000"));
     QVERIFY(!o.press(0, "多すぎ")->shown);
     QCOMPARE(o.pf.ui().lastText(), QStringLiteral("評価項目は３項目までしか追加できません。"));
     QCOMPARE(o.pf.ui().messages.back().icon, MsgIcon::Information);
     QCOMPARE(o.pf.count("マスタ評価項目", "削除フラグ = 0"), 3);
 
     o.select({1});
-    QCOMPARE(o.enabled(), QStringLiteral("--2-"));
+    QCOMPARE(o.enabled(), QStringLiteral("0010"));
     o.press(2, "集中");
     QCOMPARE(o.pf.scalar("SELECT 評価項目名 FROM マスタ評価項目 WHERE 評価項目ID = 2"), QStringLiteral("集中"));
 }

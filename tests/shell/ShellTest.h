@@ -3,28 +3,9 @@
 
 #include "CommonBase.h"
 #include "ProgramFolder.h"
+#include "WindowTest.h"
 
-#include <QApplication>
 #include <QDate>
-#include <QDialog>
-#include <QPointer>
-#include <QTimer>
-
-#include <functional>
-
-// Runs a step on the modal window that is about to open, then closes it if the
-// step left it open, so that the exec() of the caller returns.
-inline void onNextModal(std::function<void(QDialog*)> step)
-{
-    QTimer::singleShot(0, [step] {
-        QPointer<QDialog> dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        step(dialog);
-        if (dialog && dialog->isVisible())
-            dialog->reject();
-    });
-}
 
 inline QString dayText(int daysFromToday)
 {

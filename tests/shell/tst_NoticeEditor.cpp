@@ -21,11 +21,6 @@ private slots:
     void editOfANoticeDeletedMeanwhileIsStoredAnew();
 
 private:
-    template <class T>
-    static T* child(QDialog* d, const char* name)
-    {
-        return d->findChild<T*>(QString::fromUtf8(name));
-    }
     static QPushButton* save(QDialog* d) { return child<QPushButton>(d, "cmdOK"); }
     static QListWidget* board(frmMenu& m) { return m.findChild<QListWidget*>("lstRenraku"); }
     static QStringList row(ProgramFolder& pf, int id)

@@ -158,7 +158,7 @@ void tst_frmMenu::deletesTheSelectedNotices()
     QTest::mouseClick(button(menu, 3), Qt::LeftButton);
     QCOMPARE(pf.ui().lastText(), QStringLiteral("選択している 2 件を削除してもよろしいですか？"));
     QCOMPARE(pf.ui().messages.back().icon, MsgIcon::Question);
-    QCOMPARE(pf.ui().messages.back().buttons, MsgButtons::YesNo);
+    QCOMPARE(pf.ui().messages.back().buttons, MsgButtons::YesNoDefaultNo);
     QCOMPARE(pf.ui().messages.back().title, kTitle);
     QCOMPARE(pf.scalar(QStringLiteral("SELECT 連絡事項ID FROM 連絡事項")), QStringLiteral("2"));
     QCOMPARE(boardIds(menu), QList<int>{2});

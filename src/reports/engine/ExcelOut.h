@@ -5,6 +5,7 @@
 #pragma once
 
 #include "Workbook.h"
+#include "FormsCommon.h"
 #include "UiServices.h"
 
 #include <QString>

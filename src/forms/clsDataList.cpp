@@ -25,8 +25,12 @@ public:
     {
         if (m_hidden) {
             m_list->setUpdatesEnabled(true);
-            if (m_sorting)
+            // The rows keep the statement's order until the user clicks a header:
+            // without a sort column, switching sorting back on sorts nothing.
+            if (m_sorting) {
+                m_list->header()->setSortIndicator(-1, Qt::AscendingOrder);
                 m_list->setSortingEnabled(true);
+            }
         }
         m_list->setVisible(true);
     }

@@ -32,6 +32,9 @@ void tst_clsDataList::listsRowsWithTagsAndHeadersWhileHidden()
     auto* lv = new QTreeWidget(&window);
     window.show();
     clsDataList::subClearListView(lv);
+    // A list the user can sort keeps the statement's order after a fill.
+    lv->setSortingEnabled(true);
+    lv->sortByColumn(0, Qt::AscendingOrder);
     bool insertedWhileShown = false;
     connect(lv->model(), &QAbstractItemModel::rowsInserted, this, [&] { insertedWhileShown |= lv->isVisible(); });
 
@@ -59,6 +62,7 @@ void tst_clsDataList::listsRowsWithTagsAndHeadersWhileHidden()
     QCOMPARE(clsDataList::funcItemTag(first), QStringLiteral("125"));
     QCOMPARE(clsDataList::funcItemTag(lv->topLevelItem(24)), QStringLiteral("101"));
     QCOMPARE(lv->topLevelItem(24)->text(1), QStringLiteral("03-1"));
+    QVERIFY(lv->isSortingEnabled());
     QVERIFY(pf.ui().messages.empty());
 
     // A second fill replaces the rows instead of adding to them.

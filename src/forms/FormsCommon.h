@@ -1,0 +1,23 @@
+// What fills or looks up the controls of a window: combo boxes from master
+// tables, the entry holding an ID, and the hourglass pointer.
+#pragma once
+
+#include <QString>
+
+class QComboBox;
+class QListWidget;
+
+// A blank first entry (item data 0), then one entry per master row not deleted; nothing selected.
+void Set_Combo(QComboBox* box, const QString& tableName);
+// The index of the entry whose item data is itemData; -1 when there is none.
+int funcCboIndex(const QComboBox* box, int itemData);
+int funcCboIndex(const QListWidget* list, int itemData);
+
+// The hourglass pointer for as long as the object lives.
+class WaitCursor {
+public:
+    WaitCursor();
+    ~WaitCursor();
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};

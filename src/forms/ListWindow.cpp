@@ -1,0 +1,101 @@
+#include "ListWindow.h"
+
+#include "CommonBase.h"
+#include "DaoCommon.h"
+#include "UiServices.h"
+#include "clsDataList.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QListWidget>
+#include <QTreeWidget>
+
+ListButtons::ListButtons(const std::array<QPushButton*, 4>& cmdOK, QString singleDeleteCaption, QString bulkDeleteCaption)
+    : m_cmdOK(cmdOK), m_single(std::move(singleDeleteCaption)), m_bulk(std::move(bulkDeleteCaption))
+{
+}
+
+void ListButtons::setEnabled(bool enabled)
+{
+    for (QPushButton* button : m_cmdOK)
+        button->setEnabled(enabled);
+}
+
+void ListButtons::onlyAdd()
+{
+    setEnabled(false);
+    m_cmdOK[0]->setEnabled(true);
+}
+
+void ListButtons::follow(int selectedCount)
+{
+    if (selectedCount == 1) {
+        setEnabled(true);
+        m_cmdOK[3]->setText(m_single);
+    } else if (selectedCount > 1) {
+        setEnabled(false);
+        m_cmdOK[3]->setEnabled(true);
+        m_cmdOK[3]->setText(m_bulk);
+    }
+}
+
+int funcSelectedCount(const QAbstractItemView* view)
+{
+    const QItemSelectionModel* selection = view ? view->selectionModel() : nullptr;
+    return selection ? static_cast<int>(selection->selectedRows().size()) : 0;
+}
+
+QList<int> funcSelectedTags(const QTreeWidget* list)
+{
+    QList<int> tags;
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        const QTreeWidgetItem* item = list->topLevelItem(row);
+        if (item->isSelected())
+            tags << funcToLong(clsDataList::funcItemTag(item));
+    }
+    return tags;
+}
+
+QList<int> funcSelectedTags(const QListWidget* list)
+{
+    QList<int> tags;
+    for (int row = 0; row < list->count(); ++row) {
+        const QListWidgetItem* item = list->item(row);
+        if (item->isSelected())
+            tags << funcToLong(item->data(Qt::UserRole));
+    }
+    return tags;
+}
+
+bool funcConfirmDelete(int count, const QString& questionTail)
+{
+    return MsgBox(QStringLiteral("選択している ") + QString::number(count) + questionTail, MsgButtons::YesNoDefaultNo,
+                  MsgIcon::Question, kTitle)
+        == MsgAnswer::Yes;
+}
+
+void subExecuteForTags(const QList<int>& tags, const std::function<QStringList(int tag)>& statements)
+{
+    Transaction all;
+    for (int tag : tags)
+        for (const QString& sql : statements(tag))
+            gDatabase.execute(sql);
+    all.commit();
+}
+
+void ColumnSort::click(QTreeWidget* list, int column)
+{
+    if (column == m_column)
+        m_order = m_order == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    m_column = column;
+    list->header()->setSortIndicatorShown(true);
+    list->header()->setSortIndicator(column, m_order);
+    list->sortItems(column, m_order);
+}
+
+void subConnectColumnClick(QTreeWidget* list, const std::function<void(int column)>& onClick)
+{
+    list->setSortingEnabled(false);
+    list->header()->setSectionsClickable(true);
+    QObject::connect(list->header(), &QHeaderView::sectionClicked, list, [onClick](int column) { onClick(column); });
+}

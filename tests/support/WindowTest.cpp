@@ -1,0 +1,91 @@
+#include "WindowTest.h"
+
+#include "clsDataList.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QListWidget>
+#include <QPointer>
+#include <QTimer>
+#include <QTreeWidget>
+
+namespace {
+// Looks for the modal window every few milliseconds, so a window that opens
+// after a message box or a slow fill is still found.
+void armStep(std::function<void(QDialog*)> step, std::shared_ptr<bool> fired, std::shared_ptr<bool> alive)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, step, fired, alive] {
+        QPointer<QDialog> dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !*alive)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        *fired = true;
+        step(dialog);
+        if (dialog && dialog->isVisible())
+            dialog->reject();
+    });
+    timer->start();
+    // Never left polling past the end of a test.
+    QTimer::singleShot(30000, timer, [timer] { timer->deleteLater(); });
+}
+} // namespace
+
+NextModal::NextModal(std::function<void(QDialog*)> step)
+{
+    armStep(std::move(step), m_fired, m_alive);
+}
+
+NextModal::~NextModal()
+{
+    *m_alive = false;
+    if (QWidget* left = QApplication::activeModalWidget()) {
+        qWarning("a modal window was left open: %s", qPrintable(left->objectName()));
+        left->close();
+    }
+}
+
+void onNextModal(std::function<void(QDialog*)> step)
+{
+    armStep(std::move(step), std::make_shared<bool>(false), std::make_shared<bool>(true));
+}
+
+QString buttonStates(const QObject* window, const QString& base, int count)
+{
+    QString states;
+    for (int i = 0; i < count; ++i)
+        states += child<QWidget>(window, base + QLatin1Char('_') + QString::number(i))->isEnabled() ? QLatin1Char('1')
+                                                                                                    : QLatin1Char('0');
+    return states;
+}
+
+QStringList rowTexts(const QTreeWidget* list)
+{
+    QStringList rows;
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        const QTreeWidgetItem* item = list->topLevelItem(row);
+        QStringList texts;
+        for (int column = 0; column < list->columnCount(); ++column)
+            texts << item->text(column);
+        rows << texts.join(QLatin1Char('|'));
+    }
+    return rows;
+}
+
+QStringList rowTags(const QTreeWidget* list)
+{
+    QStringList tags;
+    for (int row = 0; row < list->topLevelItemCount(); ++row)
+        tags << clsDataList::funcItemTag(list->topLevelItem(row));
+    return tags;
+}
+
+QStringList entryTexts(const QListWidget* list)
+{
+    QStringList texts;
+    for (int row = 0; row < list->count(); ++row)
+        texts << list->item(row)->text();
+    return texts;
+}
