@@ -1,0 +1,14 @@
+// What the course detail window reads from the window that opened it (the
+// operation and the lesson chosen) and writes back (whether it saved).
+#pragma once
+
+class KouzaDetailOpener {
+public:
+    virtual ~KouzaDetailOpener() = default;
+    // 0 add, 1 copy, 2 edit: the cmdOK button last pressed.
+    virtual short propSyoriID() const = 0;
+    // 毎講座ID of the lesson to copy or edit; 0 when adding.
+    virtual int propMaiKouzaID() const = 0;
+    // True when the detail window saved, false when it was closed without saving.
+    virtual void setPropOK(bool ok) = 0;
+};
