@@ -248,9 +248,13 @@ auto centred(double size = 10)
     };
 }
 
-void pageSetup(lxw_worksheet* ws, bool landscape, const Area& printArea, double margin)
+constexpr std::uint8_t kA4 = 9, kA3 = 8;
+
+// The forms are drawn so that a page fits its paper's width at full size (or
+// nearly): fitting to the width then hardly shrinks the print.
+void pageSetup(lxw_worksheet* ws, std::uint8_t paper, bool landscape, const Area& printArea, double margin)
 {
-    worksheet_set_paper(ws, 9);   // A4
+    worksheet_set_paper(ws, paper);
     if (landscape)
         worksheet_set_landscape(ws);
     else
@@ -291,14 +295,15 @@ void drawProcessing(lxw_workbook* book)
 }
 
 // ---------------------------------------------------------------------------
-// Course calendar: one month per page. Columns B..H are Monday..Sunday; column
-// A is the Sunday before, used only by a month whose first day is a Sunday.
+// Course calendar: one month per page on A3 landscape. Columns B..H are
+// Monday..Sunday; column A is the Sunday before, used only by a month whose
+// first day is a Sunday. A lesson text takes two lines of its slot.
 
 void drawCalendar(lxw_workbook* book, const char* name)
 {
     using namespace layout::calendar;
     Form f(book, name);
-    f.columns(1, kLastCol, 17.5);
+    f.columns(1, kLastCol, 24.5);
     f.style(Area{1, 1, kPageRows, kLastCol}, base(9));
 
     f.row(1, 13);
@@ -363,7 +368,7 @@ void drawCalendar(lxw_workbook* book, const char* name)
         const int dayRow = kFirstWeekRow + kWeekRows * w + 1;
         f.row(dayRow, 12);
         for (int s = 1; s <= kSlots; ++s)
-            f.row(dayRow + s, 10.5);
+            f.row(dayRow + s, 17);
         const int firstCol = w == 0 ? 1 : 2;   // column A only holds a Sunday the 1st
         for (int c = firstCol; c <= kLastCol; ++c) {
             f.style(dayRow, c, [c](Style& s) {
@@ -377,7 +382,8 @@ void drawCalendar(lxw_workbook* book, const char* name)
             f.style(Area{dayRow + 1, c, dayRow + kSlots, c}, [](Style& s) {
                 s.size = 7;
                 s.hAlign = LXW_ALIGN_LEFT;
-                s.shrink = true;
+                s.vAlign = LXW_ALIGN_VERTICAL_TOP;
+                s.wrap = true;
                 s.bottom = kDotted;
             });
             f.box({dayRow, c, dayRow + kSlots, c}, kThin);
@@ -387,17 +393,21 @@ void drawCalendar(lxw_workbook* book, const char* name)
     f.box({kFirstWeekRow + 1, 1, kFirstWeekRow + kWeekRows, 1}, kMedium);
 
     f.write();
-    pageSetup(f.sheet(), true, {1, 1, kPageRows, kLastCol}, 0.4);
+    pageSetup(f.sheet(), kA3, true, {1, 1, kPageRows, kLastCol}, 0.3);
 }
 
 // ---------------------------------------------------------------------------
 // Daily report: one lesson per page, its details at the top, 25 student rows.
+// Columns are as wide as their texts need, so that the page prints nearly at
+// full size and no text is shrunk to fit: nothing prints below 7 pt.
 
 void drawNippou(lxw_workbook* book, const char* name)
 {
     using namespace layout::nippou;
     Form f(book, name);
-    const double widths[kLastCol] = {7, 11, 6, 8, 6, 7, 7.5, 9, 7.5, 9, 6, 10, 5.5, 5, 7, 5};
+    // Row 3 pairs a caption (odd columns) with its value (even columns); the
+    // period (D) holds its times, the teacher (L) a full name.
+    const double widths[kLastCol] = {7, 10.5, 5, 12.5, 5, 5.5, 6.5, 6.5, 6.5, 6.5, 5, 12, 5, 4, 6.5, 4};
     for (int c = 1; c <= kLastCol; ++c)
         f.column(c, widths[c - 1]);
     f.style(Area{1, 1, kPageRows, kLastCol}, base(10));
@@ -415,15 +425,15 @@ void drawNippou(lxw_workbook* book, const char* name)
     });
 
     // Row 3: caption and value pairs of the lesson (values in the even columns).
-    f.row(3, 24);
+    f.row(3, 26);
     const char* heads[8] = {"講座日", "時限", "学年", "クラス", "科目", "講師", "定員", "受講数"};
     for (int k = 0; k < 8; ++k) {
         f.text(3, 2 * k + 1, heads[k]);
-        f.style(3, 2 * k + 1, caption(9));
-        f.style(3, 2 * k + 2, [](Style& s) {
+        f.style(3, 2 * k + 1, caption(10));
+        f.style(3, 2 * k + 2, [](Style& s) {   // a long value takes a second line
             s.size = 10;
             s.hAlign = LXW_ALIGN_CENTER;
-            s.shrink = true;
+            s.wrap = true;
         });
     }
     f.grid({3, 1, 3, kLastCol}, kThin);
@@ -432,7 +442,7 @@ void drawNippou(lxw_workbook* book, const char* name)
     // 単元 (value from column C).
     f.row(5, 24);
     f.merge({5, 1, 5, 2}, "単元");
-    f.style(Area{5, 1, 5, 2}, caption(9));
+    f.style(Area{5, 1, 5, 2}, caption(10));
     f.merge({5, 3, 5, kLastCol});
     f.style(Area{5, 3, 5, kLastCol}, left(10));
     f.box({5, 1, 5, 2}, kThin);
@@ -444,7 +454,7 @@ void drawNippou(lxw_workbook* book, const char* name)
             f.row(r, height);
         f.merge({r1, 1, r2, 1}, title);
         f.style(Area{r1, 1, r2, 1}, [](Style& s) {
-            caption(9)(s);
+            caption(10)(s);
             s.wrap = true;
         });
         f.merge({r1, 2, r2, kLastCol});
@@ -470,7 +480,7 @@ void drawNippou(lxw_workbook* book, const char* name)
     f.text(head, 6, "宿題");
     f.merge({head, 11, head, kLastCol}, "コメント");
     f.style(Area{head, 1, head, kLastCol}, [](Style& s) {
-        caption(9)(s);
+        caption(10)(s);
         s.fill = kHeadFill;
         s.shrink = true;
     });
@@ -481,7 +491,7 @@ void drawNippou(lxw_workbook* book, const char* name)
         f.merge({r, 1, r, 2});
         f.number(r, 1, j + 1);
         f.style(Area{r, 1, r, 2}, [](Style& s) {
-            s.size = 9;
+            s.size = 10;
             s.ink = kNoteInk;
             s.hAlign = LXW_ALIGN_CENTER;
         });
@@ -494,7 +504,7 @@ void drawNippou(lxw_workbook* book, const char* name)
         f.style(Area{r, 5, r, 10}, centred(10));
         f.merge({r, 11, r, kLastCol});
         f.style(Area{r, 11, r, kLastCol}, [](Style& s) {
-            s.size = 8;
+            s.size = 10;
             s.hAlign = LXW_ALIGN_LEFT;
             s.wrap = true;
         });
@@ -505,7 +515,7 @@ void drawNippou(lxw_workbook* book, const char* name)
     f.box({head, 1, kPageRows, kLastCol}, kMedium);
 
     f.write();
-    pageSetup(f.sheet(), false, {1, 1, kPageRows, kLastCol}, 0.5);
+    pageSetup(f.sheet(), kA4, false, {1, 1, kPageRows, kLastCol}, 0.4);
 }
 
 // ---------------------------------------------------------------------------
@@ -517,23 +527,25 @@ void drawAnalysis(lxw_workbook* book, const char* name)
     using namespace layout::analysis;
     Form f(book, name);
     const int last = kLastPrintedCol;
-    f.column(1, 10);
-    f.column(2, 13);
-    f.column(3, 8);
-    f.column(4, 14);
-    f.column(5, 9);
-    f.column(6, 6);
-    f.column(7, 4);
-    f.columns(8, last, 3.6);
+    // Narrow enough for A4 at full size: the comment box prints at its font size.
+    f.column(1, 8.5);
+    f.column(2, 8);
+    f.column(3, 6);
+    f.column(4, 8);
+    f.column(5, 7.5);
+    f.column(6, 4.5);
+    f.column(7, 3);
+    f.columns(8, last, 2.5);
     f.column(22, 2);
     f.column(kDataCaptionCol, 10);
     f.style(Area{1, 1, kBlockRows, last}, base(10));
 
+    // A block fits the height of an A4 page at full size.
     const double heights[kBlockRows] = {
-        30, 8, 26, 6, 6, 24, 10,                     // title, name, course line
-        24, 24, 24, 24, 24, 24, 24, 24, 24, 24, 24, 24, 24,   // summary table and chart
-        22, 26, 26, 26, 26, 26, 26, 26, 26, 26, 26,  // trend caption and chart
-        10, 22, 24, 24, 24, 24, 24, 24, 24, 24, 12}; // comment caption and box
+        26, 8, 26, 6, 6, 24, 10,                     // title, name, course line
+        17, 17, 17, 17, 17, 17, 17, 17, 17, 17, 17, 17, 17,   // summary table and chart
+        22, 22, 22, 22, 22, 22, 22, 22, 22, 22, 22,  // trend caption and chart
+        10, 22, 20, 20, 20, 20, 20, 20, 20, 20, 12}; // comment caption and box
     for (int r = 1; r <= kBlockRows; ++r)
         f.row(r, heights[r - 1]);
 
@@ -658,7 +670,7 @@ void drawAnalysis(lxw_workbook* book, const char* name)
     f.grid({1, kDataCaptionCol, 8, kDataCaptionCol}, kThin);
 
     f.write();
-    pageSetup(f.sheet(), false, {1, 1, kBlockRows, last}, 0.5);
+    pageSetup(f.sheet(), kA4, false, {1, 1, kBlockRows, last}, 0.4);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "CommonBase.h"
 #include "ExcelOut.h"
 #include "ProgramFolder.h"
+#include "ReportCommon.h"
 #include "XlsxFile.h"
 
 #include <QApplication>
@@ -264,13 +265,34 @@ void tst_ExcelOut::builtTemplateServesEveryReport()
 {
     ProgramFolder pf;
     QVERIFY2(QFileInfo::exists(pf.file(kTemplateFileName)), "the build lays the template into the program folder");
-    for (const QString& report : {QStringLiteral("講座カレンダー"), QStringLiteral("日報"), QStringLiteral("生徒分析シート")}) {
+    // Each form on its paper (A4 = 9, A3 = 8), fitted to the paper's width:
+    // no text of its page prints below 7 pt.
+    const struct {
+        const char* report;
+        int paper;
+        bool landscape;
+    } forms[] = {{"講座カレンダー", 8, true}, {"日報", 9, false}, {"生徒分析シート", 9, false}};
+    for (const auto& form : forms) {
+        const QString report = QString::fromUtf8(form.report);
         ExcelOut excel;
         excel.setPropExcelSheet(report);
         QVERIFY2(excel.funcPrintStart(), qPrintable(pf.ui().lastText()));
         const wb::Sheet& page = excel.templateSheet();
         QVERIFY(page.lastRow() > 0);
         QVERIFY(excel.reportSheet().print().printArea.has_value());
+
+        const wb::PrintSetup& print = excel.reportSheet().print();
+        QCOMPARE(print.paperSize, form.paper);
+        QCOMPARE(print.landscape, form.landscape);
+        const double paperWidth = (form.paper == 8) == form.landscape ? 1190.55 : form.paper == 8 ? 841.89 : 595.28;
+        const wb::Range area = *print.printArea;
+        const double pageWidth = funcAreaWidthPx(page, area.firstCol, area.lastCol) * 0.75;
+        const double scale = std::min(1.0, (paperWidth - 72 * (print.marginLeft + print.marginRight)) / pageWidth);
+        double smallest = 100;
+        for (int r = area.firstRow; r <= area.lastRow; ++r)
+            for (int c = area.firstCol; c <= area.lastCol; ++c)
+                smallest = std::min(smallest, page.format(r, c).fontSize * scale);
+        QVERIFY2(smallest >= 7, qPrintable(report + QStringLiteral(": %1 pt").arg(smallest)));
         QCOMPARE(excel.workbook().sheetCount(), 7);
         excel.subPgDelete();
         QCOMPARE(excel.workbook().sheetNames(), QStringList{report});
