@@ -27,6 +27,14 @@ QDateEdit* dateEdit(const QString& name, QWidget* parent)
     edit->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
     return edit;
 }
+
+// A stored date that is empty or unreadable shows as today: the picker would
+// otherwise keep its own 2000/01/01, and a save would store that silently.
+QDate funcShownDate(const QString& stored)
+{
+    const QDate date = funcTextDate(stored);
+    return date.isValid() ? date : QDate::currentDate();
+}
 } // namespace
 
 frm連絡事項編集::frm連絡事項編集(frmMenu* menu) : QDialog(menu), m_menu(menu)
@@ -141,8 +149,8 @@ void frm連絡事項編集::subComboTextSet()
             DTPDate[1]->setDate(QDate::currentDate());
             cboEdit[0]->setCurrentIndex(-1);
         } else {
-            DTPDate[0]->setDate(funcTextDate(funcToString(m_rs->field(QStringLiteral("開始日")))));
-            DTPDate[1]->setDate(funcTextDate(funcToString(m_rs->field(QStringLiteral("終了日")))));
+            DTPDate[0]->setDate(funcShownDate(funcToString(m_rs->field(QStringLiteral("開始日")))));
+            DTPDate[1]->setDate(funcShownDate(funcToString(m_rs->field(QStringLiteral("終了日")))));
             cboEdit[0]->setCurrentIndex(funcCboIndex(cboEdit[0], funcToLong(m_rs->field(QStringLiteral("記号")))));
             txtName->setText(funcToString(m_rs->field(QStringLiteral("記入者"))));
             txtRenraku->setPlainText(funcToString(m_rs->field(QStringLiteral("コメント"))));

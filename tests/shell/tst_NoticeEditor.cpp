@@ -19,6 +19,7 @@ private slots:
     void editChangesTheNoticeInPlace();
     void closingWithoutSavingChangesNothing();
     void editOfANoticeDeletedMeanwhileIsStoredAnew();
+    void unreadableStoredDatesOpenAsToday();
 
 private:
     static QPushButton* save(QDialog* d) { return child<QPushButton>(d, "cmdOK"); }
@@ -179,6 +180,29 @@ void tst_NoticeEditor::editOfANoticeDeletedMeanwhileIsStoredAnew()
     menu.cmdOK_Click(2);
     QVERIFY(menu.propOK());
     QCOMPARE(pf.scalar(QStringLiteral("SELECT コメント FROM 連絡事項 WHERE 連絡事項ID = 1")), QStringLiteral("書き直し"));
+}
+
+void tst_NoticeEditor::unreadableStoredDatesOpenAsToday()
+{
+    ProgramFolder pf;
+    // Both still reach the board: the end is compared as text.
+    pf.exec(QStringLiteral("INSERT INTO 連絡事項 VALUES (1, NULL, '2099/13/45', 1, '事務', '壊れた日付')"));
+    pf.exec(QStringLiteral("INSERT INTO 連絡事項 VALUES (2, '', 'いつか', 2, '事務', '空の日付')"));
+    frmMenu menu;
+    QCOMPARE(board(menu)->count(), 2);
+    for (int id : {1, 2}) {
+        board(menu)->setCurrentRow(id - 1);
+        QDate shown[2];
+        onNextModal([&](QDialog* d) {
+            shown[0] = child<QDateEdit>(d, "DTPDate_0")->date();
+            shown[1] = child<QDateEdit>(d, "DTPDate_1")->date();
+            QTest::mouseClick(save(d), Qt::LeftButton);
+        });
+        menu.cmdOK_Click(2);
+        QCOMPARE(shown[0], QDate::currentDate());
+        QCOMPARE(shown[1], QDate::currentDate());
+        QCOMPARE(row(pf, id).mid(0, 2), (QStringList{dayText(0), dayText(0)}));
+    }
 }
 
 QTEST_MAIN(tst_NoticeEditor)
