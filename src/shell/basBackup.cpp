@@ -7,6 +7,7 @@
 #include <QSaveFile>
 #include <QSet>
 
+#include <algorithm>
 #include <stdexcept>
 
 QString funcBackupFileName(const QDate& day)
@@ -26,22 +27,25 @@ bool funcIsProgramDatabase(const QString& path)
         QStringLiteral("マスタ学校"), QStringLiteral("マスタ性別"), QStringLiteral("マスタ重要度"),
         QStringLiteral("マスタ評価項目"),
     };
+    // The saved queries the lists and reports read.
+    static const QStringList requiredViews = {QStringLiteral("QRY_講座内容"), QStringLiteral("QRY_講座出席出力")};
     try {
         Database probe;
         if (!probe.open(path, false))
             return false;
-        Recordset rs = probe.openRecordset(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"),
-                                           dbOpenDynaset, dbReadOnly);
+        Recordset rs = probe.openRecordset(
+            QStringLiteral("SELECT type, name FROM sqlite_master WHERE type IN ('table', 'view')"), dbOpenDynaset, dbReadOnly);
         QSet<QString> tables;
+        QSet<QString> views;
         while (!rs.eof()) {
-            tables.insert(rs.field(0).toString());
+            (rs.field(0).toString() == QLatin1String("view") ? views : tables).insert(rs.field(1).toString());
             rs.moveNext();
         }
         rs.close();
-        for (const QString& table : required)
-            if (!tables.contains(table))
-                return false;
-        return true;
+        const auto holdsAll = [](const QSet<QString>& present, const QStringList& names) {
+            return std::all_of(names.begin(), names.end(), [&](const QString& name) { return present.contains(name); });
+        };
+        return holdsAll(tables, required) && holdsAll(views, requiredViews);
     } catch (const std::exception&) {
         return false;
     }

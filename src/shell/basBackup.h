@@ -8,7 +8,8 @@
 // "yyyymmdd" of the day followed by "Revid.mdb", e.g. 20030131Revid.mdb.
 QString funcBackupFileName(const QDate& day);
 
-// True when the file opens with the program's password and holds the program's tables.
+// True when the file opens with the program's password and holds the program's tables
+// and saved queries.
 bool funcIsProgramDatabase(const QString& path);
 
 // Copies a whole file. The target is replaced only once the copy is complete, so a

@@ -119,9 +119,19 @@ void tst_BackupRestore::restoreRefusesAFileThatIsNotOurDatabase()
     QFile(empty).open(QIODevice::WriteOnly);
     gDatabase.close();
     const QByteArray before = bytes(pf.databasePath());
+    // Our database with every table but without one of the saved queries.
+    QStringList withoutQuery;
+    for (const QString view : {QStringLiteral("QRY_講座出席出力"), QStringLiteral("QRY_講座内容")}) {
+        withoutQuery << away.filePath(view + QStringLiteral(".mdb"));
+        QVERIFY(QFile::copy(pf.databasePath(), withoutQuery.back()));
+        Database copy;
+        QVERIFY(copy.open(withoutQuery.back(), false));
+        copy.execute(QStringLiteral("DROP VIEW ") + view);
+        copy.close();
+    }
     QVERIFY(OpenDatabase(false, pf.databasePath()));
 
-    for (const QString& chosen : {text, empty}) {
+    for (const QString& chosen : QStringList{text, empty} + withoutQuery) {
         pf.ui().clear();
         pf.ui().openFileAnswers = {chosen};
         menu.imgTool_Click(1);
