@@ -420,7 +420,7 @@ void frmMenu::subBackup()
 
 void frmMenu::subRestore()
 {
-    if (MsgBox(QStringLiteral("データの復元を行いますか？"), MsgButtons::YesNo, MsgIcon::Question, kTitle)
+    if (MsgBox(QStringLiteral("データの復元を行いますか？"), MsgButtons::YesNoDefaultNo, MsgIcon::Question, kTitle)
         != MsgAnswer::Yes)
         return;
     const QString databasePath = funcAppPath() + kDatabaseFileName;

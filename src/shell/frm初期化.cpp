@@ -111,7 +111,7 @@ void frm初期化::cmdALL_Click()
 void frm初期化::cmdOK_Click()
 {
     try {
-        if (MsgBox(QStringLiteral("本当にデータ初期化してもよいですか？"), MsgButtons::YesNo, MsgIcon::Question, kTitle)
+        if (MsgBox(QStringLiteral("本当にデータ初期化してもよいですか？"), MsgButtons::YesNoDefaultNo, MsgIcon::Question, kTitle)
             != MsgAnswer::Yes)
             return;
         for (int i = 0; i < 4; ++i)

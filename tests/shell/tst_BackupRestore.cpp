@@ -98,6 +98,8 @@ void tst_BackupRestore::restoreBringsBackTheBackup()
     // The dialog offers the file last used in this run.
     QCOMPARE(pf.ui().openFileRequests[0].fileName, QStringLiteral("控え.mdb"));
     QCOMPARE(pf.ui().texts(), (QStringList{QStringLiteral("データの復元を行いますか？"), QStringLiteral("復元を完了しました。")}));
+    // Yes replaces the database: a stray Enter answers No.
+    QCOMPARE(pf.ui().messages[0].buttons, MsgButtons::YesNoDefaultNo);
     QVERIFY(gDatabase.isOpen());
     QCOMPARE(pf.count(QStringLiteral("連絡事項")), 1);
     QCOMPARE(pf.count(QStringLiteral("生徒台帳")), 0);

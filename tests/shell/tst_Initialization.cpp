@@ -70,6 +70,7 @@ void tst_Initialization::emptiesTheTickedGroups()
     QTest::mouseClick(window.findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
 
     QCOMPARE(pf.ui().texts(), (QStringList{QStringLiteral("本当にデータ初期化してもよいですか？"), QStringLiteral("データの初期化が終了しました。")}));
+    QCOMPARE(pf.ui().messages[0].buttons, MsgButtons::YesNoDefaultNo);
     QCOMPARE(pf.ui().messages[1].icon, MsgIcon::Information);
     QCOMPARE((QList<int>{pf.count(QStringLiteral("生徒台帳")), pf.count(QStringLiteral("毎講座履歴")), pf.count(QStringLiteral("講座出席")),
                          pf.count(QStringLiteral("連絡事項")), masterRows(pf)}),
