@@ -57,7 +57,7 @@ short funcMonthDays(short year, short month)
     return static_cast<short>(QDate(year, month, 1).daysTo(QDate(year, month + 1, 1)));
 }
 
-int funcShellOpenResult(const QString& path)
+int funcFileCheckResult(const QString& path)
 {
     const QFileInfo info(path);
     if (!info.dir().exists())
@@ -66,6 +66,14 @@ int funcShellOpenResult(const QString& path)
         return 2;
     if (!info.isReadable())
         return 5;
+    return 42;
+}
+
+int funcShellOpenResult(const QString& path)
+{
+    const int result = funcFileCheckResult(path);
+    if (result < 32)
+        return result;
     return ui().openDocument(path) ? 42 : 31;
 }
 

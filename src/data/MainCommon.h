@@ -16,4 +16,7 @@ void subShellOpen(QWidget* owner, const QString& fileName);
 
 // The shell's result classes, as the messages of subShellOpen know them.
 int funcShellOpenResult(const QString& path);
+// The classes a file can fail before it is opened (3 no folder, 2 no file, 5 not
+// readable); 42 when it can be read.
+int funcFileCheckResult(const QString& path);
 QString funcShellOpenMessage(int result);

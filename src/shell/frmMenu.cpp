@@ -10,6 +10,7 @@
 #include "basStart.h"
 #include "clsDataCtl.h"
 #include "frmAbout.h"
+#include "frmHelp.h"
 #include "frmマスタ登録.h"
 #include "frm初期化.h"
 #include "frm連絡事項編集.h"
@@ -374,7 +375,7 @@ void frmMenu::imgTool_Click(int index)
             window.exec();
             break;
         }
-        case 3: subShellOpen(this, QStringLiteral("kaedemaru.chm")); break;
+        case 3: subShowHelp(this); break;
         case 4: {
             frmAbout window(this);
             window.exec();
