@@ -1,0 +1,55 @@
+// The lesson search dialog: conditions on grade, subject, class, instructor,
+// period, classroom, weekday and a date range, handed to the window that opened
+// it as an SQL condition (empty or beginning " WHERE ") and a readable caption.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <array>
+
+class JyokenReceiver;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+class frm講座検索 : public QDialog {
+public:
+    // receiver gets the result; which one it is, and whether it is told at all,
+    // follows propSyoriID (0 the course list, 2 the report selection).
+    explicit frm講座検索(JyokenReceiver* receiver, QWidget* parent = nullptr);
+
+    void setPropSyoriID(int syoriID) { m_syoriID = syoriID; }
+
+    // Closing the window without accepting counts as the close button.
+    void reject() override;
+
+private:
+    void Form_Load();
+    void subComboSet();
+    void subClear();
+    void chkDate_Click();
+    bool funcCreateSQL();
+    QString funcWhereAnd() const;
+    void cmdOK_Click();
+    void cmdEnd_Click();
+    JyokenReceiver* receiver() const;
+
+    QGroupBox* fraJyoken = nullptr;
+    std::array<QComboBox*, 7> cboEdit{};
+    std::array<QLabel*, 7> lblItem{};
+    QCheckBox* chkDate = nullptr;
+    std::array<QDateEdit*, 2> DTPDate{};
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdClear = nullptr;
+    QPushButton* cmdEnd = nullptr;
+    QLabel* lblMsg = nullptr;
+
+    JyokenReceiver* m_receiver = nullptr;
+    int m_syoriID = 0;
+    QString m_where;    // condition SQL
+    QString m_caption;  // condition caption
+};
