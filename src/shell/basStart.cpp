@@ -6,9 +6,11 @@
 #include "frmMenu.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QLockFile>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QTranslator>
 #include <QWidget>
 #include <QWindow>
 
@@ -48,6 +50,20 @@ private:
     QPoint m_offset;
 };
 } // namespace
+
+QTranslator* funcLoadQtTranslation()
+{
+    auto translator = std::make_unique<QTranslator>(QCoreApplication::instance());
+    // A copy beside the program wins over the one installed with Qt.
+    for (const QString& folder : {funcAppPath() + QStringLiteral("translations"),
+                                  QLibraryInfo::path(QLibraryInfo::TranslationsPath)}) {
+        if (translator->load(QStringLiteral("qtbase_ja"), folder)) {
+            QCoreApplication::installTranslator(translator.get());
+            return translator.release();
+        }
+    }
+    return nullptr;
+}
 
 void subReleaseRunningLock()
 {

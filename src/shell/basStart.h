@@ -1,11 +1,15 @@
 // Start-up of the program.
 #pragma once
 
+class QTranslator;
 class QWidget;
 
 // Refuses a second copy, opens the database and shows the main menu modeless.
 // The program runs for as long as a window is open afterwards.
 void Main();
+// Installs Qt's Japanese texts for its own dialogs (file dialogs, standard buttons).
+// The translator belongs to the application; nullptr when none could be loaded.
+QTranslator* funcLoadQtTranslation();
 // Lets a test start the program a second time in one process.
 void subReleaseRunningLock();
 // Lets the user move a window without a title bar by dragging its background.

@@ -15,6 +15,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(KAEDE_VERSION));
     // One Japanese font for every window and message, the same on every machine.
     QApplication::setFont(Theme::uiFont(10));
+    // Qt's own dialogs (choosing a file) speak Japanese like the rest of the program.
+    funcLoadQtTranslation();
     setUiServices(std::make_unique<QtUiServices>());
     Main();
     // Main shows the menu, or only a message and then nothing: the program then ends.

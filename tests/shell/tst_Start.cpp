@@ -4,6 +4,7 @@
 #include "frmMenu.h"
 
 #include <QFile>
+#include <QTranslator>
 #include <QtTest>
 
 class tst_Start : public QObject {
@@ -11,6 +12,7 @@ class tst_Start : public QObject {
 private slots:
     void showsTheMenuAndRefusesASecondCopy();
     void missingDatabaseIsToldAndNothingOpens();
+    void qtDialogsSpeakJapanese();
 
 private:
     static QList<frmMenu*> visibleMenus()
@@ -67,6 +69,20 @@ void tst_Start::missingDatabaseIsToldAndNothingOpens()
     QVERIFY(visibleMenus().isEmpty());
     QVERIFY(!QFile::exists(pf.databasePath()));
     subReleaseRunningLock();
+}
+
+void tst_Start::qtDialogsSpeakJapanese()
+{
+    ProgramFolder pf(false);
+    const std::unique_ptr<QTranslator> translator(funcLoadQtTranslation());
+    QVERIFY(translator);
+    // The texts of the file dialog and of the standard buttons.
+    for (const auto& [context, text] : {std::pair{"QFileDialog", "Look in:"}, std::pair{"QFileDialog", "File &name:"},
+                                        std::pair{"QPlatformTheme", "Cancel"}}) {
+        const QString shown = QCoreApplication::translate(context, text);
+        QVERIFY2(shown != QLatin1String(text) && std::any_of(shown.begin(), shown.end(), [](QChar c) { return c.unicode() > 0x3000; }),
+                 qPrintable(shown));
+    }
 }
 
 QTEST_MAIN(tst_Start)
