@@ -1,0 +1,497 @@
+#include "frm講座情報詳細.h"
+
+#include "CommonBase.h"
+#include "ErrorLog.h"
+#include "FormsCommon.h"
+#include "KouzaDetailOpener.h"
+#include "MainCommon.h"
+#include "Named.h"
+#include "Theme.h"
+#include "UiServices.h"
+#include "clsDataCtl.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+const QString kTable = QStringLiteral("毎講座履歴");
+const QString kKeyColumn = QStringLiteral("毎講座ID");
+
+// cboEdit(0) ... cboEdit(5): the required lesson attributes, in the order they are checked.
+const std::array<QString, 6> kRequiredNames = {QStringLiteral("学年"), QStringLiteral("科目"), QStringLiteral("講座クラス"),
+                                               QStringLiteral("講師"), QStringLiteral("時限"), QStringLiteral("教室")};
+
+QDateEdit* makeDatePicker(QWidget* parent, const QString& name)
+{
+    auto* picker = named<QDateEdit>(parent, name);
+    picker->setCalendarPopup(true);
+    picker->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    picker->setDate(QDate::currentDate());
+    return picker;
+}
+
+QLabel* caption(QWidget* parent, const QString& text)
+{
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+int selectedData(const QComboBox* box)
+{
+    return box->currentIndex() < 0 ? 0 : funcToLong(box->currentData());
+}
+} // namespace
+
+frm講座情報詳細::frm講座情報詳細(KouzaDetailOpener& opener, QWidget* parent) : QDialog(parent), m_opener(opener)
+{
+    setObjectName(QStringLiteral("frm講座情報詳細"));
+    setWindowTitle(QStringLiteral("講座の情報を記入しましょう～。"));
+    setFont(Theme::uiFont());
+
+    auto* left = new QWidget(this);
+    buildKouzaPart(left);
+
+    // The attendance of the lesson's students is kept on the right.
+    frmStu = named<QGroupBox>(this, QStringLiteral("frmStu"), QStringLiteral("この講座に出席する生徒及び評価"));
+    frmStu->setMinimumWidth(480);
+
+    lblMsg = named<QLabel>(this, QStringLiteral("lblMsg"),
+                           QStringLiteral("講座情報を記入してください。講座の基本部分は必須項目です。"
+                                          "記入したら「更新」ボタンを押してください。"));
+    Theme::subHelpText(lblMsg);
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(left, 0, 0);
+    grid->addWidget(frmStu, 0, 1);
+    grid->addWidget(lblMsg, 1, 0, 1, 2);
+    grid->setColumnStretch(0, 0);
+    grid->setColumnStretch(1, 1);
+    resize(1060, 700);
+
+    Form_Load();
+}
+
+frm講座情報詳細::~frm講座情報詳細() = default;
+
+void frm講座情報詳細::buildKouzaPart(QWidget* host)
+{
+    lblMode = named<QLabel>(host, QStringLiteral("lblMode"), QStringLiteral("追　加"));
+    lblMode->setTextFormat(Qt::PlainText);
+    lblMode->setFrameShape(QFrame::Panel);
+    lblMode->setFrameShadow(QFrame::Sunken);
+    lblMode->setAlignment(Qt::AlignCenter);
+    lblMode->setMinimumWidth(130);
+    lblMode->setMargin(4);
+    lblMode->setFont(Theme::uiFont(12, true));
+    lblMode->setStyleSheet(Theme::textStyle(Theme::accent));
+
+    fraKouza = namedArray<QGroupBox, 2>(host, QStringLiteral("fraKouza"),
+                                        {QStringLiteral("講座の基本部分の入力"), QStringLiteral("講座内容の記入")});
+    cboEdit = namedArray<QComboBox, 8>(host, QStringLiteral("cboEdit"));
+    DTPDate[0] = makeDatePicker(fraKouza[0], QStringLiteral("DTPDate_0"));
+    txtNinzu = namedArray<QLineEdit, 2>(fraKouza[0], QStringLiteral("txtNinzu"));
+    for (QLineEdit* edit : txtNinzu) {
+        edit->setAlignment(Qt::AlignRight);
+        edit->setMaximumWidth(70);
+    }
+
+    // Required part: two pairs of label and input per row.
+    auto* basic = new QGridLayout(fraKouza[0]);
+    auto put = [&](int row, int column, const QString& text, QWidget* input) {
+        basic->addWidget(caption(fraKouza[0], text), row, column * 2);
+        basic->addWidget(input, row, column * 2 + 1);
+    };
+    for (int i = 0; i < 6; ++i)
+        cboEdit[i]->setParent(fraKouza[0]);
+    put(0, 0, QStringLiteral("講座日"), DTPDate[0]);
+    put(0, 1, QStringLiteral("時限"), cboEdit[4]);
+    put(1, 0, QStringLiteral("学年"), cboEdit[0]);
+    put(1, 1, QStringLiteral("科目"), cboEdit[1]);
+    put(2, 0, QStringLiteral("講座クラス"), cboEdit[2]);
+    put(2, 1, QStringLiteral("講師"), cboEdit[3]);
+    put(3, 0, QStringLiteral("教室"), cboEdit[5]);
+    for (int i = 0; i < 2; ++i) {
+        auto* withUnit = new QHBoxLayout;
+        withUnit->addWidget(txtNinzu[i]);
+        withUnit->addWidget(caption(fraKouza[0], QStringLiteral("人")));
+        withUnit->addStretch(1);
+        basic->addWidget(caption(fraKouza[0], i == 0 ? QStringLiteral("受講予定") : QStringLiteral("受講人数")), 4, i * 2);
+        basic->addLayout(withUnit, 4, i * 2 + 1);
+    }
+    basic->setColumnStretch(1, 1);
+    basic->setColumnStretch(3, 1);
+
+    QWidget* ikkatu = buildIkkatuPart(host);
+
+    // Lesson content.
+    TXT_KouzaInfo[0] = named<QLineEdit>(fraKouza[1], QStringLiteral("TXT_KouzaInfo_0"));
+    auto* content = named<QPlainTextEdit>(fraKouza[1], QStringLiteral("TXT_KouzaInfo_1"));
+    content->setTabChangesFocus(true);
+    content->setFixedHeight(content->fontMetrics().lineSpacing() * 4 + 12);
+    TXT_KouzaInfo[1] = content;
+    TXT_KouzaInfo[2] = named<QLineEdit>(fraKouza[1], QStringLiteral("TXT_KouzaInfo_2"));
+    TXT_KouzaInfo[3] = named<QLineEdit>(fraKouza[1], QStringLiteral("TXT_KouzaInfo_3"));
+    auto* info = new QGridLayout(fraKouza[1]);
+    const std::array<QString, 4> infoNames = {QStringLiteral("単元"), QStringLiteral("講座内容"), QStringLiteral("宿題"),
+                                              QStringLiteral("コメント")};
+    for (int i = 0; i < 4; ++i) {
+        info->addWidget(caption(fraKouza[1], infoNames[i]), i, 0, i == 1 ? Qt::AlignTop : Qt::Alignment());
+        info->addWidget(TXT_KouzaInfo[i], i, 1);
+    }
+
+    // Only the source of the evaluation captions; never shown.
+    cboEdit[7]->hide();
+
+    cmdOK = named<QPushButton>(host, QStringLiteral("cmdOK"), QStringLiteral("内容を更新したい(&U)"));
+    cmdClear = named<QPushButton>(host, QStringLiteral("cmdClear"), QStringLiteral("内容をクリアしたい(&C)"));
+    cmdEnd = named<QPushButton>(host, QStringLiteral("cmdEnd"), QStringLiteral("閉じる(&X)"));
+    for (QPushButton* button : {cmdOK, cmdClear, cmdEnd})
+        button->setAutoDefault(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdClear);
+    buttons->addStretch(1);
+    buttons->addWidget(cmdEnd);
+
+    auto* top = new QHBoxLayout;
+    top->addStretch(1);
+    top->addWidget(lblMode);
+    auto* layout = new QVBoxLayout(host);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(top);
+    layout->addWidget(fraKouza[0]);
+    layout->addWidget(ikkatu);
+    layout->addWidget(fraKouza[1]);
+    layout->addStretch(1);
+    layout->addLayout(buttons);
+
+    connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+    connect(cmdClear, &QPushButton::clicked, this, [this] { subClear(); });
+    connect(cmdEnd, &QPushButton::clicked, this, [this] { cmdEnd_Click(); });
+}
+
+QWidget* frm講座情報詳細::buildIkkatuPart(QWidget* host)
+{
+    fraIkkatu = named<QGroupBox>(host, QStringLiteral("fraIkkatu"));
+    chkIkkatu = named<QCheckBox>(fraIkkatu, QStringLiteral("chkIkkatu"), QStringLiteral("範囲を指定して一括追加する"));
+    DTPDate[1] = makeDatePicker(fraIkkatu, QStringLiteral("DTPDate_1"));
+    DTPDate[2] = makeDatePicker(fraIkkatu, QStringLiteral("DTPDate_2"));
+    lblItem[12] = named<QLabel>(fraIkkatu, QStringLiteral("lblItem_12"), QStringLiteral("から"));
+    lblItem[15] = named<QLabel>(fraIkkatu, QStringLiteral("lblItem_15"), QStringLiteral("までの"));
+    cboEdit[6]->setParent(fraIkkatu);
+
+    auto* range = new QHBoxLayout;
+    range->addWidget(DTPDate[1]);
+    range->addWidget(lblItem[12]);
+    range->addWidget(DTPDate[2]);
+    range->addWidget(lblItem[15]);
+    range->addWidget(cboEdit[6]);
+    range->addWidget(caption(fraIkkatu, QStringLiteral("曜日")));
+    range->addStretch(1);
+    auto* layout = new QVBoxLayout(fraIkkatu);
+    layout->addWidget(chkIkkatu);
+    layout->addLayout(range);
+
+    connect(chkIkkatu, &QCheckBox::clicked, this, [this] { chkIkkatu_Click(); });
+    return fraIkkatu;
+}
+
+QString frm講座情報詳細::kouzaInfoText(int index) const
+{
+    if (auto* edit = qobject_cast<QLineEdit*>(TXT_KouzaInfo[index]))
+        return edit->text();
+    return static_cast<QPlainTextEdit*>(TXT_KouzaInfo[index])->toPlainText();
+}
+
+void frm講座情報詳細::setKouzaInfoText(int index, const QString& text)
+{
+    if (auto* edit = qobject_cast<QLineEdit*>(TXT_KouzaInfo[index]))
+        edit->setText(text);
+    else
+        static_cast<QPlainTextEdit*>(TXT_KouzaInfo[index])->setPlainText(text);
+}
+
+// ---------------------------------------------------------------- load
+
+void frm講座情報詳細::Form_Load()
+{
+    guarded(QStringLiteral("frm講座情報詳細 - Form_Load"), [&] {
+        m_loading = true;
+        subComboSet();
+        m_mode = m_opener.propSyoriID();
+        m_kouzaID = m_opener.propMaiKouzaID();
+        subComboTextSet();
+        m_loading = false;
+    });
+}
+
+void frm講座情報詳細::subComboSet()
+{
+    guarded(QStringLiteral("frm講座情報詳細 - subComboSet"), [&] {
+        const std::array<QString, 8> masters = {QStringLiteral("マスタ学年"), QStringLiteral("マスタ科目"),
+                                                QStringLiteral("マスタ講座クラス"), QStringLiteral("マスタ講師"),
+                                                QStringLiteral("マスタ時限"), QStringLiteral("マスタ教室"),
+                                                QStringLiteral("マスタ曜日"), QStringLiteral("マスタ評価項目")};
+        for (size_t i = 0; i < masters.size(); ++i)
+            Set_Combo(cboEdit[i], masters[i]);
+    });
+}
+
+void frm講座情報詳細::subComboTextSet()
+{
+    guarded(QStringLiteral("frm講座情報詳細 - subComboTextSet"), [&] {
+        subClear();
+        switch (m_mode) {
+        case 0:
+            lblMode->setText(QStringLiteral("追　加"));
+            subIkkatuVisible(true);
+            break;
+        case 1:
+            lblMode->setText(QStringLiteral("コピー(追加)"));
+            subIkkatuVisible(true);
+            break;
+        default:
+            lblMode->setText(QStringLiteral("編　集"));
+            break;
+        }
+
+        m_rsKouza.emplace(gDatabase.openRecordset(kTable, dbOpenTable));
+        m_rsKouza->setIndex(QStringLiteral("PrimaryKey"));
+        m_rsKouza->seek(QStringLiteral("="), m_kouzaID);
+        if (m_rsKouza->noMatch())
+            return;
+        DTPDate[0]->setDate(funcTextDate(funcToString(m_rsKouza->field(QStringLiteral("講座日")))));
+        const std::array<std::pair<int, const char*>, 6> ids = {{{4, "時限ID"},
+                                                                 {0, "学年ID"},
+                                                                 {1, "科目ID"},
+                                                                 {2, "講座クラスID"},
+                                                                 {3, "講師ID"},
+                                                                 {5, "教室ID"}}};
+        for (const auto& [box, column] : ids)
+            cboEdit[box]->setCurrentIndex(funcCboIndex(cboEdit[box], funcToLong(m_rsKouza->field(QString::fromUtf8(column)))));
+        txtNinzu[0]->setText(funcToString(m_rsKouza->field(QStringLiteral("定員数"))));
+        const std::array<QString, 4> texts = {QStringLiteral("単元"), QStringLiteral("講座内容"), QStringLiteral("宿題"),
+                                              QStringLiteral("コメント")};
+        for (int i = 0; i < 4; ++i)
+            setKouzaInfoText(i, funcToString(m_rsKouza->field(texts[i])));
+    });
+}
+
+// ---------------------------------------------------------------- save
+
+bool frm講座情報詳細::funcDataSet()
+{
+    return guarded(QStringLiteral("frm講座情報詳細 - funcDataSet"), [&] {
+        // The blank first entry is no choice either: no lesson without all six.
+        for (int i = 0; i < 6; ++i) {
+            if (cboEdit[i]->currentIndex() <= 0) {
+                MsgBox(kRequiredNames[i] + QStringLiteral("を入力して下さい。"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
+                return false;
+            }
+        }
+        if (m_mode != 2)
+            m_kouzaID = funcGetMaxID(kTable, kKeyColumn) + 1;
+
+        KouzaFields& f = m_fields;
+        f.kouzaDate = funcTextDate(funcDateText(DTPDate[0]->date()));
+        f.youbiID = f.kouzaDate.dayOfWeek();
+        f.jigenID = selectedData(cboEdit[4]);
+        f.gakunenID = selectedData(cboEdit[0]);
+        f.kamokuID = selectedData(cboEdit[1]);
+        f.classID = selectedData(cboEdit[2]);
+        f.koushiID = selectedData(cboEdit[3]);
+        f.kyositsuID = selectedData(cboEdit[5]);
+        f.teiin = funcToLong(txtNinzu[0]->text());
+        f.jukouNinzu = funcToLong(txtNinzu[1]->text());
+        f.tangen = kouzaInfoText(0);
+        f.naiyou = kouzaInfoText(1);
+        f.syukudai = kouzaInfoText(2);
+        f.comment = kouzaInfoText(3);
+        return true;
+    });
+}
+
+void frm講座情報詳細::subSaveKozaInfo()
+{
+    guarded(QStringLiteral("frm講座情報詳細 - subSaveKozaInfo"), [&] {
+        Recordset& rs = *m_rsKouza;
+        if (m_mode == 2) {
+            rs.edit();
+        } else {
+            rs.addNew();
+            // The highest ID at the moment of writing, so every added row gets its own.
+            m_kouzaID = funcGetMaxID(kTable, kKeyColumn) + 1;
+        }
+        const KouzaFields& f = m_fields;
+        rs.setField(kKeyColumn, m_kouzaID);
+        rs.setField(QStringLiteral("講座日"), funcDateText(f.kouzaDate));
+        rs.setField(QStringLiteral("曜日ID"), f.kouzaDate.dayOfWeek());
+        rs.setField(QStringLiteral("時限ID"), f.jigenID);
+        rs.setField(QStringLiteral("学年ID"), f.gakunenID);
+        rs.setField(QStringLiteral("科目ID"), f.kamokuID);
+        rs.setField(QStringLiteral("講座クラスID"), f.classID);
+        rs.setField(QStringLiteral("講師ID"), f.koushiID);
+        rs.setField(QStringLiteral("教室ID"), f.kyositsuID);
+        rs.setField(QStringLiteral("定員数"), f.teiin);
+        rs.setField(QStringLiteral("受講人数"), f.jukouNinzu);
+        rs.setField(QStringLiteral("単元"), f.tangen);
+        rs.setField(QStringLiteral("講座内容"), f.naiyou);
+        rs.setField(QStringLiteral("宿題"), f.syukudai);
+        rs.setField(QStringLiteral("コメント"), f.comment);
+        rs.update();
+    });
+}
+
+void frm講座情報詳細::cmdOK_Click()
+{
+    guarded(QStringLiteral("frm講座情報詳細 - cmdOK_Click"), [&] {
+        const bool ikkatu = chkIkkatu->isChecked();
+        if (ikkatu && !funcIkkatuAdd())
+            return;
+        if (!funcDataSet())
+            return;
+        if (ikkatu)
+            subIkkatuSave();
+        else
+            subSaveKozaInfo();
+        m_opener.setPropOK(true);
+        done(QDialog::Accepted);
+    });
+}
+
+void frm講座情報詳細::cmdEnd_Click()
+{
+    guarded(QStringLiteral("frm講座情報詳細 - cmdEnd_Click"), [&] {
+        m_opener.setPropOK(false);
+        done(QDialog::Rejected);
+    });
+}
+
+void frm講座情報詳細::reject()
+{
+    done(QDialog::Rejected);
+}
+
+void frm講座情報詳細::done(int result)
+{
+    if (!m_closing) {
+        m_closing = true;
+        Form_QueryUnload();
+    }
+    QDialog::done(result);
+}
+
+void frm講座情報詳細::Form_QueryUnload()
+{
+    guarded(QStringLiteral("frm講座情報詳細 - Form_QueryUnload"), [&] {
+        m_loading = true;
+        if (m_rsKouza) {
+            m_rsKouza->close();
+            m_rsKouza.reset();
+        }
+    });
+}
+
+void frm講座情報詳細::subClear()
+{
+    for (QDateEdit* picker : DTPDate)
+        picker->setDate(QDate::currentDate());
+    for (int i = 0; i < 7; ++i)
+        cboEdit[i]->setCurrentIndex(-1);
+    for (QLineEdit* edit : txtNinzu)
+        edit->setText(QStringLiteral("0"));
+    for (int i = 0; i < 4; ++i)
+        setKouzaInfoText(i, QString());
+    subIkkatuVisible(false);
+    subIkkatuMode(false);
+}
+
+bool frm講座情報詳細::funcCheckRec(const QString& sql)
+{
+    return guarded(QStringLiteral("frm講座情報詳細 - funcCheckRec"), [&] {
+        clsDataCtl data;
+        data.funcOpenRec(sql);
+        return data.propCount() > 0;
+    });
+}
+
+// ---------------------------------------------------------------- bulk registration
+
+void frm講座情報詳細::subIkkatuVisible(bool show)
+{
+    guarded(QStringLiteral("frm講座情報詳細 - subIkkatuVisible"), [&] {
+        fraIkkatu->setVisible(show);
+        chkIkkatu->setVisible(show);
+    });
+}
+
+void frm講座情報詳細::subIkkatuMode(bool show)
+{
+    guarded(QStringLiteral("frm講座情報詳細 - subIkkatuVisible"), [&] {
+        DTPDate[0]->setEnabled(!show);
+        for (QWidget* control : std::initializer_list<QWidget*>{DTPDate[1], DTPDate[2], cboEdit[6], lblItem[12], lblItem[15]})
+            control->setEnabled(show);
+    });
+}
+
+void frm講座情報詳細::chkIkkatu_Click()
+{
+    guarded(QStringLiteral("frm講座情報詳細 - chkIkkatu_Click"), [&] { subIkkatuMode(chkIkkatu->isChecked()); });
+}
+
+QList<QDate> frm講座情報詳細::funcIkkatuDates() const
+{
+    QList<QDate> dates;
+    const int youbi = selectedData(cboEdit[6]);
+    for (QDate d = DTPDate[1]->date(); d <= DTPDate[2]->date(); d = d.addDays(1))
+        if (d.dayOfWeek() == youbi)
+            dates << d;
+    return dates;
+}
+
+bool frm講座情報詳細::funcIkkatuAdd()
+{
+    return guarded(QStringLiteral("frm講座情報詳細 - funcIkkatuAdd"), [&] {
+        const QDate first = DTPDate[1]->date();
+        const QDate last = DTPDate[2]->date();
+        if (first > last) {
+            MsgBox(QStringLiteral("講座日の範囲指定に誤りがあります"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
+            return false;
+        }
+        if (cboEdit[6]->currentIndex() <= 0) {
+            MsgBox(QStringLiteral("一括登録するときは曜日を必ず指定してください"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
+            cboEdit[6]->setFocus();
+            return false;
+        }
+        // A range without the weekday would store nothing; say so rather than ask about it.
+        if (funcIkkatuDates().isEmpty()) {
+            MsgBox(QStringLiteral("指定された期間に該当する曜日がありません。"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
+            return false;
+        }
+        const QString question = funcDateText(first) + QStringLiteral("～") + funcDateText(last) + QStringLiteral("までの")
+            + QString::number(first.daysTo(last) + 1) + QStringLiteral("日分を登録してもよいですか？");
+        return MsgBox(question, MsgButtons::YesNo, MsgIcon::Question, kTitle) != MsgAnswer::No;
+    });
+}
+
+void frm講座情報詳細::subIkkatuSave()
+{
+    // Every date of the range or, after a fault, none of them.
+    Transaction transaction;
+    for (const QDate& d : funcIkkatuDates()) {
+        m_fields.kouzaDate = d;
+        m_fields.youbiID = d.dayOfWeek();
+        subSaveKozaInfo();
+    }
+    transaction.commit();
+}

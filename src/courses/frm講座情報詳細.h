@@ -1,0 +1,106 @@
+// One lesson (a row of 毎講座履歴) in add, copy or edit mode, with the bulk
+// registration of a lesson on every chosen weekday of a date range. The
+// right-hand part of the window holds the attendance of the lesson's students.
+// The opener hands over the operation and the lesson and is told whether the
+// lesson was saved.
+#pragma once
+
+#include "DaoCommon.h"
+
+#include <QDate>
+#include <QDialog>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+class KouzaDetailOpener;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+class frm講座情報詳細 : public QDialog {
+public:
+    explicit frm講座情報詳細(KouzaDetailOpener& opener, QWidget* parent = nullptr);
+    ~frm講座情報詳細() override;
+
+    // Every close passes here: the close buttons, the close box and Escape.
+    void done(int result) override;
+    // The close box and Escape close without telling the opener anything.
+    void reject() override;
+
+    void cmdOK_Click();
+    void cmdEnd_Click();
+    void subClear();
+
+private:
+    // The stored columns of one lesson, as collected from the window.
+    struct KouzaFields {
+        QDate kouzaDate;
+        int youbiID = 0;
+        int jigenID = 0;
+        int gakunenID = 0;
+        int kamokuID = 0;
+        int classID = 0;
+        int koushiID = 0;
+        int kyositsuID = 0;
+        int teiin = 0;
+        int jukouNinzu = 0;
+        QString tangen;
+        QString naiyou;
+        QString syukudai;
+        QString comment;
+    };
+
+    void buildKouzaPart(QWidget* host);
+    QWidget* buildIkkatuPart(QWidget* host);
+
+    void Form_Load();
+    void Form_QueryUnload();
+    void subComboSet();
+    void subComboTextSet();
+    bool funcDataSet();
+    void subSaveKozaInfo();
+    bool funcCheckRec(const QString& sql);
+
+    void subIkkatuVisible(bool show);
+    void subIkkatuMode(bool show);
+    void chkIkkatu_Click();
+    bool funcIkkatuAdd();
+    // The dates of the range that fall on the chosen weekday, first to last.
+    QList<QDate> funcIkkatuDates() const;
+    void subIkkatuSave();
+
+    QString kouzaInfoText(int index) const;
+    void setKouzaInfoText(int index, const QString& text);
+
+    KouzaDetailOpener& m_opener;
+
+    QLabel* lblMode = nullptr;
+    std::array<QGroupBox*, 2> fraKouza{};
+    std::array<QDateEdit*, 3> DTPDate{};
+    std::array<QComboBox*, 8> cboEdit{};
+    std::array<QLineEdit*, 2> txtNinzu{};
+    // 0 単元, 2 宿題 and 3 コメント are one-line edits, 1 講座内容 several lines.
+    std::array<QWidget*, 4> TXT_KouzaInfo{};
+    QGroupBox* fraIkkatu = nullptr;
+    QCheckBox* chkIkkatu = nullptr;
+    std::array<QLabel*, 16> lblItem{};   // only the named ones exist: 12 "から", 15 "までの"
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdClear = nullptr;
+    QPushButton* cmdEnd = nullptr;
+    QLabel* lblMsg = nullptr;
+    QGroupBox* frmStu = nullptr;
+
+    short m_mode = 0;            // 0 add, 1 copy, 2 edit
+    int m_kouzaID = 0;           // 毎講座ID
+    bool m_loading = false;      // while loading and while closing
+    bool m_closing = false;
+    std::optional<Recordset> m_rsKouza;
+    KouzaFields m_fields;
+};
