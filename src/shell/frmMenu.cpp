@@ -13,6 +13,7 @@
 #include "frmHelp.h"
 #include "frmマスタ登録.h"
 #include "frm初期化.h"
+#include "frm帳票出力.h"
 #include "frm連絡事項編集.h"
 #include "ListWindow.h"
 #include "Named.h"
@@ -350,6 +351,12 @@ void frmMenu::Form_MouseMove()
 void frmMenu::lblMenu_Click(int index)
 {
     switch (index) {
+    case 2: {
+        // Stays open after an output, for the next report; closed by its own button.
+        frm帳票出力 window(this);
+        window.exec();
+        break;
+    }
     case 3: {
         frmマスタ登録 window(this);
         window.exec();
@@ -359,7 +366,7 @@ void frmMenu::lblMenu_Click(int index)
         close();
         break;
     default:
-        // The course list, the student list and the report selection open here once they exist.
+        // The course list and the student list open here once they exist.
         break;
     }
 }

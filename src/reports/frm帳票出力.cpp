@@ -1,0 +1,484 @@
+#include "frm帳票出力.h"
+
+#include "ErrorLog.h"
+#include "ExcelOut.h"
+#include "FormsCommon.h"
+#include "Named.h"
+#include "Theme.h"
+#include "UiServices.h"
+#include "clsDataCtl.h"
+#include "clsDataList.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <cmath>
+#include <optional>
+
+namespace {
+// The width the lists are laid out at; column widths are fractions of it, and
+// the lesson columns together are wider than the list, which scrolls sideways.
+constexpr int kListWidth = 330;
+constexpr int kListHeight = 250;
+
+struct LessonColumn {
+    const char* field;
+    const char* header;
+    int divisor;
+};
+constexpr std::array<LessonColumn, 10> kLessonColumns{{
+    {"講座日", "講座日", 3},
+    {"曜日名", "曜日", 3},
+    {"時限名", "時限名", 4},
+    {"学年名", "学年名", 4},
+    {"科目名", "科目名", 3},
+    {"講座クラス名", "講座クラス名", 2},
+    {"教室名", "教室名", 3},
+    {"講師名", "講師名", 3},
+    {"定員数", "定員数", 4},
+    {"単元", "単元", 4},
+}};
+const std::array<QString, 3> kStudentColumns{QStringLiteral("生徒番号"), QStringLiteral("氏名カナ"),
+                                              QStringLiteral("生徒氏名")};
+
+QTreeWidget* makeList(QWidget* parent, const QString& name)
+{
+    auto* list = named<QTreeWidget>(parent, name);
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->setAllColumnsShowFocus(true);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    list->header()->setStretchLastSection(false);
+    list->setMinimumSize(kListWidth, kListHeight);
+    list->setFixedWidth(kListWidth);
+    return list;
+}
+
+// The selected row of a list; none when nothing is selected.
+QTreeWidgetItem* selectedRow(const QTreeWidget* list)
+{
+    QTreeWidgetItem* current = list->currentItem();
+    if (current && current->isSelected())
+        return current;
+    const QList<QTreeWidgetItem*> rows = list->selectedItems();
+    return rows.isEmpty() ? nullptr : rows.first();
+}
+} // namespace
+
+frm帳票出力::frm帳票出力(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frm帳票出力"));
+    setWindowTitle(QStringLiteral("日報や生徒分析シートなどの帳票を出力しましょう～。"));
+    buildControls();
+    Form_Load();
+}
+
+void frm帳票出力::buildControls()
+{
+    setFont(Theme::uiFont(10));
+
+    auto* fraType = new QGroupBox(QStringLiteral(" 1.出力する帳票のタイプを選択してください "), this);
+    opt帳票タイプ = namedArray<QRadioButton, 2>(fraType, QStringLiteral("opt帳票タイプ"),
+                                                {QStringLiteral("日報"), QStringLiteral("生徒分析シート")});
+    auto* typeLayout = new QHBoxLayout(fraType);
+    for (int i = 0; i < 2; ++i) {
+        typeLayout->addWidget(opt帳票タイプ[i]);
+        // Only the option that becomes selected reports, as a click on the selected one changes nothing.
+        connect(opt帳票タイプ[i], &QRadioButton::toggled, this, [this, i](bool on) {
+            if (on)
+                opt帳票タイプ_Click(i);
+        });
+    }
+    typeLayout->addStretch(1);
+
+    auto* fraJyoken = named<QGroupBox>(this, QStringLiteral("fraJyoken_0"), QStringLiteral(" 2.出力条件を指定してください"));
+
+    // One pair of lists with its four move buttons: index 1 the lessons, index 0 the students.
+    const auto makePair = [this](QGroupBox* frame, int index, std::array<QTreeWidget*, 2>& lists, const QString& listName,
+                                 const QString& sourceCaption, const QString& sourceLabel, const QString& targetCaption,
+                                 const QString& targetLabel) {
+        lists[0] = makeList(frame, listName + QStringLiteral("_0"));
+        lists[1] = makeList(frame, listName + QStringLiteral("_1"));
+        const auto button = [frame, index](const QString& name, const QString& text) {
+            auto* b = named<QPushButton>(frame, name + QStringLiteral("_%1").arg(index), text);
+            b->setFixedWidth(44);
+            b->setAutoDefault(false);
+            return b;
+        };
+        cmdAdd[index] = button(QStringLiteral("cmdAdd"), QStringLiteral(">"));
+        cmdAddAll[index] = button(QStringLiteral("cmdAddAll"), QStringLiteral(">>"));
+        cmdRemove[index] = button(QStringLiteral("cmdRemove"), QStringLiteral("<"));
+        cmdRemoveAll[index] = button(QStringLiteral("cmdRemoveAll"), QStringLiteral("<<"));
+        connect(cmdAdd[index], &QPushButton::clicked, this, [this, index] { cmdAdd_Click(index); });
+        connect(cmdAddAll[index], &QPushButton::clicked, this, [this, index] { cmdAddAll_Click(index); });
+        connect(cmdRemove[index], &QPushButton::clicked, this, [this, index] { cmdRemove_Click(index); });
+        connect(cmdRemoveAll[index], &QPushButton::clicked, this, [this, index] { cmdRemoveAll_Click(index); });
+
+        auto* buttons = new QVBoxLayout;
+        buttons->addStretch(1);
+        for (QPushButton* b : {cmdAdd[index], cmdAddAll[index], cmdRemove[index], cmdRemoveAll[index]})
+            buttons->addWidget(b);
+        buttons->addStretch(1);
+
+        auto* grid = new QGridLayout(frame);
+        auto* source = named<QLabel>(frame, sourceLabel, sourceCaption);
+        auto* target = named<QLabel>(frame, targetLabel, targetCaption);
+        for (QLabel* l : {source, target})
+            l->setStyleSheet(Theme::textStyle(Theme::heading));
+        grid->addWidget(source, 0, 0);
+        grid->addWidget(target, 0, 2);
+        grid->addWidget(lists[0], 1, 0);
+        grid->addLayout(buttons, 1, 1);
+        grid->addWidget(lists[1], 1, 2);
+        return grid;
+    };
+
+    fra講座情報 = named<QGroupBox>(fraJyoken, QStringLiteral("fra講座情報"), QStringLiteral("講座情報"));
+    QGridLayout* lessonGrid = makePair(fra講座情報, 1, lvList, QStringLiteral("lvList"), QStringLiteral("講座一覧"),
+                                       QStringLiteral("Label4"), QStringLiteral("出力する講座"), QStringLiteral("Label3"));
+    cmdSearch = named<QPushButton>(fra講座情報, QStringLiteral("cmdSearch"), QStringLiteral("検索"));
+    cmdSearch->setAutoDefault(false);
+    lblCount = named<QLabel>(fra講座情報, QStringLiteral("lblCount"), QStringLiteral("0"));
+    lblCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblCount->setMinimumWidth(48);
+    lblJyoken = named<QLabel>(fra講座情報, QStringLiteral("lblJyoken"));
+    lblJyoken->setTextFormat(Qt::PlainText);
+    lblJyoken->setStyleSheet(Theme::textStyle(Theme::accent));
+    auto* searchRow = new QHBoxLayout;
+    searchRow->addWidget(cmdSearch);
+    searchRow->addWidget(lblCount);
+    searchRow->addWidget(new QLabel(QStringLiteral("件"), fra講座情報));
+    searchRow->addSpacing(12);
+    searchRow->addWidget(lblJyoken, 1);
+    lessonGrid->addLayout(searchRow, 2, 0, 1, 3);
+
+    fra生徒情報 = named<QGroupBox>(fraJyoken, QStringLiteral("fra生徒情報"), QStringLiteral("生徒情報"));
+    makePair(fra生徒情報, 0, lvStudent, QStringLiteral("lvStudent"), QStringLiteral("生徒一覧"), QStringLiteral("Label1"),
+             QStringLiteral("出力する生徒"), QStringLiteral("Label2"));
+
+    auto* jyokenLayout = new QVBoxLayout(fraJyoken);
+    jyokenLayout->addWidget(fra講座情報);
+    jyokenLayout->addWidget(fra生徒情報);
+
+    for (int i = 0; i < 2; ++i) {
+        subConnectColumnClick(lvList[i], [this, i](int column) {
+            guarded(QStringLiteral("frm講座情報一覧 - lvList_ColumnClick"), [&] { m_lessonSort[i].click(lvList[i], column); });
+        });
+        subConnectColumnClick(lvStudent[i], [this, i](int column) {
+            guarded(QStringLiteral("frm講座情報一覧 - lvStudent_ColumnClick"),
+                    [&] { m_studentSort[i].click(lvStudent[i], column); });
+        });
+    }
+    // A double click adds from the source list and removes from the list to print.
+    connect(lvList[0], &QTreeWidget::itemDoubleClicked, this,
+            [this] { guarded(QStringLiteral("frm帳票出力 - lvList_DblClick"), [&] { cmdAdd_Click(1); }); });
+    connect(lvList[1], &QTreeWidget::itemDoubleClicked, this,
+            [this] { guarded(QStringLiteral("frm帳票出力 - lvList_DblClick"), [&] { cmdRemove_Click(1); }); });
+    connect(lvStudent[0], &QTreeWidget::itemDoubleClicked, this,
+            [this] { guarded(QStringLiteral("frm帳票出力 - lvStudent_DblClick"), [&] { cmdAdd_Click(0); }); });
+    connect(lvStudent[1], &QTreeWidget::itemDoubleClicked, this,
+            [this] { guarded(QStringLiteral("frm帳票出力 - lvStudent_DblClick"), [&] { cmdRemove_Click(0); }); });
+    connect(cmdSearch, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
+
+    lblMsg = named<QLabel>(this, QStringLiteral("lblMsg"),
+                           QStringLiteral("まず帳票タイプを選択してからその下の出力条件を指定してください。"
+                                          "指定が終わったら「帳票出力」ボタンを押してください。"));
+    Theme::subHelpText(lblMsg);
+
+    cmdClear = named<QPushButton>(this, QStringLiteral("cmdClear"), QStringLiteral("条件をクリア(&C)"));
+    cmdOK = named<QPushButton>(this, QStringLiteral("cmdOK"), QStringLiteral("帳票を出力したい(&O)"));
+    cmdEnd = named<QPushButton>(this, QStringLiteral("cmdEnd"), QStringLiteral("閉じる(&X)"));
+    for (QPushButton* b : {cmdClear, cmdOK, cmdEnd})
+        b->setAutoDefault(false);
+    connect(cmdClear, &QPushButton::clicked, this, [this] { cmdClear_Click(); });
+    connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+    connect(cmdEnd, &QPushButton::clicked, this,
+            [this] { guarded(QStringLiteral("frm帳票出力 - cmdEnd_Click"), [&] { close(); }); });
+
+    auto* commands = new QHBoxLayout;
+    commands->addStretch(1);
+    commands->addWidget(cmdClear);
+    commands->addWidget(cmdOK);
+    commands->addWidget(cmdEnd);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(fraType);
+    layout->addWidget(fraJyoken, 1);
+    layout->addWidget(lblMsg);
+    layout->addLayout(commands);
+}
+
+void frm帳票出力::Form_Load()
+{
+    m_type = Nippou;
+    {
+        const QSignalBlocker quiet(opt帳票タイプ[Nippou]);
+        opt帳票タイプ[Nippou]->setChecked(true);
+    }
+    subTypeSet(Nippou);
+    for (int i = 0; i < 2; ++i)
+        subRemoveEnabled(i);
+}
+
+void frm帳票出力::opt帳票タイプ_Click(int index)
+{
+    guarded(QStringLiteral("frm帳票出力 - opt帳票タイプ_Click"), [&] {
+        subTypeSet(index);
+        m_type = index;
+    });
+}
+
+QString frm帳票出力::funcLessonListSQL() const
+{
+    return QStringLiteral(" SELECT * FROM ") + m_queryName + QStringLiteral(" ") + m_where
+           + QStringLiteral(" ORDER BY 講座日,時限ID ");
+}
+
+void frm帳票出力::subTypeSet(int type)
+{
+    if (type == Nippou) {
+        fra生徒情報->hide();
+        fra講座情報->show();
+        if (m_queryName.trimmed().isEmpty())
+            m_queryName = QStringLiteral("QRY_講座内容");
+        m_sql = funcLessonListSQL();
+        subListSet(lvList[0], 0);
+        subListSet(lvList[1], 1);
+        subRemoveEnabled(1);
+    } else {
+        // The students take the place of the lessons; the chosen lessons stay for a switch back.
+        fra講座情報->hide();
+        fra生徒情報->show();
+        subStudentListSet();
+    }
+}
+
+void frm帳票出力::subStudentListSet()
+{
+    clsDataList::subClearListView(lvStudent[0]);
+    const int width = static_cast<int>(std::lround(kListWidth / 3.0));
+    clsDataList list;
+    list.setPropListView(lvStudent[0]);
+    list.setPropListKey(QStringLiteral("生徒番号"));
+    for (const QString& column : kStudentColumns)
+        list.AddFieldName(column, column, width);
+    list.funcShowList(QStringLiteral("SELECT 生徒台帳.生徒番号, 生徒台帳.生徒氏名, 生徒台帳.氏名カナ FROM 生徒台帳 WHERE 削除フラグ = 0"),
+                      dbOpenDynaset);
+    // The students already chosen stay; only the headers are set again.
+    lvStudent[1]->setHeaderLabels({kStudentColumns[0], kStudentColumns[1], kStudentColumns[2]});
+    for (int c = 0; c < 3; ++c)
+        lvStudent[1]->setColumnWidth(c, width);
+}
+
+void frm帳票出力::subListSet(QTreeWidget* listView, int mode)
+{
+    guarded(QStringLiteral("frm帳票出力 - subListSet"), [&] {
+        clsDataList::subClearListView(listView);
+        lblJyoken->setText(m_jyokenString);
+        if (mode == 0)
+            lblCount->setText(QStringLiteral("0"));
+        clsDataList list;
+        list.setPropListView(listView);
+        list.setPropListKey(QStringLiteral("毎講座ID"));
+        for (const LessonColumn& c : kLessonColumns)
+            list.AddFieldName(QString::fromUtf8(c.field), QString::fromUtf8(c.header),
+                              static_cast<int>(std::lround(static_cast<double>(kListWidth) / c.divisor)));
+        if (mode == 0)
+            subDataRead(list);
+    });
+}
+
+void frm帳票出力::subDataRead(clsDataList& list)
+{
+    guarded(QStringLiteral("frm帳票出力 - subDataRead"), [&] {
+        if (list.funcShowList(m_sql, dbOpenDynaset))
+            lblCount->setText(QString::number(list.propCount()));
+    });
+}
+
+void frm帳票出力::cmdSearch_Click()
+{
+    guarded(QStringLiteral("frm帳票出力 - cmdSearch_Click"), [&] {
+        // The course search opens here once it exists; the list is read again
+        // after it closes, whether or not the user accepted.
+        m_sql = funcLessonListSQL();
+        subListSet(lvList[0], 0);
+    });
+}
+
+QTreeWidget* frm帳票出力::sourceList(int index) const
+{
+    return index == 1 ? lvList[0] : lvStudent[0];
+}
+
+QTreeWidget* frm帳票出力::targetList(int index) const
+{
+    return index == 1 ? lvList[1] : lvStudent[1];
+}
+
+QString frm帳票出力::funcRowKey(int index, const QTreeWidgetItem* item)
+{
+    return index == 1 ? clsDataList::funcItemTag(item) : item->text(0);
+}
+
+QSet<QString> frm帳票出力::funcListKeys(int index, const QTreeWidget* target)
+{
+    QSet<QString> keys;
+    keys.reserve(target->topLevelItemCount());
+    for (int row = 0; row < target->topLevelItemCount(); ++row)
+        keys.insert(funcRowKey(index, target->topLevelItem(row)));
+    return keys;
+}
+
+void frm帳票出力::cmdAdd_Click(int index)
+{
+    try {
+        QTreeWidgetItem* row = selectedRow(sourceList(index));
+        QTreeWidget* target = targetList(index);
+        if (row && !funcListCheck(funcRowKey(index, row), funcListKeys(index, target)))
+            target->addTopLevelItem(row->clone());
+        subRemoveEnabled(index);
+    } catch (const std::exception&) {
+        // A failed move leaves both lists as they were.
+    }
+}
+
+void frm帳票出力::cmdAddAll_Click(int index)
+{
+    try {
+        WaitCursor wait;
+        const QTreeWidget* source = sourceList(index);
+        QTreeWidget* target = targetList(index);
+        QSet<QString> keys = funcListKeys(index, target);
+        QList<QTreeWidgetItem*> copies;
+        for (int row = 0; row < source->topLevelItemCount(); ++row) {
+            const QTreeWidgetItem* item = source->topLevelItem(row);
+            const QString key = funcRowKey(index, item);
+            if (funcListCheck(key, keys))
+                continue;
+            keys.insert(key);
+            copies << item->clone();
+        }
+        target->addTopLevelItems(copies);
+        subRemoveEnabled(index);
+    } catch (const std::exception&) {
+    }
+}
+
+void frm帳票出力::cmdRemove_Click(int index)
+{
+    QTreeWidget* target = targetList(index);
+    if (QTreeWidgetItem* row = selectedRow(target))
+        delete target->takeTopLevelItem(target->indexOfTopLevelItem(row));
+    subRemoveEnabled(index);
+}
+
+void frm帳票出力::cmdRemoveAll_Click(int index)
+{
+    targetList(index)->clear();
+    subRemoveEnabled(index);
+}
+
+void frm帳票出力::subRemoveEnabled(int index)
+{
+    const bool any = targetList(index)->topLevelItemCount() > 0;
+    cmdRemove[index]->setEnabled(any);
+    cmdRemoveAll[index]->setEnabled(any);
+}
+
+void frm帳票出力::cmdClear_Click()
+{
+    // The caption goes with the condition, so the screen never names a search that no longer applies.
+    m_where.clear();
+    m_jyokenString.clear();
+    subTypeSet(m_type);
+}
+
+void frm帳票出力::cmdOK_Click()
+{
+    if (m_type == Nippou)
+        subNippouOut();
+    else if (m_type == StudentData)
+        subStudentDataOut();
+}
+
+void frm帳票出力::subNippouOut()
+{
+    subReportOut(lvList[1], QStringLiteral("出力する講座がありません。"),
+                 QStringLiteral("出力したい講座を講座一覧から選択して右の出力する講座リストに追加してください。"),
+                 QStringLiteral("日報"));
+}
+
+void frm帳票出力::subStudentDataOut()
+{
+    subReportOut(lvStudent[1], QStringLiteral("出力する生徒がありません。"),
+                 QStringLiteral("出力したい生徒を生徒一覧から選択して右の出力する生徒リストに追加してください。"),
+                 QStringLiteral("生徒分析シート"));
+}
+
+void frm帳票出力::subReportOut(QTreeWidget* chosen, const QString& emptyFirst, const QString& emptySecond,
+                               const QString& sheetName)
+{
+    if (chosen->topLevelItemCount() == 0) {
+        MsgBox(emptyFirst + QStringLiteral("\r\n") + emptySecond, MsgButtons::Ok, MsgIcon::Information, kTitle);
+        return;
+    }
+    std::optional<WaitCursor> wait(std::in_place);
+    if (!funcCreateSQL())
+        return;
+    {
+        clsDataCtl rows;
+        if (!rows.funcOpenRec(m_sql))
+            return;   // the user has been told why
+        if (rows.propCount() == 0) {
+            wait.reset();
+            MsgBox(QStringLiteral("該当データがありません。"), MsgButtons::Ok, MsgIcon::Information, kTitle);
+            return;
+        }
+    }
+    ExcelOut out;
+    out.setPropExcelSheet(sheetName);
+    if (!out.funcPrintStart())
+        return;
+    // The chosen rows are the report's whole condition: no caption goes with it.
+    const QString jyoken;
+    if (m_type == Nippou)
+        out.subNippouPrint(m_sql, jyoken);
+    else
+        out.subStudentDataPrint(m_sql, jyoken);
+    out.subPrintEnd();
+}
+
+QString frm帳票出力::funcWhereAnd() const
+{
+    return guarded(QStringLiteral("frm帳票出力 - funcWhereAnd"), [&] { return funcWhereAndOf(m_sql); });
+}
+
+bool frm帳票出力::funcCreateSQL()
+{
+    return guarded(QStringLiteral("frm帳票出力 - funcCreateSQL"), [&] {
+        m_sql = QStringLiteral(" SELECT * FROM QRY_講座出席出力");
+        const bool lessons = m_type == Nippou;
+        const QTreeWidget* chosen = lessons ? lvList[1] : lvStudent[1];
+        const QString fragment = lessons ? QStringLiteral(" 毎講座ID = ") : QStringLiteral(" 生徒番号 = ");
+        QString condition;
+        const int count = chosen->topLevelItemCount();
+        condition.reserve(count * (fragment.size() + 10));
+        for (int row = 0; row < count; ++row) {
+            condition += fragment + funcRowKey(lessons ? 1 : 0, chosen->topLevelItem(row));
+            if (row + 1 < count)
+                condition += QStringLiteral(" OR ");
+        }
+        m_sql = funcWhereAnd() + condition
+                + (lessons ? QStringLiteral(" ORDER BY 毎講座ID,講座日") : QStringLiteral(" ORDER BY 生徒番号,毎講座ID,講座日"));
+        return true;
+    });
+}

@@ -1,0 +1,100 @@
+// The report selection window: choose the kind of report, move the lessons or
+// the students it covers into the list to print, and write it through the
+// report engine. The course search narrows the lesson list and reports its
+// condition back through JyokenReceiver.
+#pragma once
+
+#include "JyokenReceiver.h"
+#include "ListWindow.h"
+
+#include <QDialog>
+#include <QSet>
+#include <QString>
+
+#include <array>
+
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class QTreeWidget;
+
+class frm帳票出力 : public QDialog, public JyokenReceiver {
+public:
+    explicit frm帳票出力(QWidget* parent = nullptr);
+
+    // Written by the course search when the user accepts there; the lesson list
+    // is refreshed by cmdSearch_Click once the search has closed.
+    void setPropOK(bool ok) override { m_ok = ok; }
+    void setPropJyokenString(const QString& caption) override { m_jyokenString = caption; }
+    void setPropWhere(const QString& where) override { m_where = where; }
+
+    // Report types, as indexes of opt帳票タイプ.
+    enum ReportType { Nippou = 0, StudentData = 1 };
+
+    // The statement of the last fill or, after an output request, the report statement.
+    const QString& sqlText() const { return m_sql; }
+
+    // Builds the report statement over the chosen rows into sqlText().
+    bool funcCreateSQL();
+
+private:
+    void buildControls();
+    void Form_Load();
+    void opt帳票タイプ_Click(int index);
+    void subTypeSet(int type);
+    void subStudentListSet();
+    void subListSet(QTreeWidget* listView, int mode);
+    void subDataRead(class clsDataList& list);
+    void cmdSearch_Click();
+    void cmdAdd_Click(int index);
+    void cmdAddAll_Click(int index);
+    void cmdRemove_Click(int index);
+    void cmdRemoveAll_Click(int index);
+    void subRemoveEnabled(int index);
+    void cmdClear_Click();
+    void cmdOK_Click();
+    void subNippouOut();
+    void subStudentDataOut();
+    void subReportOut(QTreeWidget* chosen, const QString& emptyFirst, const QString& emptySecond,
+                      const QString& sheetName);
+    QString funcWhereAnd() const;
+    QString funcLessonListSQL() const;
+
+    // The source and target list of a button index (1 lessons, 0 students).
+    QTreeWidget* sourceList(int index) const;
+    QTreeWidget* targetList(int index) const;
+    // The key that identifies a row of a list of that index: the tag of a
+    // lesson, the text of a student.
+    static QString funcRowKey(int index, const class QTreeWidgetItem* item);
+    // The keys of the rows of a target list, so each row to add is checked in
+    // constant time instead of against every row already there.
+    static QSet<QString> funcListKeys(int index, const QTreeWidget* target);
+    static bool funcListCheck(const QString& key, const QSet<QString>& keys) { return keys.contains(key); }
+
+    std::array<QRadioButton*, 2> opt帳票タイプ{};
+    QGroupBox* fra講座情報 = nullptr;
+    QGroupBox* fra生徒情報 = nullptr;
+    std::array<QTreeWidget*, 2> lvList{};
+    std::array<QTreeWidget*, 2> lvStudent{};
+    std::array<QPushButton*, 2> cmdAdd{};
+    std::array<QPushButton*, 2> cmdAddAll{};
+    std::array<QPushButton*, 2> cmdRemove{};
+    std::array<QPushButton*, 2> cmdRemoveAll{};
+    std::array<ColumnSort, 2> m_lessonSort;
+    std::array<ColumnSort, 2> m_studentSort;
+    QPushButton* cmdSearch = nullptr;
+    QLabel* lblJyoken = nullptr;
+    QLabel* lblCount = nullptr;
+    QLabel* lblMsg = nullptr;
+    QPushButton* cmdClear = nullptr;
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdEnd = nullptr;
+
+    int m_type = Nippou;
+    QString m_queryName;
+    QString m_where;
+    QString m_jyokenString;
+    bool m_ok = false;
+    QString m_sql;
+};
