@@ -8,6 +8,7 @@
 #include "UiServices.h"
 #include "clsDataCtl.h"
 #include "clsDataList.h"
+#include "frm講座検索.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -307,8 +308,12 @@ void frm帳票出力::subDataRead(clsDataList& list)
 void frm帳票出力::cmdSearch_Click()
 {
     guarded(QStringLiteral("frm帳票出力 - cmdSearch_Click"), [&] {
-        // The course search opens here once it exists; the list is read again
-        // after it closes, whether or not the user accepted.
+        {
+            frm講座検索 search(this, this);
+            search.setPropSyoriID(2);
+            search.exec();
+        }
+        // Read again whether or not the user accepted there.
         m_sql = funcLessonListSQL();
         subListSet(lvList[0], 0);
     });

@@ -228,6 +228,9 @@ void tst_frmMenu::toolsAndEntriesOpenTheirWindows()
     onNextModal(record);
     QTest::mouseClick(label(menu, QStringLiteral("lblMenu_3")), Qt::LeftButton);
     QCOMPARE(seen, QStringLiteral("frmマスタ登録"));
+    onNextModal(record);
+    QTest::mouseClick(label(menu, QStringLiteral("lblMenu_2")), Qt::LeftButton);
+    QCOMPARE(seen, QStringLiteral("frm帳票出力"));
     QVERIFY(menu.isVisible());
 }
 

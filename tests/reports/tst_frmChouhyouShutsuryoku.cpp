@@ -1,0 +1,273 @@
+// The report selection window on a fresh database: moving lessons and
+// students, the report statement, switching the report type, the course
+// search's condition, the refusals, and reports written from it and read back.
+
+#include "ProgramFolder.h"
+#include "WindowTest.h"
+#include "XlsxFile.h"
+#include "frm帳票出力.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <optional>
+
+namespace {
+// Lessons 20, 12, 15 in date order (so list order differs from ID order); 12 and
+// 15 have attendance rows, 20 none. Students 101, 102; 103 is deleted.
+struct Opened {
+    ProgramFolder pf;
+    std::optional<frm帳票出力> w;
+
+    Opened()
+    {
+        for (const char* sql : {
+                 "INSERT INTO マスタ時限 VALUES (1, '1限', 0), (2, '2限', 0)",
+                 "INSERT INTO マスタ学年 VALUES (1, '中1', 0), (2, '中2', 0)",
+                 "INSERT INTO マスタ科目 VALUES (1, '数学', 0)",
+                 "INSERT INTO マスタ講座クラス VALUES (1, 'Aクラス', 0)",
+                 "INSERT INTO マスタ講師 VALUES (1, '山田', 0)",
+                 "INSERT INTO マスタ教室 VALUES (1, '教室1', 0)",
+                 "INSERT INTO 毎講座履歴 (毎講座ID, 講座日, 曜日ID, 時限ID, 学年ID, 科目ID, 講座クラスID, 講師ID, 教室ID, 定員数, 単元) "
+                 "VALUES (20, '2003/04/01', 2, 1, 2, 1, 1, 1, 1, 20, '比例'), (12, '2003/04/08', 2, 2, 1, 1, 1, 1, 1, 20, '一次関数'), "
+                 "(15, '2003/04/08', 2, 1, 1, 1, 1, 1, 1, 20, '連立方程式')",
+                 "INSERT INTO 生徒台帳 (生徒番号, 氏名カナ, 生徒氏名, 削除フラグ) VALUES (101, 'ﾔﾏﾀﾞ ﾀﾛｳ', '山田 太郎', 0), "
+                 "(102, 'ｻﾄｳ ﾊﾅｺ', '佐藤 花子', 0), (103, 'ｷｴﾀ', '消えた 生徒', 1)",
+                 "INSERT INTO 講座出席 VALUES (12, 101, 1, 5, 4, 3, NULL, 'よくできました', 1, '2003/04/08 20:00:00'), "
+                 "(15, 101, 1, 3, 3, 3, NULL, '', 0, '2003/04/08 20:00:00'), "
+                 "(15, 102, 0, 2, 2, 2, NULL, '欠席', 0, '2003/04/08 20:00:00')",
+             })
+            pf.exec(QString::fromUtf8(sql));
+        w.emplace();
+        w->show();
+    }
+    QTreeWidget* list(const QString& name) { return child<QTreeWidget>(&*w, name); }
+    void click(const QString& name) { child<QPushButton>(&*w, name)->click(); }
+    void type(int index) { child<QRadioButton>(&*w, QStringLiteral("opt帳票タイプ_%1").arg(index))->click(); }
+    // Selects the row with this key (tag of a lesson, text of a student) in a list.
+    void select(const QString& listName, const QString& key)
+    {
+        QTreeWidget* l = list(listName);
+        for (int row = 0; row < l->topLevelItemCount(); ++row) {
+            QTreeWidgetItem* item = l->topLevelItem(row);
+            if (item->data(0, Qt::UserRole).toString() == key || item->text(0) == key) {
+                l->setCurrentItem(item);
+                return;
+            }
+        }
+        QFAIL(qPrintable(key));
+    }
+    // Moves the rows with these keys into the list to print (index 1 lessons, 0 students).
+    void choose(int index, const QStringList& keys)
+    {
+        for (const QString& key : keys) {
+            select(index == 1 ? QStringLiteral("lvList_0") : QStringLiteral("lvStudent_0"), key);
+            click(QStringLiteral("cmdAdd_%1").arg(index));
+        }
+    }
+    QString removeStates(int index)
+    {
+        return QString::number(child<QPushButton>(&*w, QStringLiteral("cmdRemove_%1").arg(index))->isEnabled())
+               + QString::number(child<QPushButton>(&*w, QStringLiteral("cmdRemoveAll_%1").arg(index))->isEnabled());
+    }
+    QString label(const QString& name) { return child<QLabel>(&*w, name)->text(); }
+};
+} // namespace
+
+class tst_frmChouhyouShutsuryoku : public QObject {
+    Q_OBJECT
+private slots:
+    void opensOnEveryLessonInDateOrder();
+    void movingLessonsRefusesDuplicates();
+    void switchingTypes();
+    void searchConditionSurvivesCancel();
+    void refusals_data();
+    void refusals();
+    void reportsWrittenAndReadBack();
+};
+
+void tst_frmChouhyouShutsuryoku::opensOnEveryLessonInDateOrder()
+{
+    Opened o;
+    QCOMPARE(rowTags(o.list("lvList_0")), QStringList({"20", "15", "12"}));
+    QCOMPARE(rowTexts(o.list("lvList_0")).value(1), QStringLiteral("2003/04/08|火|1限|中1|数学|Aクラス|教室1|山田|20|連立方程式"));
+    QCOMPARE(o.label("lblCount"), QStringLiteral("3"));
+    QCOMPARE(o.list("lvList_1")->columnCount(), 10);
+    QCOMPARE(o.list("lvList_1")->topLevelItemCount(), 0);
+    QVERIFY(!child<QGroupBox>(&*o.w, "fra生徒情報")->isVisible());
+    QCOMPARE(o.removeStates(1) + o.removeStates(0), QStringLiteral("0000"));
+    QVERIFY(o.pf.ui().messages.empty());
+}
+
+void tst_frmChouhyouShutsuryoku::movingLessonsRefusesDuplicates()
+{
+    Opened o;
+    QTreeWidget* chosen = o.list("lvList_1");
+    o.choose(1, {"15", "15"});
+    QCOMPARE(rowTags(chosen), QStringList{"15"});
+    QCOMPARE(rowTexts(chosen), QStringList{rowTexts(o.list("lvList_0")).value(1)});
+    QCOMPARE(o.removeStates(1), QStringLiteral("11"));
+
+    // ">>" adds only the missing ones, in the order of the lesson list.
+    o.click("cmdAddAll_1");
+    QCOMPARE(rowTags(chosen), QStringList({"15", "20", "12"}));
+    o.click("cmdAddAll_1");
+    QCOMPARE(chosen->topLevelItemCount(), 3);
+
+    // A double click on the list to print removes the row; on the lesson list it adds.
+    o.select("lvList_1", "20");
+    emit chosen->itemDoubleClicked(chosen->currentItem(), 0);
+    QCOMPARE(rowTags(chosen), QStringList({"15", "12"}));
+    o.click("cmdRemoveAll_1");
+    QCOMPARE(chosen->topLevelItemCount(), 0);
+    QCOMPARE(o.removeStates(1), QStringLiteral("00"));
+    o.select("lvList_0", "12");
+    emit o.list("lvList_0")->itemDoubleClicked(o.list("lvList_0")->currentItem(), 0);
+    QCOMPARE(rowTags(chosen), QStringList{"12"});
+    o.select("lvList_1", "12");
+    o.click("cmdRemove_1");
+    QCOMPARE(o.removeStates(1), QStringLiteral("00"));
+    // Nothing selected: nothing moves.
+    o.list("lvList_0")->clearSelection();
+    o.click("cmdAdd_1");
+    QCOMPARE(chosen->topLevelItemCount(), 0);
+}
+
+void tst_frmChouhyouShutsuryoku::switchingTypes()
+{
+    Opened o;
+    o.choose(1, {"12"});
+    o.type(1);
+    QVERIFY(child<QGroupBox>(&*o.w, "fra生徒情報")->isVisible());
+    // Students not deleted, in the order the database gives them.
+    QStringList students = rowTexts(o.list("lvStudent_0"));
+    students.sort();
+    QCOMPARE(students, QStringList({"101|ﾔﾏﾀﾞ ﾀﾛｳ|山田 太郎", "102|ｻﾄｳ ﾊﾅｺ|佐藤 花子"}));
+    o.choose(0, {"102", "102"});
+    QCOMPARE(rowTexts(o.list("lvStudent_1")), QStringList{"102|ｻﾄｳ ﾊﾅｺ|佐藤 花子"});
+    QCOMPARE(o.removeStates(0), QStringLiteral("11"));
+    QCOMPARE(rowTags(o.list("lvList_1")), QStringList{"12"});   // the lessons wait while students are shown
+
+    // Back to 日報: the lessons to print are emptied; to the students again: they stay.
+    o.type(0);
+    QVERIFY(!child<QGroupBox>(&*o.w, "fra生徒情報")->isVisible());
+    QCOMPARE(o.list("lvList_1")->topLevelItemCount(), 0);
+    QCOMPARE(o.removeStates(1), QStringLiteral("00"));
+    QCOMPARE(o.list("lvList_0")->topLevelItemCount(), 3);
+    o.type(1);
+    QCOMPARE(rowTexts(o.list("lvStudent_1")), QStringList{"102|ｻﾄｳ ﾊﾅｺ|佐藤 花子"});
+    QCOMPARE(o.list("lvStudent_0")->topLevelItemCount(), 2);
+}
+
+void tst_frmChouhyouShutsuryoku::searchConditionSurvivesCancel()
+{
+    Opened o;
+    o.choose(1, {"20"});
+    {
+        NextModal accept([](QDialog* d) {
+            QCOMPARE(d->windowTitle(), QStringLiteral("検索したい講座の条件を指定しましょう～。"));
+            auto* grade = child<QComboBox>(d, "cboEdit_0");
+            grade->setCurrentIndex(grade->findText(QStringLiteral("中1")));
+            child<QPushButton>(d, "cmdOK")->click();
+        });
+        o.click("cmdSearch");
+        QVERIFY(accept.fired());
+    }
+    QCOMPARE(rowTags(o.list("lvList_0")), QStringList({"15", "12"}));
+    QCOMPARE(o.label("lblCount"), QStringLiteral("2"));
+    QCOMPARE(o.label("lblJyoken"), QStringLiteral(" 【学年】中1"));
+    {
+        NextModal cancel([](QDialog* d) { child<QPushButton>(d, "cmdEnd")->click(); });
+        o.click("cmdSearch");
+        QVERIFY(cancel.fired());
+    }
+    QCOMPARE(rowTags(o.list("lvList_0")), QStringList({"15", "12"}));
+    QCOMPARE(o.label("lblJyoken"), QStringLiteral(" 【学年】中1"));
+    QCOMPARE(rowTags(o.list("lvList_1")), QStringList{"20"});   // the search keeps the chosen lessons
+
+    // Clearing forgets the condition and its caption, and the chosen lessons.
+    o.click("cmdClear");
+    QCOMPARE(o.label("lblCount"), QStringLiteral("3"));
+    QCOMPARE(o.label("lblJyoken"), QString());
+    QCOMPARE(o.list("lvList_1")->topLevelItemCount(), 0);
+}
+
+void tst_frmChouhyouShutsuryoku::refusals_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QStringList>("chosen");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no lesson") << 0 << QStringList{}
+                               << "出力する講座がありません。\r\n"
+                                  "出力したい講座を講座一覧から選択して右の出力する講座リストに追加してください。";
+    QTest::newRow("no student") << 1 << QStringList{}
+                                << "出力する生徒がありません。\r\n"
+                                   "出力したい生徒を生徒一覧から選択して右の出力する生徒リストに追加してください。";
+    QTest::newRow("lesson without attendance") << 0 << QStringList{"20"} << "該当データがありません。";
+}
+
+void tst_frmChouhyouShutsuryoku::refusals()
+{
+    QFETCH(int, type);
+    QFETCH(QStringList, chosen);
+    QFETCH(QString, message);
+    Opened o;
+    o.type(type);
+    o.choose(type == 0 ? 1 : 0, chosen);
+    o.click("cmdOK");
+    QCOMPARE(o.pf.ui().texts(), QStringList{message});
+    QCOMPARE(o.pf.ui().messages.back().icon, MsgIcon::Information);
+    QCOMPARE(o.pf.ui().messages.back().title, QStringLiteral("塾管理システム - 楓丸くん -"));
+    QVERIFY(o.pf.ui().openedDocuments.isEmpty());
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+void tst_frmChouhyouShutsuryoku::reportsWrittenAndReadBack()
+{
+    Opened o;
+    RecordingUi& ui = o.pf.ui();
+    o.choose(1, {"15", "12"});
+    o.click("cmdOK");
+    QCOMPARE(o.w->sqlText(), QStringLiteral(" SELECT * FROM QRY_講座出席出力 WHERE  毎講座ID = 15 OR  毎講座ID = 12 ORDER BY 毎講座ID,講座日"));
+    QCOMPARE(ui.openedDocuments.size(), 1);
+    {
+        // One page per lesson in lesson-ID order: 12 first, then 15 with its two students.
+        const XlsxFile book(ui.openedDocuments.last());
+        QCOMPARE(book.sheetNames(), QStringList{"日報"});
+        QCOMPARE(book.text("日報", 3, 2), QStringLiteral("2003/04/08"));
+        QCOMPARE(book.text("日報", 5, 3), QStringLiteral("一次関数"));
+        QCOMPARE(book.text("日報", 19, 3), QStringLiteral("山田 太郎"));
+        QCOMPARE(book.text("日報", 44 + 4, 3), QStringLiteral("連立方程式"));
+        QCOMPARE(QSet<QString>({book.text("日報", 44 + 18, 3), book.text("日報", 44 + 19, 3)}),
+                 QSet<QString>({"山田 太郎", "佐藤 花子"}));
+    }
+    QFile::remove(ui.openedDocuments.last());
+
+    // The window stays open for the next report: the analysis sheet of two students.
+    QVERIFY(o.w->isVisible());
+    o.type(1);
+    o.choose(0, {"102", "101"});
+    o.click("cmdOK");
+    QCOMPARE(o.w->sqlText(), QStringLiteral(" SELECT * FROM QRY_講座出席出力 WHERE  生徒番号 = 102 OR  生徒番号 = 101 ORDER BY 生徒番号,毎講座ID,講座日"));
+    QCOMPARE(ui.openedDocuments.size(), 2);
+    {
+        const XlsxFile book(ui.openedDocuments.last());
+        QCOMPARE(book.sheetNames(), QStringList{"生徒分析シート"});
+        QCOMPARE(book.text("生徒分析シート", 3, 2), QStringLiteral("山田 太郎"));
+        QCOMPARE(book.text("生徒分析シート", 1, 24), QStringLiteral("2003/04/08"));
+        QCOMPARE(book.text("生徒分析シート", 42 + 3, 2), QStringLiteral("佐藤 花子"));
+    }
+    QFile::remove(ui.openedDocuments.last());
+    QVERIFY(ui.messages.empty());
+    QVERIFY(o.w->isVisible());
+}
+
+QTEST_MAIN(tst_frmChouhyouShutsuryoku)
+#include "tst_frmChouhyouShutsuryoku.moc"
