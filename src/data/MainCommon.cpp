@@ -26,22 +26,18 @@ int aggregate(const QString& sql, const QString& condition, const QString& field
 
 int funcGetMaxID(const QString& table, const QString& column, const QString& condition)
 {
-    try {
+    return guarded(QStringLiteral("MainCommon - funcGetMaxID"), [&] {
         return aggregate(QStringLiteral("Select Max(") + column + QStringLiteral(") AS 最大ID From ") + table, condition,
                          QStringLiteral("最大ID"));
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("MainCommon - funcGetMaxID"));
-    }
+    });
 }
 
 int funcGetCount(const QString& table, const QString& column, const QString& condition)
 {
-    try {
+    return guarded(QStringLiteral("MainCommon - funcGetCount"), [&] {
         return aggregate(QStringLiteral("Select COUNT(") + column + QStringLiteral(") AS DBCOUNT From ") + table, condition,
                          QStringLiteral("DBCOUNT"));
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("MainCommon - funcGetCount"));
-    }
+    });
 }
 
 short funcFirstWeekday(short year, short month)

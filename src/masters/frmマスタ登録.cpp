@@ -137,21 +137,19 @@ QListWidgetItem* frmマスタ登録::focusEntry() const
 
 void frmマスタ登録::Form_Load()
 {
-    try {
+    guarded(QStringLiteral("frmマスタ登録 - Form_Load"), [&] {
         subListSet();
         lblMasterName->setText(QStringLiteral("マスタ学年"));
         Show_MasterInfo();
         if (lstMaster->count() > 0)
             lstMaster->setCurrentRow(0);
         m_buttons->onlyAdd();
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("frmマスタ登録 - Form_Load"));
-    }
+    });
 }
 
 void frmマスタ登録::subListSet()
 {
-    try {
+    guarded(QStringLiteral("frmマスタ登録 - subListSet"), [&] {
         const QSignalBlocker quiet(lstMaster);
         lstMaster->clear();
         m_masterInfo.clear();
@@ -163,14 +161,12 @@ void frmマスタ登録::subListSet()
             item->setData(Qt::UserRole, funcToLong(data.propData(QStringLiteral("マスタID"))));
             m_masterInfo.append(data.propData(QStringLiteral("マスタ説明")));
         }
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("frmマスタ登録 - subListSet"));
-    }
+    });
 }
 
 bool frmマスタ登録::Show_MasterInfo()
 {
-    try {
+    return guarded(QStringLiteral("frmマスタ登録 - Show_MasterInfo"), [&] {
         lstItem->clear();
         const QString table = tableName();
         const QString s = subject();
@@ -193,42 +189,36 @@ bool frmマスタ登録::Show_MasterInfo()
         m_selectedCount = 0;
         m_buttons->onlyAdd();
         return true;
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("frmマスタ登録 - Show_MasterInfo"));
-    }
+    });
 }
 
 void frmマスタ登録::lvMaster_ItemClick()
 {
-    try {
+    guarded(QStringLiteral("frmマスタ登録 - lvMaster_ItemClick"), [&] {
         const QListWidgetItem* master = lstMaster->currentItem();
         if (!master)
             return;
         lblMasterName->setText(master->text());
         Show_MasterInfo();
         m_buttons->onlyAdd();
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("frmマスタ登録 - lvMaster_ItemClick"));
-    }
+    });
 }
 
 void frmマスタ登録::lvList_Click()
 {
-    try {
+    guarded(QStringLiteral("frmマスタ登録 - lvList_Click"), [&] {
         m_selectedCount = funcSelectedCount(lstItem);
         m_buttons->follow(m_selectedCount);
         if (m_selectedCount >= 1 && isEvaluationFull()) {
             subCmdEnabled(false);
             cmdOK[2]->setEnabled(true);
         }
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("frmマスタ登録 - lvList_Click"));
-    }
+    });
 }
 
 void frmマスタ登録::cmdOK_Click(int index)
 {
-    try {
+    return guarded(QStringLiteral("frmマスタ登録 - cmdOK_Click"), [&] {
         m_syori = static_cast<short>(index);
         const QString table = tableName();
         const QString s = subject();
@@ -271,18 +261,14 @@ void frmマスタ登録::cmdOK_Click(int index)
                               + QString::number(entry->data(Qt::UserRole).toInt()));
         }
         Show_MasterInfo();
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("frmマスタ登録 - cmdOK_Click"));
-    }
+    });
 }
 
 void frmマスタ登録::cmdEnd_Click()
 {
-    try {
+    guarded(QStringLiteral("frmマスタ登録 - cmdEnd_Click"), [&] {
         close();
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("frmマスタ登録 - cmdEnd_Click"));
-    }
+    });
 }
 
 void frmマスタ登録::subCmdEnabled(bool enabled)
@@ -292,7 +278,7 @@ void frmマスタ登録::subCmdEnabled(bool enabled)
 
 QString frmマスタ登録::funcInputData()
 {
-    try {
+    return guarded(QStringLiteral("frmマスタ登録 - subDataRead"), [&] {
         frm入力用 input(this);
         input.setPropLabel(QStringLiteral("<< ") + lblMasterName->text() + QStringLiteral(" >>")
                            + QStringLiteral("  値を入力してください") + QStringLiteral("\r\n") + lblMasterInfo->text());
@@ -309,7 +295,5 @@ QString frmマスタ登録::funcInputData()
         input.setPropIMEMode(0);
         input.exec();
         return input.propOK() ? input.propData() : QString();
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("frmマスタ登録 - subDataRead"));
-    }
+    });
 }

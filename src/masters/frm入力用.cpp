@@ -110,7 +110,7 @@ void frm入力用::changeEvent(QEvent* event)
 
 void frm入力用::Form_Activate()
 {
-    try {
+    guarded(QStringLiteral("frm入力用 - Form_Activate"), [&] {
         // Coming back to the box must not undo what the user typed.
         if (m_setUp)
             return;
@@ -132,44 +132,36 @@ void frm入力用::Form_Activate()
         m_setUp = true;
         txtData->setFocus();
         txtData->selectAll();
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("frm入力用 - Form_Activate"));
-    }
+    });
 }
 
 bool frm入力用::funcInputCheck()
 {
-    try {
+    return guarded(QStringLiteral("frm入力用 - funcInputCheck"), [&] {
         if (txtData->text().trimmed().isEmpty()) {
             MsgBox(QStringLiteral("値を入力してください"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
             txtData->setFocus();
             return false;
         }
         return true;
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("frm入力用 - funcInputCheck"));
-    }
+    });
 }
 
 void frm入力用::cmdOK_Click()
 {
-    try {
+    guarded(QStringLiteral("frm入力用 - cmdOK_Click"), [&] {
         if (!funcInputCheck())
             return;
         m_data = txtData->text();
         m_ok = true;
         done(QDialog::Accepted);
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("frm入力用 - cmdOK_Click"));
-    }
+    });
 }
 
 void frm入力用::cmdEnd_Click()
 {
-    try {
+    guarded(QStringLiteral("frm入力用 - cmdEnd_Click"), [&] {
         m_ok = false;
         done(QDialog::Rejected);
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("frm入力用 - cmdEnd_Click"));
-    }
+    });
 }

@@ -208,7 +208,7 @@ void frmMenu::buildControls()
 
 void frmMenu::Form_Load()
 {
-    try {
+    guarded(QStringLiteral("frmMenu - Form_Load"), [&] {
         gDatabase.execute(QStringLiteral("DELETE FROM 連絡事項 WHERE 終了日<#") + funcDateText(QDate::currentDate())
                           + QStringLiteral("#"));
         subRenrakuListSet();
@@ -218,9 +218,7 @@ void frmMenu::Form_Load()
             move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
         }
         setMask(QRegion(windowShape().toFillPolygon().toPolygon()));
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("frmMenu - Form_Load"));
-    }
+    });
 }
 
 void frmMenu::paintEvent(QPaintEvent*)
@@ -373,7 +371,7 @@ void frmMenu::lblMenu_Click(int index)
 
 void frmMenu::imgTool_Click(int index)
 {
-    try {
+    guarded(QStringLiteral("frmMenu - imgTool_Click"), [&] {
         switch (index) {
         case 0: subBackup(); break;
         case 1: subRestore(); break;
@@ -390,9 +388,7 @@ void frmMenu::imgTool_Click(int index)
         }
         default: break;
         }
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("frmMenu - imgTool_Click"));
-    }
+    });
 }
 
 QString frmMenu::funcChooseFile(const FileDialogRequest& request, bool save)
@@ -463,7 +459,7 @@ void frmMenu::subRestore()
 
 void frmMenu::subRenrakuListSet()
 {
-    try {
+    guarded(QStringLiteral("frmMenu - subRenrakuListSet"), [&] {
         lstRenraku->clear();
         clsDataCtl data;
         const bool ok = data.funcOpenRec(
@@ -495,9 +491,7 @@ void frmMenu::subRenrakuListSet()
             subEditbuttonEnabled(false);
             cmdOK[0]->setEnabled(true);
         }
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("frmMenu - subRenrakuListSet"));
-    }
+    });
 }
 
 void frmMenu::subRenrakuListClear()
@@ -520,7 +514,7 @@ void frmMenu::lstRenraku_Click()
 
 void frmMenu::cmdOK_Click(int index)
 {
-    try {
+    return guarded(QStringLiteral("frmMenu - cmdOK_Click"), [&] {
         m_syoriID = static_cast<short>(index);
         if (index == 0)
             m_renrakuID = 0;
@@ -537,9 +531,7 @@ void frmMenu::cmdOK_Click(int index)
         window.exec();
         if (m_ok)
             subRenrakuListSet();
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("frmMenu - cmdOK_Click"));
-    }
+    });
 }
 
 void frmMenu::subEditbuttonEnabled(bool enabled)

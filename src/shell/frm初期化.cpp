@@ -85,7 +85,7 @@ void frm初期化::Form_Load()
 
 void frm初期化::subCountGet()
 {
-    try {
+    return guarded(QStringLiteral("frm初期化 - subCountGet"), [&] {
         const auto countText = [](int count) {
             return QStringLiteral("(現在") + QString::number(count) + QStringLiteral("件)");
         };
@@ -93,24 +93,20 @@ void frm初期化::subCountGet()
                                                     QStringLiteral(" WHERE 削除フラグ=0 "))));
         lblCount[1]->setText(countText(funcGetCount(QStringLiteral("毎講座履歴"), QStringLiteral("毎講座ID"), QStringLiteral(" "))));
         lblCount[2]->setText(countText(funcGetCount(QStringLiteral("連絡事項"), QStringLiteral("連絡事項ID"), QStringLiteral(" "))));
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("frm初期化 - subCountGet"));
-    }
+    });
 }
 
 void frm初期化::cmdALL_Click()
 {
-    try {
+    guarded(QStringLiteral("frm初期化 - cmdALL_Click"), [&] {
         for (QCheckBox* box : chkClear)
             box->setChecked(true);
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("frm初期化 - cmdALL_Click"));
-    }
+    });
 }
 
 void frm初期化::cmdOK_Click()
 {
-    try {
+    guarded(QStringLiteral("frm初期化 - cmdOK_Click"), [&] {
         if (MsgBox(QStringLiteral("本当にデータ初期化してもよいですか？"), MsgButtons::YesNoDefaultNo, MsgIcon::Question, kTitle)
             != MsgAnswer::Yes)
             return;
@@ -119,14 +115,12 @@ void frm初期化::cmdOK_Click()
                 subDataClear(i);
         subCountGet();
         MsgBox(QStringLiteral("データの初期化が終了しました。"), MsgButtons::Ok, MsgIcon::Information, kTitle);
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("frm初期化 - cmdOK_Click"));
-    }
+    });
 }
 
 void frm初期化::subDataClear(int index)
 {
-    try {
+    guarded(QStringLiteral("frm初期化 - subDataClear"), [&] {
         const auto clear = [](const QString& table) { gDatabase.execute(QStringLiteral(" DELETE FROM ") + table); };
         switch (index) {
         case 0:
@@ -150,14 +144,12 @@ void frm初期化::subDataClear(int index)
         default:
             break;
         }
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("frm初期化 - subDataClear"));
-    }
+    });
 }
 
 void frm初期化::subMasterTable()
 {
-    try {
+    guarded(QStringLiteral("frm初期化 - subMasterTable"), [&] {
         m_masterTables.clear();
         clsDataCtl data;
         if (data.funcOpenRec(QStringLiteral("SELECT * FROM マスタ所属グループ ORDER BY グループID, マスタID"))) {
@@ -166,16 +158,12 @@ void frm初期化::subMasterTable()
                 m_masterTables << data.propData(QStringLiteral("マスタ名"));
             }
         }
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("frm初期化 - subMasterTable"));
-    }
+    });
 }
 
 void frm初期化::cmdEnd_Click()
 {
-    try {
+    guarded(QStringLiteral("frm初期化 - cmdEnd_Click"), [&] {
         close();
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("frm初期化 - cmdEnd_Click"));
-    }
+    });
 }

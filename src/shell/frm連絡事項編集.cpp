@@ -122,19 +122,17 @@ void frm連絡事項編集::buildControls()
 
 void frm連絡事項編集::Form_Load()
 {
-    try {
+    guarded(QStringLiteral("frm連絡事項編集 - Form_Load"), [&] {
         Set_Combo(cboEdit[0], QStringLiteral("マスタ重要度"));
         m_syoriID = m_menu->propSyoriID();
         m_renrakuID = m_menu->propRenrakuID();
         subComboTextSet();
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("frm連絡事項編集 - Form_Load"));
-    }
+    });
 }
 
 void frm連絡事項編集::subComboTextSet()
 {
-    try {
+    guarded(QStringLiteral("frm連絡事項編集 - subComboTextSet"), [&] {
         switch (m_syoriID) {
         case 0: lblMode->setText(QStringLiteral("追　加")); break;
         case 1: lblMode->setText(QStringLiteral("コピー(追加)")); break;
@@ -155,14 +153,12 @@ void frm連絡事項編集::subComboTextSet()
             txtName->setText(funcToString(m_rs->field(QStringLiteral("記入者"))));
             txtRenraku->setPlainText(funcToString(m_rs->field(QStringLiteral("コメント"))));
         }
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("frm連絡事項編集 - subComboTextSet"));
-    }
+    });
 }
 
 bool frm連絡事項編集::funcInputCheck()
 {
-    try {
+    return guarded(QStringLiteral("frm連絡事項編集 - funcInputCheck"), [&] {
         const auto refuse = [](const QString& text, QWidget* focus) {
             MsgBox(text, MsgButtons::Ok, MsgIcon::Warning, kTitle);
             focus->setFocus();
@@ -178,14 +174,12 @@ bool frm連絡事項編集::funcInputCheck()
         if (txtRenraku->toPlainText().trimmed().isEmpty())
             return refuse(QStringLiteral("連絡事項の内容を入力してください"), txtRenraku);
         return true;
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("frm連絡事項編集 - funcInputCheck"));
-    }
+    });
 }
 
 void frm連絡事項編集::cmdOK_Click()
 {
-    try {
+    guarded(QStringLiteral("frm連絡事項編集 - cmdOK_Click"), [&] {
         if (!funcInputCheck())
             return;
         // An edited notice that is gone meanwhile (emptied by the initialization) is stored anew.
@@ -204,19 +198,15 @@ void frm連絡事項編集::cmdOK_Click()
         m_rs->update();
         m_menu->setPropOK(true);
         done(Accepted);
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("frm連絡事項編集 - cmdOK_Click"));
-    }
+    });
 }
 
 void frm連絡事項編集::cmdEnd_Click()
 {
-    try {
+    guarded(QStringLiteral("frm連絡事項編集 - cmdEnd_Click"), [&] {
         m_menu->setPropOK(false);
         done(Rejected);
-    } catch (const std::exception& e) {
-        subFault(e, QStringLiteral("frm連絡事項編集 - cmdEnd_Click"));
-    }
+    });
 }
 
 void frm連絡事項編集::reject()
