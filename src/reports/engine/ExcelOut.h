@@ -1,7 +1,8 @@
 // The workbook driver: one object serves one report. It loads the template
 // workbook from the program folder, lets one report routine write the report
-// sheet (copying further pages from the sheet's page template), then writes the
-// report sheet alone to a new .xlsx file and opens it for the user.
+// sheet (copying further pages from the sheet's page template, and going on to
+// continuation sheets when a sheet is full), then writes the report's sheets
+// alone to a new .xlsx file and opens it for the user.
 #pragma once
 
 #include "Workbook.h"
@@ -52,7 +53,7 @@ public:
     // Loads the template; false (the user has been told why) when there is none
     // or it lacks the report sheet.
     bool funcPrintStart();
-    // Keeps the report sheet alone, writes it to a new file in the temporary
+    // Keeps the report's sheets alone, writes them to a new file in the temporary
     // folder and opens it; tells the user where it is when nothing opens it.
     void subPrintEnd();
     // Copies a range of the page template (the report sheet's name & "雛型")
