@@ -27,13 +27,6 @@ private:
     static QListWidget* board(frmMenu& m) { return m.findChild<QListWidget*>("lstRenraku"); }
     static QPushButton* button(frmMenu& m, int i) { return m.findChild<QPushButton*>(QStringLiteral("cmdOK_%1").arg(i)); }
     static QLabel* label(frmMenu& m, const QString& name) { return m.findChild<QLabel*>(name); }
-    static QList<bool> enabledButtons(frmMenu& m)
-    {
-        QList<bool> states;
-        for (int i = 0; i < 4; ++i)
-            states << button(m, i)->isEnabled();
-        return states;
-    }
     static QList<int> boardIds(frmMenu& m)
     {
         QList<int> ids;
@@ -87,7 +80,7 @@ void tst_frmMenu::startDeletesExpiredNoticesAndBuildsBoardLines()
     // The first entry is selected, and with it the notice to edit.
     QVERIFY(board(menu)->item(0)->isSelected());
     QCOMPARE(menu.propRenrakuID(), 5);
-    QCOMPARE(enabledButtons(menu), (QList<bool>{true, true, true, true}));
+    QCOMPARE(buttonStates(&menu, "cmdOK", 4), QStringLiteral("1111"));
     QCOMPARE(board(menu)->font().family(), QStringLiteral("IPAGothic"));
 }
 
@@ -119,23 +112,23 @@ void tst_frmMenu::selectionDecidesTheButtons()
         ProgramFolder pf;
         frmMenu empty;
         QCOMPARE(board(empty)->count(), 0);
-        QCOMPARE(enabledButtons(empty), (QList<bool>{true, false, false, false}));
+        QCOMPARE(buttonStates(&empty, "cmdOK", 4), QStringLiteral("1000"));
     }
     ProgramFolder pf;
     for (int id = 1; id <= 3; ++id)
         insertNotice(pf, id, 0, 3, id, QStringLiteral("事務"), QStringLiteral("お知らせ%1").arg(id));
     frmMenu menu;
     board(menu)->item(1)->setSelected(true);
-    QCOMPARE(enabledButtons(menu), (QList<bool>{false, false, false, true}));
+    QCOMPARE(buttonStates(&menu, "cmdOK", 4), QStringLiteral("0001"));
     QCOMPARE(button(menu, 3)->text(), QStringLiteral("一括削除(&D)"));
     QCOMPARE(menu.propRenrakuID(), 0);
 
     // Leaving nothing selected changes nothing.
     board(menu)->clearSelection();
-    QCOMPARE(enabledButtons(menu), (QList<bool>{false, false, false, true}));
+    QCOMPARE(buttonStates(&menu, "cmdOK", 4), QStringLiteral("0001"));
 
     board(menu)->item(2)->setSelected(true);
-    QCOMPARE(enabledButtons(menu), (QList<bool>{true, true, true, true}));
+    QCOMPARE(buttonStates(&menu, "cmdOK", 4), QStringLiteral("1111"));
     QCOMPARE(button(menu, 3)->text(), QStringLiteral("削除(&D)"));
     QCOMPARE(menu.propRenrakuID(), 3);
     board(menu)->clearSelection();
@@ -163,7 +156,7 @@ void tst_frmMenu::deletesTheSelectedNotices()
     QCOMPARE(pf.ui().messages.back().title, kTitle);
     QCOMPARE(pf.scalar(QStringLiteral("SELECT 連絡事項ID FROM 連絡事項")), QStringLiteral("2"));
     QCOMPARE(boardIds(menu), QList<int>{2});
-    QCOMPARE(enabledButtons(menu), (QList<bool>{true, true, true, true}));
+    QCOMPARE(buttonStates(&menu, "cmdOK", 4), QStringLiteral("1111"));
 
     // Nothing selected: the question counts 0 and Yes deletes nothing.
     board(menu)->clearSelection();
