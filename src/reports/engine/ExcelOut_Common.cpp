@@ -93,7 +93,7 @@ bool funcReportFits(long long rows)
 {
     if (rows <= wb::kMaxRow)
         return true;
-    MsgBox(QStringLiteral("出力するデータが多すぎるため、1枚のシートに収まりません。") + QStringLiteral("\r\n")
+    MsgBox(QStringLiteral("出力するデータが多すぎるため、帳票を作成できません。") + QStringLiteral("\r\n")
                + QStringLiteral("講座や生徒を絞り込んでから出力してください。"),
            MsgButtons::Ok, MsgIcon::Information, kTitle);
     return false;
