@@ -15,6 +15,7 @@
 #include "frm初期化.h"
 #include "frm帳票出力.h"
 #include "frm連絡事項編集.h"
+#include "frm講座情報一覧.h"
 #include "ListWindow.h"
 #include "Named.h"
 #include "Theme.h"
@@ -349,6 +350,12 @@ void frmMenu::Form_MouseMove()
 void frmMenu::lblMenu_Click(int index)
 {
     switch (index) {
+    case 0: {
+        frm講座情報一覧 window(this);
+        window.setPropNoSearch(true);
+        window.exec();
+        break;
+    }
     case 2: {
         // Stays open after an output, for the next report; closed by its own button.
         frm帳票出力 window(this);
@@ -364,7 +371,7 @@ void frmMenu::lblMenu_Click(int index)
         close();
         break;
     default:
-        // The course list and the student list open here once they exist.
+        // The student list opens here once it exists.
         break;
     }
 }

@@ -1,0 +1,318 @@
+#include "frm講座情報一覧.h"
+
+#include "ErrorLog.h"
+#include "ExcelOut.h"
+#include "FormsCommon.h"
+#include "Named.h"
+#include "Theme.h"
+#include "UiServices.h"
+#include "frm講座情報詳細.h"
+#include "frm講座検索.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLayout>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+const QString kLessonQuery = QStringLiteral("QRY_講座内容");
+const QString kStudentQuery = QStringLiteral("QRY_講座出席出力");
+
+struct Column {
+    const char* field;
+    const char* header;
+    int divisor;  // width = list width / divisor
+};
+
+constexpr Column kLessonColumns[] = {
+    {"講座日", "講座日", 7},   {"曜日名", "曜日", 10},   {"時限名", "時限名", 10},
+    {"学年名", "学年名", 10},  {"科目名", "科目名", 10}, {"講座クラス名", "講座クラス名", 5},
+    {"教室名", "教室名", 7},   {"講師名", "講師名", 7},  {"定員数", "定員数", 7},
+    {"単元", "単元", 5},
+};
+constexpr Column kStudentColumns[] = {
+    {"講座日", "講座日", 7}, {"時限名", "時限名", 10}, {"講座名", "講座名", 10}, {"講師名", "講師名", 7},
+    {"出席○", "出席", 7},   {"項目4", "項目4", 7},    {"宿題○", "宿題", 7},     {"項目1", "項目1", 7},
+    {"項目2", "項目2", 7},  {"項目3", "項目3", 7},    {"コメント", "コメント", 5},
+};
+} // namespace
+
+frm講座情報一覧::frm講座情報一覧(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frm講座情報一覧"));
+    setWindowTitle(QStringLiteral("検索条件で指定された講座の一覧です。"));
+
+    lblInfo = namedArray<QLabel, 2>(this, QStringLiteral("lblInfo"), {QStringLiteral("検索条件"), QStringLiteral("件")});
+    lblJyoken = named<QLabel>(this, QStringLiteral("lblJyoken"));
+    lblJyoken->setTextFormat(Qt::PlainText);
+    lblJyoken->setStyleSheet(Theme::textStyle(Theme::accent));
+    lblJyoken->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    lblCount = named<QLabel>(this, QStringLiteral("lblCount"), QStringLiteral("0"));
+    lblCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblCount->setMinimumWidth(60);
+
+    lvList = named<QTreeWidget>(this, QStringLiteral("lvList"));
+    lvList->setRootIsDecorated(false);
+    lvList->setUniformRowHeights(true);
+    lvList->setAllColumnsShowFocus(true);
+    lvList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lvList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lvList->setAlternatingRowColors(true);
+
+    frmMenu = named<QGroupBox>(this, QStringLiteral("frmMenu"), QStringLiteral("何を行いますか？"));
+    cmdOK = namedArray<QPushButton, 4>(frmMenu, QStringLiteral("cmdOK"),
+                                       {QStringLiteral("講座を追加(&A)"), QStringLiteral("講座をコピー(&C)"),
+                                        QStringLiteral("講座を編集(&E)"), QStringLiteral("講座を削除(&D)")});
+    m_buttons.emplace(cmdOK, QStringLiteral("削除(&D)"), QStringLiteral("一括削除(&D)"));
+    auto* menuLayout = new QVBoxLayout(frmMenu);
+    for (int i = 0; i < 4; ++i) {
+        cmdOK[i]->setAutoDefault(false);
+        menuLayout->addWidget(cmdOK[i]);
+        connect(cmdOK[i], &QPushButton::clicked, this, [this, i] { cmdOK_Click(i); });
+    }
+    cmdExcel = named<QPushButton>(this, QStringLiteral("cmdExcel"), QStringLiteral("カレンダーを出力(&O)"));
+    cmdSearch = named<QPushButton>(this, QStringLiteral("cmdSearch"), QStringLiteral("検索したい(&F)"));
+    cmdEnd = named<QPushButton>(this, QStringLiteral("cmdEnd"), QStringLiteral("閉じる(&X)"));
+    for (QPushButton* button : {cmdExcel, cmdSearch, cmdEnd})
+        button->setAutoDefault(false);
+
+    lblMsg = named<QLabel>(this, QStringLiteral("lblMsg"),
+                           QStringLiteral("検索結果で抽出された講座の一覧です。講座を選択してダブルクリックすると、"
+                                          "講座の編集画面が表示されます。また、講座を複数選択すると、一括削除ができます。"
+                                          "検索条件を変えたいときは再検索ボタンを押してください。"));
+    Theme::subHelpText(lblMsg);
+
+    auto* condition = new QHBoxLayout;
+    condition->addWidget(lblInfo[0]);
+    condition->addWidget(lblJyoken, 1);
+    condition->addWidget(lblCount);
+    condition->addWidget(lblInfo[1]);
+    auto* side = new QVBoxLayout;
+    side->addWidget(frmMenu);
+    side->addWidget(cmdExcel);
+    side->addWidget(cmdSearch);
+    side->addStretch(1);
+    side->addWidget(cmdEnd);
+    auto* grid = new QGridLayout(this);
+    grid->addLayout(condition, 0, 0);
+    grid->addWidget(lvList, 1, 0);
+    grid->addLayout(side, 0, 1, 2, 1);
+    grid->addWidget(lblMsg, 2, 0, 1, 2);
+    grid->setColumnStretch(0, 1);
+    grid->setRowStretch(1, 1);
+    resize(1100, 620);
+
+    connect(lvList, &QTreeWidget::itemSelectionChanged, this, [this] { lvList_Click(); });
+    connect(lvList, &QTreeWidget::itemDoubleClicked, this, [this] { lvList_DblClick(); });
+    subConnectColumnClick(lvList, [this](int column) { lvList_ColumnClick(column); });
+    connect(cmdExcel, &QPushButton::clicked, this, [this] { cmdExcel_Click(); });
+    connect(cmdSearch, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
+    connect(cmdEnd, &QPushButton::clicked, this, [this] { cmdEnd_Click(); });
+}
+
+void frm講座情報一覧::setPropJyokenString(const QString& jyoken)
+{
+    m_jyoken = studentMode() ? QStringLiteral("【生徒氏名】") + m_studentName + QStringLiteral(" ") + jyoken : jyoken;
+}
+
+int frm講座情報一覧::exec()
+{
+    if (!m_built && !Form_Activate())
+        return QDialog::Rejected;
+    return QDialog::exec();
+}
+
+void frm講座情報一覧::done(int result)
+{
+    // The next opening builds its list again.
+    m_built = false;
+    QDialog::done(result);
+}
+
+bool frm講座情報一覧::Form_Activate()
+{
+    return guarded(QStringLiteral("frm講座情報一覧 - Form_Activate"), [&] {
+        setPropWhere(QString());
+        setPropJyokenString(QString());
+        if (m_noSearch) {
+            m_ok = true;
+        } else {
+            frm講座検索 search(this, this);
+            search.setPropSyoriID(0);
+            search.exec();
+        }
+        if (!m_ok) {
+            m_built = false;
+            return false;
+        }
+        m_built = true;
+        if (m_tableName.trimmed().isEmpty())
+            m_tableName = kLessonQuery;
+        if (studentMode())
+            m_where = funcWhereAnd() + QStringLiteral(" 生徒番号 = ") + QString::number(m_studentNo);
+        m_listSql = QStringLiteral(" SELECT * FROM ") + m_tableName + QStringLiteral(" ") + m_where
+                    + QStringLiteral(" ORDER BY 講座日,時限ID ");
+        subListSet();
+        // One student's history is read only.
+        for (QPushButton* button : cmdOK)
+            button->setVisible(!studentMode());
+        frmMenu->setVisible(!studentMode());
+        return true;
+    });
+}
+
+void frm講座情報一覧::cmdSearch_Click()
+{
+    guarded(QStringLiteral("frm講座情報一覧 - cmdSearch_Click"), [&] {
+        frm講座検索 search(this, this);
+        search.setPropSyoriID(0);
+        search.exec();
+        if (!m_ok)
+            return;
+        if (studentMode())
+            m_where = funcWhereAnd() + QStringLiteral(" 生徒番号 = ") + QString::number(m_studentNo) + QStringLiteral(" ");
+        m_listSql = QStringLiteral(" SELECT * FROM ") + m_tableName + QStringLiteral(" ") + m_where
+                    + QStringLiteral(" ORDER BY 講座日,時限ID ");
+        subListSet();
+    });
+}
+
+void frm講座情報一覧::subListSet()
+{
+    guarded(QStringLiteral("frm講座情報一覧 - subListSet"), [&] {
+        WaitCursor wait;
+        m_selectCount = 0;
+        {
+            const QSignalBlocker quiet(lvList);
+            clsDataList::subClearListView(lvList);
+        }
+        lblCount->setText(QStringLiteral("0"));
+        lblJyoken->setText(m_jyoken);
+        lblJyoken->setToolTip(m_jyoken);
+
+        // Widths follow the list's width as laid out, also before the window first shows.
+        if (layout())
+            layout()->activate();
+        m_list.emplace();
+        m_list->setPropListView(lvList);
+        m_list->setPropListKey(QStringLiteral("毎講座ID"));
+        const double width = lvList->width();
+        auto add = [&](const auto& columns) {
+            for (const Column& c : columns)
+                m_list->AddFieldName(QString::fromUtf8(c.field), QString::fromUtf8(c.header), qRound(width / c.divisor));
+        };
+        if (m_tableName == kStudentQuery)
+            add(kStudentColumns);
+        else
+            add(kLessonColumns);
+        subDataRead();
+        subCmdEnabled(false);
+        cmdOK[0]->setEnabled(true);
+    });
+}
+
+void frm講座情報一覧::subDataRead()
+{
+    guarded(QStringLiteral("frm講座情報一覧 - subDataRead"), [&] {
+        if (m_list->funcShowList(m_listSql, dbOpenDynaset)) {
+            subCmdEnabled(true);
+            lblCount->setText(QString::number(m_list->propCount()));
+            cmdExcel->setEnabled(true);
+        } else {
+            subCmdEnabled(false);
+            cmdExcel->setEnabled(false);
+        }
+    });
+}
+
+void frm講座情報一覧::subCmdEnabled(bool enabled)
+{
+    guarded(QStringLiteral("frm講座情報一覧 - subDataRead"), [&] { m_buttons->setEnabled(enabled); });
+}
+
+QString frm講座情報一覧::funcWhereAnd() const
+{
+    return guarded(QStringLiteral("frm講座検索 - funcWhereAnd"), [&] { return funcWhereAndOf(m_where); });
+}
+
+void frm講座情報一覧::lvList_Click()
+{
+    guarded(QStringLiteral("frm講座情報一覧 - lvList_Click"), [&] {
+        if (studentMode())
+            return;
+        m_selectCount = funcSelectedCount(lvList);
+        if (m_selectCount == 1)
+            m_maiKouzaID = funcSelectedTags(lvList).value(0);
+        m_buttons->follow(m_selectCount);
+    });
+}
+
+void frm講座情報一覧::lvList_DblClick()
+{
+    guarded(QStringLiteral("frm講座情報一覧 - lvList_DblClick"), [&] {
+        if (!studentMode() && m_selectCount > 0)
+            cmdOK_Click(2);
+    });
+}
+
+void frm講座情報一覧::lvList_ColumnClick(int column)
+{
+    guarded(QStringLiteral("frm講座情報一覧 - lvList_ColumnClick"), [&] { m_sort.click(lvList, column); });
+}
+
+void frm講座情報一覧::cmdOK_Click(int index)
+{
+    guarded(QStringLiteral("frm講座情報一覧 - cmdOK_Click"), [&] {
+        m_syoriID = static_cast<short>(index);
+        if (index == 0)
+            m_maiKouzaID = 0;
+        if (index == 3) {
+            if (!funcConfirmDelete(m_selectCount, QStringLiteral(" 講座を削除してもよろしいですか？")))
+                return;
+            // Each lesson goes with its attendance rows, all of them or none.
+            subExecuteForTags(funcSelectedTags(lvList), [](int id) {
+                return QStringList{QStringLiteral("DELETE FROM ") + QStringLiteral("毎講座履歴") + QStringLiteral(" WHERE 毎講座ID = ")
+                                       + QString::number(id),
+                                   QStringLiteral("DELETE FROM ") + QStringLiteral("講座出席") + QStringLiteral(" WHERE 毎講座ID = ")
+                                       + QString::number(id)};
+            });
+            subListSet();
+            return;
+        }
+        subOpenDetail();
+    });
+}
+
+void frm講座情報一覧::subOpenDetail()
+{
+    // Only a save reported by the detail window rebuilds the list.
+    m_ok = false;
+    frm講座情報詳細 detail(*this, this);
+    detail.exec();
+    if (m_ok)
+        subListSet();
+}
+
+void frm講座情報一覧::cmdExcel_Click()
+{
+    guarded(QStringLiteral("frm講座情報一覧 - cmdEnd_Click"), [&] {
+        WaitCursor wait;
+        ExcelOut out;
+        out.setPropExcelSheet(QStringLiteral("講座カレンダー"));
+        if (out.funcPrintStart()) {
+            // The report may fill in a caption of its own; the list keeps its own.
+            QString jyoken = m_jyoken;
+            out.subKouzaCalenderPrint(m_listSql, jyoken);
+            out.subPrintEnd();
+        }
+    });
+}
+
+void frm講座情報一覧::cmdEnd_Click()
+{
+    guarded(QStringLiteral("frm講座情報一覧 - cmdEnd_Click"), [&] { reject(); });
+}

@@ -1,0 +1,90 @@
+// The lesson list: every lesson matching a search, and the place where lessons
+// are added, copied, edited, deleted and printed as a calendar. Opened for one
+// student (table QRY_講座出席出力, a student number) it lists that student's
+// attendance rows instead, without the editing buttons.
+#pragma once
+
+#include "JyokenReceiver.h"
+#include "KouzaDetailOpener.h"
+#include "ListWindow.h"
+#include "clsDataList.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+
+class frm講座情報一覧 : public QDialog, public KouzaDetailOpener, public JyokenReceiver {
+public:
+    explicit frm講座情報一覧(QWidget* parent = nullptr);
+
+    // The first build of an opening happens here, before the window shows: a
+    // search cancelled at that point closes the window again at once.
+    int exec() override;
+    void done(int result) override;
+
+    void setPropNoSearch(bool noSearch) { m_noSearch = noSearch; }
+    void setPropTableName(const QString& tableName) { m_tableName = tableName; }
+    void setPropStudentName(const QString& studentName) { m_studentName = studentName; }
+    void setPropStudentNo(int studentNo) { m_studentNo = studentNo; }
+    // Search dialog and detail window report here.
+    void setPropOK(bool ok) override { m_ok = ok; }
+    void setPropWhere(const QString& where) override { m_where = where; }
+    // For one student the caption starts with the student's name.
+    void setPropJyokenString(const QString& jyoken) override;
+
+    short propSyoriID() const override { return m_syoriID; }
+    int propMaiKouzaID() const override { return m_maiKouzaID; }
+
+    // The SELECT of the current list.
+    const QString& listSql() const { return m_listSql; }
+
+private:
+    bool Form_Activate();
+    void cmdSearch_Click();
+    void subListSet();
+    void subDataRead();
+    void subCmdEnabled(bool enabled);
+    QString funcWhereAnd() const;
+    void lvList_Click();
+    void lvList_DblClick();
+    void lvList_ColumnClick(int column);
+    void cmdOK_Click(int index);
+    void cmdExcel_Click();
+    void cmdEnd_Click();
+    void subOpenDetail();
+    bool studentMode() const { return m_studentNo > 0; }
+
+    QTreeWidget* lvList = nullptr;
+    QGroupBox* frmMenu = nullptr;
+    std::array<QPushButton*, 4> cmdOK{};
+    std::optional<ListButtons> m_buttons;
+    QPushButton* cmdExcel = nullptr;
+    QPushButton* cmdSearch = nullptr;
+    QPushButton* cmdEnd = nullptr;
+    std::array<QLabel*, 2> lblInfo{};
+    QLabel* lblJyoken = nullptr;
+    QLabel* lblCount = nullptr;
+    QLabel* lblMsg = nullptr;
+
+    bool m_noSearch = false;
+    short m_syoriID = 0;
+    int m_maiKouzaID = 0;
+    QString m_tableName;
+    QString m_studentName;
+    int m_studentNo = 0;
+    QString m_where;
+    bool m_ok = false;
+    QString m_jyoken;
+    QString m_listSql;
+    bool m_built = false;
+    int m_selectCount = 0;
+    std::optional<clsDataList> m_list;
+    ColumnSort m_sort;
+};

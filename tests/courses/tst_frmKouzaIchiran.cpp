@@ -1,0 +1,249 @@
+#include "ProgramFolder.h"
+#include "WindowTest.h"
+#include "XlsxFile.h"
+#include "frmMenu.h"
+#include "frm講座情報一覧.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+namespace {
+// Four lessons, two of them on one day; attendance of three students.
+struct School {
+    ProgramFolder pf;
+    School()
+    {
+        for (const char* sql : {
+                 "INSERT INTO マスタ学年 VALUES (1, '中1', 0)",
+                 "INSERT INTO マスタ科目 VALUES (1, '数学', 0), (2, '英語', 0)",
+                 "INSERT INTO マスタ講座クラス VALUES (1, 'A', 0)",
+                 "INSERT INTO マスタ講師 VALUES (1, '山田', 0)",
+                 "INSERT INTO マスタ時限 VALUES (1, '1限', 0), (2, '2限', 0)",
+                 "INSERT INTO マスタ教室 VALUES (1, '教室1', 0)",
+                 "INSERT INTO 毎講座履歴 (毎講座ID, 講座日, 曜日ID, 時限ID, 学年ID, 科目ID, 講座クラスID, 講師ID, 教室ID, 定員数, "
+                 "受講人数, 単元) VALUES (1, '2003/04/01', 2, 2, 1, 2, 1, 1, 1, 20, 2, 'be動詞'), "
+                 "(2, '2003/04/01', 2, 1, 1, 1, 1, 1, 1, 20, 1, '正負の数'), (3, '2003/04/02', 3, 1, 1, 1, 1, 1, 1, 20, 1, '文字式'), "
+                 "(4, '2003/04/03', 4, 1, 1, 2, 1, 1, 1, 20, 1, '過去形')",
+                 "INSERT INTO 生徒台帳 (生徒番号, 氏名カナ, 生徒氏名) VALUES (10, 'ｱｵｷ', '青木 一郎'), (11, 'ﾔﾏﾀﾞ', '山田 太郎')",
+                 "INSERT INTO 講座出席 VALUES (1, 10, 0, 3, 3, 3, 3, '', 0, ''), (1, 11, 1, 4, 3, 2, 5, 'よくできた', 1, ''), "
+                 "(2, 10, 1, 1, 1, 1, 1, '', 0, ''), (3, 11, 1, 2, 2, 2, 2, '', 0, ''), (4, 12, 1, 2, 2, 2, 2, '', 0, '')",
+             })
+            pf.exec(QString::fromUtf8(sql));
+    }
+};
+
+QTreeWidget* lvList(QWidget* w)
+{
+    return child<QTreeWidget>(w, "lvList");
+}
+
+QString text(QWidget* w, const char* name)
+{
+    if (auto* label = w->findChild<QLabel*>(name))
+        return label->text();
+    return child<QPushButton>(w, name)->text();
+}
+
+// Runs check while the list is open (exec() as its openers call it); returns exec's result.
+int whileOpen(frm講座情報一覧& w, const std::function<void()>& check)
+{
+    NextModal step([&](QDialog* d) {
+        QCOMPARE(d, static_cast<QDialog*>(&w));
+        check();
+    });
+    const int result = w.exec();
+    if (!step.fired())
+        qWarning("the list never opened");
+    return result;
+}
+
+// Answers the search dialog that opens next by choosing one entry of a combo box.
+void searchNext(int box, const QString& entry)
+{
+    onNextModal([box, entry](QDialog* search) {
+        auto* combo = child<QComboBox>(search, QStringLiteral("cboEdit_%1").arg(box));
+        combo->setCurrentIndex(combo->findText(entry));
+        child<QPushButton>(search, "cmdOK")->click();
+    });
+}
+
+void select(QTreeWidget* list, std::initializer_list<int> rows)
+{
+    list->clearSelection();
+    for (int row : rows)
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          list->visualItemRect(list->topLevelItem(row)).center());
+}
+} // namespace
+
+class TestKouzaIchiran : public QObject {
+    Q_OBJECT
+private slots:
+    void fromMenuListsEveryLesson();
+    void firstSearchAndCancelledFirstSearch();
+    void studentMode();
+    void singleAndBulkDelete();
+    void calendarOfListedLessons();
+};
+
+void TestKouzaIchiran::fromMenuListsEveryLesson()
+{
+    School s;
+    frmMenu menu;
+    menu.show();
+    NextModal step([&](QDialog* d) {
+        QCOMPARE(d->objectName(), QStringLiteral("frm講座情報一覧"));
+        QCOMPARE(rowTags(lvList(d)), QStringList({"2", "1", "3", "4"}));
+        QCOMPARE(rowTexts(lvList(d)).first(), QStringLiteral("2003/04/01|火|1限|中1|数学|A|教室1|山田|20|正負の数"));
+        QCOMPARE(lvList(d)->headerItem()->text(5), QStringLiteral("講座クラス名"));
+        QCOMPARE(text(d, "lblJyoken"), QString());
+        QCOMPARE(text(d, "lblCount"), QStringLiteral("4"));
+        QCOMPARE(buttonStates(d, "cmdOK", 4), QStringLiteral("1000"));
+        QVERIFY(child<QPushButton>(d, "cmdExcel")->isEnabled());
+        QCOMPARE(dynamic_cast<frm講座情報一覧*>(d)->listSql(), QStringLiteral(" SELECT * FROM QRY_講座内容  ORDER BY 講座日,時限ID "));
+
+        // A header click sorts by the displayed text; the same column again reverses.
+        lvList(d)->header()->sectionClicked(9);
+        QCOMPARE(rowTags(lvList(d)), QStringList({"1", "3", "2", "4"}));
+        lvList(d)->header()->sectionClicked(9);
+        QCOMPARE(rowTags(lvList(d)), QStringList({"4", "2", "3", "1"}));
+    });
+    QTest::mouseClick(child<QLabel>(&menu, "lblMenu_0"), Qt::LeftButton);
+    QVERIFY(step.fired());
+}
+
+void TestKouzaIchiran::firstSearchAndCancelledFirstSearch()
+{
+    School s;
+    {
+        frm講座情報一覧 w;
+        searchNext(1, QStringLiteral("数学"));
+        whileOpen(w, [&] {
+            QCOMPARE(rowTags(lvList(&w)), QStringList({"2", "3"}));
+            QCOMPARE(text(&w, "lblJyoken"), QStringLiteral(" 【科目】数学"));
+            QCOMPARE(lvList(&w)->headerItem()->text(0), QStringLiteral("講座日"));
+            QCOMPARE(w.listSql(), QStringLiteral(" SELECT * FROM QRY_講座内容  WHERE  科目ID = 1 ORDER BY 講座日,時限ID "));
+            // A new search replaces the rows; a closed one leaves them.
+            searchNext(4, QStringLiteral("2限"));
+            child<QPushButton>(&w, "cmdSearch")->click();
+            QCOMPARE(rowTags(lvList(&w)), QStringList{"1"});
+            onNextModal([](QDialog*) {});
+            child<QPushButton>(&w, "cmdSearch")->click();
+            QCOMPARE(rowTags(lvList(&w)), QStringList{"1"});
+            // Nothing found: only "add", no calendar.
+            searchNext(6, QStringLiteral("日"));
+            child<QPushButton>(&w, "cmdSearch")->click();
+            QCOMPARE(s.pf.ui().lastText(), QStringLiteral("該当はありませんでした"));
+            QCOMPARE(lvList(&w)->topLevelItemCount(), 0);
+            QCOMPARE(text(&w, "lblCount"), QStringLiteral("0"));
+            QCOMPARE(buttonStates(&w, "cmdOK", 4), QStringLiteral("1000"));
+            QVERIFY(!child<QPushButton>(&w, "cmdExcel")->isEnabled());
+        });
+    }
+    {
+        frm講座情報一覧 w;
+        bool asked = false;
+        onNextModal([&](QDialog* search) {
+            asked = true;
+            child<QPushButton>(search, "cmdEnd")->click();
+        });
+        QCOMPARE(w.exec(), int(QDialog::Rejected));
+        QVERIFY(asked);
+        QVERIFY(!w.isVisible());
+        QCOMPARE(lvList(&w)->topLevelItemCount(), 0);
+    }
+}
+
+void TestKouzaIchiran::studentMode()
+{
+    School s;
+    frm講座情報一覧 w;
+    w.setPropOK(true);
+    w.setPropNoSearch(true);
+    w.setPropTableName(QStringLiteral("QRY_講座出席出力"));
+    w.setPropWhere(QString());
+    w.setPropStudentName(QStringLiteral("山田 太郎"));
+    w.setPropStudentNo(11);
+    w.setPropJyokenString(QString());
+    whileOpen(w, [&] {
+        QCOMPARE(w.listSql(), QStringLiteral(" SELECT * FROM QRY_講座出席出力  WHERE  生徒番号 = 11 ORDER BY 講座日,時限ID "));
+        QCOMPARE(rowTexts(lvList(&w)), QStringList({"2003/04/01|2限|中1 英語 A|山田|○|5|○|4|3|2|よくできた",
+                                                    "2003/04/02|1限|中1 数学 A|山田|○|2||2|2|2|"}));
+        QCOMPARE(text(&w, "lblJyoken"), QStringLiteral("【生徒氏名】山田 太郎 "));
+        for (int i = 0; i < 4; ++i)
+            QVERIFY(!child<QPushButton>(&w, QStringLiteral("cmdOK_%1").arg(i))->isVisible());
+        QVERIFY(child<QPushButton>(&w, "cmdSearch")->isVisible());
+        QVERIFY(child<QPushButton>(&w, "cmdExcel")->isEnabled());
+
+        // Clicks on rows do nothing; a search keeps the student's condition after its own.
+        select(lvList(&w), {0});
+        QTest::mouseDClick(lvList(&w)->viewport(), Qt::LeftButton, {},
+                           lvList(&w)->visualItemRect(lvList(&w)->topLevelItem(0)).center());
+        QCOMPARE(w.propMaiKouzaID(), 0);
+        searchNext(4, QStringLiteral("1限"));
+        child<QPushButton>(&w, "cmdSearch")->click();
+        QCOMPARE(w.listSql(),
+                 QStringLiteral(" SELECT * FROM QRY_講座出席出力  WHERE  時限ID = 1 AND  生徒番号 = 11  ORDER BY 講座日,時限ID "));
+        QCOMPARE(rowTags(lvList(&w)), QStringList{"3"});
+        QCOMPARE(text(&w, "lblJyoken"), QStringLiteral("【生徒氏名】山田 太郎  【時限】1限"));
+    });
+}
+
+void TestKouzaIchiran::singleAndBulkDelete()
+{
+    School s;
+    frm講座情報一覧 w;
+    w.setPropNoSearch(true);
+    whileOpen(w, [&] {
+        QTreeWidget* list = lvList(&w);
+        select(list, {2});
+        QCOMPARE(buttonStates(&w, "cmdOK", 4), QStringLiteral("1111"));
+        QCOMPARE(text(&w, "cmdOK_3"), QStringLiteral("削除(&D)"));
+        QCOMPARE(w.propMaiKouzaID(), 3);
+        child<QPushButton>(&w, "cmdOK_3")->click();
+        QCOMPARE(s.pf.ui().lastText(), QStringLiteral("選択している 1 講座を削除してもよろしいですか？"));
+        QCOMPARE(rowTags(list), QStringList({"2", "1", "4"}));
+        QCOMPARE(buttonStates(&w, "cmdOK", 4), QStringLiteral("1000"));
+
+        select(list, {0, 1});
+        QCOMPARE(buttonStates(&w, "cmdOK", 4), QStringLiteral("0001"));
+        QCOMPARE(text(&w, "cmdOK_3"), QStringLiteral("一括削除(&D)"));
+        s.pf.ui().answers = {MsgAnswer::No};
+        child<QPushButton>(&w, "cmdOK_3")->click();
+        QCOMPARE(s.pf.ui().lastText(), QStringLiteral("選択している 2 講座を削除してもよろしいですか？"));
+        QCOMPARE(s.pf.count("毎講座履歴"), 3);
+        child<QPushButton>(&w, "cmdOK_3")->click();
+        QCOMPARE(rowTags(list), QStringList{"4"});
+        QCOMPARE(text(&w, "lblCount"), QStringLiteral("1"));
+    });
+    // Only the chosen lessons and their attendance are gone.
+    QCOMPARE(s.pf.scalar("SELECT group_concat(毎講座ID) FROM 毎講座履歴"), QStringLiteral("4"));
+    QCOMPARE(s.pf.scalar("SELECT group_concat(毎講座ID || '-' || 生徒番号) FROM 講座出席"), QStringLiteral("4-12"));
+    QCOMPARE(s.pf.count("生徒台帳"), 2);
+}
+
+void TestKouzaIchiran::calendarOfListedLessons()
+{
+    School s;
+    frm講座情報一覧 w;
+    searchNext(1, QStringLiteral("数学"));
+    whileOpen(w, [&] { child<QPushButton>(&w, "cmdExcel")->click(); });
+    QVERIFY(!s.pf.ui().openedDocuments.isEmpty());
+    const XlsxFile book(s.pf.ui().openedDocuments.last());
+    const QString sheet = QStringLiteral("講座カレンダー");
+    QCOMPARE(book.sheetNames(), QStringList{sheet});
+    QCOMPARE(book.text(sheet, 2, 5), QStringLiteral("【2003年4月】"));
+    QCOMPARE(book.text(sheet, 4, 3), QStringLiteral(" 【科目】数学"));
+    // 2003/04/01 is a Tuesday: its one mathematics lesson under the day, the English one left out.
+    QCOMPARE(book.text(sheet, 8, 3), QStringLiteral("【1限】中1数学A(山田) 教室1 定員：20 受講人数：1"));
+    QCOMPARE(book.text(sheet, 9, 3), QString());
+    QCOMPARE(book.text(sheet, 8, 4), QStringLiteral("【1限】中1数学A(山田) 教室1 定員：20 受講人数：1"));
+    QFile::remove(s.pf.ui().openedDocuments.last());
+}
+
+QTEST_MAIN(TestKouzaIchiran)
+#include "tst_frmKouzaIchiran.moc"
