@@ -90,7 +90,7 @@ void ColumnSort::click(QTreeWidget* list, int column)
     m_column = column;
     list->header()->setSortIndicatorShown(true);
     list->header()->setSortIndicator(column, m_order);
-    list->sortItems(column, m_order);
+    clsDataList::subSortByText(list, column, m_order);
 }
 
 void subConnectColumnClick(QTreeWidget* list, const std::function<void(int column)>& onClick)

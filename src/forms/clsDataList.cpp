@@ -7,8 +7,41 @@
 #include <QTreeWidget>
 
 #include <memory>
+#include <vector>
 
 namespace {
+// A listed row. While a column sort runs it holds that column's text, so a
+// comparison reads two strings instead of copying them out of the row.
+class ListRow final : public QTreeWidgetItem {
+public:
+    static constexpr int kType = QTreeWidgetItem::UserType + 1;
+    ListRow() : QTreeWidgetItem(kType) {}
+
+    bool operator<(const QTreeWidgetItem& other) const override
+    {
+        if (m_keyed && other.type() == kType) {
+            const auto& row = static_cast<const ListRow&>(other);
+            if (row.m_keyed)
+                return m_key < row.m_key;
+        }
+        return QTreeWidgetItem::operator<(other);
+    }
+    void setKey(QString key)
+    {
+        m_key = std::move(key);
+        m_keyed = true;
+    }
+    void clearKey()
+    {
+        m_key.clear();
+        m_keyed = false;
+    }
+
+private:
+    QString m_key;
+    bool m_keyed = false;
+};
+
 // The list is shown again however the fill ends, so a failed fill never leaves it hidden.
 class HiddenWhileFilling {
 public:
@@ -112,7 +145,7 @@ bool clsDataList::funcShowList(const QString& sql, int type)
                     if (key.isNull())
                         throw DaoError(QStringLiteral("Null の使い方が不正です"));
                     // Owned here until the row is complete, so a fault midway leaks nothing.
-                    auto item = std::make_unique<QTreeWidgetItem>();
+                    auto item = std::make_unique<ListRow>();
                     for (int k = 0; k < static_cast<int>(positions.size()); ++k)
                         item->setText(k, funcToString(rs.field(positions[k])));
                     item->setData(0, Qt::UserRole, funcToString(key));
@@ -151,4 +184,22 @@ void clsDataList::subClearListView(QTreeWidget* listView)
 QString clsDataList::funcItemTag(const QTreeWidgetItem* item)
 {
     return item ? item->data(0, Qt::UserRole).toString() : QString();
+}
+
+void clsDataList::subSortByText(QTreeWidget* listView, int column, Qt::SortOrder order)
+{
+    // Rows that are not the binder's compare as the view compares them.
+    std::vector<ListRow*> keyed;
+    keyed.reserve(static_cast<std::size_t>(listView->topLevelItemCount()));
+    for (int row = 0; row < listView->topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = listView->topLevelItem(row);
+        if (item->type() == ListRow::kType) {
+            auto* listRow = static_cast<ListRow*>(item);
+            listRow->setKey(listRow->text(column));
+            keyed.push_back(listRow);
+        }
+    }
+    listView->sortItems(column, order);
+    for (ListRow* row : keyed)
+        row->clearKey();
 }

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <Qt>
 
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -29,6 +30,9 @@ public:
     static void subClearListView(QTreeWidget* listView);
     // The tag of a row: the key column's value as listed.
     static QString funcItemTag(const QTreeWidgetItem* item);
+    // Sorts the rows by the displayed text of a column, as the list view's own
+    // sort does, but with each text taken out once instead of at every comparison.
+    static void subSortByText(QTreeWidget* listView, int column, Qt::SortOrder order);
 
 private:
     QTreeWidget* m_listView = nullptr;
