@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QtTest>
@@ -87,6 +88,7 @@ private slots:
     void firstSearchAndCancelledFirstSearch();
     void studentMode();
     void singleAndBulkDelete();
+    void editThroughDetailWindow();
     void calendarOfListedLessons();
 };
 
@@ -224,6 +226,36 @@ void TestKouzaIchiran::singleAndBulkDelete()
     QCOMPARE(s.pf.scalar("SELECT group_concat(毎講座ID) FROM 毎講座履歴"), QStringLiteral("4"));
     QCOMPARE(s.pf.scalar("SELECT group_concat(毎講座ID || '-' || 生徒番号) FROM 講座出席"), QStringLiteral("4-12"));
     QCOMPARE(s.pf.count("生徒台帳"), 2);
+}
+
+void TestKouzaIchiran::editThroughDetailWindow()
+{
+    School s;
+    frm講座情報一覧 w;
+    w.setPropNoSearch(true);
+    whileOpen(w, [&] {
+        QTreeWidget* list = lvList(&w);
+        // A double click with nothing selected opens nothing.
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, QPoint(5, list->viewport()->height() - 5));
+        QVERIFY(!QApplication::activeModalWidget() || QApplication::activeModalWidget() == &w);
+
+        select(list, {1});
+        // Closed without saving: the list is not rebuilt, the row stays selected.
+        onNextModal([](QDialog* detail) { child<QPushButton>(detail, "cmdEnd")->click(); });
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(1)).center());
+        QCOMPARE(w.propSyoriID(), short(2));
+        QCOMPARE(w.propMaiKouzaID(), 1);
+        QCOMPARE(buttonStates(&w, "cmdOK", 4), QStringLiteral("1111"));
+
+        // Saved: the list is read again.
+        onNextModal([](QDialog* detail) {
+            child<QLineEdit>(detail, "TXT_KouzaInfo_0")->setText(QStringLiteral("不定詞 '%*#"));
+            child<QPushButton>(detail, "cmdOK")->click();
+        });
+        child<QPushButton>(&w, "cmdOK_2")->click();
+        QCOMPARE(list->topLevelItem(1)->text(9), QStringLiteral("不定詞 '%*#"));
+        QCOMPARE(buttonStates(&w, "cmdOK", 4), QStringLiteral("1000"));
+    });
 }
 
 void TestKouzaIchiran::calendarOfListedLessons()
