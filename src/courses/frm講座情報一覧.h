@@ -50,6 +50,7 @@ private:
     void cmdSearch_Click();
     void subListSet();
     void subDataRead();
+    void subFitColumns();
     void subCmdEnabled(bool enabled);
     QString funcWhereAnd() const;
     void lvList_Click();
