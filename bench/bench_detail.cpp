@@ -1,5 +1,6 @@
 // The course detail window on the large demonstration school, driven as the
-// user drives it (offscreen): registering one weekday over a school year.
+// user drives it (offscreen): registering one weekday over a school year,
+// opening a lesson with its panel of every student, moving to the next student.
 //
 //   bench_detail [benchmark flags]
 #include "CommonBase.h"
@@ -16,6 +17,7 @@
 #include <QDateEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 
 #include <benchmark/benchmark.h>
 
@@ -116,6 +118,80 @@ void BM_BulkRegistration_SchoolYear(benchmark::State& state)
     }
 }
 BENCHMARK(BM_BulkRegistration_SchoolYear)->Unit(benchmark::kMillisecond);
+
+// The lesson with the most students.
+int busiestLesson()
+{
+    Recordset rs = gDatabase.openRecordset(
+        QStringLiteral("SELECT 毎講座ID FROM 講座出席 GROUP BY 毎講座ID ORDER BY COUNT(*) DESC, 毎講座ID LIMIT 1"));
+    return rs.field(0).toInt();
+}
+
+// From the course list's double click to the window shown with every student
+// listed, the lesson's students ticked and counted.
+void BM_OpenLesson_WithPanel(benchmark::State& state)
+{
+    fixture();
+    Opener opener;
+    opener.syori = 2;
+    opener.kouzaID = busiestLesson();
+    int students = 0;
+    for (auto _ : state) {
+        auto w = std::make_unique<frm講座情報詳細>(opener);
+        w->show();
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        students = control<QTreeWidget>(w.get(), "lvList")->topLevelItemCount();
+        w.reset();
+        state.ResumeTiming();
+    }
+    state.counters["students"] = students;
+}
+BENCHMARK(BM_OpenLesson_WithPanel)->Unit(benchmark::kMillisecond);
+
+// Moving from one student of the lesson to the next: the marks of the one
+// shown are stored, those of the next are read and shown. Marking: the first
+// mark of each student is changed before moving on, so every move writes.
+void nextStudent(benchmark::State& state, bool marking)
+{
+    fixture();
+    Opener opener;
+    opener.syori = 2;
+    opener.kouzaID = busiestLesson();
+    frm講座情報詳細 w(opener);
+    w.show();
+    QCoreApplication::processEvents();
+    auto* list = control<QTreeWidget>(&w, "lvList");
+    auto* mark = control<QComboBox>(&w, "cbo態度評価_0");
+    QList<QTreeWidgetItem*> ticked;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        if (list->topLevelItem(i)->checkState(0) == Qt::Checked)
+            ticked << list->topLevelItem(i);
+    if (ticked.size() < 2) {
+        state.SkipWithError("the lesson has fewer than two students");
+        return;
+    }
+    int next = 0;
+    for (auto _ : state) {
+        if (marking)
+            mark->setCurrentIndex((mark->currentIndex() + 1) % 5);
+        next = (next + 1) % ticked.size();
+        list->setCurrentItem(ticked[next]);
+    }
+    state.counters["students"] = ticked.size();
+}
+
+void BM_NextStudent_AfterMarking(benchmark::State& state)
+{
+    nextStudent(state, true);
+}
+BENCHMARK(BM_NextStudent_AfterMarking)->Unit(benchmark::kMillisecond);
+
+void BM_NextStudent_Browsing(benchmark::State& state)
+{
+    nextStudent(state, false);
+}
+BENCHMARK(BM_NextStudent_Browsing)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace {
@@ -56,14 +57,11 @@ frm講座情報詳細::frm講座情報詳細(KouzaDetailOpener& opener, QWidget*
 {
     setObjectName(QStringLiteral("frm講座情報詳細"));
     setWindowTitle(QStringLiteral("講座の情報を記入しましょう～。"));
-    setFont(Theme::uiFont());
 
     auto* left = new QWidget(this);
     buildKouzaPart(left);
 
-    // The attendance of the lesson's students is kept on the right.
-    frmStu = named<QGroupBox>(this, QStringLiteral("frmStu"), QStringLiteral("この講座に出席する生徒及び評価"));
-    frmStu->setMinimumWidth(480);
+    buildStuPart();
 
     lblMsg = named<QLabel>(this, QStringLiteral("lblMsg"),
                            QStringLiteral("講座情報を記入してください。講座の基本部分は必須項目です。"
@@ -76,12 +74,17 @@ frm講座情報詳細::frm講座情報詳細(KouzaDetailOpener& opener, QWidget*
     grid->addWidget(lblMsg, 1, 0, 1, 2);
     grid->setColumnStretch(0, 0);
     grid->setColumnStretch(1, 1);
-    resize(1060, 700);
+    resize(1180, 720);
 
     Form_Load();
 }
 
-frm講座情報詳細::~frm講座情報詳細() = default;
+frm講座情報詳細::~frm講座情報詳細()
+{
+    // The controls outlive this part of the window while they are destroyed; they must not call back into it.
+    for (QObject* control : findChildren<QObject*>())
+        QObject::disconnect(control, nullptr, this, nullptr);
+}
 
 void frm講座情報詳細::buildKouzaPart(QWidget* host)
 {
@@ -227,10 +230,25 @@ void frm講座情報詳細::Form_Load()
 {
     guarded(QStringLiteral("frm講座情報詳細 - Form_Load"), [&] {
         m_loading = true;
+        m_shownItem = nullptr;
+        m_jukou.emplace();
         subComboSet();
         m_mode = m_opener.propSyoriID();
         m_kouzaID = m_opener.propMaiKouzaID();
         subComboTextSet();
+
+        // The panel works on the lesson being edited only; a lesson being added
+        // or copied is not stored yet and has no students.
+        m_jukou->setPropFixedKouza(true);
+        m_jukou->setPropKouzaID(m_mode == 2 ? m_kouzaID : 0);
+        subStuListSet();
+        chk受講者->setEnabled(funcKouzaStored());
+        if (lvList->topLevelItemCount() > 0) {
+            const QSignalBlocker quiet(lvList);
+            lvList->setCurrentItem(lvList->topLevelItem(0));
+        }
+        lvList_Click();
+        subJukouCount();
         m_loading = false;
     });
 }
@@ -264,6 +282,11 @@ void frm講座情報詳細::subComboTextSet()
             lblMode->setText(QStringLiteral("編　集"));
             break;
         }
+
+        // The marks are captioned with the first four evaluation items.
+        const std::array<int, 4> markTitles = {10, 12, 13, 14};
+        for (int n = 0; n < 4; ++n)
+            lbltitle[markTitles[n]]->setText(n + 1 < cboEdit[7]->count() ? cboEdit[7]->itemText(n + 1) : QString());
 
         m_rsKouza.emplace(gDatabase.openRecordset(kTable, dbOpenTable));
         m_rsKouza->setIndex(QStringLiteral("PrimaryKey"));
@@ -395,10 +418,15 @@ void frm講座情報詳細::Form_QueryUnload()
 {
     guarded(QStringLiteral("frm講座情報詳細 - Form_QueryUnload"), [&] {
         m_loading = true;
+        // What the panel shows when the window closes is what is stored.
+        if (m_jukou && funcKouzaStored())
+            subStoreShown();
         if (m_rsKouza) {
             m_rsKouza->close();
             m_rsKouza.reset();
         }
+        m_shownItem = nullptr;
+        m_jukou.reset();
     });
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "DaoCommon.h"
+#include "clsJukou.h"
 
 #include <QDate>
 #include <QDialog>
@@ -22,6 +23,9 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QRadioButton;
+class QTreeWidget;
+class QTreeWidgetItem;
 class QWidget;
 
 class frm講座情報詳細 : public QDialog {
@@ -37,6 +41,10 @@ public:
     void cmdOK_Click();
     void cmdEnd_Click();
     void subClear();
+
+protected:
+    // A click on the student already shown shows him or her again.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // The stored columns of one lesson, as collected from the window.
@@ -76,6 +84,21 @@ private:
     QList<QDate> funcIkkatuDates() const;
     void subIkkatuSave();
 
+    // The attendance panel on the right.
+    void buildStuPart();
+    void subStuListSet();
+    void subJukouCount();
+    void lvList_Click();
+    void subSetJukou();
+    void subStoreShown();
+    bool funcKouzaStored();
+    void subMarkEnabled(bool enabled);
+    void chk受講者_Click();
+    void opt出欠_Click();
+    void opt宿題_Click();
+    void cbo態度評価_Click(int index);
+    void txtコメント_Change();
+
     QString kouzaInfoText(int index) const;
     void setKouzaInfoText(int index, const QString& text);
 
@@ -96,6 +119,18 @@ private:
     QPushButton* cmdEnd = nullptr;
     QLabel* lblMsg = nullptr;
     QGroupBox* frmStu = nullptr;
+    QTreeWidget* lvList = nullptr;
+    QCheckBox* chk受講者 = nullptr;
+    QLabel* imgArrow = nullptr;
+    QGroupBox* frmHyoka = nullptr;
+    std::array<QLabel*, 16> lbltitle{};   // 0 "氏名：", 9 出欠, 11 宿題, 10 12 13 14 the marks, 15 コメント
+    QLabel* lblSelectStudentName = nullptr;
+    QWidget* fra出欠 = nullptr;
+    QWidget* fra宿題 = nullptr;
+    std::array<QRadioButton*, 2> opt出欠{};
+    std::array<QRadioButton*, 2> opt宿題{};
+    std::array<QComboBox*, 4> cbo態度評価{};
+    QLineEdit* txtコメント = nullptr;
 
     short m_mode = 0;            // 0 add, 1 copy, 2 edit
     int m_kouzaID = 0;           // 毎講座ID
@@ -103,4 +138,8 @@ private:
     bool m_closing = false;
     std::optional<Recordset> m_rsKouza;
     KouzaFields m_fields;
+
+    std::optional<clsJukou> m_jukou;               // the student shown and his or her marks
+    QTreeWidgetItem* m_shownItem = nullptr;         // none until a student is shown
+    QTreeWidgetItem* m_currentAtPress = nullptr;
 };

@@ -1,6 +1,8 @@
+#include "CommonBase.h"
 #include "KouzaDetailOpener.h"
 #include "ProgramFolder.h"
 #include "WindowTest.h"
+#include "clsJukou.h"
 #include "frm講座情報詳細.h"
 
 #include <QCheckBox>
@@ -11,6 +13,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include <optional>
@@ -27,7 +31,8 @@ struct TestOpener : KouzaDetailOpener {
 };
 
 // Masters with two entries each (the second one chosen below), lesson 5 on
-// Wednesday 2026/04/08 with two attendance rows, lesson 3 beside it.
+// Wednesday 2026/04/08 with two attendance rows, lesson 3 beside it; three
+// students listed in the order 1, 2, 3 and one deleted.
 const QStringList kSchool = {
     "INSERT INTO マスタ学年 VALUES (1, '中1', 0), (2, '中2', 0)",
     "INSERT INTO マスタ科目 VALUES (1, '英語', 0), (2, '数学', 0)",
@@ -37,7 +42,10 @@ const QStringList kSchool = {
     "INSERT INTO マスタ教室 VALUES (1, '101', 0), (2, '102', 0)",
     "INSERT INTO 毎講座履歴 VALUES (5, '2026/04/08', 3, 2, 2, 2, 2, 2, 2, 12, 2, '関数', '一次関数の"
     "グラフ', 'p.10', 'よくできた'), (3, '2026/04/01', 3, 1, 1, 1, 1, 1, 1, 0, 0, '', '', '', '')",
-    "INSERT INTO 講座出席 (毎講座ID, 生徒番号, 出席フラグ) VALUES (5, 1, 1), (5, 2, 0)",
+    "INSERT INTO 講座出席 VALUES (5, 1, 1, 3, 4, 0, 5, 'がんばった', 1, '2026/04/08'),"
+    " (5, 2, 0, 2, 2, 2, 2, '', 0, '2026/04/08')",
+    "INSERT INTO 生徒台帳 (生徒番号, 氏名カナ, 生徒氏名, 削除フラグ) VALUES (1, 'ｱｵｷ', '青木', 0), (2, 'ｲﾄｳ', '伊藤', 0),"
+    " (3, 'ｳｴﾀﾞ', '上田', 0), (4, 'ｱｱ', '削除済', 1)",
 };
 
 struct Detail {
@@ -45,9 +53,9 @@ struct Detail {
     TestOpener opener;
     std::optional<frm講座情報詳細> w;
 
-    Detail(short syori, int kouzaID)
+    Detail(short syori, int kouzaID, const QStringList& more = {})
     {
-        for (const QString& sql : kSchool)
+        for (const QString& sql : kSchool + more)
             pf.exec(sql);
         opener.syori = syori;
         opener.kouzaID = kouzaID;
@@ -63,6 +71,33 @@ struct Detail {
     {
         for (int i = 0; i < 6; ++i)
             cbo(i)->setCurrentIndex(cbo(i)->findData(itemData));
+    }
+    QTreeWidget* list() { return child<QTreeWidget>(&*w, "lvList"); }
+    void select(int row) { list()->setCurrentItem(list()->topLevelItem(row)); }
+    QCheckBox* jukou() { return child<QCheckBox>(&*w, "chk受講者"); }
+    QString ticks()
+    {
+        QString t;
+        for (int i = 0; i < list()->topLevelItemCount(); ++i)
+            t += list()->topLevelItem(i)->checkState(0) == Qt::Checked ? '1' : '0';
+        return t;
+    }
+    // What the panel shows: attendance, homework, the four marks, comment.
+    QString shown()
+    {
+        QStringList marks;
+        for (int i = 0; i < 4; ++i)
+            marks << child<QComboBox>(&*w, QStringLiteral("cbo態度評価_%1").arg(i))->currentText();
+        return QStringLiteral("%1|%2|%3|%4")
+            .arg(child<QRadioButton>(&*w, "opt出欠_0")->isChecked() ? "出席" : child<QRadioButton>(&*w, "opt出欠_1")->isChecked() ? "欠席" : "")
+            .arg(child<QRadioButton>(&*w, "opt宿題_0")->isChecked() ? "提出" : child<QRadioButton>(&*w, "opt宿題_1")->isChecked() ? "未提出" : "")
+            .arg(marks.join(','), edit("txtコメント")->text());
+    }
+    // The stored row: 出席フラグ|項目1..4|コメント|宿題|更新日時, "" when there is none.
+    QString attendance(int kouzaID, int stuNo)
+    {
+        return pf.scalar(QStringLiteral("SELECT 出席フラグ || '|' || 項目1 || 項目2 || 項目3 || 項目4 || '|' || コメント || '|' || 宿題"
+                                        " || '|' || 更新日時 FROM 講座出席 WHERE 毎講座ID = %1 AND 生徒番号 = %2").arg(kouzaID).arg(stuNo));
     }
     QString row(int id)
     {
@@ -86,6 +121,17 @@ private slots:
     void bulkRange_data();
     void bulkRange();
     void clearHidesBulkButKeepsTick();
+
+    void openingTicksAttendeesAndShowsFirstStudent();
+    void tickingStoresDefaultsOnceAndClickingAgainStores();
+    void marksSurviveEveryClose_data();
+    void marksSurviveEveryClose();
+    void untickingDeletesRow_data();
+    void untickingDeletesRow();
+    void lessonsAlikeKeepTheirOwnMarks();
+    void lessonNotStoredRefusesPanel_data();
+    void lessonNotStoredRefusesPanel();
+    void recordFindsLessonByDateAndNames();
 };
 
 void tst_CourseDetail::addStoresNewLessonUnderNextId()
@@ -272,6 +318,182 @@ void tst_CourseDetail::clearHidesBulkButKeepsTick()
     QCOMPARE(d.edit("txtNinzu_0")->text(), QStringLiteral("0"));
     QCOMPARE(d.edit("TXT_KouzaInfo_3")->text(), QString());
     QCOMPARE(d.date(0)->date(), QDate::currentDate());
+}
+
+void tst_CourseDetail::openingTicksAttendeesAndShowsFirstStudent()
+{
+    // Captions: the first four evaluation items in use, in ID order.
+    Detail d(2, 5, {"UPDATE マスタ評価項目 SET 削除フラグ = 1 WHERE 評価項目ID = 2",
+                    "INSERT INTO マスタ評価項目 VALUES (5, '態度', 0), (4, '宿題', 0), (6, '余分', 0)"});
+    QCOMPARE(rowTexts(d.list()), QStringList({"1|ｱｵｷ|青木", "2|ｲﾄｳ|伊藤", "3|ｳｴﾀﾞ|上田"}));
+    QCOMPARE(d.ticks(), QStringLiteral("110"));
+    QCOMPARE(d.edit("txtNinzu_1")->text(), QStringLiteral("2"));
+    QStringList captions;
+    for (int i : {10, 12, 13, 14})
+        captions << child<QLabel>(&*d.w, QStringLiteral("lbltitle_%1").arg(i))->text();
+    QCOMPARE(captions, QStringList({"理解度", "積極性", "宿題", "態度"}));
+
+    QCOMPARE(child<QLabel>(&*d.w, "lblSelectStudentName")->text(), QStringLiteral("青木"));
+    QVERIFY(d.jukou()->isChecked());
+    QCOMPARE(d.shown(), QStringLiteral("出席|提出| 3, 4, 1, 5|がんばった"));  // a stored 0 shows as " 1"
+    QVERIFY(d.pf.ui().messages.empty());
+
+    // Closing stores what is shown: the 0 becomes 1, and the date carries no time of day.
+    d.click("cmdEnd");
+    QCOMPARE(d.attendance(5, 1), "1|3415|がんばった|1|" + funcDateText(QDate::currentDate()));
+    QCOMPARE(d.attendance(5, 2), QStringLiteral("0|2222||0|2026/04/08"));
+}
+
+void tst_CourseDetail::tickingStoresDefaultsOnceAndClickingAgainStores()
+{
+    Detail d(2, 5);
+    const QString today = funcDateText(QDate::currentDate());
+    d.select(2);
+    QVERIFY(!d.jukou()->isChecked());
+    QVERIFY(!child<QComboBox>(&*d.w, "cbo態度評価_0")->isEnabled());
+    d.jukou()->click();
+    QVERIFY(child<QComboBox>(&*d.w, "cbo態度評価_0")->isEnabled());
+    QCOMPARE(d.ticks(), QStringLiteral("111"));
+    d.select(0);
+    QCOMPARE(d.attendance(5, 3), "0|1111||0|" + today);
+
+    // Stored again on leaving again: still one row.
+    d.select(2);
+    QCOMPARE(d.shown(), QStringLiteral("欠席|未提出| 1, 1, 1, 1|"));
+    d.select(1);
+    QCOMPARE(d.pf.count("講座出席", "毎講座ID = 5 AND 生徒番号 = 3"), 1);
+
+    // A click on the student shown stores the marks at once.
+    d.edit("txtコメント")->setText("途中");
+    const QRect shownRow = d.list()->visualItemRect(d.list()->topLevelItem(1));
+    QTest::mouseClick(d.list()->viewport(), Qt::LeftButton, {}, shownRow.center());
+    QCOMPARE(d.attendance(5, 2), "0|2222|途中|0|" + today);
+    QCOMPARE(d.edit("txtコメント")->text(), QStringLiteral("途中"));
+    QCOMPARE(d.pf.count("講座出席"), 3);
+}
+
+void tst_CourseDetail::marksSurviveEveryClose_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("cmdOK") << "cmdOK";
+    QTest::newRow("cmdEnd") << "cmdEnd";
+    QTest::newRow("close box") << "close box";
+}
+
+void tst_CourseDetail::marksSurviveEveryClose()
+{
+    QFETCH(QString, how);
+    Detail d(2, 5);
+    child<QRadioButton>(&*d.w, "opt出欠_1")->click();
+    child<QRadioButton>(&*d.w, "opt宿題_1")->click();
+    for (int i = 0; i < 4; ++i)
+        child<QComboBox>(&*d.w, QStringLiteral("cbo態度評価_%1").arg(i))->setCurrentIndex(4 - i);
+    d.edit("txtコメント")->setText("It's 100% *ok* 😀");
+    if (how == "close box")
+        d.w->close();
+    else
+        d.click(qPrintable(how));
+    QVERIFY(!d.w->isVisible());
+    QCOMPARE(d.attendance(5, 1).section('|', 0, 3), QStringLiteral("0|5432|It's 100% *ok* 😀|0"));
+    QCOMPARE(d.pf.count("講座出席"), 2);
+}
+
+void tst_CourseDetail::untickingDeletesRow_data()
+{
+    QTest::addColumn<bool>("moveOn");
+    QTest::newRow("moving on") << true;
+    QTest::newRow("closing") << false;
+}
+
+void tst_CourseDetail::untickingDeletesRow()
+{
+    QFETCH(bool, moveOn);
+    Detail d(2, 5);
+    d.jukou()->click();
+    QCOMPARE(d.ticks(), QStringLiteral("010"));
+    if (moveOn)
+        d.select(1);
+    else
+        d.w->close();
+    QCOMPARE(d.attendance(5, 1), QString());
+    QCOMPARE(d.pf.count("講座出席"), 1);
+}
+
+void tst_CourseDetail::lessonsAlikeKeepTheirOwnMarks()
+{
+    // Lesson 7 has the date and names of lesson 5, a class name with a quote among them.
+    const QStringList twin = {"INSERT INTO 毎講座履歴 SELECT 7, 講座日, 曜日ID, 時限ID, 学年ID, 科目ID, 講座クラスID, 講師ID,"
+                              " 教室ID, 定員数, 受講人数, 単元, 講座内容, 宿題, コメント FROM 毎講座履歴 WHERE 毎講座ID = 5",
+                              "INSERT INTO 講座出席 VALUES (7, 1, 0, 1, 1, 1, 1, '七', 0, '2026/04/08')"};
+    Detail d(2, 7, twin);
+    QCOMPARE(d.cbo(2)->currentText(), QStringLiteral("B's"));
+    QCOMPARE(d.ticks(), QStringLiteral("100"));
+    QCOMPARE(d.edit("txtNinzu_1")->text(), QStringLiteral("1"));
+    QCOMPARE(d.shown(), QStringLiteral("欠席|未提出| 1, 1, 1, 1|七"));
+    // A date changed but not saved does not move the panel to another lesson.
+    d.date(0)->setDate(QDate(2026, 4, 1));
+    d.edit("txtコメント")->setText("七の二");
+    d.select(1);
+    d.jukou()->click();
+    d.click("cmdEnd");
+    QCOMPARE(d.attendance(7, 1).section('|', 2, 2), QStringLiteral("七の二"));
+    QCOMPARE(d.attendance(7, 2).section('|', 0, 1), QStringLiteral("0|1111"));
+    QCOMPARE(d.attendance(5, 1).section('|', 2, 2), QStringLiteral("がんばった"));
+    QCOMPARE(d.attendance(5, 2), QStringLiteral("0|2222||0|2026/04/08"));
+}
+
+void tst_CourseDetail::lessonNotStoredRefusesPanel_data()
+{
+    QTest::addColumn<short>("syori");
+    QTest::newRow("add") << short(0);
+    QTest::newRow("copy") << short(1);
+}
+
+void tst_CourseDetail::lessonNotStoredRefusesPanel()
+{
+    QFETCH(short, syori);
+    Detail d(syori, 5);
+    QCOMPARE(d.ticks(), QStringLiteral("000"));
+    QCOMPARE(d.edit("txtNinzu_1")->text(), QStringLiteral("0"));
+    QCOMPARE(child<QLabel>(&*d.w, "lblSelectStudentName")->text(), QStringLiteral("青木"));
+    QVERIFY(!d.jukou()->isEnabled());
+    d.select(1);
+    QCOMPARE(d.pf.ui().texts(), QStringList{"先に更新を行って下さい。"});
+    QCOMPARE(d.pf.ui().messages[0].title, QStringLiteral("塾管理システム - 楓丸くん -"));
+    QTRY_COMPARE(d.list()->currentItem(), d.list()->topLevelItem(0));
+    d.w->close();
+    QCOMPARE(d.pf.count("講座出席"), 2);
+    QCOMPARE(d.attendance(5, 1), QStringLiteral("1|3405|がんばった|1|2026/04/08"));
+}
+
+void tst_CourseDetail::recordFindsLessonByDateAndNames()
+{
+    ProgramFolder pf;
+    for (const QString& sql : kSchool)
+        pf.exec(sql);
+    clsJukou j;
+    j.setPropKouzaDate(QDate(2026, 4, 8));
+    for (auto [set, name] : {std::pair{&clsJukou::setPropGakunenName, "中2"}, {&clsJukou::setPropKamokuName, "数学"},
+                             {&clsJukou::setPropClassName, "B's"}, {&clsJukou::setPropKoushiName, "佐藤"},
+                             {&clsJukou::setPropJigenName, "2限"}, {&clsJukou::setPropKyositsuName, "102"}})
+        (j.*set)(QString::fromUtf8(name));
+    j.setPropStuNo(1);
+    QVERIFY(j.Check毎講座ID());
+    QCOMPARE(j.propKouzaID(), 5);
+    QCOMPARE(j.propComment(), QStringLiteral("がんばった"));
+    QCOMPARE(j.funcJukouStudents(), QSet<int>({1, 2}));
+    // A student without a row reads as nothing, whatever was read before.
+    j.setPropStuNo(3);
+    QCOMPARE(j.Read講座出席(), 0);
+    QCOMPARE(QList<int>({j.propJukou(), j.propAttendance(), j.propItem1(), j.propItem2(), j.propItem3(), j.propItem4(), j.propHomework()}),
+             QList<int>(7, 0));
+    QCOMPARE(j.propComment(), QString());
+    j.Del講座出席();
+    QCOMPARE(pf.count("講座出席"), 2);
+    j.setPropClassName("A");
+    QVERIFY(!j.Check毎講座ID());
+    QCOMPARE(j.propKouzaID(), 5);
+    QVERIFY(pf.ui().messages.empty());
 }
 
 QTEST_MAIN(tst_CourseDetail)

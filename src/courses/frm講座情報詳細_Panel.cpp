@@ -1,0 +1,348 @@
+// The attendance panel of the course detail window: every student, ticked when
+// he or she takes the lesson, and the marks of the student shown. Marks are
+// held in the window's clsJukou and written when the user moves on to another
+// student or closes the window.
+#include "frm講座情報詳細.h"
+
+#include "CommonBase.h"
+#include "ErrorLog.h"
+#include "Named.h"
+#include "Theme.h"
+#include "UiServices.h"
+#include "clsDataList.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadioButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int kListWidth = 360;
+
+// The arrow from the list to the marks of the student chosen in it.
+QPixmap arrowPixmap()
+{
+    QPixmap pixmap(40, 28);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath path;
+    path.moveTo(2, 9);
+    path.lineTo(22, 9);
+    path.lineTo(22, 2);
+    path.lineTo(38, 14);
+    path.lineTo(22, 26);
+    path.lineTo(22, 19);
+    path.lineTo(2, 19);
+    path.closeSubpath();
+    painter.fillPath(path, Theme::accent);
+    return pixmap;
+}
+
+// Two option buttons side by side in a frame of their own.
+QWidget* optionPair(QWidget* parent, const QString& frameName, std::array<QRadioButton*, 2>& buttons, const QString& base,
+                    const std::array<QString, 2>& texts)
+{
+    auto* frame = named<QWidget>(parent, frameName);
+    buttons = namedArray<QRadioButton, 2>(frame, base, texts);
+    auto* group = new QButtonGroup(frame);
+    auto* layout = new QHBoxLayout(frame);
+    layout->setContentsMargins(0, 0, 0, 0);
+    for (QRadioButton* button : buttons) {
+        group->addButton(button);
+        layout->addWidget(button);
+    }
+    layout->addStretch(1);
+    return frame;
+}
+} // namespace
+
+void frm講座情報詳細::buildStuPart()
+{
+    frmStu = named<QGroupBox>(this, QStringLiteral("frmStu"), QStringLiteral("この講座に出席する生徒及び評価"));
+
+    lblItem[13] = named<QLabel>(frmStu, QStringLiteral("lblItem_13"),
+                                QStringLiteral("左の全生徒の一覧より選んで、受講者チェックをした後に、右の欄の出席・評価等を記入してください"));
+    lblItem[13]->setWordWrap(true);
+    lblItem[13]->setStyleSheet(Theme::textStyle(Theme::muted));
+
+    lvList = named<QTreeWidget>(frmStu, QStringLiteral("lvList"));
+    lvList->setRootIsDecorated(false);
+    lvList->setUniformRowHeights(true);
+    lvList->setAllColumnsShowFocus(true);
+    lvList->setSelectionMode(QAbstractItemView::SingleSelection);
+    lvList->setMinimumWidth(kListWidth);
+    lvList->header()->setStretchLastSection(true);
+    lvList->viewport()->installEventFilter(this);
+
+    chk受講者 = named<QCheckBox>(frmStu, QStringLiteral("chk受講者"), QStringLiteral("受講者"));
+    imgArrow = named<QLabel>(frmStu, QStringLiteral("imgArrow"));
+    imgArrow->setPixmap(arrowPixmap());
+
+    frmHyoka = named<QGroupBox>(frmStu, QStringLiteral("frmHyoka"), QStringLiteral("<<出席生徒の出席確認及び評価等>>   "));
+    frmHyoka->setEnabled(false);
+    auto title = [this](int index, const QString& text) {
+        lbltitle[index] = named<QLabel>(frmHyoka, QStringLiteral("lbltitle_%1").arg(index), text);
+        lbltitle[index]->setTextFormat(Qt::PlainText);
+        return lbltitle[index];
+    };
+    lblSelectStudentName = named<QLabel>(frmHyoka, QStringLiteral("lblSelectStudentName"));
+    lblSelectStudentName->setTextFormat(Qt::PlainText);
+    lblSelectStudentName->setFont(Theme::uiFont(11, true));
+    fra出欠 = optionPair(frmHyoka, QStringLiteral("fra出欠"), opt出欠, QStringLiteral("opt出欠"),
+                         {QStringLiteral("出席"), QStringLiteral("欠席")});
+    fra宿題 = optionPair(frmHyoka, QStringLiteral("fra宿題"), opt宿題, QStringLiteral("opt宿題"),
+                         {QStringLiteral("提出"), QStringLiteral("未提出")});
+    cbo態度評価 = namedArray<QComboBox, 4>(frmHyoka, QStringLiteral("cbo態度評価"));
+    for (QComboBox* box : cbo態度評価)
+        box->addItems({QStringLiteral(" 1"), QStringLiteral(" 2"), QStringLiteral(" 3"), QStringLiteral(" 4"), QStringLiteral(" 5")});
+    txtコメント = named<QLineEdit>(frmHyoka, QStringLiteral("txtコメント"));
+
+    auto* hyoka = new QGridLayout(frmHyoka);
+    hyoka->addWidget(title(0, QStringLiteral("氏名：")), 0, 0);
+    hyoka->addWidget(lblSelectStudentName, 0, 1);
+    hyoka->addWidget(title(9, QStringLiteral("出欠")), 1, 0);
+    hyoka->addWidget(fra出欠, 1, 1);
+    hyoka->addWidget(title(11, QStringLiteral("宿題")), 2, 0);
+    hyoka->addWidget(fra宿題, 2, 1);
+    const std::array<int, 4> markTitles = {10, 12, 13, 14};
+    const std::array<QString, 4> designTexts = {QStringLiteral("評価１"), QStringLiteral("評価 1"), QStringLiteral("評価 2"),
+                                                QStringLiteral("評価 3")};
+    for (int n = 0; n < 4; ++n) {
+        hyoka->addWidget(title(markTitles[n], designTexts[n]), 3 + n, 0);
+        hyoka->addWidget(cbo態度評価[n], 3 + n, 1, Qt::AlignLeft);
+    }
+    hyoka->addWidget(title(15, QStringLiteral("コメント")), 7, 0);
+    hyoka->addWidget(txtコメント, 8, 0, 1, 2);
+    hyoka->setColumnStretch(1, 1);
+    hyoka->setRowStretch(9, 1);
+
+    auto* side = new QVBoxLayout;
+    auto* tick = new QHBoxLayout;
+    tick->addWidget(imgArrow);
+    tick->addWidget(chk受講者);
+    tick->addStretch(1);
+    side->addLayout(tick);
+    side->addWidget(frmHyoka, 1);
+    auto* body = new QHBoxLayout;
+    body->addWidget(lvList, 1);
+    body->addLayout(side);
+    auto* layout = new QVBoxLayout(frmStu);
+    layout->addWidget(lblItem[13]);
+    layout->addLayout(body, 1);
+
+    subMarkEnabled(false);
+
+    connect(lvList, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
+        if (current)
+            lvList_Click();
+    });
+    connect(lvList, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
+        if (item == m_currentAtPress)
+            lvList_Click();
+    });
+    connect(chk受講者, &QCheckBox::toggled, this, [this] { chk受講者_Click(); });
+    for (QRadioButton* button : opt出欠)
+        connect(button, &QRadioButton::clicked, this, [this] { opt出欠_Click(); });
+    for (QRadioButton* button : opt宿題)
+        connect(button, &QRadioButton::clicked, this, [this] { opt宿題_Click(); });
+    for (int i = 0; i < 4; ++i)
+        connect(cbo態度評価[i], &QComboBox::currentIndexChanged, this, [this, i] { cbo態度評価_Click(i); });
+    connect(txtコメント, &QLineEdit::textChanged, this, [this] { txtコメント_Change(); });
+}
+
+bool frm講座情報詳細::eventFilter(QObject* watched, QEvent* event)
+{
+    // Remembered before the press moves the current row: a click that leaves
+    // it where it was is a click on the student already shown.
+    if (lvList && watched == lvList->viewport() && event->type() == QEvent::MouseButtonPress)
+        m_currentAtPress = lvList->currentItem();
+    return QDialog::eventFilter(watched, event);
+}
+
+void frm講座情報詳細::subStuListSet()
+{
+    clsDataList::subClearListView(lvList);
+    clsDataList list;
+    list.setPropListView(lvList);
+    list.setPropListKey(QStringLiteral("生徒番号"));
+    list.setPropNoMsg(true);
+    const int width = std::max(lvList->width(), kListWidth);
+    list.AddFieldName(QStringLiteral("生徒番号"), QStringLiteral("生徒番号"), qRound(width / 4.0));
+    list.AddFieldName(QStringLiteral("氏名カナ"), QStringLiteral("氏名カナ"), qRound(width / 3.0));
+    list.AddFieldName(QStringLiteral("生徒氏名"), QStringLiteral("生徒氏名"), qRound(width / 3.0));
+    list.funcShowList(QStringLiteral("SELECT 生徒台帳.生徒番号, 生徒台帳.生徒氏名, 生徒台帳.氏名カナ FROM 生徒台帳 WHERE 削除フラグ = ")
+                          + QStringLiteral("0"),
+                      dbOpenDynaset);
+    // The ticks show who takes the lesson; they follow 受講者 and are not clicked themselves.
+    for (int i = 0; i < lvList->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = lvList->topLevelItem(i);
+        item->setFlags(item->flags() & ~Qt::ItemIsUserCheckable);
+        item->setCheckState(0, Qt::Unchecked);
+    }
+}
+
+void frm講座情報詳細::subJukouCount()
+{
+    // Who takes the lesson is read in one statement, not one per student.
+    try {
+        int count = 0;
+        if (funcKouzaStored()) {
+            const QSet<int> students = m_jukou->funcJukouStudents();
+            for (int i = 0; i < lvList->topLevelItemCount(); ++i) {
+                QTreeWidgetItem* item = lvList->topLevelItem(i);
+                if (students.contains(item->text(0).toInt())) {
+                    item->setCheckState(0, Qt::Checked);
+                    ++count;
+                }
+            }
+        }
+        txtNinzu[1]->setText(QString::number(count));
+    } catch (const std::exception&) {
+    }
+}
+
+bool frm講座情報詳細::funcKouzaStored()
+{
+    return funcCheckRec(QStringLiteral("SELECT 毎講座ID FROM 毎講座履歴 ") + QStringLiteral("WHERE 毎講座履歴.毎講座ID = ")
+                        + QString::number(m_jukou->propKouzaID()) + QStringLiteral(";"));
+}
+
+void frm講座情報詳細::lvList_Click()
+{
+    guarded(QStringLiteral("frm講座情報詳細 - lvList_Click"), [&] {
+        const bool stored = funcKouzaStored();
+        if (!stored && !m_loading) {
+            MsgBox(QStringLiteral("先に更新を行って下さい。"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
+            // The list points at the student the panel shows again, once the
+            // click that moved it away is over.
+            QTimer::singleShot(0, this, [this] {
+                if (m_shownItem) {
+                    const QSignalBlocker quiet(lvList);
+                    lvList->setCurrentItem(m_shownItem);
+                }
+            });
+            return;
+        }
+        if (stored)
+            subStoreShown();
+        QTreeWidgetItem* item = lvList->currentItem();
+        if (!item)
+            return;
+        m_shownItem = item;
+        m_jukou->setPropStuNo(item->text(0).toInt());
+        m_jukou->setPropStuName(item->text(2));
+        subSetJukou();
+        frmHyoka->setEnabled(true);
+        lblSelectStudentName->setText(m_jukou->propStuName());
+        chk受講者->setChecked(item->checkState(0) == Qt::Checked);
+    });
+}
+
+// Leaving the student shown: a ticked student's marks are stored, an unticked
+// student's row is removed.
+void frm講座情報詳細::subStoreShown()
+{
+    if (!m_shownItem)
+        return;
+    if (chk受講者->isChecked())
+        m_jukou->Save講座出席();
+    else
+        m_jukou->Del講座出席();
+}
+
+void frm講座情報詳細::subSetJukou()
+{
+    guarded(QStringLiteral("frm講座情報詳細 - subSetJukou"), [&] {
+        m_jukou->setPropKouzaDate(DTPDate[0]->date());
+        m_jukou->setPropJigenName(cboEdit[4]->currentText());
+        m_jukou->setPropGakunenName(cboEdit[0]->currentText());
+        m_jukou->setPropKamokuName(cboEdit[1]->currentText());
+        m_jukou->setPropClassName(cboEdit[2]->currentText());
+        m_jukou->setPropKyositsuName(cboEdit[5]->currentText());
+        m_jukou->setPropKoushiName(cboEdit[3]->currentText());
+        if (!m_jukou->Check毎講座ID())
+            return;
+
+        const bool jukou = m_jukou->propJukou() != 0;
+        chk受講者->setChecked(jukou);
+        chk受講者_Click();
+
+        if (m_jukou->propAttendance() == 1)
+            opt出欠[0]->setChecked(true);
+        else if (m_jukou->propAttendance() == 0)
+            opt出欠[1]->setChecked(true);
+        if (m_jukou->propHomework() == 1)
+            opt宿題[0]->setChecked(true);
+        else if (m_jukou->propHomework() == 0)
+            opt宿題[1]->setChecked(true);
+
+        // A missing mark shows as " 1" and is held as 1 from now on.
+        for (int n = 1; n <= 4; ++n) {
+            const int mark = m_jukou->propItem(n);
+            {
+                const QSignalBlocker quiet(cbo態度評価[n - 1]);
+                cbo態度評価[n - 1]->setCurrentIndex(mark >= 1 ? std::min(mark, 5) - 1 : 0);
+            }
+            cbo態度評価_Click(n - 1);
+        }
+        txtコメント->setText(m_jukou->propComment());
+    });
+}
+
+void frm講座情報詳細::subMarkEnabled(bool enabled)
+{
+    for (QWidget* control : std::initializer_list<QWidget*>{opt出欠[0], opt出欠[1], opt宿題[0], opt宿題[1], cbo態度評価[0],
+                                                            cbo態度評価[1], cbo態度評価[2], cbo態度評価[3], txtコメント})
+        control->setEnabled(enabled);
+}
+
+void frm講座情報詳細::chk受講者_Click()
+{
+    const bool ticked = chk受講者->isChecked();
+    if (m_shownItem)
+        m_shownItem->setCheckState(0, ticked ? Qt::Checked : Qt::Unchecked);
+    subMarkEnabled(ticked);
+}
+
+void frm講座情報詳細::opt出欠_Click()
+{
+    guarded(QStringLiteral("frm受講情報 - opt出欠_Click"), [&] { m_jukou->setPropAttendance(opt出欠[0]->isChecked() ? 1 : 0); });
+}
+
+void frm講座情報詳細::opt宿題_Click()
+{
+    guarded(QStringLiteral("frm受講情報 - opt宿題_Click"), [&] { m_jukou->setPropHomework(opt宿題[0]->isChecked() ? 1 : 0); });
+}
+
+void frm講座情報詳細::cbo態度評価_Click(int index)
+{
+    guarded(QStringLiteral("frm受講情報 - cbo態度評価_Click"), [&] {
+        if (!m_jukou || cbo態度評価[index]->currentIndex() < 0)
+            return;
+        const int mark = cbo態度評価[index]->currentText().trimmed().toInt();
+        if (mark != m_jukou->propItem(index + 1))
+            m_jukou->setPropItem(index + 1, mark);
+    });
+}
+
+void frm講座情報詳細::txtコメント_Change()
+{
+    guarded(QStringLiteral("frm受講情報 - txtコメント_Change"), [&] {
+        if (m_jukou && txtコメント->text() != m_jukou->propComment())
+            m_jukou->setPropComment(txtコメント->text());
+    });
+}
