@@ -5,9 +5,9 @@
 //   bench_reports [benchmark flags]
 //   bench_reports --peer-rows FOLDER   writes the daily report's rows (rows.json) and
 //                                      the template (template.xlsx) for the openpyxl peer
+#include "BenchSchool.h"
 #include "CommonBase.h"
 #include "DaoCommon.h"
-#include "DemoSchool.h"
 #include "ExcelOut.h"
 #include "ReportCommon.h"
 #include "clsDataCtl.h"
@@ -28,51 +28,16 @@
 
 namespace {
 
-const QDate kSchoolDay(2026, 11, 30);
 constexpr int kNippouLessons = 500;
 constexpr int kAnalysisStudents = 300;
 
-// Messages go to stderr; the written report is only noted, never opened.
-class BenchUi final : public UiServices {
-public:
-    MsgAnswer message(const QString& text, MsgButtons, MsgIcon, const QString&) override
-    {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        return MsgAnswer::Ok;
-    }
-    QString openFileName(QWidget*, const FileDialogRequest&) override { return {}; }
-    QString saveFileName(QWidget*, const FileDialogRequest&) override { return {}; }
-    bool openDocument(const QString& path) override
-    {
-        lastDocument = path;
-        return true;
-    }
-    [[noreturn]] void endProgram(int exitCode) override { std::exit(exitCode); }
-    QString lastDocument;
-};
-
-// The large school and a program folder with the template, made once per run.
+// The large school, and the statements of the three reports over it.
 struct Fixture {
-    QTemporaryDir dir;
-    BenchUi* ui = nullptr;
+    LargeSchool school;
     QString nippouSql, analysisSql, calendarSql;
 
     Fixture()
     {
-        const QString db = dir.filePath(QStringLiteral("Revid.mdb"));
-        std::fprintf(stderr, "making the large school in %s ...\n", qPrintable(dir.path()));
-        QString reason;
-        if (!funcCreateDemoSchool(db, DemoSize::Large, kSchoolDay, &reason))
-            throw std::runtime_error(reason.toStdString());
-        if (!QFile::copy(QStringLiteral(KAEDE_PROGRAM_DIR "/") + kTemplateFileName, dir.filePath(kTemplateFileName)))
-            throw std::runtime_error("no template workbook in the program folder");
-        setAppPathForTests(dir.path());
-        auto services = std::make_unique<BenchUi>();
-        ui = services.get();
-        setUiServices(std::move(services));
-        if (!OpenDatabase(false, db))
-            throw std::runtime_error("cannot open the school");
-
         // The statements the report selection builds: one OR term per chosen row.
         nippouSql = QStringLiteral(" SELECT * FROM QRY_講座出席出力 WHERE ")
                     + chain(QStringLiteral(" SELECT DISTINCT 毎講座ID FROM 講座出席 ORDER BY 毎講座ID LIMIT %1").arg(kNippouLessons),
@@ -83,7 +48,8 @@ struct Fixture {
                               QStringLiteral("生徒番号"))
                       + QStringLiteral(" ORDER BY 生徒番号,毎講座ID,講座日");
         // The course list's statement over the school year.
-        const int y = kSchoolDay.month() >= 4 ? kSchoolDay.year() : kSchoolDay.year() - 1;
+        const QDate day = LargeSchool::kSchoolDay;
+        const int y = day.month() >= 4 ? day.year() : day.year() - 1;
         calendarSql = QStringLiteral(" SELECT * FROM QRY_講座内容 WHERE 講座日 >= #%1/04/01# AND 講座日 <= #%2/03/31#  ORDER BY 講座日,時限ID ")
                           .arg(y).arg(y + 1);
     }

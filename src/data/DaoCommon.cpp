@@ -308,18 +308,20 @@ void Recordset::requireCurrentRow() const
 
 QVariant Recordset::field(const QString& name) const
 {
-    const int column = columnOrThrow(name);
+    return field(columnOrThrow(name));
+}
+
+// By position: a list reading thousands of rows looks its columns up once.
+QVariant Recordset::field(int column) const
+{
+    if (column < 0 || column >= m_columns.size())
+        throw DaoError(QStringLiteral("このコレクションには項目 '%1' がありません").arg(column));
     if (m_editMode != EditMode::None && m_buffer[column])
         return *m_buffer[column];
     if (m_editMode == EditMode::AddNew)
         return QVariant();
     requireCurrentRow();
     return m_values[static_cast<size_t>(m_current) * m_columns.size() + column];
-}
-
-QVariant Recordset::field(int position) const
-{
-    return field(fieldName(position));
 }
 
 void Recordset::setIndex(const QString& indexName)
@@ -515,6 +517,10 @@ bool Database::open(const QString& path, bool exclusive)
         return false;
     }
     sqlite3_busy_timeout(db, 2000);
+    // The file's pages are small and encrypted: a cache that holds a large school's
+    // whole file (it grows only as pages are read) saves decrypting the same pages
+    // again and again in a report's joins and in every later statement.
+    sqlite3_exec(db, "PRAGMA cache_size = -65536", nullptr, nullptr, nullptr);
     close();
     m_db = db;
     m_path = path;

@@ -1,5 +1,6 @@
 #include "frm帳票出力.h"
 
+#include "CommonBase.h"
 #include "ErrorLog.h"
 #include "ExcelOut.h"
 #include "FormsCommon.h"
@@ -440,10 +441,13 @@ void frm帳票出力::subReportOut(QTreeWidget* chosen, const QString& emptyFirs
     if (!funcCreateSQL())
         return;
     {
+        // Counted by the engine: thousands of chosen lessons are tens of thousands of rows,
+        // which the report reads once, not twice.
         clsDataCtl rows;
-        if (!rows.funcOpenRec(m_sql))
+        if (!rows.funcOpenRec(QStringLiteral(" SELECT COUNT(*) AS 件数 FROM QRY_講座出席出力 WHERE ") + m_condition))
             return;   // the user has been told why
-        if (rows.propCount() == 0) {
+        rows.setPropID(0);
+        if (funcToLong(rows.propData(QStringLiteral("件数"))) == 0) {
             wait.reset();
             MsgBox(QStringLiteral("該当データがありません。"), MsgButtons::Ok, MsgIcon::Information, kTitle);
             return;
@@ -474,7 +478,8 @@ bool frm帳票出力::funcCreateSQL()
         const bool lessons = m_type == Nippou;
         const QTreeWidget* chosen = lessons ? lvList[1] : lvStudent[1];
         const QString fragment = lessons ? QStringLiteral(" 毎講座ID = ") : QStringLiteral(" 生徒番号 = ");
-        QString condition;
+        QString& condition = m_condition;
+        condition.clear();
         const int count = chosen->topLevelItemCount();
         condition.reserve(count * (fragment.size() + 10));
         for (int row = 0; row < count; ++row) {

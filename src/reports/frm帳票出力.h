@@ -97,4 +97,5 @@ private:
     QString m_jyokenString;
     bool m_ok = false;
     QString m_sql;
+    QString m_condition;   // the chosen rows' terms of the last report statement
 };

@@ -1,0 +1,35 @@
+// The large demonstration school in a program folder with the template, made
+// once per benchmark run, and UI services that never block.
+#pragma once
+
+#include "UiServices.h"
+
+#include <QDate>
+#include <QString>
+#include <QTemporaryDir>
+
+// Messages go to stderr; a written report is only noted, never opened.
+class BenchUi final : public UiServices {
+public:
+    MsgAnswer message(const QString& text, MsgButtons, MsgIcon, const QString&) override;
+    QString openFileName(QWidget*, const FileDialogRequest&) override { return {}; }
+    QString saveFileName(QWidget*, const FileDialogRequest&) override { return {}; }
+    bool openDocument(const QString& path) override
+    {
+        lastDocument = path;
+        return true;
+    }
+    [[noreturn]] void endProgram(int exitCode) override;
+    QString lastDocument;
+};
+
+struct LargeSchool {
+    // The day the school's data is made for.
+    inline static const QDate kSchoolDay{2026, 11, 30};
+
+    QTemporaryDir dir;
+    BenchUi* ui = nullptr;   // installed as the UI services for the run
+
+    // Makes the school, copies the template, opens the database; throws on failure.
+    LargeSchool();
+};

@@ -1,0 +1,121 @@
+// The report selection window on the large demonstration school: opening it
+// with every lesson listed, ">>" moving every lesson into the list to print,
+// and a daily report of 2,000 chosen lessons from the click on the output
+// button to the written file.
+//
+//   QT_QPA_PLATFORM=offscreen bench_report_select [benchmark flags]
+//   (KAEDE_KEEP_REPORTS=1 keeps the written daily report and names it)
+#include "BenchSchool.h"
+#include "frm帳票出力.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+constexpr int kNippouLessons = 2000;
+
+LargeSchool& school()
+{
+    static LargeSchool s;
+    return s;
+}
+
+QTreeWidget* list(const QWidget& w, const char* name)
+{
+    return w.findChild<QTreeWidget*>(QString::fromLatin1(name));
+}
+
+QPushButton* button(const QWidget& w, const char* name)
+{
+    return w.findChild<QPushButton*>(QString::fromLatin1(name));
+}
+
+// From the construction to the first painted screen.
+void BM_Open_EveryLesson(benchmark::State& state)
+{
+    school();
+    int lessons = 0;
+    for (auto _ : state) {
+        frm帳票出力 w;
+        w.show();
+        QApplication::processEvents();
+        lessons = list(w, "lvList_0")->topLevelItemCount();
+        state.PauseTiming();
+        w.close();
+        state.ResumeTiming();
+    }
+    state.counters["lessons"] = lessons;
+}
+BENCHMARK(BM_Open_EveryLesson)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_AddAll_EveryLesson(benchmark::State& state)
+{
+    school();
+    frm帳票出力 w;
+    w.show();
+    QApplication::processEvents();
+    int moved = 0;
+    for (auto _ : state) {
+        button(w, "cmdAddAll_1")->click();
+        QApplication::processEvents();
+        state.PauseTiming();
+        moved = list(w, "lvList_1")->topLevelItemCount();
+        button(w, "cmdRemoveAll_1")->click();
+        state.ResumeTiming();
+    }
+    state.counters["lessons"] = moved;
+}
+BENCHMARK(BM_AddAll_EveryLesson)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The first lessons of the school year, chosen one by one as a user would.
+void BM_Nippou_2000Lessons_FromClick(benchmark::State& state)
+{
+    LargeSchool& s = school();
+    frm帳票出力 w;
+    w.show();
+    QTreeWidget* lessons = list(w, "lvList_0");
+    for (int row = 0; row < kNippouLessons && row < lessons->topLevelItemCount(); ++row) {
+        lessons->setCurrentItem(lessons->topLevelItem(row));
+        button(w, "cmdAdd_1")->click();
+    }
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        s.ui->lastDocument.clear();
+        button(w, "cmdOK")->click();
+        state.PauseTiming();
+        if (s.ui->lastDocument.isEmpty()) {
+            state.SkipWithError("nothing written");
+            return;
+        }
+        bytes = QFile(s.ui->lastDocument).size();
+        if (qEnvironmentVariableIsEmpty("KAEDE_KEEP_REPORTS"))
+            QFile::remove(s.ui->lastDocument);
+        else
+            std::fprintf(stderr, "kept %s\n", qPrintable(s.ui->lastDocument));
+        state.ResumeTiming();
+    }
+    state.counters["lessons"] = list(w, "lvList_1")->topLevelItemCount();
+    state.counters["file_kB"] = static_cast<double>(bytes) / 1024.0;
+}
+BENCHMARK(BM_Nippou_2000Lessons_FromClick)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
