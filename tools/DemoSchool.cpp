@@ -4,7 +4,12 @@
 #include "DaoCommon.h"
 #include "Schema.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
 #include <QHash>
 #include <QStringList>
 
@@ -359,6 +364,82 @@ bool isHoliday(const QDate& d)
 
 bool isSchoolDay(const QDate& d) { return d.dayOfWeek() != Qt::Sunday && !isHoliday(d); }
 
+// ---------------------------------------------------------------- photographs
+
+// A drawn likeness for the photograph of a student: head, hair and clothes in
+// colours that follow from the student number alone, so the pictures are the
+// same in every run and independent of the school's random sequence.
+QImage funcDemoPortrait(int number, int sex)
+{
+    static const std::array<QColor, 6> backgrounds{QColor(0xcf, 0xe3, 0xf0), QColor(0xe8, 0xdc, 0xc8), QColor(0xd8, 0xe8, 0xd0),
+                                                   QColor(0xe6, 0xd6, 0xe8), QColor(0xf0, 0xe4, 0xc8), QColor(0xd4, 0xdc, 0xe4)};
+    static const std::array<QColor, 5> clothes{QColor(0x1f, 0x3a, 0x5f), QColor(0x2e, 0x2e, 0x38), QColor(0x6b, 0x2d, 0x2d),
+                                               QColor(0x2f, 0x55, 0x3f), QColor(0x4a, 0x4a, 0x70)};
+    static const std::array<QColor, 3> hairs{QColor(0x1c, 0x16, 0x12), QColor(0x3a, 0x28, 0x1e), QColor(0x24, 0x1e, 0x1e)};
+    static const std::array<QColor, 3> skins{QColor(0xf3, 0xd2, 0xb5), QColor(0xea, 0xc4, 0xa2), QColor(0xf6, 0xdc, 0xc4)};
+    const auto of = [number](const auto& colours, int salt) {
+        return colours[static_cast<size_t>((number * 7 + salt) % static_cast<int>(colours.size()))];
+    };
+    QImage image(240, 320, QImage::Format_RGB32);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient back(0, 0, 0, 320);
+    back.setColorAt(0, of(backgrounds, 0).lighter(108));
+    back.setColorAt(1, of(backgrounds, 0).darker(108));
+    p.fillRect(image.rect(), back);
+    p.setPen(Qt::NoPen);
+
+    const QColor hair = of(hairs, 1);
+    const QColor skin = of(skins, 2);
+    if (sex == 2) {   // long hair falls behind the shoulders
+        p.setBrush(hair);
+        p.drawRoundedRect(QRectF(52, 70, 136, 190), 60, 60);
+    }
+    p.setBrush(of(clothes, 3));
+    p.drawEllipse(QRectF(20, 246, 200, 150));
+    p.setBrush(skin.darker(106));
+    p.drawRect(QRectF(102, 200, 36, 56));
+    p.setBrush(skin);
+    p.drawEllipse(QRectF(64, 84, 112, 136));
+    // The hair over the forehead.
+    QPainterPath top;
+    top.moveTo(60, 150);
+    top.cubicTo(52, 60, 188, 60, 180, 150);
+    top.cubicTo(170, 112, 140, 104, 120, 106 + (number % 3) * 4);
+    top.cubicTo(96, 104, 72, 112, 60, 150);
+    p.setBrush(hair);
+    p.drawPath(top);
+    // Eyes, brows and a smile.
+    p.setBrush(QColor(0x2a, 0x20, 0x1c));
+    p.drawEllipse(QRectF(94, 146, 10, 12));
+    p.drawEllipse(QRectF(136, 146, 10, 12));
+    p.setPen(QPen(hair, 3, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(90, 136), QPointF(108, 134));
+    p.drawLine(QPointF(132, 134), QPointF(150, 136));
+    p.setPen(QPen(QColor(0xb0, 0x5a, 0x50), 3, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(104, 168, 32, 22), 200 * 16, 140 * 16);
+    p.end();
+    return image;
+}
+
+// Every step-th student still at school gets a photograph, Picture/N.jpg beside the database.
+int funcWriteDemoPictures(const QString& databasePath, const std::vector<std::pair<int, int>>& students, int step)
+{
+    const QString folder = QFileInfo(databasePath).absolutePath() + QStringLiteral("/Picture");
+    if (!QDir().mkpath(folder))
+        throw std::runtime_error("cannot make the picture folder");
+    int written = 0;
+    for (const auto& [number, sex] : students) {
+        if (number % step != 1)
+            continue;
+        if (!funcDemoPortrait(number, sex).save(folder + QStringLiteral("/%1.jpg").arg(number), "JPG", 85))
+            throw std::runtime_error("cannot write a demonstration photograph");
+        ++written;
+    }
+    return written;
+}
+
 class SchoolWriter {
 public:
     SchoolWriter(DemoSize size, const QDate& today)
@@ -379,6 +460,16 @@ public:
         writeLessons();
         writeNotices();
         return m_summary;
+    }
+
+    // The students still at school: number and sex.
+    std::vector<std::pair<int, int>> presentStudents() const
+    {
+        std::vector<std::pair<int, int>> present;
+        for (const Student& s : m_students)
+            if (!s.left)
+                present.emplace_back(s.number, s.sex);
+        return present;
     }
 
 private:
@@ -885,12 +976,14 @@ bool funcCreateDemoSchool(const QString& path, DemoSize size, const QDate& today
         return fail(QStringLiteral("%1 を開けませんでした").arg(path));
     try {
         DemoSummary written;
+        SchoolWriter writer(size, today);
         {
             Transaction rows(gDatabase);
-            written = SchoolWriter(size, today).write();
+            written = writer.write();
             rows.commit();
         }
         gDatabase.close();
+        written.pictures = funcWriteDemoPictures(path, writer.presentStudents(), size == DemoSize::Small ? 2 : 25);
         if (summary)
             *summary = written;
         return true;

@@ -17,13 +17,15 @@ struct DemoSummary {
     int lessons = 0;
     int attendance = 0;
     int notices = 0;
+    int pictures = 0;   // photographs written into the Picture folder beside the database
 };
 
 // Creates a new database at path and fills it. Every value comes from one fixed
 // seed; the only other input is the day the data is placed around (the school
 // year that contains it, the notices current on it), so two runs with the same
 // day give the same rows. Uses gDatabase and leaves it closed. Refuses an
-// existing file.
+// existing file. Some students get a drawn photograph in the folder Picture
+// beside the database.
 bool funcCreateDemoSchool(const QString& path, DemoSize size, const QDate& today,
                           QString* reason = nullptr, DemoSummary* summary = nullptr);
 

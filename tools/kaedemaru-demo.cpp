@@ -44,7 +44,8 @@ int main(int argc, char** argv)
         return 1;
     }
     out << args[1] << ": 生徒 " << summary.students << " 人（うち退塾 " << summary.deletedStudents << " 人）、講座 "
-        << summary.lessons << " 件、出席 " << summary.attendance << " 件、連絡事項 " << summary.notices << " 件（基準日 "
+        << summary.lessons << " 件、出席 " << summary.attendance << " 件、連絡事項 " << summary.notices << " 件、写真 "
+        << summary.pictures << " 枚（基準日 "
         << funcDateText(today) << "、" << QString::number(timer.elapsed() / 1000.0, 'f', 1) << " 秒）\n";
     return 0;
 }

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QListWidget>
 
 void Set_Combo(QComboBox* box, const QString& tableName)
@@ -46,6 +47,12 @@ int funcCboIndex(const QListWidget* list, int itemData)
         if (funcToLong(list->item(i)->data(Qt::UserRole)) == itemData)
             return i;
     return -1;
+}
+
+void subDatePicker(QDateEdit* picker)
+{
+    picker->setCalendarPopup(true);
+    picker->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
 }
 
 WaitCursor::WaitCursor()

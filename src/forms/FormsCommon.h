@@ -5,6 +5,7 @@
 #include <QString>
 
 class QComboBox;
+class QDateEdit;
 class QListWidget;
 
 // A blank first entry (item data 0), then one entry per master row not deleted; nothing selected.
@@ -12,6 +13,9 @@ void Set_Combo(QComboBox* box, const QString& tableName);
 // The index of the entry whose item data is itemData; -1 when there is none.
 int funcCboIndex(const QComboBox* box, int itemData);
 int funcCboIndex(const QListWidget* list, int itemData);
+
+// A date picker as every window shows it: "yyyy/mm/dd" with a calendar pop-up.
+void subDatePicker(QDateEdit* picker);
 
 // The hourglass pointer for as long as the object lives.
 class WaitCursor {

@@ -50,7 +50,10 @@ public:
     {
         m_hidden = true;
         // Sorting while rows arrive would reorder them; the window's sorting comes back afterwards.
-        m_list->setSortingEnabled(false);
+        // A list that sorts on its own clicks is left alone: switching sorting off
+        // would also make its headers unclickable.
+        if (m_sorting)
+            m_list->setSortingEnabled(false);
         m_list->setUpdatesEnabled(false);
         m_list->setVisible(false);
     }

@@ -2,6 +2,7 @@
 
 #include "ErrorLog.h"
 #include "KeyFilter.h"
+#include "TextBox.h"
 #include "UiServices.h"
 
 #include <QEvent>
@@ -10,40 +11,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <QValidator>
-
-namespace {
-// Input-method modes in the numbering callers use; only "disabled" has a
-// portable counterpart, the others leave the input method to the user.
-void applyImeMode(QLineEdit* edit, int mode)
-{
-    edit->setAttribute(Qt::WA_InputMethodEnabled, mode != 3);
-    if (mode == 3)
-        edit->setInputMethodHints(Qt::ImhLatinOnly);
-}
-// The edit cuts text at its maximum length by UTF-16 units, which can split an
-// emoji and leave half of it behind; that half is dropped before it is shown.
-class WholeCharacters : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString& text, int& pos) const override
-    {
-        for (qsizetype i = 0; i < text.size();) {
-            const bool paired = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
-            if (paired) {
-                i += 2;
-            } else if (text[i].isSurrogate()) {
-                text.remove(i, 1);
-                if (pos > i)
-                    --pos;
-            } else {
-                ++i;
-            }
-        }
-        return Acceptable;
-    }
-};
-} // namespace
 
 frm入力用::frm入力用(QWidget* parent) : QDialog(parent)
 {
@@ -67,7 +34,6 @@ frm入力用::frm入力用(QWidget* parent) : QDialog(parent)
 
     txtData = new QLineEdit(this);
     txtData->setObjectName(QStringLiteral("txtData"));
-    txtData->setValidator(new WholeCharacters(txtData));
 
     cmdOK = new QPushButton(QStringLiteral("確定する(&Y)"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
@@ -118,9 +84,9 @@ void frm入力用::Form_Activate()
         // The edit enforces its limit on every text it is given, so an initial
         // text longer than the limit raises the limit rather than being cut.
         const int limit = m_maxLength > 0 ? std::max<int>(m_maxLength, m_defaultData.size()) : 32767;
-        txtData->setMaxLength(limit);
+        subTextLimit(txtData, limit);
         txtData->setText(m_defaultData);
-        applyImeMode(txtData, m_imeMode);
+        subImeMode(txtData, m_imeMode);
         if (m_inputMode == 1 || m_inputMode == 2)
             KeyFilter::install(txtData, static_cast<short>(m_inputMode));
         QString label = m_label;

@@ -14,6 +14,7 @@
 #include "frmマスタ登録.h"
 #include "frm初期化.h"
 #include "frm帳票出力.h"
+#include "frm生徒情報一覧.h"
 #include "frm連絡事項編集.h"
 #include "frm講座情報一覧.h"
 #include "ListWindow.h"
@@ -356,6 +357,12 @@ void frmMenu::lblMenu_Click(int index)
         window.exec();
         break;
     }
+    case 1: {
+        frm生徒情報一覧 window(this);
+        window.setPropNoSearch(true);
+        window.exec();
+        break;
+    }
     case 2: {
         // Stays open after an output, for the next report; closed by its own button.
         frm帳票出力 window(this);
@@ -371,7 +378,6 @@ void frmMenu::lblMenu_Click(int index)
         close();
         break;
     default:
-        // The student list opens here once it exists.
         break;
     }
 }

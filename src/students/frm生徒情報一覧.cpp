@@ -1,0 +1,261 @@
+#include "frm生徒情報一覧.h"
+
+#include "CommonBase.h"
+#include "DaoCommon.h"
+#include "ErrorLog.h"
+#include "FormsCommon.h"
+#include "Named.h"
+#include "Theme.h"
+#include "frm生徒検索.h"
+#include "frm生徒情報詳細.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLayout>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+struct ListColumn {
+    const char* field;
+    const char* header;
+    int divisor;   // the column is the list's width divided by this
+};
+const std::array<ListColumn, 10> kColumns{{
+    {"氏名カナ", "氏名カナ", 5}, {"生徒氏名", "生徒氏名", 5}, {"電話", "電話", 5}, {"携帯電話", "携帯", 5},
+    {"性別名", "性別", 10}, {"学校名", "学校", 3}, {"入塾日", "入塾日", 5}, {"生年月日", "生年月日", 5},
+    {"郵便番号", "郵便番号", 5}, {"住所", "住所", 3},
+}};
+} // namespace
+
+frm生徒情報一覧::frm生徒情報一覧(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frm生徒情報一覧"));
+    setWindowTitle(QStringLiteral("検索条件で指定された生徒の一覧です。"));
+    buildControls();
+}
+
+void frm生徒情報一覧::buildControls()
+{
+    lvList = named<QTreeWidget>(this, QStringLiteral("lvList"));
+    lvList->setRootIsDecorated(false);
+    lvList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lvList->setUniformRowHeights(true);
+    lvList->setAllColumnsShowFocus(true);
+    lvList->setAlternatingRowColors(true);
+    lvList->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    connect(lvList, &QTreeWidget::itemSelectionChanged, this, [this] { lvList_Click(); });
+    connect(lvList, &QTreeWidget::itemDoubleClicked, this, [this] { lvList_DblClick(); });
+    subConnectColumnClick(lvList, [this](int column) { lvList_ColumnClick(column); });
+
+    frmMenu = named<QGroupBox>(this, QStringLiteral("frmMenu"), QStringLiteral("何を行いますか？"));
+    cmdOK = namedArray<QPushButton, 4>(frmMenu, QStringLiteral("cmdOK"),
+                                       {QStringLiteral("生徒を追加したい(&A)"), QStringLiteral("生徒をコピーしたい(&C)"),
+                                        QStringLiteral("生徒を編集したい(&E)"), QStringLiteral("生徒を削除したい(&D)")});
+    m_buttons.emplace(cmdOK, QStringLiteral("生徒を削除したい(&D)"), QStringLiteral("一括削除したい(&D)"));
+    auto* menuLayout = new QVBoxLayout(frmMenu);
+    for (int i = 0; i < 4; ++i) {
+        cmdOK[i]->setAutoDefault(false);
+        menuLayout->addWidget(cmdOK[i]);
+        connect(cmdOK[i], &QPushButton::clicked, this, [this, i] { cmdOK_Click(i); });
+    }
+    cmdSearch = named<QPushButton>(this, QStringLiteral("cmdSearch"), QStringLiteral("検索したい(&F)"));
+    cmdEnd = named<QPushButton>(this, QStringLiteral("cmdEnd"), QStringLiteral("閉じる(&X)"));
+    for (QPushButton* button : {cmdSearch, cmdEnd})
+        button->setAutoDefault(false);
+    connect(cmdSearch, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
+    connect(cmdEnd, &QPushButton::clicked, this, [this] { cmdEnd_Click(); });
+
+    lblInfo = namedArray<QLabel, 2>(this, QStringLiteral("lblInfo"), {QStringLiteral("検索条件"), QStringLiteral("件")});
+    lblInfo[0]->setStyleSheet(Theme::textStyle(Theme::heading));
+    lblJyoken = named<QLabel>(this, QStringLiteral("lblJyoken"));
+    lblJyoken->setTextFormat(Qt::PlainText);
+    lblJyoken->setFrameShape(QFrame::StyledPanel);
+    lblJyoken->setMinimumWidth(200);
+    lblJyoken->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    lblCount = named<QLabel>(this, QStringLiteral("lblCount"), QStringLiteral("0"));
+    lblCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblCount->setMinimumWidth(lblCount->fontMetrics().horizontalAdvance(QStringLiteral("000000")));
+    lblMsg = named<QLabel>(this, QStringLiteral("lblMsg"),
+                           QStringLiteral("検索結果で抽出された生徒の一覧です。生徒を選択してダブルクリックすると、"
+                                          "生徒の編集画面が表示されます。また、生徒を複数選択すると、一括削除ができます。"
+                                          "検索条件を変えたいときは再検索ボタンを押してください。"));
+    Theme::subHelpText(lblMsg);
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(frmMenu);
+    side->addWidget(cmdSearch);
+    side->addStretch(1);
+    side->addWidget(cmdEnd);
+    auto* condition = new QHBoxLayout;
+    condition->addWidget(lblInfo[0]);
+    condition->addWidget(lblJyoken, 1);
+    condition->addSpacing(12);
+    condition->addWidget(lblCount);
+    condition->addWidget(lblInfo[1]);
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(lvList, 0, 0);
+    grid->addLayout(side, 0, 1);
+    grid->addLayout(condition, 1, 0, 1, 2);
+    grid->addWidget(lblMsg, 2, 0, 1, 2);
+    grid->setColumnStretch(0, 1);
+    grid->setRowStretch(0, 1);
+    resize(1000, 620);
+}
+
+int frm生徒情報一覧::exec()
+{
+    Form_Activate();
+    if (!m_loaded)
+        return QDialog::Rejected;
+    return QDialog::exec();
+}
+
+void frm生徒情報一覧::Form_Activate()
+{
+    if (!m_loaded)
+        subSearch();
+    lblJyoken->setToolTip(lblJyoken->text());
+}
+
+void frm生徒情報一覧::subSearch()
+{
+    guarded(QStringLiteral("frm生徒情報一覧 - subSearch"), [&] {
+        if (m_noSearch) {
+            m_searchOK = true;
+            m_where.clear();
+            m_jyokenString.clear();
+        } else {
+            m_searchOK = false;
+            frm生徒検索 search(*this, this);
+            search.exec();
+        }
+        if (!m_searchOK) {
+            // Cancelling the very first search leaves nothing to show.
+            if (!m_loaded && isVisible())
+                QDialog::reject();
+            return;
+        }
+        m_listSql = QStringLiteral(" SELECT * FROM (生徒台帳 LEFT JOIN マスタ性別 ON 生徒台帳.性別 = マスタ性別.性別ID) "
+                                   "LEFT JOIN マスタ学校 ON 生徒台帳.所属校ID = マスタ学校.学校ID ")
+                    + funcWhereAndOf(m_where) + QStringLiteral(" 生徒台帳.削除フラグ= 0 ")
+                    + QStringLiteral(" Order by 氏名カナ");
+        subListSet();
+        m_loaded = true;
+        lblJyoken->setToolTip(lblJyoken->text());
+    });
+}
+
+void frm生徒情報一覧::subListSet()
+{
+    guarded(QStringLiteral("frm生徒情報一覧 - subListSet"), [&] {
+        WaitCursor wait;
+        m_selectCount = 0;
+        clsDataList::subClearListView(lvList);
+        lblCount->setText(QStringLiteral("0"));
+        lblJyoken->setText(m_jyokenString);
+
+        // The widths follow the list as the window lays it out, shown or not yet.
+        if (layout())
+            layout()->activate();
+        const int width = lvList->width();
+        m_dataList = clsDataList();
+        m_dataList.setPropListView(lvList);
+        m_dataList.setPropListKey(QStringLiteral("生徒番号"));
+        for (const ListColumn& column : kColumns)
+            m_dataList.AddFieldName(QString::fromUtf8(column.field), QString::fromUtf8(column.header),
+                                    qRound(static_cast<double>(width) / column.divisor));
+        subDataRead();
+        if (m_sorted) {
+            lvList->header()->setSortIndicator(m_sort.column(), m_sort.order());
+            lvList->sortItems(m_sort.column(), m_sort.order());
+        }
+        m_buttons->onlyAdd();
+    });
+}
+
+void frm生徒情報一覧::subDataRead()
+{
+    guarded(QStringLiteral("frm生徒情報一覧 - subDataRead"), [&] {
+        if (m_dataList.funcShowList(m_listSql, dbOpenDynaset)) {
+            subCmdEnabled(true);
+            lblCount->setText(QString::number(m_dataList.propCount()));
+        } else {
+            subCmdEnabled(false);
+        }
+    });
+}
+
+void frm生徒情報一覧::subCmdEnabled(bool enabled)
+{
+    guarded(QStringLiteral("frm生徒情報一覧 - subDataRead"), [&] { m_buttons->setEnabled(enabled); });
+}
+
+void frm生徒情報一覧::lvList_Click()
+{
+    guarded(QStringLiteral("frm生徒情報一覧 - lvList_Click"), [&] {
+        m_selectCount = funcSelectedCount(lvList);
+        if (m_selectCount == 1)
+            m_studentNo = funcSelectedTags(lvList).value(0);
+        m_buttons->follow(m_selectCount);
+    });
+}
+
+void frm生徒情報一覧::lvList_DblClick()
+{
+    if (m_selectCount >= 1)
+        cmdOK_Click(2);
+}
+
+void frm生徒情報一覧::lvList_ColumnClick(int column)
+{
+    guarded(QStringLiteral("frm生徒情報一覧 - lvList_ColumnClick"), [&] {
+        m_sort.click(lvList, column);
+        m_sorted = true;
+    });
+}
+
+void frm生徒情報一覧::cmdOK_Click(int index)
+{
+    guarded(QStringLiteral("frm生徒情報一覧 - cmdOK_Click"), [&] {
+        m_syoriID = static_cast<short>(index);
+        if (index == 0)
+            m_studentNo = 0;
+        if (index == 3) {
+            if (m_selectCount < 1 || !funcConfirmDelete(m_selectCount, QStringLiteral(" 生徒を削除してもよろしいですか？")))
+                return;
+            subExecuteForTags(funcSelectedTags(lvList), [](int studentNo) {
+                return QStringList{QStringLiteral(" UPDATE ") + QStringLiteral("生徒台帳")
+                                   + QStringLiteral(" SET 削除フラグ = 1 WHERE 生徒番号 = ") + QString::number(studentNo)};
+            });
+            subListSet();
+            return;
+        }
+        frm生徒情報詳細 detail(this);
+        detail.setPropMode(index);
+        detail.setPropStudentID(m_studentNo);
+        detail.exec();
+        if (detail.propOK())
+            subListSet();
+    });
+}
+
+void frm生徒情報一覧::cmdSearch_Click()
+{
+    guarded(QStringLiteral("frm生徒情報一覧 - cmdSearch_Click"), [&] {
+        m_noSearch = false;
+        subSearch();
+    });
+}
+
+void frm生徒情報一覧::cmdEnd_Click()
+{
+    guarded(QStringLiteral("frm生徒情報一覧 - cmdEnd_Click"), [&] {
+        m_loaded = false;
+        QDialog::reject();
+    });
+}

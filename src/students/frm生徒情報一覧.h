@@ -1,0 +1,74 @@
+// The student list: the students a search found, and the one place from which
+// students are added, copied, edited and (logically) deleted.
+#pragma once
+
+#include "JyokenReceiver.h"
+#include "ListWindow.h"
+#include "clsDataList.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+
+class frm生徒情報一覧 : public QDialog, public JyokenReceiver {
+public:
+    explicit frm生徒情報一覧(QWidget* parent = nullptr);
+
+    // True: the first search lists every student not deleted without asking.
+    void setPropNoSearch(bool noSearch) { m_noSearch = noSearch; }
+
+    // Written by the search dialog.
+    void setPropOK(bool ok) override { m_searchOK = ok; }
+    void setPropJyokenString(const QString& caption) override { m_jyokenString = caption; }
+    void setPropWhere(const QString& where) override { m_where = where; }
+
+    // The first search runs before the window shows; cancelling it leaves the window unshown.
+    int exec() override;
+
+    void cmdOK_Click(int index);
+    void cmdSearch_Click();
+    void cmdEnd_Click();
+    void reject() override { cmdEnd_Click(); }
+
+private:
+    void buildControls();
+    void Form_Activate();
+    void subSearch();
+    void subListSet();
+    void subDataRead();
+    void subCmdEnabled(bool enabled);
+    void lvList_Click();
+    void lvList_DblClick();
+    void lvList_ColumnClick(int column);
+
+    QTreeWidget* lvList = nullptr;
+    QGroupBox* frmMenu = nullptr;
+    std::array<QPushButton*, 4> cmdOK{};
+    std::optional<ListButtons> m_buttons;
+    QPushButton* cmdSearch = nullptr;
+    QPushButton* cmdEnd = nullptr;
+    std::array<QLabel*, 2> lblInfo{};
+    QLabel* lblJyoken = nullptr;
+    QLabel* lblCount = nullptr;
+    QLabel* lblMsg = nullptr;
+
+    bool m_noSearch = false;
+    bool m_searchOK = false;
+    QString m_where;          // from the search dialog
+    QString m_jyokenString;   // its caption, shown in lblJyoken
+    QString m_listSql;        // the list's statement, kept to rebuild it
+    bool m_loaded = false;
+    int m_selectCount = 0;
+    int m_studentNo = 0;      // the student selected alone; 0 when adding
+    short m_syoriID = 0;      // the cmdOK button last pressed
+    clsDataList m_dataList;
+    ColumnSort m_sort;
+    bool m_sorted = false;    // the user sorted by a column; a rebuild keeps that order
+};

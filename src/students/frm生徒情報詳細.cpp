@@ -1,0 +1,531 @@
+#include "frm生徒情報詳細.h"
+
+#include "CommonBase.h"
+#include "ErrorLog.h"
+#include "FormsCommon.h"
+#include "KeyFilter.h"
+#include "MainCommon.h"
+#include "Named.h"
+#include "TextBox.h"
+#include "Theme.h"
+#include "UiServices.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+const QString kNotPicture = QStringLiteral("Jpegファイルしか読み込めません。");
+constexpr int kPhotoWidth = 180;
+constexpr int kPhotoHeight = 240;
+
+// The picture fitted into the box, its proportions kept; a null pixmap when the file is no picture.
+QPixmap funcFittedPicture(const QString& path, const QSize& box, qreal ratio)
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    const QSize target = box * ratio;
+    const QSize size = reader.size();
+    // Large photographs are decoded at about the size shown, which is much faster.
+    if (size.isValid() && reader.transformation() == QImageIOHandler::TransformationNone
+        && (size.width() > target.width() || size.height() > target.height()))
+        reader.setScaledSize(size.scaled(target, Qt::KeepAspectRatio));
+    const QImage image = reader.read();
+    if (image.isNull())
+        return {};
+    QPixmap picture = QPixmap::fromImage(image.size() == image.size().scaled(target, Qt::KeepAspectRatio)
+                                             ? image
+                                             : image.scaled(target, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    picture.setDevicePixelRatio(ratio);
+    return picture;
+}
+
+void subRemoveFile(const QString& path)
+{
+    if (QFile::exists(path) && !QFile::remove(path))
+        throw std::runtime_error(QStringLiteral("ファイル %1 を削除できません").arg(path).toStdString());
+}
+
+void subCopyFile(const QString& from, const QString& to)
+{
+    subRemoveFile(to);
+    if (!QFile::copy(from, to))
+        throw std::runtime_error(QStringLiteral("ファイル %1 を %2 にコピーできません").arg(from, to).toStdString());
+}
+
+void subWriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
+        throw std::runtime_error(QStringLiteral("ファイル %1 に書き込めません").arg(path).toStdString());
+}
+
+QLineEdit* lineBox(QWidget* parent, int index, int maxLength)
+{
+    auto* box = named<QLineEdit>(parent, QStringLiteral("txtStuInfo_%1").arg(index));
+    subTextLimit(box, maxLength);
+    return box;
+}
+
+QPlainTextEdit* areaBox(QWidget* parent, int index, int maxLength)
+{
+    auto* box = named<QPlainTextEdit>(parent, QStringLiteral("txtStuInfo_%1").arg(index));
+    subTextLimit(box, maxLength);
+    box->setTabChangesFocus(true);
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    box->setFixedHeight(box->fontMetrics().lineSpacing() * 3 + 12);
+    return box;
+}
+} // namespace
+
+QString funcPicturePath(int studentNo)
+{
+    return funcAppPath() + QStringLiteral("Picture/") + QString::number(studentNo) + QStringLiteral(".jpg");
+}
+
+QString funcPictureBackupPath(int studentNo)
+{
+    return funcAppPath() + QStringLiteral("Picture/") + QString::number(studentNo) + QStringLiteral("_BK.jpg");
+}
+
+frm生徒情報詳細::frm生徒情報詳細(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frm生徒情報詳細"));
+    setWindowTitle(QStringLiteral("生徒の情報を記入しましょう～。"));
+    buildControls();
+}
+
+frm生徒情報詳細::~frm生徒情報詳細()
+{
+    // Form_QueryUnload: the student's row is let go with the window.
+    if (m_rs)
+        m_rs->close();
+}
+
+void frm生徒情報詳細::buildControls()
+{
+    lblMode = named<QLabel>(this, QStringLiteral("lblMode"));
+    lblMode->setFont(Theme::uiFont(14, true));
+    lblMode->setStyleSheet(Theme::textStyle(Theme::accent));
+
+    txtStuInfo = {lineBox(this, 0, 50), lineBox(this, 1, 50), lineBox(this, 2, 15), lineBox(this, 3, 10),
+                  areaBox(this, 4, 255), lineBox(this, 5, 15), areaBox(this, 6, 255)};
+    // txtStuInfo_KeyPress: the reading takes half-width kana, the numbers digits.
+    KeyFilter::install(txtStuInfo[0], 2);
+    for (int i : {2, 3, 5}) {
+        KeyFilter::install(txtStuInfo[i], 1);
+        subImeMode(txtStuInfo[i], 3);
+    }
+    DTPDate = namedArray<QDateEdit, 2>(this, QStringLiteral("DTPDate"));
+    for (QDateEdit* picker : DTPDate)
+        subDatePicker(picker);
+    frmSex = named<QGroupBox>(this, QStringLiteral("frmSex"));
+    optSex[1] = named<QRadioButton>(frmSex, QStringLiteral("optSex_1"), QStringLiteral("男"));
+    optSex[2] = named<QRadioButton>(frmSex, QStringLiteral("optSex_2"), QStringLiteral("女"));
+    optSex[1]->setChecked(true);
+    auto* sexLayout = new QHBoxLayout(frmSex);
+    sexLayout->setContentsMargins(8, 2, 8, 2);
+    sexLayout->addWidget(optSex[1]);
+    sexLayout->addWidget(optSex[2]);
+    sexLayout->addStretch(1);
+    cboEdit = namedArray<QComboBox, 1>(this, QStringLiteral("cboEdit"));
+    cboEdit[0]->setMinimumWidth(240);
+
+    imgStudent = named<QLabel>(this, QStringLiteral("imgStudent"));
+    imgStudent->setFixedSize(kPhotoWidth, kPhotoHeight);
+    imgStudent->setFrameShape(QFrame::StyledPanel);
+    imgStudent->setAlignment(Qt::AlignCenter);
+    imgStudent->setStyleSheet(QStringLiteral("QLabel { background: white; color: %1; }").arg(Theme::muted.name()));
+    imgStudent->setAcceptDrops(true);
+    imgStudent->installEventFilter(this);
+    cmdPicDelete = namedArray<QPushButton, 2>(this, QStringLiteral("cmdPicDelete"),
+                                              {QStringLiteral("画像取込"), QStringLiteral("画像削除")});
+    for (int i = 0; i < 2; ++i) {
+        cmdPicDelete[i]->setAutoDefault(false);
+        connect(cmdPicDelete[i], &QPushButton::clicked, this, [this, i] { cmdPicDelete_Click(i); });
+    }
+
+    frmMenu = named<QGroupBox>(this, QStringLiteral("frmMenu"), QStringLiteral("何を行いますか？"));
+    cmdOK = named<QPushButton>(frmMenu, QStringLiteral("cmdOK"), QStringLiteral("内容を更新したい(&U)"));
+    cmdClear = named<QPushButton>(frmMenu, QStringLiteral("cmdClear"), QStringLiteral("内容をクリアしたい(&C)"));
+    cmdKojinKouza = named<QPushButton>(frmMenu, QStringLiteral("cmdKojinKouza"),
+                                       QStringLiteral("受講確認及びカレンダー出力をしたい(&O)"));
+    cmdEnd = named<QPushButton>(frmMenu, QStringLiteral("cmdEnd"), QStringLiteral("閉じる(&X)"));
+    auto* menuLayout = new QHBoxLayout(frmMenu);
+    for (QPushButton* button : {cmdOK, cmdClear, cmdKojinKouza, cmdEnd}) {
+        // Enter in a box must not save by accident.
+        button->setAutoDefault(false);
+        menuLayout->addWidget(button);
+    }
+    connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+    connect(cmdClear, &QPushButton::clicked, this, [this] { subClear(); });
+    connect(cmdKojinKouza, &QPushButton::clicked, this, [this] { cmdKojinKouza_Click(); });
+    connect(cmdEnd, &QPushButton::clicked, this, [this] { cmdEnd_Click(); });
+
+    lblMsg = named<QLabel>(this, QStringLiteral("lblMsg"),
+                           QStringLiteral("生徒情報を記入してください。氏名カナと生徒氏名のみ必須項目です。"
+                                          "写真を取り込みたい場合は、写真表示部分の下の「画像取込」ボタンを押して画像を選択してください。"
+                                          "記入したら「更新」ボタンを押してください。"));
+    Theme::subHelpText(lblMsg);
+
+    const auto caption = [this](int index, const QString& text) {
+        return named<QLabel>(this, QStringLiteral("lblItem_%1").arg(index), text);
+    };
+    auto* grid = new QGridLayout;
+    grid->addWidget(caption(13, QStringLiteral("氏名カナ")), 0, 0);
+    grid->addWidget(txtStuInfo[0], 0, 1, 1, 3);
+    grid->addWidget(caption(0, QStringLiteral("生徒氏名")), 1, 0);
+    grid->addWidget(txtStuInfo[1], 1, 1, 1, 3);
+    grid->addWidget(caption(7, QStringLiteral("性別")), 2, 0);
+    grid->addWidget(frmSex, 2, 1);
+    grid->addWidget(caption(5, QStringLiteral("生年月日")), 2, 2);
+    grid->addWidget(DTPDate[1], 2, 3);
+    grid->addWidget(caption(1, QStringLiteral("電話")), 3, 0);
+    grid->addWidget(txtStuInfo[2], 3, 1);
+    grid->addWidget(caption(4, QStringLiteral("携帯電話")), 3, 2);
+    grid->addWidget(txtStuInfo[5], 3, 3);
+    grid->addWidget(caption(2, QStringLiteral("郵便番号")), 4, 0);
+    grid->addWidget(txtStuInfo[3], 4, 1);
+    grid->addWidget(caption(8, QStringLiteral("入塾日")), 4, 2);
+    grid->addWidget(DTPDate[0], 4, 3);
+    grid->addWidget(caption(3, QStringLiteral("住所")), 5, 0, Qt::AlignTop);
+    grid->addWidget(txtStuInfo[4], 5, 1, 1, 3);
+    grid->addWidget(caption(6, QStringLiteral("学校名")), 6, 0);
+    grid->addWidget(cboEdit[0], 6, 1, 1, 3);
+    grid->addWidget(caption(10, QStringLiteral("備考")), 7, 0, Qt::AlignTop);
+    grid->addWidget(txtStuInfo[6], 7, 1, 1, 3);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+
+    auto* photo = new QVBoxLayout;
+    photo->addWidget(imgStudent);
+    auto* photoButtons = new QHBoxLayout;
+    photoButtons->addWidget(cmdPicDelete[0]);
+    photoButtons->addWidget(cmdPicDelete[1]);
+    photo->addLayout(photoButtons);
+    photo->addStretch(1);
+
+    auto* body = new QHBoxLayout;
+    body->addLayout(grid, 1);
+    body->addSpacing(12);
+    body->addLayout(photo);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lblMode);
+    layout->addLayout(body);
+    layout->addWidget(frmMenu);
+    layout->addWidget(lblMsg);
+    resize(820, sizeHint().height());
+}
+
+void frm生徒情報詳細::showEvent(QShowEvent* event)
+{
+    if (!m_loaded) {
+        m_loaded = true;
+        Form_Load();
+    }
+    QDialog::showEvent(event);
+}
+
+void frm生徒情報詳細::Form_Load()
+{
+    guarded(QStringLiteral("frm生徒情報詳細 - Form_Load"), [&] {
+        Set_Combo(cboEdit[0], QStringLiteral("マスタ学校"));
+        subComboTextSet();
+    });
+}
+
+void frm生徒情報詳細::subComboTextSet()
+{
+    guarded(QStringLiteral("frm生徒情報詳細 - subComboTextSet"), [&] {
+        subClear();
+        static const std::array<QString, 3> modes{QStringLiteral("追　加"), QStringLiteral("コピー(追加)"),
+                                                  QStringLiteral("編　集")};
+        if (m_mode >= 0 && m_mode <= 2)
+            lblMode->setText(modes[m_mode]);
+
+        m_rs.emplace(gDatabase.openRecordset(QStringLiteral("生徒台帳"), dbOpenTable, dbDenyWrite));
+        m_rs->setIndex(QStringLiteral("PrimaryKey"));
+        m_rs->seek(QStringLiteral("="), m_studentID);
+        const int sourceNo = m_studentID;
+        if (m_mode != 2)
+            m_studentID = funcGetMaxID(QStringLiteral("生徒台帳"), QStringLiteral("生徒番号")) + 1;
+        subPictureOpening(sourceNo);
+        if (m_rs->noMatch()) {
+            cmdPicDelete[1]->setEnabled(false);
+            return;
+        }
+
+        const auto text = [&](const char* field) { return funcToString(m_rs->field(QString::fromUtf8(field))); };
+        const auto number = [&](const char* field) { return funcToLong(m_rs->field(QString::fromUtf8(field))); };
+        const std::array<const char*, 7> fields{"氏名カナ", "生徒氏名", "電話", "郵便番号", "住所", "携帯電話", "備考"};
+        for (int i = 0; i < 7; ++i)
+            subSetBoxText(txtStuInfo[i], text(fields[i]));
+        const int sex = number("性別");
+        if (sex == 1 || sex == 2)
+            optSex[sex]->setChecked(true);
+        // A student stored without a date shows today's, as a new student does.
+        const QDate entry = funcTextDate(text("入塾日"));
+        const QDate birth = funcTextDate(text("生年月日"));
+        DTPDate[0]->setDate(entry.isValid() ? entry : QDate::currentDate());
+        DTPDate[1]->setDate(birth.isValid() ? birth : QDate::currentDate());
+        if (const int school = number("所属校ID"); school != 0)
+            cboEdit[0]->setCurrentIndex(funcCboIndex(cboEdit[0], school));
+        subShowImage();
+    });
+}
+
+void frm生徒情報詳細::subClear()
+{
+    guarded(QStringLiteral("frm生徒情報詳細 - subClear"), [&] {
+        for (QDateEdit* picker : DTPDate)
+            picker->setDate(QDate::currentDate());
+        cboEdit[0]->setCurrentIndex(-1);
+        for (int i = 0; i <= 5; ++i)
+            subSetBoxText(txtStuInfo[i], QString());
+        // The file stays; only the picture goes.
+        imgStudent->clear();
+        imgStudent->setText(QStringLiteral("写真なし"));
+    });
+}
+
+bool frm生徒情報詳細::funcInputCheck()
+{
+    return guarded(QStringLiteral("frm生徒情報詳細 - funcInputCheck"), [&] {
+        const bool noKana = funcBoxText(txtStuInfo[0]).trimmed().isEmpty();
+        const bool noName = funcBoxText(txtStuInfo[1]).trimmed().isEmpty();
+        if (!noKana && !noName)
+            return true;
+        MsgBox(QStringLiteral("氏名カナ、生徒氏名は必須項目です。"), MsgButtons::Ok, MsgIcon::Information, kTitle);
+        txtStuInfo[noKana ? 0 : 1]->setFocus();
+        return false;
+    });
+}
+
+void frm生徒情報詳細::subUpdate()
+{
+    guarded(QStringLiteral("frm生徒情報詳細 - subUpdate"), [&] {
+        if (m_mode == 2)
+            m_rs->edit();
+        else
+            m_rs->addNew();
+        m_rs->setField(QStringLiteral("生徒番号"), m_studentID);
+        const std::array<const char*, 7> fields{"氏名カナ", "生徒氏名", "電話", "郵便番号", "住所", "携帯電話", "備考"};
+        for (int i = 0; i < 7; ++i)
+            m_rs->setField(QString::fromUtf8(fields[i]), funcBoxText(txtStuInfo[i]));
+        m_rs->setField(QStringLiteral("入塾日"), funcDateText(DTPDate[0]->date()));
+        m_rs->setField(QStringLiteral("生年月日"), funcDateText(DTPDate[1]->date()));
+        // Without a choice the stored school stays.
+        if (cboEdit[0]->currentIndex() >= 0)
+            m_rs->setField(QStringLiteral("所属校ID"), funcToLong(cboEdit[0]->currentData()));
+        m_rs->setField(QStringLiteral("性別"), optSex[1]->isChecked() ? 1 : 2);
+        m_rs->setField(QStringLiteral("更新日時"), funcDateTimeText(QDateTime::currentDateTime()));
+        m_rs->update();
+        if (m_photoDelete)
+            subRemoveFile(funcPicturePath(m_studentID));
+    });
+}
+
+void frm生徒情報詳細::cmdOK_Click()
+{
+    guarded(QStringLiteral("frm生徒情報詳細 - cmdOK_Click"), [&] {
+        if (!funcInputCheck())
+            return;
+        subUpdate();
+        subRemoveFile(funcPictureBackupPath(m_studentID));
+        m_ok = true;
+        accept();
+    });
+}
+
+void frm生徒情報詳細::cmdEnd_Click()
+{
+    guarded(QStringLiteral("frm生徒情報詳細 - cmdEnd_Click"), [&] {
+        subPictureCancel();
+        m_ok = false;
+        QDialog::reject();
+    });
+}
+
+void frm生徒情報詳細::cmdKojinKouza_Click()
+{
+    guarded(QStringLiteral("frm生徒情報詳細 - cmdKojinKouza_Click"), [&] {
+        // The course list in student mode comes with the course windows.
+    });
+}
+
+// ---------------------------------------------------------------- photograph
+
+void frm生徒情報詳細::subPictureOpening(int sourceNo)
+{
+    const QString picture = funcPicturePath(m_studentID);
+    const QString backup = funcPictureBackupPath(m_studentID);
+    if (m_mode == 2) {
+        // A backup outlives its opening only when the program stopped midway: it
+        // comes back when the photograph itself was lost, and goes otherwise.
+        if (QFile::exists(backup)) {
+            if (QFile::exists(picture))
+                subRemoveFile(backup);
+            else if (!QFile::rename(backup, picture))
+                throw std::runtime_error("cannot restore the photograph backup");
+        }
+        return;
+    }
+    // The new number belongs to no student yet: files under it are left from
+    // students removed from the register and must not become this student's.
+    subRemoveFile(picture);
+    subRemoveFile(backup);
+    if (m_mode == 1 && QFile::exists(funcPicturePath(sourceNo))) {
+        subCopyFile(funcPicturePath(sourceNo), picture);
+        m_photoCreated = true;
+    }
+}
+
+void frm生徒情報詳細::subPictureCancel()
+{
+    const QString picture = funcPicturePath(m_studentID);
+    const QString backup = funcPictureBackupPath(m_studentID);
+    if (m_mode != 2) {
+        // A student that was never saved keeps no photograph under its number.
+        subRemoveFile(picture);
+        subRemoveFile(backup);
+        return;
+    }
+    if (m_photoCreated) {
+        subRemoveFile(picture);
+        if (QFile::exists(backup))
+            subCopyFile(backup, picture);
+    }
+    subRemoveFile(backup);
+}
+
+void frm生徒情報詳細::subShowImage()
+{
+    const QString picture = funcPicturePath(m_studentID);
+    if (funcFileExists(picture)) {
+        const QPixmap shown = funcFittedPicture(picture, imgStudent->contentsRect().size(), devicePixelRatioF());
+        if (shown.isNull())
+            imgStudent->setText(QStringLiteral("表示できない画像です"));
+        else
+            imgStudent->setPixmap(shown);
+        cmdPicDelete[1]->setEnabled(true);
+    } else {
+        imgStudent->clear();
+        imgStudent->setText(QStringLiteral("写真なし"));
+        cmdPicDelete[1]->setEnabled(false);
+    }
+}
+
+void frm生徒情報詳細::cmdPicDelete_Click(int index)
+{
+    guarded(QStringLiteral("frm生徒情報詳細 - cmdPicDelete_Click"), [&] {
+        if (index == 0) {
+            subLoadImage();
+            return;
+        }
+        if (!funcFileExists(funcPicturePath(m_studentID))) {
+            MsgBox(QStringLiteral("選択されたファイルは既に削除されています。"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
+            return;
+        }
+        if (MsgBox(QStringLiteral("画像を削除してもよいですか？"), MsgButtons::YesNoDefaultNo, MsgIcon::Question, kTitle)
+            != MsgAnswer::Yes)
+            return;
+        imgStudent->clear();
+        imgStudent->setText(QStringLiteral("写真なし"));
+        cmdPicDelete[1]->setEnabled(false);
+        m_photoDelete = true;
+    });
+}
+
+void frm生徒情報詳細::subLoadImage()
+{
+    guarded(QStringLiteral("frm生徒情報詳細 - subLoadImage"), [&] {
+        FileDialogRequest request;
+        // The ending in either letter case: pictures from cameras often end in ".JPG".
+        request.filter = QStringLiteral("Jpegファイル (*.jpg *.JPG)");
+        const QString chosen = ui().openFileName(this, request);
+        if (chosen.isEmpty())
+            return;
+        if (!funcFileExists(chosen)) {
+            MsgBox(QStringLiteral("選択されたファイルは削除されています。"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
+            return;
+        }
+        subImportImage(chosen);
+    });
+}
+
+void frm生徒情報詳細::subImportImage(const QString& path)
+{
+    guarded(QStringLiteral("frm生徒情報詳細 - subLoadImage"), [&] {
+        // The picture is read whole before any file is touched: a file that is no
+        // picture changes nothing, and the student's own file may be chosen.
+        QByteArray bytes;
+        if (QFile file(path); file.open(QIODevice::ReadOnly))
+            bytes = file.readAll();
+        if (bytes.isEmpty() || QImage::fromData(bytes).isNull()) {
+            MsgBox(kNotPicture, MsgButtons::Ok, MsgIcon::Warning, kTitle);
+            return;
+        }
+        const QString folder = funcAppPath() + QStringLiteral("Picture");
+        if (!funcFolderExists(folder) && !QDir().mkpath(folder))
+            throw std::runtime_error("cannot create the picture folder");
+        const QString picture = funcPicturePath(m_studentID);
+        if (QFile::exists(picture)) {
+            // The backup keeps the photograph as it was before the first import.
+            if (!m_imported)
+                subCopyFile(picture, funcPictureBackupPath(m_studentID));
+            subRemoveFile(picture);
+        }
+        subWriteFile(picture, bytes);
+        m_imported = true;
+        subShowImage();
+        m_photoCreated = true;
+        m_photoDelete = false;
+    });
+}
+
+void frm生徒情報詳細::imgStudent_OLEDragDrop(const QMimeData* data)
+{
+    guarded(QStringLiteral("frm生徒情報詳細 - imgStudent_OLEDragDrop"), [&] {
+        const QList<QUrl> urls = data->urls();
+        const QString path = urls.isEmpty() ? QString() : urls.first().toLocalFile();
+        if (!path.endsWith(QStringLiteral(".jpg"))) {
+            MsgBox(kNotPicture, MsgButtons::Ok, MsgIcon::Warning, kTitle);
+            return;
+        }
+        subImportImage(path);
+    });
+}
+
+bool frm生徒情報詳細::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == imgStudent) {
+        if (event->type() == QEvent::DragEnter) {
+            auto* enter = static_cast<QDragEnterEvent*>(event);
+            if (enter->mimeData()->hasUrls())
+                enter->acceptProposedAction();
+            return true;
+        }
+        if (event->type() == QEvent::Drop) {
+            auto* drop = static_cast<QDropEvent*>(event);
+            drop->acceptProposedAction();
+            imgStudent_OLEDragDrop(drop->mimeData());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}

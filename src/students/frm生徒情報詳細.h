@@ -1,0 +1,87 @@
+// The student detail: adds a student, adds a copy of one, or edits one, with the
+// student's photograph. Photograph changes take effect only when the student is
+// saved; closing without saving puts the files back as they were.
+#pragma once
+
+#include "DaoCommon.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+class QComboBox;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QMimeData;
+class QPushButton;
+class QRadioButton;
+
+// The photograph of a student and its backup while the student is being edited.
+QString funcPicturePath(int studentNo);
+QString funcPictureBackupPath(int studentNo);
+
+class frm生徒情報詳細 : public QDialog {
+public:
+    explicit frm生徒情報詳細(QWidget* parent = nullptr);
+    ~frm生徒情報詳細() override;
+
+    // 0 add, 1 copy, 2 edit.
+    void setPropMode(int mode) { m_mode = static_cast<short>(mode); }
+    // The student to edit or to copy from (0 for add); after loading, the number being written.
+    void setPropStudentID(int studentID) { m_studentID = studentID; }
+    int propStudentID() const { return m_studentID; }
+    bool propOK() const { return m_ok; }
+
+    void cmdOK_Click();
+    void cmdEnd_Click();
+    void cmdKojinKouza_Click();
+    void cmdPicDelete_Click(int index);
+    // The close box and Escape close without saving, as cmdEnd does.
+    void reject() override { cmdEnd_Click(); }
+
+protected:
+    // Loading happens when the window is first shown, after the caller's settings.
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void Form_Load();
+    void subComboTextSet();
+    void subClear();
+    bool funcInputCheck();
+    void subUpdate();
+    void subLoadImage();
+    void subImportImage(const QString& path);
+    void imgStudent_OLEDragDrop(const QMimeData* data);
+    void subShowImage();
+    void subPictureOpening(int sourceNo);
+    void subPictureCancel();
+
+    std::array<QWidget*, 7> txtStuInfo{};   // line edits, and text areas for 住所 (4) and 備考 (6)
+    std::array<QDateEdit*, 2> DTPDate{};
+    std::array<QRadioButton*, 3> optSex{};  // 1 男, 2 女; 0 is not used
+    std::array<QComboBox*, 1> cboEdit{};
+    QGroupBox* frmSex = nullptr;
+    QLabel* imgStudent = nullptr;
+    std::array<QPushButton*, 2> cmdPicDelete{};
+    QGroupBox* frmMenu = nullptr;
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdClear = nullptr;
+    QPushButton* cmdKojinKouza = nullptr;
+    QPushButton* cmdEnd = nullptr;
+    QLabel* lblMode = nullptr;
+    QLabel* lblMsg = nullptr;
+
+    short m_mode = 0;
+    int m_studentID = 0;
+    bool m_ok = false;
+    bool m_loaded = false;
+    std::optional<Recordset> m_rs;   // the student's row, from loading until the window goes
+    bool m_photoCreated = false;     // this opening made the photograph file (copy or import)
+    bool m_photoDelete = false;      // the user removed the photograph; the file goes when saving
+    bool m_imported = false;         // an import happened in this opening: the backup is taken
+};

@@ -1,0 +1,217 @@
+#include "frm生徒検索.h"
+
+#include "CommonBase.h"
+#include "ErrorLog.h"
+#include "FormsCommon.h"
+#include "KeyFilter.h"
+#include "Named.h"
+#include "TextBox.h"
+#include "Theme.h"
+#include "UiServices.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+frm生徒検索::frm生徒検索(JyokenReceiver& receiver, QWidget* parent) : QDialog(parent), m_receiver(receiver)
+{
+    setObjectName(QStringLiteral("frm生徒検索"));
+    setWindowTitle(QStringLiteral("検索したい生徒の条件を指定しましょう～。"));
+    buildControls();
+    Form_Load();
+}
+
+void frm生徒検索::buildControls()
+{
+    fraJyoken = named<QGroupBox>(this, QStringLiteral("fraJyoken"), QStringLiteral("検索条件を指定してください"));
+    txtData = namedArray<QLineEdit, 4>(fraJyoken, QStringLiteral("txtData"));
+    const std::array<int, 4> lengths{50, 50, 15, 10};
+    for (int i = 0; i < 4; ++i)
+        subTextLimit(txtData[i], lengths[i]);
+    KeyFilter::install(txtData[0], 2);
+    KeyFilter::install(txtData[2], 1);
+    KeyFilter::install(txtData[3], 1);
+    subImeMode(txtData[2], 3);
+    subImeMode(txtData[3], 3);
+
+    cboEdit = namedArray<QComboBox, 1>(fraJyoken, QStringLiteral("cboEdit"));
+    cboEdit[0]->setMinimumWidth(220);
+
+    auto* fraSex = named<QGroupBox>(fraJyoken, QStringLiteral("fraSex"));
+    optSex = namedArray<QRadioButton, 3>(fraSex, QStringLiteral("optSex"),
+                                         {QStringLiteral("指定無"), QStringLiteral("男"), QStringLiteral("女")});
+    optSex[0]->setChecked(true);
+    auto* sexLayout = new QHBoxLayout(fraSex);
+    sexLayout->setContentsMargins(8, 2, 8, 2);
+    for (QRadioButton* option : optSex)
+        sexLayout->addWidget(option);
+    sexLayout->addStretch(1);
+
+    chkDate = namedArray<QCheckBox, 2>(fraJyoken, QStringLiteral("chkDate"),
+                                       {QStringLiteral("入塾日"), QStringLiteral("生年月日")});
+    DTPDate = namedArray<QDateEdit, 4>(fraJyoken, QStringLiteral("DTPDate"));
+    for (QDateEdit* picker : DTPDate) {
+        subDatePicker(picker);
+        picker->setEnabled(false);
+    }
+    lblInfo = namedArray<QLabel, 2>(fraJyoken, QStringLiteral("lblInfo"), {QStringLiteral("～"), QStringLiteral("～")});
+    for (int i = 0; i < 2; ++i)
+        connect(chkDate[i], &QCheckBox::toggled, this, [this, i] { chkDate_Click(i); });
+
+    auto* grid = new QGridLayout(fraJyoken);
+    const std::array<QString, 4> captions{QStringLiteral("氏名カナ"), QStringLiteral("氏名漢字"), QStringLiteral("電話番号"),
+                                          QStringLiteral("郵便番号")};
+    for (int i = 0; i < 4; ++i) {
+        grid->addWidget(new QLabel(captions[i], fraJyoken), i, 0);
+        grid->addWidget(txtData[i], i, 1, 1, 3);
+    }
+    grid->addWidget(new QLabel(QStringLiteral("所属校"), fraJyoken), 4, 0);
+    grid->addWidget(cboEdit[0], 4, 1, 1, 3);
+    grid->addWidget(new QLabel(QStringLiteral("性別"), fraJyoken), 5, 0);
+    grid->addWidget(fraSex, 5, 1, 1, 3);
+    // The "～" between the pickers: lblInfo(1) for the enrolment range, lblInfo(0) for the birthday range.
+    grid->addWidget(chkDate[0], 6, 0);
+    grid->addWidget(DTPDate[0], 6, 1);
+    grid->addWidget(lblInfo[1], 6, 2);
+    grid->addWidget(DTPDate[1], 6, 3);
+    grid->addWidget(chkDate[1], 7, 0);
+    grid->addWidget(DTPDate[2], 7, 1);
+    grid->addWidget(lblInfo[0], 7, 2);
+    grid->addWidget(DTPDate[3], 7, 3);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+
+    cmdOK = named<QPushButton>(this, QStringLiteral("cmdOK"), QStringLiteral("検索を開始(&S)"));
+    cmdClear = named<QPushButton>(this, QStringLiteral("cmdClear"), QStringLiteral("条件をクリア(&C)"));
+    cmdEnd = named<QPushButton>(this, QStringLiteral("cmdEnd"), QStringLiteral("閉じる(&X)"));
+    // Enter starts the search from any box.
+    cmdOK->setDefault(true);
+    cmdClear->setAutoDefault(false);
+    cmdEnd->setAutoDefault(false);
+    connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+    connect(cmdClear, &QPushButton::clicked, this, [this] { subClear(); });
+    connect(cmdEnd, &QPushButton::clicked, this, [this] { cmdEnd_Click(); });
+
+    lblMsg = named<QLabel>(this, QStringLiteral("lblMsg"),
+                           QStringLiteral("生徒の検索条件を入力してください。何も入力していない場合は、全ての生徒が表示されます。"));
+    Theme::subHelpText(lblMsg);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdClear);
+    buttons->addWidget(cmdEnd);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(fraJyoken);
+    layout->addLayout(buttons);
+    layout->addWidget(lblMsg);
+    resize(520, sizeHint().height());
+}
+
+void frm生徒検索::Form_Load()
+{
+    guarded(QStringLiteral("frm生徒検索 - Form_Load"), [&] { subComboSet(); });
+}
+
+void frm生徒検索::subComboSet()
+{
+    guarded(QStringLiteral("frm生徒検索 - subComboSet"), [&] {
+        for (QDateEdit* picker : DTPDate)
+            picker->setDate(QDate::currentDate());
+        Set_Combo(cboEdit[0], QStringLiteral("マスタ学校"));
+    });
+}
+
+void frm生徒検索::chkDate_Click(int index)
+{
+    guarded(QStringLiteral("frm生徒検索 - chkDate_Click"), [&] {
+        const bool on = chkDate[index]->isChecked();
+        DTPDate[index * 2]->setEnabled(on);
+        DTPDate[index * 2 + 1]->setEnabled(on);
+    });
+}
+
+void frm生徒検索::subClear()
+{
+    guarded(QStringLiteral("frm生徒検索 - subClear"), [&] {
+        for (QDateEdit* picker : DTPDate)
+            picker->setDate(QDate::currentDate());
+        cboEdit[0]->setCurrentIndex(-1);
+        for (QLineEdit* box : txtData)
+            box->clear();
+        optSex[0]->setChecked(true);
+    });
+}
+
+bool frm生徒検索::funcCreateSQL()
+{
+    return guarded(QStringLiteral("frm生徒検索 - funcCreateSQL"), [&] {
+        m_jyoken.clear();
+        if (chkDate[0]->isChecked() && DTPDate[0]->date() > DTPDate[1]->date()) {
+            MsgBox(QStringLiteral("入塾日の範囲指定に誤りがあります"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
+            return false;
+        }
+        if (chkDate[1]->isChecked() && DTPDate[2]->date() > DTPDate[3]->date()) {
+            MsgBox(QStringLiteral("生年月日の範囲指定に誤りがあります"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
+            return false;
+        }
+        // A box counts when it holds more than blanks; its text is then searched as typed.
+        const auto given = [&](int i) { return !txtData[i]->text().trimmed().isEmpty(); };
+        const auto typed = [&](int i) { return txtData[i]->text(); };
+        if (given(0))
+            m_jyoken.add(QStringLiteral(" 氏名カナ Like '*") + funcSqlQuote(typed(0)) + QStringLiteral("*'"),
+                         QStringLiteral(" 【氏名カナ】") + QStringLiteral("*") + typed(0) + QStringLiteral("*"));
+        if (given(1))
+            m_jyoken.add(QStringLiteral(" 生徒氏名 Like '*") + funcSqlQuote(typed(1)) + QStringLiteral("*'"),
+                         QStringLiteral(" 【氏名漢字】") + QStringLiteral("*") + typed(1) + QStringLiteral("*"));
+        if (given(2))
+            m_jyoken.add(QStringLiteral(" 電話 Like '*") + funcSqlQuote(typed(2)) + QStringLiteral("*'"),
+                         QStringLiteral(" 【電話番号】") + typed(2) + QStringLiteral("*"));
+        if (given(3))
+            m_jyoken.add(QStringLiteral(" 郵便番号 Like '") + funcSqlQuote(typed(3)) + QStringLiteral("*'"),
+                         QStringLiteral(" 【郵便番号】") + typed(3) + QStringLiteral("*"));
+        m_jyoken.addCombo(cboEdit[0], QStringLiteral(" 所属校ID = "), QStringLiteral(" 【所属校】"));
+        if (!optSex[0]->isChecked()) {
+            const int sex = optSex[1]->isChecked() ? 1 : 2;
+            m_jyoken.add(QStringLiteral(" 性別 = ") + QString::number(sex), QStringLiteral(" 【性別】") + optSex[sex]->text());
+        }
+        const auto day = [&](int i) { return funcDateText(DTPDate[i]->date()); };
+        if (chkDate[0]->isChecked())
+            m_jyoken.add(QStringLiteral(" 入塾日 BETWEEN #") + day(0) + QStringLiteral("# AND #") + day(1) + QStringLiteral("#"),
+                         QStringLiteral(" 【入塾日】") + day(0) + QStringLiteral("～") + day(1));
+        if (chkDate[1]->isChecked())
+            m_jyoken.add(QStringLiteral(" 生年月日 BETWEEN #") + day(2) + QStringLiteral("# AND #") + day(3) + QStringLiteral("#"),
+                         QStringLiteral(" 【生年月日】") + day(2) + QStringLiteral("～") + day(3));
+        return true;
+    });
+}
+
+void frm生徒検索::cmdOK_Click()
+{
+    guarded(QStringLiteral("frm生徒検索 - cmdOK_Click"), [&] {
+        if (!funcCreateSQL())
+            return;
+        m_ok = true;
+        m_receiver.setPropOK(true);
+        m_receiver.setPropWhere(m_jyoken.where());
+        m_receiver.setPropJyokenString(m_jyoken.caption());
+        accept();
+    });
+}
+
+void frm生徒検索::cmdEnd_Click()
+{
+    guarded(QStringLiteral("frm生徒検索 - cmdEnd_Click"), [&] {
+        m_ok = false;
+        m_receiver.setPropOK(false);
+        QDialog::reject();
+    });
+}

@@ -1,0 +1,61 @@
+// The student search: conditions on the register turned into an SQL condition
+// for the student list and a readable caption of it, both handed to the window
+// that opened the dialog.
+#pragma once
+
+#include "JyokenReceiver.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <array>
+
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+class frm生徒検索 : public QDialog {
+public:
+    // The receiver gets propOK, and with a started search the condition and its caption.
+    explicit frm生徒検索(JyokenReceiver& receiver, QWidget* parent = nullptr);
+
+    // The texts of the last search started: " WHERE ..." or empty, and the caption.
+    QString propSQL() const { return m_jyoken.where(); }
+    QString propJyokenString() const { return m_jyoken.caption(); }
+    bool propOK() const { return m_ok; }
+
+    bool funcCreateSQL();
+    QString funcWhereAnd() const { return m_jyoken.funcWhereAnd(); }
+    void cmdOK_Click();
+    void cmdEnd_Click();
+    // Escape and the close box cancel like cmdEnd.
+    void reject() override { cmdEnd_Click(); }
+
+private:
+    void buildControls();
+    void Form_Load();
+    void subComboSet();
+    void subClear();
+    void chkDate_Click(int index);
+
+    JyokenReceiver& m_receiver;
+    ConditionBuilder m_jyoken;
+    bool m_ok = false;
+
+    QGroupBox* fraJyoken = nullptr;
+    std::array<QLineEdit*, 4> txtData{};
+    std::array<QComboBox*, 1> cboEdit{};
+    std::array<QRadioButton*, 3> optSex{};
+    std::array<QCheckBox*, 2> chkDate{};
+    std::array<QDateEdit*, 4> DTPDate{};
+    std::array<QLabel*, 2> lblInfo{};
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdClear = nullptr;
+    QPushButton* cmdEnd = nullptr;
+    QLabel* lblMsg = nullptr;
+};

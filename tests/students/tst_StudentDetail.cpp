@@ -1,0 +1,364 @@
+#include "StudentsTest.h"
+#include "frm生徒情報詳細.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QUrl>
+#include <QtTest>
+
+class tst_StudentDetail : public QObject {
+    Q_OBJECT
+private slots:
+    void addCopyAndEditKeepEveryField();
+    void requiredNames_data();
+    void requiredNames();
+    void photograph_data();
+    void photograph();
+    void refusedPicturesChangeNothing();
+};
+
+namespace {
+QLineEdit* line(QWidget* w, int i)
+{
+    return child<QLineEdit>(w, QStringLiteral("txtStuInfo_%1").arg(i));
+}
+
+QPlainTextEdit* area(QWidget* w, int i)
+{
+    return child<QPlainTextEdit>(w, QStringLiteral("txtStuInfo_%1").arg(i));
+}
+
+QPushButton* button(QWidget* w, const char* name)
+{
+    return child<QPushButton>(w, name);
+}
+
+// A window opened as the student list opens it.
+struct Detail {
+    frm生徒情報詳細 w;
+    Detail(int mode, int studentID)
+    {
+        w.setPropMode(mode);
+        w.setPropStudentID(studentID);
+        w.show();
+    }
+};
+
+// A picture file of the given colour and size; its bytes tell it apart from the others.
+QByteArray writePicture(const QString& path, const QColor& colour, QSize size = {60, 80})
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    image.save(path, "JPG");
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+} // namespace
+
+void tst_StudentDetail::addCopyAndEditKeepEveryField()
+{
+    ProgramFolder pf;
+    insertSchools(pf);
+    insertStudent({7, QStringLiteral("ﾀﾞﾚｶ"), QStringLiteral("退塾した生徒"), {}, {}, {}, {}, {}, {}, {}, 1, 0, 1});
+    insertStudent({3, QStringLiteral("ｲﾄｳ"), QStringLiteral("伊藤　次郎"), {}, {}, {}, {}, {}, {}, {}, 2, 3});
+    pf.exec(QStringLiteral("UPDATE 生徒台帳 SET 入塾日 = NULL, 生年月日 = NULL WHERE 生徒番号 = 3"));
+
+    // Add: the designed empty state, and the number above every student, deleted ones too.
+    QString address = QStringLiteral("町田市'原町田'%*#_[a] ");
+    while (address.size() < 253)
+        address += QStringLiteral("あ");
+    address += QStringLiteral("😀");   // exactly 255 units: the limit, reached with a whole emoji
+    const QString remarks = QStringLiteral("一行目 \"引用\"\n二行目 ｶﾅ ％");
+    {
+        Detail d(0, 0);
+        QCOMPARE(child<QLabel>(&d.w, "lblMode")->text(), QStringLiteral("追　加"));
+        QCOMPARE(d.w.propStudentID(), 8);
+        QCOMPARE(child<QDateEdit>(&d.w, "DTPDate_0")->date(), QDate::currentDate());
+        QCOMPARE(child<QComboBox>(&d.w, "cboEdit_0")->currentIndex(), -1);
+        QVERIFY(child<QRadioButton>(&d.w, "optSex_1")->isChecked());
+        QVERIFY(!button(&d.w, "cmdPicDelete_1")->isEnabled());
+
+        line(&d.w, 0)->setText(QStringLiteral(" ｵｵﾀ ｹﾝｼﾞ "));
+        line(&d.w, 1)->setText(QStringLiteral("大田　健二 O'Neil"));
+        line(&d.w, 2)->setText(QStringLiteral("042123456789012"));
+        line(&d.w, 3)->setText(QStringLiteral("1940013"));
+        area(&d.w, 4)->setPlainText(address + QStringLiteral("切られる"));
+        line(&d.w, 5)->setText(QStringLiteral("0901234567890123"));   // one digit over the limit
+        area(&d.w, 6)->setPlainText(remarks);
+        child<QRadioButton>(&d.w, "optSex_2")->setChecked(true);
+        child<QDateEdit>(&d.w, "DTPDate_0")->setDate(QDate(2024, 4, 8));
+        child<QDateEdit>(&d.w, "DTPDate_1")->setDate(QDate(2012, 2, 29));
+        auto* school = child<QComboBox>(&d.w, "cboEdit_0");
+        school->setCurrentIndex(school->findText(QStringLiteral("原町田小学校")));
+        QCOMPARE(school->findText(QStringLiteral("廃校")), -1);
+        button(&d.w, "cmdOK")->click();
+        QVERIFY(d.w.propOK());
+    }
+    const QString stored = QStringLiteral(" ｵｵﾀ ｹﾝｼﾞ |大田　健二 O'Neil|042123456789012|1940013|") + address
+                           + QStringLiteral("|090123456789012|") + remarks + QStringLiteral("|2024/04/08|2012/02/29|2|2|0");
+    QCOMPARE(storedStudent(8), stored);
+
+    // Copy: the source's fields under a new number; the source stays as it was.
+    {
+        Detail d(1, 8);
+        QCOMPARE(child<QLabel>(&d.w, "lblMode")->text(), QStringLiteral("コピー(追加)"));
+        QCOMPARE(d.w.propStudentID(), 9);
+        QCOMPARE(area(&d.w, 4)->toPlainText(), address);
+        button(&d.w, "cmdOK")->click();
+    }
+    QCOMPARE(storedStudent(9), stored);
+    QCOMPARE(storedStudent(8), stored);
+
+    // Edit: every field comes back as stored and goes back unchanged.
+    {
+        Detail d(2, 8);
+        QCOMPARE(child<QLabel>(&d.w, "lblMode")->text(), QStringLiteral("編　集"));
+        QCOMPARE(line(&d.w, 0)->text(), QStringLiteral(" ｵｵﾀ ｹﾝｼﾞ "));
+        QCOMPARE(line(&d.w, 2)->text(), QStringLiteral("042123456789012"));
+        QCOMPARE(area(&d.w, 6)->toPlainText(), remarks);
+        QCOMPARE(child<QDateEdit>(&d.w, "DTPDate_1")->date(), QDate(2012, 2, 29));
+        button(&d.w, "cmdOK")->click();
+    }
+    QCOMPARE(storedStudent(8), stored);
+    QCOMPARE(pf.count(QStringLiteral("生徒台帳")), 4);
+
+    // A school that was removed shows none and is kept; missing dates show today's.
+    {
+        Detail d(2, 3);
+        QCOMPARE(child<QComboBox>(&d.w, "cboEdit_0")->currentIndex(), -1);
+        QCOMPARE(child<QDateEdit>(&d.w, "DTPDate_0")->date(), QDate::currentDate());
+        QVERIFY(child<QRadioButton>(&d.w, "optSex_2")->isChecked());
+        // Clearing empties the six boxes and the choices, but keeps the remarks and the sex.
+        area(&d.w, 6)->setPlainText(QStringLiteral("残る"));
+        button(&d.w, "cmdClear")->click();
+        QCOMPARE(line(&d.w, 1)->text(), QString());
+        QCOMPARE(area(&d.w, 6)->toPlainText(), QStringLiteral("残る"));
+        QVERIFY(child<QRadioButton>(&d.w, "optSex_2")->isChecked());
+        line(&d.w, 0)->setText(QStringLiteral("ｲﾄｳ"));
+        line(&d.w, 1)->setText(QStringLiteral("伊藤　次郎"));
+        button(&d.w, "cmdOK")->click();
+    }
+    const QString today = funcDateText(QDate::currentDate());
+    QCOMPARE(storedStudent(3), QStringLiteral("ｲﾄｳ|伊藤　次郎|||||残る|") + today + QLatin1Char('|') + today
+                                   + QStringLiteral("|2|3|0"));
+
+    // Escape closes an add without a trace.
+    {
+        Detail d(0, 0);
+        line(&d.w, 0)->setText(QStringLiteral("ｹｽ"));
+        line(&d.w, 1)->setText(QStringLiteral("消す"));
+        QTest::keyClick(&d.w, Qt::Key_Escape);
+        QVERIFY(!d.w.isVisible());
+        QVERIFY(!d.w.propOK());
+    }
+    QCOMPARE(pf.count(QStringLiteral("生徒台帳")), 4);
+}
+
+void tst_StudentDetail::requiredNames_data()
+{
+    QTest::addColumn<QString>("kana");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("focused");
+    QTest::newRow("no reading") << QString() << QStringLiteral("山田") << QStringLiteral("txtStuInfo_0");
+    QTest::newRow("no name") << QStringLiteral("ﾔﾏﾀﾞ") << QString() << QStringLiteral("txtStuInfo_1");
+    QTest::newRow("blanks in both") << QStringLiteral("  ") << QStringLiteral("　") << QStringLiteral("txtStuInfo_0");
+}
+
+void tst_StudentDetail::requiredNames()
+{
+    QFETCH(QString, kana);
+    QFETCH(QString, name);
+    QFETCH(QString, focused);
+    ProgramFolder pf;
+    Detail d(0, 0);
+    line(&d.w, 0)->setText(kana);
+    line(&d.w, 1)->setText(name);
+    button(&d.w, "cmdOK")->click();
+    QCOMPARE(pf.ui().texts(), QStringList{QStringLiteral("氏名カナ、生徒氏名は必須項目です。")});
+    QCOMPARE(pf.ui().messages.back().icon, MsgIcon::Information);
+    QCOMPARE(d.w.focusWidget()->objectName(), focused);
+    QVERIFY(d.w.isVisible());
+    QCOMPARE(pf.count(QStringLiteral("生徒台帳")), 0);
+}
+
+// Each situation at opening, what the user does, and the photograph of the
+// student being written after saving and after closing without saving.
+// Photographs: old (the student's), src (the copied student's), new and new2
+// (imported), none. No backup file may be left in any case.
+void tst_StudentDetail::photograph_data()
+{
+    QTest::addColumn<QString>("situation");
+    QTest::addColumn<QStringList>("actions");
+    QTest::addColumn<QString>("saved");
+    QTest::addColumn<QString>("cancelled");
+    const auto row = [](const char* name, const char* situation, QStringList actions, const char* saved, const char* cancelled) {
+        QTest::newRow(name) << QString::fromUtf8(situation) << actions << QString::fromUtf8(saved) << QString::fromUtf8(cancelled);
+    };
+    row("edit, photo, nothing", "edit", {}, "old", "old");
+    row("edit, photo, import", "edit", {"import"}, "new", "old");
+    row("edit, photo, remove", "edit", {"remove"}, "none", "old");
+    row("edit, no photo, import (no folder)", "edit-none", {"import"}, "new", "none");
+    row("add, import", "add", {"import"}, "new", "none");
+    row("copy, source photo, nothing", "copy", {}, "src", "none");
+    row("edit, photo, import twice", "edit", {"import", "import2"}, "new2", "old");
+    row("edit, photo, remove then import", "edit", {"remove", "import"}, "new", "old");
+    row("edit, photo, remove then a cancelled dialog", "edit", {"remove", "no file"}, "none", "old");
+    row("edit, photo, a file that is no picture", "edit", {"not a picture"}, "old", "old");
+    row("copy, source photo, import", "copy", {"import"}, "new", "none");
+    row("add, files left under the new number", "add-leftover", {}, "none", "none");
+    row("edit, only a backup left behind", "edit-lost", {}, "old", "old");
+}
+
+void tst_StudentDetail::photograph()
+{
+    QFETCH(QString, situation);
+    QFETCH(QStringList, actions);
+    QFETCH(QString, saved);
+    QFETCH(QString, cancelled);
+
+    for (const bool save : {true, false}) {
+        ProgramFolder pf;
+        insertStudent({1, QStringLiteral("ｱ"), QStringLiteral("一")});
+        insertStudent({2, QStringLiteral("ｲ"), QStringLiteral("二")});
+        const QHash<QString, QByteArray> pictures{
+            {"old", writePicture(pf.file("old.jpg"), Qt::red)}, {"src", writePicture(pf.file("src.jpg"), Qt::green)},
+            {"new", writePicture(pf.file("new.jpg"), Qt::blue)}, {"new2", writePicture(pf.file("new2.jpg"), Qt::yellow)},
+            {"none", QByteArray()}};
+        QFile text(pf.file("note.jpg"));
+        text.open(QIODevice::WriteOnly);
+        text.write("not a picture");
+        text.close();
+        QDir().mkpath(pf.file("Picture"));
+
+        int mode = 2, opened = 1, written = 1;
+        if (situation == "edit" || situation == "edit-lost")
+            QFile::copy(pf.file("old.jpg"), situation == "edit" ? funcPicturePath(1) : funcPictureBackupPath(1));
+        if (situation.startsWith("add"))
+            mode = 0, opened = 0, written = 3;
+        if (situation == "add-leftover") {
+            QFile::copy(pf.file("old.jpg"), funcPicturePath(3));
+            QFile::copy(pf.file("src.jpg"), funcPictureBackupPath(3));
+        }
+        if (situation == "copy") {
+            mode = 1, opened = 2, written = 3;
+            QFile::copy(pf.file("src.jpg"), funcPicturePath(2));
+        }
+
+        Detail d(mode, opened);
+        QCOMPARE(d.w.propStudentID(), written);
+        if (mode == 0) {
+            line(&d.w, 0)->setText(QStringLiteral("ｳ"));
+            line(&d.w, 1)->setText(QStringLiteral("三"));
+        }
+        for (const QString& action : actions) {
+            if (action == "remove") {
+                button(&d.w, "cmdPicDelete_1")->click();
+                QVERIFY(child<QLabel>(&d.w, "imgStudent")->pixmap().isNull());
+                continue;
+            }
+            if (action == "import" || action == "import2")
+                pf.ui().openFileAnswers.push_back(pf.file(action == "import" ? "new.jpg" : "new2.jpg"));
+            if (action == "not a picture")
+                pf.ui().openFileAnswers.push_back(pf.file("note.jpg"));
+            button(&d.w, "cmdPicDelete_0")->click();
+            if (action.startsWith("import"))
+                QVERIFY(!child<QLabel>(&d.w, "imgStudent")->pixmap().isNull());
+        }
+        if (save) {
+            button(&d.w, "cmdOK")->click();
+            QVERIFY(d.w.propOK());
+        } else {
+            d.w.close();   // the close box
+            QVERIFY(!d.w.propOK());
+        }
+
+        const QString expected = save ? saved : cancelled;
+        QVERIFY2(bytesOf(funcPicturePath(written)) == pictures.value(expected),
+                 qPrintable(QStringLiteral("%1: not %2").arg(save ? "saved" : "cancelled", expected)));
+        QVERIFY(!QFile::exists(funcPictureBackupPath(written)));
+        if (situation == "copy")
+            QCOMPARE(bytesOf(funcPicturePath(2)), pictures.value("src"));
+        if (actions.contains("not a picture"))
+            QCOMPARE(pf.ui().texts(), QStringList{QStringLiteral("Jpegファイルしか読み込めません。")});
+        else if (!actions.contains("remove"))
+            QCOMPARE(pf.ui().texts(), QStringList());
+    }
+}
+
+void tst_StudentDetail::refusedPicturesChangeNothing()
+{
+    ProgramFolder pf;
+    insertStudent({1, QStringLiteral("ｱ"), QStringLiteral("一")});
+    const QByteArray old = writePicture(funcPicturePath(1), Qt::red);
+    writePicture(pf.file("camera.JPG"), Qt::blue);
+    writePicture(pf.file("wide.jpg"), Qt::green, {400, 200});
+    QFile text(pf.file("note.jpg"));
+    text.open(QIODevice::WriteOnly);
+    text.write("not a picture");
+    text.close();
+
+    Detail d(2, 1);
+    auto* image = child<QLabel>(&d.w, "imgStudent");
+    // Shown whole inside the box, its proportions kept.
+    QCOMPARE(image->pixmap().deviceIndependentSize().toSize(), QSize(60, 80).scaled(image->contentsRect().size(), Qt::KeepAspectRatio));
+    const auto drop = [&](const QUrl& url) {
+        QMimeData data;
+        data.setUrls({url});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(image, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(image, &drop);
+    };
+    const QString refused = QStringLiteral("Jpegファイルしか読み込めません。");
+    drop(QUrl::fromLocalFile(pf.file("camera.JPG")));
+    drop(QUrl::fromLocalFile(pf.file("note.jpg")));
+    drop(QUrl(QStringLiteral("https://example.com/photo.jpg")));
+    QCOMPARE(pf.ui().texts(), (QStringList{refused, refused, refused}));
+    QCOMPARE(pf.ui().messages.back().icon, MsgIcon::Warning);
+    QCOMPARE(pf.ui().messages.back().title, kTitle);
+    QCOMPARE(bytesOf(funcPicturePath(1)), old);
+    QVERIFY(!QFile::exists(funcPictureBackupPath(1)));
+
+    // The dialog offers .jpg in either letter case; a file gone meanwhile is told.
+    pf.ui().clear();
+    pf.ui().openFileAnswers = {pf.file("gone.jpg")};
+    button(&d.w, "cmdPicDelete_0")->click();
+    QCOMPARE(pf.ui().texts(), QStringList{QStringLiteral("選択されたファイルは削除されています。")});
+    QVERIFY(pf.ui().openFileRequests.back().filter.contains(QStringLiteral("*.jpg")));
+    QVERIFY(pf.ui().openFileRequests.back().filter.contains(QStringLiteral("*.JPG")));
+
+    // A good drop is taken and fitted; the student's own file can be chosen again.
+    drop(QUrl::fromLocalFile(pf.file("wide.jpg")));
+    QCOMPARE(image->pixmap().deviceIndependentSize().toSize(), QSize(180 - 2, 89));
+    pf.ui().openFileAnswers = {funcPicturePath(1)};
+    button(&d.w, "cmdPicDelete_0")->click();
+    QCOMPARE(bytesOf(funcPicturePath(1)), bytesOf(pf.file("wide.jpg")));
+
+    // Removing a photograph whose file went meanwhile is told and asks nothing.
+    QFile::remove(funcPicturePath(1));
+    pf.ui().clear();
+    button(&d.w, "cmdPicDelete_1")->click();
+    QCOMPARE(pf.ui().texts(), QStringList{QStringLiteral("選択されたファイルは既に削除されています。")});
+}
+
+QTEST_MAIN(tst_StudentDetail)
+#include "tst_StudentDetail.moc"

@@ -1,0 +1,243 @@
+#include "StudentsTest.h"
+#include "frmMenu.h"
+#include "frm生徒検索.h"
+#include "frm生徒情報一覧.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <functional>
+
+class tst_StudentList : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void menuListsEveryStudentNotDeletedByReading();
+    void searchConditionsBecomeWhereAndCaption();
+    void cancellingTheFirstSearchClosesTheList();
+    void bulkDeleteMarksTheSelectedStudents();
+    void doubleClickEditsAndASaveRebuildsInTheSameOrder();
+
+private:
+    std::unique_ptr<ProgramFolder> pf;
+};
+
+namespace {
+QTreeWidget* list(QWidget* w)
+{
+    return child<QTreeWidget>(w, "lvList");
+}
+
+QString label(QWidget* w, const char* name)
+{
+    return child<QLabel>(w, name)->text();
+}
+
+// Runs checks on the list while it is open, after it was opened as the menu opens it.
+void withOpenList(const std::function<void(frm生徒情報一覧&)>& checks)
+{
+    frm生徒情報一覧 window;
+    window.setPropNoSearch(true);
+    NextModal step([&](QDialog*) { checks(window); });
+    window.exec();
+    QVERIFY(step.fired());
+}
+} // namespace
+
+void tst_StudentList::init()
+{
+    pf.reset();   // its folder closes the database: gone before the next one opens it
+    pf = std::make_unique<ProgramFolder>();
+    insertSchools(*pf);
+    insertStudent({1, QStringLiteral("ｻﾄｳ ﾊﾅｺ"), QStringLiteral("佐藤　花子"), QStringLiteral("0427001234"), QStringLiteral("1940013"),
+                   QStringLiteral("町田市原町田1-1"), QStringLiteral("09011112222"), {}, QStringLiteral("2023/04/01"),
+                   QStringLiteral("2011/06/01"), 2, 1});
+    insertStudent({2, QStringLiteral("ｱﾍﾞ ﾀﾛｳ"), QStringLiteral("阿部　太郎"), QStringLiteral("0312345678"), QStringLiteral("2520001"),
+                   {}, {}, {}, QStringLiteral("2024/04/01"), QStringLiteral("2013/01/01"), 1, 2});
+    insertStudent({3, QStringLiteral("ｲﾄｳ ｼﾞﾛｳ"), QStringLiteral("伊藤　次郎"), {}, QStringLiteral("1940001"), {}, {}, {},
+                   QStringLiteral("2023/04/01"), QStringLiteral("2012/01/01"), 1, 1, 1});
+    insertStudent({4, QStringLiteral("ｵｵﾊｼ ｹﾝ"), QStringLiteral("O'Brien 健"), QStringLiteral("0427999999"), QStringLiteral("1940100")});
+    insertStudent({5, QStringLiteral("ｶﾄｳ ﾐｷ"), QStringLiteral("加藤　美紀"), {}, QStringLiteral("1501940"), {}, {}, {},
+                   QStringLiteral("2022/09/01"), QStringLiteral("2010/03/03"), 2, 3});
+}
+
+void tst_StudentList::menuListsEveryStudentNotDeletedByReading()
+{
+    frmMenu menu;
+    menu.show();
+    NextModal step([](QDialog* d) {
+        QCOMPARE(d->objectName(), QStringLiteral("frm生徒情報一覧"));
+        QCOMPARE(rowTags(list(d)), (QStringList{"2", "4", "5", "1"}));
+        QCOMPARE(rowTexts(list(d)).last(), QStringLiteral("ｻﾄｳ ﾊﾅｺ|佐藤　花子|0427001234|09011112222|女|町田第一中学校|"
+                                                           "2023/04/01|2011/06/01|1940013|町田市原町田1-1"));
+        // A school no longer in use still names the student's school; no school leaves the cell empty.
+        QCOMPARE(rowTexts(list(d)).at(2).section(QLatin1Char('|'), 5, 5), QStringLiteral("廃校"));
+        QCOMPARE(rowTexts(list(d)).at(1).section(QLatin1Char('|'), 5, 5), QString());
+        QCOMPARE(label(d, "lblJyoken"), QString());
+        QCOMPARE(label(d, "lblCount"), QStringLiteral("4"));
+        QCOMPARE(buttonStates(d, "cmdOK", 4), QStringLiteral("1000"));
+        QVERIFY(!d->findChild<QDialog*>("frm生徒検索"));
+    });
+    QTest::mouseClick(child<QLabel>(&menu, "lblMenu_1"), Qt::LeftButton);
+    QVERIFY(step.fired());
+}
+
+void tst_StudentList::searchConditionsBecomeWhereAndCaption()
+{
+    struct Case {
+        const char* name;
+        std::function<void(QDialog*)> fill;
+        QString where, caption;
+        QStringList tags;
+    };
+    const auto text = [](int box, const QString& value) {
+        return [=](QDialog* d) { child<QLineEdit>(d, QStringLiteral("txtData_%1").arg(box))->setText(value); };
+    };
+    const auto option = [](const char* name) { return [=](QDialog* d) { child<QRadioButton>(d, name)->setChecked(true); }; };
+    const QList<Case> cases{
+        {"nothing", [](QDialog*) {}, {}, {}, {"2", "4", "5", "1"}},
+        {"only 女", option("optSex_2"), QStringLiteral(" WHERE  性別 = 2"), QStringLiteral(" 【性別】女"), {"5", "1"}},
+        {"postal prefix", text(3, QStringLiteral("194")), QStringLiteral(" WHERE  郵便番号 Like '194*'"),
+         QStringLiteral(" 【郵便番号】194*"), {"4", "1"}},
+        {"telephone fragment", text(2, QStringLiteral("7001")), QStringLiteral(" WHERE  電話 Like '*7001*'"),
+         QStringLiteral(" 【電話番号】7001*"), {"1"}},
+        {"blanks only", text(1, QStringLiteral("  　")), {}, {}, {"2", "4", "5", "1"}},
+        {"quote in the name", text(1, QStringLiteral("O'Brien")), QStringLiteral(" WHERE  生徒氏名 Like '*O''Brien*'"),
+         QStringLiteral(" 【氏名漢字】*O'Brien*"), {"4"}},
+        {"reading", text(0, QStringLiteral("ﾄｳ")), QStringLiteral(" WHERE  氏名カナ Like '*ﾄｳ*'"), QStringLiteral(" 【氏名カナ】*ﾄｳ*"),
+         {"5", "1"}},
+        {"blank school entry and 男",
+         [](QDialog* d) {
+             child<QComboBox>(d, "cboEdit_0")->setCurrentIndex(0);
+             child<QRadioButton>(d, "optSex_1")->setChecked(true);
+         },
+         QStringLiteral(" WHERE  性別 = 1"), QStringLiteral(" 【性別】男"), {"2", "4"}},
+        {"school",
+         [](QDialog* d) {
+             auto* box = child<QComboBox>(d, "cboEdit_0");
+             box->setCurrentIndex(box->findText(QStringLiteral("原町田小学校")));
+         },
+         QStringLiteral(" WHERE  所属校ID = 2"), QStringLiteral(" 【所属校】原町田小学校"), {"2"}},
+        {"one enrolment day",
+         [](QDialog* d) {
+             child<QCheckBox>(d, "chkDate_0")->setChecked(true);
+             child<QDateEdit>(d, "DTPDate_0")->setDate(QDate(2023, 4, 1));
+             child<QDateEdit>(d, "DTPDate_1")->setDate(QDate(2023, 4, 1));
+             child<QDateEdit>(d, "DTPDate_2")->setDate(QDate(2030, 1, 1));   // its box is off: no condition
+         },
+         QStringLiteral(" WHERE  入塾日 BETWEEN #2023/04/01# AND #2023/04/01#"),
+         QStringLiteral(" 【入塾日】2023/04/01～2023/04/01"), {"1"}},
+    };
+
+    frm生徒情報一覧 window;
+    window.show();
+    for (const Case& c : cases) {
+        QString where;
+        NextModal step([&](QDialog* d) {
+            c.fill(d);
+            child<QPushButton>(d, "cmdOK")->click();
+            where = dynamic_cast<frm生徒検索*>(d)->propSQL();
+        });
+        child<QPushButton>(&window, "cmdSearch")->click();
+        QVERIFY2(step.fired(), c.name);
+        QVERIFY2(where == c.where, qPrintable(QStringLiteral("%1: %2").arg(QString::fromUtf8(c.name), where)));
+        QVERIFY2(label(&window, "lblJyoken") == c.caption, c.name);
+        QVERIFY2(child<QLabel>(&window, "lblJyoken")->toolTip() == c.caption, c.name);
+        QVERIFY2(rowTags(list(&window)) == c.tags, c.name);
+    }
+
+    // A range that ends before it starts is refused and the dialog stays; closing it keeps the list.
+    for (const auto& [box, message] : {std::pair{0, QStringLiteral("入塾日の範囲指定に誤りがあります")},
+                                       std::pair{1, QStringLiteral("生年月日の範囲指定に誤りがあります")}}) {
+        pf->ui().clear();
+        bool stayed = false;
+        NextModal step([&, box = box](QDialog* d) {
+            child<QCheckBox>(d, QStringLiteral("chkDate_%1").arg(box))->setChecked(true);
+            child<QDateEdit>(d, QStringLiteral("DTPDate_%1").arg(box * 2))->setDate(QDate(2024, 5, 2));
+            child<QDateEdit>(d, QStringLiteral("DTPDate_%1").arg(box * 2 + 1))->setDate(QDate(2024, 5, 1));
+            child<QPushButton>(d, "cmdOK")->click();
+            stayed = d->isVisible();
+            child<QPushButton>(d, "cmdEnd")->click();
+        });
+        child<QPushButton>(&window, "cmdSearch")->click();
+        QVERIFY(stayed);
+        QCOMPARE(pf->ui().texts(), QStringList{message});
+        QCOMPARE(pf->ui().messages.back().icon, MsgIcon::Warning);
+        QCOMPARE(pf->ui().messages.back().title, kTitle);
+        QCOMPARE(rowTags(list(&window)), QStringList{"1"});
+    }
+}
+
+void tst_StudentList::cancellingTheFirstSearchClosesTheList()
+{
+    frm生徒情報一覧 window;
+    NextModal step([](QDialog* d) { child<QPushButton>(d, "cmdEnd")->click(); });
+    QCOMPARE(window.exec(), int(QDialog::Rejected));
+    QVERIFY(step.fired());
+    QVERIFY(!window.isVisible());
+}
+
+void tst_StudentList::bulkDeleteMarksTheSelectedStudents()
+{
+    withOpenList([&](frm生徒情報一覧& w) {
+        list(&w)->topLevelItem(0)->setSelected(true);
+        list(&w)->topLevelItem(1)->setSelected(true);
+        QCOMPARE(buttonStates(&w, "cmdOK", 4), QStringLiteral("0001"));
+        auto* cmdDelete = child<QPushButton>(&w, "cmdOK_3");
+        QCOMPARE(cmdDelete->text(), QStringLiteral("一括削除したい(&D)"));
+
+        pf->ui().answers = {MsgAnswer::No};
+        cmdDelete->click();
+        QCOMPARE(rowTags(list(&w)).size(), 4);
+
+        cmdDelete->click();
+        QCOMPARE(pf->ui().lastText(), QStringLiteral("選択している 2 生徒を削除してもよろしいですか？"));
+        QCOMPARE(rowTags(list(&w)), (QStringList{"5", "1"}));
+        QCOMPARE(label(&w, "lblCount"), QStringLiteral("2"));
+        QCOMPARE(buttonStates(&w, "cmdOK", 4), QStringLiteral("1000"));
+        QCOMPARE(pf->count(QStringLiteral("生徒台帳")), 5);
+        QCOMPARE(pf->count(QStringLiteral("生徒台帳"), QStringLiteral("削除フラグ = 1")), 3);
+        QCOMPARE(pf->scalar(QStringLiteral("SELECT 削除フラグ FROM 生徒台帳 WHERE 生徒番号 = 4")), QStringLiteral("1"));
+    });
+}
+
+void tst_StudentList::doubleClickEditsAndASaveRebuildsInTheSameOrder()
+{
+    withOpenList([&](frm生徒情報一覧& w) {
+        QTreeWidget* lv = list(&w);
+        // Sorted by the name column; the rebuild after the save keeps that order.
+        QTest::mouseClick(lv->header()->viewport(), Qt::LeftButton, {},
+                          QPoint(lv->header()->sectionViewportPosition(1) + lv->header()->sectionSize(1) / 2, 5));
+        QCOMPARE(rowTags(lv), (QStringList{"4", "1", "5", "2"}));
+
+        const QTreeWidgetItem* sato = lv->topLevelItem(1);
+        const QPoint at(20, lv->visualItemRect(sato).center().y());
+        QString mode, name;
+        NextModal detail([&](QDialog* d) {
+            mode = child<QLabel>(d, "lblMode")->text();
+            auto* box = child<QLineEdit>(d, "txtStuInfo_1");
+            name = box->text();
+            box->setText(QStringLiteral("安藤　花子"));
+            child<QPushButton>(d, "cmdOK")->click();
+        });
+        QTest::mouseClick(lv->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(lv->viewport(), Qt::LeftButton, {}, at);
+        QVERIFY(detail.fired());
+        QCOMPARE(mode, QStringLiteral("編　集"));
+        QCOMPARE(name, QStringLiteral("佐藤　花子"));
+        QCOMPARE(rowTags(lv), (QStringList{"4", "5", "1", "2"}));
+        QCOMPARE(lv->topLevelItem(2)->text(1), QStringLiteral("安藤　花子"));
+        QCOMPARE(buttonStates(&w, "cmdOK", 4), QStringLiteral("1000"));
+    });
+}
+
+QTEST_MAIN(tst_StudentList)
+#include "tst_StudentList.moc"
