@@ -1,0 +1,165 @@
+// The student windows on the large demonstration school (about 3,000 students,
+// drawn photographs), driven offscreen as the user drives them. Each time runs
+// from the user's action to the moment the window is up and the event loop is
+// idle again (its first paint done); closing the window is not counted.
+//
+//   bench_students [benchmark flags]
+#include "CommonBase.h"
+#include "DaoCommon.h"
+#include "DemoSchool.h"
+#include "UiServices.h"
+#include "frmMenu.h"
+#include "frm生徒情報詳細.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <functional>
+#include <stdexcept>
+
+namespace {
+
+const QDate kSchoolDay(2026, 11, 30);
+
+class BenchUi final : public UiServices {
+public:
+    MsgAnswer message(const QString& text, MsgButtons, MsgIcon, const QString&) override
+    {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+        return MsgAnswer::Ok;
+    }
+    QString openFileName(QWidget*, const FileDialogRequest&) override { return {}; }
+    QString saveFileName(QWidget*, const FileDialogRequest&) override { return {}; }
+    bool openDocument(const QString&) override { return false; }
+    [[noreturn]] void endProgram(int exitCode) override { std::exit(exitCode); }
+};
+
+// The large school and its program folder, made once per run.
+struct Fixture {
+    QTemporaryDir dir;
+    int photographed = 0;   // a student with a photograph
+
+    Fixture()
+    {
+        const QString db = dir.filePath(QStringLiteral("Revid.mdb"));
+        std::fprintf(stderr, "making the large school in %s ...\n", qPrintable(dir.path()));
+        QString reason;
+        if (!funcCreateDemoSchool(db, DemoSize::Large, kSchoolDay, &reason))
+            throw std::runtime_error(reason.toStdString());
+        setAppPathForTests(dir.path());
+        setUiServices(std::make_unique<BenchUi>());
+        if (!OpenDatabase(false, db))
+            throw std::runtime_error("cannot open the school");
+        Recordset rs = gDatabase.openRecordset(QStringLiteral("SELECT 生徒番号 FROM 生徒台帳 WHERE 削除フラグ = 0 ORDER BY 生徒番号"));
+        for (; !rs.eof() && !photographed; rs.moveNext())
+            if (QFile::exists(funcPicturePath(funcToLong(rs.field(0)))))
+                photographed = funcToLong(rs.field(0));
+        if (!photographed)
+            throw std::runtime_error("no student has a photograph");
+    }
+};
+
+Fixture& fixture()
+{
+    static Fixture f;
+    return f;
+}
+
+// Runs action, which opens a modal window; the time ends when the event loop
+// of that window is first idle. check then looks at the window, which is closed afterwards.
+double timeToModal(const std::function<void()>& action, const std::function<bool(QWidget*)>& check, bool& ok)
+{
+    QElapsedTimer clock;
+    double seconds = 0;
+    QTimer::singleShot(0, [&] {
+        // Whatever is still queued (the paint among it) belongs to the opening.
+        QCoreApplication::sendPostedEvents();
+        seconds = clock.nsecsElapsed() / 1e9;
+        QWidget* window = QApplication::activeModalWidget();
+        ok = window && check(window);
+        if (auto* dialog = qobject_cast<QDialog*>(window))
+            dialog->reject();
+    });
+    clock.start();
+    action();
+    return seconds;
+}
+
+void BM_StudentList_FromMenu(benchmark::State& state)
+{
+    fixture();
+    frmMenu menu;
+    menu.show();
+    int rows = 0;
+    for (auto _ : state) {
+        bool ok = false;
+        const double seconds = timeToModal([&] { menu.lblMenu_Click(1); },
+                                           [&](QWidget* list) {
+                                               rows = list->findChild<QTreeWidget*>(QStringLiteral("lvList"))->topLevelItemCount();
+                                               return rows > 2500;
+                                           },
+                                           ok);
+        if (!ok) {
+            state.SkipWithError("the list did not show the school's students");
+            return;
+        }
+        state.SetIterationTime(seconds);
+    }
+    state.counters["rows"] = rows;
+}
+BENCHMARK(BM_StudentList_FromMenu)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_StudentDetail_OpenWithPhotograph(benchmark::State& state)
+{
+    const int student = fixture().photographed;
+    for (auto _ : state) {
+        bool ok = false;
+        const double seconds = timeToModal(
+            [&] {
+                frm生徒情報詳細 detail;
+                detail.setPropMode(2);
+                detail.setPropStudentID(student);
+                detail.exec();
+            },
+            [](QWidget* detail) { return !detail->findChild<QLabel*>(QStringLiteral("imgStudent"))->pixmap().isNull(); }, ok);
+        if (!ok) {
+            state.SkipWithError("the photograph was not shown");
+            return;
+        }
+        state.SetIterationTime(seconds);
+    }
+}
+BENCHMARK(BM_StudentDetail_OpenWithPhotograph)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The offscreen platform's notes on window features it lacks would bury the results.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+        if (!text.startsWith(QLatin1String("This plugin does not support")))
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+    });
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    try {
+        benchmark::RunSpecifiedBenchmarks();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    benchmark::Shutdown();
+    gDatabase.close();
+    return 0;
+}
