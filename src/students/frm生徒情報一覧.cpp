@@ -172,7 +172,7 @@ void frm生徒情報一覧::subListSet()
         subDataRead();
         if (m_sorted) {
             lvList->header()->setSortIndicator(m_sort.column(), m_sort.order());
-            lvList->sortItems(m_sort.column(), m_sort.order());
+            clsDataList::subSortByText(lvList, m_sort.column(), m_sort.order());
         }
         m_buttons->onlyAdd();
     });

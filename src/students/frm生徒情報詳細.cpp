@@ -9,6 +9,7 @@
 #include "TextBox.h"
 #include "Theme.h"
 #include "UiServices.h"
+#include "frm講座情報一覧.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -364,7 +365,16 @@ void frm生徒情報詳細::cmdEnd_Click()
 void frm生徒情報詳細::cmdKojinKouza_Click()
 {
     guarded(QStringLiteral("frm生徒情報詳細 - cmdKojinKouza_Click"), [&] {
-        // The course list in student mode comes with the course windows.
+        // The student's own lessons: a new student's number has none yet.
+        frm講座情報一覧 lessons(this);
+        lessons.setPropOK(true);
+        lessons.setPropNoSearch(true);
+        lessons.setPropTableName(QStringLiteral("QRY_講座出席出力"));
+        lessons.setPropWhere(QString());
+        lessons.setPropStudentName(funcBoxText(txtStuInfo[1]));
+        lessons.setPropStudentNo(m_studentID);
+        lessons.setPropJyokenString(QString());
+        lessons.exec();
     });
 }
 

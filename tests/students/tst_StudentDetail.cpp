@@ -1,5 +1,6 @@
 #include "StudentsTest.h"
 #include "frm生徒情報詳細.h"
+#include "frm講座情報一覧.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -25,6 +26,7 @@ private slots:
     void photograph_data();
     void photograph();
     void refusedPicturesChangeNothing();
+    void lessonsOfTheStudent();
 };
 
 namespace {
@@ -358,6 +360,23 @@ void tst_StudentDetail::refusedPicturesChangeNothing()
     pf.ui().clear();
     button(&d.w, "cmdPicDelete_1")->click();
     QCOMPARE(pf.ui().texts(), QStringList{QStringLiteral("選択されたファイルは既に削除されています。")});
+}
+
+void tst_StudentDetail::lessonsOfTheStudent()
+{
+    ProgramFolder pf;
+    insertStudent({4, QStringLiteral("ｱ"), QStringLiteral("青木")});
+    Detail d(2, 4);
+    QString caption, sql;
+    NextModal lessons([&](QDialog* list) {
+        caption = child<QLabel>(list, "lblJyoken")->text();
+        sql = dynamic_cast<frm講座情報一覧*>(list)->listSql();
+    });
+    line(&d.w, 1)->setText(QStringLiteral("青木　一郎"));   // the name as it stands in the window
+    button(&d.w, "cmdKojinKouza")->click();
+    QVERIFY(lessons.fired());
+    QCOMPARE(caption, QStringLiteral("【生徒氏名】青木　一郎 "));
+    QVERIFY2(sql.contains(QStringLiteral("FROM QRY_講座出席出力  WHERE  生徒番号 = 4 ")), qPrintable(sql));
 }
 
 QTEST_MAIN(tst_StudentDetail)
