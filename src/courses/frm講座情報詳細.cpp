@@ -37,6 +37,8 @@ QDateEdit* makeDatePicker(QWidget* parent, const QString& name)
     picker->setCalendarPopup(true);
     picker->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
     picker->setDate(QDate::currentDate());
+    // Room for the whole date beside the pop-up button, whatever the font.
+    picker->setMinimumWidth(picker->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00")) + 48);
     return picker;
 }
 
