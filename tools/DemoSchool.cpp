@@ -423,7 +423,8 @@ QImage funcDemoPortrait(int number, int sex)
     return image;
 }
 
-// Every step-th student still at school gets a photograph, Picture/N.jpg beside the database.
+// Every step-th student still at school gets a photograph, Picture/N.jpg beside the
+// database. A file already there is somebody's photograph and is left alone.
 int funcWriteDemoPictures(const QString& databasePath, const std::vector<std::pair<int, int>>& students, int step)
 {
     const QString folder = QFileInfo(databasePath).absolutePath() + QStringLiteral("/Picture");
@@ -433,7 +434,10 @@ int funcWriteDemoPictures(const QString& databasePath, const std::vector<std::pa
     for (const auto& [number, sex] : students) {
         if (number % step != 1)
             continue;
-        if (!funcDemoPortrait(number, sex).save(folder + QStringLiteral("/%1.jpg").arg(number), "JPG", 85))
+        const QString file = folder + QStringLiteral("/%1.jpg").arg(number);
+        if (QFile::exists(file))
+            continue;
+        if (!funcDemoPortrait(number, sex).save(file, "JPG", 85))
             throw std::runtime_error("cannot write a demonstration photograph");
         ++written;
     }

@@ -25,7 +25,7 @@ struct DemoSummary {
 // year that contains it, the notices current on it), so two runs with the same
 // day give the same rows. Uses gDatabase and leaves it closed. Refuses an
 // existing file. Some students get a drawn photograph in the folder Picture
-// beside the database.
+// beside the database; photographs already there are never replaced.
 bool funcCreateDemoSchool(const QString& path, DemoSize size, const QDate& today,
                           QString* reason = nullptr, DemoSummary* summary = nullptr);
 

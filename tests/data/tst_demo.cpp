@@ -5,6 +5,7 @@
 #include "DemoSchool.h"
 
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -73,6 +74,9 @@ private slots:
         const QString other = m_dir.filePath(QStringLiteral("other.mdb"));
         QVERIFY(funcCreateDemoSchool(other, DemoSize::Small, kToday.addDays(1)));
         QVERIFY(dumpTables(other) != a);
+        // Drawn photographs beside the database.
+        QVERIFY(m_summary.pictures >= 20);
+        QCOMPARE(QImage(m_dir.filePath(QStringLiteral("Picture/1.jpg"))).size(), QSize(240, 320));
     }
 
     void refusesAnExistingFile()
