@@ -163,8 +163,12 @@ void frm帳票出力::buildControls()
     lessonGrid->addLayout(searchRow, 2, 0, 1, 3);
 
     fra生徒情報 = named<QGroupBox>(fraJyoken, QStringLiteral("fra生徒情報"), QStringLiteral("生徒情報"));
-    makePair(fra生徒情報, 0, lvStudent, QStringLiteral("lvStudent"), QStringLiteral("生徒一覧"), QStringLiteral("Label1"),
-             QStringLiteral("出力する生徒"), QStringLiteral("Label2"));
+    QGridLayout* studentGrid = makePair(fra生徒情報, 0, lvStudent, QStringLiteral("lvStudent"), QStringLiteral("生徒一覧"),
+                                        QStringLiteral("Label1"), QStringLiteral("出力する生徒"), QStringLiteral("Label2"));
+    // As tall as the lessons' search row, so the lists and buttons stay in place when the type changes.
+    auto* searchRowSpace = new QWidget(fra生徒情報);
+    searchRowSpace->setFixedHeight(cmdSearch->sizeHint().height());
+    studentGrid->addWidget(searchRowSpace, 2, 0, 1, 3);
 
     auto* jyokenLayout = new QVBoxLayout(fraJyoken);
     jyokenLayout->addWidget(fra講座情報);

@@ -127,6 +127,7 @@ private slots:
     void nippouPagePerLessonWithItemNames();
     void nippouLongLessonContinuesOnNextPage();
     void nippouItemNamesSkipDeletedAndFifth();
+    void nippouOverSourceLackingColumns();
 
     void analysisBlocksPerStudentAndCourse();
     void analysisChartsBoundToTheirBlock();
@@ -377,6 +378,19 @@ void tst_ReportRoutines::nippouLongLessonContinuesOnNextPage()
     QCOMPARE(w.text(89, 2), QStringLiteral("2003/05/02"));
     QCOMPARE(w.text(87 + 18, 3), QStringLiteral("生徒05"));
     QVERIFY(w.sheet().lastRow() <= 129);
+}
+
+// The report reads only the columns it prints; a source without some of them is
+// still read whole, and the user is told which ones are missing.
+void tst_ReportRoutines::nippouOverSourceLackingColumns()
+{
+    lesson(10, QStringLiteral("2003/04/08"), 1, 1, 1);
+    const Written w = runReport(*m_pf, kNippou, [&](ExcelOut& out) {
+        out.subNippouPrint(QStringLiteral(" SELECT * FROM QRY_講座内容 WHERE 毎講座ID = 10"), QString());
+    });
+    QVERIFY(w.book);
+    QCOMPARE(w.text(3, 2), QStringLiteral("2003/04/08"));
+    QVERIFY(m_pf->ui().texts().contains(QStringLiteral("このコレクションには項目 '生徒氏名' がありません。")));
 }
 
 void tst_ReportRoutines::nippouItemNamesSkipDeletedAndFifth()
