@@ -443,6 +443,9 @@ void frm講座情報詳細::subClear()
     for (int i = 0; i < 4; ++i)
         setKouzaInfoText(i, QString());
     subIkkatuVisible(false);
+    // The range controls are hidden now: a tick left behind would make the next
+    // save ask for a range and a weekday the user can no longer see.
+    chkIkkatu->setChecked(false);
     subIkkatuMode(false);
 }
 
