@@ -11,7 +11,6 @@
 
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -19,8 +18,6 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-
-#include <algorithm>
 
 namespace {
 const QString kLessonQuery = QStringLiteral("QRY_講座内容");
@@ -214,28 +211,10 @@ void frm講座情報一覧::subListSet()
         else
             add(kLessonColumns);
         subDataRead();
-        subFitColumns();
+        subFitColumns(lvList);
         subCmdEnabled(false);
         cmdOK[0]->setEnabled(true);
     });
-}
-
-// A column narrower than its texts (a period with its times, a long name) is
-// widened to fit them; a column never gets narrower than its share of the list.
-void frm講座情報一覧::subFitColumns()
-{
-    // The first rows stand for the rest: measuring tens of thousands would slow every build.
-    constexpr int kSampleRows = 200;
-    constexpr int kPadding = 14;
-    const QFontMetrics metrics(lvList->font());
-    const int rows = std::min(lvList->topLevelItemCount(), kSampleRows);
-    for (int column = 0; column < lvList->columnCount(); ++column) {
-        int needed = lvList->header()->sectionSizeHint(column);
-        for (int row = 0; row < rows; ++row)
-            needed = std::max(needed, metrics.horizontalAdvance(lvList->topLevelItem(row)->text(column)) + kPadding);
-        if (lvList->columnWidth(column) < needed)
-            lvList->setColumnWidth(column, needed);
-    }
 }
 
 void frm講座情報一覧::subDataRead()

@@ -50,7 +50,6 @@ private:
     void cmdSearch_Click();
     void subListSet();
     void subDataRead();
-    void subFitColumns();
     void subCmdEnabled(bool enabled);
     QString funcWhereAnd() const;
     void lvList_Click();

@@ -5,10 +5,13 @@
 #include "UiServices.h"
 #include "clsDataList.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QListWidget>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 ListButtons::ListButtons(const std::array<QPushButton*, 4>& cmdOK, QString singleDeleteCaption, QString bulkDeleteCaption)
     : m_cmdOK(cmdOK), m_single(std::move(singleDeleteCaption)), m_bulk(std::move(bulkDeleteCaption))
@@ -91,6 +94,22 @@ void ColumnSort::click(QTreeWidget* list, int column)
     list->header()->setSortIndicatorShown(true);
     list->header()->setSortIndicator(column, m_order);
     clsDataList::subSortByText(list, column, m_order);
+}
+
+void subFitColumns(QTreeWidget* list)
+{
+    // The first rows stand for the rest: measuring tens of thousands would slow every fill.
+    constexpr int kSampleRows = 200;
+    constexpr int kPadding = 14;
+    const QFontMetrics metrics(list->font());
+    const int rows = std::min(list->topLevelItemCount(), kSampleRows);
+    for (int column = 0; column < list->columnCount(); ++column) {
+        int needed = list->header()->sectionSizeHint(column);
+        for (int row = 0; row < rows; ++row)
+            needed = std::max(needed, metrics.horizontalAdvance(list->topLevelItem(row)->text(column)) + kPadding);
+        if (list->columnWidth(column) < needed)
+            list->setColumnWidth(column, needed);
+    }
 }
 
 void subConnectColumnClick(QTreeWidget* list, const std::function<void(int column)>& onClick)

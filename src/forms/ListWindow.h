@@ -60,6 +60,9 @@ private:
     int m_column = 0;
     Qt::SortOrder m_order = Qt::AscendingOrder;
 };
+// Widens a column narrower than its texts (a period with its times, a long
+// name) to fit them; a column never gets narrower than it is.
+void subFitColumns(QTreeWidget* list);
 // Makes the header clickable and calls onClick(column) for each click; the
 // view's own sorting stays off so a refill keeps the query's order.
 void subConnectColumnClick(QTreeWidget* list, const std::function<void(int column)>& onClick);

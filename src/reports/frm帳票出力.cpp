@@ -27,7 +27,7 @@
 namespace {
 // The width the lists are laid out at; column widths are fractions of it, and
 // the lesson columns together are wider than the list, which scrolls sideways.
-constexpr int kListWidth = 330;
+constexpr int kListWidth = 400;
 constexpr int kListHeight = 250;
 
 struct LessonColumn {
@@ -278,6 +278,7 @@ void frm帳票出力::subStudentListSet()
         list.AddFieldName(column, column, width);
     list.funcShowList(QStringLiteral("SELECT 生徒台帳.生徒番号, 生徒台帳.生徒氏名, 生徒台帳.氏名カナ FROM 生徒台帳 WHERE 削除フラグ = 0"),
                       dbOpenDynaset);
+    subFitColumns(lvStudent[0]);
     // The students already chosen stay; only the headers are set again.
     lvStudent[1]->setHeaderLabels({kStudentColumns[0], kStudentColumns[1], kStudentColumns[2]});
     for (int c = 0; c < 3; ++c)
@@ -297,8 +298,10 @@ void frm帳票出力::subListSet(QTreeWidget* listView, int mode)
         for (const LessonColumn& c : kLessonColumns)
             list.AddFieldName(QString::fromUtf8(c.field), QString::fromUtf8(c.header),
                               static_cast<int>(std::lround(static_cast<double>(kListWidth) / c.divisor)));
-        if (mode == 0)
+        if (mode == 0) {
             subDataRead(list);
+            subFitColumns(listView);
+        }
     });
 }
 
@@ -399,6 +402,8 @@ void frm帳票出力::cmdRemoveAll_Click(int index)
 
 void frm帳票出力::subRemoveEnabled(int index)
 {
+    // Every move ends here: the list to print is as wide as the rows it now holds.
+    subFitColumns(targetList(index));
     const bool any = targetList(index)->topLevelItemCount() > 0;
     cmdRemove[index]->setEnabled(any);
     cmdRemoveAll[index]->setEnabled(any);
