@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs (when missing) and builds everything.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libsqlcipher-dev
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libsqlcipher-dev libpq-dev postgresql
           libxlsxwriter-dev liborcus-dev libixion-dev libboost-dev libbenchmark-dev
           fonts-ipafont qt6-translations-l10n xvfb xauth python3-openpyxl xdg-utils)
 missing=()

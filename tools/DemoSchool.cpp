@@ -965,19 +965,11 @@ private:
 
 } // namespace
 
-bool funcCreateDemoSchool(const QString& path, DemoSize size, const QDate& today, QString* reason, DemoSummary* summary)
+namespace {
+// Fills the open gDatabase in one transaction and closes it; the photographs go
+// beside the database file when one is given.
+bool fillSchool(DemoSize size, const QDate& today, const QString& path, QString* reason, DemoSummary* summary)
 {
-    auto fail = [&](const QString& why) {
-        if (reason)
-            *reason = why;
-        return false;
-    };
-    if (!today.isValid())
-        return fail(QStringLiteral("基準日が正しくありません"));
-    if (!funcCreateDatabase(path, reason))
-        return false;
-    if (!gDatabase.open(path, true))
-        return fail(QStringLiteral("%1 を開けませんでした").arg(path));
     try {
         DemoSummary written;
         SchoolWriter writer(size, today);
@@ -987,13 +979,51 @@ bool funcCreateDemoSchool(const QString& path, DemoSize size, const QDate& today
             rows.commit();
         }
         gDatabase.close();
-        written.pictures = funcWriteDemoPictures(path, writer.presentStudents(), size == DemoSize::Small ? 2 : 25);
+        if (!path.isEmpty())
+            written.pictures = funcWriteDemoPictures(path, writer.presentStudents(), size == DemoSize::Small ? 2 : 25);
         if (summary)
             *summary = written;
         return true;
     } catch (const std::exception& e) {
         gDatabase.close();
-        QFile::remove(path);
-        return fail(QString::fromUtf8(e.what()));
+        if (reason)
+            *reason = QString::fromUtf8(e.what());
+        return false;
     }
+}
+} // namespace
+
+bool funcCreateDemoSchool(const QString& path, DemoSize size, const QDate& today, QString* reason, DemoSummary* summary)
+{
+    if (!today.isValid()) {
+        if (reason)
+            *reason = QStringLiteral("基準日が正しくありません");
+        return false;
+    }
+    if (!funcCreateDatabase(path, reason))
+        return false;
+    if (!gDatabase.open(path, true)) {
+        if (reason)
+            *reason = QStringLiteral("%1 を開けませんでした").arg(path);
+        return false;
+    }
+    if (!fillSchool(size, today, path, reason, summary)) {
+        QFile::remove(path);
+        return false;
+    }
+    return true;
+}
+
+bool funcCreateServerDemoSchool(const QString& connection, DemoSize size, const QDate& today, QString* reason,
+                                DemoSummary* summary)
+{
+    if (!today.isValid()) {
+        if (reason)
+            *reason = QStringLiteral("基準日が正しくありません");
+        return false;
+    }
+    if (!funcCreateServerDatabase(connection, reason) || !gDatabase.openServer(connection, reason))
+        return false;
+    // Photographs are files of each PC's program folder, not rows: none are made here.
+    return fillSchool(size, today, QString(), reason, summary);
 }

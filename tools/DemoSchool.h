@@ -29,6 +29,10 @@ struct DemoSummary {
 bool funcCreateDemoSchool(const QString& path, DemoSize size, const QDate& today,
                           QString* reason = nullptr, DemoSummary* summary = nullptr);
 
+// The same school in a new database on a server (kaedemaru-initdb --server first).
+bool funcCreateServerDemoSchool(const QString& connection, DemoSize size, const QDate& today,
+                                QString* reason = nullptr, DemoSummary* summary = nullptr);
+
 // Hiragana or katakana as the half-width katakana of readings ("やまだ たろう" -> "ﾔﾏﾀﾞ ﾀﾛｳ"),
 // small letters written large as the reading's key filter requires ("しょうた" -> "ｼﾖｳﾀ").
 QString funcHalfWidthKana(const QString& kana);

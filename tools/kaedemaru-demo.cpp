@@ -1,5 +1,6 @@
 // kaedemaru-demo PATH [small|large] [yyyy/mm/dd]: creates a new Revid.mdb at PATH
-// holding a made-up school. The date (today when left out) places the school
+// holding a made-up school; kaedemaru-demo --server CONNINFO [small|large] [yyyy/mm/dd]
+// makes the same school in a new database on a server. The date (today when left out) places the school
 // year and the notices; the same date gives the same data.
 #include "CommonBase.h"
 #include "DemoSchool.h"
@@ -13,9 +14,13 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const QStringList args = app.arguments();
+    QStringList args = app.arguments();
+    const bool server = args.size() >= 3 && args[1] == QLatin1String("--server");
+    if (server)
+        args.removeAt(1);
     const auto usage = [&] {
         err << "使い方: kaedemaru-demo PATH [small|large] [yyyy/mm/dd]\n"
+               "        kaedemaru-demo --server CONNINFO [small|large] [yyyy/mm/dd]\n"
                "  small: 生徒約60人・講座数百件（画面の確認用、既定）\n"
                "  large: 生徒約3,000人・講座約30,000件・出席約300,000件（性能測定用）\n";
         return 2;
@@ -39,13 +44,16 @@ int main(int argc, char** argv)
     timer.start();
     QString reason;
     DemoSummary summary;
-    if (!funcCreateDemoSchool(args[1], size, today, &reason, &summary)) {
+    const bool made = server ? funcCreateServerDemoSchool(args[1], size, today, &reason, &summary)
+                             : funcCreateDemoSchool(args[1], size, today, &reason, &summary);
+    if (!made) {
         err << "デモ用データベースを作成できませんでした: " << reason << "\n";
         return 1;
     }
-    out << args[1] << ": 生徒 " << summary.students << " 人（うち退塾 " << summary.deletedStudents << " 人）、講座 "
-        << summary.lessons << " 件、出席 " << summary.attendance << " 件、連絡事項 " << summary.notices << " 件、写真 "
-        << summary.pictures << " 枚（基準日 "
+    // A connection text may hold a password: it is not repeated on the screen.
+    out << (server ? QStringLiteral("サーバーのデータベース") : args[1]) << ": 生徒 " << summary.students << " 人（うち退塾 "
+        << summary.deletedStudents << " 人）、講座 " << summary.lessons << " 件、出席 " << summary.attendance
+        << " 件、連絡事項 " << summary.notices << " 件、写真 " << summary.pictures << " 枚（基準日 "
         << funcDateText(today) << "、" << QString::number(timer.elapsed() / 1000.0, 'f', 1) << " 秒）\n";
     return 0;
 }

@@ -1,6 +1,10 @@
 #include "DaoCommon.h"
 
+#include "CommonBase.h"
 #include "ErrorLog.h"
+#include "PgEngine.h"
+#include "SqliteEngine.h"
+#include "UiServices.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -8,118 +12,34 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include <sqlcipher/sqlite3.h>
-
 Database gDatabase;
 Workspace gWorkspace;
 
-DaoError::DaoError(const QString& message) : std::runtime_error(message.toStdString()) {}
-
-namespace detail {
-void StmtDeleter::operator()(sqlite3_stmt* stmt) const
+DaoError::DaoError(const QString& message, const QString& sqlState)
+    : std::runtime_error(message.toStdString()), m_sqlState(sqlState)
 {
-    sqlite3_finalize(stmt);
-}
-} // namespace detail
-
-namespace {
-
-[[noreturn]] void throwEngine(sqlite3* db, const QString& context = {})
-{
-    QString message = QString::fromUtf8(db ? sqlite3_errmsg(db) : "database is not open");
-    if (!context.isEmpty())
-        message += QStringLiteral(" (") + context + QLatin1Char(')');
-    throw DaoError(message);
 }
 
-detail::StmtPtr prepareStmt(sqlite3* db, const QString& sql)
-{
-    if (!db)
-        throw DaoError(QStringLiteral("データベースが開かれていません"));
-    const QByteArray utf8 = funcCompactIdChain(funcJetToSqlite(sql)).toUtf8();
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(db, utf8.constData(), static_cast<int>(utf8.size()), &raw, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(raw);
-        throwEngine(db, sql.left(200));
-    }
-    if (!raw)
-        throw DaoError(QStringLiteral("空の命令です"));
-    return detail::StmtPtr(raw);
-}
-
-void bindValue(sqlite3* db, sqlite3_stmt* stmt, int position, const QVariant& value)
-{
-    int rc = SQLITE_OK;
-    if (!value.isValid() || value.isNull()) {
-        rc = sqlite3_bind_null(stmt, position);
-    } else {
-        switch (value.typeId()) {
-        case QMetaType::Bool:
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::Short:
-        case QMetaType::UShort:
-        case QMetaType::Long:
-        case QMetaType::LongLong:
-        case QMetaType::ULongLong:
-            rc = sqlite3_bind_int64(stmt, position, value.toLongLong());
-            break;
-        case QMetaType::Double:
-        case QMetaType::Float:
-            rc = sqlite3_bind_double(stmt, position, value.toDouble());
-            break;
-        case QMetaType::QDate:
-            rc = sqlite3_bind_text(stmt, position, value.toDate().toString(QStringLiteral("yyyy/MM/dd")).toUtf8().constData(), -1, SQLITE_TRANSIENT);
-            break;
-        case QMetaType::QDateTime:
-            rc = sqlite3_bind_text(stmt, position, value.toDateTime().toString(QStringLiteral("yyyy/MM/dd hh:mm:ss")).toUtf8().constData(), -1, SQLITE_TRANSIENT);
-            break;
-        case QMetaType::QByteArray: {
-            const QByteArray bytes = value.toByteArray();
-            rc = sqlite3_bind_blob(stmt, position, bytes.constData(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
-            break;
-        }
-        default: {
-            const QByteArray utf8 = value.toString().toUtf8();
-            rc = sqlite3_bind_text(stmt, position, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
-            break;
-        }
-        }
-    }
-    if (rc != SQLITE_OK)
-        throwEngine(db);
-}
-
-QVariant columnValue(sqlite3_stmt* stmt, int column)
-{
-    switch (sqlite3_column_type(stmt, column)) {
-    case SQLITE_INTEGER: {
-        const sqlite3_int64 v = sqlite3_column_int64(stmt, column);
-        if (v >= INT_MIN && v <= INT_MAX)
-            return QVariant(static_cast<int>(v));
-        return QVariant(static_cast<qlonglong>(v));
-    }
-    case SQLITE_FLOAT:
-        return QVariant(sqlite3_column_double(stmt, column));
-    case SQLITE_TEXT: {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
-        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(stmt, column)));
-    }
-    case SQLITE_BLOB: {
-        const auto* blob = static_cast<const char*>(sqlite3_column_blob(stmt, column));
-        return QVariant(QByteArray(blob, sqlite3_column_bytes(stmt, column)));
-    }
-    default:
-        return QVariant();
-    }
-}
-
-QString quoteIdent(const QString& name)
+QString funcQuoteName(const QString& name)
 {
     QString q = name;
     q.replace(QLatin1Char('"'), QLatin1String("\"\""));
     return QLatin1Char('"') + q + QLatin1Char('"');
 }
+
+QString funcEngineText(const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::QDate:
+        return value.toDate().toString(QStringLiteral("yyyy/MM/dd"));
+    case QMetaType::QDateTime:
+        return value.toDateTime().toString(QStringLiteral("yyyy/MM/dd hh:mm:ss"));
+    default:
+        return value.toString();
+    }
+}
+
+namespace {
 
 bool isPlainName(const QString& source)
 {
@@ -139,7 +59,8 @@ QString plainName(const QString& source)
 // The one table a SELECT reads from, when it reads from one table only.
 struct SingleTableSelect {
     QString table;
-    QString sqlWithRowId;
+    QString columns;
+    QString rest;   // WHERE / ORDER BY
 };
 
 std::optional<SingleTableSelect> singleTableSelect(const QString& sql)
@@ -154,32 +75,21 @@ std::optional<SingleTableSelect> singleTableSelect(const QString& sql)
     const QString columns = m.captured(1);
     if (columns.contains(QLatin1Char('(')) || columns.contains(QStringLiteral("DISTINCT"), Qt::CaseInsensitive))
         return std::nullopt;
-    const QString table = m.captured(2);
-    SingleTableSelect result;
-    result.table = table;
-    result.sqlWithRowId = QStringLiteral("SELECT ") + quoteIdent(table) + QStringLiteral(".rowid, ") + columns
-        + QStringLiteral(" FROM ") + quoteIdent(table) + m.captured(3);
-    return result;
+    return SingleTableSelect{m.captured(2), columns, m.captured(3)};
 }
 
 } // namespace
 
 // ---------------------------------------------------------------- Statement
 
-Statement::Statement(sqlite3* db, const QString& sql) : m_db(db), m_stmt(prepareStmt(db, sql)) {}
-
 void Statement::bind(int position, const QVariant& value)
 {
-    bindValue(m_db, m_stmt.get(), position, value);
+    m_stmt->bind(position, value);
 }
 
 void Statement::exec()
 {
-    const int rc = sqlite3_step(m_stmt.get());
-    sqlite3_reset(m_stmt.get());
-    sqlite3_clear_bindings(m_stmt.get());
-    if (rc != SQLITE_DONE && rc != SQLITE_ROW)
-        throwEngine(m_db);
+    m_stmt->exec();
 }
 
 // ---------------------------------------------------------------- Recordset
@@ -190,54 +100,46 @@ Recordset::Recordset(Recordset&&) noexcept = default;
 Recordset& Recordset::operator=(Recordset&&) noexcept = default;
 Recordset::~Recordset() = default;
 
-void Recordset::loadRows(const QString& sql, bool withRowId)
+void Recordset::loadRows(const QString& sql, int identityWidth, const std::vector<QVariant>& values)
 {
-    auto stmt = prepareStmt(m_db->handle(), sql);
-    const int total = sqlite3_column_count(stmt.get());
-    const int first = withRowId ? 1 : 0;
-    m_columns.clear();
-    for (int c = first; c < total; ++c)
-        m_columns << QString::fromUtf8(sqlite3_column_name(stmt.get(), c));
-    m_values.clear();
-    m_rowIds.clear();
-    int rows = 0;
-    int rc;
-    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-        if (withRowId)
-            m_rowIds.push_back(sqlite3_column_int64(stmt.get(), 0));
-        for (int c = first; c < total; ++c)
-            m_values.push_back(columnValue(stmt.get(), c));
-        ++rows;
+    EngineRows rows = m_db->engine().query(sql, values);
+    m_columns = rows.columns.mid(identityWidth);
+    m_identity.clear();
+    if (identityWidth == 0) {
+        m_values = std::move(rows.values);
+    } else {
+        // The identity columns are kept apart from the fields.
+        const size_t total = rows.columns.size();
+        m_values.clear();
+        m_values.reserve(static_cast<size_t>(rows.count) * m_columns.size());
+        m_identity.reserve(static_cast<size_t>(rows.count) * identityWidth);
+        for (int r = 0; r < rows.count; ++r) {
+            auto row = rows.values.begin() + static_cast<std::ptrdiff_t>(r * total);
+            m_identity.insert(m_identity.end(), std::make_move_iterator(row), std::make_move_iterator(row + identityWidth));
+            m_values.insert(m_values.end(), std::make_move_iterator(row + identityWidth), std::make_move_iterator(row + total));
+        }
     }
-    if (rc != SQLITE_DONE)
-        throwEngine(m_db->handle(), sql.left(200));
-    m_rowCount = rows;
+    m_rowCount = rows.count;
     m_current = 0;
     m_rowsLoaded = true;
 }
 
-void Recordset::loadTableColumns()
+QString Recordset::selectWithIdentity() const
 {
-    auto stmt = prepareStmt(m_db->handle(), QStringLiteral("PRAGMA table_info(") + quoteIdent(m_table) + QLatin1Char(')'));
-    m_columns.clear();
-    while (sqlite3_step(stmt.get()) == SQLITE_ROW) {
-        const QString name = columnValue(stmt.get(), 1).toString();
-        m_columns << name;
-        if (sqlite3_column_int(stmt.get(), 5) == 1)
-            m_keyColumn = name;
-    }
-    if (m_columns.isEmpty())
-        throw DaoError(QStringLiteral("テーブル '%1' が見つかりません").arg(m_table));
+    QStringList parts;
+    for (const QString& expression : m_shape.identity)
+        parts << funcQuoteName(m_table) + QLatin1Char('.') + expression;
+    return QStringLiteral("SELECT ") + parts.join(QStringLiteral(", "));
 }
 
 void Recordset::ensureTableRowsLoaded()
 {
     if (m_rowsLoaded)
         return;
-    QString sql = QStringLiteral("SELECT rowid, * FROM ") + quoteIdent(m_table);
-    if (!m_keyColumn.isEmpty())
-        sql += QStringLiteral(" ORDER BY ") + quoteIdent(m_keyColumn);
-    loadRows(sql, true);
+    QString sql = selectWithIdentity() + QStringLiteral(", * FROM ") + funcQuoteName(m_table);
+    if (!m_shape.keyColumn.isEmpty())
+        sql += QStringLiteral(" ORDER BY ") + funcQuoteName(m_shape.keyColumn);
+    loadRows(sql, static_cast<int>(m_shape.identity.size()));
 }
 
 bool Recordset::eof() const
@@ -306,16 +208,8 @@ void Recordset::requireCurrentRow() const
         throw DaoError(QStringLiteral("カレント レコードがありません"));
 }
 
-QVariant Recordset::field(const QString& name) const
+QVariant Recordset::value(int column) const
 {
-    return field(columnOrThrow(name));
-}
-
-// By position: a list reading thousands of rows looks its columns up once.
-QVariant Recordset::field(int column) const
-{
-    if (column < 0 || column >= m_columns.size())
-        throw DaoError(QStringLiteral("このコレクションには項目 '%1' がありません").arg(column));
     if (m_editMode != EditMode::None && m_buffer[column])
         return *m_buffer[column];
     if (m_editMode == EditMode::AddNew)
@@ -324,11 +218,22 @@ QVariant Recordset::field(int column) const
     return m_values[static_cast<size_t>(m_current) * m_columns.size() + column];
 }
 
+QVariant Recordset::field(const QString& name) const
+{
+    return value(columnOrThrow(name));
+}
+
+QVariant Recordset::field(int position) const
+{
+    fieldName(position);   // throws for a position that is not there
+    return value(position);
+}
+
 void Recordset::setIndex(const QString& indexName)
 {
     if (m_type != dbOpenTable)
         throw DaoError(QStringLiteral("この操作はテーブル型のレコードセットでのみ使えます"));
-    if (indexName.compare(QLatin1String("PrimaryKey"), Qt::CaseInsensitive) != 0 || m_keyColumn.isEmpty())
+    if (indexName.compare(QLatin1String("PrimaryKey"), Qt::CaseInsensitive) != 0 || m_shape.keyColumn.isEmpty())
         throw DaoError(QStringLiteral("'%1' はこのテーブルのインデックスではありません").arg(indexName));
     m_indexSelected = true;
 }
@@ -340,25 +245,9 @@ void Recordset::seek(const QString& comparison, const QVariant& key)
     if (comparison.trimmed() != QLatin1String("="))
         throw DaoError(QStringLiteral("比較 '%1' には対応していません").arg(comparison));
     // The key alone is read; the recordset then stands on that row or on none.
-    QString sql = QStringLiteral("SELECT rowid, * FROM ") + quoteIdent(m_table) + QStringLiteral(" WHERE ")
-        + quoteIdent(m_keyColumn) + QStringLiteral(" = ?");
-    auto stmt = prepareStmt(m_db->handle(), sql);
-    bindValue(m_db->handle(), stmt.get(), 1, key);
-    m_values.clear();
-    m_rowIds.clear();
-    m_rowCount = 0;
-    const int total = sqlite3_column_count(stmt.get());
-    const int rc = sqlite3_step(stmt.get());
-    if (rc == SQLITE_ROW) {
-        m_rowIds.push_back(sqlite3_column_int64(stmt.get(), 0));
-        for (int c = 1; c < total; ++c)
-            m_values.push_back(columnValue(stmt.get(), c));
-        m_rowCount = 1;
-    } else if (rc != SQLITE_DONE) {
-        throwEngine(m_db->handle());
-    }
-    m_rowsLoaded = true;
-    m_current = 0;
+    loadRows(selectWithIdentity() + QStringLiteral(", * FROM ") + funcQuoteName(m_table) + QStringLiteral(" WHERE ")
+                 + funcQuoteName(m_shape.keyColumn) + QStringLiteral(" = ?"),
+             static_cast<int>(m_shape.identity.size()), {key});
     m_noMatch = (m_rowCount == 0);
 }
 
@@ -392,6 +281,86 @@ void Recordset::setField(const QString& name, const QVariant& value)
     m_buffer[columnOrThrow(name)] = value;
 }
 
+QString Recordset::identityCondition(std::vector<QVariant>& values) const
+{
+    const size_t width = m_shape.identity.size();
+    QStringList terms;
+    for (size_t k = 0; k < width; ++k) {
+        const QVariant& v = m_identity[static_cast<size_t>(m_current) * width + k];
+        if (v.isNull()) {
+            terms << m_shape.identity[k] + QStringLiteral(" IS NULL");
+        } else {
+            terms << m_shape.identity[k] + QStringLiteral(" = ?");
+            values.push_back(v);
+        }
+    }
+    return QStringLiteral(" WHERE ") + terms.join(QStringLiteral(" AND "));
+}
+
+void Recordset::storeNewRow(const std::vector<int>& assigned)
+{
+    QString sql = QStringLiteral("INSERT INTO ") + funcQuoteName(m_table);
+    std::vector<QVariant> values;
+    if (assigned.empty()) {
+        sql += QStringLiteral(" DEFAULT VALUES");
+    } else {
+        QStringList names, marks;
+        for (int c : assigned) {
+            names << funcQuoteName(m_columns[c]);
+            marks << QStringLiteral("?");
+            values.push_back(*m_buffer[c]);
+        }
+        sql += QLatin1String(" (") + names.join(QLatin1Char(',')) + QLatin1String(") VALUES (") + marks.join(QLatin1Char(','))
+            + QLatin1Char(')');
+        // Another PC may have added the same row a moment ago: the values go into that row.
+        if (m_shape.storeIntoExisting) {
+            QStringList sets;
+            for (int c : assigned)
+                if (!m_shape.identity.contains(funcQuoteName(m_columns[c]), Qt::CaseInsensitive))
+                    sets << funcQuoteName(m_columns[c]) + QStringLiteral(" = EXCLUDED.") + funcQuoteName(m_columns[c]);
+            sql += QStringLiteral(" ON CONFLICT (") + m_shape.identity.join(QLatin1Char(',')) + QLatin1Char(')')
+                + (sets.isEmpty() ? QStringLiteral(" DO NOTHING") : QStringLiteral(" DO UPDATE SET ") + sets.join(QLatin1Char(',')));
+        }
+    }
+    m_db->engine().execute(sql, values);
+}
+
+void Recordset::storeEditedRow(const std::vector<int>& assigned)
+{
+    QStringList sets;
+    std::vector<QVariant> values;
+    for (int c : assigned) {
+        sets << funcQuoteName(m_columns[c]) + QStringLiteral(" = ?");
+        values.push_back(*m_buffer[c]);
+    }
+    QString sql = QStringLiteral("UPDATE ") + funcQuoteName(m_table) + QStringLiteral(" SET ") + sets.join(QLatin1Char(','))
+        + identityCondition(values);
+    const size_t width = m_shape.identity.size();
+    bool stored;
+    if (m_shape.identityMoves) {
+        const EngineRows moved = m_db->engine().query(sql + QStringLiteral(" RETURNING ") + m_shape.identity.join(QLatin1Char(',')), values);
+        stored = moved.count > 0;
+        if (stored)
+            std::copy(moved.values.begin(), moved.values.begin() + static_cast<std::ptrdiff_t>(width),
+                      m_identity.begin() + static_cast<std::ptrdiff_t>(m_current * width));
+    } else {
+        stored = m_db->engine().execute(sql, values) > 0;
+    }
+    if (!stored) {
+        // Another PC deleted the row after it was read: nothing is left to store into.
+        MsgBox(QStringLiteral("このデータは他のパソコンで削除されたため、保存できませんでした。"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
+        return;
+    }
+    // The recordset shows what was stored.
+    for (int c : assigned)
+        m_values[static_cast<size_t>(m_current) * m_columns.size() + c] = *m_buffer[c];
+    // An identity column written anew names the row from now on.
+    for (size_t k = 0; k < width; ++k)
+        for (int c : assigned)
+            if (funcQuoteName(m_columns[c]).compare(m_shape.identity[k], Qt::CaseInsensitive) == 0)
+                m_identity[static_cast<size_t>(m_current) * width + k] = *m_buffer[c];
+}
+
 void Recordset::update()
 {
     if (m_editMode == EditMode::None)
@@ -400,39 +369,10 @@ void Recordset::update()
     for (int c = 0; c < static_cast<int>(m_buffer.size()); ++c)
         if (m_buffer[c])
             assigned.push_back(c);
-    sqlite3* db = m_db->handle();
-    if (m_editMode == EditMode::AddNew) {
-        QString sql = QStringLiteral("INSERT INTO ") + quoteIdent(m_table);
-        if (assigned.empty()) {
-            sql += QStringLiteral(" DEFAULT VALUES");
-        } else {
-            QStringList names, marks;
-            for (int c : assigned) {
-                names << quoteIdent(m_columns[c]);
-                marks << QStringLiteral("?");
-            }
-            sql += QLatin1String(" (") + names.join(QLatin1Char(',')) + QLatin1String(") VALUES (") + marks.join(QLatin1Char(',')) + QLatin1Char(')');
-        }
-        auto stmt = prepareStmt(db, sql);
-        for (size_t k = 0; k < assigned.size(); ++k)
-            bindValue(db, stmt.get(), static_cast<int>(k) + 1, *m_buffer[assigned[k]]);
-        if (sqlite3_step(stmt.get()) != SQLITE_DONE)
-            throwEngine(db);
-    } else if (!assigned.empty()) {
-        QStringList sets;
-        for (int c : assigned)
-            sets << quoteIdent(m_columns[c]) + QStringLiteral(" = ?");
-        auto stmt = prepareStmt(db, QStringLiteral("UPDATE ") + quoteIdent(m_table) + QStringLiteral(" SET ")
-                                        + sets.join(QLatin1Char(',')) + QStringLiteral(" WHERE rowid = ?"));
-        for (size_t k = 0; k < assigned.size(); ++k)
-            bindValue(db, stmt.get(), static_cast<int>(k) + 1, *m_buffer[assigned[k]]);
-        sqlite3_bind_int64(stmt.get(), static_cast<int>(assigned.size()) + 1, m_rowIds[m_current]);
-        if (sqlite3_step(stmt.get()) != SQLITE_DONE)
-            throwEngine(db);
-        // The recordset shows what was stored.
-        for (int c : assigned)
-            m_values[static_cast<size_t>(m_current) * m_columns.size() + c] = *m_buffer[c];
-    }
+    if (m_editMode == EditMode::AddNew)
+        storeNewRow(assigned);
+    else if (!assigned.empty())
+        storeEditedRow(assigned);
     m_editMode = EditMode::None;
     m_buffer.clear();
 }
@@ -447,14 +387,13 @@ void Recordset::deleteRow()
 {
     requireUpdatable();
     requireCurrentRow();
-    sqlite3* db = m_db->handle();
-    auto stmt = prepareStmt(db, QStringLiteral("DELETE FROM ") + quoteIdent(m_table) + QStringLiteral(" WHERE rowid = ?"));
-    sqlite3_bind_int64(stmt.get(), 1, m_rowIds[m_current]);
-    if (sqlite3_step(stmt.get()) != SQLITE_DONE)
-        throwEngine(db);
+    std::vector<QVariant> values;
+    // A row another PC deleted already is gone all the same.
+    m_db->engine().execute(QStringLiteral("DELETE FROM ") + funcQuoteName(m_table) + identityCondition(values), values);
     const auto width = static_cast<std::ptrdiff_t>(m_columns.size());
     m_values.erase(m_values.begin() + m_current * width, m_values.begin() + (m_current + 1) * width);
-    m_rowIds.erase(m_rowIds.begin() + m_current);
+    const auto idWidth = static_cast<std::ptrdiff_t>(m_shape.identity.size());
+    m_identity.erase(m_identity.begin() + m_current * idWidth, m_identity.begin() + (m_current + 1) * idWidth);
     --m_rowCount;
 }
 
@@ -462,7 +401,7 @@ void Recordset::close()
 {
     m_open = false;
     m_values.clear();
-    m_rowIds.clear();
+    m_identity.clear();
     m_rowCount = 0;
     m_current = 0;
     m_rowsLoaded = true;
@@ -482,58 +421,57 @@ Database::~Database()
     close();
 }
 
+Engine& Database::engine() const
+{
+    if (!m_engine)
+        throw DaoError(QStringLiteral("データベースが開かれていません"));
+    return *m_engine;
+}
+
 sqlite3* Database::handle() const
 {
-    if (!m_db)
-        throw DaoError(QStringLiteral("データベースが開かれていません"));
-    return m_db;
+    auto* embedded = dynamic_cast<SqliteEngine*>(&engine());
+    if (!embedded)
+        throw DaoError(QStringLiteral("サーバーのデータベースです"));
+    return embedded->handle();
 }
 
 bool Database::open(const QString& path, bool exclusive)
 {
-    const QFileInfo info(path);
-    // An empty file would be taken for a new, empty database and written to.
-    if (!info.isFile() || info.size() == 0)
+    auto engine = SqliteEngine::open(path, exclusive);
+    if (!engine)
         return false;
-    sqlite3* db = nullptr;
-    const QByteArray name = QFile::encodeName(path);
-    if (sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
-        return false;
-    }
-    const QByteArray key = kDatabasePassword.toUtf8();
-    bool ok = sqlite3_key(db, key.constData(), static_cast<int>(key.size())) == SQLITE_OK;
-    // The key is only checked on the first read; a wrong key or a foreign file fails here.
-    if (ok) {
-        sqlite3_stmt* stmt = nullptr;
-        ok = sqlite3_prepare_v2(db, "SELECT count(*) FROM sqlite_master", -1, &stmt, nullptr) == SQLITE_OK
-            && sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_int(stmt, 0) > 0;
-        sqlite3_finalize(stmt);
-    }
-    if (ok && exclusive)
-        ok = sqlite3_exec(db, "PRAGMA locking_mode = EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK;
-    if (!ok) {
-        sqlite3_close(db);
-        return false;
-    }
-    sqlite3_busy_timeout(db, 2000);
-    // The file's pages are small and encrypted: a cache that holds a large school's
-    // whole file (it grows only as pages are read) saves decrypting the same pages
-    // again and again in a report's joins and in every later statement.
-    sqlite3_exec(db, "PRAGMA cache_size = -65536", nullptr, nullptr, nullptr);
     close();
-    m_db = db;
+    m_engine = std::move(engine);
     m_path = path;
+    return true;
+}
+
+bool Database::openServer(const QString& connection, QString* reason)
+{
+    auto engine = PgEngine::connect(connection, reason);
+    if (!engine)
+        return false;
+    close();
+    m_engine = std::move(engine);
+    m_path = connection;
     return true;
 }
 
 void Database::close()
 {
-    if (m_db) {
-        sqlite3_close_v2(m_db);
-        m_db = nullptr;
-    }
+    m_engine.reset();
+    m_shapes.clear();
     m_path.clear();
+}
+
+std::optional<TableShape> Database::tableShape(const QString& name)
+{
+    const QString key = name.toCaseFolded();
+    auto it = m_shapes.constFind(key);
+    if (it == m_shapes.constEnd())
+        it = m_shapes.insert(key, engine().table(name));
+    return *it;
 }
 
 Recordset Database::openRecordset(const QString& source, int type, int options)
@@ -543,66 +481,78 @@ Recordset Database::openRecordset(const QString& source, int type, int options)
         if (!isPlainName(source))
             throw DaoError(QStringLiteral("テーブル型のレコードセットはテーブル名で開いてください"));
         rs.m_table = plainName(source);
-        rs.loadTableColumns();
+        const auto shape = tableShape(rs.m_table);
+        if (!shape)
+            throw DaoError(QStringLiteral("テーブル '%1' が見つかりません").arg(rs.m_table));
+        rs.m_shape = *shape;
+        rs.m_columns = shape->columns;
         rs.m_rowsLoaded = false;
         return rs;
     }
-    const QString sql = isPlainName(source) ? QStringLiteral("SELECT * FROM ") + quoteIdent(plainName(source)) : source;
+    const QString sql = isPlainName(source) ? QStringLiteral("SELECT * FROM ") + funcQuoteName(plainName(source)) : source;
     if (!(options & dbReadOnly)) {
         auto single = singleTableSelect(sql);
         // Saved queries are read-only: rows are written to tables only.
-        if (single && isTable(single->table)) {
-            rs.m_table = single->table;
-            rs.loadRows(single->sqlWithRowId, true);
-            return rs;
+        if (single) {
+            if (const auto shape = tableShape(single->table)) {
+                rs.m_table = single->table;
+                rs.m_shape = *shape;
+                rs.loadRows(rs.selectWithIdentity() + QStringLiteral(", ") + single->columns + QStringLiteral(" FROM ")
+                                + funcQuoteName(single->table) + single->rest,
+                            static_cast<int>(shape->identity.size()));
+                return rs;
+            }
         }
     }
-    rs.loadRows(sql, false);
+    rs.loadRows(sql, 0);
     return rs;
 }
 
 bool Database::isTable(const QString& name)
 {
-    auto stmt = prepareStmt(handle(), QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"));
-    bindValue(m_db, stmt.get(), 1, name);
-    return sqlite3_step(stmt.get()) == SQLITE_ROW;
+    return tableShape(name).has_value();
 }
 
 int Database::execute(const QString& sql)
 {
-    auto stmt = prepareStmt(handle(), sql);
-    int rc;
-    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-    }
-    if (rc != SQLITE_DONE)
-        throwEngine(m_db, sql.left(200));
-    return sqlite3_changes(m_db);
+    return engine().execute(sql);
 }
 
 Statement Database::prepare(const QString& sql)
 {
-    return Statement(handle(), sql);
+    return Statement(engine().prepare(sql));
 }
 
 void Database::beginTransaction()
 {
-    execute(QStringLiteral("BEGIN"));
+    engine().begin();
 }
 
 void Database::commit()
 {
-    execute(QStringLiteral("COMMIT"));
+    engine().commit();
 }
 
 void Database::rollback()
 {
-    if (inTransaction())
-        execute(QStringLiteral("ROLLBACK"));
+    if (m_engine)
+        m_engine->rollback();
 }
 
 bool Database::inTransaction() const
 {
-    return m_db && sqlite3_get_autocommit(m_db) == 0;
+    return m_engine && m_engine->inTransaction();
+}
+
+std::optional<int> Database::takeNextId(const QString& table, const QString& column)
+{
+    if (!isServer())
+        return std::nullopt;
+    const auto shape = tableShape(table);
+    // Only a table's own one-column key is numbered this way.
+    if (!shape || shape->keyColumn.compare(column.trimmed(), Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+    return engine().takeNextId(table, shape->keyColumn);
 }
 
 Transaction::Transaction(Database& db) : m_db(db)
@@ -640,10 +590,32 @@ void Workspace::rollback()
 
 // ---------------------------------------------------------------- DaoCommon
 
+std::optional<QString> funcServerConnection(const QString& databasePath)
+{
+    const QFileInfo database(databasePath);
+    if (database.fileName() != kDatabaseFileName)
+        return std::nullopt;
+    QFile file(database.absolutePath() + QLatin1Char('/') + kServerFileName);
+    if (!file.exists())
+        return std::nullopt;
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();   // there, but unreadable: no connection
+    return QString::fromUtf8(file.readAll()).trimmed();
+}
+
 bool OpenDatabase(bool exclusive, const QString& path)
 {
     try {
         gWorkspace.setOpen(true);
+        if (const auto connection = funcServerConnection(path)) {
+            QString reason;
+            if (connection->isEmpty())
+                reason = kServerFileName + QStringLiteral(" に接続先が書かれていないか、読めません");
+            else if (gDatabase.openServer(*connection, &reason))
+                return true;
+            subWriteErrorLog(QStringLiteral("DaoCommon.bas - OpenDatabase"), reason);
+            return false;
+        }
         // A copied or restored file may be read-only; it must be writable again.
         QFile file(path);
         if (!file.exists())

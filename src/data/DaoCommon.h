@@ -1,11 +1,15 @@
 // The one open database of the program and the recordsets opened on it.
-// The file is an encrypted SQLite database; statements are written in the Jet
-// dialect and translated on their way to it (JetDialect.h), so no window needs
-// to know the engine.
+// The database is the encrypted file Revid.mdb in the program folder, or, when
+// the folder holds a file Revid.server, a database on a PostgreSQL server that
+// several PCs share. Statements are written in the Jet dialect and translated
+// on their way to the engine (JetDialect.h), so no window needs to know which
+// engine answers.
 #pragma once
 
+#include "Engine.h"
 #include "JetDialect.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -16,37 +20,34 @@
 #include <vector>
 
 struct sqlite3;
-struct sqlite3_stmt;
 
 // Any failure of the engine: a statement that cannot run, a row that cannot be written.
 class DaoError : public std::runtime_error {
 public:
-    explicit DaoError(const QString& message);
+    explicit DaoError(const QString& message, const QString& sqlState = {});
+    // The server's five-character SQLSTATE; empty for the embedded engine.
+    QString sqlState() const { return m_sqlState; }
+
+private:
+    QString m_sqlState;
 };
 
 enum RecordsetTypeEnum : int { dbOpenTable = 1, dbOpenDynaset = 2 };
 enum RecordsetOptionEnum : int { dbNone = 0, dbDenyWrite = 1, dbReadOnly = 4 };
-
-namespace detail {
-struct StmtDeleter {
-    void operator()(sqlite3_stmt* stmt) const;
-};
-using StmtPtr = std::unique_ptr<sqlite3_stmt, StmtDeleter>;
-}
 
 class Database;
 
 // A prepared statement with bound values, for the tools that write many rows.
 class Statement {
 public:
-    Statement(sqlite3* db, const QString& sql);
     void bind(int position, const QVariant& value); // 1-based
     // Runs the statement and resets it for the next set of values.
     void exec();
 
 private:
-    sqlite3* m_db;
-    detail::StmtPtr m_stmt;
+    friend class Database;
+    explicit Statement(std::unique_ptr<EngineStatement> stmt) : m_stmt(std::move(stmt)) {}
+    std::unique_ptr<EngineStatement> m_stmt;
 };
 
 class Recordset {
@@ -65,7 +66,9 @@ public:
     int fieldCount() const;
     QString fieldName(int position) const;
     QStringList fieldNames() const { return m_columns; }
+    // The first column of that name (a join may repeat a name).
     QVariant field(const QString& name) const;
+    // The column at that position, whatever its name.
     QVariant field(int position) const;
     // Position of a column by name, letter case ignored; nullopt when there is none.
     std::optional<int> fieldIndex(const QString& name) const;
@@ -91,18 +94,24 @@ private:
     enum class EditMode { None, Edit, AddNew };
 
     Recordset(Database& db, int type, int options);
-    void loadRows(const QString& sql, bool withRowId);
-    void loadTableColumns();
+    // identityWidth: the leading columns of the answer that name the row (not shown as fields).
+    void loadRows(const QString& sql, int identityWidth, const std::vector<QVariant>& values = {});
     void ensureTableRowsLoaded();
     void requireUpdatable() const;
     void requireCurrentRow() const;
     int columnOrThrow(const QString& name) const;
+    QVariant value(int column) const;
+    QString selectWithIdentity() const;
+    // " WHERE" + the identity of the current row, its values appended to values.
+    QString identityCondition(std::vector<QVariant>& values) const;
+    void storeNewRow(const std::vector<int>& assigned);
+    void storeEditedRow(const std::vector<int>& assigned);
 
     Database* m_db = nullptr;
     int m_type = dbOpenDynaset;
     int m_options = dbReadOnly;
     QString m_table;        // the table written to; empty when the source cannot be written
-    QString m_keyColumn;    // the primary key of a table-type recordset
+    TableShape m_shape;     // of m_table
     bool m_indexSelected = false;
     bool m_rowsLoaded = false;
     bool m_open = false;
@@ -110,7 +119,7 @@ private:
 
     QStringList m_columns;
     std::vector<QVariant> m_values;
-    std::vector<long long> m_rowIds;
+    std::vector<QVariant> m_identity;   // row-major, m_shape.identity.size() per row
     int m_current = 0;
     int m_rowCount = 0;
 
@@ -127,8 +136,13 @@ public:
 
     // Opens the encrypted file with the program's password; false on any failure.
     bool open(const QString& path, bool exclusive);
+    // Connects to a database of this program on a server (a libpq connection
+    // text); false on any failure, with the reason in *reason.
+    bool openServer(const QString& connection, QString* reason = nullptr);
     void close();
-    bool isOpen() const { return m_db != nullptr; }
+    bool isOpen() const { return m_engine != nullptr; }
+    bool isServer() const { return m_engine && m_engine->kind() == Engine::Kind::Server; }
+    // The file, or the server's connection text.
     QString path() const { return m_path; }
 
     // type: dbOpenDynaset or dbOpenTable; source: SQL text, or a table or saved-query name.
@@ -142,12 +156,18 @@ public:
     void commit();
     void rollback();
     bool inTransaction() const;
+    // See Engine::takeNextId.
+    std::optional<int> takeNextId(const QString& table, const QString& column);
 
+    Engine& engine() const;
+    // The embedded engine's own handle, for measuring it alone; throws in server mode.
     sqlite3* handle() const;
+    std::optional<TableShape> tableShape(const QString& name);
 
 private:
-    sqlite3* m_db = nullptr;
+    std::unique_ptr<Engine> m_engine;
     QString m_path;
+    QHash<QString, std::optional<TableShape>> m_shapes;   // tables do not change while open
 };
 
 // Groups writes: begun on construction, rolled back on destruction unless
@@ -183,6 +203,13 @@ extern Workspace gWorkspace;
 
 inline const QString kDatabasePassword = QStringLiteral("tovmal");
 inline const QString kDatabaseFileName = QStringLiteral("Revid.mdb");
+// Beside Revid.mdb: the connection text of the server the program works on instead.
+inline const QString kServerFileName = QStringLiteral("Revid.server");
 
+// Opens the program's database: the server named by Revid.server beside a path
+// ending in Revid.mdb, otherwise the file. A server that cannot be reached is
+// written to the error log (the caller tells the user).
 bool OpenDatabase(bool exclusive, const QString& path);
+// The server's connection text when the folder of the path holds Revid.server.
+std::optional<QString> funcServerConnection(const QString& databasePath);
 void CloseDatabase();

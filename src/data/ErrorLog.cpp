@@ -49,17 +49,22 @@ QString funcErrorRecord(const QString& procedureName, const QString& description
         + crlf;
 }
 
+void subWriteErrorLog(const QString& procedureName, const QString& description)
+{
+    // A log that cannot be written must not keep the user from the message and the safe end.
+    QFile log(funcAppPath() + QStringLiteral("ErrorLog.txt"));
+    if (log.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        log.write(funcLogBytes(funcErrorRecord(procedureName, description, QDateTime::currentDateTime())));
+        log.close();
+    }
+}
+
 void subErrorLog(const QString& procedureName)
 {
     if (gErrDescription.isEmpty())
         gErrDescription = QStringLiteral("原因不明");
 
-    // A log that cannot be written must not keep the user from the message and the safe end.
-    QFile log(funcAppPath() + QStringLiteral("ErrorLog.txt"));
-    if (log.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        log.write(funcLogBytes(funcErrorRecord(procedureName, gErrDescription, QDateTime::currentDateTime())));
-        log.close();
-    }
+    subWriteErrorLog(procedureName, gErrDescription);
 
     ui().message(QStringLiteral("システムが異常動作を起こしました。\r\n\r\nエラー内容：(") + gErrDescription + QLatin1Char(')'),
                  MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("システムエラー"));

@@ -13,6 +13,10 @@ extern QString gErrDescription;
 // ends the program. Does not return.
 [[noreturn]] void subErrorLog(const QString& procedureName);
 
+// Appends a record only: for a failure the caller tells the user itself and the
+// program goes on (a server that cannot be reached at start).
+void subWriteErrorLog(const QString& procedureName, const QString& description);
+
 // The handler of a procedure: records the fault's description, then subErrorLog.
 //   try { ... } catch (const std::exception& e) { subFault(e, "frmMenu - Form_Load"); }
 [[noreturn]] void subFault(const std::exception& fault, const QString& procedureName);

@@ -27,6 +27,11 @@ int aggregate(const QString& sql, const QString& condition, const QString& field
 int funcGetMaxID(const QString& table, const QString& column, const QString& condition)
 {
     return guarded(QStringLiteral("MainCommon - funcGetMaxID"), [&] {
+        // On a server several PCs add rows at once: the number the caller adds one
+        // to comes from the table's counter, which gives each number out once.
+        if (condition.trimmed().isEmpty())
+            if (const auto next = gDatabase.takeNextId(table, column))
+                return *next - 1;
         return aggregate(QStringLiteral("Select Max(") + column + QStringLiteral(") AS 最大ID From ") + table, condition,
                          QStringLiteral("最大ID"));
     });

@@ -6,6 +6,9 @@
 
 class QWidget;
 
+// The largest value of the column. Without a condition, on a server, the table's
+// key is numbered by a counter instead: the result plus one is a number no other
+// PC is given, and the next call gives a larger one.
 int funcGetMaxID(const QString& table, const QString& column, const QString& condition = {});
 int funcGetCount(const QString& table, const QString& column, const QString& condition = {});
 // Weekday of the first day of the month, Sunday = 1 ... Saturday = 7.

@@ -1,9 +1,11 @@
 #include "Schema.h"
 
 #include "DaoCommon.h"
+#include "PgEngine.h"
 #include "SchemaText.h"
 
 #include <QFile>
+#include <libpq-fe.h>
 #include <sqlcipher/sqlite3.h>
 
 bool funcCreateDatabase(const QString& path, QString* reason)
@@ -34,4 +36,99 @@ bool funcCreateDatabase(const QString& path, QString* reason)
         return fail(why);
     }
     return true;
+}
+
+QString funcServerSchemaSql()
+{
+    QString sql = QString::fromUtf8(kSchemaSql);
+    // Several PCs may add a student to a lesson at once; the server keeps one row
+    // for the pair (the embedded file, one user at a time, needs no such rule).
+    const QString plain = QStringLiteral("CREATE INDEX 講座出席_毎講座ID ");
+    if (!sql.contains(plain))
+        throw DaoError(QStringLiteral("schema.sql: 講座出席_毎講座ID がありません"));
+    sql.replace(plain, QStringLiteral("CREATE UNIQUE INDEX 講座出席_毎講座ID "));
+    sql += QStringLiteral(
+        "\n-- The last number given out for a new row, per table (see funcGetMaxID).\n"
+        "CREATE TABLE %1 (テーブル名 TEXT PRIMARY KEY, 最終ID INTEGER NOT NULL);\n")
+               .arg(kCounterTable);
+    return sql;
+}
+
+namespace {
+// The database the connection text names (libpq's default: the user's name).
+QString namedDatabase(const QString& connection)
+{
+    char* error = nullptr;
+    PQconninfoOption* options = PQconninfoParse(connection.toUtf8().constData(), &error);
+    PQfreemem(error);
+    QString database, user;
+    for (PQconninfoOption* o = options; o && o->keyword; ++o) {
+        if (qstrcmp(o->keyword, "dbname") == 0 && o->val)
+            database = QString::fromUtf8(o->val);
+        if (qstrcmp(o->keyword, "user") == 0 && o->val)
+            user = QString::fromUtf8(o->val);
+    }
+    PQconninfoFree(options);
+    return database.isEmpty() ? user : database;
+}
+
+// Makes the database when there is none of that name yet.
+bool createMissingDatabase(const QString& connection, QString* reason)
+{
+    const QString database = namedDatabase(connection);
+    if (database.isEmpty())
+        return false;
+    auto server = PgEngine::connectAny(connection, reason, QStringLiteral("postgres"));
+    if (!server)
+        server = PgEngine::connectAny(connection, reason, QStringLiteral("template1"));
+    if (!server)
+        return false;
+    if (server->query(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = ?"), {database}).count > 0)
+        return false;
+    server->execute(QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING 'UTF8' LC_COLLATE 'C' LC_CTYPE 'C'")
+                        .arg(funcQuoteName(database)));
+    return true;
+}
+} // namespace
+
+bool funcCreateServerDatabase(const QString& connection, QString* reason)
+{
+    auto fail = [&](const QString& why) {
+        if (reason)
+            *reason = why;
+        return false;
+    };
+    try {
+        QString why;
+        auto engine = PgEngine::connectAny(connection, &why);
+        if (!engine) {
+            QString ignored;
+            if (!createMissingDatabase(connection, &ignored))
+                return fail(why);
+            engine = PgEngine::connectAny(connection, &why);
+            if (!engine)
+                return fail(why);
+        }
+        const QString database = engine->query(QStringLiteral("SELECT current_database()")).values.at(0).toString();
+        const EngineRows tables = engine->query(QStringLiteral(
+            "SELECT count(*) FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+            "WHERE c.relkind IN ('r', 'v') AND n.nspname = current_schema()"));
+        if (tables.values.at(0).toInt() > 0)
+            return fail(QStringLiteral("データベース %1 には既にテーブルがあります。上書きはしません。").arg(database));
+        const EngineRows locale = engine->query(QStringLiteral(
+            "SELECT datcollate, datctype, pg_encoding_to_char(encoding) FROM pg_database WHERE datname = current_database()"));
+        const auto isC = [](const QString& name) { return name == QLatin1String("C") || name == QLatin1String("POSIX"); };
+        if (!isC(locale.values.at(0).toString()) || !isC(locale.values.at(1).toString())
+            || locale.values.at(2).toString() != QLatin1String("UTF8"))
+            return fail(QStringLiteral("データベース %1 は UTF8 の C 照合順序ではありません（%2, %3, %4）。"
+                                       "ENCODING 'UTF8' LC_COLLATE 'C' LC_CTYPE 'C' で作ってください。")
+                            .arg(database, locale.values.at(0).toString(), locale.values.at(1).toString(),
+                                 locale.values.at(2).toString()));
+        engine->begin();
+        engine->executeScript(funcServerSchemaSql());
+        engine->commit();
+        return true;
+    } catch (const std::exception& e) {
+        return fail(QString::fromUtf8(e.what()));
+    }
 }

@@ -1,4 +1,4 @@
-// Creating a new, empty database file of the program.
+// Creating a new, empty database of the program.
 #pragma once
 
 #include <QString>
@@ -6,3 +6,14 @@
 // Creates an encrypted database holding every table, view and fixed master row.
 // Refuses (returns false with a reason) when the file exists already.
 bool funcCreateDatabase(const QString& path, QString* reason = nullptr);
+
+// The same on a server, for a libpq connection text: creates the database first
+// when the text names one that does not exist yet (UTF-8, "C" collation, so rows
+// sort and match as in the embedded mode), then its contents: the tables with a
+// unique (毎講座ID, 生徒番号) for 講座出席, the saved queries, the fixed rows and
+// the counters of new numbers. Refuses a database that holds tables already or
+// sorts by another collation.
+bool funcCreateServerDatabase(const QString& connection, QString* reason = nullptr);
+
+// The schema in the form the server is given it.
+QString funcServerSchemaSql();

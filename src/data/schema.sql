@@ -103,8 +103,8 @@ SELECT 毎講座履歴.毎講座ID AS 毎講座ID,
        毎講座履歴.講座内容 AS 講座内容,
        毎講座履歴.宿題 AS 宿題,
        毎講座履歴.コメント AS コメント,
-       substr(ifnull(' ' || nullif(マスタ学年.学年名, ''), '') || ifnull(' ' || nullif(マスタ科目.科目名, ''), '')
-              || ifnull(' ' || nullif(マスタ講座クラス.講座クラス名, ''), ''), 2) AS 講座名
+       substr(coalesce(' ' || nullif(マスタ学年.学年名, ''), '') || coalesce(' ' || nullif(マスタ科目.科目名, ''), '')
+              || coalesce(' ' || nullif(マスタ講座クラス.講座クラス名, ''), ''), 2) AS 講座名
 FROM 毎講座履歴
 LEFT JOIN マスタ曜日 ON マスタ曜日.曜日ID = 毎講座履歴.曜日ID
 LEFT JOIN マスタ時限 ON マスタ時限.時限ID = 毎講座履歴.時限ID

@@ -67,10 +67,11 @@ void tst_MainCommon::maxIdAndCount()
     QCOMPARE(funcGetMaxID(QStringLiteral("連絡事項"), QStringLiteral("連絡事項ID")), 0);
     QCOMPARE(funcGetCount(QStringLiteral("連絡事項"), QStringLiteral("連絡事項ID")), 0);
     pf.exec(QStringLiteral("INSERT INTO マスタ科目 VALUES (3, '英語', 0), (8, '国語', 1), (5, '数学', 0)"));
+    pf.exec(QStringLiteral("INSERT INTO マスタ学年 VALUES (2, '中1', 1)"));
     // Deleted rows count for the largest key, so a key is never used twice.
     QCOMPARE(funcGetMaxID(QStringLiteral("マスタ科目"), QStringLiteral("科目ID")), 8);
     QCOMPARE(funcGetMaxID(QStringLiteral("マスタ科目"), QStringLiteral("科目ID"), QStringLiteral(" WHERE 削除フラグ=0 ")), 5);
-    QCOMPARE(funcGetMaxID(QStringLiteral("マスタ科目"), QStringLiteral("科目ID"), QStringLiteral("   ")), 8);
+    QCOMPARE(funcGetMaxID(QStringLiteral("マスタ学年"), QStringLiteral("学年ID"), QStringLiteral("   ")), 2);
     QCOMPARE(funcGetCount(QStringLiteral("マスタ科目"), QStringLiteral("科目ID"), QStringLiteral(" WHERE 削除フラグ=0 ")), 2);
     QVERIFY(pf.ui().messages.empty());
 }

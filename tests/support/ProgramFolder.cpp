@@ -3,9 +3,61 @@
 #include "CommonBase.h"
 #include "DaoCommon.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <libpq-fe.h>
 #include <stdexcept>
+
+namespace {
+// One statement on the cluster's maintenance database, outside any transaction.
+void maintenance(const QString& sql)
+{
+    const QByteArray connection = (testServerConnection() + QStringLiteral(" dbname=postgres")).toUtf8();
+    PGconn* conn = PQconnectdb(connection.constData());
+    PGresult* result = PQexec(conn, sql.toUtf8().constData());
+    const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK || PQresultStatus(result) == PGRES_TUPLES_OK;
+    const std::string why = PQerrorMessage(conn);
+    PQclear(result);
+    PQfinish(conn);
+    if (!ok)
+        throw std::runtime_error("test server: " + why);
+}
+} // namespace
+
+bool testServerMode()
+{
+    return !qEnvironmentVariableIsEmpty("KAEDE_TEST_SERVER");
+}
+
+QString testServerConnection()
+{
+    static const QString connection = [] {
+        QFile file(qEnvironmentVariable("KAEDE_TEST_SERVER"));
+        if (!file.open(QIODevice::ReadOnly))
+            throw std::runtime_error("the test cluster's connection file cannot be read");
+        return QString::fromUtf8(file.readAll()).trimmed();
+    }();
+    return connection;
+}
+
+QString createTestServerDatabase()
+{
+    static int made = 0;
+    const QString name = QStringLiteral("kaede_t%1_%2").arg(QCoreApplication::applicationPid()).arg(++made);
+    maintenance(QStringLiteral("CREATE DATABASE %1 TEMPLATE kaede_template STRATEGY FILE_COPY").arg(name));
+    return name;
+}
+
+void dropTestServerDatabase(const QString& name)
+{
+    maintenance(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
+}
+
+void execOnTestServer(const QString& sql)
+{
+    maintenance(sql);
+}
 
 QString pristineDatabasePath()
 {
@@ -26,9 +78,17 @@ ProgramFolder::ProgramFolder(bool open)
     const QString tmpl = builtProgramFolder() + QStringLiteral("/塾管理楓丸くん.xlt");
     if (QFile::exists(tmpl))
         QFile::copy(tmpl, file(QStringLiteral("塾管理楓丸くん.xlt")));
+    if (testServerMode()) {
+        m_serverDatabase = createTestServerDatabase();
+        QFile server(file(kServerFileName));
+        if (!server.open(QIODevice::WriteOnly) || server.write(serverConnection().toUtf8()) < 0)
+            throw std::runtime_error("cannot write Revid.server");
+    }
     setAppPathForTests(m_dir.path());
     if (open && !OpenDatabase(false, databasePath()))
         throw std::runtime_error("cannot open the test database");
+    if (open && gDatabase.isServer() != testServerMode())
+        throw std::runtime_error("the test database is not in the mode of the run");
 }
 
 ProgramFolder::~ProgramFolder()
@@ -36,6 +96,18 @@ ProgramFolder::~ProgramFolder()
     gDatabase.close();
     gWorkspace.setOpen(false);
     setAppPathForTests(QString());
+    if (!m_serverDatabase.isEmpty()) {
+        try {
+            dropTestServerDatabase(m_serverDatabase);
+        } catch (...) {
+            // The cluster is thrown away at the end of the run all the same.
+        }
+    }
+}
+
+QString ProgramFolder::serverConnection() const
+{
+    return testServerConnection() + QStringLiteral(" dbname=") + m_serverDatabase;
 }
 
 QString ProgramFolder::path() const
@@ -52,6 +124,15 @@ QString ProgramFolder::scalar(const QString& sql)
 {
     Recordset rs = gDatabase.openRecordset(sql, dbOpenDynaset, dbReadOnly);
     return rs.eof() ? QString() : funcToString(rs.field(0));
+}
+
+QString ProgramFolder::list(const QString& sql)
+{
+    Recordset rs = gDatabase.openRecordset(sql, dbOpenDynaset, dbReadOnly);
+    QStringList values;
+    for (; !rs.eof(); rs.moveNext())
+        values << funcToString(rs.field(0));
+    return values.join(QLatin1Char(','));
 }
 
 int ProgramFolder::count(const QString& table, const QString& where)

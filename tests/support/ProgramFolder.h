@@ -1,6 +1,12 @@
 // A fresh program folder for one test: a new temporary folder holding a copy of
 // the pristine Revid.mdb (and the template workbook when the build made one),
 // set as the program folder, with the database open and a recording UI installed.
+//
+// Run with KAEDE_TEST_SERVER naming a file that holds a libpq connection text
+// (CTest does so for the NAME.server runs), each folder gets instead a new
+// database of its own on that server, copied from kaede_template, and a
+// Revid.server pointing at it: the same test then runs in the server mode.
+// Nothing else reads the variable.
 #pragma once
 
 #include "RecordingUi.h"
@@ -23,11 +29,28 @@ public:
     // The first column of the first row of a query, as text ("" when there is none).
     QString scalar(const QString& sql);
     int count(const QString& table, const QString& where = {});
+    // The first column of every row, joined by commas (in either engine).
+    QString list(const QString& sql);
+
+    // The folder's server database (server mode only).
+    QString serverDatabase() const { return m_serverDatabase; }
+    QString serverConnection() const;
 
 private:
     QTemporaryDir m_dir;
     UiRecorder m_ui;
+    QString m_serverDatabase;
 };
+
+// True in the NAME.server runs.
+bool testServerMode();
+// The test cluster's connection text without a database name (server mode only).
+QString testServerConnection();
+// A new database of this program on the test cluster (a copy of kaede_template), and its removal.
+QString createTestServerDatabase();
+void dropTestServerDatabase(const QString& name);
+// Statements on the cluster outside the program's connection (to make or end other sessions).
+void execOnTestServer(const QString& sql);
 
 // Where the build keeps the pristine database and the program folder.
 QString pristineDatabasePath();

@@ -1,0 +1,352 @@
+#include "PgEngine.h"
+
+#include "DaoCommon.h"
+#include "JetDialect.h"
+
+#include <libpq-fe.h>
+
+#include <climits>
+#include <cstdlib>
+
+namespace {
+
+// Type numbers of the server's built-in types.
+enum : Oid { kBool = 16, kBytea = 17, kInt8 = 20, kInt2 = 21, kInt4 = 23, kOid = 26, kFloat4 = 700, kFloat8 = 701, kNumeric = 1700 };
+
+QVariant wholeNumber(qlonglong v)
+{
+    if (v >= INT_MIN && v <= INT_MAX)
+        return QVariant(static_cast<int>(v));
+    return QVariant(v);
+}
+
+// Values as the embedded engine gives them: whole numbers as int (or long long), others as double, text, bytes.
+QVariant cellValue(const PGresult* r, int row, int column, Oid type)
+{
+    if (PQgetisnull(r, row, column))
+        return QVariant();
+    const char* v = PQgetvalue(r, row, column);
+    switch (type) {
+    case kBool:
+        return QVariant(v[0] == 't' ? 1 : 0);
+    case kInt2:
+    case kInt4:
+    case kInt8:
+    case kOid:
+        return wholeNumber(std::strtoll(v, nullptr, 10));
+    case kFloat4:
+    case kFloat8:
+        return QVariant(std::strtod(v, nullptr));
+    case kNumeric: {
+        const QByteArray text(v, PQgetlength(r, row, column));
+        bool whole = false;
+        const qlonglong n = text.toLongLong(&whole);
+        return whole ? wholeNumber(n) : QVariant(text.toDouble());
+    }
+    case kBytea: {
+        size_t length = 0;
+        unsigned char* bytes = PQunescapeBytea(reinterpret_cast<const unsigned char*>(v), &length);
+        QByteArray out(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(length));
+        PQfreemem(bytes);
+        return QVariant(out);
+    }
+    default:
+        return QVariant(QString::fromUtf8(v, PQgetlength(r, row, column)));
+    }
+}
+
+// The values of one statement as the server reads them: text, bytes in binary.
+struct Parameters {
+    std::vector<QByteArray> texts;
+    std::vector<const char*> pointers;
+    std::vector<int> lengths;
+    std::vector<int> formats;
+
+    explicit Parameters(const std::vector<QVariant>& values)
+    {
+        texts.reserve(values.size());
+        for (const QVariant& value : values) {
+            int format = 0;
+            if (!value.isValid() || value.isNull()) {
+                texts.emplace_back();
+            } else {
+                switch (value.typeId()) {
+                case QMetaType::Bool:
+                    texts.push_back(value.toBool() ? "1" : "0");
+                    break;
+                case QMetaType::Double:
+                case QMetaType::Float:
+                    texts.push_back(QByteArray::number(value.toDouble(), 'g', 17));
+                    break;
+                case QMetaType::QByteArray:
+                    texts.push_back(value.toByteArray());
+                    format = 1;
+                    break;
+                default:
+                    texts.push_back(funcEngineText(value).toUtf8());
+                    break;
+                }
+            }
+            formats.push_back(format);
+        }
+        for (size_t k = 0; k < values.size(); ++k) {
+            const bool null = !values[k].isValid() || values[k].isNull();
+            pointers.push_back(null ? nullptr : texts[k].constData());
+            lengths.push_back(static_cast<int>(texts[k].size()));
+        }
+    }
+};
+
+class PgStatement final : public EngineStatement {
+public:
+    PgStatement(PgEngine& engine, const QString& sql) : m_engine(engine), m_sql(sql) {}
+    void bind(int position, const QVariant& value) override
+    {
+        if (position < 1)
+            throw DaoError(QStringLiteral("値の位置 %1 はありません").arg(position));
+        if (m_values.size() < static_cast<size_t>(position))
+            m_values.resize(static_cast<size_t>(position));
+        m_values[static_cast<size_t>(position) - 1] = value;
+    }
+    void exec() override
+    {
+        std::vector<QVariant> values;
+        values.swap(m_values);
+        m_engine.execute(m_sql, values);
+    }
+
+private:
+    PgEngine& m_engine;
+    QString m_sql;
+    std::vector<QVariant> m_values;
+};
+
+QString libpqMessage(const PGconn* conn)
+{
+    return QString::fromUtf8(PQerrorMessage(conn)).trimmed();
+}
+
+} // namespace
+
+struct PgEngine::Result {
+    PGresult* r = nullptr;
+    explicit Result(PGresult* result) : r(result) {}
+    Result(Result&& other) noexcept : r(other.r) { other.r = nullptr; }
+    ~Result() { PQclear(r); }
+};
+
+std::unique_ptr<PgEngine> PgEngine::connectAny(const QString& connection, QString* reason, const QString& database)
+{
+    // The connection text's own settings come after these defaults and so win over them.
+    const QByteArray text = connection.toUtf8();
+    const QByteArray name = database.toUtf8();
+    const char* keywords[] = {"connect_timeout", "application_name", "client_encoding", "dbname",
+                              database.isEmpty() ? nullptr : "dbname", nullptr};
+    const char* values[] = {"10", "kaedemaru", "UTF8", text.constData(), name.constData(), nullptr};
+    PGconn* conn = PQconnectdbParams(keywords, values, 1);
+    if (!conn || PQstatus(conn) != CONNECTION_OK) {
+        if (reason)
+            *reason = conn ? libpqMessage(conn) : QStringLiteral("out of memory");
+        PQfinish(conn);
+        return nullptr;
+    }
+    // Server messages reach the user only through the program's own.
+    PQsetNoticeProcessor(conn, [](void*, const char*) {}, nullptr);
+    return std::unique_ptr<PgEngine>(new PgEngine(conn));
+}
+
+std::unique_ptr<PgEngine> PgEngine::connect(const QString& connection, QString* reason)
+{
+    auto engine = connectAny(connection, reason);
+    if (!engine)
+        return nullptr;
+    try {
+        if (engine->holdsProgramTables())
+            return engine;
+        if (reason)
+            *reason = QStringLiteral("データベース %1 はこのプログラムのデータベースではありません")
+                          .arg(QString::fromUtf8(PQdb(engine->m_conn)));
+    } catch (const DaoError& e) {
+        if (reason)
+            *reason = QString::fromStdString(e.what());
+    }
+    return nullptr;
+}
+
+PgEngine::~PgEngine()
+{
+    PQfinish(m_conn);
+}
+
+bool PgEngine::holdsProgramTables()
+{
+    const EngineRows rows = query(QStringLiteral("SELECT to_regclass(?) IS NOT NULL AND to_regclass(?) IS NOT NULL"),
+                                  {funcQuoteName(kCounterTable), funcQuoteName(QStringLiteral("生徒台帳"))});
+    return rows.count == 1 && rows.values[0].toInt() == 1;
+}
+
+void PgEngine::reconnectIfLost()
+{
+    if (m_inTransaction)
+        return;
+    // Whatever the server said while the connection stood idle (its end, when it
+    // was cut) is read now; a connection found gone is made again.
+    for (int k = 0; k < 3 && PQstatus(m_conn) == CONNECTION_OK; ++k)
+        if (!PQconsumeInput(m_conn))
+            break;
+    if (PQstatus(m_conn) != CONNECTION_OK)
+        PQreset(m_conn);
+}
+
+PgEngine::Result PgEngine::run(const QString& sql, const std::vector<QVariant>& values, bool script)
+{
+    const QByteArray text = funcCompactIdChain(funcJetToPostgres(sql)).toUtf8();
+    const Parameters p(values);
+    for (int attempt = 0;; ++attempt) {
+        reconnectIfLost();
+        Result result(script ? PQexec(m_conn, text.constData())
+                             : PQexecParams(m_conn, text.constData(), static_cast<int>(values.size()), nullptr,
+                                            p.pointers.data(), p.lengths.data(), p.formats.data(), 0));
+        const ExecStatusType status = PQresultStatus(result.r);
+        if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
+            return result;
+        const char* state = result.r ? PQresultErrorField(result.r, PG_DIAG_SQLSTATE) : nullptr;
+        const QString sqlState = state ? QString::fromLatin1(state) : QString();
+        QString message = result.r ? QString::fromUtf8(PQresultErrorMessage(result.r)).trimmed() : QString();
+        if (message.isEmpty())
+            message = libpqMessage(m_conn);
+        if (PQstatus(m_conn) != CONNECTION_OK) {
+            // The server ended the session before this statement (an operator's
+            // or a restart's 57P..): it never ran, so it is sent once more.
+            const bool endedBefore = sqlState.startsWith(QLatin1String("57P"));
+            const bool wasInTransaction = m_inTransaction;
+            m_inTransaction = false;
+            if (attempt == 0 && endedBefore && !wasInTransaction)
+                continue;
+        }
+        throw DaoError(message + QStringLiteral(" (") + sql.left(200) + QLatin1Char(')'), sqlState);
+    }
+}
+
+EngineRows PgEngine::query(const QString& sql, const std::vector<QVariant>& values)
+{
+    const Result result = run(sql, values);
+    const PGresult* r = result.r;
+    EngineRows rows;
+    const int columns = PQnfields(r);
+    std::vector<Oid> types(static_cast<size_t>(columns));
+    for (int c = 0; c < columns; ++c) {
+        rows.columns << QString::fromUtf8(PQfname(r, c));
+        types[static_cast<size_t>(c)] = PQftype(r, c);
+    }
+    rows.count = PQntuples(r);
+    rows.values.reserve(static_cast<size_t>(rows.count) * static_cast<size_t>(columns));
+    for (int row = 0; row < rows.count; ++row)
+        for (int c = 0; c < columns; ++c)
+            rows.values.push_back(cellValue(r, row, c, types[static_cast<size_t>(c)]));
+    return rows;
+}
+
+int PgEngine::execute(const QString& sql, const std::vector<QVariant>& values)
+{
+    const Result result = run(sql, values);
+    return std::atoi(PQcmdTuples(result.r));
+}
+
+void PgEngine::executeScript(const QString& sql)
+{
+    run(sql, {}, true);
+}
+
+std::unique_ptr<EngineStatement> PgEngine::prepare(const QString& sql)
+{
+    return std::make_unique<PgStatement>(*this, sql);
+}
+
+std::optional<TableShape> PgEngine::table(const QString& name)
+{
+    const QString regclass = funcQuoteName(name);
+    const EngineRows kind = query(QStringLiteral("SELECT relkind FROM pg_class WHERE oid = to_regclass(?)"), {regclass});
+    if (kind.count == 0 || kind.values[0].toString() != QLatin1String("r"))
+        return std::nullopt;
+    TableShape shape;
+    const EngineRows columns = query(QStringLiteral("SELECT attname FROM pg_attribute WHERE attrelid = to_regclass(?) "
+                                                    "AND attnum > 0 AND NOT attisdropped ORDER BY attnum"),
+                                     {regclass});
+    for (const QVariant& column : columns.values)
+        shape.columns << column.toString();
+    // The primary key first, then unique indexes, each with its columns in index order.
+    const EngineRows keys = query(QStringLiteral(
+        "SELECT i.indisprimary, array_to_string(array(SELECT a.attname FROM unnest(i.indkey) WITH ORDINALITY AS k(n, o) "
+        "JOIN pg_attribute a ON a.attrelid = i.indrelid AND a.attnum = k.n ORDER BY k.o), ',') "
+        "FROM pg_index i WHERE i.indrelid = to_regclass(?) AND (i.indisprimary OR i.indisunique) AND i.indpred IS NULL "
+        "ORDER BY i.indisprimary DESC, i.indexrelid"),
+        {regclass});
+    if (keys.count > 0) {
+        const bool primary = keys.values[0].toInt() == 1;
+        const QStringList keyColumns = keys.values[1].toString().split(QLatin1Char(','));
+        for (const QString& column : keyColumns)
+            shape.identity << funcQuoteName(column);
+        if (primary && keyColumns.size() == 1)
+            shape.keyColumn = keyColumns[0];
+        shape.storeIntoExisting = !primary;
+    } else {
+        shape.identity << QStringLiteral("ctid");
+        shape.identityMoves = true;
+    }
+    return shape;
+}
+
+void PgEngine::begin()
+{
+    execute(QStringLiteral("BEGIN"));
+    m_inTransaction = true;
+}
+
+void PgEngine::commit()
+{
+    // Still in the transaction while COMMIT is sent: a connection lost now is not made again.
+    QByteArray tag;
+    try {
+        const Result result = run(QStringLiteral("COMMIT"), {});
+        tag = PQcmdStatus(result.r);
+    } catch (...) {
+        m_inTransaction = false;
+        throw;
+    }
+    m_inTransaction = false;
+    // A transaction in which a statement failed ends rolled back, however it is closed.
+    if (tag != "COMMIT")
+        throw DaoError(QStringLiteral("失敗した命令があったため、まとめた書き込みは取り消されました"), QStringLiteral("25P02"));
+}
+
+void PgEngine::rollback()
+{
+    if (!inTransaction())
+        return;
+    try {
+        execute(QStringLiteral("ROLLBACK"));
+    } catch (...) {
+        m_inTransaction = false;
+        throw;
+    }
+    m_inTransaction = false;
+}
+
+bool PgEngine::inTransaction() const
+{
+    return m_inTransaction || PQtransactionStatus(m_conn) == PQTRANS_INTRANS || PQtransactionStatus(m_conn) == PQTRANS_INERROR;
+}
+
+std::optional<int> PgEngine::takeNextId(const QString& table, const QString& column)
+{
+    // One statement: the counter row is made on first use, and a number is never
+    // below the table's own largest (rows written by the tools or a restore).
+    const EngineRows rows = query(
+        QStringLiteral("INSERT INTO %1 AS c (テーブル名, 最終ID) VALUES (?, (SELECT coalesce(max(%2), 0) FROM %3) + 1) "
+                       "ON CONFLICT (テーブル名) DO UPDATE SET 最終ID = GREATEST(c.最終ID, EXCLUDED.最終ID - 1) + 1 "
+                       "RETURNING 最終ID")
+            .arg(funcQuoteName(kCounterTable), funcQuoteName(column), funcQuoteName(table)),
+        {table});
+    return rows.values.at(0).toInt();
+}

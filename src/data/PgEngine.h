@@ -1,0 +1,50 @@
+// The server engine: a database of this program on a PostgreSQL server, reached
+// with libpq. One statement per call, values bound as parameters; a connection
+// lost between two statements (a restarted server, an idle line cut) is made
+// again once before the statement fails.
+#pragma once
+
+#include "Engine.h"
+
+struct pg_conn;
+
+class PgEngine final : public Engine {
+public:
+    // Connects and checks that the database holds this program's tables;
+    // nullptr with the reason (libpq's message) otherwise.
+    static std::unique_ptr<PgEngine> connect(const QString& connection, QString* reason = nullptr);
+    // Connects to any database (to create one, or fill a new one); a database
+    // name given takes the place of the connection text's.
+    static std::unique_ptr<PgEngine> connectAny(const QString& connection, QString* reason = nullptr,
+                                                const QString& database = {});
+    ~PgEngine() override;
+
+    Kind kind() const override { return Kind::Server; }
+    EngineRows query(const QString& sql, const std::vector<QVariant>& values = {}) override;
+    int execute(const QString& sql, const std::vector<QVariant>& values = {}) override;
+    std::unique_ptr<EngineStatement> prepare(const QString& sql) override;
+    std::optional<TableShape> table(const QString& name) override;
+    void begin() override;
+    void commit() override;
+    void rollback() override;
+    bool inTransaction() const override;
+    std::optional<int> takeNextId(const QString& table, const QString& column) override;
+
+    // Several statements in one text, without values (a schema).
+    void executeScript(const QString& sql);
+    // True when the database holds the program's tables.
+    bool holdsProgramTables();
+    pg_conn* connection() const { return m_conn; }
+
+private:
+    explicit PgEngine(pg_conn* conn) : m_conn(conn) {}
+    struct Result;
+    Result run(const QString& sql, const std::vector<QVariant>& values, bool script = false);
+    void reconnectIfLost();
+
+    pg_conn* m_conn;
+    bool m_inTransaction = false;
+};
+
+// The table that hands out the numbers of new rows on a server, one row per table.
+inline const QString kCounterTable = QStringLiteral("採番");

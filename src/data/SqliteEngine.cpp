@@ -1,0 +1,242 @@
+#include "SqliteEngine.h"
+
+#include "DaoCommon.h"
+#include "JetDialect.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sqlcipher/sqlite3.h>
+
+#include <climits>
+
+namespace {
+
+struct StmtDeleter {
+    void operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
+};
+using StmtPtr = std::unique_ptr<sqlite3_stmt, StmtDeleter>;
+
+[[noreturn]] void throwEngine(sqlite3* db, const QString& context = {})
+{
+    QString message = QString::fromUtf8(db ? sqlite3_errmsg(db) : "database is not open");
+    if (!context.isEmpty())
+        message += QStringLiteral(" (") + context + QLatin1Char(')');
+    throw DaoError(message);
+}
+
+StmtPtr prepareStmt(sqlite3* db, const QString& sql)
+{
+    const QByteArray utf8 = funcCompactIdChain(funcJetToSqlite(sql)).toUtf8();
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db, utf8.constData(), static_cast<int>(utf8.size()), &raw, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(raw);
+        throwEngine(db, sql.left(200));
+    }
+    if (!raw)
+        throw DaoError(QStringLiteral("空の命令です"));
+    return StmtPtr(raw);
+}
+
+void bindValue(sqlite3* db, sqlite3_stmt* stmt, int position, const QVariant& value)
+{
+    int rc = SQLITE_OK;
+    if (!value.isValid() || value.isNull()) {
+        rc = sqlite3_bind_null(stmt, position);
+    } else {
+        switch (value.typeId()) {
+        case QMetaType::Bool:
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+        case QMetaType::Long:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+            rc = sqlite3_bind_int64(stmt, position, value.toLongLong());
+            break;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            rc = sqlite3_bind_double(stmt, position, value.toDouble());
+            break;
+        case QMetaType::QByteArray: {
+            const QByteArray bytes = value.toByteArray();
+            rc = sqlite3_bind_blob(stmt, position, bytes.constData(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        default: {
+            const QByteArray utf8 = funcEngineText(value).toUtf8();
+            rc = sqlite3_bind_text(stmt, position, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        }
+    }
+    if (rc != SQLITE_OK)
+        throwEngine(db);
+}
+
+void bindAll(sqlite3* db, sqlite3_stmt* stmt, const std::vector<QVariant>& values)
+{
+    for (size_t k = 0; k < values.size(); ++k)
+        bindValue(db, stmt, static_cast<int>(k) + 1, values[k]);
+}
+
+QVariant columnValue(sqlite3_stmt* stmt, int column)
+{
+    switch (sqlite3_column_type(stmt, column)) {
+    case SQLITE_INTEGER: {
+        const sqlite3_int64 v = sqlite3_column_int64(stmt, column);
+        if (v >= INT_MIN && v <= INT_MAX)
+            return QVariant(static_cast<int>(v));
+        return QVariant(static_cast<qlonglong>(v));
+    }
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(stmt, column));
+    case SQLITE_TEXT: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(stmt, column)));
+    }
+    case SQLITE_BLOB: {
+        const auto* blob = static_cast<const char*>(sqlite3_column_blob(stmt, column));
+        return QVariant(QByteArray(blob, sqlite3_column_bytes(stmt, column)));
+    }
+    default:
+        return QVariant();
+    }
+}
+
+class SqliteStatement final : public EngineStatement {
+public:
+    SqliteStatement(sqlite3* db, const QString& sql) : m_db(db), m_stmt(prepareStmt(db, sql)) {}
+    void bind(int position, const QVariant& value) override { bindValue(m_db, m_stmt.get(), position, value); }
+    void exec() override
+    {
+        const int rc = sqlite3_step(m_stmt.get());
+        sqlite3_reset(m_stmt.get());
+        sqlite3_clear_bindings(m_stmt.get());
+        if (rc != SQLITE_DONE && rc != SQLITE_ROW)
+            throwEngine(m_db);
+    }
+
+private:
+    sqlite3* m_db;
+    StmtPtr m_stmt;
+};
+
+} // namespace
+
+std::unique_ptr<SqliteEngine> SqliteEngine::open(const QString& path, bool exclusive)
+{
+    const QFileInfo info(path);
+    // An empty file would be taken for a new, empty database and written to.
+    if (!info.isFile() || info.size() == 0)
+        return nullptr;
+    sqlite3* db = nullptr;
+    const QByteArray name = QFile::encodeName(path);
+    if (sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return nullptr;
+    }
+    const QByteArray key = kDatabasePassword.toUtf8();
+    bool ok = sqlite3_key(db, key.constData(), static_cast<int>(key.size())) == SQLITE_OK;
+    // The key is only checked on the first read; a wrong key or a foreign file fails here.
+    if (ok) {
+        sqlite3_stmt* stmt = nullptr;
+        ok = sqlite3_prepare_v2(db, "SELECT count(*) FROM sqlite_master", -1, &stmt, nullptr) == SQLITE_OK
+            && sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_int(stmt, 0) > 0;
+        sqlite3_finalize(stmt);
+    }
+    if (ok && exclusive)
+        ok = sqlite3_exec(db, "PRAGMA locking_mode = EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (!ok) {
+        sqlite3_close(db);
+        return nullptr;
+    }
+    sqlite3_busy_timeout(db, 2000);
+    // The file's pages are small and encrypted: a cache that holds a large school's
+    // whole file (it grows only as pages are read) saves decrypting the same pages
+    // again and again in a report's joins and in every later statement.
+    sqlite3_exec(db, "PRAGMA cache_size = -65536", nullptr, nullptr, nullptr);
+    return std::unique_ptr<SqliteEngine>(new SqliteEngine(db));
+}
+
+SqliteEngine::~SqliteEngine()
+{
+    sqlite3_close_v2(m_db);
+}
+
+EngineRows SqliteEngine::query(const QString& sql, const std::vector<QVariant>& values)
+{
+    auto stmt = prepareStmt(m_db, sql);
+    bindAll(m_db, stmt.get(), values);
+    EngineRows rows;
+    const int total = sqlite3_column_count(stmt.get());
+    for (int c = 0; c < total; ++c)
+        rows.columns << QString::fromUtf8(sqlite3_column_name(stmt.get(), c));
+    int rc;
+    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+        for (int c = 0; c < total; ++c)
+            rows.values.push_back(columnValue(stmt.get(), c));
+        ++rows.count;
+    }
+    if (rc != SQLITE_DONE)
+        throwEngine(m_db, sql.left(200));
+    return rows;
+}
+
+int SqliteEngine::execute(const QString& sql, const std::vector<QVariant>& values)
+{
+    auto stmt = prepareStmt(m_db, sql);
+    bindAll(m_db, stmt.get(), values);
+    int rc;
+    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE)
+        throwEngine(m_db, sql.left(200));
+    return sqlite3_changes(m_db);
+}
+
+std::unique_ptr<EngineStatement> SqliteEngine::prepare(const QString& sql)
+{
+    return std::make_unique<SqliteStatement>(m_db, sql);
+}
+
+std::optional<TableShape> SqliteEngine::table(const QString& name)
+{
+    const EngineRows kind = query(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"), {name});
+    if (kind.count == 0)
+        return std::nullopt;
+    auto stmt = prepareStmt(m_db, QStringLiteral("PRAGMA table_info(") + funcQuoteName(name) + QLatin1Char(')'));
+    TableShape shape;
+    while (sqlite3_step(stmt.get()) == SQLITE_ROW) {
+        const QString column = columnValue(stmt.get(), 1).toString();
+        shape.columns << column;
+        if (sqlite3_column_int(stmt.get(), 5) == 1)
+            shape.keyColumn = column;
+    }
+    shape.identity = QStringList{QStringLiteral("rowid")};
+    return shape;
+}
+
+void SqliteEngine::begin()
+{
+    execute(QStringLiteral("BEGIN"));
+}
+
+void SqliteEngine::commit()
+{
+    execute(QStringLiteral("COMMIT"));
+}
+
+void SqliteEngine::rollback()
+{
+    if (inTransaction())
+        execute(QStringLiteral("ROLLBACK"));
+}
+
+bool SqliteEngine::inTransaction() const
+{
+    return sqlite3_get_autocommit(m_db) == 0;
+}

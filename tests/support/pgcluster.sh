@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# A throw-away PostgreSQL cluster for the tests of the server mode.
+#   pgcluster.sh start STATE INITDB   makes a cluster in a new temporary folder (as the postgres
+#                                     user when run as root: initdb refuses root), listening on
+#                                     127.0.0.1 only at a free port, and in it the database
+#                                     kaede_template made by INITDB (kaedemaru-initdb) that each
+#                                     test copies; writes STATE/conninfo for the tests.
+#   pgcluster.sh stop STATE           stops it at once and removes its folder.
+# A cluster left behind by a run that was cut short is stopped by the next start.
+set -euo pipefail
+command=$1
+state=$2
+bindir=$(pg_config --bindir 2>/dev/null || true)
+[ -x "$bindir/pg_ctl" ] || bindir=$(ls -d /usr/lib/postgresql/*/bin | sort -V | tail -n 1)
+
+as_postgres() {
+  if [ "$(id -u)" -eq 0 ]; then runuser -u postgres -- "$@"; else "$@"; fi
+}
+
+stop_cluster() {
+  if [ -f "$state/cluster" ]; then
+    local dir
+    dir=$(cat "$state/cluster")
+    if [ -d "$dir/data" ]; then
+      as_postgres "$bindir/pg_ctl" -D "$dir/data" -m immediate stop >/dev/null 2>&1 || true
+    fi
+    case "$dir" in /tmp/kaede-pg.*) rm -rf "$dir" ;; esac
+    rm -f "$state/cluster" "$state/conninfo"
+  fi
+}
+
+case "$command" in
+start)
+  initdb_tool=$3
+  stop_cluster
+  mkdir -p "$state"
+  dir=$(mktemp -d /tmp/kaede-pg.XXXXXX)
+  echo "$dir" >"$state/cluster"
+  chmod 755 "$dir"
+  [ "$(id -u)" -eq 0 ] && chown postgres "$dir"
+  as_postgres "$bindir/initdb" -D "$dir/data" -U postgres --auth=trust -E UTF8 --locale=C >"$dir/initdb.log" 2>&1 \
+    || { cat "$dir/initdb.log"; exit 1; }
+  # Durability is of no use to data thrown away after the run.
+  options="-c listen_addresses=127.0.0.1 -k $dir -c fsync=off -c synchronous_commit=off -c full_page_writes=off"
+  for attempt in 1 2 3 4 5 6 7 8; do
+    port=$((20000 + RANDOM % 40000))
+    if as_postgres "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 30 -o "$options -p $port" start >/dev/null; then
+      conninfo="host=127.0.0.1 port=$port user=postgres"
+      "$initdb_tool" --server "$conninfo dbname=kaede_template"
+      echo "$conninfo" >"$state/conninfo"
+      echo "PostgreSQL test cluster at 127.0.0.1:$port in $dir"
+      exit 0
+    fi
+  done
+  cat "$dir/server.log"
+  exit 1
+  ;;
+stop)
+  stop_cluster
+  ;;
+*)
+  echo "usage: $0 start STATE INITDB | stop STATE" >&2
+  exit 2
+  ;;
+esac
