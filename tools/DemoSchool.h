@@ -29,7 +29,8 @@ struct DemoSummary {
 bool funcCreateDemoSchool(const QString& path, DemoSize size, const QDate& today,
                           QString* reason = nullptr, DemoSummary* summary = nullptr);
 
-// The same school in a new database on a server (kaedemaru-initdb --server first).
+// The same school in a new database on a server (made as kaedemaru-initdb --server does),
+// without the photographs, which are files of each PC.
 bool funcCreateServerDemoSchool(const QString& connection, DemoSize size, const QDate& today,
                                 QString* reason = nullptr, DemoSummary* summary = nullptr);
 

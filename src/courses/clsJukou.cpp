@@ -46,7 +46,7 @@ bool clsJukou::Check毎講座ID()
                              + QStringLiteral(";"));
         } else {
             data.funcOpenRec(QStringLiteral("SELECT 毎講座ID FROM ") + QStringLiteral("QRY_講座内容") + QStringLiteral(" ")
-                             + funcLessonCondition(false) + QStringLiteral(";"));
+                             + funcLessonCondition(false) + QStringLiteral(" ORDER BY 毎講座ID;"));
         }
         if (data.propCount() == 0)
             return false;
@@ -69,7 +69,7 @@ int clsJukou::Read講座出席()
                              + QStringLiteral(") AND (生徒番号 = ") + QString::number(m_stuNo) + QStringLiteral(");"));
         } else {
             data.funcOpenRec(QStringLiteral("SELECT * FROM ") + QStringLiteral("QRY_講座出席出力") + QStringLiteral(" ")
-                             + funcLessonCondition(true) + QStringLiteral(";"));
+                             + funcLessonCondition(true) + QStringLiteral(" ORDER BY 毎講座ID;"));
         }
         if (data.propCount() == 0) {
             m_jukou = 0;

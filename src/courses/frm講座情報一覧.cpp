@@ -156,7 +156,7 @@ bool frm講座情報一覧::Form_Activate()
         if (studentMode())
             m_where = funcWhereAnd() + QStringLiteral(" 生徒番号 = ") + QString::number(m_studentNo);
         m_listSql = QStringLiteral(" SELECT * FROM ") + m_tableName + QStringLiteral(" ") + m_where
-                    + QStringLiteral(" ORDER BY 講座日,時限ID ");
+                    + QStringLiteral(" ORDER BY 講座日,時限ID,毎講座ID ");
         subListSet();
         // One student's history is read only.
         for (QPushButton* button : cmdOK)
@@ -177,7 +177,7 @@ void frm講座情報一覧::cmdSearch_Click()
         if (studentMode())
             m_where = funcWhereAnd() + QStringLiteral(" 生徒番号 = ") + QString::number(m_studentNo) + QStringLiteral(" ");
         m_listSql = QStringLiteral(" SELECT * FROM ") + m_tableName + QStringLiteral(" ") + m_where
-                    + QStringLiteral(" ORDER BY 講座日,時限ID ");
+                    + QStringLiteral(" ORDER BY 講座日,時限ID,毎講座ID ");
         subListSet();
     });
 }

@@ -185,7 +185,7 @@ void frm講座情報詳細::subStuListSet()
     list.AddFieldName(QStringLiteral("氏名カナ"), QStringLiteral("氏名カナ"), qRound(width / 3.0));
     list.AddFieldName(QStringLiteral("生徒氏名"), QStringLiteral("生徒氏名"), qRound(width / 3.0));
     list.funcShowList(QStringLiteral("SELECT 生徒台帳.生徒番号, 生徒台帳.生徒氏名, 生徒台帳.氏名カナ FROM 生徒台帳 WHERE 削除フラグ = ")
-                          + QStringLiteral("0"),
+                          + QStringLiteral("0") + QStringLiteral(" ORDER BY 生徒台帳.生徒番号"),
                       dbOpenDynaset);
     // The ticks show who takes the lesson; they follow 受講者 and are not clicked themselves.
     for (int i = 0; i < lvList->topLevelItemCount(); ++i) {

@@ -13,12 +13,14 @@ void Set_Combo(QComboBox* box, const QString& tableName)
 {
     guarded(QStringLiteral("MainCommon.bas - Set_Combo"), [&] {
         const QString subject = tableName.mid(3);
-        Recordset rs = gDatabase.openRecordset(QStringLiteral(" SELECT * FROM ") + tableName + QStringLiteral(" WHERE 削除フラグ = 0 "),
+        const QString nameColumn = subject + QStringLiteral("名");
+        const QString idColumn = subject + QStringLiteral("ID");
+        // In ID order in either engine (a server keeps rows in no order of their own).
+        Recordset rs = gDatabase.openRecordset(QStringLiteral(" SELECT * FROM ") + tableName + QStringLiteral(" WHERE 削除フラグ = 0 ")
+                                                   + QStringLiteral(" ORDER BY ") + idColumn,
                                                dbOpenDynaset, dbReadOnly);
         box->clear();
         box->addItem(QString(), 0);
-        const QString nameColumn = subject + QStringLiteral("名");
-        const QString idColumn = subject + QStringLiteral("ID");
         while (!rs.eof()) {
             // A row without a name still gets its entry, so its ID stays selectable.
             box->addItem(funcToString(rs.field(nameColumn)), funcToLong(rs.field(idColumn)));

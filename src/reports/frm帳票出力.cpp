@@ -245,7 +245,7 @@ void frm帳票出力::opt帳票タイプ_Click(int index)
 QString frm帳票出力::funcLessonListSQL() const
 {
     return QStringLiteral(" SELECT * FROM ") + m_queryName + QStringLiteral(" ") + m_where
-           + QStringLiteral(" ORDER BY 講座日,時限ID ");
+           + QStringLiteral(" ORDER BY 講座日,時限ID,毎講座ID ");
 }
 
 void frm帳票出力::subTypeSet(int type)
@@ -276,7 +276,7 @@ void frm帳票出力::subStudentListSet()
     list.setPropListKey(QStringLiteral("生徒番号"));
     for (const QString& column : kStudentColumns)
         list.AddFieldName(column, column, width);
-    list.funcShowList(QStringLiteral("SELECT 生徒台帳.生徒番号, 生徒台帳.生徒氏名, 生徒台帳.氏名カナ FROM 生徒台帳 WHERE 削除フラグ = 0"),
+    list.funcShowList(QStringLiteral("SELECT 生徒台帳.生徒番号, 生徒台帳.生徒氏名, 生徒台帳.氏名カナ FROM 生徒台帳 WHERE 削除フラグ = 0 ORDER BY 生徒台帳.生徒番号"),
                       dbOpenDynaset);
     subFitColumns(lvStudent[0]);
     // The students already chosen stay; only the headers are set again.
@@ -497,7 +497,7 @@ bool frm帳票出力::funcCreateSQL()
                 condition += QStringLiteral(" OR ");
         }
         m_sql = funcWhereAnd() + condition
-                + (lessons ? QStringLiteral(" ORDER BY 毎講座ID,講座日") : QStringLiteral(" ORDER BY 生徒番号,毎講座ID,講座日"));
+                + (lessons ? QStringLiteral(" ORDER BY 毎講座ID,講座日,生徒番号") : QStringLiteral(" ORDER BY 生徒番号,毎講座ID,講座日"));
         return true;
     });
 }

@@ -478,7 +478,7 @@ void frmMenu::subRenrakuListSet()
         const bool ok = data.funcOpenRec(
             QStringLiteral("SELECT * FROM 連絡事項 INNER JOIN マスタ重要度 ON 連絡事項.記号 = マスタ重要度.重要度ID "
                            "WHERE 終了日>=#")
-            + funcDateText(QDate::currentDate()) + QStringLiteral("# Order by 記号"));
+            + funcDateText(QDate::currentDate()) + QStringLiteral("# Order by 記号, 連絡事項ID"));
         if (ok && data.propCount() > 0) {
             for (int i = 0; i < data.propCount(); ++i) {
                 data.setPropID(i);

@@ -143,7 +143,7 @@ void frm生徒情報一覧::subSearch()
         m_listSql = QStringLiteral(" SELECT * FROM (生徒台帳 LEFT JOIN マスタ性別 ON 生徒台帳.性別 = マスタ性別.性別ID) "
                                    "LEFT JOIN マスタ学校 ON 生徒台帳.所属校ID = マスタ学校.学校ID ")
                     + funcWhereAndOf(m_where) + QStringLiteral(" 生徒台帳.削除フラグ= 0 ")
-                    + QStringLiteral(" Order by 氏名カナ");
+                    + QStringLiteral(" Order by 氏名カナ, 生徒台帳.生徒番号");
         subListSet();
         m_loaded = true;
         lblJyoken->setToolTip(lblJyoken->text());

@@ -106,7 +106,7 @@ void TestKouzaIchiran::fromMenuListsEveryLesson()
         QCOMPARE(text(d, "lblCount"), QStringLiteral("4"));
         QCOMPARE(buttonStates(d, "cmdOK", 4), QStringLiteral("1000"));
         QVERIFY(child<QPushButton>(d, "cmdExcel")->isEnabled());
-        QCOMPARE(dynamic_cast<frm講座情報一覧*>(d)->listSql(), QStringLiteral(" SELECT * FROM QRY_講座内容  ORDER BY 講座日,時限ID "));
+        QCOMPARE(dynamic_cast<frm講座情報一覧*>(d)->listSql(), QStringLiteral(" SELECT * FROM QRY_講座内容  ORDER BY 講座日,時限ID,毎講座ID "));
 
         // A header click sorts by the displayed text; the same column again reverses.
         lvList(d)->header()->sectionClicked(9);
@@ -128,7 +128,7 @@ void TestKouzaIchiran::firstSearchAndCancelledFirstSearch()
             QCOMPARE(rowTags(lvList(&w)), QStringList({"2", "3"}));
             QCOMPARE(text(&w, "lblJyoken"), QStringLiteral(" 【科目】数学"));
             QCOMPARE(lvList(&w)->headerItem()->text(0), QStringLiteral("講座日"));
-            QCOMPARE(w.listSql(), QStringLiteral(" SELECT * FROM QRY_講座内容  WHERE  科目ID = 1 ORDER BY 講座日,時限ID "));
+            QCOMPARE(w.listSql(), QStringLiteral(" SELECT * FROM QRY_講座内容  WHERE  科目ID = 1 ORDER BY 講座日,時限ID,毎講座ID "));
             // A new search replaces the rows; a closed one leaves them.
             searchNext(4, QStringLiteral("2限"));
             child<QPushButton>(&w, "cmdSearch")->click();
@@ -172,7 +172,7 @@ void TestKouzaIchiran::studentMode()
     w.setPropStudentNo(11);
     w.setPropJyokenString(QString());
     whileOpen(w, [&] {
-        QCOMPARE(w.listSql(), QStringLiteral(" SELECT * FROM QRY_講座出席出力  WHERE  生徒番号 = 11 ORDER BY 講座日,時限ID "));
+        QCOMPARE(w.listSql(), QStringLiteral(" SELECT * FROM QRY_講座出席出力  WHERE  生徒番号 = 11 ORDER BY 講座日,時限ID,毎講座ID "));
         QCOMPARE(rowTexts(lvList(&w)), QStringList({"2003/04/01|2限|中1 英語 A|山田|○|5|○|4|3|2|よくできた",
                                                     "2003/04/02|1限|中1 数学 A|山田|○|2||2|2|2|"}));
         QCOMPARE(text(&w, "lblJyoken"), QStringLiteral("【生徒氏名】山田 太郎 "));
@@ -189,7 +189,7 @@ void TestKouzaIchiran::studentMode()
         searchNext(4, QStringLiteral("1限"));
         child<QPushButton>(&w, "cmdSearch")->click();
         QCOMPARE(w.listSql(),
-                 QStringLiteral(" SELECT * FROM QRY_講座出席出力  WHERE  時限ID = 1 AND  生徒番号 = 11  ORDER BY 講座日,時限ID "));
+                 QStringLiteral(" SELECT * FROM QRY_講座出席出力  WHERE  時限ID = 1 AND  生徒番号 = 11  ORDER BY 講座日,時限ID,毎講座ID "));
         QCOMPARE(rowTags(lvList(&w)), QStringList{"3"});
         QCOMPARE(text(&w, "lblJyoken"), QStringLiteral("【生徒氏名】山田 太郎  【時限】1限"));
     });

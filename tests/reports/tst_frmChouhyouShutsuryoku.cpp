@@ -238,7 +238,7 @@ void tst_frmChouhyouShutsuryoku::reportsWrittenAndReadBack()
     RecordingUi& ui = o.pf.ui();
     o.choose(1, {"15", "12"});
     o.click("cmdOK");
-    QCOMPARE(o.w->sqlText(), QStringLiteral(" SELECT * FROM QRY_講座出席出力 WHERE  毎講座ID = 15 OR  毎講座ID = 12 ORDER BY 毎講座ID,講座日"));
+    QCOMPARE(o.w->sqlText(), QStringLiteral(" SELECT * FROM QRY_講座出席出力 WHERE  毎講座ID = 15 OR  毎講座ID = 12 ORDER BY 毎講座ID,講座日,生徒番号"));
     QCOMPARE(ui.openedDocuments.size(), 1);
     {
         // One page per lesson in lesson-ID order: 12 first, then 15 with its two students.
