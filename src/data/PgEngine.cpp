@@ -97,30 +97,6 @@ struct Parameters {
     }
 };
 
-class PgStatement final : public EngineStatement {
-public:
-    PgStatement(PgEngine& engine, const QString& sql) : m_engine(engine), m_sql(sql) {}
-    void bind(int position, const QVariant& value) override
-    {
-        if (position < 1)
-            throw DaoError(QStringLiteral("値の位置 %1 はありません").arg(position));
-        if (m_values.size() < static_cast<size_t>(position))
-            m_values.resize(static_cast<size_t>(position));
-        m_values[static_cast<size_t>(position) - 1] = value;
-    }
-    void exec() override
-    {
-        std::vector<QVariant> values;
-        values.swap(m_values);
-        m_engine.execute(m_sql, values);
-    }
-
-private:
-    PgEngine& m_engine;
-    QString m_sql;
-    std::vector<QVariant> m_values;
-};
-
 QString libpqMessage(const PGconn* conn)
 {
     return QString::fromUtf8(PQerrorMessage(conn)).trimmed();
@@ -134,6 +110,52 @@ struct PgEngine::Result {
     Result(Result&& other) noexcept : r(other.r) { other.r = nullptr; }
     ~Result() { PQclear(r); }
 };
+
+class PgEngine::Prepared final : public EngineStatement {
+public:
+    Prepared(PgEngine& engine, const QString& sql)
+        : m_engine(engine), m_alive(engine.m_alive), m_sql(sql),
+          m_text(funcCompactIdChain(funcJetToPostgres(sql)).toUtf8()),
+          m_name("kaede_" + QByteArray::number(++engine.m_prepared))
+    {
+        engine.prepareOnServer(m_name, m_text);
+        m_connectionNumber = engine.m_connectionNumber;
+    }
+    ~Prepared() override
+    {
+        // Gone with its connection otherwise; a failed transaction refuses even this and keeps it till then.
+        if (!m_alive.expired() && m_engine.m_connectionNumber == m_connectionNumber
+            && PQtransactionStatus(m_engine.m_conn) != PQTRANS_INERROR)
+            PQclear(PQexec(m_engine.m_conn, ("DEALLOCATE " + m_name).constData()));
+    }
+    void bind(int position, const QVariant& value) override
+    {
+        if (position < 1)
+            throw DaoError(QStringLiteral("値の位置 %1 はありません").arg(position));
+        if (m_values.size() < static_cast<size_t>(position))
+            m_values.resize(static_cast<size_t>(position));
+        m_values[static_cast<size_t>(position) - 1] = value;
+    }
+    void exec() override
+    {
+        if (m_alive.expired())
+            throw DaoError(QStringLiteral("データベースが開かれていません"));
+        std::vector<QVariant> values;
+        values.swap(m_values);
+        m_engine.run(m_sql, values, Mode::Prepared, this);
+    }
+
+private:
+    friend class PgEngine;
+    PgEngine& m_engine;
+    std::weak_ptr<int> m_alive;
+    QString m_sql;
+    QByteArray m_text;
+    QByteArray m_name;
+    int m_connectionNumber = 0;
+    std::vector<QVariant> m_values;
+};
+
 
 std::unique_ptr<PgEngine> PgEngine::connectAny(const QString& connection, QString* reason, const QString& database)
 {
@@ -194,19 +216,41 @@ void PgEngine::reconnectIfLost()
     for (int k = 0; k < 3 && PQstatus(m_conn) == CONNECTION_OK; ++k)
         if (!PQconsumeInput(m_conn))
             break;
-    if (PQstatus(m_conn) != CONNECTION_OK)
+    if (PQstatus(m_conn) != CONNECTION_OK) {
         PQreset(m_conn);
+        ++m_connectionNumber;
+    }
 }
 
-PgEngine::Result PgEngine::run(const QString& sql, const std::vector<QVariant>& values, bool script)
+void PgEngine::prepareOnServer(const QByteArray& name, const QByteArray& text)
 {
-    const QByteArray text = funcCompactIdChain(funcJetToPostgres(sql)).toUtf8();
+    reconnectIfLost();
+    const Result result(PQprepare(m_conn, name.constData(), text.constData(), 0, nullptr));
+    if (PQresultStatus(result.r) != PGRES_COMMAND_OK) {
+        const char* state = PQresultErrorField(result.r, PG_DIAG_SQLSTATE);
+        throw DaoError(QString::fromUtf8(PQresultErrorMessage(result.r)).trimmed() + QStringLiteral(" (")
+                           + QString::fromUtf8(text.left(200)) + QLatin1Char(')'),
+                       state ? QString::fromLatin1(state) : QString());
+    }
+}
+
+PgEngine::Result PgEngine::run(const QString& sql, const std::vector<QVariant>& values, Mode mode, Prepared* prepared)
+{
+    const QByteArray text = mode == Mode::Prepared ? QByteArray() : funcCompactIdChain(funcJetToPostgres(sql)).toUtf8();
     const Parameters p(values);
     for (int attempt = 0;; ++attempt) {
         reconnectIfLost();
-        Result result(script ? PQexec(m_conn, text.constData())
-                             : PQexecParams(m_conn, text.constData(), static_cast<int>(values.size()), nullptr,
-                                            p.pointers.data(), p.lengths.data(), p.formats.data(), 0));
+        if (prepared && prepared->m_connectionNumber != m_connectionNumber) {
+            // The connection was made again: the statement is parsed anew there.
+            prepareOnServer(prepared->m_name, prepared->m_text);
+            prepared->m_connectionNumber = m_connectionNumber;
+        }
+        const int count = static_cast<int>(values.size());
+        Result result(mode == Mode::Script     ? PQexec(m_conn, text.constData())
+                      : mode == Mode::Prepared ? PQexecPrepared(m_conn, prepared->m_name.constData(), count, p.pointers.data(),
+                                                                p.lengths.data(), p.formats.data(), 0)
+                                               : PQexecParams(m_conn, text.constData(), count, nullptr, p.pointers.data(),
+                                                              p.lengths.data(), p.formats.data(), 0));
         const ExecStatusType status = PQresultStatus(result.r);
         if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
             return result;
@@ -255,12 +299,12 @@ int PgEngine::execute(const QString& sql, const std::vector<QVariant>& values)
 
 void PgEngine::executeScript(const QString& sql)
 {
-    run(sql, {}, true);
+    run(sql, {}, Mode::Script);
 }
 
 std::unique_ptr<EngineStatement> PgEngine::prepare(const QString& sql)
 {
-    return std::make_unique<PgStatement>(*this, sql);
+    return std::make_unique<Prepared>(*this, sql);
 }
 
 std::optional<TableShape> PgEngine::table(const QString& name)

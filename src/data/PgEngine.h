@@ -36,14 +36,25 @@ public:
     bool holdsProgramTables();
     pg_conn* connection() const { return m_conn; }
 
+    // A statement parsed once by the server (Database::prepare): unknown names
+    // and bad text fail here; exec runs it again with new values.
+    class Prepared;
+
 private:
     explicit PgEngine(pg_conn* conn) : m_conn(conn) {}
     struct Result;
-    Result run(const QString& sql, const std::vector<QVariant>& values, bool script = false);
+    enum class Mode { Params, Script, Prepared };
+    // sql is the layer's text for Params and Script, the statement's name for Prepared.
+    Result run(const QString& sql, const std::vector<QVariant>& values, Mode mode = Mode::Params,
+               Prepared* prepared = nullptr);
     void reconnectIfLost();
+    void prepareOnServer(const QByteArray& name, const QByteArray& text);
 
     pg_conn* m_conn;
     bool m_inTransaction = false;
+    int m_connectionNumber = 0;   // grows with each connection made again: prepared statements are gone
+    int m_prepared = 0;
+    std::shared_ptr<int> m_alive = std::make_shared<int>(0);
 };
 
 // The table that hands out the numbers of new rows on a server, one row per table.
