@@ -6,6 +6,7 @@
 #include "MainCommon.h"
 #include "ToolImages.h"
 #include "UiServices.h"
+#include "Snapshot.h"
 #include "basBackup.h"
 #include "basStart.h"
 #include "clsDataCtl.h"
@@ -429,7 +430,10 @@ void frmMenu::subBackup()
     const QString target = funcChooseFile(request, true);
     if (target.isEmpty())
         return;
-    if (!funcSameFile(databasePath, target))
+    // On a server the backup is an ordinary Revid.mdb holding the server's data.
+    if (const auto server = funcServerConnection(databasePath))
+        subWriteServerSnapshot(*server, target);
+    else if (!funcSameFile(databasePath, target))
         subCopyWholeFile(databasePath, target);
     OpenDatabase(false, databasePath);
     MsgBox(QStringLiteral("バックアップを完了しました。"), MsgButtons::Ok, MsgIcon::Information, kTitle);
@@ -459,7 +463,25 @@ void frmMenu::subRestore()
                MsgButtons::Ok, MsgIcon::Warning, kTitle);
         return;
     }
-    if (!funcSameFile(databasePath, source)) {
+    if (const auto server = funcServerConnection(databasePath)) {
+        // Every PC works on the server's data: the user says so once more before it is replaced.
+        if (MsgBox(QStringLiteral("サーバーのデータがすべてこのファイルの内容に置き換わり、すべてのパソコンに反映されます。\r\n"
+                                  "復元してもよろしいですか？"),
+                   MsgButtons::YesNoDefaultNo, MsgIcon::Warning, kTitle)
+            != MsgAnswer::Yes) {
+            OpenDatabase(false, databasePath);
+            return;
+        }
+        try {
+            subLoadServerSnapshot(source, *server);
+        } catch (const std::exception& e) {
+            // Loaded in one transaction: a failure leaves the server's data as it was.
+            OpenDatabase(false, databasePath);
+            MsgBox(QStringLiteral("復元できませんでした。データは元のままです。\r\n") + QString::fromStdString(e.what()),
+                   MsgButtons::Ok, MsgIcon::Warning, kTitle);
+            return;
+        }
+    } else if (!funcSameFile(databasePath, source)) {
         // A read-only database file is made writable first, so that it can be replaced.
         QFile::setPermissions(databasePath, QFile::permissions(databasePath) | QFileDevice::WriteOwner);
         subCopyWholeFile(source, databasePath);

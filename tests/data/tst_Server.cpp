@@ -7,10 +7,13 @@
 #include "MainCommon.h"
 #include "ProgramFolder.h"
 #include "Schema.h"
+#include "basBackup.h"
 #include "basStart.h"
+#include "frmMenu.h"
 
 #include <QFile>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
 
@@ -27,6 +30,7 @@ private slots:
     void attendanceAddedElsewhereIsUpdated();
     void rowDeletedElsewhereIsToldNotFatal();
     void initdbMakesTheDatabaseAndNeverOverwrites();
+    void backupAndRestoreThroughAFile();
 };
 
 void tst_Server::newNumbersNeverCollide()
@@ -206,6 +210,64 @@ void tst_Server::initdbMakesTheDatabaseAndNeverOverwrites()
     }
     QVERIFY(!funcCreateServerDatabase(connection, &reason));
     dropTestServerDatabase(name);
+}
+
+void tst_Server::backupAndRestoreThroughAFile()
+{
+    ProgramFolder pf;
+    pf.exec(QStringLiteral("INSERT INTO 連絡事項 (連絡事項ID, 記入者, コメント) VALUES (1, '事務', '控えに入る ''😀''')"));
+    pf.exec(QStringLiteral("INSERT INTO 生徒台帳 (生徒番号, 氏名カナ, 生徒氏名) VALUES (1, 'ｱｵｷ', '青木')"));
+    pf.exec(QStringLiteral("INSERT INTO 講座出席 (毎講座ID, 生徒番号, 出席フラグ) VALUES (1, 1, 1)"));
+    frmMenu menu;
+    QTemporaryDir away;
+    const QString saved = away.filePath(QStringLiteral("控え.mdb"));
+    pf.ui().saveFileAnswers = {saved};
+    menu.imgTool_Click(0);
+    QCOMPARE(pf.ui().lastText(), QStringLiteral("バックアップを完了しました。"));
+    QVERIFY(gDatabase.isServer());
+    // An ordinary file of the embedded mode, holding the server's rows and no others.
+    QVERIFY(funcIsProgramDatabase(saved));
+    {
+        Database file;
+        QVERIFY(file.open(saved, false));
+        Recordset rs = file.openRecordset(QStringLiteral("SELECT (SELECT COUNT(*) FROM 連絡事項) || '|' || (SELECT コメント FROM 連絡事項) "
+                                                         "|| '|' || (SELECT COUNT(*) FROM マスタ曜日) || '|' || (SELECT COUNT(*) FROM 講座出席)"),
+                                          dbOpenDynaset, dbReadOnly);
+        QCOMPARE(rs.field(0).toString(), QStringLiteral("1|控えに入る '😀'|7|1"));
+    }
+
+    // Restored after later changes: the file's rows, on every PC, in one step.
+    pf.exec(QStringLiteral("INSERT INTO 連絡事項 (連絡事項ID, 記入者) VALUES (2, '後')"));
+    pf.exec(QStringLiteral("DELETE FROM 生徒台帳"));
+    pf.ui().clear();
+    pf.ui().openFileAnswers = {saved};
+    pf.ui().answers = {MsgAnswer::Yes, MsgAnswer::No};
+    menu.imgTool_Click(1);
+    QCOMPARE(pf.ui().messages.size(), size_t(2));
+    QCOMPARE(pf.ui().messages[1].icon, MsgIcon::Warning);
+    QVERIFY(pf.ui().messages[1].text.contains(QStringLiteral("すべてのパソコン")));
+    QCOMPARE(pf.count(QStringLiteral("連絡事項")), 2);   // answered No: nothing changed
+    pf.ui().clear();
+    pf.ui().openFileAnswers = {saved};
+    menu.imgTool_Click(1);
+    QCOMPARE(pf.ui().lastText(), QStringLiteral("復元を完了しました。"));
+    QVERIFY(gDatabase.isServer());
+    QCOMPARE(pf.list(QStringLiteral("SELECT 連絡事項ID FROM 連絡事項")), QStringLiteral("1"));
+    QCOMPARE(pf.count(QStringLiteral("生徒台帳")), 1);
+
+    // A file of the embedded mode may repeat a lesson's student: the first row, the one it showed, is kept.
+    {
+        Database file;
+        QVERIFY(file.open(saved, false));
+        file.execute(QStringLiteral("INSERT INTO 講座出席 (毎講座ID, 生徒番号, 出席フラグ) VALUES (1, 1, 0), (2, 1, 0)"));
+    }
+    pf.ui().clear();
+    pf.ui().openFileAnswers = {saved};
+    menu.imgTool_Click(1);
+    QCOMPARE(pf.ui().lastText(), QStringLiteral("復元を完了しました。"));
+    QCOMPARE(pf.list(QStringLiteral("SELECT 毎講座ID || '-' || 出席フラグ FROM 講座出席 ORDER BY 1")), QStringLiteral("1-1,2-0"));
+    // New numbers continue above the restored rows.
+    QCOMPARE(funcGetMaxID(QStringLiteral("連絡事項"), QStringLiteral("連絡事項ID")), 1);
 }
 
 QTEST_MAIN(tst_Server)
