@@ -149,4 +149,6 @@ void subLoadServerSnapshot(const QString& path, const QString& connection)
         }
     }
     load.commit();
+    // The planner's view of the tables is brought up to the rows just loaded.
+    server.execute(QStringLiteral("ANALYZE"));
 }

@@ -114,24 +114,28 @@ LEFT JOIN マスタ講座クラス ON マスタ講座クラス.講座クラスID
 LEFT JOIN マスタ講師 ON マスタ講師.講師ID = 毎講座履歴.講師ID
 LEFT JOIN マスタ教室 ON マスタ教室.教室ID = 毎講座履歴.教室ID;
 
--- One row per attendance row, with its lesson and the student's name.
+-- One row per attendance row, with its lesson (as in QRY_講座内容) and the student's name.
+-- Written out rather than over QRY_講座内容: joined from the attendance row to its lesson
+-- by key and on to the names, a server's planner finds one student's rows by the index
+-- without first making every lesson's row.
 CREATE VIEW QRY_講座出席出力 AS
-SELECT k.毎講座ID AS 毎講座ID,
-       k.講座日 AS 講座日,
-       k.曜日ID AS 曜日ID, k.曜日名 AS 曜日名,
-       k.時限ID AS 時限ID, k.時限名 AS 時限名,
-       k.講座名 AS 講座名,
-       k.学年ID AS 学年ID, k.学年名 AS 学年名,
-       k.科目ID AS 科目ID, k.科目名 AS 科目名,
-       k.講座クラスID AS 講座クラスID, k.講座クラス名 AS 講座クラス名,
-       k.講師ID AS 講師ID, k.講師名 AS 講師名,
-       k.教室ID AS 教室ID, k.教室名 AS 教室名,
-       k.定員数 AS 定員数,
-       k.受講人数 AS 受講人数,
-       k.単元 AS 単元,
-       k.講座内容 AS 講座内容,
-       k.宿題 AS 宿題2,
-       k.コメント AS コメント2,
+SELECT 毎講座履歴.毎講座ID AS 毎講座ID,
+       毎講座履歴.講座日 AS 講座日,
+       毎講座履歴.曜日ID AS 曜日ID, マスタ曜日.曜日名 AS 曜日名,
+       毎講座履歴.時限ID AS 時限ID, マスタ時限.時限名 AS 時限名,
+       substr(coalesce(' ' || nullif(マスタ学年.学年名, ''), '') || coalesce(' ' || nullif(マスタ科目.科目名, ''), '')
+              || coalesce(' ' || nullif(マスタ講座クラス.講座クラス名, ''), ''), 2) AS 講座名,
+       毎講座履歴.学年ID AS 学年ID, マスタ学年.学年名 AS 学年名,
+       毎講座履歴.科目ID AS 科目ID, マスタ科目.科目名 AS 科目名,
+       毎講座履歴.講座クラスID AS 講座クラスID, マスタ講座クラス.講座クラス名 AS 講座クラス名,
+       毎講座履歴.講師ID AS 講師ID, マスタ講師.講師名 AS 講師名,
+       毎講座履歴.教室ID AS 教室ID, マスタ教室.教室名 AS 教室名,
+       毎講座履歴.定員数 AS 定員数,
+       毎講座履歴.受講人数 AS 受講人数,
+       毎講座履歴.単元 AS 単元,
+       毎講座履歴.講座内容 AS 講座内容,
+       毎講座履歴.宿題 AS 宿題2,
+       毎講座履歴.コメント AS コメント2,
        講座出席.生徒番号 AS 生徒番号,
        生徒台帳.生徒氏名 AS 生徒氏名,
        生徒台帳.氏名カナ AS 氏名カナ,
@@ -146,7 +150,14 @@ SELECT k.毎講座ID AS 毎講座ID,
        講座出席.コメント AS コメント,
        講座出席.更新日時 AS 更新日時
 FROM 講座出席
-INNER JOIN QRY_講座内容 AS k ON k.毎講座ID = 講座出席.毎講座ID
+INNER JOIN 毎講座履歴 ON 毎講座履歴.毎講座ID = 講座出席.毎講座ID
+LEFT JOIN マスタ曜日 ON マスタ曜日.曜日ID = 毎講座履歴.曜日ID
+LEFT JOIN マスタ時限 ON マスタ時限.時限ID = 毎講座履歴.時限ID
+LEFT JOIN マスタ学年 ON マスタ学年.学年ID = 毎講座履歴.学年ID
+LEFT JOIN マスタ科目 ON マスタ科目.科目ID = 毎講座履歴.科目ID
+LEFT JOIN マスタ講座クラス ON マスタ講座クラス.講座クラスID = 毎講座履歴.講座クラスID
+LEFT JOIN マスタ講師 ON マスタ講師.講師ID = 毎講座履歴.講師ID
+LEFT JOIN マスタ教室 ON マスタ教室.教室ID = 毎講座履歴.教室ID
 LEFT JOIN 生徒台帳 ON 生徒台帳.生徒番号 = 講座出席.生徒番号;
 
 -- The fixed rows: weekdays and sexes are referred to by number in the program.
