@@ -366,12 +366,12 @@ void frm帳票出力::cmdAdd_Click(int index)
 
 void frm帳票出力::cmdAddAll_Click(int index)
 {
+    WaitCursor wait;
+    QList<QTreeWidgetItem*> copies;   // owned here until the list takes them all
     try {
-        WaitCursor wait;
         const QTreeWidget* source = sourceList(index);
         QTreeWidget* target = targetList(index);
         QSet<QString> keys = funcListKeys(index, target);
-        QList<QTreeWidgetItem*> copies;
         for (int row = 0; row < source->topLevelItemCount(); ++row) {
             const QTreeWidgetItem* item = source->topLevelItem(row);
             const QString key = funcRowKey(index, item);
@@ -381,8 +381,11 @@ void frm帳票出力::cmdAddAll_Click(int index)
             copies << item->clone();
         }
         target->addTopLevelItems(copies);
+        copies.clear();
         subRemoveEnabled(index);
     } catch (const std::exception&) {
+        // A failed move leaves the list to print as it was.
+        qDeleteAll(copies);
     }
 }
 
