@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProgressDialog>
 
@@ -21,14 +22,20 @@ const QString kTemplateSuffix = QStringLiteral("雛型");
 const QString kTemplateShown = QStringLiteral("\\") + kTemplateFileName;
 
 // A new file in the temporary folder named after the report and the time; a
-// second report within the same second gets a number.
+// second report within the same second gets a number. The name is claimed by
+// creating the file, so a report written at the same moment by another process
+// sharing the folder can never write into the same file.
 QString reportFilePath(const QString& report)
 {
     const QString folder = QDir::tempPath() + u'/';
     const QString stem = report + u'_' + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss"));
     QString path = folder + stem + QStringLiteral(".xlsx");
-    for (int n = 2; QFileInfo::exists(path); ++n)
+    for (int n = 2; n < 10000; ++n) {
+        QFile claim(path);
+        if (claim.open(QIODevice::WriteOnly | QIODevice::NewOnly) || !claim.exists())
+            break;   // claimed, or the folder refuses files: the writer then says so
         path = folder + stem + u'_' + QString::number(n) + QStringLiteral(".xlsx");
+    }
     return path;
 }
 
@@ -118,6 +125,7 @@ void ExcelOut::subPrintEnd()
     } catch (const std::exception&) {
         m_book.reset();
         m_report = nullptr;
+        QFile::remove(path);   // the claimed, unwritten file
         MsgBox(QStringLiteral("帳票のファイルを書き込めませんでした。") + QStringLiteral("\r\n")
                    + QDir::toNativeSeparators(path),
                MsgButtons::Ok, MsgIcon::Warning, kTitle);
