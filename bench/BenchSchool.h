@@ -8,7 +8,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// Messages go to stderr; a written report is only noted, never opened.
+// Questions are answered Yes, other messages go to stderr; a written report is
+// only noted, never opened.
 class BenchUi final : public UiServices {
 public:
     MsgAnswer message(const QString& text, MsgButtons, MsgIcon, const QString&) override;
@@ -29,7 +30,21 @@ struct LargeSchool {
 
     QTemporaryDir dir;
     BenchUi* ui = nullptr;   // installed as the UI services for the run
+    int lessons = 0;         // lessons of the school as made
 
     // Makes the school, copies the template, opens the database; throws on failure.
     LargeSchool();
+    // Puts the school back as it was made (after benchmarks that delete).
+    void restore();
+
+private:
+    QString databasePath() const;
+    QString pristinePath() const;
 };
+
+// The school of a benchmark program, made on first use.
+LargeSchool& school();
+
+// The main of a benchmark program of windows: offscreen, the platform's notes
+// on window features it lacks kept out of the results, faults reported.
+int runWindowBenchmarks(int argc, char** argv);

@@ -2,6 +2,7 @@
 // 30,000 lessons): from opening to a filled, painted list; a search keeping a
 // tenth of the lessons; a click on a column header; deleting 1,000 selected
 // lessons with their attendance rows (and the refill after it).
+#include "BenchSchool.h"
 #include "CommonBase.h"
 #include "DaoCommon.h"
 #include "DemoSchool.h"
@@ -26,59 +27,6 @@
 #include <stdexcept>
 
 namespace {
-
-const QDate kSchoolDay(2026, 11, 30);
-
-// Questions are answered Yes; any other message is printed, since none is expected.
-class BenchUi final : public UiServices {
-public:
-    MsgAnswer message(const QString& text, MsgButtons buttons, MsgIcon, const QString&) override
-    {
-        if (buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoDefaultNo)
-            return MsgAnswer::Yes;
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        return MsgAnswer::Ok;
-    }
-    QString openFileName(QWidget*, const FileDialogRequest&) override { return {}; }
-    QString saveFileName(QWidget*, const FileDialogRequest&) override { return {}; }
-    bool openDocument(const QString&) override { return true; }
-    [[noreturn]] void endProgram(int exitCode) override { std::exit(exitCode); }
-};
-
-// The large school made once per run; a pristine copy restores it after deletes.
-struct School {
-    QTemporaryDir dir;
-    QString db, pristine;
-    int lessons = 0;
-
-    School()
-    {
-        db = dir.filePath(QStringLiteral("Revid.mdb"));
-        pristine = dir.filePath(QStringLiteral("pristine.mdb"));
-        std::fprintf(stderr, "making the large school in %s ...\n", qPrintable(dir.path()));
-        QString reason;
-        DemoSummary summary;
-        if (!funcCreateDemoSchool(pristine, DemoSize::Large, kSchoolDay, &reason, &summary))
-            throw std::runtime_error(reason.toStdString());
-        lessons = summary.lessons;
-        setAppPathForTests(dir.path());
-        setUiServices(std::make_unique<BenchUi>());
-        restore();
-    }
-    void restore()
-    {
-        gDatabase.close();
-        QFile::remove(db);
-        if (!QFile::copy(pristine, db) || !OpenDatabase(false, db))
-            throw std::runtime_error("cannot open the school");
-    }
-};
-
-School& school()
-{
-    static School s;
-    return s;
-}
 
 // Runs step on each modal window as it becomes the active one (the search
 // dialog first when there is one, then the list), while the list's exec() runs.
@@ -107,7 +55,7 @@ QTreeWidget* lvList(frm講座情報一覧& list)
 
 void BM_CourseList_AllLessons(benchmark::State& state)
 {
-    School& s = school();
+    LargeSchool& s = school();
     for (auto _ : state) {
         frm講座情報一覧 list;
         list.setPropNoSearch(true);
@@ -128,7 +76,7 @@ BENCHMARK(BM_CourseList_AllLessons)->Unit(benchmark::kMillisecond)->MinTime(3.0)
 // The dates of the school year's first tenth of lessons, chosen in the search dialog.
 void BM_CourseList_SearchTenth(benchmark::State& state)
 {
-    School& s = school();
+    LargeSchool& s = school();
     const QString from = funcToString(gDatabase.openRecordset(QStringLiteral("SELECT MIN(講座日) FROM 毎講座履歴")).field(0));
     const QString to = funcToString(
         gDatabase.openRecordset(QStringLiteral("SELECT 講座日 FROM 毎講座履歴 ORDER BY 講座日 LIMIT 1 OFFSET %1").arg(s.lessons / 10))
@@ -174,7 +122,7 @@ BENCHMARK(BM_CourseList_ColumnSort)->Unit(benchmark::kMillisecond)->MinTime(2.0)
 // their attendance rows go in one transaction and the list is filled again.
 void BM_CourseList_Delete1000(benchmark::State& state)
 {
-    School& s = school();
+    LargeSchool& s = school();
     for (auto _ : state) {
         state.PauseTiming();
         s.restore();
@@ -209,13 +157,5 @@ BENCHMARK(BM_CourseList_Delete1000)->Unit(benchmark::kMillisecond)->Iterations(5
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWindowBenchmarks(argc, argv);
 }

@@ -3,6 +3,7 @@
 // opening a lesson with its panel of every student, moving to the next student.
 //
 //   bench_detail [benchmark flags]
+#include "BenchSchool.h"
 #include "CommonBase.h"
 #include "DaoCommon.h"
 #include "DemoSchool.h"
@@ -26,23 +27,6 @@
 
 namespace {
 
-const QDate kSchoolDay(2026, 11, 30);
-
-// Every question is answered Yes; other messages go to stderr.
-class BenchUi final : public UiServices {
-public:
-    MsgAnswer message(const QString& text, MsgButtons buttons, MsgIcon, const QString&) override
-    {
-        if (buttons != MsgButtons::YesNo)
-            std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
-    }
-    QString openFileName(QWidget*, const FileDialogRequest&) override { return {}; }
-    QString saveFileName(QWidget*, const FileDialogRequest&) override { return {}; }
-    bool openDocument(const QString&) override { return false; }
-    [[noreturn]] void endProgram(int exitCode) override { std::exit(exitCode); }
-};
-
 struct Opener : KouzaDetailOpener {
     short syori = 0;
     int kouzaID = 0;
@@ -51,30 +35,6 @@ struct Opener : KouzaDetailOpener {
     int propMaiKouzaID() const override { return kouzaID; }
     void setPropOK(bool value) override { ok = value; }
 };
-
-// The large school, made once per run.
-struct Fixture {
-    QTemporaryDir dir;
-
-    Fixture()
-    {
-        const QString db = dir.filePath(QStringLiteral("Revid.mdb"));
-        std::fprintf(stderr, "making the large school in %s ...\n", qPrintable(dir.path()));
-        QString reason;
-        if (!funcCreateDemoSchool(db, DemoSize::Large, kSchoolDay, &reason))
-            throw std::runtime_error(reason.toStdString());
-        setAppPathForTests(dir.path());
-        setUiServices(std::make_unique<BenchUi>());
-        if (!OpenDatabase(false, db))
-            throw std::runtime_error("cannot open the school");
-    }
-};
-
-Fixture& fixture()
-{
-    static Fixture f;
-    return f;
-}
 
 template <class T>
 T* control(const QWidget* window, const char* name)
@@ -90,7 +50,7 @@ T* control(const QWidget* window, const char* name)
 // outside the timing.
 void BM_BulkRegistration_SchoolYear(benchmark::State& state)
 {
-    fixture();
+    school();
     const int before = funcGetMaxID(QStringLiteral("毎講座履歴"), QStringLiteral("毎講座ID"));
     for (auto _ : state) {
         state.PauseTiming();
@@ -131,7 +91,7 @@ int busiestLesson()
 // listed, the lesson's students ticked and counted.
 void BM_OpenLesson_WithPanel(benchmark::State& state)
 {
-    fixture();
+    school();
     Opener opener;
     opener.syori = 2;
     opener.kouzaID = busiestLesson();
@@ -154,7 +114,7 @@ BENCHMARK(BM_OpenLesson_WithPanel)->Unit(benchmark::kMillisecond);
 // mark of each student is changed before moving on, so every move writes.
 void nextStudent(benchmark::State& state, bool marking)
 {
-    fixture();
+    school();
     Opener opener;
     opener.syori = 2;
     opener.kouzaID = busiestLesson();
@@ -197,12 +157,5 @@ BENCHMARK(BM_NextStudent_Browsing)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWindowBenchmarks(argc, argv);
 }

@@ -22,12 +22,6 @@ namespace {
 
 constexpr int kNippouLessons = 2000;
 
-LargeSchool& school()
-{
-    static LargeSchool s;
-    return s;
-}
-
 QTreeWidget* list(const QWidget& w, const char* name)
 {
     return w.findChild<QTreeWidget*>(QString::fromLatin1(name));
@@ -111,11 +105,5 @@ BENCHMARK(BM_Nippou_2000Lessons_FromClick)->Unit(benchmark::kMillisecond)->UseRe
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWindowBenchmarks(argc, argv);
 }

@@ -4,6 +4,7 @@
 // idle again (its first paint done); closing the window is not counted.
 //
 //   bench_students [benchmark flags]
+#include "BenchSchool.h"
 #include "CommonBase.h"
 #include "DaoCommon.h"
 #include "DemoSchool.h"
@@ -27,50 +28,18 @@
 
 namespace {
 
-const QDate kSchoolDay(2026, 11, 30);
-
-class BenchUi final : public UiServices {
-public:
-    MsgAnswer message(const QString& text, MsgButtons, MsgIcon, const QString&) override
-    {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        return MsgAnswer::Ok;
-    }
-    QString openFileName(QWidget*, const FileDialogRequest&) override { return {}; }
-    QString saveFileName(QWidget*, const FileDialogRequest&) override { return {}; }
-    bool openDocument(const QString&) override { return false; }
-    [[noreturn]] void endProgram(int exitCode) override { std::exit(exitCode); }
-};
-
-// The large school and its program folder, made once per run.
-struct Fixture {
-    QTemporaryDir dir;
-    int photographed = 0;   // a student with a photograph
-
-    Fixture()
-    {
-        const QString db = dir.filePath(QStringLiteral("Revid.mdb"));
-        std::fprintf(stderr, "making the large school in %s ...\n", qPrintable(dir.path()));
-        QString reason;
-        if (!funcCreateDemoSchool(db, DemoSize::Large, kSchoolDay, &reason))
-            throw std::runtime_error(reason.toStdString());
-        setAppPathForTests(dir.path());
-        setUiServices(std::make_unique<BenchUi>());
-        if (!OpenDatabase(false, db))
-            throw std::runtime_error("cannot open the school");
-        Recordset rs = gDatabase.openRecordset(QStringLiteral("SELECT 生徒番号 FROM 生徒台帳 WHERE 削除フラグ = 0 ORDER BY 生徒番号"));
-        for (; !rs.eof() && !photographed; rs.moveNext())
-            if (QFile::exists(funcPicturePath(funcToLong(rs.field(0)))))
-                photographed = funcToLong(rs.field(0));
-        if (!photographed)
-            throw std::runtime_error("no student has a photograph");
-    }
-};
-
-Fixture& fixture()
+// A student of the large school with a photograph.
+int photographedStudent()
 {
-    static Fixture f;
-    return f;
+    static const int student = [] {
+        school();
+        Recordset rs = gDatabase.openRecordset(QStringLiteral("SELECT 生徒番号 FROM 生徒台帳 WHERE 削除フラグ = 0 ORDER BY 生徒番号"));
+        for (; !rs.eof(); rs.moveNext())
+            if (QFile::exists(funcPicturePath(funcToLong(rs.field(0)))))
+                return funcToLong(rs.field(0));
+        throw std::runtime_error("no student has a photograph");
+    }();
+    return student;
 }
 
 // Runs action, which opens a modal window; the time ends when the event loop
@@ -95,7 +64,7 @@ double timeToModal(const std::function<void()>& action, const std::function<bool
 
 void BM_StudentList_FromMenu(benchmark::State& state)
 {
-    fixture();
+    school();
     frmMenu menu;
     menu.show();
     int rows = 0;
@@ -119,7 +88,7 @@ BENCHMARK(BM_StudentList_FromMenu)->UseManualTime()->Unit(benchmark::kMillisecon
 
 void BM_StudentDetail_OpenWithPhotograph(benchmark::State& state)
 {
-    const int student = fixture().photographed;
+    const int student = photographedStudent();
     for (auto _ : state) {
         bool ok = false;
         const double seconds = timeToModal(
@@ -143,23 +112,5 @@ BENCHMARK(BM_StudentDetail_OpenWithPhotograph)->UseManualTime()->Unit(benchmark:
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The offscreen platform's notes on window features it lacks would bury the results.
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
-        if (!text.startsWith(QLatin1String("This plugin does not support")))
-            std::fprintf(stderr, "%s\n", qPrintable(text));
-    });
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    try {
-        benchmark::RunSpecifiedBenchmarks();
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s\n", e.what());
-        return 1;
-    }
-    benchmark::Shutdown();
-    gDatabase.close();
-    return 0;
+    return runWindowBenchmarks(argc, argv);
 }

@@ -1,11 +1,5 @@
 # The three reports on the large demonstration school, and the openpyxl peer of the daily report
 # (bench/compare_nippou.py runs both and prints the ratio).
-add_library(kaede_benchschool STATIC ${CMAKE_CURRENT_LIST_DIR}/BenchSchool.cpp ${CMAKE_CURRENT_LIST_DIR}/BenchSchool.h)
-target_include_directories(kaede_benchschool PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_compile_definitions(kaede_benchschool PRIVATE KAEDE_PROGRAM_DIR="${KAEDE_PROGRAM_DIR}")
-target_link_libraries(kaede_benchschool PUBLIC kaede_demo kaede_reports_engine)
-add_dependencies(kaede_benchschool template_workbook)
-
 add_executable(bench_reports ${CMAKE_CURRENT_LIST_DIR}/bench_reports.cpp)
 target_compile_definitions(bench_reports PRIVATE KAEDE_PROGRAM_DIR="${KAEDE_PROGRAM_DIR}")
 target_link_libraries(bench_reports PRIVATE kaede_benchschool benchmark::benchmark)
