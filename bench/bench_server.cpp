@@ -7,6 +7,7 @@
 //   bench_server [benchmark flags]
 // The server is a throw-away cluster on 127.0.0.1 (tests/support/pgcluster.sh),
 // started for the run and stopped at its end.
+#include "BenchSchool.h"
 #include "CommonBase.h"
 #include "DaoCommon.h"
 #include "DemoSchool.h"
@@ -36,24 +37,7 @@
 
 namespace {
 
-const QDate kSchoolDay(2026, 11, 30);
 constexpr int kNippouLessons = 500;
-
-// Questions are answered Yes; other messages go to stderr.
-class BenchUi final : public UiServices {
-public:
-    MsgAnswer message(const QString& text, MsgButtons buttons, MsgIcon, const QString&) override
-    {
-        if (buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoDefaultNo)
-            return MsgAnswer::Yes;
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        return MsgAnswer::Ok;
-    }
-    QString openFileName(QWidget*, const FileDialogRequest&) override { return {}; }
-    QString saveFileName(QWidget*, const FileDialogRequest&) override { return {}; }
-    bool openDocument(const QString&) override { return true; }
-    [[noreturn]] void endProgram(int exitCode) override { std::exit(exitCode); }
-};
 
 struct Opener : KouzaDetailOpener {
     int kouzaID = 0;
@@ -93,8 +77,8 @@ struct Schools {
             QDir().mkpath(folder[engine]);
             QFile::copy(QStringLiteral(KAEDE_PROGRAM_DIR "/") + kTemplateFileName, folder[engine] + kTemplateFileName);
         }
-        if (!funcCreateDemoSchool(folder[0] + kDatabaseFileName, DemoSize::Large, kSchoolDay, &reason, &summary)
-            || !funcCreateServerDemoSchool(connection, DemoSize::Large, kSchoolDay, &reason))
+        if (!funcCreateDemoSchool(folder[0] + kDatabaseFileName, DemoSize::Large, LargeSchool::kSchoolDay, &reason, &summary)
+            || !funcCreateServerDemoSchool(connection, DemoSize::Large, LargeSchool::kSchoolDay, &reason))
             throw std::runtime_error(reason.toStdString());
         lessons = summary.lessons;
         QFile server(folder[1] + kServerFileName);
@@ -277,16 +261,5 @@ BENCHMARK(BM_AddStudents_4Clients)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    try {
-        benchmark::RunSpecifiedBenchmarks();
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s\n", e.what());
-        return 1;
-    }
-    benchmark::Shutdown();
-    return 0;
+    return runWindowBenchmarks(argc, argv);
 }

@@ -34,11 +34,8 @@ const std::array<QString, 6> kRequiredNames = {QStringLiteral("学年"), QString
 QDateEdit* makeDatePicker(QWidget* parent, const QString& name)
 {
     auto* picker = named<QDateEdit>(parent, name);
-    picker->setCalendarPopup(true);
-    picker->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    subDatePicker(picker);
     picker->setDate(QDate::currentDate());
-    // Room for the whole date beside the pop-up button, whatever the font.
-    picker->setMinimumWidth(picker->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00")) + 48);
     return picker;
 }
 

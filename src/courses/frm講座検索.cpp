@@ -1,6 +1,7 @@
 #include "frm講座検索.h"
 
 #include "ErrorLog.h"
+#include "CommonBase.h"
 #include "FormsCommon.h"
 #include "JyokenReceiver.h"
 #include "Named.h"
@@ -21,7 +22,6 @@
 namespace {
 constexpr int kToCourseList = 0;
 constexpr int kToReportSelection = 2;
-const QString kDateFormat = QStringLiteral("yyyy/MM/dd");
 } // namespace
 
 frm講座検索::frm講座検索(JyokenReceiver* receiver, QWidget* parent) : QDialog(parent), m_receiver(receiver)
@@ -44,8 +44,7 @@ frm講座検索::frm講座検索(JyokenReceiver* receiver, QWidget* parent) : QD
     chkDate = named<QCheckBox>(fraJyoken, QStringLiteral("chkDate"), QStringLiteral("講座日"));
     for (int i = 0; i < 2; ++i) {
         DTPDate[i] = named<QDateEdit>(fraJyoken, QStringLiteral("DTPDate_%1").arg(i));
-        DTPDate[i]->setCalendarPopup(true);
-        DTPDate[i]->setDisplayFormat(kDateFormat);
+        subDatePicker(DTPDate[i]);
     }
     grid->addWidget(chkDate, 7, 0);
     grid->addWidget(DTPDate[0], 7, 1);
@@ -157,8 +156,8 @@ bool frm講座検索::funcCreateSQL()
         condition.addCombo(cboEdit[3], QStringLiteral(" 講師ID = "), QStringLiteral(" 【講師】"));
         condition.addCombo(cboEdit[5], QStringLiteral(" 教室ID = "), QStringLiteral(" 【教室】"));
         if (chkDate->isChecked()) {
-            const QString fromText = from.toString(kDateFormat);
-            const QString toText = to.toString(kDateFormat);
+            const QString fromText = funcDateText(from);
+            const QString toText = funcDateText(to);
             condition.add(QStringLiteral(" 講座日 BETWEEN #") + fromText + QStringLiteral("# AND #") + toText + QStringLiteral("#"),
                           QStringLiteral(" 【講座日】") + fromText + QStringLiteral("～") + toText);
         }

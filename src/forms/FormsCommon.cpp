@@ -55,6 +55,8 @@ void subDatePicker(QDateEdit* picker)
 {
     picker->setCalendarPopup(true);
     picker->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    // Room for the whole date beside the pop-up button, whatever the font.
+    picker->setMinimumWidth(picker->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00")) + 48);
 }
 
 WaitCursor::WaitCursor()

@@ -4,6 +4,7 @@
 #include "ErrorLog.h"
 #include "FormsCommon.h"
 #include "MainCommon.h"
+#include "Named.h"
 #include "Theme.h"
 #include "UiServices.h"
 #include "frmMenu.h"
@@ -21,10 +22,8 @@
 namespace {
 QDateEdit* dateEdit(const QString& name, QWidget* parent)
 {
-    auto* edit = new QDateEdit(parent);
-    edit->setObjectName(name);
-    edit->setCalendarPopup(true);
-    edit->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    auto* edit = named<QDateEdit>(parent, name);
+    subDatePicker(edit);
     return edit;
 }
 
