@@ -7,6 +7,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -46,7 +47,7 @@ int funcToLong(const QVariant& value)
         d = value.toDouble(&ok);
         break;
     default:
-        d = value.toString().trimmed().toDouble(&ok);
+        d = funcHalfWidthDigits(value.toString()).trimmed().toDouble(&ok);
         break;
     }
     if (!ok || !std::isfinite(d))
@@ -56,6 +57,66 @@ int funcToLong(const QVariant& value)
     if (r < std::numeric_limits<int>::min() || r > std::numeric_limits<int>::max())
         return 0;
     return static_cast<int>(r);
+}
+
+QString funcHalfWidthDigits(const QString& text)
+{
+    // Most texts are plain ASCII already; they are given back without a copy.
+    if (std::all_of(text.cbegin(), text.cend(), [](QChar ch) { return ch.unicode() < 0x80; }))
+        return text;
+    QString result = text;
+    for (QChar& ch : result) {
+        const char16_t u = ch.unicode();
+        if (u >= u'０' && u <= u'９')
+            ch = QChar(u - u'０' + u'0');
+        else if (u == u'－' || u == u'−')
+            ch = QLatin1Char('-');
+        else if (u == u'．')
+            ch = QLatin1Char('.');
+        else if (u == u'，')
+            ch = QLatin1Char(',');
+        else if (u == u'　')
+            ch = QLatin1Char(' ');
+    }
+    return result;
+}
+
+namespace {
+// Full-width katakana U+30A1..U+30F6 in the half-width form the register stores;
+// a voiced sound takes two characters (ｶﾞ), as the half-width set has no single one.
+constexpr const char16_t* kHalfKana[] = {
+    u"ｧ", u"ｱ", u"ｨ", u"ｲ", u"ｩ", u"ｳ", u"ｪ", u"ｴ", u"ｫ", u"ｵ", u"ｶ", u"ｶﾞ", u"ｷ", u"ｷﾞ", u"ｸ", u"ｸﾞ",
+    u"ｹ", u"ｹﾞ", u"ｺ", u"ｺﾞ", u"ｻ", u"ｻﾞ", u"ｼ", u"ｼﾞ", u"ｽ", u"ｽﾞ", u"ｾ", u"ｾﾞ", u"ｿ", u"ｿﾞ", u"ﾀ", u"ﾀﾞ",
+    u"ﾁ", u"ﾁﾞ", u"ｯ", u"ﾂ", u"ﾂﾞ", u"ﾃ", u"ﾃﾞ", u"ﾄ", u"ﾄﾞ", u"ﾅ", u"ﾆ", u"ﾇ", u"ﾈ", u"ﾉ", u"ﾊ", u"ﾊﾞ",
+    u"ﾊﾟ", u"ﾋ", u"ﾋﾞ", u"ﾋﾟ", u"ﾌ", u"ﾌﾞ", u"ﾌﾟ", u"ﾍ", u"ﾍﾞ", u"ﾍﾟ", u"ﾎ", u"ﾎﾞ", u"ﾎﾟ", u"ﾏ", u"ﾐ", u"ﾑ",
+    u"ﾒ", u"ﾓ", u"ｬ", u"ﾔ", u"ｭ", u"ﾕ", u"ｮ", u"ﾖ", u"ﾗ", u"ﾘ", u"ﾙ", u"ﾚ", u"ﾛ", u"ﾜ", u"ﾜ", u"ｲ",
+    u"ｴ", u"ｦ", u"ﾝ", u"ｳﾞ", u"ｶ", u"ｹ",
+};
+} // namespace
+
+QString funcHalfWidthKana(const QString& text)
+{
+    QString result;
+    result.reserve(text.size());
+    for (QChar ch : text) {
+        char16_t u = ch.unicode();
+        // Hiragana sit 0x60 below their katakana.
+        if (u >= 0x3041 && u <= 0x3096)
+            u += 0x60;
+        if (u >= 0x30A1 && u <= 0x30F6) {
+            result += QString::fromUtf16(kHalfKana[u - 0x30A1]);
+            continue;
+        }
+        switch (u) {
+        case u'ー': result += u'ｰ'; break;
+        case u'・': result += u'･'; break;
+        case u'゛': result += u'ﾞ'; break;
+        case u'゜': result += u'ﾟ'; break;
+        case u'　': result += u' '; break;
+        default: result += ch; break;
+        }
+    }
+    return result;
 }
 
 QString funcToString(const QVariant& value)

@@ -6,8 +6,14 @@
 #include <QVariant>
 
 
+// Text becomes a number whether its digits were typed half- or full-width (１２).
 int funcToLong(const QVariant& value);
 QString funcToString(const QVariant& value);
+// Full-width digits, signs and blanks as their half-width forms; other text unchanged.
+QString funcHalfWidthDigits(const QString& text);
+// Hiragana and full-width katakana as the half-width katakana the register stores
+// (ガ becomes the two characters ｶﾞ); other text unchanged.
+QString funcHalfWidthKana(const QString& text);
 
 // The program folder, always ending in a separator.
 QString funcAppPath();

@@ -1,5 +1,8 @@
 #include "UiServices.h"
 
+#include <QCursor>
+#include <QGuiApplication>
+
 #include <cstdlib>
 
 namespace {
@@ -30,7 +33,29 @@ void setUiServices(std::unique_ptr<UiServices> services)
     current() = services ? std::move(services) : std::make_unique<FallbackUi>();
 }
 
+namespace {
+class ArrowWhileAsking {
+public:
+    ArrowWhileAsking() : m_gui(qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr)
+    {
+        if (m_gui)
+            QGuiApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
+    }
+    ~ArrowWhileAsking()
+    {
+        if (m_gui)
+            QGuiApplication::restoreOverrideCursor();
+    }
+    ArrowWhileAsking(const ArrowWhileAsking&) = delete;
+    ArrowWhileAsking& operator=(const ArrowWhileAsking&) = delete;
+
+private:
+    bool m_gui;
+};
+} // namespace
+
 MsgAnswer MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title)
 {
+    const ArrowWhileAsking arrow;
     return ui().message(text, buttons, icon, title);
 }

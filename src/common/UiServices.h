@@ -7,9 +7,8 @@
 
 class QWidget;
 
-// The caption of the program's own message boxes, and the one shown when none is given.
+// The caption of every message box of the program.
 inline const QString kTitle = QStringLiteral("塾管理システム - 楓丸くん -");
-inline const QString kAppTitle = QStringLiteral("vor");
 
 enum class MsgIcon { None, Information, Warning, Question, Critical };
 // YesNoDefaultNo: a question whose "はい" deletes or replaces data, so a stray Enter answers "いいえ".
@@ -41,7 +40,8 @@ UiServices& ui();
 // Installs the services (the real ones at start, a recording double in tests).
 void setUiServices(std::unique_ptr<UiServices> services);
 
-// Short form for the common case.
+// Short form for the common case. While the box is up the pointer is the normal
+// arrow, whatever busy pointer the work that led to the message had set.
 MsgAnswer MsgBox(const QString& text, MsgButtons buttons = MsgButtons::Ok,
-                 MsgIcon icon = MsgIcon::None, const QString& title = kAppTitle);
+                 MsgIcon icon = MsgIcon::None, const QString& title = kTitle);
 

@@ -66,8 +66,8 @@ void subErrorLog(const QString& procedureName)
 
     subWriteErrorLog(procedureName, gErrDescription);
 
-    ui().message(QStringLiteral("システムが異常動作を起こしました。\r\n\r\nエラー内容：(") + gErrDescription + QLatin1Char(')'),
-                 MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("システムエラー"));
+    MsgBox(QStringLiteral("システムが異常動作を起こしました。\r\n\r\nエラー内容：(") + gErrDescription + QLatin1Char(')'),
+           MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("システムエラー"));
 
     try {
         gWorkspace.rollback();

@@ -5,13 +5,9 @@
 #include <QCoreApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 
 KeyFilter::KeyFilter(short kind, QObject* parent) : QObject(parent), m_kind(kind) {}
-
-void KeyFilter::install(QObject* edit, short kind)
-{
-    edit->installEventFilter(new KeyFilter(kind, edit));
-}
 
 namespace {
 bool allowed(short kind, QChar ch)
@@ -20,31 +16,77 @@ bool allowed(short kind, QChar ch)
     subKeyFilter(kind, code);
     return code != 0;
 }
+
+// Full-width digits become digits and kana become the half-width kana before
+// the filter judges them, so text typed with the input method on is kept.
+QString converted(short kind, const QString& text)
+{
+    if (kind == 1)
+        return funcHalfWidthDigits(text);
+    if (kind == 2)
+        return funcHalfWidthKana(text);
+    return text;
+}
+
+QString kept(short kind, const QString& text)
+{
+    QString result;
+    for (QChar ch : converted(kind, text))
+        if (allowed(kind, ch))
+            result += ch;
+    return result;
+}
+
+// Moving between boxes, confirming and closing belong to the window, never to the filter.
+bool isWindowKey(int key)
+{
+    return key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Return || key == Qt::Key_Enter
+        || key == Qt::Key_Escape || key == Qt::Key_Backspace;
+}
 } // namespace
+
+void KeyFilter::install(QObject* edit, short kind)
+{
+    edit->installEventFilter(new KeyFilter(kind, edit));
+    // Pasted text passes no key filter; it is converted and filtered as a whole.
+    if (auto* line = qobject_cast<QLineEdit*>(edit)) {
+        QObject::connect(line, &QLineEdit::textEdited, line, [line, kind](const QString& text) {
+            const QString clean = kept(kind, text);
+            if (clean == text)
+                return;
+            const int cursor = line->cursorPosition() + static_cast<int>(clean.size() - text.size());
+            line->setText(clean);
+            line->setCursorPosition(std::max(0, cursor));
+        });
+    }
+}
 
 bool KeyFilter::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Backspace)
+        if (isWindowKey(key->key()))
             return false;
         const QString text = key->text();
         // Keys without text (arrows, Delete, shortcuts) are not typed characters.
         if (text.isEmpty() || key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
             return false;
-        for (QChar ch : text)
-            if (!allowed(m_kind, ch))
-                return true;
-    } else if (event->type() == QEvent::InputMethod) {
+        const QString clean = kept(m_kind, text);
+        if (clean == text)
+            return false;
+        if (!clean.isEmpty()) {
+            QKeyEvent replacement(QEvent::KeyPress, Qt::Key_unknown, key->modifiers(), clean);
+            QCoreApplication::sendEvent(watched, &replacement);
+        }
+        return true;
+    }
+    if (event->type() == QEvent::InputMethod) {
         auto* im = static_cast<QInputMethodEvent*>(event);
         const QString committed = im->commitString();
-        QString kept;
-        for (QChar ch : committed)
-            if (allowed(m_kind, ch))
-                kept += ch;
-        if (kept != committed) {
+        const QString clean = kept(m_kind, committed);
+        if (clean != committed) {
             QInputMethodEvent filtered(im->preeditString(), im->attributes());
-            filtered.setCommitString(kept, im->replacementStart(), im->replacementLength());
+            filtered.setCommitString(clean, im->replacementStart(), im->replacementLength());
             QCoreApplication::sendEvent(watched, &filtered);
             return true;
         }

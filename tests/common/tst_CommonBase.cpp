@@ -2,7 +2,12 @@
 #include "FormsCommon.h"
 #include "KeyFilter.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
+#include <QInputMethodEvent>
+#include <QVBoxLayout>
 #include <QDir>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -21,6 +26,9 @@ private slots:
     void leadByteWalk();
     void keyFilterKinds();
     void keyFilterOnARealEdit();
+    void typedTextIsConverted_data();
+    void typedTextIsConverted();
+    void keyFilterLeavesWindowKeysAlone();
     void sqlQuoteDoublesQuotes();
 };
 
@@ -28,6 +36,8 @@ void tst_CommonBase::conversions()
 {
     QCOMPARE(funcToLong(QVariant()), 0);
     QCOMPARE(funcToLong(QStringLiteral("12")), 12);
+    QCOMPARE(funcToLong(QStringLiteral("１２")), 12);    // typed with the input method on
+    QCOMPARE(funcToLong(QStringLiteral("　－３")), -3);
     QCOMPARE(funcToLong(QStringLiteral("abc")), 0);
     QCOMPARE(funcToLong(QString()), 0);
     QCOMPARE(funcToLong(2.5), 2);   // a half goes to the even neighbour
@@ -158,6 +168,66 @@ void tst_CommonBase::keyFilterOnARealEdit()
     QCOMPARE(edit.text(), QStringLiteral("123"));
     QTest::keyClick(&edit, Qt::Key_Backspace);
     QCOMPARE(edit.text(), QStringLiteral("12"));
+}
+
+void tst_CommonBase::typedTextIsConverted_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("hiragana") << 2 << QStringLiteral("やまだ たろう") << QStringLiteral("ﾔﾏﾀﾞ ﾀﾛｳ");
+    QTest::newRow("katakana, voiced in two") << 2 << QStringLiteral("ガギグパポヴ") << QStringLiteral("ｶﾞｷﾞｸﾞﾊﾟﾎﾟｳﾞ");
+    QTest::newRow("first and last of the table") << 2 << QStringLiteral("アンヲ") << QStringLiteral("ｱﾝ");
+    QTest::newRow("no kana form refused") << 2 << QStringLiteral("山田A1カ") << QStringLiteral("ｶ");
+    QTest::newRow("full-width digits") << 1 << QStringLiteral("０３１２x") << QStringLiteral("0312");
+}
+
+// Typed key by key, committed by the input method, and pasted: the same result.
+void tst_CommonBase::typedTextIsConverted()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, typed);
+    QFETCH(QString, expected);
+    QLineEdit edit;
+    KeyFilter::install(&edit, static_cast<short>(kind));
+    edit.show();
+    // QTest types Latin-1 only; these are the key events a keyboard layout sends.
+    for (QChar ch : typed) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        QCoreApplication::sendEvent(&edit, &press);
+    }
+    QCOMPARE(edit.text(), expected);
+
+    edit.clear();
+    QInputMethodEvent commit;
+    commit.setCommitString(typed);
+    QCoreApplication::sendEvent(&edit, &commit);
+    QCOMPARE(edit.text(), expected);
+
+    edit.clear();
+    QApplication::clipboard()->setText(typed);
+    edit.paste();
+    QCOMPARE(edit.text(), expected);
+}
+
+void tst_CommonBase::keyFilterLeavesWindowKeysAlone()
+{
+    QDialog dialog;
+    auto* kana = new QLineEdit(&dialog);
+    auto* next = new QLineEdit(&dialog);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(kana);
+    layout->addWidget(next);
+    KeyFilter::install(kana, 2);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    kana->setFocus();
+    QTest::keyClick(kana, Qt::Key_Tab);
+    QCOMPARE(dialog.focusWidget(), next);
+    QTest::keyClick(next, Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(dialog.focusWidget(), kana);
+    QTest::keyClick(kana, Qt::Key_Escape);
+    QVERIFY(!dialog.isVisible());
 }
 
 void tst_CommonBase::sqlQuoteDoublesQuotes()

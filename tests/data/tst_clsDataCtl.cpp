@@ -64,7 +64,7 @@ void tst_clsDataCtl::unknownColumnOrRecordTellsAndGivesEmpty()
     QCOMPARE(data.propData(QStringLiteral("教室番号")), QString());
     QCOMPARE(pf.ui().messages.size(), size_t(1));
     QVERIFY(pf.ui().messages[0].text.contains(QStringLiteral("教室番号")));
-    QCOMPARE(pf.ui().messages[0].title, kAppTitle);
+    QCOMPARE(pf.ui().messages[0].title, kTitle);
     QCOMPARE(pf.ui().messages[0].icon, MsgIcon::None);
     data.setPropID(1);
     QCOMPARE(data.propData(QStringLiteral("教室名")), QString());
@@ -81,7 +81,7 @@ void tst_clsDataCtl::invalidSqlTellsAndFails()
     const RecordedMessage& m = pf.ui().messages[0];
     QVERIFY2(m.text.endsWith(QStringLiteral("\r\n情報取得に失敗しました")), qPrintable(m.text));
     QVERIFY(m.text.size() > QStringLiteral("\r\n情報取得に失敗しました").size());
-    QCOMPARE(m.title, kAppTitle);
+    QCOMPARE(m.title, kTitle);
     QCOMPARE(m.buttons, MsgButtons::Ok);
     QCOMPARE(m.icon, MsgIcon::None);
     clsDataCtl missing;

@@ -86,7 +86,7 @@ void tst_clsDataList::emptyResultTellsOnceUnlessSuppressed()
     QCOMPARE(pf.ui().messages.size(), size_t(1));
     QCOMPARE(pf.ui().messages[0].text, QStringLiteral("該当はありませんでした"));
     QCOMPARE(pf.ui().messages[0].icon, MsgIcon::Information);
-    QCOMPARE(pf.ui().messages[0].title, kAppTitle);
+    QCOMPARE(pf.ui().messages[0].title, kTitle);
     // The window clears the list itself; the binder leaves the old rows alone.
     QCOMPARE(lv.topLevelItemCount(), 2);
 

@@ -64,7 +64,7 @@ void tst_Start::missingDatabaseIsToldAndNothingOpens()
     Main();
     QCOMPARE(pf.ui().messages.size(), size_t(1));
     QCOMPARE(pf.ui().messages[0].text, QStringLiteral("データベースのオープンに失敗しました"));
-    QCOMPARE(pf.ui().messages[0].title, kAppTitle);
+    QCOMPARE(pf.ui().messages[0].title, kTitle);
     QCOMPARE(pf.ui().messages[0].icon, MsgIcon::None);
     QVERIFY(visibleMenus().isEmpty());
     QVERIFY(!QFile::exists(pf.databasePath()));

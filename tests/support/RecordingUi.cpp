@@ -1,10 +1,14 @@
 #include "RecordingUi.h"
 
+#include <QCursor>
+#include <QGuiApplication>
+
 #include <memory>
 
 MsgAnswer RecordingUi::message(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title)
 {
-    messages.push_back({text, title, icon, buttons});
+    const QCursor* pointer = QGuiApplication::overrideCursor();
+    messages.push_back({text, title, icon, buttons, pointer && pointer->shape() == Qt::WaitCursor});
     if (onMessage)
         onMessage(messages.back());
     if (!answers.empty()) {

@@ -21,6 +21,7 @@ struct RecordedMessage {
     QString title;
     MsgIcon icon;
     MsgButtons buttons;
+    bool busyPointer;   // the hourglass was the pointer while the box was up
 };
 
 class RecordingUi final : public UiServices {
