@@ -4,6 +4,7 @@
 #include "ExcelOut.h"
 #include "FormsCommon.h"
 #include "Named.h"
+#include "ReportCommon.h"
 #include "Theme.h"
 #include "UiServices.h"
 #include "frm講座情報詳細.h"
@@ -35,11 +36,25 @@ constexpr Column kLessonColumns[] = {
     {"教室名", "教室名", 7},   {"講師名", "講師名", 7},  {"定員数", "定員数", 7},
     {"単元", "単元", 5},
 };
+// One student's rows: the lesson, attendance and homework, then one column per
+// named evaluation item (added when the list is built), then the comment.
 constexpr Column kStudentColumns[] = {
-    {"講座日", "講座日", 7}, {"時限名", "時限名", 10}, {"講座名", "講座名", 10}, {"講師名", "講師名", 7},
-    {"出席○", "出席", 7},   {"項目4", "項目4", 7},    {"宿題○", "宿題", 7},     {"項目1", "項目1", 7},
-    {"項目2", "項目2", 7},  {"項目3", "項目3", 7},    {"コメント", "コメント", 5},
+    {"講座日", "講座日", 7}, {"時限名", "時限名", 10}, {"講座名", "講座名", 10},
+    {"講師名", "講師名", 7}, {"出席○", "出席", 7},     {"宿題○", "宿題", 7},
 };
+constexpr Column kStudentComment = {"コメント", "コメント", 5};
+constexpr int kStudentMarkWidth = 7;
+
+// A mark of 0 was never given: the list shows nothing rather than a worse mark.
+void subBlankUnmarked(QTreeWidget* list, int firstColumn, int count)
+{
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = list->topLevelItem(row);
+        for (int column = firstColumn; column < firstColumn + count; ++column)
+            if (item->text(column) == QLatin1String("0"))
+                item->setText(column, QString());
+    }
+}
 } // namespace
 
 frm講座情報一覧::frm講座情報一覧(QWidget* parent) : QDialog(parent)
@@ -202,15 +217,29 @@ void frm講座情報一覧::subListSet()
         m_list->setPropListView(lvList);
         m_list->setPropListKey(QStringLiteral("毎講座ID"));
         const double width = lvList->width();
-        auto add = [&](const auto& columns) {
-            for (const Column& c : columns)
-                m_list->AddFieldName(QString::fromUtf8(c.field), QString::fromUtf8(c.header), qRound(width / c.divisor));
+        auto add = [&](const Column& c) {
+            m_list->AddFieldName(QString::fromUtf8(c.field), QString::fromUtf8(c.header), qRound(width / c.divisor));
         };
-        if (m_tableName == kStudentQuery)
-            add(kStudentColumns);
-        else
-            add(kLessonColumns);
+        int marks = 0;
+        if (m_tableName == kStudentQuery) {
+            for (const Column& c : kStudentColumns)
+                add(c);
+            // An item without a name does not exist: no column for it.
+            const std::array<QString, 4> items = funcEvalItemNames();
+            for (int k = 0; k < 4; ++k) {
+                if (items[k].trimmed().isEmpty())
+                    continue;
+                m_list->AddFieldName(QStringLiteral("項目%1").arg(k + 1), items[k], qRound(width / kStudentMarkWidth));
+                ++marks;
+            }
+            add(kStudentComment);
+        } else {
+            for (const Column& c : kLessonColumns)
+                add(c);
+        }
         subDataRead();
+        subBlankUnmarked(lvList, static_cast<int>(std::size(kStudentColumns)), marks);
+        m_sort.reapply(lvList);
         subFitColumns(lvList);
         subCmdEnabled(false);
         cmdOK[0]->setEnabled(true);
@@ -270,8 +299,10 @@ void frm講座情報一覧::cmdOK_Click(int index)
 {
     guarded(QStringLiteral("frm講座情報一覧 - cmdOK_Click"), [&] {
         m_syoriID = static_cast<short>(index);
-        if (index == 0)
-            m_maiKouzaID = 0;
+        // Copy and edit act on the row selected now, whatever an earlier add left behind.
+        m_maiKouzaID = index == 0 ? 0 : funcSelectedTags(lvList).value(0);
+        if ((index == 1 || index == 2) && m_maiKouzaID == 0)
+            return;
         if (index == 3) {
             if (!funcConfirmDelete(m_selectCount, QStringLiteral(" 講座を削除してもよろしいですか？")))
                 return;
@@ -295,7 +326,8 @@ void frm講座情報一覧::subOpenDetail()
     m_ok = false;
     frm講座情報詳細 detail(*this, this);
     detail.exec();
-    if (m_ok)
+    // A lesson found deleted goes from the list too.
+    if (m_ok || !detail.propFound())
         subListSet();
 }
 

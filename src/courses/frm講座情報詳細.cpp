@@ -26,6 +26,7 @@
 namespace {
 const QString kTable = QStringLiteral("毎講座履歴");
 const QString kKeyColumn = QStringLiteral("毎講座ID");
+const QString kNotFound = QStringLiteral("指定された講座が見つかりません。既に削除された可能性があります。");
 
 // cboEdit(0) ... cboEdit(5): the required lesson attributes, in the order they are checked.
 const std::array<QString, 6> kRequiredNames = {QStringLiteral("学年"), QStringLiteral("科目"), QStringLiteral("講座クラス"),
@@ -44,6 +45,12 @@ QLabel* caption(QWidget* parent, const QString& text)
     auto* label = new QLabel(text, parent);
     label->setTextFormat(Qt::PlainText);
     return label;
+}
+
+// "金" as the master holds it, "金曜日" in a sentence.
+QString funcWeekdayName(const QString& master)
+{
+    return master.endsWith(QStringLiteral("曜日")) ? master : master + QStringLiteral("曜日");
 }
 
 int selectedData(const QComboBox* box)
@@ -282,16 +289,23 @@ void frm講座情報詳細::subComboTextSet()
             break;
         }
 
-        // The marks are captioned with the first four evaluation items.
+        // The marks are captioned with the first four evaluation items; a mark
+        // whose item has no name does not exist and has no box.
         const std::array<int, 4> markTitles = {10, 12, 13, 14};
-        for (int n = 0; n < 4; ++n)
-            lbltitle[markTitles[n]]->setText(n + 1 < cboEdit[7]->count() ? cboEdit[7]->itemText(n + 1) : QString());
+        for (int n = 0; n < 4; ++n) {
+            const QString name = n + 1 < cboEdit[7]->count() ? cboEdit[7]->itemText(n + 1).trimmed() : QString();
+            lbltitle[markTitles[n]]->setText(name);
+            lbltitle[markTitles[n]]->setVisible(!name.isEmpty());
+            cbo態度評価[n]->setVisible(!name.isEmpty());
+        }
 
         m_rsKouza.emplace(gDatabase.openRecordset(kTable, dbOpenTable));
         m_rsKouza->setIndex(QStringLiteral("PrimaryKey"));
         m_rsKouza->seek(QStringLiteral("="), m_kouzaID);
-        if (m_rsKouza->noMatch())
+        if (m_rsKouza->noMatch()) {
+            m_found = m_mode == 0;
             return;
+        }
         DTPDate[0]->setDate(funcTextDate(funcToString(m_rsKouza->field(QStringLiteral("講座日")))));
         const std::array<std::pair<int, const char*>, 6> ids = {{{4, "時限ID"},
                                                                  {0, "学年ID"},
@@ -348,6 +362,8 @@ void frm講座情報詳細::subSaveKozaInfo()
     guarded(QStringLiteral("frm講座情報詳細 - subSaveKozaInfo"), [&] {
         Recordset& rs = *m_rsKouza;
         if (m_mode == 2) {
+            // The row may have been read again since loading (another PC); edit the lesson itself.
+            rs.seek(QStringLiteral("="), m_kouzaID);
             rs.edit();
         } else {
             rs.addNew();
@@ -374,9 +390,28 @@ void frm講座情報詳細::subSaveKozaInfo()
     });
 }
 
+int frm講座情報詳細::exec()
+{
+    if (!m_found) {
+        MsgBox(kNotFound, MsgButtons::Ok, MsgIcon::Information, kTitle);
+        return QDialog::Rejected;
+    }
+    return QDialog::exec();
+}
+
+bool frm講座情報詳細::funcLessonExists()
+{
+    return funcCheckRec(QStringLiteral("SELECT 毎講座ID FROM 毎講座履歴 WHERE 毎講座ID = ") + QString::number(m_kouzaID));
+}
+
 void frm講座情報詳細::cmdOK_Click()
 {
     guarded(QStringLiteral("frm講座情報詳細 - cmdOK_Click"), [&] {
+        // A lesson deleted while it was open cannot be edited; the window stays for the user to decide.
+        if (m_mode == 2 && !funcLessonExists()) {
+            MsgBox(kNotFound, MsgButtons::Ok, MsgIcon::Information, kTitle);
+            return;
+        }
         const bool ikkatu = chkIkkatu->isChecked();
         if (ikkatu && !funcIkkatuAdd())
             return;
@@ -508,8 +543,10 @@ bool frm講座情報詳細::funcIkkatuAdd()
             MsgBox(QStringLiteral("指定された期間に該当する曜日がありません。"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
             return false;
         }
+        // The question names what will be stored: the lessons, not the days of the range.
         const QString question = funcDateText(first) + QStringLiteral("～") + funcDateText(last) + QStringLiteral("までの")
-            + QString::number(first.daysTo(last) + 1) + QStringLiteral("日分を登録してもよいですか？");
+            + funcWeekdayName(cboEdit[6]->currentText()) + QStringLiteral(" ") + QString::number(funcIkkatuDates().size())
+            + QStringLiteral("回分を登録してもよいですか？");
         return MsgBox(question, MsgButtons::YesNo, MsgIcon::Question, kTitle) != MsgAnswer::No;
     });
 }

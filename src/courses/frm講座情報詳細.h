@@ -33,6 +33,11 @@ public:
     explicit frm講座情報詳細(KouzaDetailOpener& opener, QWidget* parent = nullptr);
     ~frm講座情報詳細() override;
 
+    // A lesson to copy or edit that is not stored (deleted meanwhile) is told
+    // to the user and the window does not open.
+    int exec() override;
+    bool propFound() const { return m_found; }
+
     // Every close passes here: the close buttons, the close box and Escape.
     void done(int result) override;
     // The close box and Escape close without telling the opener anything.
@@ -75,6 +80,7 @@ private:
     bool funcDataSet();
     void subSaveKozaInfo();
     bool funcCheckRec(const QString& sql);
+    bool funcLessonExists();
 
     void subIkkatuVisible(bool show);
     void subIkkatuMode(bool show);
@@ -94,6 +100,8 @@ private:
     bool funcKouzaStored();
     void subMarkEnabled(bool enabled);
     void chk受講者_Click();
+    void subConfirmUntick();
+    bool funcJukouRecorded() const;
     void opt出欠_Click();
     void opt宿題_Click();
     void cbo態度評価_Click(int index);
@@ -136,6 +144,7 @@ private:
     int m_kouzaID = 0;           // 毎講座ID
     bool m_loading = false;      // while loading and while closing
     bool m_closing = false;
+    bool m_found = true;         // the lesson to copy or edit is stored
     std::optional<Recordset> m_rsKouza;
     KouzaFields m_fields;
 

@@ -107,8 +107,10 @@ void frm講座情報詳細::buildStuPart()
     fra宿題 = optionPair(frmHyoka, QStringLiteral("fra宿題"), opt宿題, QStringLiteral("opt宿題"),
                          {QStringLiteral("提出"), QStringLiteral("未提出")});
     cbo態度評価 = namedArray<QComboBox, 4>(frmHyoka, QStringLiteral("cbo態度評価"));
+    // The blank first entry is 未評価 (stored as 0): a mark is only what the user chose.
     for (QComboBox* box : cbo態度評価)
-        box->addItems({QStringLiteral(" 1"), QStringLiteral(" 2"), QStringLiteral(" 3"), QStringLiteral(" 4"), QStringLiteral(" 5")});
+        box->addItems({QString(), QStringLiteral(" 1"), QStringLiteral(" 2"), QStringLiteral(" 3"), QStringLiteral(" 4"),
+                       QStringLiteral(" 5")});
     txtコメント = named<QLineEdit>(frmHyoka, QStringLiteral("txtコメント"));
 
     auto* hyoka = new QGridLayout(frmHyoka);
@@ -155,6 +157,10 @@ void frm講座情報詳細::buildStuPart()
             lvList_Click();
     });
     connect(chk受講者, &QCheckBox::toggled, this, [this] { chk受講者_Click(); });
+    connect(chk受講者, &QCheckBox::clicked, this, [this](bool checked) {
+        if (!checked)
+            subConfirmUntick();
+    });
     for (QRadioButton* button : opt出欠)
         connect(button, &QRadioButton::clicked, this, [this] { opt出欠_Click(); });
     for (QRadioButton* button : opt宿題)
@@ -290,14 +296,12 @@ void frm講座情報詳細::subSetJukou()
         else if (m_jukou->propHomework() == 0)
             opt宿題[1]->setChecked(true);
 
-        // A missing mark shows as " 1" and is held as 1 from now on.
+        // Showing a student changes none of the marks held: 0 (and anything
+        // that is no mark) shows blank and stays as it is until the user chooses.
         for (int n = 1; n <= 4; ++n) {
             const int mark = m_jukou->propItem(n);
-            {
-                const QSignalBlocker quiet(cbo態度評価[n - 1]);
-                cbo態度評価[n - 1]->setCurrentIndex(mark >= 1 ? std::min(mark, 5) - 1 : 0);
-            }
-            cbo態度評価_Click(n - 1);
+            const QSignalBlocker quiet(cbo態度評価[n - 1]);
+            cbo態度評価[n - 1]->setCurrentIndex(mark >= 1 && mark <= 5 ? mark : 0);
         }
         txtコメント->setText(m_jukou->propComment());
     });
@@ -318,6 +322,27 @@ void frm講座情報詳細::chk受講者_Click()
     subMarkEnabled(ticked);
 }
 
+// Unticking a student whose row holds something the user recorded deletes it
+// when the panel moves on: ask first; いいえ keeps the tick.
+void frm講座情報詳細::subConfirmUntick()
+{
+    guarded(QStringLiteral("frm講座情報詳細 - chk受講者_Click"), [&] {
+        if (!m_jukou || !funcJukouRecorded())
+            return;
+        if (MsgBox(m_jukou->propStuName() + QStringLiteral(" さんの出欠・評価を削除します。よろしいですか？"),
+                   MsgButtons::YesNoDefaultNo, MsgIcon::Question, kTitle)
+            != MsgAnswer::Yes)
+            chk受講者->setChecked(true);
+    });
+}
+
+bool frm講座情報詳細::funcJukouRecorded() const
+{
+    const clsJukou& j = *m_jukou;
+    return j.propAttendance() != 0 || j.propHomework() != 0 || j.propItem1() != 0 || j.propItem2() != 0
+        || j.propItem3() != 0 || j.propItem4() != 0 || !j.propComment().isEmpty();
+}
+
 void frm講座情報詳細::opt出欠_Click()
 {
     guarded(QStringLiteral("frm受講情報 - opt出欠_Click"), [&] { m_jukou->setPropAttendance(opt出欠[0]->isChecked() ? 1 : 0); });
@@ -333,7 +358,7 @@ void frm講座情報詳細::cbo態度評価_Click(int index)
     guarded(QStringLiteral("frm受講情報 - cbo態度評価_Click"), [&] {
         if (!m_jukou || cbo態度評価[index]->currentIndex() < 0)
             return;
-        const int mark = cbo態度評価[index]->currentText().trimmed().toInt();
+        const int mark = cbo態度評価[index]->currentIndex();
         if (mark != m_jukou->propItem(index + 1))
             m_jukou->setPropItem(index + 1, mark);
     });

@@ -91,9 +91,17 @@ void ColumnSort::click(QTreeWidget* list, int column)
     if (column == m_column)
         m_order = m_order == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
     m_column = column;
+    m_sorted = true;
+    reapply(list);
+}
+
+void ColumnSort::reapply(QTreeWidget* list) const
+{
+    if (!m_sorted || m_column >= list->columnCount())
+        return;
     list->header()->setSortIndicatorShown(true);
-    list->header()->setSortIndicator(column, m_order);
-    clsDataList::subSortByText(list, column, m_order);
+    list->header()->setSortIndicator(m_column, m_order);
+    clsDataList::subSortByText(list, m_column, m_order);
 }
 
 void subFitColumns(QTreeWidget* list)

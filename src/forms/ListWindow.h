@@ -49,16 +49,19 @@ void subExecuteForTags(const QList<int>& tags, const std::function<QStringList(i
 
 // Sorting by a clicked column: the same column reverses the order, another
 // column keeps the direction; rows compare by their displayed texts. The rows
-// keep the order of the query until the first click.
+// keep the order of the query until the first click; after that every rebuild
+// of the list calls reapply, so the order the user chose survives it.
 class ColumnSort {
 public:
     void click(QTreeWidget* list, int column);
+    void reapply(QTreeWidget* list) const;
     int column() const { return m_column; }
     Qt::SortOrder order() const { return m_order; }
 
 private:
     int m_column = 0;
     Qt::SortOrder m_order = Qt::AscendingOrder;
+    bool m_sorted = false;
 };
 // Widens a column narrower than its texts (a period with its times, a long
 // name) to fit them; a column never gets narrower than it is.

@@ -278,6 +278,7 @@ void frm帳票出力::subStudentListSet()
         list.AddFieldName(column, column, width);
     list.funcShowList(QStringLiteral("SELECT 生徒台帳.生徒番号, 生徒台帳.生徒氏名, 生徒台帳.氏名カナ FROM 生徒台帳 WHERE 削除フラグ = 0 ORDER BY 生徒台帳.生徒番号"),
                       dbOpenDynaset);
+    m_studentSort[0].reapply(lvStudent[0]);
     subFitColumns(lvStudent[0]);
     // The students already chosen stay; only the headers are set again.
     lvStudent[1]->setHeaderLabels({kStudentColumns[0], kStudentColumns[1], kStudentColumns[2]});
@@ -300,6 +301,7 @@ void frm帳票出力::subListSet(QTreeWidget* listView, int mode)
                               static_cast<int>(std::lround(static_cast<double>(kListWidth) / c.divisor)));
         if (mode == 0) {
             subDataRead(list);
+            m_lessonSort[0].reapply(listView);
             subFitColumns(listView);
         }
     });

@@ -170,10 +170,7 @@ void frm生徒情報一覧::subListSet()
             m_dataList.AddFieldName(QString::fromUtf8(column.field), QString::fromUtf8(column.header),
                                     qRound(static_cast<double>(width) / column.divisor));
         subDataRead();
-        if (m_sorted) {
-            lvList->header()->setSortIndicator(m_sort.column(), m_sort.order());
-            clsDataList::subSortByText(lvList, m_sort.column(), m_sort.order());
-        }
+        m_sort.reapply(lvList);
         m_buttons->onlyAdd();
     });
 }
@@ -215,7 +212,6 @@ void frm生徒情報一覧::lvList_ColumnClick(int column)
 {
     guarded(QStringLiteral("frm生徒情報一覧 - lvList_ColumnClick"), [&] {
         m_sort.click(lvList, column);
-        m_sorted = true;
     });
 }
 
@@ -223,8 +219,10 @@ void frm生徒情報一覧::cmdOK_Click(int index)
 {
     guarded(QStringLiteral("frm生徒情報一覧 - cmdOK_Click"), [&] {
         m_syoriID = static_cast<short>(index);
-        if (index == 0)
-            m_studentNo = 0;
+        // Copy and edit act on the row selected now, whatever an earlier add left behind.
+        m_studentNo = index == 0 ? 0 : funcSelectedTags(lvList).value(0);
+        if ((index == 1 || index == 2) && m_studentNo == 0)
+            return;
         if (index == 3) {
             if (m_selectCount < 1 || !funcConfirmDelete(m_selectCount, QStringLiteral(" 生徒を削除してもよろしいですか？")))
                 return;

@@ -70,5 +70,4 @@ private:
     short m_syoriID = 0;      // the cmdOK button last pressed
     clsDataList m_dataList;
     ColumnSort m_sort;
-    bool m_sorted = false;    // the user sorted by a column; a rebuild keeps that order
 };

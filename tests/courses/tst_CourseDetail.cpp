@@ -142,6 +142,7 @@ private slots:
     void lessonNotStoredRefusesPanel_data();
     void lessonNotStoredRefusesPanel();
     void recordFindsLessonByDateAndNames();
+    void lessonMissingIsToldNeverEdited();
 };
 
 void tst_CourseDetail::addStoresNewLessonUnderNextId()
@@ -267,15 +268,15 @@ void tst_CourseDetail::bulkRange_data()
 
     const QDate mon(2026, 4, 6), wed(2026, 4, 8), sun(2026, 4, 12);
     QTest::newRow("a week, one Wednesday") << mon << sun << 3 << true
-                                           << "2026/04/06～2026/04/12までの7日分を登録してもよいですか？"
+                                           << "2026/04/06～2026/04/12までの水曜日 1回分を登録してもよいですか？"
                                            << QStringList{"2026/04/08"};
-    QTest::newRow("one day") << wed << wed << 3 << true << "2026/04/08～2026/04/08までの1日分を登録してもよいですか？"
+    QTest::newRow("one day") << wed << wed << 3 << true << "2026/04/08～2026/04/08までの水曜日 1回分を登録してもよいですか？"
                              << QStringList{"2026/04/08"};
     QTest::newRow("four Saturdays") << QDate(2026, 4, 1) << QDate(2026, 4, 30) << 6 << true
-                                    << "2026/04/01～2026/04/30までの30日分を登録してもよいですか？"
+                                    << "2026/04/01～2026/04/30までの土曜日 4回分を登録してもよいですか？"
                                     << QStringList{"2026/04/04", "2026/04/11", "2026/04/18", "2026/04/25"};
     QTest::newRow("answered No") << mon << sun << 3 << false
-                                 << "2026/04/06～2026/04/12までの7日分を登録してもよいですか？" << QStringList{};
+                                 << "2026/04/06～2026/04/12までの水曜日 1回分を登録してもよいですか？" << QStringList{};
     QTest::newRow("no Wednesday") << mon << mon.addDays(1) << 3 << true
                                   << "指定された期間に該当する曜日がありません。" << QStringList{};
     QTest::newRow("reversed") << sun << mon << 3 << true << "講座日の範囲指定に誤りがあります" << QStringList{};
@@ -350,12 +351,12 @@ void tst_CourseDetail::openingTicksAttendeesAndShowsFirstStudent()
 
     QCOMPARE(child<QLabel>(&*d.w, "lblSelectStudentName")->text(), QStringLiteral("青木"));
     QVERIFY(d.jukou()->isChecked());
-    QCOMPARE(d.shown(), QStringLiteral("出席|提出| 3, 4, 1, 5|がんばった"));  // a stored 0 shows as " 1"
+    QCOMPARE(d.shown(), QStringLiteral("出席|提出| 3, 4,, 5|がんばった"));  // a stored 0 is 未評価 and shows blank
     QVERIFY(d.pf.ui().messages.empty());
 
-    // Closing stores what is shown: the 0 becomes 1, and the date carries no time of day.
+    // Closing stores what is shown: the 0 stays 0, and the date carries no time of day.
     d.click("cmdEnd");
-    QCOMPARE(d.attendance(5, 1), "1|3415|がんばった|1|" + funcDateText(QDate::currentDate()));
+    QCOMPARE(d.attendance(5, 1), "1|3405|がんばった|1|" + funcDateText(QDate::currentDate()));
     QCOMPARE(d.attendance(5, 2), QStringLiteral("0|2222||0|2026/04/08"));
 }
 
@@ -370,11 +371,11 @@ void tst_CourseDetail::tickingStoresDefaultsOnceAndClickingAgainStores()
     QVERIFY(child<QComboBox>(&*d.w, "cbo態度評価_0")->isEnabled());
     QCOMPARE(d.ticks(), QStringLiteral("111"));
     d.select(0);
-    QCOMPARE(d.attendance(5, 3), "0|1111||0|" + today);
+    QCOMPARE(d.attendance(5, 3), "0|0000||0|" + today);   // a new taker has no marks yet
 
     // Stored again on leaving again: still one row.
     d.select(2);
-    QCOMPARE(d.shown(), QStringLiteral("欠席|未提出| 1, 1, 1, 1|"));
+    QCOMPARE(d.shown(), QStringLiteral("欠席|未提出|,,,|"));
     d.select(1);
     QCOMPARE(d.pf.count("講座出席", "毎講座ID = 5 AND 生徒番号 = 3"), 1);
 
@@ -402,7 +403,7 @@ void tst_CourseDetail::marksSurviveEveryClose()
     child<QRadioButton>(&*d.w, "opt出欠_1")->click();
     child<QRadioButton>(&*d.w, "opt宿題_1")->click();
     for (int i = 0; i < 4; ++i)
-        child<QComboBox>(&*d.w, QStringLiteral("cbo態度評価_%1").arg(i))->setCurrentIndex(4 - i);
+        child<QComboBox>(&*d.w, QStringLiteral("cbo態度評価_%1").arg(i))->setCurrentIndex(5 - i);  // entry n is mark n
     d.edit("txtコメント")->setText("It's 100% *ok* 😀");
     if (how == "close box")
         d.w->close();
@@ -424,6 +425,13 @@ void tst_CourseDetail::untickingDeletesRow()
 {
     QFETCH(bool, moveOn);
     Detail d(2, 5);
+    // The row holds marks: いいえ keeps the tick and the row.
+    d.pf.ui().answers = {MsgAnswer::No};
+    d.jukou()->click();
+    QCOMPARE(d.pf.ui().texts(), QStringList{"青木 さんの出欠・評価を削除します。よろしいですか？"});
+    QCOMPARE(d.pf.ui().messages[0].buttons, MsgButtons::YesNoDefaultNo);
+    QVERIFY(d.jukou()->isChecked());
+    QCOMPARE(d.ticks(), QStringLiteral("110"));
     d.jukou()->click();
     QCOMPARE(d.ticks(), QStringLiteral("010"));
     if (moveOn)
@@ -432,6 +440,14 @@ void tst_CourseDetail::untickingDeletesRow()
         d.w->close();
     QCOMPARE(d.attendance(5, 1), QString());
     QCOMPARE(d.pf.count("講座出席"), 1);
+    // A taker with nothing recorded goes without a question.
+    d.pf.ui().clear();
+    if (moveOn) {
+        d.select(2);
+        d.jukou()->click();
+        d.jukou()->click();
+        QVERIFY(d.pf.ui().messages.empty());
+    }
 }
 
 void tst_CourseDetail::lessonsAlikeKeepTheirOwnMarks()
@@ -452,7 +468,7 @@ void tst_CourseDetail::lessonsAlikeKeepTheirOwnMarks()
     d.jukou()->click();
     d.click("cmdEnd");
     QCOMPARE(d.attendance(7, 1).section('|', 2, 2), QStringLiteral("七の二"));
-    QCOMPARE(d.attendance(7, 2).section('|', 0, 1), QStringLiteral("0|1111"));
+    QCOMPARE(d.attendance(7, 2).section('|', 0, 1), QStringLiteral("0|0000"));
     QCOMPARE(d.attendance(5, 1).section('|', 2, 2), QStringLiteral("がんばった"));
     QCOMPARE(d.attendance(5, 2), QStringLiteral("0|2222||0|2026/04/08"));
 }
@@ -509,6 +525,39 @@ void tst_CourseDetail::recordFindsLessonByDateAndNames()
     QVERIFY(!j.Check毎講座ID());
     QCOMPARE(j.propKouzaID(), 5);
     QVERIFY(pf.ui().messages.empty());
+}
+
+void tst_CourseDetail::lessonMissingIsToldNeverEdited()
+{
+    const QString notFound = QStringLiteral("指定された講座が見つかりません。既に削除された可能性があります。");
+    // Asked to copy or edit a lesson that is not stored: told, and the window does not open.
+    for (short syori : {short(1), short(2)}) {
+        ProgramFolder pf;
+        TestOpener opener;
+        opener.syori = syori;
+        opener.kouzaID = 42;
+        frm講座情報詳細 w(opener);
+        QCOMPARE(w.exec(), int(QDialog::Rejected));
+        QCOMPARE(pf.ui().texts(), QStringList{notFound});
+        QCOMPARE(pf.ui().messages[0].icon, MsgIcon::Information);
+        QCOMPARE(pf.ui().messages[0].title, kTitle);
+        QVERIFY(!w.propFound());
+        QCOMPARE(pf.count("毎講座履歴"), 0);
+    }
+    // Deleted while open: saving says so, stores nothing and the program goes on.
+    Detail d(2, 5);
+    QVERIFY(d.w->propFound());
+    // The default school names three items: the fourth mark has no box.
+    QVERIFY(child<QComboBox>(&*d.w, "cbo態度評価_2")->isVisible());
+    QVERIFY(!child<QComboBox>(&*d.w, "cbo態度評価_3")->isVisible());
+    QVERIFY(!child<QLabel>(&*d.w, "lbltitle_14")->isVisible());
+    d.pf.exec("DELETE FROM 講座出席 WHERE 毎講座ID = 5");
+    d.pf.exec("DELETE FROM 毎講座履歴 WHERE 毎講座ID = 5");
+    d.edit("TXT_KouzaInfo_0")->setText("変更");
+    d.click("cmdOK");
+    QCOMPARE(d.pf.ui().lastText(), notFound);
+    QCOMPARE(d.pf.count("毎講座履歴"), 1);
+    QVERIFY(d.w->isVisible());
 }
 
 QTEST_MAIN(tst_CourseDetail)
