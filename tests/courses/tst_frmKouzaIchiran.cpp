@@ -31,7 +31,7 @@ struct School {
                  "(4, '2003/04/03', 4, 1, 1, 2, 1, 1, 1, 20, 1, '過去形')",
                  "INSERT INTO 生徒台帳 (生徒番号, 氏名カナ, 生徒氏名) VALUES (10, 'ｱｵｷ', '青木 一郎'), (11, 'ﾔﾏﾀﾞ', '山田 太郎')",
                  "INSERT INTO 講座出席 VALUES (1, 10, 0, 3, 3, 3, 3, '', 0, ''), (1, 11, 1, 4, 3, 2, 5, 'よくできた', 1, ''), "
-                 "(2, 10, 1, 1, 1, 1, 1, '', 0, ''), (3, 11, 1, 2, 2, 2, 2, '', 0, ''), (4, 12, 1, 2, 2, 2, 2, '', 0, '')",
+                 "(2, 10, 1, 1, 1, 1, 1, '', 0, ''), (3, 11, 1, 2, 0, 2, 2, '', 0, ''), (4, 12, 1, 2, 2, 2, 2, '', 0, '')",
              })
             pf.exec(QString::fromUtf8(sql));
     }
@@ -173,8 +173,13 @@ void TestKouzaIchiran::studentMode()
     w.setPropJyokenString(QString());
     whileOpen(w, [&] {
         QCOMPARE(w.listSql(), QStringLiteral(" SELECT * FROM QRY_講座出席出力  WHERE  生徒番号 = 11 ORDER BY 講座日,時限ID,毎講座ID "));
-        QCOMPARE(rowTexts(lvList(&w)), QStringList({"2003/04/01|2限|中1 英語 A|山田|○|5|○|4|3|2|よくできた",
-                                                    "2003/04/02|1限|中1 数学 A|山田|○|2||2|2|2|"}));
+        // One column per named item, in item order; 0 is 未評価 and shows blank.
+        QStringList headers;
+        for (int c = 4; c < lvList(&w)->columnCount(); ++c)
+            headers << lvList(&w)->headerItem()->text(c);
+        QCOMPARE(headers, QStringList({"出席", "宿題", "理解度", "集中力", "積極性", "コメント"}));
+        QCOMPARE(rowTexts(lvList(&w)), QStringList({"2003/04/01|2限|中1 英語 A|山田|○|○|4|3|2|よくできた",
+                                                    "2003/04/02|1限|中1 数学 A|山田|○||2||2|"}));
         QCOMPARE(text(&w, "lblJyoken"), QStringLiteral("【生徒氏名】山田 太郎 "));
         for (int i = 0; i < 4; ++i)
             QVERIFY(!child<QPushButton>(&w, QStringLiteral("cmdOK_%1").arg(i))->isVisible());
@@ -239,6 +244,25 @@ void TestKouzaIchiran::editThroughDetailWindow()
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, QPoint(5, list->viewport()->height() - 5));
         QVERIFY(!QApplication::activeModalWidget() || QApplication::activeModalWidget() == &w);
 
+        // An add closed unsaved leaves the row selected; edit then opens that row, never an empty form.
+        select(list, {1});
+        onNextModal([](QDialog* detail) { child<QPushButton>(detail, "cmdEnd")->click(); });
+        child<QPushButton>(&w, "cmdOK_0")->click();
+        QString loaded;
+        onNextModal([&](QDialog* detail) {
+            loaded = child<QLineEdit>(detail, "TXT_KouzaInfo_0")->text();
+            child<QPushButton>(detail, "cmdEnd")->click();
+        });
+        child<QPushButton>(&w, "cmdOK_2")->click();
+        QCOMPARE(loaded, QStringLiteral("be動詞"));
+
+        // A lesson deleted meanwhile is told, not opened, and leaves the list.
+        s.pf.exec("DELETE FROM 毎講座履歴 WHERE 毎講座ID = 3");
+        select(list, {2});
+        child<QPushButton>(&w, "cmdOK_1")->click();
+        QCOMPARE(s.pf.ui().lastText(), QStringLiteral("指定された講座が見つかりません。既に削除された可能性があります。"));
+        QCOMPARE(rowTags(list), QStringList({"2", "1", "4"}));
+
         select(list, {1});
         // Closed without saving: the list is not rebuilt, the row stays selected.
         onNextModal([](QDialog* detail) { child<QPushButton>(detail, "cmdEnd")->click(); });
@@ -247,13 +271,19 @@ void TestKouzaIchiran::editThroughDetailWindow()
         QCOMPARE(w.propMaiKouzaID(), 1);
         QCOMPARE(buttonStates(&w, "cmdOK", 4), QStringLiteral("1111"));
 
-        // Saved: the list is read again.
+        // Saved: the list is read again, in the order the user sorted it (by 単元, descending).
+        list->header()->sectionClicked(9);
+        list->header()->sectionClicked(9);
+        QCOMPARE(rowTags(list), QStringList({"4", "2", "1"}));
+        select(list, {2});
         onNextModal([](QDialog* detail) {
             child<QLineEdit>(detail, "TXT_KouzaInfo_0")->setText(QStringLiteral("不定詞 '%*#"));
             child<QPushButton>(detail, "cmdOK")->click();
         });
         child<QPushButton>(&w, "cmdOK_2")->click();
-        QCOMPARE(list->topLevelItem(1)->text(9), QStringLiteral("不定詞 '%*#"));
+        QCOMPARE(rowTags(list), QStringList({"4", "2", "1"}));   // the query's order is 2, 1, 4
+        QCOMPARE(list->topLevelItem(2)->text(9), QStringLiteral("不定詞 '%*#"));
+        QCOMPARE(list->header()->sortIndicatorSection(), 9);
         QCOMPARE(buttonStates(&w, "cmdOK", 4), QStringLiteral("1000"));
     });
 }
