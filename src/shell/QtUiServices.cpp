@@ -62,7 +62,9 @@ QString startPath(const FileDialogRequest& request)
 
 QString QtUiServices::openFileName(QWidget* parent, const FileDialogRequest& request)
 {
-    return QFileDialog::getOpenFileName(parent, request.title, startPath(request), request.filter);
+    // Each filter is shown by its name; its patterns are for matching, not for reading.
+    return QFileDialog::getOpenFileName(parent, request.title, startPath(request), request.filter, nullptr,
+                                        QFileDialog::HideNameFilterDetails);
 }
 
 QString QtUiServices::saveFileName(QWidget* parent, const FileDialogRequest& request)

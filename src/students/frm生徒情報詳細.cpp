@@ -9,6 +9,7 @@
 #include "TextBox.h"
 #include "Theme.h"
 #include "UiServices.h"
+#include "clsDataCtl.h"
 #include "frm講座情報一覧.h"
 
 #include <QComboBox>
@@ -27,11 +28,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSaveFile>
 #include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
 const QString kNotPicture = QStringLiteral("Jpegファイルしか読み込めません。");
+const QString kNotFound = QStringLiteral("指定された生徒が見つかりません。既に削除された可能性があります。");
 constexpr int kPhotoWidth = 180;
 constexpr int kPhotoHeight = 240;
 
@@ -69,11 +72,19 @@ void subCopyFile(const QString& from, const QString& to)
         throw std::runtime_error(QStringLiteral("ファイル %1 を %2 にコピーできません").arg(from, to).toStdString());
 }
 
+// Written beside the target and renamed into place: a write that fails (a full
+// disk) leaves the file that was there whole.
 void subWriteFile(const QString& path, const QByteArray& bytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         throw std::runtime_error(QStringLiteral("ファイル %1 に書き込めません").arg(path).toStdString());
+}
+
+bool funcIsJpegName(const QString& path)
+{
+    return path.endsWith(QStringLiteral(".jpg"), Qt::CaseInsensitive)
+        || path.endsWith(QStringLiteral(".jpeg"), Qt::CaseInsensitive);
 }
 
 QLineEdit* lineBox(QWidget* parent, int index, int maxLength)
@@ -233,13 +244,35 @@ void frm生徒情報詳細::buildControls()
     resize(820, sizeHint().height());
 }
 
-void frm生徒情報詳細::showEvent(QShowEvent* event)
+void frm生徒情報詳細::subLoadOnce()
 {
     if (!m_loaded) {
         m_loaded = true;
         Form_Load();
     }
+}
+
+int frm生徒情報詳細::exec()
+{
+    subLoadOnce();
+    if (!m_found) {
+        MsgBox(kNotFound, MsgButtons::Ok, MsgIcon::Information, kTitle);
+        return QDialog::Rejected;
+    }
+    return QDialog::exec();
+}
+
+void frm生徒情報詳細::showEvent(QShowEvent* event)
+{
+    subLoadOnce();
     QDialog::showEvent(event);
+}
+
+bool frm生徒情報詳細::funcStudentExists()
+{
+    clsDataCtl rows;
+    rows.funcOpenRec(QStringLiteral("SELECT 生徒番号 FROM 生徒台帳 WHERE 生徒番号 = ") + QString::number(m_studentID));
+    return rows.propCount() > 0;
 }
 
 void frm生徒情報詳細::Form_Load()
@@ -262,6 +295,11 @@ void frm生徒情報詳細::subComboTextSet()
         m_rs.emplace(gDatabase.openRecordset(QStringLiteral("生徒台帳"), dbOpenTable, dbDenyWrite));
         m_rs->setIndex(QStringLiteral("PrimaryKey"));
         m_rs->seek(QStringLiteral("="), m_studentID);
+        if (m_mode != 0 && m_rs->noMatch()) {
+            // Nothing to copy or edit; no file of any number is touched.
+            m_found = false;
+            return;
+        }
         const int sourceNo = m_studentID;
         if (m_mode != 2)
             m_studentID = funcGetMaxID(QStringLiteral("生徒台帳"), QStringLiteral("生徒番号")) + 1;
@@ -320,10 +358,12 @@ bool frm生徒情報詳細::funcInputCheck()
 void frm生徒情報詳細::subUpdate()
 {
     guarded(QStringLiteral("frm生徒情報詳細 - subUpdate"), [&] {
-        if (m_mode == 2)
+        if (m_mode == 2) {
+            m_rs->seek(QStringLiteral("="), m_studentID);
             m_rs->edit();
-        else
+        } else {
             m_rs->addNew();
+        }
         m_rs->setField(QStringLiteral("生徒番号"), m_studentID);
         const std::array<const char*, 7> fields{"氏名カナ", "生徒氏名", "電話", "郵便番号", "住所", "携帯電話", "備考"};
         for (int i = 0; i < 7; ++i)
@@ -346,6 +386,11 @@ void frm生徒情報詳細::cmdOK_Click()
     guarded(QStringLiteral("frm生徒情報詳細 - cmdOK_Click"), [&] {
         if (!funcInputCheck())
             return;
+        // A student removed from the register while open (restore, initialization) cannot be edited.
+        if (m_mode == 2 && !funcStudentExists()) {
+            MsgBox(kNotFound, MsgButtons::Ok, MsgIcon::Information, kTitle);
+            return;
+        }
         subUpdate();
         subRemoveFile(funcPictureBackupPath(m_studentID));
         m_ok = true;
@@ -385,12 +430,12 @@ void frm生徒情報詳細::subPictureOpening(int sourceNo)
     const QString picture = funcPicturePath(m_studentID);
     const QString backup = funcPictureBackupPath(m_studentID);
     if (m_mode == 2) {
-        // A backup outlives its opening only when the program stopped midway: it
-        // comes back when the photograph itself was lost, and goes otherwise.
+        // A backup outlives its opening only when the program ended with the
+        // window open: the photograph beside it was never saved, the backup is
+        // the student's own. It goes back in place; it is never deleted.
         if (QFile::exists(backup)) {
-            if (QFile::exists(picture))
-                subRemoveFile(backup);
-            else if (!QFile::rename(backup, picture))
+            subRemoveFile(picture);
+            if (!QFile::rename(backup, picture))
                 throw std::runtime_error("cannot restore the photograph backup");
         }
         return;
@@ -465,8 +510,9 @@ void frm生徒情報詳細::subLoadImage()
 {
     guarded(QStringLiteral("frm生徒情報詳細 - subLoadImage"), [&] {
         FileDialogRequest request;
-        // The ending in either letter case: pictures from cameras often end in ".JPG".
-        request.filter = QStringLiteral("Jpegファイル (*.jpg *.JPG)");
+        // The ending in any letter case: pictures from cameras often end in ".JPG",
+        // and some file dialogs match patterns case by case.
+        request.filter = QStringLiteral("Jpegファイル (*.[jJ][pP][gG] *.[jJ][pP][eE][gG])");
         const QString chosen = ui().openFileName(this, request);
         if (chosen.isEmpty())
             return;
@@ -494,12 +540,9 @@ void frm生徒情報詳細::subImportImage(const QString& path)
         if (!funcFolderExists(folder) && !QDir().mkpath(folder))
             throw std::runtime_error("cannot create the picture folder");
         const QString picture = funcPicturePath(m_studentID);
-        if (QFile::exists(picture)) {
-            // The backup keeps the photograph as it was before the first import.
-            if (!m_imported)
-                subCopyFile(picture, funcPictureBackupPath(m_studentID));
-            subRemoveFile(picture);
-        }
+        // The backup keeps the photograph as it was before the first import.
+        if (QFile::exists(picture) && !m_imported)
+            subCopyFile(picture, funcPictureBackupPath(m_studentID));
         subWriteFile(picture, bytes);
         m_imported = true;
         subShowImage();
@@ -513,7 +556,7 @@ void frm生徒情報詳細::imgStudent_OLEDragDrop(const QMimeData* data)
     guarded(QStringLiteral("frm生徒情報詳細 - imgStudent_OLEDragDrop"), [&] {
         const QList<QUrl> urls = data->urls();
         const QString path = urls.isEmpty() ? QString() : urls.first().toLocalFile();
-        if (!path.endsWith(QStringLiteral(".jpg"))) {
+        if (!funcIsJpegName(path)) {
             MsgBox(kNotPicture, MsgButtons::Ok, MsgIcon::Warning, kTitle);
             return;
         }

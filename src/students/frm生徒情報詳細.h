@@ -34,6 +34,11 @@ public:
     void setPropStudentID(int studentID) { m_studentID = studentID; }
     int propStudentID() const { return m_studentID; }
     bool propOK() const { return m_ok; }
+    // False when the student to copy or edit is not in the register (the window did not open).
+    bool propFound() const { return m_found; }
+
+    // Loads before showing: a student that is not stored is told and the window does not open.
+    int exec() override;
 
     void cmdOK_Click();
     void cmdEnd_Click();
@@ -49,7 +54,9 @@ protected:
 
 private:
     void buildControls();
+    void subLoadOnce();
     void Form_Load();
+    bool funcStudentExists();
     void subComboTextSet();
     void subClear();
     bool funcInputCheck();
@@ -80,6 +87,7 @@ private:
     int m_studentID = 0;
     bool m_ok = false;
     bool m_loaded = false;
+    bool m_found = true;
     std::optional<Recordset> m_rs;   // the student's row, from loading until the window goes
     bool m_photoCreated = false;     // this opening made the photograph file (copy or import)
     bool m_photoDelete = false;      // the user removed the photograph; the file goes when saving

@@ -13,6 +13,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QRadioButton>
 #include <QUrl>
 #include <QtTest>
@@ -27,6 +28,7 @@ private slots:
     void photograph();
     void refusedPicturesChangeNothing();
     void lessonsOfTheStudent();
+    void missingStudentIsToldNotOpened();
 };
 
 namespace {
@@ -227,6 +229,8 @@ void tst_StudentDetail::photograph_data()
     row("copy, source photo, import", "copy", {"import"}, "new", "none");
     row("add, files left under the new number", "add-leftover", {}, "none", "none");
     row("edit, only a backup left behind", "edit-lost", {}, "old", "old");
+    // The program ended during an unsaved import: the backup is the student's photograph.
+    row("edit, an unsaved import and its backup left behind", "edit-crashed", {}, "old", "old");
 }
 
 void tst_StudentDetail::photograph()
@@ -251,8 +255,10 @@ void tst_StudentDetail::photograph()
         QDir().mkpath(pf.file("Picture"));
 
         int mode = 2, opened = 1, written = 1;
-        if (situation == "edit" || situation == "edit-lost")
+        if (situation == "edit" || situation == "edit-lost" || situation == "edit-crashed")
             QFile::copy(pf.file("old.jpg"), situation == "edit" ? funcPicturePath(1) : funcPictureBackupPath(1));
+        if (situation == "edit-crashed")
+            QFile::copy(pf.file("new.jpg"), funcPicturePath(1));
         if (situation.startsWith("add"))
             mode = 0, opened = 0, written = 3;
         if (situation == "add-leftover") {
@@ -331,10 +337,9 @@ void tst_StudentDetail::refusedPicturesChangeNothing()
         QApplication::sendEvent(image, &drop);
     };
     const QString refused = QStringLiteral("Jpegファイルしか読み込めません。");
-    drop(QUrl::fromLocalFile(pf.file("camera.JPG")));
     drop(QUrl::fromLocalFile(pf.file("note.jpg")));
     drop(QUrl(QStringLiteral("https://example.com/photo.jpg")));
-    QCOMPARE(pf.ui().texts(), (QStringList{refused, refused, refused}));
+    QCOMPARE(pf.ui().texts(), (QStringList{refused, refused}));
     QCOMPARE(pf.ui().messages.back().icon, MsgIcon::Warning);
     QCOMPARE(pf.ui().messages.back().title, kTitle);
     QCOMPARE(bytesOf(funcPicturePath(1)), old);
@@ -345,8 +350,20 @@ void tst_StudentDetail::refusedPicturesChangeNothing()
     pf.ui().openFileAnswers = {pf.file("gone.jpg")};
     button(&d.w, "cmdPicDelete_0")->click();
     QCOMPARE(pf.ui().texts(), QStringList{QStringLiteral("選択されたファイルは削除されています。")});
-    QVERIFY(pf.ui().openFileRequests.back().filter.contains(QStringLiteral("*.jpg")));
-    QVERIFY(pf.ui().openFileRequests.back().filter.contains(QStringLiteral("*.JPG")));
+    // Matched as a dialog that tells letter cases apart would match them.
+    const QString filter = pf.ui().openFileRequests.back().filter;
+    const QStringList patterns = filter.section('(', 1).chopped(1).split(' ');
+    for (const QString name : {"a.jpg", "b.JPG", "c.Jpg", "d.jpeg", "e.JPEG"}) {
+        const bool listed = std::any_of(patterns.begin(), patterns.end(), [&](const QString& p) {
+            return QRegularExpression(QRegularExpression::wildcardToRegularExpression(p)).match(name).hasMatch();
+        });
+        QVERIFY2(listed, qPrintable(name));
+    }
+    QVERIFY(!QRegularExpression(QRegularExpression::wildcardToRegularExpression(patterns[0])).match("f.png").hasMatch());
+
+    // A camera's ".JPG" is a JPEG file like any other.
+    drop(QUrl::fromLocalFile(pf.file("camera.JPG")));
+    QCOMPARE(bytesOf(funcPicturePath(1)), bytesOf(pf.file("camera.JPG")));
 
     // A good drop is taken and fitted; the student's own file can be chosen again.
     drop(QUrl::fromLocalFile(pf.file("wide.jpg")));
@@ -377,6 +394,34 @@ void tst_StudentDetail::lessonsOfTheStudent()
     QVERIFY(lessons.fired());
     QCOMPARE(caption, QStringLiteral("【生徒氏名】青木　一郎 "));
     QVERIFY2(sql.contains(QStringLiteral("FROM QRY_講座出席出力  WHERE  生徒番号 = 4 ")), qPrintable(sql));
+}
+
+void tst_StudentDetail::missingStudentIsToldNotOpened()
+{
+    ProgramFolder pf;
+    insertStudent({1, QStringLiteral("ｱ"), QStringLiteral("一")});
+    writePicture(funcPicturePath(7), Qt::red);
+    const QString notFound = QStringLiteral("指定された生徒が見つかりません。既に削除された可能性があります。");
+    for (int mode : {1, 2}) {
+        frm生徒情報詳細 w;
+        w.setPropMode(mode);
+        w.setPropStudentID(7);
+        QCOMPARE(w.exec(), int(QDialog::Rejected));
+        QVERIFY(!w.propFound());
+        QCOMPARE(pf.ui().lastText(), notFound);
+        QCOMPARE(pf.ui().messages.back().icon, MsgIcon::Information);
+    }
+    QVERIFY(QFile::exists(funcPicturePath(7)));
+    QCOMPARE(pf.count("生徒台帳"), 1);
+
+    // Gone while open: saving says so and the program goes on.
+    Detail d(2, 1);
+    pf.exec("DELETE FROM 生徒台帳");
+    line(&d.w, 1)->setText(QStringLiteral("変更"));
+    button(&d.w, "cmdOK")->click();
+    QCOMPARE(pf.ui().lastText(), notFound);
+    QVERIFY(!d.w.propOK());
+    QCOMPARE(pf.count("生徒台帳"), 0);
 }
 
 QTEST_MAIN(tst_StudentDetail)
