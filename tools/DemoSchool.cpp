@@ -21,45 +21,6 @@
 #include <tuple>
 #include <vector>
 
-// ---------------------------------------------------------------- readings
-
-QString funcHalfWidthKana(const QString& kana)
-{
-    // Built from the half-width letters themselves: the compatibility form of
-    // "ｶﾞ" is "ガ", so every full-width letter finds its half-width spelling.
-    static const QHash<QChar, QString> table = [] {
-        QHash<QChar, QString> t;
-        for (char16_t c = 0xFF66; c <= 0xFF9D; ++c) {
-            const QString base(QChar{c});
-            t.insert(base.normalized(QString::NormalizationForm_KC).at(0), base);
-            for (char16_t mark : {char16_t(0xFF9E), char16_t(0xFF9F)}) {
-                const QString marked = base + QChar{mark};
-                const QString full = marked.normalized(QString::NormalizationForm_KC);
-                if (full.size() == 1)
-                    t.insert(full.at(0), marked);
-            }
-        }
-        t.insert(QChar(0x30FC), QString(QChar(0xFF70)));  // ー
-        t.insert(QChar(0x3000), QStringLiteral(" "));
-        // The reading's key filter has no small letters, so readings are written
-        // with large ones ("ｼﾖｳﾀ"), as the office types them.
-        const QString small = QStringLiteral("ァィゥェォャュョッ");
-        const QString large = QStringLiteral("ｱｲｳｴｵﾔﾕﾖﾂ");
-        for (int i = 0; i < small.size(); ++i)
-            t.insert(small[i], QString(large[i]));
-        return t;
-    }();
-    QString out;
-    out.reserve(kana.size() + 4);
-    for (QChar c : kana) {
-        if (c.unicode() >= 0x3041 && c.unicode() <= 0x3096)
-            c = QChar(c.unicode() + 0x60);  // hiragana -> katakana
-        const auto found = table.constFind(c);
-        out += found == table.constEnd() ? QString(c) : *found;
-    }
-    return out;
-}
-
 namespace {
 
 // ---------------------------------------------------------------- random numbers

@@ -34,6 +34,3 @@ bool funcCreateDemoSchool(const QString& path, DemoSize size, const QDate& today
 bool funcCreateServerDemoSchool(const QString& connection, DemoSize size, const QDate& today,
                                 QString* reason = nullptr, DemoSummary* summary = nullptr);
 
-// Hiragana or katakana as the half-width katakana of readings ("やまだ たろう" -> "ﾔﾏﾀﾞ ﾀﾛｳ"),
-// small letters written large as the reading's key filter requires ("しょうた" -> "ｼﾖｳﾀ").
-QString funcHalfWidthKana(const QString& kana);

@@ -4,6 +4,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -81,42 +82,41 @@ QString funcHalfWidthDigits(const QString& text)
     return result;
 }
 
-namespace {
-// Full-width katakana U+30A1..U+30F6 in the half-width form the register stores;
-// a voiced sound takes two characters (ｶﾞ), as the half-width set has no single one.
-constexpr const char16_t* kHalfKana[] = {
-    u"ｧ", u"ｱ", u"ｨ", u"ｲ", u"ｩ", u"ｳ", u"ｪ", u"ｴ", u"ｫ", u"ｵ", u"ｶ", u"ｶﾞ", u"ｷ", u"ｷﾞ", u"ｸ", u"ｸﾞ",
-    u"ｹ", u"ｹﾞ", u"ｺ", u"ｺﾞ", u"ｻ", u"ｻﾞ", u"ｼ", u"ｼﾞ", u"ｽ", u"ｽﾞ", u"ｾ", u"ｾﾞ", u"ｿ", u"ｿﾞ", u"ﾀ", u"ﾀﾞ",
-    u"ﾁ", u"ﾁﾞ", u"ｯ", u"ﾂ", u"ﾂﾞ", u"ﾃ", u"ﾃﾞ", u"ﾄ", u"ﾄﾞ", u"ﾅ", u"ﾆ", u"ﾇ", u"ﾈ", u"ﾉ", u"ﾊ", u"ﾊﾞ",
-    u"ﾊﾟ", u"ﾋ", u"ﾋﾞ", u"ﾋﾟ", u"ﾌ", u"ﾌﾞ", u"ﾌﾟ", u"ﾍ", u"ﾍﾞ", u"ﾍﾟ", u"ﾎ", u"ﾎﾞ", u"ﾎﾟ", u"ﾏ", u"ﾐ", u"ﾑ",
-    u"ﾒ", u"ﾓ", u"ｬ", u"ﾔ", u"ｭ", u"ﾕ", u"ｮ", u"ﾖ", u"ﾗ", u"ﾘ", u"ﾙ", u"ﾚ", u"ﾛ", u"ﾜ", u"ﾜ", u"ｲ",
-    u"ｴ", u"ｦ", u"ﾝ", u"ｳﾞ", u"ｶ", u"ｹ",
-};
-} // namespace
-
-QString funcHalfWidthKana(const QString& text)
+QString funcHalfWidthKana(const QString& kana)
 {
-    QString result;
-    result.reserve(text.size());
-    for (QChar ch : text) {
-        char16_t u = ch.unicode();
-        // Hiragana sit 0x60 below their katakana.
-        if (u >= 0x3041 && u <= 0x3096)
-            u += 0x60;
-        if (u >= 0x30A1 && u <= 0x30F6) {
-            result += QString::fromUtf16(kHalfKana[u - 0x30A1]);
-            continue;
+    // Built from the half-width letters themselves: the compatibility form of
+    // "ｶﾞ" is "ガ", so every full-width letter finds its half-width spelling.
+    static const QHash<QChar, QString> table = [] {
+        QHash<QChar, QString> t;
+        for (char16_t c = 0xFF66; c <= 0xFF9D; ++c) {
+            const QString base(QChar{c});
+            t.insert(base.normalized(QString::NormalizationForm_KC).at(0), base);
+            for (char16_t mark : {char16_t(0xFF9E), char16_t(0xFF9F)}) {
+                const QString marked = base + QChar{mark};
+                const QString full = marked.normalized(QString::NormalizationForm_KC);
+                if (full.size() == 1)
+                    t.insert(full.at(0), marked);
+            }
         }
-        switch (u) {
-        case u'ー': result += u'ｰ'; break;
-        case u'・': result += u'･'; break;
-        case u'゛': result += u'ﾞ'; break;
-        case u'゜': result += u'ﾟ'; break;
-        case u'　': result += u' '; break;
-        default: result += ch; break;
-        }
+        t.insert(QChar(0x30FC), QString(QChar(0xFF70)));  // ー
+        t.insert(QChar(0x3000), QStringLiteral(" "));
+        // The reading's key filter has no small letters, so readings are written
+        // with large ones ("ｼﾖｳﾀ"), as the office types them.
+        const QString small = QStringLiteral("ァィゥェォャュョッ");
+        const QString large = QStringLiteral("ｱｲｳｴｵﾔﾕﾖﾂ");
+        for (int i = 0; i < small.size(); ++i)
+            t.insert(small[i], QString(large[i]));
+        return t;
+    }();
+    QString out;
+    out.reserve(kana.size() + 4);
+    for (QChar c : kana) {
+        if (c.unicode() >= 0x3041 && c.unicode() <= 0x3096)
+            c = QChar(c.unicode() + 0x60);  // hiragana -> katakana
+        const auto found = table.constFind(c);
+        out += found == table.constEnd() ? QString(c) : *found;
     }
-    return result;
+    return out;
 }
 
 QString funcToString(const QVariant& value)

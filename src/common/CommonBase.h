@@ -12,7 +12,9 @@ QString funcToString(const QVariant& value);
 // Full-width digits, signs and blanks as their half-width forms; other text unchanged.
 QString funcHalfWidthDigits(const QString& text);
 // Hiragana and full-width katakana as the half-width katakana the register stores
-// (ガ becomes the two characters ｶﾞ); other text unchanged.
+// ("やまだ たろう" -> "ﾔﾏﾀﾞ ﾀﾛｳ", ガ as the two characters ｶﾞ), small letters
+// written large as the reading's key filter requires ("しょうた" -> "ｼﾖｳﾀ");
+// other text unchanged.
 QString funcHalfWidthKana(const QString& text);
 
 // The program folder, always ending in a separator.

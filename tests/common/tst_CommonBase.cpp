@@ -177,7 +177,7 @@ void tst_CommonBase::typedTextIsConverted_data()
     QTest::addColumn<QString>("expected");
     QTest::newRow("hiragana") << 2 << QStringLiteral("やまだ たろう") << QStringLiteral("ﾔﾏﾀﾞ ﾀﾛｳ");
     QTest::newRow("katakana, voiced in two") << 2 << QStringLiteral("ガギグパポヴ") << QStringLiteral("ｶﾞｷﾞｸﾞﾊﾟﾎﾟｳﾞ");
-    QTest::newRow("first and last of the table") << 2 << QStringLiteral("アンヲ") << QStringLiteral("ｱﾝ");
+    QTest::newRow("small letters written large") << 2 << QStringLiteral("しょうた キャッ") << QStringLiteral("ｼﾖｳﾀ ｷﾔﾂ");
     QTest::newRow("no kana form refused") << 2 << QStringLiteral("山田A1カ") << QStringLiteral("ｶ");
     QTest::newRow("full-width digits") << 1 << QStringLiteral("０３１２x") << QStringLiteral("0312");
 }
