@@ -140,6 +140,9 @@ void TestKouzaIchiran::firstSearchAndCancelledFirstSearch()
             searchNext(6, QStringLiteral("日"));
             child<QPushButton>(&w, "cmdSearch")->click();
             QCOMPARE(s.pf.ui().lastText(), QStringLiteral("該当はありませんでした"));
+            // Told with the program's title and the normal pointer, though the list was busy reading.
+            QCOMPARE(s.pf.ui().messages.back().title, kTitle);
+            QVERIFY(!s.pf.ui().messages.back().busyPointer);
             QCOMPARE(lvList(&w)->topLevelItemCount(), 0);
             QCOMPARE(text(&w, "lblCount"), QStringLiteral("0"));
             QCOMPARE(buttonStates(&w, "cmdOK", 4), QStringLiteral("1000"));
