@@ -255,6 +255,7 @@ void frm講座情報詳細::Form_Load()
         }
         lvList_Click();
         subJukouCount();
+        m_savedState = funcFormState();
         m_loading = false;
     });
 }
@@ -404,43 +405,106 @@ bool frm講座情報詳細::funcLessonExists()
     return funcCheckRec(QStringLiteral("SELECT 毎講座ID FROM 毎講座履歴 WHERE 毎講座ID = ") + QString::number(m_kouzaID));
 }
 
-void frm講座情報詳細::cmdOK_Click()
+// Checks and stores what the window shows (one lesson or a range); true when stored.
+bool frm講座情報詳細::funcSaveKouza()
 {
-    guarded(QStringLiteral("frm講座情報詳細 - cmdOK_Click"), [&] {
+    return guarded(QStringLiteral("frm講座情報詳細 - cmdOK_Click"), [&] {
         // A lesson deleted while it was open cannot be edited; the window stays for the user to decide.
         if (m_mode == 2 && !funcLessonExists()) {
             MsgBox(kNotFound, MsgButtons::Ok, MsgIcon::Information, kTitle);
-            return;
+            return false;
         }
         const bool ikkatu = chkIkkatu->isChecked();
         if (ikkatu && !funcIkkatuAdd())
-            return;
+            return false;
         if (!funcDataSet())
-            return;
+            return false;
         if (ikkatu)
             subIkkatuSave();
         else
             subSaveKozaInfo();
-        m_opener.setPropOK(true);
-        done(QDialog::Accepted);
+        m_saved = true;
+        return true;
     });
+}
+
+void frm講座情報詳細::cmdOK_Click()
+{
+    guarded(QStringLiteral("frm講座情報詳細 - cmdOK_Click"), [&] {
+        const bool single = m_mode != 2 && !chkIkkatu->isChecked();
+        if (!funcSaveKouza())
+            return;
+        // A lesson just added stays open, so that its students can be ticked at once.
+        if (single)
+            subEditStored();
+        else
+            done(QDialog::Accepted);
+    });
+}
+
+void frm講座情報詳細::subEditStored()
+{
+    m_mode = 2;
+    lblMode->setText(QStringLiteral("編　集"));
+    chkIkkatu->setChecked(false);
+    subIkkatuMode(false);
+    subIkkatuVisible(false);
+    m_jukou->setPropKouzaID(m_kouzaID);
+    chk受講者->setEnabled(true);
+    lvList_Click();
+    subJukouCount();
+    m_savedState = funcFormState();
+}
+
+QStringList frm講座情報詳細::funcFormState() const
+{
+    QStringList state;
+    for (const QDateEdit* picker : DTPDate)
+        state << picker->date().toString(Qt::ISODate);
+    for (int i = 0; i < 7; ++i)
+        state << QString::number(cboEdit[i]->currentIndex());
+    for (const QLineEdit* edit : txtNinzu)
+        state << edit->text();
+    for (int i = 0; i < 4; ++i)
+        state << kouzaInfoText(i);
+    state << QString::number(chkIkkatu->isChecked());
+    return state;
+}
+
+// Closing with changes not saved asks first; true when the window may close.
+bool frm講座情報詳細::funcConfirmClose()
+{
+    if (funcFormState() == m_savedState)
+        return true;
+    switch (MsgBox(QStringLiteral("変更した内容を保存しますか？"), MsgButtons::YesNoCancel, MsgIcon::Question, kTitle)) {
+    case MsgAnswer::Yes: return funcSaveKouza();
+    case MsgAnswer::No: return true;
+    default: return false;
+    }
 }
 
 void frm講座情報詳細::cmdEnd_Click()
 {
     guarded(QStringLiteral("frm講座情報詳細 - cmdEnd_Click"), [&] {
-        m_opener.setPropOK(false);
-        done(QDialog::Rejected);
+        if (!funcConfirmClose())
+            return;
+        m_opener.setPropOK(m_saved);
+        done(m_saved ? QDialog::Accepted : QDialog::Rejected);
     });
 }
 
 void frm講座情報詳細::reject()
 {
-    done(QDialog::Rejected);
+    if (!m_closing && !funcConfirmClose())
+        return;
+    done(m_saved ? QDialog::Accepted : QDialog::Rejected);
 }
 
 void frm講座情報詳細::done(int result)
 {
+    // The list learns of every save when the window closes, however it closes.
+    if (m_saved)
+        m_opener.setPropOK(true);
     if (!m_closing) {
         m_closing = true;
         Form_QueryUnload();

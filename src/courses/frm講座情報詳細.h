@@ -11,6 +11,7 @@
 #include <QDate>
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <optional>
@@ -40,8 +41,10 @@ public:
 
     // Every close passes here: the close buttons, the close box and Escape.
     void done(int result) override;
-    // The close box and Escape close without telling the opener anything.
+    // The close box and Escape: with unsaved changes the user is asked first.
     void reject() override;
+    // The lesson shown (after an add, the one just stored).
+    int propKouzaID() const { return m_kouzaID; }
 
     void cmdOK_Click();
     void cmdEnd_Click();
@@ -80,6 +83,10 @@ private:
     bool funcDataSet();
     void subSaveKozaInfo();
     bool funcCheckRec(const QString& sql);
+    bool funcSaveKouza();
+    void subEditStored();
+    QStringList funcFormState() const;
+    bool funcConfirmClose();
     bool funcLessonExists();
 
     void subIkkatuVisible(bool show);
@@ -145,6 +152,8 @@ private:
     bool m_loading = false;      // while loading and while closing
     bool m_closing = false;
     bool m_found = true;         // the lesson to copy or edit is stored
+    bool m_saved = false;        // something was stored in this opening
+    QStringList m_savedState;    // funcFormState as loaded or last saved
     std::optional<Recordset> m_rsKouza;
     KouzaFields m_fields;
 

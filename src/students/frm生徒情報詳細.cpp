@@ -280,6 +280,7 @@ void frm生徒情報詳細::Form_Load()
     guarded(QStringLiteral("frm生徒情報詳細 - Form_Load"), [&] {
         Set_Combo(cboEdit[0], QStringLiteral("マスタ学校"));
         subComboTextSet();
+        m_loadedState = funcFormState();
     });
 }
 
@@ -398,9 +399,31 @@ void frm生徒情報詳細::cmdOK_Click()
     });
 }
 
+QStringList frm生徒情報詳細::funcFormState() const
+{
+    QStringList state;
+    for (QWidget* box : txtStuInfo)
+        state << funcBoxText(box);
+    for (const QDateEdit* picker : DTPDate)
+        state << picker->date().toString(Qt::ISODate);
+    state << QString::number(optSex[1]->isChecked()) << QString::number(cboEdit[0]->currentIndex())
+          << QString::number(m_imported) << QString::number(m_photoDelete);
+    return state;
+}
+
 void frm生徒情報詳細::cmdEnd_Click()
 {
     guarded(QStringLiteral("frm生徒情報詳細 - cmdEnd_Click"), [&] {
+        if (m_found && m_loaded && funcFormState() != m_loadedState) {
+            switch (MsgBox(QStringLiteral("変更した内容を保存しますか？"), MsgButtons::YesNoCancel, MsgIcon::Question, kTitle)) {
+            case MsgAnswer::Yes:
+                // Saved and closed as 内容を更新したい does; a failed check keeps the window open.
+                cmdOK_Click();
+                return;
+            case MsgAnswer::No: break;
+            default: return;
+            }
+        }
         subPictureCancel();
         m_ok = false;
         QDialog::reject();

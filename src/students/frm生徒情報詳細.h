@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <optional>
@@ -44,7 +45,7 @@ public:
     void cmdEnd_Click();
     void cmdKojinKouza_Click();
     void cmdPicDelete_Click(int index);
-    // The close box and Escape close without saving, as cmdEnd does.
+    // The close box and Escape close as cmdEnd does, asking first when something changed.
     void reject() override { cmdEnd_Click(); }
 
 protected:
@@ -57,6 +58,7 @@ private:
     void subLoadOnce();
     void Form_Load();
     bool funcStudentExists();
+    QStringList funcFormState() const;
     void subComboTextSet();
     void subClear();
     bool funcInputCheck();
@@ -88,6 +90,7 @@ private:
     bool m_ok = false;
     bool m_loaded = false;
     bool m_found = true;
+    QStringList m_loadedState;       // funcFormState as loaded: a close with anything else asks
     std::optional<Recordset> m_rs;   // the student's row, from loading until the window goes
     bool m_photoCreated = false;     // this opening made the photograph file (copy or import)
     bool m_photoDelete = false;      // the user removed the photograph; the file goes when saving

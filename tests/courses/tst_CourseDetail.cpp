@@ -168,8 +168,22 @@ void tst_CourseDetail::addStoresNewLessonUnderNextId()
         QCOMPARE(d.addedIds()[0], 6);
     QCOMPARE(d.row(d.addedIds()[0]), QStringLiteral("2026/04/12|7|111111|0|3|'; DROP TABLE 毎講座履歴; --|100% *#\n二行目 ｶﾅ 😀||"));
     QCOMPARE(d.pf.count("毎講座履歴"), 3);
-    QCOMPARE(d.opener.ok, std::optional<bool>(true));
+    QVERIFY(d.pf.ui().messages.empty());
+
+    // The new lesson stays open for editing: its students can be ticked at once.
+    QVERIFY(d.w->isVisible());
+    QCOMPARE(d.w->propKouzaID(), d.addedIds()[0]);
+    QCOMPARE(child<QLabel>(&*d.w, "lblMode")->text(), QStringLiteral("編　集"));
+    QVERIFY(!child<QGroupBox>(&*d.w, "fraIkkatu")->isVisible());
+    d.select(1);
+    d.jukou()->click();
+    d.edit("TXT_KouzaInfo_3")->setText("追記");
+    d.click("cmdOK");
     QVERIFY(!d.w->isVisible());
+    QCOMPARE(d.pf.count("毎講座履歴"), 3);
+    QCOMPARE(d.row(d.addedIds()[0]).section('|', -1), QStringLiteral("追記"));
+    QCOMPARE(d.pf.count("講座出席", QStringLiteral("毎講座ID = %1 AND 生徒番号 = 2").arg(d.addedIds()[0])), 1);
+    QCOMPARE(d.opener.ok, std::optional<bool>(true));
     QVERIFY(d.pf.ui().messages.empty());
 }
 
@@ -193,6 +207,9 @@ void tst_CourseDetail::copyLoadsLessonAndStoresCopyWithoutAttendance()
     QCOMPARE(d.row(5), QStringLiteral("2026/04/08|3|222222|12|2|関数|一次関数のグラフ|p.10|よくできた"));
     QCOMPARE(d.pf.count("講座出席", QStringLiteral("毎講座ID = %1").arg(copy)), 0);
     QCOMPARE(d.pf.count("講座出席", "毎講座ID = 5"), 2);
+    // The list learns of the save when the window closes, by the close box too.
+    QVERIFY(!d.opener.ok);
+    d.w->close();
     QCOMPARE(d.opener.ok, std::optional<bool>(true));
 }
 
@@ -211,20 +228,53 @@ void tst_CourseDetail::editRewritesWeekdayFromDate()
 
 void tst_CourseDetail::closingWithoutSavingLeavesLessonAlone()
 {
-    for (const char* how : {"cmdEnd", "close box"}) {
-        Detail d(2, 5);
-        const QString before = d.row(5);
-        d.date(0)->setDate(QDate(2026, 5, 1));
-        d.edit("TXT_KouzaInfo_0")->setText("変更");
-        if (QByteArray(how) == "cmdEnd")
-            d.click("cmdEnd");
-        else
-            d.w->close();
-        QVERIFY(!d.w->isVisible());
-        QCOMPARE(d.row(5), before);
-        // The list is told not to rebuild; the close box tells it nothing.
-        QCOMPARE(d.opener.ok, QByteArray(how) == "cmdEnd" ? std::optional<bool>(false) : std::nullopt);
+    const QString question = QStringLiteral("変更した内容を保存しますか？");
+    {
+        // Nothing changed: no question.
+        Detail unchanged(2, 5);
+        QTest::keyClick(&*unchanged.w, Qt::Key_Escape);
+        QVERIFY(!unchanged.w->isVisible());
+        QVERIFY(unchanged.pf.ui().messages.empty());
     }
+    for (const char* how : {"cmdEnd", "close box", "Escape"}) {
+        for (MsgAnswer answer : {MsgAnswer::No, MsgAnswer::Cancel, MsgAnswer::Yes}) {
+            Detail d(2, 5);
+            const QString before = d.row(5);
+            auto close = [&] {
+                if (QByteArray(how) == "cmdEnd")
+                    d.click("cmdEnd");
+                else if (QByteArray(how) == "close box")
+                    d.w->close();
+                else
+                    QTest::keyClick(&*d.w, Qt::Key_Escape);
+            };
+            d.date(0)->setDate(QDate(2026, 5, 1));
+            d.edit("TXT_KouzaInfo_0")->setText("変更");
+            d.pf.ui().answers = {answer};
+            close();
+            QCOMPARE(d.pf.ui().texts(), QStringList{question});
+            QCOMPARE(d.pf.ui().messages[0].buttons, MsgButtons::YesNoCancel);
+            QCOMPARE(d.w->isVisible(), answer == MsgAnswer::Cancel);
+            QCOMPARE(d.row(5) == before, answer != MsgAnswer::Yes);
+            if (answer == MsgAnswer::Yes)
+                QCOMPARE(d.row(5).section('|', 0, 0), QStringLiteral("2026/05/01"));
+            // The list is told whether to rebuild; the close box and Escape tell it only of a save.
+            if (answer == MsgAnswer::Cancel)
+                QVERIFY(!d.opener.ok);
+            else if (answer == MsgAnswer::Yes)
+                QCOMPARE(d.opener.ok, std::optional<bool>(true));
+            else
+                QCOMPARE(d.opener.ok, QByteArray(how) == "cmdEnd" ? std::optional<bool>(false) : std::nullopt);
+        }
+    }
+    // はい with a failed check keeps the window open.
+    Detail d(0, 0);
+    d.edit("TXT_KouzaInfo_0")->setText("途中");
+    d.pf.ui().answers = {MsgAnswer::Yes};
+    d.click("cmdEnd");
+    QCOMPARE(d.pf.ui().texts(), (QStringList{"変更した内容を保存しますか？", "学年を入力して下さい。"}));
+    QVERIFY(d.w->isVisible());
+    QCOMPARE(d.pf.count("毎講座履歴"), 2);
 }
 
 void tst_CourseDetail::requiredFieldMessages_data()
@@ -466,6 +516,7 @@ void tst_CourseDetail::lessonsAlikeKeepTheirOwnMarks()
     d.edit("txtコメント")->setText("七の二");
     d.select(1);
     d.jukou()->click();
+    d.pf.ui().answers = {MsgAnswer::No};   // the changed date is not saved
     d.click("cmdEnd");
     QCOMPARE(d.attendance(7, 1).section('|', 2, 2), QStringLiteral("七の二"));
     QCOMPARE(d.attendance(7, 2).section('|', 0, 1), QStringLiteral("0|0000"));
