@@ -445,6 +445,13 @@ void tst_ReportRoutines::itemNamesOfBothReports()
     QVERIFY(a.book);
     QCOMPARE(a.text(10, 2) + a.text(11, 2) + a.text(12, 2), QStringLiteral("理解度積極性宿題の質"));
     QVERIFY(a.text(13, 2).isEmpty() && a.text(13, 3).isEmpty());
+    // The table ends under its last item: no empty framed row below it.
+    QCOMPARE(a.sheet().mergeAt(8, 1), std::optional<wb::Range>(wb::Range{8, 1, 12, 1}));
+    for (int c = 1; c <= 3; ++c) {
+        QCOMPARE(a.sheet().format(12, c).bottom.style, wb::BorderStyle::Medium);
+        QCOMPARE(a.sheet().format(13, c).left.style, wb::BorderStyle::None);
+        QCOMPARE(a.sheet().format(13, c).top.style, wb::BorderStyle::None);
+    }
     QVERIFY(qAbs(a.sheet().number(9, 3).value_or(0) - 7.0 / 3) < 1e-9);
     QCOMPARE(a.sheet().number(12, 3), std::optional<double>(4));
     QVERIFY(a.text(4, 24).isEmpty());

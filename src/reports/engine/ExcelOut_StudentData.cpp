@@ -182,6 +182,7 @@ public:
                 m_out.setCell(top + m_summaryRow[k], kSummaryLabelCol, m_items[k]);
             m_out.setCell(top + kFirstMarkRow + static_cast<int>(k), kDataCaptionCol, m_items[k]);
         }
+        trimSummaryTable();
         if (e >= 0)
             addLesson(e);
     }
@@ -253,6 +254,31 @@ public:
     }
 
 private:
+    // The form frames a row for each of four items; with fewer named items
+    // the table ends under the last one, its caption and outline with it.
+    void trimSummaryTable()
+    {
+        using namespace layout::analysis;
+        if (m_lastSummaryRow == kSummaryLastRow)
+            return;
+        wb::Sheet& sheet = m_out.reportSheet();
+        const int first = m_top + kSummaryFirstRow, last = m_top + m_lastSummaryRow;
+        const wb::Border outline = sheet.format(m_top + kSummaryLastRow, kSummaryValueCol).bottom;
+        sheet.unmerge(wb::Range{first, 1, m_top + kSummaryLastRow, 1});
+        sheet.merge(wb::Range{first, 1, last, 1});
+        for (int c = 1; c <= kSummaryValueCol; ++c) {
+            wb::CellFormat f = sheet.format(last, c);
+            f.bottom = outline;
+            sheet.setFormat(last, c, f);
+            for (int r = last + 1; r <= m_top + kSummaryLastRow; ++r) {
+                f = sheet.format(r, c);
+                f.top = f.bottom = f.left = f.right = wb::Border{};
+                f.fill = wb::kAuto;
+                sheet.setFormat(r, c, f);
+            }
+        }
+    }
+
     const QString& at(int e, AnalysisColumn c) const
     {
         return m_rows.at(m_order[static_cast<std::size_t>(e)], c);
