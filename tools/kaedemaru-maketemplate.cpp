@@ -295,15 +295,14 @@ void drawProcessing(lxw_workbook* book)
 }
 
 // ---------------------------------------------------------------------------
-// Course calendar: one month per page on A3 landscape. Columns B..H are
-// Monday..Sunday; column A is the Sunday before, used only by a month whose
-// first day is a Sunday. A lesson text takes two lines of its slot.
+// Course calendar: one month per page on A3 landscape, weeks from Monday
+// (column A) to Sunday (column G). A lesson text takes two lines of its slot.
 
 void drawCalendar(lxw_workbook* book, const char* name)
 {
     using namespace layout::calendar;
     Form f(book, name);
-    f.columns(1, kLastCol, 24.5);
+    f.columns(1, kLastCol, 28);
     f.style(Area{1, 1, kPageRows, kLastCol}, base(9));
 
     f.row(1, 13);
@@ -344,24 +343,26 @@ void drawCalendar(lxw_workbook* book, const char* name)
     f.box({capRow, kCaptionCol, capRow, kLastCol}, kThin);
     f.row(5, 6);
 
-    // Weekday headings; Saturday blue, Sundays red.
+    // Weekday headings and day numbers: Saturday blue, Sunday red.
+    auto ink = [](int c) { return c == kSaturdayCol ? kSatInk : c == kSundayCol ? kSunInk : kInk; };
+    auto fill = [](int c, std::uint32_t weekday) {
+        return c == kSaturdayCol ? kSatFill : c == kSundayCol ? kSunFill : weekday;
+    };
     const int head = kHeadingRow + 1;
     f.row(head, 15);
-    const char* days[kLastCol] = {"日", "月", "火", "水", "木", "金", "土", "日"};
+    const char* days[kLastCol] = {"月", "火", "水", "木", "金", "土", "日"};
     for (int c = 1; c <= kLastCol; ++c) {
         f.text(head, c, days[c - 1]);
-        f.style(head, c, [c](Style& s) {
+        f.style(head, c, [&](Style& s) {
             s.size = 10;
             s.bold = true;
             s.hAlign = LXW_ALIGN_CENTER;
-            s.fill = c == 7 ? kSatFill : (c == 1 || c == 8) ? kSunFill : kHeadFill;
-            s.ink = c == 7 ? kSatInk : (c == 1 || c == 8) ? kSunInk : kInk;
+            s.fill = fill(c, kHeadFill);
+            s.ink = ink(c);
         });
     }
-    f.grid({head, 2, head, kLastCol}, kThin);
-    f.box({head, 2, head, kLastCol}, kMedium);
-    f.grid({head, 1, head, 1}, kThin);
-    f.box({head, 1, head, 1}, kMedium);
+    f.grid({head, 1, head, kLastCol}, kThin);
+    f.box({head, 1, head, kLastCol}, kMedium);
 
     // Week rows: a day-number row and six lesson slots per day.
     for (int w = 0; w < kWeeks; ++w) {
@@ -369,13 +370,12 @@ void drawCalendar(lxw_workbook* book, const char* name)
         f.row(dayRow, 12);
         for (int s = 1; s <= kSlots; ++s)
             f.row(dayRow + s, 17);
-        const int firstCol = w == 0 ? 1 : 2;   // column A only holds a Sunday the 1st
-        for (int c = firstCol; c <= kLastCol; ++c) {
-            f.style(dayRow, c, [c](Style& s) {
+        for (int c = 1; c <= kLastCol; ++c) {
+            f.style(dayRow, c, [&](Style& s) {
                 s.size = 9;
                 s.bold = true;
-                s.fill = c == 7 ? kSatFill : (c == 1 || c == 8) ? kSunFill : kDayFill;
-                s.ink = c == 7 ? kSatInk : (c == 1 || c == 8) ? kSunInk : kInk;
+                s.fill = fill(c, kDayFill);
+                s.ink = ink(c);
                 s.hAlign = LXW_ALIGN_LEFT;
                 s.bottom = kHair;
             });
@@ -389,8 +389,7 @@ void drawCalendar(lxw_workbook* book, const char* name)
             f.box({dayRow, c, dayRow + kSlots, c}, kThin);
         }
     }
-    f.box({kFirstWeekRow + 1, 2, kPageRows, kLastCol}, kMedium);
-    f.box({kFirstWeekRow + 1, 1, kFirstWeekRow + kWeekRows, 1}, kMedium);
+    f.box({kFirstWeekRow + 1, 1, kPageRows, kLastCol}, kMedium);
 
     f.write();
     pageSetup(f.sheet(), kA3, true, {1, 1, kPageRows, kLastCol}, 0.3);

@@ -121,18 +121,21 @@ private slots:
 
     void calendarPagesPerMonthWithLessons();
     void calendarDayPlacementAndFullDays();
-    void calendarSixWeekMonthKeepsItsLastDays();
+    void calendarWeeksRunMondayToSunday_data();
+    void calendarWeeksRunMondayToSunday();
     void calendarWithoutRowsWritesNothing();
 
     void nippouPagePerLessonWithItemNames();
     void nippouLongLessonContinuesOnNextPage();
-    void nippouItemNamesSkipDeletedAndFifth();
+    void itemNamesOfBothReports();
     void nippouOverSourceLackingColumns();
 
     void analysisBlocksPerStudentAndCourse();
     void analysisChartsBoundToTheirBlock();
 
     void thousandsOfChosenLessonsAndStudents();
+    void refusedReportOpensNothing_data();
+    void refusedReportOpensNothing();
 
 private:
     std::unique_ptr<ProgramFolder> m_pf;
@@ -184,33 +187,28 @@ void tst_ReportRoutines::calendarPagesPerMonthWithLessons()
     QCOMPARE(w.book->sheetNames(), QStringList{kCalendar});
 
     // April on page 1, June on page 2 (row 49); May has no page, and nothing follows June.
-    QCOMPARE(w.text(2, 5), QStringLiteral("【2003年4月】"));
-    QCOMPARE(w.text(50, 5), QStringLiteral("【2003年6月】"));
+    QCOMPARE(w.text(2, 4), QStringLiteral("【2003年4月】"));
+    QCOMPARE(w.text(50, 4), QStringLiteral("【2003年6月】"));
     QVERIFY(w.sheet().lastRow() <= 96);
-    QCOMPARE(w.text(1, 8), QStringLiteral("作成日:") + QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
-    QCOMPARE(w.text(49, 8), w.text(1, 8));
+    QCOMPARE(w.text(1, 7), QStringLiteral("作成日:") + QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+    QCOMPARE(w.text(49, 7), w.text(1, 7));
 
     // The blank caption is replaced, on the page and for the caller.
     QCOMPARE(caption, QStringLiteral("(作成条件無し)"));
-    QCOMPARE(w.text(4, 3), caption);
-    QCOMPARE(w.text(52, 3), caption);
+    QCOMPARE(w.text(4, 2), caption);
+    QCOMPARE(w.text(52, 2), caption);
 
-    // April 2003 begins on a Tuesday: day 1 in column C, day 8 (Tuesday) under it in the next week row.
-    QCOMPARE(w.sheet().number(7, 3), std::optional<double>(1));
-    QCOMPARE(w.sheet().number(7, 8), std::optional<double>(6));
-    QCOMPARE(w.sheet().number(14, 2), std::optional<double>(7));
-    QCOMPARE(w.text(15, 3), QStringLiteral("【1限】中1数学Aクラス(山田) 教室1 定員：20 受講人数：2"));
-
-    // June 2003 begins on a Sunday: column A, eight days in the first week row.
-    QCOMPARE(w.sheet().number(55, 1), std::optional<double>(1));
-    QCOMPARE(w.sheet().number(55, 8), std::optional<double>(8));
-    QCOMPARE(w.sheet().number(62, 2), std::optional<double>(9));
-    QCOMPARE(w.text(63, 3), QStringLiteral("【2限】中1英語Bクラス(山田) 教室1 定員：20 受講人数：2"));
+    // April 2003 begins on a Tuesday: day 1 in column B, day 8 (Tuesday) under it in the next week row.
+    QCOMPARE(w.sheet().number(7, 2), std::optional<double>(1));
+    QCOMPARE(w.sheet().number(7, 7), std::optional<double>(6));
+    QCOMPARE(w.sheet().number(14, 1), std::optional<double>(7));
+    QCOMPARE(w.text(15, 2), QStringLiteral("【1限】中1数学Aクラス(山田) 教室1 定員：20 受講人数：2"));
+    QCOMPARE(w.text(70, 2), QStringLiteral("【2限】中1英語Bクラス(山田) 教室1 定員：20 受講人数：2"));
 
     // The second page is a copy of the template: merged title, heading colours, day boxes.
-    QCOMPARE(w.sheet().mergeAt(50, 5), std::optional<wb::Range>(wb::Range{50, 5, 50, 6}));
-    QCOMPARE(w.text(54, 8), QStringLiteral("日"));
-    QCOMPARE(w.sheet().format(54, 8), w.sheet().format(6, 8));
+    QCOMPARE(w.sheet().mergeAt(50, 4), std::optional<wb::Range>(wb::Range{50, 4, 50, 5}));
+    QCOMPARE(w.text(54, 7), QStringLiteral("日"));
+    QCOMPARE(w.sheet().format(54, 7), w.sheet().format(6, 7));
     QCOMPARE(w.sheet().format(50, 1).fontSize, w.sheet().format(2, 1).fontSize);
     QVERIFY(w.sheet().format(61, 4).bottom.style != wb::BorderStyle::None);
     QVERIFY(w.sheet().pageBreaks() == std::vector<int>{49});
@@ -227,38 +225,66 @@ void tst_ReportRoutines::calendarDayPlacementAndFullDays()
     const Written w = runReport(*m_pf, kCalendar, [&](ExcelOut& out) { out.subKouzaCalenderPrint(kCalendarSql, caption); });
     QVERIFY(w.book);
     QCOMPARE(caption, QStringLiteral("【講師】山田"));
-    QCOMPARE(w.text(4, 3), caption);
+    QCOMPARE(w.text(4, 2), caption);
 
     const int dayRow = 7 + 2 * 7;
-    QCOMPARE(w.sheet().number(dayRow, 3), std::optional<double>(15));
+    QCOMPARE(w.sheet().number(dayRow, 2), std::optional<double>(15));
     // Periods in row order (by 講座日, 時限ID): 1,1,1 then 2,2 then 3,3.
-    QVERIFY(w.text(dayRow + 1, 3).startsWith(QStringLiteral("【1限】")));
-    QVERIFY(w.text(dayRow + 4, 3).startsWith(QStringLiteral("【2限】")));
-    QVERIFY(w.text(dayRow + 5, 3).startsWith(QStringLiteral("【2限】")));
-    QCOMPARE(w.text(dayRow + 6, 3), QStringLiteral("その他講座有り..."));
-    QCOMPARE(w.sheet().format(dayRow + 6, 3).fontColor, wb::kRed);
-    QVERIFY(w.sheet().format(dayRow + 5, 3).fontColor != wb::kRed);
+    QVERIFY(w.text(dayRow + 1, 2).startsWith(QStringLiteral("【1限】")));
+    QVERIFY(w.text(dayRow + 4, 2).startsWith(QStringLiteral("【2限】")));
+    QVERIFY(w.text(dayRow + 5, 2).startsWith(QStringLiteral("【2限】")));
+    QCOMPARE(w.text(dayRow + 6, 2), QStringLiteral("その他講座有り..."));
+    QCOMPARE(w.sheet().format(dayRow + 6, 2).fontColor, wb::kRed);
+    QVERIFY(w.sheet().format(dayRow + 5, 2).fontColor != wb::kRed);
 
-    QCOMPARE(w.sheet().number(dayRow, 4), std::optional<double>(16));
+    QCOMPARE(w.sheet().number(dayRow, 3), std::optional<double>(16));
     for (int s = 1; s <= 6; ++s)
-        QVERIFY2(w.text(dayRow + s, 4).startsWith(QStringLiteral("【")), qPrintable(w.text(dayRow + s, 4)));
-    QVERIFY(w.sheet().format(dayRow + 6, 4).fontColor != wb::kRed);
+        QVERIFY2(w.text(dayRow + s, 3).startsWith(QStringLiteral("【")), qPrintable(w.text(dayRow + s, 3)));
+    QVERIFY(w.sheet().format(dayRow + 6, 3).fontColor != wb::kRed);
 }
 
-void tst_ReportRoutines::calendarSixWeekMonthKeepsItsLastDays()
+void tst_ReportRoutines::calendarWeeksRunMondayToSunday_data()
 {
-    // March 2003 begins on a Saturday and has 31 days: the 30th and 31st need a
-    // sixth week row. The lesson of the 31st must stay on March's page.
-    lesson(1, QStringLiteral("2003/03/31"), 1, 1, 1);
-    lesson(2, QStringLiteral("2003/04/01"), 1, 2, 1);
+    // Sheet row and column of the first and the last day's number.
+    QTest::addColumn<QDate>("first");
+    QTest::addColumn<int>("firstCol");
+    QTest::addColumn<int>("lastRow");
+    QTest::addColumn<int>("lastCol");
+    QTest::newRow("starts on a Monday") << QDate(2003, 9, 1) << 1 << 35 << 2;
+    QTest::newRow("starts on a Sunday") << QDate(2003, 6, 1) << 7 << 42 << 1;
+    QTest::newRow("31 days from a Saturday") << QDate(2003, 3, 1) << 6 << 42 << 1;
+}
+
+void tst_ReportRoutines::calendarWeeksRunMondayToSunday()
+{
+    QFETCH(QDate, first);
+    QFETCH(int, firstCol);
+    QFETCH(int, lastRow);
+    QFETCH(int, lastCol);
+    const QDate last = first.addMonths(1).addDays(-1);
+    lesson(1, funcDateText(first), 1, 1, 1);
+    lesson(2, funcDateText(last), 1, 2, 1);
+    lesson(3, funcDateText(last), 2, 2, 2);
+    lesson(4, funcDateText(last.addDays(1)), 1, 1, 2);   // the next month's page follows
     QString caption;
     const Written w = runReport(*m_pf, kCalendar, [&](ExcelOut& out) { out.subKouzaCalenderPrint(kCalendarSql, caption); });
     QVERIFY(w.book);
-    const int sixthWeek = 7 + 5 * 7;   // row 42
-    QCOMPARE(w.sheet().number(sixthWeek, 2), std::optional<double>(31));
-    QVERIFY(w.text(sixthWeek + 1, 2).startsWith(QStringLiteral("【1限】中1数学")));
-    QCOMPARE(w.text(50, 5), QStringLiteral("【2003年4月】"));
-    QVERIFY(w.text(56, 3).startsWith(QStringLiteral("【1限】中1英語")));   // April 1st, a Tuesday
+
+    // Seven columns headed Monday to Sunday; each day stands under its weekday.
+    const QString weekdays = QStringLiteral("月火水木金土日");
+    for (int c = 1; c <= 7; ++c)
+        QCOMPARE(w.text(6, c), QString(weekdays[c - 1]));
+    QCOMPARE(w.sheet().lastColumn(), 7);
+    QCOMPARE(w.sheet().number(7, firstCol), std::optional<double>(1));
+    QCOMPARE(w.sheet().number(lastRow, lastCol), std::optional<double>(last.day()));
+    QCOMPARE(w.text(6, lastCol), QString(weekdays[last.dayOfWeek() - 1]));
+    QVERIFY(w.text(8, firstCol).startsWith(QStringLiteral("【1限】中1数学A")));
+
+    // The last day's lessons stay on the month's page, and the next page leaves them whole.
+    QVERIFY(w.text(lastRow + 1, lastCol).startsWith(QStringLiteral("【1限】中1英語A")));
+    QVERIFY(w.text(lastRow + 2, lastCol).startsWith(QStringLiteral("【2限】中1英語B")));
+    QCOMPARE(w.text(50, 4), QStringLiteral("【%1年%2月】").arg(last.addDays(1).year()).arg(last.addDays(1).month()));
+    QVERIFY(w.sheet().pageBreaks() == std::vector<int>{49});
 }
 
 void tst_ReportRoutines::calendarWithoutRowsWritesNothing()
@@ -267,9 +293,9 @@ void tst_ReportRoutines::calendarWithoutRowsWritesNothing()
     const Written w = runReport(*m_pf, kCalendar, [&](ExcelOut& out) { out.subKouzaCalenderPrint(kCalendarSql, caption); });
     QVERIFY(w.book);
     QVERIFY(caption.isEmpty());
-    QVERIFY(w.text(2, 5).isEmpty());
-    QVERIFY(w.text(1, 8).isEmpty());
-    QCOMPARE(w.text(6, 2), QStringLiteral("月"));   // the form as the template lays it out
+    QVERIFY(w.text(2, 4).isEmpty());
+    QVERIFY(w.text(1, 7).isEmpty());
+    QCOMPARE(w.text(6, 1), QStringLiteral("月"));   // the form as the template lays it out
     QVERIFY(w.sheet().lastRow() <= 48);
 }
 
@@ -282,8 +308,9 @@ void tst_ReportRoutines::nippouPagePerLessonWithItemNames()
     lesson(10, QStringLiteral("2003/04/08"), 1, 1, 1);
     lesson(11, QStringLiteral("2003/04/09"), 2, 2, 2, QStringLiteral("NULL"));
     lesson(12, QStringLiteral("2003/04/10"), 3, 1, 2);
-    attend(10, 1, 1, QStringLiteral("5, 4, 3, NULL"), QStringLiteral("よくできました"), 1);
-    attend(10, 2, 0, QStringLiteral("1, 2, 3, NULL"), QStringLiteral("欠席"));
+    // 0 is 未評価; the fourth item has no name, so its mark is not shown either.
+    attend(10, 1, 1, QStringLiteral("5, 0, 3, 4"), QStringLiteral("よくできました"), 1);
+    attend(10, 2, 0, QStringLiteral("0, 0, 0, 0"), QStringLiteral("欠席"));
     attend(11, 2, 1, QStringLiteral("3, 3, 3, NULL"), QString());
     attend(12, 1, 1, QStringLiteral("4, 4, 4, NULL"), QStringLiteral("it's 100%"));
     const Written w = runReport(*m_pf, kNippou, [&](ExcelOut& out) { out.subNippouPrint(nippouSql({12, 10, 11}), QString()); });
@@ -318,7 +345,8 @@ void tst_ReportRoutines::nippouPagePerLessonWithItemNames()
     QCOMPARE(w.text(taro, 6), QStringLiteral("○"));
     QCOMPARE(w.sheet().number(taro, 7), std::optional<double>(5));
     QCOMPARE(w.sheet().number(taro, 9), std::optional<double>(3));
-    QVERIFY(w.text(taro, 10).isEmpty());
+    for (const auto& [row, col] : {std::pair{taro, 8}, {taro, 10}, {hanako, 7}, {hanako, 8}, {hanako, 9}, {hanako, 10}})
+        QVERIFY2(w.text(row, col).isEmpty(), qPrintable(w.text(row, col)));
     QCOMPARE(w.text(taro, 11), QStringLiteral("よくできました"));
     QCOMPARE(w.text(hanako, 3), QStringLiteral("佐藤 花子"));
     QVERIFY(w.text(hanako, 5).isEmpty());
@@ -393,10 +421,12 @@ void tst_ReportRoutines::nippouOverSourceLackingColumns()
     QVERIFY(m_pf->ui().texts().contains(QStringLiteral("このコレクションには項目 '生徒氏名' がありません。")));
 }
 
-void tst_ReportRoutines::nippouItemNamesSkipDeletedAndFifth()
+// Items are those named in マスタ評価項目 (deleted ones and a fifth left out); a
+// blank name is no item: neither report shows its marks or counts them.
+void tst_ReportRoutines::itemNamesOfBothReports()
 {
     m_pf->exec(QStringLiteral("UPDATE マスタ評価項目 SET 削除フラグ = 1 WHERE 評価項目ID = 2"));
-    m_pf->exec(QStringLiteral("INSERT INTO マスタ評価項目 VALUES (7, '宿題の質', 0), (5, '発表', 0), (9, '予備', 0)"));
+    m_pf->exec(QStringLiteral("INSERT INTO マスタ評価項目 VALUES (7, '宿題の質', 0), (5, '  ', 0), (9, '予備', 0)"));
     student(1, QStringLiteral("山田 太郎"));
     lesson(1, QStringLiteral("2003/05/01"), 1, 1, 1);
     attend(1, 1, 1, QStringLiteral("1, 2, 3, 4"), QString());
@@ -404,9 +434,28 @@ void tst_ReportRoutines::nippouItemNamesSkipDeletedAndFifth()
     QVERIFY(w.book);
     QCOMPARE(w.text(18, 7), QStringLiteral("理解度"));
     QCOMPARE(w.text(18, 8), QStringLiteral("積極性"));
-    QCOMPARE(w.text(18, 9), QStringLiteral("発表"));
+    QVERIFY(w.text(18, 9).isEmpty());
     QCOMPARE(w.text(18, 10), QStringLiteral("宿題の質"));
+    QCOMPARE(w.sheet().number(19, 8), std::optional<double>(2));
+    QVERIFY(w.text(19, 9).isEmpty());
     QCOMPARE(w.sheet().number(19, 10), std::optional<double>(4));
+
+    // The summary table lists the named items one under another, 総合 is their mean.
+    const Written a = runReport(*m_pf, kAnalysis, [&](ExcelOut& out) { out.subStudentDataPrint(analysisSql({1}), QString()); });
+    QVERIFY(a.book);
+    QCOMPARE(a.text(10, 2) + a.text(11, 2) + a.text(12, 2), QStringLiteral("理解度積極性宿題の質"));
+    QVERIFY(a.text(13, 2).isEmpty() && a.text(13, 3).isEmpty());
+    // The table ends under its last item: no empty framed row below it.
+    QCOMPARE(a.sheet().mergeAt(8, 1), std::optional<wb::Range>(wb::Range{8, 1, 12, 1}));
+    for (int c = 1; c <= 3; ++c) {
+        QCOMPARE(a.sheet().format(12, c).bottom.style, wb::BorderStyle::Medium);
+        QCOMPARE(a.sheet().format(13, c).left.style, wb::BorderStyle::None);
+        QCOMPARE(a.sheet().format(13, c).top.style, wb::BorderStyle::None);
+    }
+    QVERIFY(qAbs(a.sheet().number(9, 3).value_or(0) - 7.0 / 3) < 1e-9);
+    QCOMPARE(a.sheet().number(12, 3), std::optional<double>(4));
+    QVERIFY(a.text(4, 24).isEmpty());
+    QCOMPARE(chartRanges(a.charts[0]).value(1), QStringLiteral("B9:B12"));
 }
 
 // ---------------------------------------------------------------- analysis sheet
@@ -421,14 +470,24 @@ void tst_ReportRoutines::analysisBlocksPerStudentAndCourse()
     lesson(3, QStringLiteral("2003/04/15"), 1, 1, 1);
     lesson(4, QStringLiteral("2003/04/16"), 2, 2, 1);
     lesson(5, QStringLiteral("2003/04/22"), 1, 1, 1);
-    attend(1, 1, 1, QStringLiteral("5, 4, 3, NULL"), QStringLiteral("A"), 1);
-    attend(2, 1, 0, QStringLiteral("3, 2, 0, NULL"), QStringLiteral("B"), 0);
+    // The fourth item has no name: its marks count nowhere.
+    attend(1, 1, 1, QStringLiteral("5, 4, 3, 1"), QStringLiteral("A"), 1);
+    attend(2, 1, 0, QStringLiteral("3, 2, 0, 1"), QStringLiteral("B"), 0);
     attend(3, 1, 1, QStringLiteral("4, 3, 2, NULL"), QString(), 1);
     attend(4, 1, 1, QStringLiteral("2, 2, 2, NULL"), QStringLiteral("英語も頑張ろう"));
     attend(5, 1, 1, QStringLiteral("5, 5, 5, NULL"), QStringLiteral("C"));
-    // Student 2 attended the same 数学 A lessons: a block of her own.
+    // Student 2 attended the same 数学 A lessons: a block of her own. Her
+    // lessons also include one of today, one of the week before lesson 1 (a
+    // higher ID) and one next week that is not held yet.
+    const QDate today = QDate::currentDate();
+    lesson(6, funcDateText(today), 1, 1, 1);
+    lesson(7, QStringLiteral("2003/03/25"), 1, 1, 1);
+    lesson(8, funcDateText(today.addDays(7)), 1, 1, 1);
     attend(1, 2, 1, QStringLiteral("1, 1, 1, NULL"), QStringLiteral("X"));
     attend(2, 2, 1, QStringLiteral("2, 2, 2, NULL"), QStringLiteral("Y"));
+    attend(6, 2, 1, QStringLiteral("3, 0, 0, NULL"), QStringLiteral("Z"));
+    attend(7, 2, 1, QStringLiteral("4, 0, 0, NULL"), QStringLiteral("W"));
+    attend(8, 2, 0, QStringLiteral("0, 0, 0, 0"), QStringLiteral("来週"));
     const Written w = runReport(*m_pf, kAnalysis, [&](ExcelOut& out) { out.subStudentDataPrint(analysisSql({2, 1}), QString()); });
     QVERIFY(w.book);
     QCOMPARE(w.book->sheetNames(), QStringList{kAnalysis});
@@ -444,7 +503,7 @@ void tst_ReportRoutines::analysisBlocksPerStudentAndCourse()
     QCOMPARE(w.sheet().number(48, 6), std::optional<double>(1));
     QCOMPARE(w.text(87, 2), QStringLiteral("佐藤 花子"));
     QCOMPARE(w.text(90, 4), QStringLiteral("数学"));
-    QCOMPARE(w.sheet().number(90, 6), std::optional<double>(2));
+    QCOMPARE(w.sheet().number(90, 6), std::optional<double>(4));
     QVERIFY(w.sheet().lastRow() <= 126);
     QVERIFY((w.sheet().pageBreaks() == std::vector<int>{43, 85}));
 
@@ -465,6 +524,7 @@ void tst_ReportRoutines::analysisBlocksPerStudentAndCourse()
     QCOMPARE(w.text(4, 23), QStringLiteral("積極性"));
     QCOMPARE(w.text(10, 2), QStringLiteral("理解度"));
     QVERIFY(w.text(13, 2).isEmpty());
+    QVERIFY(w.text(5, 24).isEmpty());
     // Means of the block: 理解度 (5+3+4+5)/4, 積極性 (3+2+5)/3, all eleven marks
     // 41/11; the 0 of lesson 2 is "no mark" and counts nowhere.
     QCOMPARE(w.sheet().number(10, 3), std::optional<double>(4.25));
@@ -472,12 +532,23 @@ void tst_ReportRoutines::analysisBlocksPerStudentAndCourse()
     QVERIFY(qAbs(w.sheet().number(9, 3).value_or(0) - 41.0 / 11) < 1e-9);
     QCOMPARE(w.sheet().number(13, 3), std::nullopt);
 
-    // The comment box: the block's comments run together, in a merged wrapping range.
-    QCOMPARE(w.text(34, 1), QStringLiteral("ABC"));
+    // The comment box: one line per comment with its lesson's date, oldest
+    // first, in a merged wrapping range.
+    QCOMPARE(w.text(34, 1), QStringLiteral("04/01 A\n04/08 B\n04/22 C"));
     QCOMPARE(w.sheet().mergeAt(34, 1), std::optional<wb::Range>(wb::Range{34, 1, 41, 21}));
     QVERIFY(w.sheet().format(34, 1).wrap);
-    QCOMPARE(w.text(43 + 33, 1), QStringLiteral("英語も頑張ろう"));
-    QCOMPARE(w.text(85 + 33, 1), QStringLiteral("XY"));
+    QCOMPARE(w.text(43 + 33, 1), QStringLiteral("04/16 英語も頑張ろう"));
+    QCOMPARE(w.text(85 + 33, 1), QStringLiteral("03/25 W\n04/01 X\n04/08 Y\n") + today.toString(QStringLiteral("MM/dd ")) + u'Z');
+    // Her lessons by date up to today; next week's is left out everywhere.
+    QCOMPARE(w.text(85, 24), QStringLiteral("2003/03/25"));
+    QCOMPARE(w.text(85, 27), funcDateText(today));
+    QVERIFY(w.text(85, 28).isEmpty());
+    QCOMPARE(w.sheet().number(85 + 5, 27), std::optional<double>(1));
+    QCOMPARE(w.sheet().number(85 + 8, 3), std::optional<double>(2));   // 16 / 8: 0 and the future left out
+    // A block of one lesson still shows it: every trend line has markers.
+    const QString trend = w.charts.value(3);
+    QVERIFY(trend.count(QStringLiteral("<c:ser>")) == 4 && trend.count(QStringLiteral("<c:symbol")) == 4);
+    QVERIFY(!trend.contains(QStringLiteral("<c:symbol val=\"none\"/>")));
     QCOMPARE(w.sheet().mergeAt(85 + 35, 10), std::optional<wb::Range>(wb::Range{118, 1, 125, 21}));
     QCOMPARE(w.sheet().format(85 + 7, 2), w.sheet().format(8, 2));
 
@@ -507,21 +578,23 @@ void tst_ReportRoutines::analysisChartsBoundToTheirBlock()
     QCOMPARE(w.charts.size(), 4);
     // A cell holds 32767 characters: the comment box keeps as much as fits.
     QCOMPARE(w.text(43 + 33, 1).size(), 32767);
-    QVERIFY(w.text(43 + 33, 1).startsWith(longComment));
+    QVERIFY(w.text(43 + 33, 1).startsWith(QStringLiteral("04/09 ") + longComment + QStringLiteral("\n04/23 C\n")));
 
-    // Per block: the summary chart over B8:C13 by columns, then the trend chart
-    // over W..last lesson by rows (three items in use, attendance last).
-    QCOMPARE(chartRanges(w.charts[0]), (QStringList{QStringLiteral("C8:C8"), QStringLiteral("B9:B13"), QStringLiteral("C9:C13")}));
-    QCOMPARE(chartRanges(w.charts[2]), (QStringList{QStringLiteral("C50:C50"), QStringLiteral("B51:B55"), QStringLiteral("C51:C55")}));
+    // Per block: the summary chart over B8:C12 (総合 and the three named items)
+    // by columns, then the trend chart over W..last lesson by rows (three items
+    // in use, attendance last).
+    QCOMPARE(chartRanges(w.charts[0]), (QStringList{QStringLiteral("C8:C8"), QStringLiteral("B9:B12"), QStringLiteral("C9:C12")}));
+    QCOMPARE(chartRanges(w.charts[2]), (QStringList{QStringLiteral("C50:C50"), QStringLiteral("B51:B54"), QStringLiteral("C51:C54")}));
     const QStringList trend0 = chartRanges(w.charts[1]);
     QCOMPARE(trend0.mid(0, 3), (QStringList{QStringLiteral("W2:W2"), QStringLiteral("X1:Y1"), QStringLiteral("X2:Y2")}));
     QCOMPARE(trend0.size(), 4 * 3);
     QCOMPARE(trend0.mid(9, 3), (QStringList{QStringLiteral("W6:W6"), QStringLiteral("X1:Y1"), QStringLiteral("X6:Y6")}));
     const QStringList trend1 = chartRanges(w.charts[3]);
-    // The trend chart of the second course spans all three lessons, the one without a date too.
+    // The trend chart of the second course spans all three lessons, the one
+    // without a date too (after those with one).
     QCOMPARE(trend1.mid(0, 3), (QStringList{QStringLiteral("W44:W44"), QStringLiteral("X43:Z43"), QStringLiteral("X44:Z44")}));
-    QVERIFY(w.text(43, 25).isEmpty());
-    QCOMPARE(w.text(43, 26), QStringLiteral("2003/04/23"));
+    QCOMPARE(w.text(43, 25), QStringLiteral("2003/04/23"));
+    QVERIFY(w.text(43, 26).isEmpty());
 }
 
 // ---------------------------------------------------------------- long selections
@@ -580,6 +653,49 @@ void tst_ReportRoutines::thousandsOfChosenLessonsAndStudents()
     // The charts of the further sheet read its own cells.
     QVERIFY(sheet.charts.last().contains(QStringLiteral("<c:f>'生徒分析シート (2)'!$X$%1</c:f>").arg((n - perSheet - 1) * 42 + 1)));
     QVERIFY(sheet.workbookXml.contains(QStringLiteral("'生徒分析シート (2)'!$A:$U")));
+}
+
+void tst_ReportRoutines::refusedReportOpensNothing_data()
+{
+    QTest::addColumn<QString>("sheet");
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<int>("students");   // each taking lesson 1: a block each
+    QTest::addColumn<QString>("message");
+    const QString unread = QStringLiteral("情報取得に失敗しました");
+    const QString missing = QStringLiteral(" SELECT * FROM 無い表 ");
+    QTest::newRow("calendar, rows unreadable") << kCalendar << missing << 0 << unread;
+    QTest::newRow("daily report, rows unreadable") << kNippou << missing << 0 << unread;
+    QTest::newRow("analysis sheet, rows unreadable") << kAnalysis << missing << 0 << unread;
+    // One more block than the rows of a worksheet hold.
+    QTest::newRow("analysis sheet, too many blocks")
+        << kAnalysis << QStringLiteral(" SELECT * FROM QRY_講座出席出力 ORDER BY 生徒番号,毎講座ID,講座日")
+        << wb::kMaxRow / 42 + 1 << QStringLiteral("出力するデータが多すぎるため、帳票を作成できません。");
+}
+
+void tst_ReportRoutines::refusedReportOpensNothing()
+{
+    QFETCH(QString, sheet);
+    QFETCH(QString, sql);
+    QFETCH(int, students);
+    QFETCH(QString, message);
+    lesson(1, QStringLiteral("2003/04/01"), 1, 1, 1);
+    if (students > 0)
+        m_pf->exec(QStringLiteral("WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < %1) "
+                                  "INSERT INTO 講座出席 (毎講座ID, 生徒番号, 出席フラグ, 項目1) SELECT 1, i, 1, 3 FROM s")
+                       .arg(students));
+    QString caption;
+    const Written w = runReport(*m_pf, sheet, [&](ExcelOut& out) {
+        if (sheet == kCalendar)
+            out.subKouzaCalenderPrint(sql, caption);
+        else if (sheet == kNippou)
+            out.subNippouPrint(sql, caption);
+        else
+            out.subStudentDataPrint(sql, caption);
+    });
+    QVERIFY(!w.book);
+    QVERIFY(m_pf->ui().openedDocuments.isEmpty());
+    QCOMPARE(m_pf->ui().messages.size(), std::size_t{1});
+    QVERIFY2(m_pf->ui().texts().constFirst().contains(message), qPrintable(m_pf->ui().texts().constFirst()));
 }
 
 QTEST_MAIN(tst_ReportRoutines)

@@ -142,6 +142,12 @@ void ExcelOut::subPrintEnd()
     }
 }
 
+void ExcelOut::subCancel()
+{
+    m_book.reset();
+    m_report = nullptr;
+}
+
 void ExcelOut::subShtChg(int row, const QString& address)
 {
     try {

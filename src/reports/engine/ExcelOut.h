@@ -56,6 +56,9 @@ public:
     // Keeps the report's sheets alone, writes them to a new file in the temporary
     // folder and opens it; tells the user where it is when nothing opens it.
     void subPrintEnd();
+    // Drops the workbook of a report that was refused or whose rows could not
+    // be read (the user has been told why): subPrintEnd then opens nothing.
+    void subCancel();
     // Copies a range of the page template (the report sheet's name & "雛型")
     // to the report sheet with its top-left cell at (row, column 1). The copy
     // is a new printed page: a page break above it, the print area extended.

@@ -12,6 +12,7 @@
 #include <QDate>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -22,15 +23,16 @@ struct CalendarLesson {
     QString text;
 };
 
-std::vector<CalendarLesson> readLessons(const QString& sql)
+// Nothing when the statement could not be run (the user has been told).
+std::optional<std::vector<CalendarLesson>> readLessons(const QString& sql)
 {
     enum { Date, Period, Grade, Subject, Klass, Teacher, Room, Capacity, Attending };
     ReportRows rows;
-    std::vector<CalendarLesson> lessons;
     if (!rows.open(sql, {QStringLiteral("講座日"), QStringLiteral("時限名"), QStringLiteral("学年名"),
                          QStringLiteral("科目名"), QStringLiteral("講座クラス名"), QStringLiteral("講師名"),
                          QStringLiteral("教室名"), QStringLiteral("定員数"), QStringLiteral("受講人数")}))
-        return lessons;
+        return std::nullopt;
+    std::vector<CalendarLesson> lessons;
     lessons.reserve(static_cast<std::size_t>(rows.count()));
     for (int i = 0; i < rows.count(); ++i) {
         const QDate date = funcTextDate(rows.at(i, Date));
@@ -52,17 +54,24 @@ void ExcelOut::subKouzaCalenderPrint(const QString& sql, QString& jyoken)
 {
     try {
         using namespace layout::calendar;
-        const std::vector<CalendarLesson> lessons = readLessons(sql);
-        if (lessons.empty())
+        const std::optional<std::vector<CalendarLesson>> read = readLessons(sql);
+        if (!read) {
+            subCancel();
             return;
+        }
+        const std::vector<CalendarLesson>& lessons = *read;
+        if (lessons.empty())
+            return;   // the form as the template lays it out
 
         std::vector<QString> months;
         for (std::size_t i = 0; i < lessons.size(); ++i)
             if (i == 0 || lessons[i].month != lessons[i - 1].month)
                 months.push_back(lessons[i].month);
         const int pages = static_cast<int>(months.size());
-        if (!funcReportFits(static_cast<long long>(pages) * kPageRows))
+        if (!funcReportFits(static_cast<long long>(pages) * kPageRows)) {
+            subCancel();
             return;
+        }
 
         if (jyoken.trimmed().isEmpty())
             jyoken = QStringLiteral("(作成条件無し)");
@@ -85,15 +94,15 @@ void ExcelOut::subKouzaCalenderPrint(const QString& sql, QString& jyoken)
             setCell(top + kTitleRow, kTitleCol,
                     QStringLiteral("【%1年%2月】").arg(year).arg(mon));
 
-            // Day numbers: the first week row from the weekday's column up to
-            // column 8, every later one in columns 2 to 8.
+            // Day numbers, Monday to Sunday: the first week row from the first
+            // day's weekday on, at most six week rows.
             std::array<std::pair<int, int>, 32> dayCell{};
-            int col = funcFirstWeekday(year, mon);
+            int col = QDate(year, mon, 1).dayOfWeek();   // Monday = 1 ... Sunday = 7
             int row = top + kFirstWeekRow;
             const int days = funcMonthDays(year, mon);
             for (int d = 1; d <= days; ++d) {
-                if (col == 9) {
-                    col = 2;
+                if (col > kLastCol) {
+                    col = 1;
                     row += kWeekRows;
                 }
                 setCell(row, col, static_cast<double>(d));

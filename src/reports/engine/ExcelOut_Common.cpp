@@ -67,11 +67,18 @@ std::array<QString, 4> funcEvalItemNames()
         QStringLiteral(" SELECT 評価項目名 FROM マスタ評価項目 WHERE 削除フラグ = 0 ORDER BY 評価項目ID "),
         dbOpenDynaset, dbReadOnly);
     for (std::size_t k = 0; k < names.size() && !rs.eof(); ++k) {
-        names[k] = funcToString(rs.field(QStringLiteral("評価項目名")));
+        names[k] = funcToString(rs.field(QStringLiteral("評価項目名"))).trimmed();
         rs.moveNext();
     }
     rs.close();
     return names;
+}
+
+std::optional<double> funcMark(const QString& text)
+{
+    bool ok = false;
+    const double v = text.trimmed().toDouble(&ok);
+    return ok && v >= 1 ? std::optional<double>(v) : std::nullopt;
 }
 
 QString funcReportDate(const QString& text)

@@ -26,9 +26,11 @@ constexpr std::array<Place, 12> kLessonCells{{{2, 2, Date}, {2, 4, Period}, {2, 
                                               {2, 10, Subject}, {2, 12, Teacher}, {2, 14, Capacity},
                                               {2, 16, Attending}, {4, 3, Unit}, {7, 2, Content},
                                               {11, 2, Homework}, {13, 2, LessonComment}}};
-// Column of each student value in a student row.
-constexpr std::array<std::pair<int, NippouColumn>, 8> kStudentCells{
-    {{3, Name}, {5, Attend}, {6, HomeworkDone}, {7, Item1}, {8, Item2}, {9, Item3}, {10, Item4}, {11, Comment}}};
+// Column of each student value in a student row; the marks of items 1 to 4
+// follow from kFirstMarkCol.
+constexpr std::array<std::pair<int, NippouColumn>, 4> kStudentCells{
+    {{3, Name}, {5, Attend}, {6, HomeworkDone}, {11, Comment}}};
+constexpr int kFirstMarkCol = 7;
 
 } // namespace
 
@@ -50,8 +52,10 @@ void ExcelOut::subNippouPrint(const QString& sql, const QString& /*jyoken: not p
         using namespace layout::nippou;
         const std::array<QString, 4> items = funcEvalItemNames();
         ReportRows rows;
-        if (!rows.open(sql, nippouColumns()))
-            return;   // the user has been told why; the form stays as it is
+        if (!rows.open(sql, nippouColumns())) {
+            subCancel();   // the user has been told why
+            return;
+        }
 
         // Pages: one per lesson, and one more for every further 25 students.
         int pages = 1;
@@ -59,8 +63,10 @@ void ExcelOut::subNippouPrint(const QString& sql, const QString& /*jyoken: not p
             j = rows.at(i, LessonID) != rows.at(i - 1, LessonID) || j + 1 == kStudentsPerPage ? 0 : j + 1;
             pages += j == 0 ? 1 : 0;
         }
-        if (!funcReportFits(static_cast<long long>(pages) * kPageRows))
+        if (!funcReportFits(static_cast<long long>(pages) * kPageRows)) {
+            subCancel();
             return;
+        }
 
         ReportProgress progress(QStringLiteral("日報を作成しています..."), pages);
         const wb::Range pageRows = wb::Range::parse(QStringLiteral("1:%1").arg(kPageRows));
@@ -74,11 +80,19 @@ void ExcelOut::subNippouPrint(const QString& sql, const QString& /*jyoken: not p
                     setCell(top + p.row, p.col,
                             p.value == Date ? funcReportDate(rows.at(entry, Date)) : rows.at(entry, p.value));
             for (int k = 0; k < 4; ++k)
-                setCell(top + kItemRow, 7 + k, items[static_cast<std::size_t>(k)]);
+                setCell(top + kItemRow, kFirstMarkCol + k, items[static_cast<std::size_t>(k)]);
         };
         auto writeStudent = [&](int top, int j, int entry) {
+            const int row = top + kFirstStudentRow + j;
             for (const auto& [col, value] : kStudentCells)
-                setCell(top + kFirstStudentRow + j, col, rows.at(entry, value));
+                setCell(row, col, rows.at(entry, value));
+            // Only marks given under a named item are printed: 未評価 and an
+            // item without a name leave the cell blank.
+            for (int k = 0; k < 4; ++k) {
+                const std::optional<double> mark = funcMark(rows.at(entry, static_cast<NippouColumn>(Item1 + k)));
+                if (mark && !items[static_cast<std::size_t>(k)].isEmpty())
+                    setCell(row, kFirstMarkCol + k, *mark);
+            }
         };
 
         int k = 0;     // page

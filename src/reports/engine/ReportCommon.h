@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 
@@ -30,10 +31,14 @@ private:
     std::vector<QString> m_values;
 };
 
-// The names of the evaluation items in use (not deleted), in ID order: the same
-// ones the attendance window shows. Four slots; missing ones are empty, a fifth
-// and later item is not read.
+// The names of the evaluation items (not deleted), in ID order: the same ones
+// the attendance window shows, slot k over the mark column 項目(k+1). Four
+// slots; a fifth and later item is not read. An empty slot (no item, or an item
+// whose name is blank) is no item: its marks are neither printed nor counted.
 std::array<QString, 4> funcEvalItemNames();
+
+// A recorded evaluation mark (1 to 5); nothing for 0 (未評価), Null or other text.
+std::optional<double> funcMark(const QString& text);
 
 // The columns the daily report reads from its statement, in the order of its value table.
 const QStringList& nippouColumns();

@@ -9,14 +9,16 @@
 namespace layout {
 
 // Course calendar: one page per month, 48 rows, so that a month with a sixth
-// week row still has its six lesson slots on its own page.
+// week row still has its six lesson slots on its own page. Weeks run Monday
+// (column A) to Sunday (column G).
 namespace calendar {
 inline constexpr int kPageRows = 48;
-inline constexpr const char* kPageRange = "A1:H48";
-inline constexpr int kLastCol = 8;
-inline constexpr int kDateRow = 0, kDateCol = 8;       // "作成日:yyyy/mm/dd"
-inline constexpr int kTitleRow = 1, kTitleCol = 5;     // "【2003年4月】"
-inline constexpr int kCaptionRow = 3, kCaptionCol = 3; // condition caption
+inline constexpr const char* kPageRange = "A1:G48";
+inline constexpr int kLastCol = 7;
+inline constexpr int kSaturdayCol = 6, kSundayCol = 7;
+inline constexpr int kDateRow = 0, kDateCol = 7;       // "作成日:yyyy/mm/dd"
+inline constexpr int kTitleRow = 1, kTitleCol = 4;     // "【2003年4月】"
+inline constexpr int kCaptionRow = 3, kCaptionCol = 2; // condition caption
 inline constexpr int kHeadingRow = 5;                  // weekday headings
 inline constexpr int kFirstWeekRow = 6;                // day numbers at 6 + 7w
 inline constexpr int kWeekRows = 7;                    // day number + slots

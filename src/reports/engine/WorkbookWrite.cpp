@@ -8,6 +8,7 @@
 
 #include <xlsxwriter.h>
 
+#include <array>
 #include <cmath>
 #include <deque>
 #include <stdexcept>
@@ -286,6 +287,12 @@ private:
         if (x == nullptr)
             throw std::runtime_error("cannot add a chart");
         const char* sheet = sheetName.c_str();
+        // Lines with markers name each series' marker: the library's default
+        // draws none, and a series of one point would not show at all.
+        static constexpr std::array<uint8_t, 5> kMarkers{LXW_CHART_MARKER_DIAMOND, LXW_CHART_MARKER_SQUARE,
+                                                         LXW_CHART_MARKER_TRIANGLE, LXW_CHART_MARKER_CIRCLE,
+                                                         LXW_CHART_MARKER_X};
+        std::size_t n = 0;
         for (const ChartSeries& s : chart.series) {
             lxw_chart_series* xs = chart_add_series(x, nullptr, nullptr);
             if (s.categories) {
@@ -303,6 +310,8 @@ private:
             }
             if (chart.type == ChartType::Line)
                 chart_series_set_marker_type(xs, LXW_CHART_MARKER_NONE);
+            else if (chart.type == ChartType::LineMarkers)
+                chart_series_set_marker_type(xs, kMarkers[n++ % kMarkers.size()]);
         }
         if (!chart.title.isEmpty()) {
             keep(chart.title);
