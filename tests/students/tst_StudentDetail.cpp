@@ -164,16 +164,24 @@ void tst_StudentDetail::addCopyAndEditKeepEveryField()
     QCOMPARE(storedStudent(3), QStringLiteral("ｲﾄｳ|伊藤　次郎|||||残る|") + today + QLatin1Char('|') + today
                                    + QStringLiteral("|2|3|0"));
 
-    // Escape closes an add without a trace.
-    {
+    // Escape with typed work asks: キャンセル stays, いいえ closes an add without a trace,
+    // はい saves as 内容を更新したい does.
+    for (MsgAnswer answer : {MsgAnswer::Cancel, MsgAnswer::No, MsgAnswer::Yes}) {
+        pf.ui().clear();
         Detail d(0, 0);
+        QTest::keyClick(&d.w, Qt::Key_Escape);   // nothing typed: closed without a question
+        QVERIFY(!d.w.isVisible());
+        QVERIFY(pf.ui().messages.empty());
+        d.w.show();
         line(&d.w, 0)->setText(QStringLiteral("ｹｽ"));
         line(&d.w, 1)->setText(QStringLiteral("消す"));
+        pf.ui().answers = {answer};
         QTest::keyClick(&d.w, Qt::Key_Escape);
-        QVERIFY(!d.w.isVisible());
-        QVERIFY(!d.w.propOK());
+        QCOMPARE(pf.ui().texts(), QStringList{QStringLiteral("変更した内容を保存しますか？")});
+        QCOMPARE(d.w.isVisible(), answer == MsgAnswer::Cancel);
+        QCOMPARE(d.w.propOK(), answer == MsgAnswer::Yes);
+        QCOMPARE(pf.count(QStringLiteral("生徒台帳")), answer == MsgAnswer::Yes ? 5 : 4);
     }
-    QCOMPARE(pf.count(QStringLiteral("生徒台帳")), 4);
 }
 
 void tst_StudentDetail::requiredNames_data()
@@ -294,6 +302,7 @@ void tst_StudentDetail::photograph()
             button(&d.w, "cmdOK")->click();
             QVERIFY(d.w.propOK());
         } else {
+            pf.ui().answers = {MsgAnswer::No};   // not saved
             d.w.close();   // the close box
             QVERIFY(!d.w.propOK());
         }
@@ -306,7 +315,7 @@ void tst_StudentDetail::photograph()
             QCOMPARE(bytesOf(funcPicturePath(2)), pictures.value("src"));
         if (actions.contains("not a picture"))
             QCOMPARE(pf.ui().texts(), QStringList{QStringLiteral("Jpegファイルしか読み込めません。")});
-        else if (!actions.contains("remove"))
+        else if (!actions.contains("remove") && (save || (actions.isEmpty() && mode != 0)))   // else the close asks
             QCOMPARE(pf.ui().texts(), QStringList());
     }
 }
