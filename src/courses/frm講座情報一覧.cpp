@@ -6,6 +6,7 @@
 #include "Named.h"
 #include "ReportCommon.h"
 #include "Theme.h"
+#include "CommonBase.h"
 #include "UiServices.h"
 #include "frm講座情報詳細.h"
 #include "frm講座検索.h"
@@ -23,6 +24,9 @@
 namespace {
 const QString kLessonQuery = QStringLiteral("QRY_講座内容");
 const QString kStudentQuery = QStringLiteral("QRY_講座出席出力");
+const QString kHelp = QStringLiteral("検索結果で抽出された講座の一覧です。講座を選択してダブルクリックすると、"
+                                     "講座の編集画面が表示されます。また、講座を複数選択すると、一括削除ができます。"
+                                     "検索条件を変えたいときは再検索ボタンを押してください。");
 
 struct Column {
     const char* field;
@@ -96,10 +100,7 @@ frm講座情報一覧::frm講座情報一覧(QWidget* parent) : QDialog(parent)
     for (QPushButton* button : {cmdExcel, cmdSearch, cmdEnd})
         button->setAutoDefault(false);
 
-    lblMsg = named<QLabel>(this, QStringLiteral("lblMsg"),
-                           QStringLiteral("検索結果で抽出された講座の一覧です。講座を選択してダブルクリックすると、"
-                                          "講座の編集画面が表示されます。また、講座を複数選択すると、一括削除ができます。"
-                                          "検索条件を変えたいときは再検索ボタンを押してください。"));
+    lblMsg = named<QLabel>(this, QStringLiteral("lblMsg"), kHelp);
     Theme::subHelpText(lblMsg);
 
     auto* condition = new QHBoxLayout;
@@ -125,6 +126,12 @@ frm講座情報一覧::frm講座情報一覧(QWidget* parent) : QDialog(parent)
     connect(lvList, &QTreeWidget::itemSelectionChanged, this, [this] { lvList_Click(); });
     connect(lvList, &QTreeWidget::itemDoubleClicked, this, [this] { lvList_DblClick(); });
     subConnectColumnClick(lvList, [this](int column) { lvList_ColumnClick(column); });
+    subConnectListKeys(
+        lvList, [this] { lvList_DblClick(); },
+        [this] {
+            if (!studentMode() && m_selectCount > 0)
+                cmdOK_Click(3);
+        });
     connect(cmdExcel, &QPushButton::clicked, this, [this] { cmdExcel_Click(); });
     connect(cmdSearch, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
     connect(cmdEnd, &QPushButton::clicked, this, [this] { cmdEnd_Click(); });
@@ -177,8 +184,24 @@ bool frm講座情報一覧::Form_Activate()
         for (QPushButton* button : cmdOK)
             button->setVisible(!studentMode());
         frmMenu->setVisible(!studentMode());
+        subShowToday();
+        lvList->setFocus();
         return true;
     });
+}
+
+// The day's work is in view at opening: the first lesson of today, or of the
+// next day with lessons (the last lesson when all lie in the past).
+void frm講座情報一覧::subShowToday()
+{
+    const int count = lvList->topLevelItemCount();
+    if (count == 0)
+        return;
+    const QString today = funcDateText(QDate::currentDate());
+    int row = 0;
+    while (row < count && lvList->topLevelItem(row)->text(0) < today)
+        ++row;
+    subShowRow(lvList, std::min(row, count - 1));
 }
 
 void frm講座情報一覧::cmdSearch_Click()
@@ -207,6 +230,7 @@ void frm講座情報一覧::subListSet()
             clsDataList::subClearListView(lvList);
         }
         lblCount->setText(QStringLiteral("0"));
+        lblMsg->setText(kHelp);
         lblJyoken->setText(m_jyoken);
         lblJyoken->setToolTip(m_jyoken);
 
@@ -329,6 +353,11 @@ void frm講座情報一覧::subOpenDetail()
     // A lesson found deleted goes from the list too.
     if (m_ok || !detail.propFound())
         subListSet();
+    if (!m_ok)
+        return;
+    // The lesson just saved is shown; an added one outside the search is told.
+    if (!funcSelectTag(lvList, detail.propKouzaID()) && m_syoriID != 2)
+        lblMsg->setText(QStringLiteral("追加した講座は現在の検索条件に含まれていません。"));
 }
 
 void frm講座情報一覧::cmdExcel_Click()

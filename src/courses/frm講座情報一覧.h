@@ -59,6 +59,7 @@ private:
     void cmdExcel_Click();
     void cmdEnd_Click();
     void subOpenDetail();
+    void subShowToday();
     bool studentMode() const { return m_studentNo > 0; }
 
     QTreeWidget* lvList = nullptr;

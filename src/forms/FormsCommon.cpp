@@ -7,7 +7,84 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QWheelEvent>
+
+namespace {
+class ComboWheelGuard final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* box = static_cast<QComboBox*>(watched);
+        if (event->type() != QEvent::Wheel || box->hasFocus() || !box->parentWidget())
+            return false;
+        // The window under the box scrolls as if the box were not there.
+        QCoreApplication::sendEvent(box->parentWidget(), event);
+        return true;
+    }
+};
+
+// The next (or previous) control that Tab would reach, skipping the picker's own parts.
+QWidget* funcTabNeighbour(QWidget* picker, bool forward)
+{
+    QWidget* w = forward ? picker->nextInFocusChain() : picker->previousInFocusChain();
+    while (w && w != picker) {
+        const bool own = picker->isAncestorOf(w);
+        if (!own && (w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(picker->window()))
+            return w;
+        w = forward ? w->nextInFocusChain() : w->previousInFocusChain();
+    }
+    return nullptr;
+}
+
+class DatePickerKeys final : public QObject {
+public:
+    explicit DatePickerKeys(QDateEdit* picker) : QObject(picker), m_picker(picker) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseButtonRelease) {
+            // The section under the pointer is selected, so digits typed replace it.
+            m_picker->setSelectedSection(m_picker->currentSection());
+            return false;
+        }
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+            // One stop for the whole date, as for any other box.
+            if (QWidget* next = funcTabNeighbour(m_picker, key->key() == Qt::Key_Tab)) {
+                next->setFocus(key->key() == Qt::Key_Tab ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+                return true;
+            }
+            return false;
+        }
+        // Other ways of writing the separator are the separator.
+        if (key->text() == QLatin1String("-") || key->text() == QLatin1String(".")) {
+            QKeyEvent slash(QEvent::KeyPress, Qt::Key_Slash, key->modifiers(), QStringLiteral("/"));
+            QCoreApplication::sendEvent(watched, &slash);
+            return true;
+        }
+        return false;
+    }
+
+private:
+    QDateEdit* m_picker;
+};
+} // namespace
+
+void subComboWheelGuard(QComboBox* box)
+{
+    box->setFocusPolicy(Qt::StrongFocus);
+    if (!box->findChild<ComboWheelGuard*>(QString(), Qt::FindDirectChildrenOnly))
+        box->installEventFilter(new ComboWheelGuard(box));
+}
 
 void Set_Combo(QComboBox* box, const QString& tableName)
 {
@@ -28,6 +105,7 @@ void Set_Combo(QComboBox* box, const QString& tableName)
         }
         rs.close();
         box->setCurrentIndex(-1);
+        subComboWheelGuard(box);
     });
 }
 
@@ -57,6 +135,11 @@ void subDatePicker(QDateEdit* picker)
     picker->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
     // Room for the whole date beside the pop-up button, whatever the font.
     picker->setMinimumWidth(picker->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00")) + 48);
+    // Keys reach the picker; clicks reach the line of text inside it.
+    auto* keys = new DatePickerKeys(picker);
+    picker->installEventFilter(keys);
+    if (auto* text = picker->findChild<QLineEdit*>())
+        text->installEventFilter(keys);
 }
 
 WaitCursor::WaitCursor()

@@ -9,12 +9,17 @@ class QDateEdit;
 class QListWidget;
 
 // A blank first entry (item data 0), then one entry per master row not deleted; nothing selected.
+// The box changes only by the user's intent (subComboWheelGuard).
 void Set_Combo(QComboBox* box, const QString& tableName);
+// The mouse wheel over a combo box without the focus scrolls the window, not the value.
+void subComboWheelGuard(QComboBox* box);
 // The index of the entry whose item data is itemData; -1 when there is none.
 int funcCboIndex(const QComboBox* box, int itemData);
 int funcCboIndex(const QListWidget* list, int itemData);
 
 // A date picker as every window shows it: "yyyy/mm/dd" with a calendar pop-up.
+// A click selects the part under the pointer so digits typed replace it; a date
+// may be typed whole (2026/12/7, 2026-12-07, 20261207); Tab leaves the picker.
 void subDatePicker(QDateEdit* picker);
 
 // The hourglass pointer for as long as the object lives.

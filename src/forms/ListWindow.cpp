@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QListWidget>
+#include <QKeyEvent>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -118,6 +119,68 @@ void subFitColumns(QTreeWidget* list)
         if (list->columnWidth(column) < needed)
             list->setColumnWidth(column, needed);
     }
+}
+
+namespace {
+class ListKeys final : public QObject {
+public:
+    ListKeys(QObject* parent, std::function<void()> onEnter, std::function<void()> onDelete)
+        : QObject(parent), m_enter(std::move(onEnter)), m_delete(std::move(onDelete))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() & ~Qt::KeypadModifier)
+            return false;
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            m_enter();
+            return true;
+        }
+        if (key->key() == Qt::Key_Delete) {
+            m_delete();
+            return true;
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_enter;
+    std::function<void()> m_delete;
+};
+} // namespace
+
+void subConnectListKeys(QTreeWidget* list, const std::function<void()>& onEnter, const std::function<void()>& onDelete)
+{
+    list->installEventFilter(new ListKeys(list, onEnter, onDelete));
+}
+
+bool funcSelectTag(QTreeWidget* list, int tag)
+{
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = list->topLevelItem(row);
+        if (funcToLong(clsDataList::funcItemTag(item)) == tag) {
+            list->clearSelection();
+            list->setCurrentItem(item);
+            item->setSelected(true);
+            list->scrollToItem(item, QAbstractItemView::PositionAtCenter);
+            return true;
+        }
+    }
+    return false;
+}
+
+void subShowRow(QTreeWidget* list, int row)
+{
+    QTreeWidgetItem* item = list->topLevelItem(row);
+    if (!item)
+        return;
+    list->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+    list->scrollToItem(item, QAbstractItemView::PositionAtTop);
 }
 
 void subConnectColumnClick(QTreeWidget* list, const std::function<void(int column)>& onClick)

@@ -69,3 +69,10 @@ void subFitColumns(QTreeWidget* list);
 // Makes the header clickable and calls onClick(column) for each click; the
 // view's own sorting stays off so a refill keeps the query's order.
 void subConnectColumnClick(QTreeWidget* list, const std::function<void(int column)>& onClick);
+// Enter on a row does what a double click does; Delete what the delete button does.
+void subConnectListKeys(QTreeWidget* list, const std::function<void()>& onEnter, const std::function<void()>& onDelete);
+// Makes the row with the tag the only selected and current row, scrolled into
+// view; false when no row has it.
+bool funcSelectTag(QTreeWidget* list, int tag);
+// Makes a row current and brings it into view without selecting it.
+void subShowRow(QTreeWidget* list, int row);

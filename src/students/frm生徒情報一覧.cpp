@@ -25,11 +25,15 @@ struct ListColumn {
     const char* header;
     int divisor;   // the column is the list's width divided by this
 };
-const std::array<ListColumn, 10> kColumns{{
-    {"氏名カナ", "氏名カナ", 5}, {"生徒氏名", "生徒氏名", 5}, {"電話", "電話", 5}, {"携帯電話", "携帯", 5},
+// The number first: two students of the same name are told apart by it.
+const std::array<ListColumn, 11> kColumns{{
+    {"生徒番号", "生徒番号", 10}, {"氏名カナ", "氏名カナ", 5}, {"生徒氏名", "生徒氏名", 5}, {"電話", "電話", 5}, {"携帯電話", "携帯", 5},
     {"性別名", "性別", 10}, {"学校名", "学校", 3}, {"入塾日", "入塾日", 5}, {"生年月日", "生年月日", 5},
     {"郵便番号", "郵便番号", 5}, {"住所", "住所", 3},
 }};
+const QString kHelp = QStringLiteral("検索結果で抽出された生徒の一覧です。生徒を選択してダブルクリックすると、"
+                                     "生徒の編集画面が表示されます。また、生徒を複数選択すると、一括削除ができます。"
+                                     "検索条件を変えたいときは再検索ボタンを押してください。");
 } // namespace
 
 frm生徒情報一覧::frm生徒情報一覧(QWidget* parent) : QDialog(parent)
@@ -51,6 +55,12 @@ void frm生徒情報一覧::buildControls()
     connect(lvList, &QTreeWidget::itemSelectionChanged, this, [this] { lvList_Click(); });
     connect(lvList, &QTreeWidget::itemDoubleClicked, this, [this] { lvList_DblClick(); });
     subConnectColumnClick(lvList, [this](int column) { lvList_ColumnClick(column); });
+    subConnectListKeys(
+        lvList, [this] { lvList_DblClick(); },
+        [this] {
+            if (m_selectCount > 0)
+                cmdOK_Click(3);
+        });
 
     frmMenu = named<QGroupBox>(this, QStringLiteral("frmMenu"), QStringLiteral("何を行いますか？"));
     cmdOK = namedArray<QPushButton, 4>(frmMenu, QStringLiteral("cmdOK"),
@@ -80,10 +90,7 @@ void frm生徒情報一覧::buildControls()
     lblCount = named<QLabel>(this, QStringLiteral("lblCount"), QStringLiteral("0"));
     lblCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblCount->setMinimumWidth(lblCount->fontMetrics().horizontalAdvance(QStringLiteral("000000")));
-    lblMsg = named<QLabel>(this, QStringLiteral("lblMsg"),
-                           QStringLiteral("検索結果で抽出された生徒の一覧です。生徒を選択してダブルクリックすると、"
-                                          "生徒の編集画面が表示されます。また、生徒を複数選択すると、一括削除ができます。"
-                                          "検索条件を変えたいときは再検索ボタンを押してください。"));
+    lblMsg = named<QLabel>(this, QStringLiteral("lblMsg"), kHelp);
     Theme::subHelpText(lblMsg);
 
     auto* side = new QVBoxLayout;
@@ -146,6 +153,7 @@ void frm生徒情報一覧::subSearch()
                     + QStringLiteral(" Order by 氏名カナ, 生徒台帳.生徒番号");
         subListSet();
         m_loaded = true;
+        lvList->setFocus();
         lblJyoken->setToolTip(lblJyoken->text());
     });
 }
@@ -157,6 +165,7 @@ void frm生徒情報一覧::subListSet()
         m_selectCount = 0;
         clsDataList::subClearListView(lvList);
         lblCount->setText(QStringLiteral("0"));
+        lblMsg->setText(kHelp);
         lblJyoken->setText(m_jyokenString);
 
         // The widths follow the list as the window lays it out, shown or not yet.
@@ -237,8 +246,14 @@ void frm生徒情報一覧::cmdOK_Click(int index)
         detail.setPropMode(index);
         detail.setPropStudentID(m_studentNo);
         detail.exec();
-        if (detail.propOK())
+        if (!detail.propFound())
             subListSet();
+        if (!detail.propOK())
+            return;
+        subListSet();
+        // The student just saved is shown; an added one outside the search is told.
+        if (!funcSelectTag(lvList, detail.propStudentID()) && index != 2)
+            lblMsg->setText(QStringLiteral("追加した生徒は現在の検索条件に含まれていません。"));
     });
 }
 

@@ -1,3 +1,4 @@
+#include "CommonBase.h"
 #include "ProgramFolder.h"
 #include "WindowTest.h"
 #include "XlsxFile.h"
@@ -90,6 +91,7 @@ private slots:
     void singleAndBulkDelete();
     void editThroughDetailWindow();
     void calendarOfListedLessons();
+    void todaysWorkByKeyboard();
 };
 
 void TestKouzaIchiran::fromMenuListsEveryLesson()
@@ -287,7 +289,8 @@ void TestKouzaIchiran::editThroughDetailWindow()
         QCOMPARE(rowTags(list), QStringList({"4", "2", "1"}));   // the query's order is 2, 1, 4
         QCOMPARE(list->topLevelItem(2)->text(9), QStringLiteral("不定詞 '%*#"));
         QCOMPARE(list->header()->sortIndicatorSection(), 9);
-        QCOMPARE(buttonStates(&w, "cmdOK", 4), QStringLiteral("1000"));
+        QCOMPARE(list->currentItem(), list->topLevelItem(2));   // the lesson just saved
+        QCOMPARE(buttonStates(&w, "cmdOK", 4), QStringLiteral("1111"));
     });
 }
 
@@ -308,6 +311,49 @@ void TestKouzaIchiran::calendarOfListedLessons()
     QCOMPARE(book.text(sheet, 9, 2), QString());
     QCOMPARE(book.text(sheet, 8, 3), QStringLiteral("【1限】中1数学A(山田) 教室1 定員：20 受講人数：1"));
     QFile::remove(s.pf.ui().openedDocuments.last());
+}
+
+void TestKouzaIchiran::todaysWorkByKeyboard()
+{
+    School s;
+    const QDate today = QDate::currentDate();
+    s.pf.exec(QStringLiteral("INSERT INTO 毎講座履歴 (毎講座ID, 講座日, 曜日ID, 時限ID, 学年ID, 科目ID, 講座クラスID, 講師ID, 教室ID)"
+                             " VALUES (8, '%1', 1, 1, 1, 1, 1, 1, 1), (9, '%2', 1, 1, 1, 1, 1, 1, 1)")
+                  .arg(funcDateText(today.addDays(2)), funcDateText(today.addDays(-1))));
+    frm講座情報一覧 w;
+    searchNext(1, QStringLiteral("数学"));
+    whileOpen(w, [&] {
+        QTreeWidget* list = lvList(&w);
+        // Opened on the next lesson day, with the focus on the list and nothing selected yet.
+        QCOMPARE(rowTags(list), QStringList({"2", "3", "9", "8"}));
+        QCOMPARE(list->currentItem(), list->topLevelItem(3));
+        QCOMPARE(w.focusWidget(), list);
+        QCOMPARE(buttonStates(&w, "cmdOK", 4), QStringLiteral("1000"));
+
+        // Enter opens the selected lesson, Delete asks as 削除 does.
+        select(list, {1});
+        QString unit;
+        NextModal byEnter([&](QDialog* d) { unit = child<QLineEdit>(d, "TXT_KouzaInfo_0")->text(); });
+        QTest::keyClick(list, Qt::Key_Enter);
+        QVERIFY(byEnter.fired());
+        QCOMPARE(unit, QStringLiteral("文字式"));
+        s.pf.ui().answers = {MsgAnswer::No};
+        QTest::keyClick(list, Qt::Key_Delete);
+        QCOMPARE(s.pf.ui().lastText(), QStringLiteral("選択している 1 講座を削除してもよろしいですか？"));
+
+        // An English lesson added to a list of mathematics is told to be outside the search.
+        onNextModal([](QDialog* d) {
+            for (int i = 0; i < 6; ++i) {
+                auto* box = child<QComboBox>(d, QStringLiteral("cboEdit_%1").arg(i));
+                box->setCurrentIndex(box->findData(i == 1 ? 2 : 1));
+            }
+            child<QPushButton>(d, "cmdOK")->click();
+            child<QPushButton>(d, "cmdEnd")->click();
+        });
+        child<QPushButton>(&w, "cmdOK_0")->click();
+        QCOMPARE(s.pf.count("毎講座履歴", "科目ID = 2"), 3);
+        QCOMPARE(text(&w, "lblMsg"), QStringLiteral("追加した講座は現在の検索条件に含まれていません。"));
+    });
 }
 
 QTEST_MAIN(TestKouzaIchiran)

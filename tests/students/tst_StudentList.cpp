@@ -76,11 +76,12 @@ void tst_StudentList::menuListsEveryStudentNotDeletedByReading()
     NextModal step([](QDialog* d) {
         QCOMPARE(d->objectName(), QStringLiteral("frm生徒情報一覧"));
         QCOMPARE(rowTags(list(d)), (QStringList{"2", "4", "5", "1"}));
-        QCOMPARE(rowTexts(list(d)).last(), QStringLiteral("ｻﾄｳ ﾊﾅｺ|佐藤　花子|0427001234|09011112222|女|町田第一中学校|"
+        QCOMPARE(rowTexts(list(d)).last(), QStringLiteral("1|ｻﾄｳ ﾊﾅｺ|佐藤　花子|0427001234|09011112222|女|町田第一中学校|"
                                                            "2023/04/01|2011/06/01|1940013|町田市原町田1-1"));
         // A school no longer in use still names the student's school; no school leaves the cell empty.
-        QCOMPARE(rowTexts(list(d)).at(2).section(QLatin1Char('|'), 5, 5), QStringLiteral("廃校"));
-        QCOMPARE(rowTexts(list(d)).at(1).section(QLatin1Char('|'), 5, 5), QString());
+        QCOMPARE(rowTexts(list(d)).at(2).section(QLatin1Char('|'), 6, 6), QStringLiteral("廃校"));
+        QCOMPARE(rowTexts(list(d)).at(1).section(QLatin1Char('|'), 6, 6), QString());
+        QCOMPARE(d->focusWidget(), list(d));
         QCOMPARE(label(d, "lblJyoken"), QString());
         QCOMPARE(label(d, "lblCount"), QStringLiteral("4"));
         QCOMPARE(buttonStates(d, "cmdOK", 4), QStringLiteral("1000"));
@@ -215,7 +216,7 @@ void tst_StudentList::doubleClickEditsAndASaveRebuildsInTheSameOrder()
         QTreeWidget* lv = list(&w);
         // Sorted by the name column; the rebuild after the save keeps that order.
         QTest::mouseClick(lv->header()->viewport(), Qt::LeftButton, {},
-                          QPoint(lv->header()->sectionViewportPosition(1) + lv->header()->sectionSize(1) / 2, 5));
+                          QPoint(lv->header()->sectionViewportPosition(2) + lv->header()->sectionSize(2) / 2, 5));
         QCOMPARE(rowTags(lv), (QStringList{"4", "1", "5", "2"}));
 
         const QTreeWidgetItem* sato = lv->topLevelItem(1);
@@ -238,8 +239,18 @@ void tst_StudentList::doubleClickEditsAndASaveRebuildsInTheSameOrder()
         QCOMPARE(mode, QStringLiteral("編　集"));
         QCOMPARE(name, QStringLiteral("佐藤　花子"));
         QCOMPARE(rowTags(lv), (QStringList{"4", "5", "1", "2"}));
-        QCOMPARE(lv->topLevelItem(2)->text(1), QStringLiteral("安藤　花子"));
-        QCOMPARE(buttonStates(&w, "cmdOK", 4), QStringLiteral("1000"));
+        QCOMPARE(lv->topLevelItem(2)->text(2), QStringLiteral("安藤　花子"));
+        // The student just saved stays selected for the next step.
+        QCOMPARE(rowTags(lv).at(lv->indexOfTopLevelItem(lv->currentItem())), QStringLiteral("1"));
+        QCOMPARE(buttonStates(&w, "cmdOK", 4), QStringLiteral("1111"));
+
+        // Enter edits the selected row, Delete asks to delete it.
+        NextModal byEnter([&](QDialog* d) { child<QPushButton>(d, "cmdEnd")->click(); });
+        QTest::keyClick(lv, Qt::Key_Return);
+        QVERIFY(byEnter.fired());
+        pf->ui().answers = {MsgAnswer::No};
+        QTest::keyClick(lv, Qt::Key_Delete);
+        QCOMPARE(pf->ui().lastText(), QStringLiteral("選択している 1 生徒を削除してもよろしいですか？"));
     });
 }
 
