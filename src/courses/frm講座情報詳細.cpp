@@ -20,8 +20,11 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <vector>
 
 namespace {
 const QString kTable = QStringLiteral("毎講座履歴");
@@ -81,8 +84,22 @@ frm講座情報詳細::frm講座情報詳細(KouzaDetailOpener& opener, QWidget*
     grid->setColumnStretch(0, 0);
     grid->setColumnStretch(1, 1);
     resize(1180, 720);
+    subTabOrder();
 
     Form_Load();
+}
+
+// Tab follows the layout: the lesson's attributes as they stand in rows, the
+// range, the content, the buttons, then the attendance panel.
+void frm講座情報詳細::subTabOrder()
+{
+    const std::vector<QWidget*> order = {
+        DTPDate[0], cboEdit[4], cboEdit[0], cboEdit[1], cboEdit[2], cboEdit[3], cboEdit[5], txtNinzu[0], txtNinzu[1],
+        chkIkkatu, DTPDate[1], DTPDate[2], cboEdit[6], TXT_KouzaInfo[0], TXT_KouzaInfo[1], TXT_KouzaInfo[2],
+        TXT_KouzaInfo[3], cmdOK, cmdClear, cmdEnd, lvList, chk受講者, opt出欠[0], opt出欠[1], opt宿題[0], opt宿題[1],
+        cbo態度評価[0], cbo態度評価[1], cbo態度評価[2], cbo態度評価[3], txtコメント};
+    for (std::size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 frm講座情報詳細::~frm講座情報詳細()

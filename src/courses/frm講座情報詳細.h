@@ -74,6 +74,7 @@ private:
     };
 
     void buildKouzaPart(QWidget* host);
+    void subTabOrder();
     QWidget* buildIkkatuPart(QWidget* host);
 
     void Form_Load();

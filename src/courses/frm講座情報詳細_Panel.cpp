@@ -6,6 +6,7 @@
 
 #include "CommonBase.h"
 #include "ErrorLog.h"
+#include "FormsCommon.h"
 #include "Named.h"
 #include "Theme.h"
 #include "UiServices.h"
@@ -20,6 +21,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -108,9 +110,13 @@ void frm講座情報詳細::buildStuPart()
                          {QStringLiteral("提出"), QStringLiteral("未提出")});
     cbo態度評価 = namedArray<QComboBox, 4>(frmHyoka, QStringLiteral("cbo態度評価"));
     // The blank first entry is 未評価 (stored as 0): a mark is only what the user chose.
-    for (QComboBox* box : cbo態度評価)
-        box->addItems({QString(), QStringLiteral(" 1"), QStringLiteral(" 2"), QStringLiteral(" 3"), QStringLiteral(" 4"),
-                       QStringLiteral(" 5")});
+    // Entry n is mark n, so a typed digit chooses it; 0 and Delete choose 未評価.
+    for (QComboBox* box : cbo態度評価) {
+        box->addItems({QString(), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
+                       QStringLiteral("5")});
+        box->installEventFilter(this);
+        subComboWheelGuard(box);
+    }
     txtコメント = named<QLineEdit>(frmHyoka, QStringLiteral("txtコメント"));
 
     auto* hyoka = new QGridLayout(frmHyoka);
@@ -172,6 +178,22 @@ void frm講座情報詳細::buildStuPart()
 
 bool frm講座情報詳細::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::KeyPress) {
+        for (QComboBox* box : cbo態度評価) {
+            if (watched != box)
+                continue;
+            const auto* key = static_cast<QKeyEvent*>(event);
+            const QString typed = funcHalfWidthDigits(key->text());
+            if (key->key() == Qt::Key_Delete || key->key() == Qt::Key_Backspace) {
+                box->setCurrentIndex(0);
+                return true;
+            }
+            if (typed.size() == 1 && typed[0] >= u'0' && typed[0] <= u'5') {
+                box->setCurrentIndex(typed[0].unicode() - u'0');
+                return true;
+            }
+        }
+    }
     // Remembered before the press moves the current row: a click that leaves
     // it where it was is a click on the student already shown.
     if (lvList && watched == lvList->viewport() && event->type() == QEvent::MouseButtonPress)

@@ -65,8 +65,21 @@ protected:
             }
             return false;
         }
+        const QString text = key->text();
+        const bool separator = text == QLatin1String("/") || text == QLatin1String("-") || text == QLatin1String(".");
+        if (!separator) {
+            m_afterDigit = text.size() == 1 && text[0].isDigit();
+            m_digitSection = m_picker->currentSection();
+            return false;
+        }
+        // A part filled by its digits has moved on by itself: the separator typed
+        // after it must not skip the next part as well.
+        const bool movedOn = m_afterDigit && m_picker->currentSection() != m_digitSection;
+        m_afterDigit = false;
+        if (movedOn)
+            return true;
         // Other ways of writing the separator are the separator.
-        if (key->text() == QLatin1String("-") || key->text() == QLatin1String(".")) {
+        if (text != QLatin1String("/")) {
             QKeyEvent slash(QEvent::KeyPress, Qt::Key_Slash, key->modifiers(), QStringLiteral("/"));
             QCoreApplication::sendEvent(watched, &slash);
             return true;
@@ -76,6 +89,8 @@ protected:
 
 private:
     QDateEdit* m_picker;
+    bool m_afterDigit = false;
+    QDateTimeEdit::Section m_digitSection = QDateTimeEdit::NoSection;
 };
 } // namespace
 

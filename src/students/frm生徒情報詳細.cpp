@@ -198,6 +198,9 @@ void frm生徒情報詳細::buildControls()
     const auto caption = [this](int index, const QString& text) {
         return named<QLabel>(this, QStringLiteral("lblItem_%1").arg(index), text);
     };
+    // The number tells apart two students of the same name; it is the program's, never typed.
+    lblStudentNo = named<QLabel>(this, QStringLiteral("lblStudentNo"));
+    lblStudentNo->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* grid = new QGridLayout;
     grid->addWidget(caption(13, QStringLiteral("氏名カナ")), 0, 0);
     grid->addWidget(txtStuInfo[0], 0, 1, 1, 3);
@@ -237,7 +240,12 @@ void frm生徒情報詳細::buildControls()
     body->addSpacing(12);
     body->addLayout(photo);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(lblMode);
+    auto* top = new QHBoxLayout;
+    top->addWidget(lblMode);
+    top->addStretch(1);
+    top->addWidget(caption(14, QStringLiteral("生徒番号")));
+    top->addWidget(lblStudentNo);
+    layout->addLayout(top);
     layout->addLayout(body);
     layout->addWidget(frmMenu);
     layout->addWidget(lblMsg);
@@ -305,6 +313,7 @@ void frm生徒情報詳細::subComboTextSet()
         if (m_mode != 2)
             m_studentID = funcGetMaxID(QStringLiteral("生徒台帳"), QStringLiteral("生徒番号")) + 1;
         subPictureOpening(sourceNo);
+        lblStudentNo->setText(QString::number(m_studentID));
         if (m_rs->noMatch()) {
             cmdPicDelete[1]->setEnabled(false);
             return;

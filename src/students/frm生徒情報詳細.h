@@ -83,6 +83,7 @@ private:
     QPushButton* cmdKojinKouza = nullptr;
     QPushButton* cmdEnd = nullptr;
     QLabel* lblMode = nullptr;
+    QLabel* lblStudentNo = nullptr;
     QLabel* lblMsg = nullptr;
 
     short m_mode = 0;

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
+#include <QWheelEvent>
 #include <QtTest>
 
 #include <optional>
@@ -75,6 +76,7 @@ struct Detail {
     QTreeWidget* list() { return child<QTreeWidget>(&*w, "lvList"); }
     void select(int row) { list()->setCurrentItem(list()->topLevelItem(row)); }
     QCheckBox* jukou() { return child<QCheckBox>(&*w, "chk受講者"); }
+    void txtコメントFocus() { edit("txtコメント")->setFocus(); }
     QString ticks()
     {
         QString t;
@@ -143,6 +145,7 @@ private slots:
     void lessonNotStoredRefusesPanel();
     void recordFindsLessonByDateAndNames();
     void lessonMissingIsToldNeverEdited();
+    void byKeyboard();
 };
 
 void tst_CourseDetail::addStoresNewLessonUnderNextId()
@@ -401,7 +404,7 @@ void tst_CourseDetail::openingTicksAttendeesAndShowsFirstStudent()
 
     QCOMPARE(child<QLabel>(&*d.w, "lblSelectStudentName")->text(), QStringLiteral("青木"));
     QVERIFY(d.jukou()->isChecked());
-    QCOMPARE(d.shown(), QStringLiteral("出席|提出| 3, 4,, 5|がんばった"));  // a stored 0 is 未評価 and shows blank
+    QCOMPARE(d.shown(), QStringLiteral("出席|提出|3,4,,5|がんばった"));  // a stored 0 is 未評価 and shows blank
     QVERIFY(d.pf.ui().messages.empty());
 
     // Closing stores what is shown: the 0 stays 0, and the date carries no time of day.
@@ -510,7 +513,7 @@ void tst_CourseDetail::lessonsAlikeKeepTheirOwnMarks()
     QCOMPARE(d.cbo(2)->currentText(), QStringLiteral("B's"));
     QCOMPARE(d.ticks(), QStringLiteral("100"));
     QCOMPARE(d.edit("txtNinzu_1")->text(), QStringLiteral("1"));
-    QCOMPARE(d.shown(), QStringLiteral("欠席|未提出| 1, 1, 1, 1|七"));
+    QCOMPARE(d.shown(), QStringLiteral("欠席|未提出|1,1,1,1|七"));
     // A date changed but not saved does not move the panel to another lesson.
     d.date(0)->setDate(QDate(2026, 4, 1));
     d.edit("txtコメント")->setText("七の二");
@@ -609,6 +612,57 @@ void tst_CourseDetail::lessonMissingIsToldNeverEdited()
     QCOMPARE(d.pf.ui().lastText(), notFound);
     QCOMPARE(d.pf.count("毎講座履歴"), 1);
     QVERIFY(d.w->isVisible());
+}
+
+void tst_CourseDetail::byKeyboard()
+{
+    Detail d(2, 5);
+    QVERIFY(QTest::qWaitForWindowActive(&*d.w));
+    // Tab follows the layout; the date picker is one stop.
+    d.date(0)->setFocus();
+    QStringList order{d.w->focusWidget()->objectName()};
+    for (int i = 0; i < 9; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(order, QStringList({"DTPDate_0", "cboEdit_4", "cboEdit_0", "cboEdit_1", "cboEdit_2", "cboEdit_3", "cboEdit_5",
+                                 "txtNinzu_0", "txtNinzu_1", "TXT_KouzaInfo_0"}));
+
+    // A date typed whole, in any of the usual ways, after a click on the year.
+    for (const char* typed : {"2026/12/7", "2026-12-07", "20261207"}) {
+        d.date(0)->setDate(QDate(2020, 1, 1));
+        d.date(0)->setFocus();
+        auto* text = d.date(0)->findChild<QLineEdit*>();
+        QTest::mouseClick(text, Qt::LeftButton, {}, QPoint(6, text->height() / 2));
+        QTest::keyClicks(d.date(0), typed);
+        QCOMPARE(d.date(0)->date(), QDate(2026, 12, 7));
+    }
+
+    // A digit chooses a mark, 0 and Delete 未評価; full-width digits count too.
+    auto* mark = child<QComboBox>(&*d.w, "cbo態度評価_1");
+    mark->setFocus();
+    QTest::keyClick(mark, Qt::Key_2);
+    QCOMPARE(mark->currentText(), QStringLiteral("2"));
+    QTest::keyClick(mark, Qt::Key_Delete);
+    QCOMPARE(mark->currentIndex(), 0);
+    QKeyEvent fullWidth(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QStringLiteral("５"));
+    QCoreApplication::sendEvent(mark, &fullWidth);
+    QCOMPARE(mark->currentText(), QStringLiteral("5"));
+    QTest::keyClick(mark, Qt::Key_0);
+    QCOMPARE(mark->currentIndex(), 0);
+    QTest::keyClick(mark, Qt::Key_4);
+
+    // The wheel over a combo box without the focus changes nothing.
+    d.txtコメントFocus();
+    const int grade = d.cbo(0)->currentIndex();
+    QWheelEvent wheel(QPointF(5, 5), d.cbo(0)->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(d.cbo(0), &wheel);
+    QCOMPARE(d.cbo(0)->currentIndex(), grade);
+
+    d.pf.ui().answers = {MsgAnswer::No};
+    d.click("cmdEnd");
+    QCOMPARE(d.attendance(5, 1).section('|', 1, 1), QStringLiteral("3405"));
 }
 
 QTEST_MAIN(tst_CourseDetail)
