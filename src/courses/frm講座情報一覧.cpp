@@ -121,7 +121,7 @@ frm講座情報一覧::frm講座情報一覧(QWidget* parent) : QDialog(parent)
     grid->addWidget(lblMsg, 2, 0, 1, 2);
     grid->setColumnStretch(0, 1);
     grid->setRowStretch(1, 1);
-    resize(1100, 620);
+    resize(1260, 800);
 
     connect(lvList, &QTreeWidget::itemSelectionChanged, this, [this] { lvList_Click(); });
     connect(lvList, &QTreeWidget::itemDoubleClicked, this, [this] { lvList_DblClick(); });
@@ -264,7 +264,7 @@ void frm講座情報一覧::subListSet()
         subDataRead();
         subBlankUnmarked(lvList, static_cast<int>(std::size(kStudentColumns)), marks);
         m_sort.reapply(lvList);
-        subFitColumns(lvList);
+        subFitColumnsToList(lvList);
         subCmdEnabled(false);
         cmdOK[0]->setEnabled(true);
     });

@@ -9,10 +9,12 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QKeyEvent>
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <vector>
 
 ListButtons::ListButtons(const std::array<QPushButton*, 4>& cmdOK, QString singleDeleteCaption, QString bulkDeleteCaption)
     : m_cmdOK(cmdOK), m_single(std::move(singleDeleteCaption)), m_bulk(std::move(bulkDeleteCaption))
@@ -105,20 +107,48 @@ void ColumnSort::reapply(QTreeWidget* list) const
     clsDataList::subSortByText(list, m_column, m_order);
 }
 
-void subFitColumns(QTreeWidget* list)
+namespace {
+// The width each column's header and texts need. The first rows stand for the
+// rest: measuring tens of thousands would slow every fill.
+std::vector<int> funcNeededWidths(const QTreeWidget* list)
 {
-    // The first rows stand for the rest: measuring tens of thousands would slow every fill.
     constexpr int kSampleRows = 200;
-    constexpr int kPadding = 14;
+    constexpr int kPadding = 12;
     const QFontMetrics metrics(list->font());
     const int rows = std::min(list->topLevelItemCount(), kSampleRows);
+    std::vector<int> widths;
     for (int column = 0; column < list->columnCount(); ++column) {
         int needed = list->header()->sectionSizeHint(column);
         for (int row = 0; row < rows; ++row)
             needed = std::max(needed, metrics.horizontalAdvance(list->topLevelItem(row)->text(column)) + kPadding);
-        if (list->columnWidth(column) < needed)
-            list->setColumnWidth(column, needed);
+        widths.push_back(needed);
     }
+    return widths;
+}
+} // namespace
+
+void subFitColumns(QTreeWidget* list)
+{
+    const std::vector<int> needed = funcNeededWidths(list);
+    for (int column = 0; column < static_cast<int>(needed.size()); ++column)
+        if (list->columnWidth(column) < needed[column])
+            list->setColumnWidth(column, needed[column]);
+}
+
+void subFitColumnsToList(QTreeWidget* list)
+{
+    const std::vector<int> needed = funcNeededWidths(list);
+    if (needed.empty())
+        return;
+    int total = 0;
+    for (int width : needed)
+        total += width;
+    // The list's own width: its viewport is sized only once the list is shown.
+    const int room = list->width() - 2 * list->frameWidth() - list->verticalScrollBar()->sizeHint().width();
+    const int spare = std::max(0, room - total);
+    const int share = spare / static_cast<int>(needed.size());
+    for (int column = 0; column < static_cast<int>(needed.size()); ++column)
+        list->setColumnWidth(column, needed[column] + share);
 }
 
 namespace {
@@ -130,7 +160,7 @@ public:
     }
 
 protected:
-    bool eventFilter(QObject*, QEvent* event) override
+    bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() != QEvent::KeyPress)
             return false;
@@ -138,6 +168,10 @@ protected:
         if (key->modifiers() & ~Qt::KeypadModifier)
             return false;
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            // The row the list opened on is current but not yet selected: Enter means that row.
+            auto* list = static_cast<QTreeWidget*>(watched);
+            if (list->selectedItems().isEmpty() && list->currentItem())
+                list->currentItem()->setSelected(true);
             m_enter();
             return true;
         }

@@ -66,6 +66,9 @@ private:
 // Widens a column narrower than its texts (a period with its times, a long
 // name) to fit them; a column never gets narrower than it is.
 void subFitColumns(QTreeWidget* list);
+// Every column as wide as its texts, and the room left in the list shared out
+// among them, so no column is cut while another wastes width.
+void subFitColumnsToList(QTreeWidget* list);
 // Makes the header clickable and calls onClick(column) for each click; the
 // view's own sorting stays off so a refill keeps the query's order.
 void subConnectColumnClick(QTreeWidget* list, const std::function<void(int column)>& onClick);

@@ -111,7 +111,7 @@ void frm生徒情報一覧::buildControls()
     grid->addWidget(lblMsg, 2, 0, 1, 2);
     grid->setColumnStretch(0, 1);
     grid->setRowStretch(0, 1);
-    resize(1000, 620);
+    resize(1260, 800);
 }
 
 int frm生徒情報一覧::exec()
@@ -180,6 +180,7 @@ void frm生徒情報一覧::subListSet()
                                     qRound(static_cast<double>(width) / column.divisor));
         subDataRead();
         m_sort.reapply(lvList);
+        subFitColumnsToList(lvList);
         m_buttons->onlyAdd();
     });
 }
