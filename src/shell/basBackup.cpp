@@ -2,6 +2,7 @@
 
 #include "DaoCommon.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -81,4 +82,31 @@ bool funcSameFile(const QString& a, const QString& b)
     const QFileInfo first(a);
     const QFileInfo second(b);
     return first.exists() && second.exists() && first.canonicalFilePath() == second.canonicalFilePath();
+}
+
+QString funcPictureBackupFolder(const QString& backupFile)
+{
+    const QFileInfo file(backupFile);
+    QString name = file.fileName();
+    // "20261207Revid.mdb" keeps its date: "20261207Picture".
+    if (name.endsWith(QStringLiteral("Revid.mdb"), Qt::CaseInsensitive))
+        name.chop(static_cast<int>(QStringLiteral("Revid.mdb").size()));
+    else
+        name = file.completeBaseName();
+    return file.absoluteDir().filePath(name + QStringLiteral("Picture"));
+}
+
+int subCopyPictures(const QString& fromFolder, const QString& toFolder)
+{
+    const QDir from(fromFolder);
+    if (!from.exists())
+        return 0;
+    if (!QDir().mkpath(toFolder))
+        throw std::runtime_error(QStringLiteral("フォルダ %1 を作れません").arg(toFolder).toStdString());
+    int copied = 0;
+    for (const QFileInfo& file : from.entryInfoList(QDir::Files | QDir::Hidden)) {
+        subCopyWholeFile(file.absoluteFilePath(), QDir(toFolder).filePath(file.fileName()));
+        ++copied;
+    }
+    return copied;
 }

@@ -18,3 +18,13 @@ void subCopyWholeFile(const QString& from, const QString& to);
 
 // True when both paths name the same existing file.
 bool funcSameFile(const QString& a, const QString& b);
+
+// The folder beside a backup file that holds the photographs: "20261207Revid.mdb"
+// has "20261207Picture", any other "name.mdb" has "namePicture".
+QString funcPictureBackupFolder(const QString& backupFile);
+
+// Copies every file of one folder into another (made when missing), each whole
+// or not at all; files of the target that the source lacks are kept. A source
+// that does not exist copies nothing. Returns the number of files copied.
+// Throws std::runtime_error on failure.
+int subCopyPictures(const QString& fromFolder, const QString& toFolder);
