@@ -42,6 +42,7 @@ void ListFind::subBuildKeys()
     const int rows = m_list->topLevelItemCount();
     const int columns = m_list->columnCount();
     m_keys.assign(static_cast<std::size_t>(rows), QString());
+    m_hidden.assign(static_cast<std::size_t>(rows), false);
     for (int row = 0; row < rows; ++row) {
         const QTreeWidgetItem* item = m_list->topLevelItem(row);
         QString texts;
@@ -49,6 +50,7 @@ void ListFind::subBuildKeys()
         for (int column = 0; column < columns; ++column)
             texts += item->text(column) + QChar(0x1F);
         m_keys[static_cast<std::size_t>(row)] = funcFindKey(texts);
+        m_hidden[static_cast<std::size_t>(row)] = item->isHidden();
     }
     m_stale = false;
 }
@@ -56,8 +58,8 @@ void ListFind::subBuildKeys()
 void ListFind::subApply()
 {
     const QString key = funcFindKey(m_box->text());
-    if (key.isEmpty() && m_stale) {
-        // Nothing typed: every row is shown, with no keys needed.
+    if (m_stale && key.isEmpty()) {
+        // Nothing typed after a refill: every row is shown, and no keys are needed yet.
         for (int row = 0; row < m_list->topLevelItemCount(); ++row)
             if (QTreeWidgetItem* item = m_list->topLevelItem(row); item->isHidden())
                 item->setHidden(false);
@@ -65,11 +67,14 @@ void ListFind::subApply()
     }
     if (m_stale)
         subBuildKeys();
-    for (int row = 0; row < m_list->topLevelItemCount(); ++row) {
-        QTreeWidgetItem* item = m_list->topLevelItem(row);
-        const bool hide = !key.isEmpty() && !m_keys[static_cast<std::size_t>(row)].contains(key);
-        if (item->isHidden() != hide)
-            item->setHidden(hide);
+    // Only the rows whose state changes are touched: each change costs the view far more
+    // than the comparison.
+    for (std::size_t row = 0; row < m_keys.size(); ++row) {
+        const bool hide = !key.isEmpty() && !m_keys[row].contains(key);
+        if (m_hidden[row] != hide) {
+            m_list->topLevelItem(static_cast<int>(row))->setHidden(hide);
+            m_hidden[row] = hide;
+        }
     }
 }
 

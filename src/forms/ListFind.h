@@ -32,7 +32,9 @@ private:
 
     QLineEdit* m_box;
     QTreeWidget* m_list;
-    // The compared text of each row, in row order; rebuilt after any change of the rows.
+    // The compared text of each row and whether it is hidden, in row order; rebuilt
+    // after any change of the rows.
     std::vector<QString> m_keys;
+    std::vector<bool> m_hidden;
     bool m_stale = true;
 };

@@ -22,6 +22,7 @@
 #include "Named.h"
 #include "Theme.h"
 
+#include <QApplication>
 #include <QDate>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -292,6 +293,10 @@ bool frmMenu::eventFilter(QObject* watched, QEvent* event)
     if ((menu || tool) && (type == QEvent::FocusIn || type == QEvent::FocusOut)) {
         if (menu && type == QEvent::FocusIn)
             lblMenu_MouseMove(menuIndex);
+        // Gone on to a tool or the board: no entry stays highlighted as if Enter would open it.
+        if (menu && type == QEvent::FocusOut
+            && std::find(lblMenu.begin(), lblMenu.end(), QApplication::focusWidget()) == lblMenu.end())
+            Form_MouseMove();
         subFocusLook(label);
         return false;
     }
