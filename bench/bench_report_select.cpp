@@ -1,7 +1,8 @@
 // The report selection window on the large demonstration school: opening it
 // with every lesson listed, ">>" moving every lesson into the list to print,
-// and a daily report of 2,000 chosen lessons from the click on the output
-// button to the written file.
+// a daily report of 2,000 chosen lessons from the click on the output button to
+// the written file, and one keystroke in the find box of the student list
+// (3,000 students) and of the lesson list (every lesson), repainted.
 //
 //   QT_QPA_PLATFORM=offscreen bench_report_select [benchmark flags]
 //   (KAEDE_KEEP_REPORTS=1 keeps the written daily report and names it)
@@ -10,7 +11,11 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTreeWidget>
 
 #include <benchmark/benchmark.h>
@@ -100,6 +105,57 @@ void BM_Nippou_2000Lessons_FromClick(benchmark::State& state)
     state.counters["file_kB"] = static_cast<double>(bytes) / 1024.0;
 }
 BENCHMARK(BM_Nippou_2000Lessons_FromClick)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One keystroke after another into a find box, each one measured with the
+// repaint of the list: kana as the input method hands them over, then Backspace.
+void findKeystrokes(benchmark::State& state, frm帳票出力& w, const char* boxName, const char* listName,
+                    const QStringList& typed)
+{
+    auto* box = w.findChild<QLineEdit*>(QString::fromLatin1(boxName));
+    box->setFocus();
+    QApplication::processEvents();
+    int step = 0;
+    for (auto _ : state) {
+        const QString& key = typed.at(step++ % typed.size());
+        if (key.isEmpty()) {
+            QKeyEvent backspace(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+            QApplication::sendEvent(box, &backspace);
+        } else {
+            QInputMethodEvent commit;
+            commit.setCommitString(key);
+            QApplication::sendEvent(box, &commit);
+        }
+        QApplication::processEvents();
+    }
+    state.counters["rows"] = list(w, listName)->topLevelItemCount();
+}
+
+// "やまだ", three Backspaces, "12", two Backspaces: narrowing and widening again.
+const QStringList kStudentKeys{QStringLiteral("や"), QStringLiteral("ま"), QStringLiteral("だ"), {}, {}, {},
+                               QStringLiteral("1"), QStringLiteral("2"), {}, {}};
+
+void BM_FindStudent_Keystroke(benchmark::State& state)
+{
+    school();
+    frm帳票出力 w;
+    w.show();
+    w.findChild<QRadioButton*>(QStringLiteral("opt帳票タイプ_1"))->click();
+    QApplication::processEvents();
+    findKeystrokes(state, w, "txtFind_0", "lvStudent_0", kStudentKeys);
+}
+BENCHMARK(BM_FindStudent_Keystroke)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// "中", "1", "数", three Backspaces over every lesson of the school.
+void BM_FindLesson_Keystroke(benchmark::State& state)
+{
+    school();
+    frm帳票出力 w;
+    w.show();
+    QApplication::processEvents();
+    findKeystrokes(state, w, "txtFind_2", "lvList_0",
+                   {QStringLiteral("中"), QStringLiteral("1"), QStringLiteral("数"), {}, {}, {}});
+}
+BENCHMARK(BM_FindLesson_Keystroke)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

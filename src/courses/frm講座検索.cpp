@@ -2,6 +2,7 @@
 
 #include "ErrorLog.h"
 #include "CommonBase.h"
+#include "ConditionMemory.h"
 #include "FormsCommon.h"
 #include "JyokenReceiver.h"
 #include "Named.h"
@@ -83,6 +84,21 @@ frm講座検索::frm講座検索(JyokenReceiver* receiver, QWidget* parent) : QD
     Form_Load();
 }
 
+QString frm講座検索::funcMemoryKey(int syoriID)
+{
+    return QStringLiteral("frm講座検索_%1").arg(syoriID);
+}
+
+void frm講座検索::showEvent(QShowEvent* event)
+{
+    // Here rather than in Form_Load: the opener sets propSyoriID after construction.
+    if (!m_restored) {
+        m_restored = true;
+        ConditionMemory::subRestore(funcMemoryKey(m_syoriID), fraJyoken);
+    }
+    QDialog::showEvent(event);
+}
+
 JyokenReceiver* frm講座検索::receiver() const
 {
     return m_syoriID == kToCourseList || m_syoriID == kToReportSelection ? m_receiver : nullptr;
@@ -119,6 +135,8 @@ void frm講座検索::subClear()
         DTPDate[1]->setDate(QDate::currentDate());
         for (QComboBox* box : cboEdit)
             box->setCurrentIndex(-1);
+        // A ticked box would still narrow to today's lessons: cleared means no condition at all.
+        chkDate->setChecked(false);
     });
 }
 
@@ -174,6 +192,7 @@ void frm講座検索::cmdOK_Click()
     guarded(QStringLiteral("frm講座検索 - cmdOK_Click"), [&] {
         if (!funcCreateSQL())
             return;
+        ConditionMemory::subSave(funcMemoryKey(m_syoriID), fraJyoken);
         if (JyokenReceiver* to = receiver()) {
             to->setPropOK(true);
             to->setPropJyokenString(m_caption);

@@ -1,6 +1,8 @@
 // The lesson search dialog: conditions on grade, subject, class, instructor,
 // period, classroom, weekday and a date range, handed to the window that opened
 // it as an SQL condition (empty or beginning " WHERE ") and a readable caption.
+// It opens with the conditions of the last search started from the same kind of
+// window (course list or report selection) while the program runs.
 #pragma once
 
 #include <QDialog>
@@ -27,6 +29,12 @@ public:
     // Closing the window without accepting counts as the close button.
     void reject() override;
 
+    // What the search of this propSyoriID remembers, under ConditionMemory.
+    static QString funcMemoryKey(int syoriID);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void Form_Load();
     void subComboSet();
@@ -50,6 +58,7 @@ private:
 
     JyokenReceiver* m_receiver = nullptr;
     int m_syoriID = 0;
+    bool m_restored = false;   // the remembered conditions are put back once, on the first showing
     QString m_where;    // condition SQL
     QString m_caption;  // condition caption
 };

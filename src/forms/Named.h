@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstddef>
+#include <initializer_list>
 #include <utility>
 
 template <class T, class... Args>
@@ -37,4 +38,15 @@ std::array<T*, N> namedArray(QWidget* parent, const QString& base)
     for (std::size_t i = 0; i < N; ++i)
         controls[i] = named<T>(parent, base + QLatin1Char('_') + QString::number(i));
     return controls;
+}
+
+// The Tab key visits the controls in this order, as a window lays them out.
+inline void subTabOrder(std::initializer_list<QWidget*> controls)
+{
+    QWidget* previous = nullptr;
+    for (QWidget* control : controls) {
+        if (previous)
+            QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
 }

@@ -1,9 +1,11 @@
 #include "frm帳票出力.h"
 
 #include "CommonBase.h"
+#include "ConditionMemory.h"
 #include "ErrorLog.h"
 #include "ExcelOut.h"
 #include "FormsCommon.h"
+#include "ListFind.h"
 #include "Named.h"
 #include "Theme.h"
 #include "UiServices.h"
@@ -16,39 +18,40 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include <cmath>
 #include <optional>
 
 namespace {
-// The width the lists are laid out at; column widths are fractions of it, and
-// the lesson columns together are wider than the list, which scrolls sideways.
-constexpr int kListWidth = 400;
-constexpr int kListHeight = 250;
+// Each list is at least this wide: the lesson columns are read side by side
+// without scrolling at 1280 x 1024.
+constexpr int kListWidth = 540;
+constexpr int kListHeight = 300;
+// The course search reports to this window under this propSyoriID.
+constexpr int kCourseSearch = 2;
 
 struct LessonColumn {
     const char* field;
     const char* header;
-    int divisor;
+    int width;   // the least width; texts that need more widen the column
 };
-constexpr std::array<LessonColumn, 10> kLessonColumns{{
-    {"講座日", "講座日", 3},
-    {"曜日名", "曜日", 3},
-    {"時限名", "時限名", 4},
-    {"学年名", "学年名", 4},
-    {"科目名", "科目名", 3},
-    {"講座クラス名", "講座クラス名", 2},
-    {"教室名", "教室名", 3},
-    {"講師名", "講師名", 3},
-    {"定員数", "定員数", 4},
-    {"単元", "単元", 4},
+// What tells the lessons of one day apart; room, capacity and unit are left to the report.
+constexpr std::array<LessonColumn, 7> kLessonColumns{{
+    {"講座日", "講座日", 90},
+    {"曜日名", "曜日", 40},
+    {"時限名", "時限", 56},
+    {"学年名", "学年", 48},
+    {"科目名", "科目", 56},
+    {"講座クラス名", "クラス", 72},
+    {"講師名", "講師", 90},
 }};
 const std::array<QString, 3> kStudentColumns{QStringLiteral("生徒番号"), QStringLiteral("氏名カナ"),
                                               QStringLiteral("生徒氏名")};
+constexpr std::array<int, 3> kStudentWidths{72, 150, 150};
 
 QTreeWidget* makeList(QWidget* parent, const QString& name)
 {
@@ -56,22 +59,25 @@ QTreeWidget* makeList(QWidget* parent, const QString& name)
     list->setRootIsDecorated(false);
     list->setUniformRowHeights(true);
     list->setAllColumnsShowFocus(true);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Several rows move at once: Shift and Ctrl with a click or the arrows.
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    list->header()->setStretchLastSection(false);
+    list->header()->setStretchLastSection(true);
     list->setMinimumSize(kListWidth, kListHeight);
-    list->setFixedWidth(kListWidth);
     return list;
 }
 
-// The selected row of a list; none when nothing is selected.
-QTreeWidgetItem* selectedRow(const QTreeWidget* list)
+// The rows of a list that its find box leaves shown (only the selected ones, or
+// all), top to bottom: a move acts on what the user sees.
+QList<QTreeWidgetItem*> shownRows(const QTreeWidget* list, bool selectedOnly)
 {
-    QTreeWidgetItem* current = list->currentItem();
-    if (current && current->isSelected())
-        return current;
-    const QList<QTreeWidgetItem*> rows = list->selectedItems();
-    return rows.isEmpty() ? nullptr : rows.first();
+    QList<QTreeWidgetItem*> rows;
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = list->topLevelItem(row);
+        if (!item->isHidden() && (item->isSelected() || !selectedOnly))
+            rows << item;
+    }
+    return rows;
 }
 } // namespace
 
@@ -103,12 +109,20 @@ void frm帳票出力::buildControls()
 
     auto* fraJyoken = named<QGroupBox>(this, QStringLiteral("fraJyoken_0"), QStringLiteral(" 2.出力条件を指定してください"));
 
-    // One pair of lists with its four move buttons: index 1 the lessons, index 0 the students.
+    // One pair of lists with its four move buttons and a find box over each list:
+    // index 1 the lessons, index 0 the students.
     const auto makePair = [this](QGroupBox* frame, int index, std::array<QTreeWidget*, 2>& lists, const QString& listName,
                                  const QString& sourceCaption, const QString& sourceLabel, const QString& targetCaption,
-                                 const QString& targetLabel) {
+                                 const QString& targetLabel, const QString& findHint) {
         lists[0] = makeList(frame, listName + QStringLiteral("_0"));
         lists[1] = makeList(frame, listName + QStringLiteral("_1"));
+        for (int side = 0; side < 2; ++side) {
+            auto* box = named<QLineEdit>(frame, QStringLiteral("txtFind_%1").arg(index * 2 + side));
+            box->setPlaceholderText(findHint);
+            box->setToolTip(QStringLiteral("入力するたびに一覧が絞り込まれます。Esc で元に戻ります。"));
+            txtFind[index * 2 + side] = box;
+            m_find[index * 2 + side] = new ListFind(box, lists[side]);
+        }
         const auto button = [frame, index](const QString& name, const QString& text) {
             auto* b = named<QPushButton>(frame, name + QStringLiteral("_%1").arg(index), text);
             b->setFixedWidth(44);
@@ -137,15 +151,21 @@ void frm帳票出力::buildControls()
             l->setStyleSheet(Theme::textStyle(Theme::heading));
         grid->addWidget(source, 0, 0);
         grid->addWidget(target, 0, 2);
-        grid->addWidget(lists[0], 1, 0);
-        grid->addLayout(buttons, 1, 1);
-        grid->addWidget(lists[1], 1, 2);
+        grid->addWidget(txtFind[index * 2], 1, 0);
+        grid->addWidget(txtFind[index * 2 + 1], 1, 2);
+        grid->addWidget(lists[0], 2, 0);
+        grid->addLayout(buttons, 2, 1);
+        grid->addWidget(lists[1], 2, 2);
+        grid->setColumnStretch(0, 1);
+        grid->setColumnStretch(2, 1);
+        grid->setRowStretch(2, 1);
         return grid;
     };
 
     fra講座情報 = named<QGroupBox>(fraJyoken, QStringLiteral("fra講座情報"), QStringLiteral("講座情報"));
     QGridLayout* lessonGrid = makePair(fra講座情報, 1, lvList, QStringLiteral("lvList"), QStringLiteral("講座一覧"),
-                                       QStringLiteral("Label4"), QStringLiteral("出力する講座"), QStringLiteral("Label3"));
+                                       QStringLiteral("Label4"), QStringLiteral("出力する講座"), QStringLiteral("Label3"),
+                                       QStringLiteral("絞り込み（日付・曜日・学年・科目・講師など）"));
     cmdSearch = named<QPushButton>(fra講座情報, QStringLiteral("cmdSearch"), QStringLiteral("検索"));
     cmdSearch->setAutoDefault(false);
     lblCount = named<QLabel>(fra講座情報, QStringLiteral("lblCount"), QStringLiteral("0"));
@@ -160,15 +180,16 @@ void frm帳票出力::buildControls()
     searchRow->addWidget(new QLabel(QStringLiteral("件"), fra講座情報));
     searchRow->addSpacing(12);
     searchRow->addWidget(lblJyoken, 1);
-    lessonGrid->addLayout(searchRow, 2, 0, 1, 3);
+    lessonGrid->addLayout(searchRow, 3, 0, 1, 3);
 
     fra生徒情報 = named<QGroupBox>(fraJyoken, QStringLiteral("fra生徒情報"), QStringLiteral("生徒情報"));
     QGridLayout* studentGrid = makePair(fra生徒情報, 0, lvStudent, QStringLiteral("lvStudent"), QStringLiteral("生徒一覧"),
-                                        QStringLiteral("Label1"), QStringLiteral("出力する生徒"), QStringLiteral("Label2"));
+                                        QStringLiteral("Label1"), QStringLiteral("出力する生徒"), QStringLiteral("Label2"),
+                                        QStringLiteral("絞り込み（かな・氏名・生徒番号）"));
     // As tall as the lessons' search row, so the lists and buttons stay in place when the type changes.
     auto* searchRowSpace = new QWidget(fra生徒情報);
     searchRowSpace->setFixedHeight(cmdSearch->sizeHint().height());
-    studentGrid->addWidget(searchRowSpace, 2, 0, 1, 3);
+    studentGrid->addWidget(searchRowSpace, 3, 0, 1, 3);
 
     auto* jyokenLayout = new QVBoxLayout(fraJyoken);
     jyokenLayout->addWidget(fra講座情報);
@@ -183,14 +204,14 @@ void frm帳票出力::buildControls()
                     [&] { m_studentSort[i].click(lvStudent[i], column); });
         });
     }
-    // A double click adds from the source list and removes from the list to print.
-    connect(lvList[0], &QTreeWidget::itemDoubleClicked, this,
+    // A double click or Enter on a row adds from the source list and removes from the list to print.
+    connect(lvList[0], &QTreeWidget::itemActivated, this,
             [this] { guarded(QStringLiteral("frm帳票出力 - lvList_DblClick"), [&] { cmdAdd_Click(1); }); });
-    connect(lvList[1], &QTreeWidget::itemDoubleClicked, this,
+    connect(lvList[1], &QTreeWidget::itemActivated, this,
             [this] { guarded(QStringLiteral("frm帳票出力 - lvList_DblClick"), [&] { cmdRemove_Click(1); }); });
-    connect(lvStudent[0], &QTreeWidget::itemDoubleClicked, this,
+    connect(lvStudent[0], &QTreeWidget::itemActivated, this,
             [this] { guarded(QStringLiteral("frm帳票出力 - lvStudent_DblClick"), [&] { cmdAdd_Click(0); }); });
-    connect(lvStudent[1], &QTreeWidget::itemDoubleClicked, this,
+    connect(lvStudent[1], &QTreeWidget::itemActivated, this,
             [this] { guarded(QStringLiteral("frm帳票出力 - lvStudent_DblClick"), [&] { cmdRemove_Click(0); }); });
     connect(cmdSearch, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
 
@@ -220,6 +241,13 @@ void frm帳票出力::buildControls()
     layout->addWidget(fraJyoken, 1);
     layout->addWidget(lblMsg);
     layout->addLayout(commands);
+
+    // As laid out: each find box before its list, the move buttons between the lists.
+    subTabOrder({opt帳票タイプ[0], opt帳票タイプ[1], txtFind[2], lvList[0], cmdAdd[1], cmdAddAll[1], cmdRemove[1],
+                 cmdRemoveAll[1], txtFind[3], lvList[1], cmdSearch, txtFind[0], lvStudent[0], cmdAdd[0], cmdAddAll[0],
+                 cmdRemove[0], cmdRemoveAll[0], txtFind[1], lvStudent[1], cmdClear, cmdOK, cmdEnd});
+    // Most of a 1280 x 1024 screen, so a day's lessons are listed without scrolling sideways.
+    resize(1220, 860);
 }
 
 void frm帳票出力::Form_Load()
@@ -270,20 +298,20 @@ void frm帳票出力::subTypeSet(int type)
 void frm帳票出力::subStudentListSet()
 {
     clsDataList::subClearListView(lvStudent[0]);
-    const int width = static_cast<int>(std::lround(kListWidth / 3.0));
     clsDataList list;
     list.setPropListView(lvStudent[0]);
     list.setPropListKey(QStringLiteral("生徒番号"));
-    for (const QString& column : kStudentColumns)
-        list.AddFieldName(column, column, width);
+    for (std::size_t c = 0; c < kStudentColumns.size(); ++c)
+        list.AddFieldName(kStudentColumns[c], kStudentColumns[c], kStudentWidths[c]);
     list.funcShowList(QStringLiteral("SELECT 生徒台帳.生徒番号, 生徒台帳.生徒氏名, 生徒台帳.氏名カナ FROM 生徒台帳 WHERE 削除フラグ = 0 ORDER BY 生徒台帳.生徒番号"),
                       dbOpenDynaset);
     m_studentSort[0].reapply(lvStudent[0]);
     subFitColumns(lvStudent[0]);
+    m_find[kStudentSource]->subApply();
     // The students already chosen stay; only the headers are set again.
     lvStudent[1]->setHeaderLabels({kStudentColumns[0], kStudentColumns[1], kStudentColumns[2]});
     for (int c = 0; c < 3; ++c)
-        lvStudent[1]->setColumnWidth(c, width);
+        lvStudent[1]->setColumnWidth(c, lvStudent[0]->columnWidth(c));
 }
 
 void frm帳票出力::subListSet(QTreeWidget* listView, int mode)
@@ -297,13 +325,13 @@ void frm帳票出力::subListSet(QTreeWidget* listView, int mode)
         list.setPropListView(listView);
         list.setPropListKey(QStringLiteral("毎講座ID"));
         for (const LessonColumn& c : kLessonColumns)
-            list.AddFieldName(QString::fromUtf8(c.field), QString::fromUtf8(c.header),
-                              static_cast<int>(std::lround(static_cast<double>(kListWidth) / c.divisor)));
+            list.AddFieldName(QString::fromUtf8(c.field), QString::fromUtf8(c.header), c.width);
         if (mode == 0) {
             subDataRead(list);
             m_lessonSort[0].reapply(listView);
             subFitColumns(listView);
         }
+        m_find[listView == lvList[0] ? kLessonSource : kLessonTarget]->subApply();
     });
 }
 
@@ -320,7 +348,7 @@ void frm帳票出力::cmdSearch_Click()
     guarded(QStringLiteral("frm帳票出力 - cmdSearch_Click"), [&] {
         {
             frm講座検索 search(this, this);
-            search.setPropSyoriID(2);
+            search.setPropSyoriID(kCourseSearch);
             search.exec();
         }
         // Read again whether or not the user accepted there.
@@ -355,33 +383,30 @@ QSet<QString> frm帳票出力::funcListKeys(int index, const QTreeWidget* target
 
 void frm帳票出力::cmdAdd_Click(int index)
 {
-    try {
-        QTreeWidgetItem* row = selectedRow(sourceList(index));
-        QTreeWidget* target = targetList(index);
-        if (row && !funcListCheck(funcRowKey(index, row), funcListKeys(index, target)))
-            target->addTopLevelItem(row->clone());
-        subRemoveEnabled(index);
-    } catch (const std::exception&) {
-        // A failed move leaves both lists as they were.
-    }
+    subAddRows(index, shownRows(sourceList(index), true));
 }
 
 void frm帳票出力::cmdAddAll_Click(int index)
 {
     WaitCursor wait;
+    subAddRows(index, shownRows(sourceList(index), false));
+}
+
+void frm帳票出力::subAddRows(int index, const QList<QTreeWidgetItem*>& rows)
+{
     QList<QTreeWidgetItem*> copies;   // owned here until the list takes them all
     try {
-        const QTreeWidget* source = sourceList(index);
         QTreeWidget* target = targetList(index);
         QSet<QString> keys = funcListKeys(index, target);
-        for (int row = 0; row < source->topLevelItemCount(); ++row) {
-            const QTreeWidgetItem* item = source->topLevelItem(row);
+        for (const QTreeWidgetItem* item : rows) {
             const QString key = funcRowKey(index, item);
             if (funcListCheck(key, keys))
                 continue;
             keys.insert(key);
             copies << item->clone();
         }
+        // The rows just added are shown, whatever the list to print was narrowed to.
+        txtFind[index * 2 + 1]->clear();
         target->addTopLevelItems(copies);
         copies.clear();
         subRemoveEnabled(index);
@@ -393,15 +418,34 @@ void frm帳票出力::cmdAddAll_Click(int index)
 
 void frm帳票出力::cmdRemove_Click(int index)
 {
-    QTreeWidget* target = targetList(index);
-    if (QTreeWidgetItem* row = selectedRow(target))
-        delete target->takeTopLevelItem(target->indexOfTopLevelItem(row));
-    subRemoveEnabled(index);
+    subRemoveRows(index, shownRows(targetList(index), true));
 }
 
 void frm帳票出力::cmdRemoveAll_Click(int index)
 {
-    targetList(index)->clear();
+    // Narrowed by its find box, the list loses only the rows it shows.
+    subRemoveRows(index, shownRows(targetList(index), false));
+}
+
+void frm帳票出力::subRemoveRows(int index, const QList<QTreeWidgetItem*>& rows)
+{
+    QTreeWidget* target = targetList(index);
+    if (rows.size() == target->topLevelItemCount()) {
+        target->clear();
+    } else if (!rows.isEmpty()) {
+        // Taken out and put back in one step each: deleting rows one by one from
+        // thousands would move the rest up once per row.
+        const QSet<QTreeWidgetItem*> gone(rows.cbegin(), rows.cend());
+        QList<QTreeWidgetItem*> kept = target->invisibleRootItem()->takeChildren();
+        kept.removeIf([&gone](QTreeWidgetItem* item) {
+            if (!gone.contains(item))
+                return false;
+            delete item;
+            return true;
+        });
+        target->addTopLevelItems(kept);
+        m_find[index * 2 + 1]->subApply();
+    }
     subRemoveEnabled(index);
 }
 
@@ -416,9 +460,13 @@ void frm帳票出力::subRemoveEnabled(int index)
 
 void frm帳票出力::cmdClear_Click()
 {
-    // The caption goes with the condition, so the screen never names a search that no longer applies.
+    // The caption goes with the condition, so the screen never names a search that no longer applies;
+    // the next course search starts empty, and every list shows all its rows again.
     m_where.clear();
     m_jyokenString.clear();
+    ConditionMemory::subForget(frm講座検索::funcMemoryKey(kCourseSearch));
+    for (QLineEdit* box : txtFind)
+        box->clear();
     subTypeSet(m_type);
 }
 

@@ -1,7 +1,8 @@
 // The report selection window: choose the kind of report, move the lessons or
 // the students it covers into the list to print, and write it through the
 // report engine. The course search narrows the lesson list and reports its
-// condition back through JyokenReceiver.
+// condition back through JyokenReceiver; a find box over each list narrows it
+// as the user types.
 #pragma once
 
 #include "JyokenReceiver.h"
@@ -14,7 +15,9 @@
 #include <array>
 
 class QGroupBox;
+class ListFind;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTreeWidget;
@@ -51,6 +54,10 @@ private:
     void cmdAddAll_Click(int index);
     void cmdRemove_Click(int index);
     void cmdRemoveAll_Click(int index);
+    // Copies of the rows into the list to print of that index, each row once;
+    // and rows of that list out of it.
+    void subAddRows(int index, const QList<class QTreeWidgetItem*>& rows);
+    void subRemoveRows(int index, const QList<class QTreeWidgetItem*>& rows);
     void subRemoveEnabled(int index);
     void cmdClear_Click();
     void cmdOK_Click();
@@ -81,6 +88,11 @@ private:
     std::array<QPushButton*, 2> cmdAddAll{};
     std::array<QPushButton*, 2> cmdRemove{};
     std::array<QPushButton*, 2> cmdRemoveAll{};
+    // The find boxes, in the order of the button index then source and target:
+    // students 0 and 1, lessons 2 and 3.
+    enum FindIndex { kStudentSource = 0, kStudentTarget = 1, kLessonSource = 2, kLessonTarget = 3 };
+    std::array<QLineEdit*, 4> txtFind{};
+    std::array<ListFind*, 4> m_find{};   // owned by their boxes
     std::array<ColumnSort, 2> m_lessonSort;
     std::array<ColumnSort, 2> m_studentSort;
     QPushButton* cmdSearch = nullptr;

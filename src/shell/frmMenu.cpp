@@ -22,6 +22,7 @@
 #include "Named.h"
 #include "Theme.h"
 
+#include <QApplication>
 #include <QDate>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -33,6 +34,7 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTime>
 
 namespace {
@@ -136,8 +138,14 @@ void frmMenu::buildControls()
         label->setGeometry(56, 128 + i * 40, 290, 34);
         label->setMouseTracking(true);
         label->setCursor(Qt::PointingHandCursor);
+        // Reached by Tab and the arrows; a click does not take the focus, so the mouse works as before.
+        label->setFocusPolicy(Qt::TabFocus);
+        label->setAutoFillBackground(false);
         label->installEventFilter(this);
         lblMenu[i] = label;
+        // The digit of the entry opens it from anywhere on the menu.
+        auto* key = new QShortcut(QKeySequence(Qt::Key_1 + i), this);
+        connect(key, &QShortcut::activated, this, [this, i] { lblMenu_Click(i); });
     }
     // In the window's design the first entry is drawn highlighted.
     for (int i = 0; i < 5; ++i)
@@ -155,6 +163,8 @@ void frmMenu::buildControls()
         image->setAlignment(Qt::AlignCenter);
         image->setGeometry(374 + i * 62, 132, 56, 56);
         image->setCursor(Qt::PointingHandCursor);
+        image->setFocusPolicy(Qt::TabFocus);
+        image->setAccessibleName(QString::fromUtf8(kToolTips[i]));
         image->installEventFilter(this);
         imgTool[i] = image;
         auto* caption = new QLabel(QString::fromUtf8(kToolCaptions[i]), this);
@@ -216,6 +226,8 @@ void frmMenu::Form_Load()
                           + QStringLiteral("#"));
         subRenrakuListSet();
         m_menuIndex = 4;
+        // The keyboard starts on the first entry, the one drawn highlighted.
+        lblMenu[0]->setFocus(Qt::OtherFocusReason);
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
             const QRect area = screen->geometry();
             move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
@@ -273,21 +285,35 @@ bool frmMenu::eventFilter(QObject* watched, QEvent* event)
         auto* mouse = static_cast<QMouseEvent*>(event);
         return mouse->button() == Qt::LeftButton && label->rect().contains(mouse->position().toPoint());
     };
+    const int menuIndex = static_cast<int>(std::find(lblMenu.begin(), lblMenu.end(), label) - lblMenu.begin());
+    const int toolIndex = static_cast<int>(std::find(imgTool.begin(), imgTool.end(), label) - imgTool.begin());
+    const bool menu = menuIndex < 5;
+    const bool tool = toolIndex < 5;
 
-    for (int i = 0; i < 5; ++i) {
-        if (label != lblMenu[i])
-            continue;
+    if ((menu || tool) && (type == QEvent::FocusIn || type == QEvent::FocusOut)) {
+        if (menu && type == QEvent::FocusIn)
+            lblMenu_MouseMove(menuIndex);
+        // Gone on to a tool or the board: no entry stays highlighted as if Enter would open it.
+        if (menu && type == QEvent::FocusOut
+            && std::find(lblMenu.begin(), lblMenu.end(), QApplication::focusWidget()) == lblMenu.end())
+            Form_MouseMove();
+        subFocusLook(label);
+        return false;
+    }
+    if ((menu || tool) && type == QEvent::KeyPress)
+        return funcMenuKey(menu ? menuIndex : toolIndex, tool, static_cast<QKeyEvent*>(event)->key());
+
+    if (menu) {
         if (type == QEvent::MouseMove || type == QEvent::Enter) {
-            lblMenu_MouseMove(i);
+            lblMenu_MouseMove(menuIndex);
             return true;   // the background below must not see it, or it would clear the highlight
         }
         if (press)
             return true;   // not a drag of the window
         if (release && clicked())
-            lblMenu_Click(i);
+            lblMenu_Click(menuIndex);
         return release;
     }
-    const bool tool = std::find(imgTool.begin(), imgTool.end(), label) != imgTool.end();
     if (tool || label == Label1 || label == Label2) {
         if (press) {
             subPressedLook(label, true);
@@ -301,7 +327,7 @@ bool frmMenu::eventFilter(QObject* watched, QEvent* event)
                 else if (label == Label2)
                     close();
                 else
-                    imgTool_Click(static_cast<int>(std::find(imgTool.begin(), imgTool.end(), label) - imgTool.begin()));
+                    imgTool_Click(toolIndex);
             }
             return true;
         }
@@ -309,8 +335,49 @@ bool frmMenu::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
+bool frmMenu::funcMenuKey(int index, bool tool, int key)
+{
+    const auto& group = tool ? imgTool : lblMenu;
+    // The entries stand in a column and the tools in a row: the arrows of that direction move
+    // within the group, round from the last to the first.
+    const int back = tool ? Qt::Key_Left : Qt::Key_Up;
+    const int forward = tool ? Qt::Key_Right : Qt::Key_Down;
+    if (key == back || key == forward) {
+        const int step = key == forward ? 1 : 4;
+        group[(index + step) % 5]->setFocus(Qt::TabFocusReason);
+        return true;
+    }
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+        if (tool)
+            imgTool_Click(index);
+        else
+            lblMenu_Click(index);
+        return true;
+    }
+    return false;
+}
+
+void frmMenu::subFocusLook(QLabel* label)
+{
+    // Where Enter goes: a pale band behind the entry, a frame around the tool.
+    const bool focused = label->hasFocus();
+    if (std::find(imgTool.begin(), imgTool.end(), label) != imgTool.end()) {
+        label->setFrameShape(focused ? QFrame::Box : QFrame::NoFrame);
+        label->setLineWidth(focused ? 2 : 1);
+        return;
+    }
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, QColor(255, 228, 196));
+    label->setPalette(palette);
+    label->setAutoFillBackground(focused);
+}
+
 void frmMenu::subPressedLook(QLabel* label, bool pressed)
 {
+    if (!pressed && label->hasFocus()) {
+        subFocusLook(label);
+        return;
+    }
     label->setFrameShape(pressed ? QFrame::Box : QFrame::NoFrame);
     label->setLineWidth(1);
 }

@@ -1,6 +1,7 @@
 // The main menu: five menu entries, five tool images, its own minimise and close
 // marks, and the notice board. It stays open the whole time; closing it ends the
-// program. Every other window is opened from here, modally.
+// program. Every other window is opened from here, modally. The keys 1 to 5 open
+// the entries; Tab and the arrows reach the entries and the tools, Enter opens them.
 #pragma once
 
 #include "ListWindow.h"
@@ -51,6 +52,9 @@ private:
     void Form_MouseMove();
     void subMenuColor(int index, const QColor& color);
     void subPressedLook(QLabel* label, bool pressed);
+    void subFocusLook(QLabel* label);
+    // A key on entry or tool `index`; true when it was the menu's.
+    bool funcMenuKey(int index, bool tool, int key);
     // Closes the database and lets the user choose the file; on a cancel the database
     // is opened again and the text is empty.
     QString funcChooseFile(const FileDialogRequest& request, bool save);

@@ -1,6 +1,7 @@
 #include "frm生徒検索.h"
 
 #include "CommonBase.h"
+#include "ConditionMemory.h"
 #include "ErrorLog.h"
 #include "FormsCommon.h"
 #include "KeyFilter.h"
@@ -20,6 +21,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+namespace {
+const QString kMemoryKey = QStringLiteral("frm生徒検索");
+} // namespace
 
 frm生徒検索::frm生徒検索(JyokenReceiver& receiver, QWidget* parent) : QDialog(parent), m_receiver(receiver)
 {
@@ -118,7 +123,10 @@ void frm生徒検索::buildControls()
 
 void frm生徒検索::Form_Load()
 {
-    guarded(QStringLiteral("frm生徒検索 - Form_Load"), [&] { subComboSet(); });
+    guarded(QStringLiteral("frm生徒検索 - Form_Load"), [&] {
+        subComboSet();
+        ConditionMemory::subRestore(kMemoryKey, fraJyoken);
+    });
 }
 
 void frm生徒検索::subComboSet()
@@ -148,6 +156,9 @@ void frm生徒検索::subClear()
         for (QLineEdit* box : txtData)
             box->clear();
         optSex[0]->setChecked(true);
+        // A ticked box would still narrow to today's dates: cleared means no condition at all.
+        for (QCheckBox* box : chkDate)
+            box->setChecked(false);
     });
 }
 
@@ -199,6 +210,7 @@ void frm生徒検索::cmdOK_Click()
     guarded(QStringLiteral("frm生徒検索 - cmdOK_Click"), [&] {
         if (!funcCreateSQL())
             return;
+        ConditionMemory::subSave(kMemoryKey, fraJyoken);
         m_ok = true;
         m_receiver.setPropOK(true);
         m_receiver.setPropWhere(m_jyoken.where());

@@ -1,6 +1,7 @@
 // The student search: conditions on the register turned into an SQL condition
 // for the student list and a readable caption of it, both handed to the window
-// that opened the dialog.
+// that opened the dialog. It opens with the conditions of the last search
+// started while the program runs.
 #pragma once
 
 #include "JyokenReceiver.h"

@@ -67,6 +67,8 @@ int whileOpen(frm講座情報一覧& w, const std::function<void()>& check)
 void searchNext(int box, const QString& entry)
 {
     onNextModal([box, entry](QDialog* search) {
+        // Only this condition: the dialog opens with the one searched before.
+        child<QPushButton>(search, "cmdClear")->click();
         auto* combo = child<QComboBox>(search, QStringLiteral("cboEdit_%1").arg(box));
         combo->setCurrentIndex(combo->findText(entry));
         child<QPushButton>(search, "cmdOK")->click();

@@ -31,6 +31,7 @@ private slots:
     void condition_data();
     void condition();
     void closeAndClear();
+    void remembersTheLastSearchOfEachOpener();
 };
 
 void TestKouzaKensaku::condition_data()
@@ -120,7 +121,8 @@ void TestKouzaKensaku::closeAndClear()
         pick(w, 0, "中1");
         child<QDateEdit>(&w, "DTPDate_0")->setDate(QDate(2003, 4, 1));
         child<QPushButton>(&w, "cmdClear")->click();
-        QVERIFY(child<QCheckBox>(&w, "chkDate")->isChecked());
+        QVERIFY(!child<QCheckBox>(&w, "chkDate")->isChecked());
+        QVERIFY(!child<QDateEdit>(&w, "DTPDate_0")->isEnabled());
         QCOMPARE(child<QDateEdit>(&w, "DTPDate_0")->date(), QDate::currentDate());
         QCOMPARE(child<QComboBox>(&w, "cboEdit_0")->currentIndex(), -1);
 
@@ -132,6 +134,54 @@ void TestKouzaKensaku::closeAndClear()
         w.reject();
         QCOMPARE(receiver.calls, syori == 0 ? QStringList({"OK=0", "OK=0"}) : QStringList{});
     }
+}
+
+void TestKouzaKensaku::remembersTheLastSearchOfEachOpener()
+{
+    ProgramFolder pf;
+    pf.exec("INSERT INTO マスタ学年 VALUES (1, '中1', 0), (2, '中2', 0)");
+    pf.exec("INSERT INTO マスタ講師 VALUES (1, 'O''Brien', 0)");
+    // What a dialog of that opener shows when it opens, and what it hands over on 検索を開始.
+    const auto search = [](int syori, const std::function<void(frm講座検索&)>& change) {
+        Receiver receiver;
+        frm講座検索 w(&receiver);
+        w.setPropSyoriID(syori);
+        w.show();
+        const QString shown = child<QComboBox>(&w, "cboEdit_0")->currentText() + QLatin1Char('|')
+                              + child<QComboBox>(&w, "cboEdit_3")->currentText() + QLatin1Char('|')
+                              + QString::number(child<QCheckBox>(&w, "chkDate")->isChecked()) + QLatin1Char('|')
+                              + child<QDateEdit>(&w, "DTPDate_1")->date().toString("yyyy/MM/dd");
+        change(w);
+        return shown;
+    };
+    const QString today = QDate::currentDate().toString("yyyy/MM/dd");
+    const auto accept = [](frm講座検索& w) { child<QPushButton>(&w, "cmdOK")->click(); };
+
+    QCOMPARE(search(0, [&](frm講座検索& w) {
+                 pick(w, 0, QStringLiteral("中2"));
+                 pick(w, 3, QStringLiteral("O'Brien"));
+                 child<QCheckBox>(&w, "chkDate")->setChecked(true);
+                 child<QDateEdit>(&w, "DTPDate_1")->setDate(QDate(2031, 3, 31));
+                 accept(w);
+             }),
+             QStringLiteral("||0|") + today);
+    // The same opener finds the conditions again; the report selection's search has its own.
+    const QString remembered = QStringLiteral("中2|O'Brien|1|2031/03/31");
+    QCOMPARE(search(0, [](frm講座検索& w) { child<QPushButton>(&w, "cmdEnd")->click(); }), remembered);
+    QCOMPARE(search(2, [&](frm講座検索& w) {
+                 pick(w, 0, QStringLiteral("中1"));
+                 accept(w);
+             }),
+             QStringLiteral("||0|") + today);
+    QCOMPARE(search(2, [](frm講座検索&) {}), QStringLiteral("中1||0|") + today);
+    // Closed without a search, a change is not remembered; cleared and searched, nothing is.
+    QCOMPARE(search(0, [](frm講座検索& w) { pick(w, 0, QStringLiteral("中1")); }), remembered);
+    QCOMPARE(search(0, [&](frm講座検索& w) {
+                 child<QPushButton>(&w, "cmdClear")->click();
+                 accept(w);
+             }),
+             remembered);
+    QCOMPARE(search(0, [](frm講座検索&) {}), QStringLiteral("||0|") + today);
 }
 
 QTEST_MAIN(TestKouzaKensaku)

@@ -4,6 +4,7 @@
 #include "frmMenu.h"
 #include "frmマスタ登録.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -21,6 +22,8 @@ private slots:
     void deletesTheSelectedNotices();
     void helpShowsTheGuideOrTellsItIsMissing();
     void toolsAndEntriesOpenTheirWindows();
+    void keysOpenEntriesAndTools_data();
+    void keysOpenEntriesAndTools();
     void closeAndMinimiseMarks();
 
 private:
@@ -43,6 +46,14 @@ private:
     static QColor colorOf(frmMenu& m, int i)
     {
         return label(m, QStringLiteral("lblMenu_%1").arg(i))->palette().color(QPalette::WindowText);
+    }
+    // The kind of a window opened from the menu, with the version it shows when it has one.
+    static QString windowName(QDialog* d)
+    {
+        QString seen = dynamic_cast<frmマスタ登録*>(d) ? QStringLiteral("frmマスタ登録") : d->objectName();
+        if (auto* version = d->findChild<QLabel*>("lblVersion"))
+            seen += QLatin1Char(' ') + version->text();
+        return seen;
     }
 };
 
@@ -200,13 +211,7 @@ void tst_frmMenu::toolsAndEntriesOpenTheirWindows()
     frmMenu menu;
     menu.show();
     QString seen;
-    const auto record = [&seen](QDialog* d) {
-        seen = d->objectName();
-        if (dynamic_cast<frmマスタ登録*>(d))
-            seen = QStringLiteral("frmマスタ登録");
-        if (auto* version = d->findChild<QLabel*>("lblVersion"))
-            seen += QLatin1Char(' ') + version->text();
-    };
+    const auto record = [&seen](QDialog* d) { seen = windowName(d); };
 
     onNextModal(record);
     QTest::mouseClick(label(menu, QStringLiteral("imgTool_4")), Qt::LeftButton);
@@ -225,6 +230,62 @@ void tst_frmMenu::toolsAndEntriesOpenTheirWindows()
     QTest::mouseClick(label(menu, QStringLiteral("lblMenu_2")), Qt::LeftButton);
     QCOMPARE(seen, QStringLiteral("frm帳票出力"));
     QVERIFY(menu.isVisible());
+}
+
+void tst_frmMenu::keysOpenEntriesAndTools_data()
+{
+    // Keys from a freshly shown menu, and the window they open ("" for none).
+    QTest::addColumn<QStringList>("keys");
+    QTest::addColumn<QString>("opened");
+    QTest::addColumn<QString>("focused");
+    QTest::newRow("1") << QStringList{"1"} << "frm講座情報一覧" << "lblMenu_0";
+    QTest::newRow("2") << QStringList{"2"} << "frm生徒情報一覧" << "lblMenu_0";
+    QTest::newRow("3 from the board") << QStringList{"Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "3"}
+                                      << "frm帳票出力" << "lstRenraku";
+    QTest::newRow("4") << QStringList{"4"} << "frmマスタ登録" << "lblMenu_0";
+    QTest::newRow("arrows and Enter") << QStringList{"Down", "Down", "Down", "Up", "Return"} << "frm帳票出力" << "lblMenu_2";
+    QTest::newRow("up wraps round") << QStringList{"Up", "Up", "Return"} << "frmマスタ登録" << "lblMenu_3";
+    QTest::newRow("tab to the tools") << QStringList{"Tab", "Tab", "Tab", "Tab", "Tab", "Right", "Right", "Return"}
+                                      << "frm初期化" << "imgTool_2";
+    QTest::newRow("left wraps round") << QStringList{"Tab", "Tab", "Tab", "Tab", "Tab", "Left", "Space"}
+                                      << "frmAbout バージョン " KAEDE_VERSION << "imgTool_4";
+    QTest::newRow("5") << QStringList{"5"} << "" << "lblMenu_0";
+}
+
+void tst_frmMenu::keysOpenEntriesAndTools()
+{
+    QFETCH(QStringList, keys);
+    QFETCH(QString, opened);
+    QFETCH(QString, focused);
+    ProgramFolder pf;
+    insertNotice(pf, 1, 0, 3, 1, QStringLiteral("事務"), QStringLiteral("お知らせ"));
+    frmMenu menu;
+    menu.show();
+    menu.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&menu));
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("lblMenu_0"));
+
+    QString seen;
+    NextModal step([&seen](QDialog* d) { seen = windowName(d); });
+    pressKeys(keys);
+    QCOMPARE(step.fired(), !opened.isEmpty());
+    QCOMPARE(seen, opened);
+    QCOMPARE(menu.isVisible(), !opened.isEmpty());
+    if (!menu.isVisible())
+        return;
+    // The focus is where the keys left it, and it shows: the entry drawn highlighted on a band,
+    // the tool framed.
+    menu.activateWindow();   // as the desktop does when the window above closes
+    QVERIFY(QTest::qWaitForWindowActive(&menu));
+    QWidget* now = QApplication::focusWidget();
+    QCOMPARE(now->objectName(), focused);
+    if (focused.startsWith(QLatin1String("lblMenu"))) {
+        QCOMPARE(colorOf(menu, focused.right(1).toInt()), frmMenu::funcHighlightColor());
+        QVERIFY(now->autoFillBackground());
+    } else if (focused.startsWith(QLatin1String("imgTool"))) {
+        QCOMPARE(label(menu, focused)->frameShape(), QFrame::Box);
+        QVERIFY(!label(menu, QStringLiteral("lblMenu_0"))->autoFillBackground());
+    }
 }
 
 void tst_frmMenu::closeAndMinimiseMarks()

@@ -143,6 +143,8 @@ void tst_StudentList::searchConditionsBecomeWhereAndCaption()
     for (const Case& c : cases) {
         QString where;
         NextModal step([&](QDialog* d) {
+            // Each case starts from nothing: the dialog opens with the conditions of the case before.
+            child<QPushButton>(d, "cmdClear")->click();
             c.fill(d);
             child<QPushButton>(d, "cmdOK")->click();
             where = dynamic_cast<frm生徒検索*>(d)->propSQL();
@@ -153,6 +155,19 @@ void tst_StudentList::searchConditionsBecomeWhereAndCaption()
         QVERIFY2(label(&window, "lblJyoken") == c.caption, c.name);
         QVERIFY2(child<QLabel>(&window, "lblJyoken")->toolTip() == c.caption, c.name);
         QVERIFY2(rowTags(list(&window)) == c.tags, c.name);
+    }
+
+    // The last search is there again when the dialog next opens.
+    {
+        QString where;
+        NextModal again([&](QDialog* d) {
+            QVERIFY(child<QCheckBox>(d, "chkDate_0")->isChecked());
+            QCOMPARE(child<QDateEdit>(d, "DTPDate_1")->date(), QDate(2023, 4, 1));
+            child<QPushButton>(d, "cmdOK")->click();
+            where = dynamic_cast<frm生徒検索*>(d)->propSQL();
+        });
+        child<QPushButton>(&window, "cmdSearch")->click();
+        QCOMPARE(where, cases.back().where);
     }
 
     // A range that ends before it starts is refused and the dialog stays; closing it keeps the list.

@@ -1,6 +1,7 @@
 #include "ProgramFolder.h"
 
 #include "CommonBase.h"
+#include "ConditionMemory.h"
 #include "DaoCommon.h"
 
 #include <QCoreApplication>
@@ -85,6 +86,8 @@ ProgramFolder::ProgramFolder(bool open)
             throw std::runtime_error("cannot write Revid.server");
     }
     setAppPathForTests(m_dir.path());
+    // Each folder is a run of the program of its own: no search remembered yet.
+    ConditionMemory::subForgetAll();
     if (open && !OpenDatabase(false, databasePath()))
         throw std::runtime_error("cannot open the test database");
     if (open && gDatabase.isServer() != testServerMode())

@@ -1,6 +1,7 @@
 // A fresh program folder for one test: a new temporary folder holding a copy of
 // the pristine Revid.mdb (and the template workbook when the build made one),
 // set as the program folder, with the database open and a recording UI installed.
+// The search dialogs start with nothing remembered, as in a new run of the program.
 //
 // Run with KAEDE_TEST_SERVER naming a file that holds a libpq connection text
 // (CTest does so for the NAME.server runs), each folder gets instead a new

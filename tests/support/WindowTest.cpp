@@ -4,6 +4,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QInputMethodEvent>
+#include <QKeySequence>
 #include <QListWidget>
 #include <QPointer>
 #include <QTimer>
@@ -88,4 +90,30 @@ QStringList entryTexts(const QListWidget* list)
     for (int row = 0; row < list->count(); ++row)
         texts << list->item(row)->text();
     return texts;
+}
+
+void typeInto(QWidget* control, const QString& text)
+{
+    for (int i = 0; i < text.size(); ++i) {
+        if (text[i].unicode() < 0x80) {
+            QTest::keyClick(control, text[i].toLatin1());
+            continue;
+        }
+        // A character beyond the basic plane (an emoji) is committed whole, both halves at once.
+        const int length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        QInputMethodEvent commit;
+        commit.setCommitString(text.mid(i, length));
+        QApplication::sendEvent(control, &commit);
+        i += length - 1;
+    }
+}
+
+void pressKeys(const QStringList& keyNames)
+{
+    for (const QString& name : keyNames) {
+        QWidget* focused = QApplication::focusWidget();
+        if (!focused)
+            qFatal("no control has the focus for %s", qPrintable(name));
+        QTest::keyClick(focused, QKeySequence(name)[0].key());
+    }
 }

@@ -49,3 +49,9 @@ QStringList rowTexts(const QTreeWidget* list);
 // The tags of the rows, top to bottom.
 QStringList rowTags(const QTreeWidget* list);
 QStringList entryTexts(const QListWidget* list);
+
+// Types text into a control one character at a time, as a user does: ASCII as
+// key presses, anything else as the input method's commit of that character.
+void typeInto(QWidget* control, const QString& text);
+// A key by its name ("Tab", "Return", "Down", "1") to the control that has the focus.
+void pressKeys(const QStringList& keyNames);
