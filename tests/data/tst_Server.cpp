@@ -377,8 +377,14 @@ void tst_Server::backupDuringARestoreReadsAWholeSchool()
         QThread::msleep(20);
     // Another PC takes a backup meanwhile: it holds the restored school whole.
     const QString backup = away.filePath(QStringLiteral("控え.mdb"));
-    subWriteServerSnapshot(pf.serverConnection(), backup);
+    QString failure;
+    try {
+        subWriteServerSnapshot(pf.serverConnection(), backup);
+    } catch (const std::exception& e) {
+        failure = QString::fromStdString(e.what());
+    }
     restore.join();
+    QCOMPARE(failure, QString());
     QVERIFY(restored);
     Database file;
     QVERIFY(file.open(backup, false));
