@@ -109,17 +109,24 @@ QString libpqMessage(const PGconn* conn)
 // The running programs' lock, one per database.
 constexpr const char* kProgramsLock = "1262568772";
 
+// How long a statement waits for another session's lock, and how long it may run
+// when Revid.server sets no limit of its own.
+constexpr std::chrono::seconds kLockTimeout{30};
+constexpr std::chrono::seconds kDefaultStatementLimit{300};
+// A stopped server answers no statement: the wait ends this long after the server's own limit.
+constexpr std::chrono::seconds kAnswerMargin{10};
+
 // Settings of every session. Set after the connection text's own, so that neither the
 // server's configuration nor Revid.server can undo them: with standard_conforming_strings
 // off a backslash in typed text would end a quoted value.
-constexpr const char* kSessionSettings =
-    "SET standard_conforming_strings = on; SET client_encoding = 'UTF8'; SET lock_timeout = '30s'; "
-    // A PC that dies inside a transaction (a restore) gives its locks back.
-    "SET idle_in_transaction_session_timeout = '10min'";
-// The longest a statement may run when Revid.server sets no limit of its own.
-constexpr const char* kDefaultStatementLimit = "5min";
-// A stopped server answers no statement: the wait ends this long after the server's own limit.
-constexpr std::chrono::seconds kAnswerMargin{10};
+QByteArray sessionSettings()
+{
+    return "SET standard_conforming_strings = on; SET client_encoding = 'UTF8'; SET lock_timeout = '"
+        + QByteArray::number(kLockTimeout.count())
+        + "s'; "
+          // A PC that dies inside a transaction (a restore) gives its locks back.
+          "SET idle_in_transaction_session_timeout = '10min'";
+}
 
 // The options of a connection text, read by libpq itself; nullopt when it cannot read it.
 std::optional<std::vector<std::pair<QByteArray, QByteArray>>> parseConnection(const QString& connection)
@@ -305,34 +312,35 @@ bool PgEngine::setUpSession(QString* reason)
     }
     // Server messages reach the user only through the program's own.
     PQsetNoticeProcessor(m_conn, [](void*, const char*) {}, nullptr);
-    const auto ok = [&](const Result& r, ExecStatusType expected) {
-        if (PQresultStatus(r.r) == expected)
-            return true;
-        *reason = libpqMessage(m_conn);
+    // Until the server's own limit is known, the longest of these waits is the lock timeout's.
+    m_answerLimit = kLockTimeout + kAnswerMargin;
+    const auto send = [&](const QByteArray& sql) -> std::optional<Result> {
+        Result result = PQsendQuery(m_conn, sql.constData()) ? answer() : Result(nullptr);
+        const ExecStatusType status = PQresultStatus(result.r);
+        if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
+            return result;
+        *reason = !m_conn    ? QStringLiteral("サーバーが応答しません")
+            : result.r ? QString::fromUtf8(PQresultErrorMessage(result.r)).trimmed()
+                       : libpqMessage(m_conn);
         PQfinish(m_conn);
         m_conn = nullptr;
-        return false;
+        return std::nullopt;
     };
-    if (!ok(Result(PQexec(m_conn, kSessionSettings)), PGRES_COMMAND_OK))
+    if (!send(sessionSettings()))
         return false;
     // The server's own limit of a statement, or ours; the wait for an answer follows it.
-    const Result limit(PQexec(m_conn, "SELECT setting::bigint FROM pg_settings WHERE name = 'statement_timeout'"));
-    if (!ok(limit, PGRES_TUPLES_OK))
+    const auto limit = send("SELECT setting::bigint FROM pg_settings WHERE name = 'statement_timeout'");
+    if (!limit)
         return false;
-    qlonglong ms = std::strtoll(PQgetvalue(limit.r, 0, 0), nullptr, 10);
-    if (ms == 0) {
-        if (!ok(Result(PQexec(m_conn, (QByteArray("SET statement_timeout = '") + kDefaultStatementLimit + "'").constData())),
-                PGRES_COMMAND_OK))
+    std::chrono::milliseconds statementLimit(std::strtoll(PQgetvalue(limit->r, 0, 0), nullptr, 10));
+    if (statementLimit.count() == 0) {
+        if (!send("SET statement_timeout = '" + QByteArray::number(kDefaultStatementLimit.count()) + "s'"))
             return false;
-        ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::minutes(5)).count();
+        statementLimit = kDefaultStatementLimit;
     }
-    m_answerLimit = std::chrono::milliseconds(ms) + kAnswerMargin;
+    m_answerLimit = statementLimit + kAnswerMargin;
     // A program joins the others; it waits (no longer than the lock timeout) while a restore runs.
-    if (m_joinsPrograms
-        && !ok(Result(PQexec(m_conn, (QByteArray("SELECT pg_advisory_lock_shared(") + kProgramsLock + ")").constData())),
-               PGRES_TUPLES_OK))
-        return false;
-    return true;
+    return !m_joinsPrograms || send(QByteArray("SELECT pg_advisory_lock_shared(") + kProgramsLock + ")");
 }
 
 std::unique_ptr<PgEngine> PgEngine::connect(const QString& connection, QString* reason)
