@@ -61,17 +61,18 @@ void subWriteErrorLog(const QString& procedureName, const QString& description)
 
 void subErrorLog(const QString& procedureName)
 {
+    // Undone before the message is shown: another PC waiting on the same rows is not held while it is open.
+    gWorkspace.rollback();
     if (gErrDescription.isEmpty())
         gErrDescription = QStringLiteral("原因不明");
 
     subWriteErrorLog(procedureName, gErrDescription);
-    // Rolled back before the message: another PC waiting on the same rows is not held while it is open.
-    gWorkspace.rollback();
 
     ui().message(QStringLiteral("システムが異常動作を起こしました。\r\n\r\nエラー内容：(") + gErrDescription + QLatin1Char(')'),
                  MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("システムエラー"));
 
     try {
+        gWorkspace.rollback();
         gDatabase.close();
         gWorkspace.setOpen(false);
     } catch (...) {
