@@ -106,8 +106,10 @@ QString libpqMessage(const PGconn* conn)
     return QString::fromUtf8(PQerrorMessage(conn)).trimmed();
 }
 
-// The running programs' lock, one per database.
-constexpr const char* kProgramsLock = "1262568772";
+// The running programs' lock, one per database: each program holds it shared;
+// a restore or an initialization takes it alone for its transaction.
+constexpr const char* kJoinPrograms = "SELECT pg_advisory_lock_shared(1262568772)";
+constexpr const char* kHoldAlone = "SELECT pg_try_advisory_xact_lock(1262568772)";
 
 // How long a statement waits for another session's lock, and how long it may run
 // when Revid.server sets no limit of its own.
@@ -319,9 +321,10 @@ bool PgEngine::setUpSession(QString* reason)
         const ExecStatusType status = PQresultStatus(result.r);
         if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
             return result;
-        *reason = !m_conn    ? QStringLiteral("サーバーが応答しません")
-            : result.r ? QString::fromUtf8(PQresultErrorMessage(result.r)).trimmed()
-                       : libpqMessage(m_conn);
+        if (!m_conn)
+            *reason = QStringLiteral("サーバーが応答しません");
+        else
+            *reason = result.r ? QString::fromUtf8(PQresultErrorMessage(result.r)).trimmed() : libpqMessage(m_conn);
         PQfinish(m_conn);
         m_conn = nullptr;
         return std::nullopt;
@@ -340,7 +343,7 @@ bool PgEngine::setUpSession(QString* reason)
     }
     m_answerLimit = statementLimit + kAnswerMargin;
     // A program joins the others; it waits (no longer than the lock timeout) while a restore runs.
-    return !m_joinsPrograms || send(QByteArray("SELECT pg_advisory_lock_shared(") + kProgramsLock + ")");
+    return !m_joinsPrograms || send(kJoinPrograms);
 }
 
 std::unique_ptr<PgEngine> PgEngine::connect(const QString& connection, QString* reason)
@@ -356,7 +359,7 @@ std::unique_ptr<PgEngine> PgEngine::connect(const QString& connection, QString* 
             return nullptr;
         }
         engine->m_joinsPrograms = true;
-        engine->execute(QStringLiteral("SELECT pg_advisory_lock_shared(%1)").arg(QLatin1String(kProgramsLock)));
+        engine->execute(QString::fromLatin1(kJoinPrograms));
         return engine;
     } catch (const DaoError& e) {
         if (reason)
@@ -372,7 +375,7 @@ PgEngine::~PgEngine()
 
 bool PgEngine::holdAlone()
 {
-    return query(QStringLiteral("SELECT pg_try_advisory_xact_lock(%1)").arg(QLatin1String(kProgramsLock))).values.at(0).toInt() == 1;
+    return query(QString::fromLatin1(kHoldAlone)).values.at(0).toInt() == 1;
 }
 
 bool PgEngine::holdsProgramTables()
