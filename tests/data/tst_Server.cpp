@@ -350,6 +350,18 @@ void tst_Server::backupAndRestoreThroughAFile()
     QCOMPARE(pf.list(QStringLiteral("SELECT 毎講座ID || '-' || 出席フラグ FROM 講座出席 ORDER BY 1")), QStringLiteral("1-1,2-0"));
     // New numbers continue above the restored rows.
     QCOMPARE(funcGetMaxID(QStringLiteral("連絡事項"), QStringLiteral("連絡事項ID")), 1);
+
+    // The server's database does not open again after the restore (Revid.server changed
+    // meanwhile): that is told, never 完了 followed by a fault at the next click.
+    pf.ui().clear();
+    pf.ui().openFileAnswers = {saved};
+    pf.ui().onMessage = [&](const RecordedMessage& m) {
+        if (m.text.contains(QStringLiteral("すべてのパソコン")))
+            writeServerFile(pf, (testServerConnection() + QStringLiteral(" dbname=kaede_none")).toUtf8());
+    };
+    menu.imgTool_Click(1);
+    QCOMPARE(pf.ui().lastText(), QStringLiteral("データベースのオープンに失敗しました"));
+    QVERIFY(!gDatabase.isOpen());
 }
 
 void tst_Server::backupDuringARestoreReadsAWholeSchool()
@@ -398,9 +410,17 @@ void tst_Server::backupDuringARestoreReadsAWholeSchool()
                                       dbOpenDynaset, dbReadOnly);
     QCOMPARE(rs.field(0).toString(), QStringLiteral("新,新|7"));
 
-    // Data that is no school is never written as a backup.
+    // Data that is no school is never written as a backup, nor reported as one.
     pf.execNative(QStringLiteral("DELETE FROM マスタ曜日"));
-    QVERIFY_THROWS_EXCEPTION(DaoError, subWriteServerSnapshot(pf.serverConnection(), backup));
+    QVERIFY(OpenDatabase(false, pf.databasePath()));
+    frmMenu menu;
+    const QString refused = away.filePath(QStringLiteral("空.mdb"));
+    pf.ui().saveFileAnswers = {refused};
+    menu.imgTool_Click(0);
+    QCOMPARE(pf.ui().lastText(), QStringLiteral("バックアップできませんでした。\r\n") + kNoSchoolText);
+    QCOMPARE(pf.ui().messages.back().icon, MsgIcon::Warning);
+    QVERIFY(!QFile::exists(refused));
+    QVERIFY(gDatabase.isServer());
 }
 
 void tst_Server::restoreAndInitializationWaitForEveryOtherPc()
