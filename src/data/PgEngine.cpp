@@ -275,6 +275,7 @@ std::unique_ptr<PgEngine> PgEngine::connectAny(const QString& connection, QStrin
     add("keepalives_idle", "30");
     add("keepalives_interval", "10");
     add("keepalives_count", "3");
+    add("tcp_user_timeout", "60000");   // also while a statement is sent and not yet received
     // libpq would otherwise fall back to plain text to another machine without a word.
     if (optionValue(*options, "sslmode").isEmpty() && !allHostsLocal(*options) && qEnvironmentVariableIsEmpty("PGSSLMODE"))
         add("sslmode", "require");

@@ -503,8 +503,8 @@ void tst_Server::aStoppedServerFailsTheTransaction()
         Transaction t(db);
         db.execute(QStringLiteral("INSERT INTO 連絡事項 (連絡事項ID, 記入者) VALUES (1, '前')"));
         QCOMPARE(kill(server, SIGSTOP), 0);
+        const std::unique_ptr<const pid_t, void (*)(const pid_t*)> resumed(&server, [](const pid_t* p) { kill(*p, SIGCONT); });
         QVERIFY_THROWS_EXCEPTION(DaoError, db.execute(QStringLiteral("INSERT INTO 連絡事項 (連絡事項ID, 記入者) VALUES (2, '後')")));
-        kill(server, SIGCONT);
         // Nothing is reported as stored after the connection is made again.
         QVERIFY_THROWS_EXCEPTION(DaoError, t.commit());
     }
