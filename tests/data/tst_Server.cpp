@@ -151,6 +151,8 @@ void tst_Server::lostConnectionIsMadeAgain()
         pf.exec(QStringLiteral("INSERT INTO 連絡事項 (連絡事項ID, 記入者) VALUES (2, 'y')"));
         cut();
         QVERIFY_THROWS_EXCEPTION(DaoError, pf.exec(QStringLiteral("INSERT INTO 連絡事項 (連絡事項ID, 記入者) VALUES (3, 'z')")));
+        // Nor is its commit on a connection made again.
+        QVERIFY_THROWS_EXCEPTION(DaoError, t.commit());
     } catch (const DaoError&) {
     }
     QCOMPARE(pf.count(QStringLiteral("連絡事項")), 1);
