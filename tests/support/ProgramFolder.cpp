@@ -56,9 +56,9 @@ void dropTestServerDatabase(const QString& name)
     maintenance(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
 }
 
-void execOnTestServer(const QString& sql, const QString& database)
+void execOnTestServer(const QString& sql)
 {
-    maintenance(sql, database);
+    maintenance(sql);
 }
 
 QString pristineDatabasePath()

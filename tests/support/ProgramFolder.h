@@ -54,7 +54,7 @@ QString testServerConnection();
 QString createTestServerDatabase();
 void dropTestServerDatabase(const QString& name);
 // Statements on the cluster as its superuser, outside the program's connection (to make or end other sessions).
-void execOnTestServer(const QString& sql, const QString& database = QStringLiteral("postgres"));
+void execOnTestServer(const QString& sql);
 
 // Where the build keeps the pristine database and the program folder.
 QString pristineDatabasePath();
