@@ -14,6 +14,7 @@
 #include "ExcelOut.h"
 #include "KouzaDetailOpener.h"
 #include "ReportCommon.h"
+#include "Schema.h"
 #include "UiServices.h"
 #include "clsDataCtl.h"
 #include "frm講座情報一覧.h"
@@ -78,7 +79,9 @@ struct Schools {
             QFile::copy(QStringLiteral(KAEDE_PROGRAM_DIR "/") + kTemplateFileName, folder[engine] + kTemplateFileName);
         }
         if (!funcCreateDemoSchool(folder[0] + kDatabaseFileName, DemoSize::Large, LargeSchool::kSchoolDay, &reason, &summary)
-            || !funcCreateServerDemoSchool(connection, DemoSize::Large, LargeSchool::kSchoolDay, &reason))
+            || !funcCreateServerDemoSchool(connection + QStringLiteral(" user=kaede_owner"), DemoSize::Large,
+                                           LargeSchool::kSchoolDay, &reason)
+            || !funcGrantServerAccess(connection + QStringLiteral(" user=kaede_owner"), QStringLiteral("kaede_app"), &reason))
             throw std::runtime_error(reason.toStdString());
         lessons = summary.lessons;
         QFile server(folder[1] + kServerFileName);

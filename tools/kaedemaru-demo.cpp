@@ -1,8 +1,10 @@
 // kaedemaru-demo PATH [small|large] [yyyy/mm/dd]: creates a new Revid.mdb at PATH
 // holding a made-up school; kaedemaru-demo --server CONNINFO [small|large] [yyyy/mm/dd]
-// makes the same school in a new database on a server. The date (today when left out) places the school
+// makes the same school in a new database on a server; --server-file FILE reads the
+// connection from a file written like Revid.server (no password on the command line). The date (today when left out) places the school
 // year and the notices; the same date gives the same data.
 #include "CommonBase.h"
+#include "DaoCommon.h"
 #include "DemoSchool.h"
 
 #include <QCoreApplication>
@@ -15,12 +17,22 @@ int main(int argc, char** argv)
     QTextStream out(stdout);
     QTextStream err(stderr);
     QStringList args = app.arguments();
-    const bool server = args.size() >= 3 && args[1] == QLatin1String("--server");
+    const bool fromFile = args.size() >= 3 && args[1] == QLatin1String("--server-file");
+    const bool server = fromFile || (args.size() >= 3 && args[1] == QLatin1String("--server"));
     if (server)
         args.removeAt(1);
+    if (fromFile) {
+        const auto text = funcReadServerFile(args[1]);
+        if (!text || text->isEmpty()) {
+            err << args[1] << " を読めません\n";
+            return 1;
+        }
+        args[1] = *text;
+    }
     const auto usage = [&] {
         err << "使い方: kaedemaru-demo PATH [small|large] [yyyy/mm/dd]\n"
                "        kaedemaru-demo --server CONNINFO [small|large] [yyyy/mm/dd]\n"
+               "        kaedemaru-demo --server-file FILE [small|large] [yyyy/mm/dd]\n"
                "  small: 生徒約60人・講座数百件（画面の確認用、既定）\n"
                "  large: 生徒約3,000人・講座約30,000件・出席約300,000件（性能測定用）\n";
         return 2;

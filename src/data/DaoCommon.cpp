@@ -20,6 +20,8 @@ DaoError::DaoError(const QString& message, const QString& sqlState)
 {
 }
 
+OthersAtWork::OthersAtWork() : DaoError(kOthersAtWorkText) {}
+
 QString funcQuoteName(const QString& name)
 {
     QString q = name;
@@ -555,6 +557,20 @@ std::optional<int> Database::takeNextId(const QString& table, const QString& col
     return engine().takeNextId(table, shape->keyColumn);
 }
 
+void Database::requireAlone()
+{
+    if (!engine().holdAlone())
+        throw OthersAtWork();
+}
+
+QDate Database::today()
+{
+    if (!isServer())
+        return QDate::currentDate();
+    const EngineRows days = engine().query(QStringLiteral("SELECT current_date - make_date(2000, 1, 1)"));
+    return QDate(2000, 1, 1).addDays(days.values.at(0).toLongLong());
+}
+
 Transaction::Transaction(Database& db) : m_db(db)
 {
     m_db.beginTransaction();
@@ -595,12 +611,20 @@ std::optional<QString> funcServerConnection(const QString& databasePath)
     const QFileInfo database(databasePath);
     if (database.fileName() != kDatabaseFileName)
         return std::nullopt;
-    QFile file(database.absolutePath() + QLatin1Char('/') + kServerFileName);
+    return funcReadServerFile(database.absolutePath() + QLatin1Char('/') + kServerFileName);
+}
+
+std::optional<QString> funcReadServerFile(const QString& path)
+{
+    QFile file(path);
     if (!file.exists())
         return std::nullopt;
     if (!file.open(QIODevice::ReadOnly))
         return QString();   // there, but unreadable: no connection
-    return QString::fromUtf8(file.readAll()).trimmed();
+    QString text = QString::fromUtf8(file.readAll()).trimmed();
+    if (text.startsWith(QChar(0xFEFF)))   // Notepad's byte-order mark
+        text = text.mid(1).trimmed();
+    return text;
 }
 
 bool OpenDatabase(bool exclusive, const QString& path)

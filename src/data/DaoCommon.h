@@ -9,6 +9,7 @@
 #include "Engine.h"
 #include "JetDialect.h"
 
+#include <QDate>
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -31,6 +32,15 @@ public:
 private:
     QString m_sqlState;
 };
+
+// Work that replaces every PC's data (a restore, an initialization) while other PCs
+// run the program on the same server.
+class OthersAtWork : public DaoError {
+public:
+    OthersAtWork();
+};
+inline const QString kOthersAtWorkText =
+    QStringLiteral("他のパソコンで楓丸くんが使われています。すべてのパソコンで楓丸くんを終了してから、もう一度行ってください。");
 
 enum RecordsetTypeEnum : int { dbOpenTable = 1, dbOpenDynaset = 2 };
 enum RecordsetOptionEnum : int { dbNone = 0, dbDenyWrite = 1, dbReadOnly = 4 };
@@ -158,6 +168,10 @@ public:
     bool inTransaction() const;
     // See Engine::takeNextId.
     std::optional<int> takeNextId(const QString& table, const QString& column);
+    // Within a transaction: throws OthersAtWork unless no other PC runs the program (Engine::holdAlone).
+    void requireAlone();
+    // Today by the database's clock: on a server every PC's day is the server's.
+    QDate today();
 
     Engine& engine() const;
     // The embedded engine's own handle, for measuring it alone; throws in server mode.
@@ -212,4 +226,7 @@ inline const QString kServerFileName = QStringLiteral("Revid.server");
 bool OpenDatabase(bool exclusive, const QString& path);
 // The server's connection text when the folder of the path holds Revid.server.
 std::optional<QString> funcServerConnection(const QString& databasePath);
+// The connection text a server file holds (a byte-order mark left out); nullopt
+// when there is no such file, "" when it cannot be read.
+std::optional<QString> funcReadServerFile(const QString& path);
 void CloseDatabase();

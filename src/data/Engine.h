@@ -64,6 +64,11 @@ public:
     // table holds or any client was given before. nullopt where the engine
     // leaves numbering to the largest key (one user at a time).
     virtual std::optional<int> takeNextId(const QString& table, const QString& column) = 0;
+
+    // Within a transaction, before work that replaces the data of every PC: true
+    // when no other running program works on the database, and then none starts
+    // until the transaction ends. The embedded file is one PC's alone.
+    virtual bool holdAlone() { return true; }
 };
 
 // A value as the engines store it when it is not a number: dates as their texts.

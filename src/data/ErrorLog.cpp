@@ -61,6 +61,8 @@ void subWriteErrorLog(const QString& procedureName, const QString& description)
 
 void subErrorLog(const QString& procedureName)
 {
+    // Undone before the message is shown: another PC waiting on the same rows is not held while it is open.
+    gWorkspace.rollback();
     if (gErrDescription.isEmpty())
         gErrDescription = QStringLiteral("原因不明");
 

@@ -3,10 +3,14 @@
 #include "DaoCommon.h"
 #include "JetDialect.h"
 
+#include <QRegularExpression>
+
 #include <libpq-fe.h>
+#include <poll.h>
 
 #include <climits>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -102,6 +106,96 @@ QString libpqMessage(const PGconn* conn)
     return QString::fromUtf8(PQerrorMessage(conn)).trimmed();
 }
 
+// The running programs' lock, one per database: each program holds it shared;
+// a restore or an initialization takes it alone for its transaction.
+constexpr const char* kJoinPrograms = "SELECT pg_advisory_lock_shared(1262568772)";
+constexpr const char* kHoldAlone = "SELECT pg_try_advisory_xact_lock(1262568772)";
+
+// How long a statement waits for another session's lock, and how long it may run
+// when Revid.server sets no limit of its own.
+constexpr std::chrono::seconds kLockTimeout{30};
+constexpr std::chrono::seconds kDefaultStatementLimit{300};
+// A stopped server answers no statement: the wait ends this long after the server's own limit.
+constexpr std::chrono::seconds kAnswerMargin{10};
+
+// Settings of every session. Set after the connection text's own, so that neither the
+// server's configuration nor Revid.server can undo them: with standard_conforming_strings
+// off a backslash in typed text would end a quoted value.
+QByteArray sessionSettings()
+{
+    return "SET standard_conforming_strings = on; SET client_encoding = 'UTF8'; SET lock_timeout = '"
+        + QByteArray::number(kLockTimeout.count())
+        + "s'; "
+          // A PC that dies inside a transaction (a restore) gives its locks back.
+          "SET idle_in_transaction_session_timeout = '10min'";
+}
+
+// The options of a connection text, read by libpq itself; nullopt when it cannot read it.
+std::optional<std::vector<std::pair<QByteArray, QByteArray>>> parseConnection(const QString& connection)
+{
+    QString text = connection.trimmed();
+    if (text.startsWith(QChar(0xFEFF)))   // Notepad's byte-order mark
+        text = text.mid(1).trimmed();
+    char* error = nullptr;
+    PQconninfoOption* parsed = PQconninfoParse(text.toUtf8().constData(), &error);
+    PQfreemem(error);   // its text repeats a piece of the connection text
+    if (!parsed)
+        return std::nullopt;
+    std::vector<std::pair<QByteArray, QByteArray>> options;
+    for (PQconninfoOption* o = parsed; o->keyword; ++o)
+        if (o->val)
+            options.emplace_back(o->keyword, o->val);
+    PQconninfoFree(parsed);
+    return options;
+}
+
+QByteArray optionValue(const std::vector<std::pair<QByteArray, QByteArray>>& options, const char* keyword)
+{
+    for (const auto& [key, value] : options)
+        if (key == keyword)
+            return value;
+    return {};
+}
+
+// A host of this machine: a socket folder, localhost or a loopback address.
+bool isLocalHost(const QByteArray& host)
+{
+    return host.isEmpty() || host.startsWith('/') || host.startsWith('@') || host == "localhost" || host.startsWith("127.")
+        || host == "::1";
+}
+
+bool allHostsLocal(const std::vector<std::pair<QByteArray, QByteArray>>& options)
+{
+    for (const char* keyword : {"host", "hostaddr"})
+        for (const QByteArray& host : optionValue(options, keyword).split(','))
+            if (!isLocalHost(host.trimmed()))
+                return false;
+    return true;
+}
+
+} // namespace
+
+QString funcWithoutPasswords(const QString& text, const QString& connection)
+{
+    QString out = text;
+    if (const auto options = parseConnection(connection))
+        for (const auto& [key, value] : *options)
+            if (key == "password" && !value.isEmpty())
+                out.replace(QString::fromUtf8(value), QStringLiteral("********"));
+    // Also a text libpq could not read: whatever follows "password".
+    static const QRegularExpression written(QStringLiteral("(password\\s*[=:]\\s*)('(?:[^'\\\\]|\\\\.)*'?|\\S+)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    out.replace(written, QStringLiteral("\\1********"));
+    return out;
+}
+
+// What a connection is made with, kept to make it again.
+struct PgEngine::Params {
+    std::vector<QByteArray> keywords, values;
+    QString connection;   // to mask its passwords in what is reported
+};
+
+namespace {
 } // namespace
 
 struct PgEngine::Result {
@@ -124,8 +218,10 @@ public:
     ~Prepared() override
     {
         // Gone with its connection otherwise; a failed transaction refuses even this and keeps it till then.
-        if (!m_alive.expired() && m_engine.m_connectionNumber == m_connectionNumber
-            && PQtransactionStatus(m_engine.m_conn) != PQTRANS_INERROR)
+        if (m_alive.expired() || m_engine.m_connectionNumber != m_connectionNumber)
+            return;
+        const PGTransactionStatusType status = PQtransactionStatus(m_engine.m_conn);
+        if (status == PQTRANS_IDLE || status == PQTRANS_INTRANS)
             PQclear(PQexec(m_engine.m_conn, ("DEALLOCATE " + m_name).constData()));
     }
     void bind(int position, const QVariant& value) override
@@ -159,22 +255,96 @@ private:
 
 std::unique_ptr<PgEngine> PgEngine::connectAny(const QString& connection, QString* reason, const QString& database)
 {
-    // The connection text's own settings come after these defaults and so win over them.
-    const QByteArray text = connection.toUtf8();
-    const QByteArray name = database.toUtf8();
-    const char* keywords[] = {"connect_timeout", "application_name", "client_encoding", "dbname",
-                              database.isEmpty() ? nullptr : "dbname", nullptr};
-    const char* values[] = {"10", "kaedemaru", "UTF8", text.constData(), name.constData(), nullptr};
-    PGconn* conn = PQconnectdbParams(keywords, values, 1);
-    if (!conn || PQstatus(conn) != CONNECTION_OK) {
+    const auto options = parseConnection(connection);
+    if (!options) {
         if (reason)
-            *reason = conn ? libpqMessage(conn) : QStringLiteral("out of memory");
-        PQfinish(conn);
+            *reason = kMalformedConnectionText;
         return nullptr;
     }
+    auto params = std::make_shared<Params>();
+    params->connection = connection;
+    const auto add = [&](const QByteArray& keyword, const QByteArray& value) {
+        params->keywords.push_back(keyword);
+        params->values.push_back(value);
+    };
+    // Defaults first: the connection text's own options come after them and win.
+    add("connect_timeout", "10");
+    add("application_name", "kaedemaru");
+    // A server that vanishes (power, network) is noticed within about a minute.
+    add("keepalives", "1");
+    add("keepalives_idle", "30");
+    add("keepalives_interval", "10");
+    add("keepalives_count", "3");
+    add("tcp_user_timeout", "60000");   // also while a statement is sent and not yet received
+    // libpq would otherwise fall back to plain text to another machine without a word.
+    if (optionValue(*options, "sslmode").isEmpty() && !allHostsLocal(*options) && qEnvironmentVariableIsEmpty("PGSSLMODE"))
+        add("sslmode", "require");
+    for (const auto& [key, value] : *options)
+        add(key, value);
+    add("client_encoding", "UTF8");
+    if (!database.isEmpty())
+        add("dbname", database.toUtf8());
+
+    std::unique_ptr<PgEngine> engine(new PgEngine);
+    engine->m_params = std::move(params);
+    QString why;
+    if (!engine->setUpSession(&why)) {
+        if (reason)
+            *reason = funcWithoutPasswords(why, connection);
+        return nullptr;
+    }
+    return engine;
+}
+
+bool PgEngine::setUpSession(QString* reason)
+{
+    PQfinish(m_conn);
+    std::vector<const char*> keywords, values;
+    for (size_t k = 0; k < m_params->keywords.size(); ++k) {
+        keywords.push_back(m_params->keywords[k].constData());
+        values.push_back(m_params->values[k].constData());
+    }
+    keywords.push_back(nullptr);
+    values.push_back(nullptr);
+    m_conn = PQconnectdbParams(keywords.data(), values.data(), 0);
+    if (!m_conn || PQstatus(m_conn) != CONNECTION_OK) {
+        *reason = m_conn ? libpqMessage(m_conn) : QStringLiteral("out of memory");
+        PQfinish(m_conn);
+        m_conn = nullptr;
+        return false;
+    }
     // Server messages reach the user only through the program's own.
-    PQsetNoticeProcessor(conn, [](void*, const char*) {}, nullptr);
-    return std::unique_ptr<PgEngine>(new PgEngine(conn));
+    PQsetNoticeProcessor(m_conn, [](void*, const char*) {}, nullptr);
+    // Until the server's own limit is known, the longest of these waits is the lock timeout's.
+    m_answerLimit = kLockTimeout + kAnswerMargin;
+    const auto send = [&](const QByteArray& sql) -> std::optional<Result> {
+        Result result = PQsendQuery(m_conn, sql.constData()) ? answer() : Result(nullptr);
+        const ExecStatusType status = PQresultStatus(result.r);
+        if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
+            return result;
+        if (!m_conn)
+            *reason = QStringLiteral("サーバーが応答しません");
+        else
+            *reason = result.r ? QString::fromUtf8(PQresultErrorMessage(result.r)).trimmed() : libpqMessage(m_conn);
+        PQfinish(m_conn);
+        m_conn = nullptr;
+        return std::nullopt;
+    };
+    if (!send(sessionSettings()))
+        return false;
+    // The server's own limit of a statement, or ours; the wait for an answer follows it.
+    const auto limit = send("SELECT setting::bigint FROM pg_settings WHERE name = 'statement_timeout'");
+    if (!limit)
+        return false;
+    std::chrono::milliseconds statementLimit(std::strtoll(PQgetvalue(limit->r, 0, 0), nullptr, 10));
+    if (statementLimit.count() == 0) {
+        if (!send("SET statement_timeout = '" + QByteArray::number(kDefaultStatementLimit.count()) + "s'"))
+            return false;
+        statementLimit = kDefaultStatementLimit;
+    }
+    m_answerLimit = statementLimit + kAnswerMargin;
+    // A program joins the others; it waits (no longer than the lock timeout) while a restore runs.
+    return !m_joinsPrograms || send(kJoinPrograms);
 }
 
 std::unique_ptr<PgEngine> PgEngine::connect(const QString& connection, QString* reason)
@@ -183,14 +353,18 @@ std::unique_ptr<PgEngine> PgEngine::connect(const QString& connection, QString* 
     if (!engine)
         return nullptr;
     try {
-        if (engine->holdsProgramTables())
-            return engine;
-        if (reason)
-            *reason = QStringLiteral("データベース %1 はこのプログラムのデータベースではありません")
-                          .arg(QString::fromUtf8(PQdb(engine->m_conn)));
+        if (!engine->holdsProgramTables()) {
+            if (reason)
+                *reason = QStringLiteral("データベース %1 はこのプログラムのデータベースではありません")
+                              .arg(QString::fromUtf8(PQdb(engine->m_conn)));
+            return nullptr;
+        }
+        engine->m_joinsPrograms = true;
+        engine->execute(QString::fromLatin1(kJoinPrograms));
+        return engine;
     } catch (const DaoError& e) {
         if (reason)
-            *reason = QString::fromStdString(e.what());
+            *reason = funcWithoutPasswords(QString::fromStdString(e.what()), connection);
     }
     return nullptr;
 }
@@ -198,6 +372,11 @@ std::unique_ptr<PgEngine> PgEngine::connect(const QString& connection, QString* 
 PgEngine::~PgEngine()
 {
     PQfinish(m_conn);
+}
+
+bool PgEngine::holdAlone()
+{
+    return query(QString::fromLatin1(kHoldAlone)).values.at(0).toInt() == 1;
 }
 
 bool PgEngine::holdsProgramTables()
@@ -217,19 +396,55 @@ void PgEngine::reconnectIfLost()
         if (!PQconsumeInput(m_conn))
             break;
     if (PQstatus(m_conn) != CONNECTION_OK) {
-        PQreset(m_conn);
         ++m_connectionNumber;
+        QString why;
+        if (!setUpSession(&why))
+            throw DaoError(funcWithoutPasswords(why, m_params->connection));
     }
+}
+
+PgEngine::Result PgEngine::answer()
+{
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + m_answerLimit;
+    PGresult* kept = nullptr;
+    for (;;) {
+        while (PQisBusy(m_conn)) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            if (left <= 0) {
+                // The server stopped answering: the connection is given up, the next statement makes a new one.
+                PQclear(kept);
+                PQfinish(m_conn);
+                m_conn = nullptr;
+                return Result(nullptr);
+            }
+            pollfd socket{PQsocket(m_conn), POLLIN, 0};
+            poll(&socket, 1, static_cast<int>(std::min<long long>(left, INT_MAX)));
+            if (!PQconsumeInput(m_conn))
+                break;
+        }
+        PGresult* next = PQgetResult(m_conn);
+        if (!next)
+            break;
+        // Of several statements, the first failure or else the last answer.
+        if (kept && PQresultStatus(kept) == PGRES_FATAL_ERROR) {
+            PQclear(next);
+        } else {
+            PQclear(kept);
+            kept = next;
+        }
+    }
+    return Result(kept);
 }
 
 void PgEngine::prepareOnServer(const QByteArray& name, const QByteArray& text)
 {
     reconnectIfLost();
-    const Result result(PQprepare(m_conn, name.constData(), text.constData(), 0, nullptr));
+    const Result result = PQsendPrepare(m_conn, name.constData(), text.constData(), 0, nullptr) ? answer() : Result(nullptr);
     if (PQresultStatus(result.r) != PGRES_COMMAND_OK) {
         const char* state = PQresultErrorField(result.r, PG_DIAG_SQLSTATE);
-        throw DaoError(QString::fromUtf8(PQresultErrorMessage(result.r)).trimmed() + QStringLiteral(" (")
-                           + QString::fromUtf8(text.left(200)) + QLatin1Char(')'),
+        const QString message = result.r ? QString::fromUtf8(PQresultErrorMessage(result.r)).trimmed() : libpqMessage(m_conn);
+        throw DaoError(message + QStringLiteral(" (") + QString::fromUtf8(text.left(200)) + QLatin1Char(')'),
                        state ? QString::fromLatin1(state) : QString());
     }
 }
@@ -246,28 +461,28 @@ PgEngine::Result PgEngine::run(const QString& sql, const std::vector<QVariant>& 
             prepared->m_connectionNumber = m_connectionNumber;
         }
         const int count = static_cast<int>(values.size());
-        Result result(mode == Mode::Script     ? PQexec(m_conn, text.constData())
-                      : mode == Mode::Prepared ? PQexecPrepared(m_conn, prepared->m_name.constData(), count, p.pointers.data(),
-                                                                p.lengths.data(), p.formats.data(), 0)
-                                               : PQexecParams(m_conn, text.constData(), count, nullptr, p.pointers.data(),
-                                                              p.lengths.data(), p.formats.data(), 0));
+        const bool sent = mode == Mode::Script ? PQsendQuery(m_conn, text.constData())
+            : mode == Mode::Prepared           ? PQsendQueryPrepared(m_conn, prepared->m_name.constData(), count, p.pointers.data(),
+                                                                     p.lengths.data(), p.formats.data(), 0)
+                                               : PQsendQueryParams(m_conn, text.constData(), count, nullptr, p.pointers.data(),
+                                                                   p.lengths.data(), p.formats.data(), 0);
+        Result result = sent ? answer() : Result(nullptr);
         const ExecStatusType status = PQresultStatus(result.r);
         if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
             return result;
         const char* state = result.r ? PQresultErrorField(result.r, PG_DIAG_SQLSTATE) : nullptr;
         const QString sqlState = state ? QString::fromLatin1(state) : QString();
         QString message = result.r ? QString::fromUtf8(PQresultErrorMessage(result.r)).trimmed() : QString();
-        if (message.isEmpty())
+        if (!m_conn)
+            message = QStringLiteral("サーバーが応答しません");   // given up in answer(): not sent again, it may have run
+        else if (message.isEmpty())
             message = libpqMessage(m_conn);
-        if (PQstatus(m_conn) != CONNECTION_OK) {
-            // The server ended the session before this statement (an operator's
-            // or a restart's 57P..): it never ran, so it is sent once more.
-            const bool endedBefore = sqlState.startsWith(QLatin1String("57P"));
-            const bool wasInTransaction = m_inTransaction;
-            m_inTransaction = false;
-            if (attempt == 0 && endedBefore && !wasInTransaction)
-                continue;
-        }
+        // The server ended the session before this statement (an operator's or a
+        // restart's 57P..): it never ran, so it is sent once more. Within a transaction
+        // the writes before it are gone: the transaction stays failed until it is ended.
+        if (attempt == 0 && m_conn && PQstatus(m_conn) != CONNECTION_OK && !m_inTransaction
+            && sqlState.startsWith(QLatin1String("57P")))
+            continue;
         throw DaoError(message + QStringLiteral(" (") + sql.left(200) + QLatin1Char(')'), sqlState);
     }
 }
@@ -368,6 +583,11 @@ void PgEngine::rollback()
 {
     if (!inTransaction())
         return;
+    // A connection lost took the transaction with it.
+    if (PQstatus(m_conn) != CONNECTION_OK) {
+        m_inTransaction = false;
+        return;
+    }
     try {
         execute(QStringLiteral("ROLLBACK"));
     } catch (...) {

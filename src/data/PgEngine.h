@@ -6,12 +6,22 @@
 
 #include "Engine.h"
 
+#include <chrono>
+
 struct pg_conn;
+
+// Said for a connection text that libpq cannot read: its own message would repeat the text.
+inline const QString kMalformedConnectionText = QStringLiteral("Revid.server の接続先の書き方が正しくありません");
+
+// The text with every password of the connection text (and any "password=..." in it) masked.
+QString funcWithoutPasswords(const QString& text, const QString& connection);
 
 class PgEngine final : public Engine {
 public:
-    // Connects and checks that the database holds this program's tables;
-    // nullptr with the reason (libpq's message) otherwise.
+    // Connects, checks that the database holds this program's tables and joins
+    // the running programs (a shared session lock, waited for while a restore or an
+    // initialization holds it); nullptr with the reason (libpq's message, without
+    // passwords) otherwise.
     static std::unique_ptr<PgEngine> connect(const QString& connection, QString* reason = nullptr);
     // Connects to any database (to create one, or fill a new one); a database
     // name given takes the place of the connection text's.
@@ -29,6 +39,7 @@ public:
     void rollback() override;
     bool inTransaction() const override;
     std::optional<int> takeNextId(const QString& table, const QString& column) override;
+    bool holdAlone() override;
 
     // Several statements in one text, without values (a schema).
     void executeScript(const QString& sql);
@@ -41,16 +52,24 @@ public:
     class Prepared;
 
 private:
-    explicit PgEngine(pg_conn* conn) : m_conn(conn) {}
+    PgEngine() = default;
     struct Result;
+    struct Params;
     enum class Mode { Params, Script, Prepared };
     // sql is the layer's text for Params and Script, the statement's name for Prepared.
     Result run(const QString& sql, const std::vector<QVariant>& values, Mode mode = Mode::Params,
                Prepared* prepared = nullptr);
     void reconnectIfLost();
+    // Every (re)connection: settings neither the server nor Revid.server may change.
+    bool setUpSession(QString* reason);
+    // The answer to what was just sent, waited for no longer than m_answerLimit.
+    Result answer();
     void prepareOnServer(const QByteArray& name, const QByteArray& text);
 
-    pg_conn* m_conn;
+    std::shared_ptr<Params> m_params;
+    pg_conn* m_conn = nullptr;
+    bool m_joinsPrograms = false;     // holds the running programs' shared lock
+    std::chrono::milliseconds m_answerLimit{0};
     bool m_inTransaction = false;
     int m_connectionNumber = 0;   // grows with each connection made again: prepared statements are gone
     int m_prepared = 0;

@@ -132,3 +132,30 @@ bool funcCreateServerDatabase(const QString& connection, QString* reason)
         return fail(QString::fromUtf8(e.what()));
     }
 }
+
+bool funcGrantServerAccess(const QString& connection, const QString& login, QString* reason)
+{
+    try {
+        QString why;
+        auto engine = PgEngine::connect(connection, &why);
+        if (!engine) {
+            if (reason)
+                *reason = why;
+            return false;
+        }
+        const EngineRows names = engine->query(QStringLiteral("SELECT current_database(), current_schema()"));
+        const QString who = funcQuoteName(login);
+        const QString schema = funcQuoteName(names.values.at(1).toString());
+        engine->begin();
+        engine->execute(QStringLiteral("GRANT CONNECT ON DATABASE %1 TO %2").arg(funcQuoteName(names.values.at(0).toString()), who));
+        engine->execute(QStringLiteral("GRANT USAGE ON SCHEMA %1 TO %2").arg(schema, who));
+        // TRUNCATE for the restore, which empties every table before it loads the file.
+        engine->execute(QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE, TRUNCATE ON ALL TABLES IN SCHEMA %1 TO %2").arg(schema, who));
+        engine->commit();
+        return true;
+    } catch (const std::exception& e) {
+        if (reason)
+            *reason = QString::fromUtf8(e.what());
+        return false;
+    }
+}

@@ -15,5 +15,9 @@ bool funcCreateDatabase(const QString& path, QString* reason = nullptr);
 // sorts by another collation.
 bool funcCreateServerDatabase(const QString& connection, QString* reason = nullptr);
 
+// Lets a login read and write the rows of the program's database on a server (the
+// connection is its owner's); the login itself cannot change the tables.
+bool funcGrantServerAccess(const QString& connection, const QString& login, QString* reason = nullptr);
+
 // The schema in the form the server is given it.
 QString funcServerSchemaSql();

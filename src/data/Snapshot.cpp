@@ -42,6 +42,14 @@ QString marks(int columns)
 }
 
 // Rows go to the server several hundred to a statement.
+QString quotedTables()
+{
+    QStringList quoted;
+    for (const QString& table : funcProgramTables())
+        quoted << funcQuoteName(table);
+    return quoted.join(QLatin1Char(','));
+}
+
 void writeBatch(Database& server, const QString& head, const QString& tail, int width, std::vector<QVariant>& values)
 {
     if (values.empty())
@@ -73,9 +81,14 @@ void subWriteServerSnapshot(const QString& connection, const QString& path)
             if (!file.open(part, true))
                 throw std::runtime_error("cannot open the new backup file");
             Transaction writes(file);
-            // One snapshot of the server for every table.
+            // One snapshot of the server for every table, taken only once the locks are
+            // held: a restore empties its tables in a way other snapshots do not see,
+            // so a snapshot taken while it runs would read them empty.
             Transaction reads(server);
             server.execute(QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ READ ONLY"));
+            server.execute(QStringLiteral("LOCK TABLE ") + quotedTables() + QStringLiteral(" IN ACCESS SHARE MODE"));
+            if (server.engine().query(QStringLiteral("SELECT count(*) FROM ") + funcQuoteName(QStringLiteral("マスタ曜日"))).values.at(0).toInt() == 0)
+                throw DaoError(kNoSchoolText);
             for (const QString& table : funcProgramTables()) {
                 file.execute(QStringLiteral("DELETE FROM ") + funcQuoteName(table));   // the fixed rows come from the server
                 server.engine().execute(QStringLiteral("DECLARE kaede_copy NO SCROLL CURSOR FOR SELECT * FROM ")
@@ -118,10 +131,9 @@ void subLoadServerSnapshot(const QString& path, const QString& connection)
     if (!server.openServer(connection, &reason))
         throw DaoError(reason);
     Transaction load(server);
-    QStringList quoted;
-    for (const QString& table : funcProgramTables())
-        quoted << funcQuoteName(table);
-    server.execute(QStringLiteral("TRUNCATE ") + quoted.join(QLatin1Char(',')));
+    // Another PC's open windows would write their old rows back over the restored ones.
+    server.requireAlone();
+    server.execute(QStringLiteral("TRUNCATE ") + quotedTables());
     for (const QString& table : funcProgramTables()) {
         const auto shape = server.tableShape(table);
         // A row repeating another's lesson and student is left out; the first stays.
@@ -148,7 +160,8 @@ void subLoadServerSnapshot(const QString& path, const QString& connection)
                 break;
         }
     }
+    // The planner's view of the tables is brought up to the rows just loaded (before
+    // the commit: a failure after it would be reported for data already replaced).
+    server.execute(QStringLiteral("ANALYZE ") + quotedTables());
     load.commit();
-    // The planner's view of the tables is brought up to the rows just loaded.
-    server.execute(QStringLiteral("ANALYZE"));
 }

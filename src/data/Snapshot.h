@@ -12,10 +12,14 @@ const QStringList& funcProgramTables();
 // Writes every row of the server database to a new encrypted file at path, from
 // one consistent read (rows written meanwhile by other PCs are either all in it
 // or not at all). An existing file is replaced only once the copy is complete.
+// Data without the days of the week is no school: it is refused with kNoSchoolText.
 // Throws DaoError (or std::runtime_error for the file) on failure.
 void subWriteServerSnapshot(const QString& connection, const QString& path);
 
+inline const QString kNoSchoolText = QStringLiteral("サーバーのデータに曜日のマスタがありません。楓丸くんのデータではないため、バックアップできません。");
+
 // Replaces every row of the server database by those of the file, in one
-// transaction: on failure nothing has changed. Of rows of 講座出席 repeating a
+// transaction: on failure nothing has changed. Throws OthersAtWork while another
+// PC runs the program. Of rows of 講座出席 repeating a
 // lesson and student, the first is kept (the one the program read). Throws on failure.
 void subLoadServerSnapshot(const QString& path, const QString& connection);

@@ -222,7 +222,8 @@ void frmMenu::buildControls()
 void frmMenu::Form_Load()
 {
     guarded(QStringLiteral("frmMenu - Form_Load"), [&] {
-        gDatabase.execute(QStringLiteral("DELETE FROM 連絡事項 WHERE 終了日<#") + funcDateText(QDate::currentDate())
+        // By the server's day: one PC's clock ahead would empty the board of every PC.
+        gDatabase.execute(QStringLiteral("DELETE FROM 連絡事項 WHERE 終了日<#") + funcDateText(gDatabase.today())
                           + QStringLiteral("#"));
         subRenrakuListSet();
         m_menuIndex = 4;
@@ -478,7 +479,7 @@ QString frmMenu::funcChooseFile(const FileDialogRequest& request, bool save)
     CloseDatabase();
     const QString chosen = save ? ui().saveFileName(this, request) : ui().openFileName(this, request);
     if (chosen.isEmpty())
-        OpenDatabase(false, funcAppPath() + kDatabaseFileName);   // cancelled: go on with the database
+        funcReopen();   // cancelled: go on with the database
     else
         m_dlgFileName = chosen;
     return chosen;
@@ -498,12 +499,29 @@ void frmMenu::subBackup()
     if (target.isEmpty())
         return;
     // On a server the backup is an ordinary Revid.mdb holding the server's data.
-    if (const auto server = funcServerConnection(databasePath))
-        subWriteServerSnapshot(*server, target);
-    else if (!funcSameFile(databasePath, target))
+    if (const auto server = funcServerConnection(databasePath)) {
+        try {
+            subWriteServerSnapshot(*server, target);
+        } catch (const std::exception& e) {
+            if (funcReopen())
+                MsgBox(QStringLiteral("バックアップできませんでした。\r\n") + QString::fromStdString(e.what()), MsgButtons::Ok,
+                       MsgIcon::Warning, kTitle);
+            return;
+        }
+    } else if (!funcSameFile(databasePath, target)) {
         subCopyWholeFile(databasePath, target);
-    OpenDatabase(false, databasePath);
-    MsgBox(QStringLiteral("バックアップを完了しました。"), MsgButtons::Ok, MsgIcon::Information, kTitle);
+    }
+    if (funcReopen())
+        MsgBox(QStringLiteral("バックアップを完了しました。"), MsgButtons::Ok, MsgIcon::Information, kTitle);
+}
+
+bool frmMenu::funcReopen()
+{
+    if (OpenDatabase(false, funcAppPath() + kDatabaseFileName))
+        return true;
+    MsgBox(QStringLiteral("データベースのオープンに失敗しました"), MsgButtons::Ok, MsgIcon::Critical, kTitle);
+    close();
+    return false;
 }
 
 void frmMenu::subRestore()
@@ -524,10 +542,10 @@ void frmMenu::subRestore()
     // A file that is not a database of this program would leave nothing to work on:
     // it is refused before anything is replaced.
     if (!funcIsProgramDatabase(source)) {
-        OpenDatabase(false, databasePath);
-        MsgBox(QStringLiteral("選択したファイルは楓丸くんのデータではないため、復元できません。\r\n"
-                              "データは元のままです。"),
-               MsgButtons::Ok, MsgIcon::Warning, kTitle);
+        if (funcReopen())
+            MsgBox(QStringLiteral("選択したファイルは楓丸くんのデータではないため、復元できません。\r\n"
+                                  "データは元のままです。"),
+                   MsgButtons::Ok, MsgIcon::Warning, kTitle);
         return;
     }
     if (const auto server = funcServerConnection(databasePath)) {
@@ -536,16 +554,20 @@ void frmMenu::subRestore()
                                   "復元してもよろしいですか？"),
                    MsgButtons::YesNoDefaultNo, MsgIcon::Warning, kTitle)
             != MsgAnswer::Yes) {
-            OpenDatabase(false, databasePath);
+            funcReopen();
             return;
         }
         try {
             subLoadServerSnapshot(source, *server);
+        } catch (const OthersAtWork& e) {
+            if (funcReopen())
+                MsgBox(QString::fromStdString(e.what()), MsgButtons::Ok, MsgIcon::Warning, kTitle);
+            return;
         } catch (const std::exception& e) {
             // Loaded in one transaction: a failure leaves the server's data as it was.
-            OpenDatabase(false, databasePath);
-            MsgBox(QStringLiteral("復元できませんでした。データは元のままです。\r\n") + QString::fromStdString(e.what()),
-                   MsgButtons::Ok, MsgIcon::Warning, kTitle);
+            if (funcReopen())
+                MsgBox(QStringLiteral("復元できませんでした。データは元のままです。\r\n") + QString::fromStdString(e.what()),
+                       MsgButtons::Ok, MsgIcon::Warning, kTitle);
             return;
         }
     } else if (!funcSameFile(databasePath, source)) {
@@ -553,8 +575,8 @@ void frmMenu::subRestore()
         QFile::setPermissions(databasePath, QFile::permissions(databasePath) | QFileDevice::WriteOwner);
         subCopyWholeFile(source, databasePath);
     }
-    OpenDatabase(false, databasePath);
-    MsgBox(QStringLiteral("復元を完了しました。"), MsgButtons::Ok, MsgIcon::Information, kTitle);
+    if (funcReopen())
+        MsgBox(QStringLiteral("復元を完了しました。"), MsgButtons::Ok, MsgIcon::Information, kTitle);
 }
 
 // ---------------------------------------------------------------- notice board
@@ -567,7 +589,7 @@ void frmMenu::subRenrakuListSet()
         const bool ok = data.funcOpenRec(
             QStringLiteral("SELECT * FROM 連絡事項 INNER JOIN マスタ重要度 ON 連絡事項.記号 = マスタ重要度.重要度ID "
                            "WHERE 終了日>=#")
-            + funcDateText(QDate::currentDate()) + QStringLiteral("# Order by 記号, 連絡事項ID"));
+            + funcDateText(gDatabase.today()) + QStringLiteral("# Order by 記号, 連絡事項ID"));
         if (ok && data.propCount() > 0) {
             for (int i = 0; i < data.propCount(); ++i) {
                 data.setPropID(i);

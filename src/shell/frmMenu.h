@@ -58,6 +58,9 @@ private:
     // Closes the database and lets the user choose the file; on a cancel the database
     // is opened again and the text is empty.
     QString funcChooseFile(const FileDialogRequest& request, bool save);
+    // Opens the database again after a backup or a restore; false, told and the menu
+    // closed, when it does not open (no window can work without it).
+    bool funcReopen();
     void subBackup();
     void subRestore();
     void subRenrakuListSet();

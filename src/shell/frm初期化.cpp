@@ -107,12 +107,28 @@ void frm初期化::cmdALL_Click()
 void frm初期化::cmdOK_Click()
 {
     guarded(QStringLiteral("frm初期化 - cmdOK_Click"), [&] {
-        if (MsgBox(QStringLiteral("本当にデータ初期化してもよいですか？"), MsgButtons::YesNoDefaultNo, MsgIcon::Question, kTitle)
+        // Every PC works on the server's data: the question says so.
+        const QString everyPc = gDatabase.isServer()
+            ? QStringLiteral("サーバーのデータが初期化され、すべてのパソコンに反映されます。\r\n")
+            : QString();
+        if (MsgBox(everyPc + QStringLiteral("本当にデータ初期化してもよいですか？"), MsgButtons::YesNoDefaultNo, MsgIcon::Question, kTitle)
             != MsgAnswer::Yes)
             return;
-        for (int i = 0; i < 4; ++i)
-            if (chkClear[i]->isChecked())
-                subDataClear(i);
+        // All or nothing: a fault between two deletions leaves every table as it was.
+        const bool cleared = [&] {
+            Transaction clearing;
+            if (!gDatabase.engine().holdAlone())
+                return false;
+            for (int i = 0; i < 4; ++i)
+                if (chkClear[i]->isChecked())
+                    subDataClear(i);
+            clearing.commit();
+            return true;
+        }();
+        if (!cleared) {
+            MsgBox(kOthersAtWorkText, MsgButtons::Ok, MsgIcon::Warning, kTitle);
+            return;
+        }
         subCountGet();
         MsgBox(QStringLiteral("データの初期化が終了しました。"), MsgButtons::Ok, MsgIcon::Information, kTitle);
     });

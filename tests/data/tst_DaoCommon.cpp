@@ -36,6 +36,7 @@ private slots:
     void jetTranslation_data();
     void jetTranslation();
     void likeMatchesTypedTextLiterally();
+    void nullsSortAlikeOnBothEngines();
     void seekEditUpdateRoundTrip();
     void addNewThroughUpdatableDynaset();
     void deleteAndReadOnlyRecordsets();
@@ -162,6 +163,15 @@ void tst_DaoCommon::jetTranslation()
     QFETCH(QString, postgres);
     QCOMPARE(funcJetToSqlite(jet), sqlite);
     QCOMPARE(funcJetToPostgres(jet), postgres);
+}
+
+void tst_DaoCommon::nullsSortAlikeOnBothEngines()
+{
+    // Null first when ascending, last when descending, in every key of an ORDER BY.
+    ProgramFolder pf;
+    pf.exec(QStringLiteral("INSERT INTO 生徒台帳 (生徒番号, 生徒氏名, 氏名カナ) VALUES (1, 'B', 'ｲ'), (2, NULL, 'ｱ'), (3, 'A', NULL), (4, NULL, NULL)"));
+    QCOMPARE(pf.list(QStringLiteral("SELECT 生徒番号 FROM 生徒台帳 ORDER BY 生徒氏名, 氏名カナ")), QStringLiteral("4,2,3,1"));
+    QCOMPARE(pf.list(QStringLiteral("SELECT 生徒番号 FROM 生徒台帳 ORDER BY 生徒氏名 DESC, 氏名カナ DESC")), QStringLiteral("1,3,2,4"));
 }
 
 void tst_DaoCommon::likeMatchesTypedTextLiterally()

@@ -1,3 +1,4 @@
+#include "DaoCommon.h"
 #include "ShellTest.h"
 #include "UiServices.h"
 #include "frmMenu.h"
@@ -16,6 +17,7 @@ private slots:
     void emptiesTheTickedGroups();
     void noticesLeaveTheBoardAtOnce();
     void allTicksEveryGroupAndNoKeepsTheData();
+    void aFaultLeavesEveryTableAsItWas();
 
 private:
     static void fillSchool(ProgramFolder& pf)
@@ -27,6 +29,17 @@ private:
         insertNotice(pf, 2, 0, 3, 2, QStringLiteral("事務"), QStringLiteral("その2"));
         pf.exec(QStringLiteral("INSERT INTO マスタ学年 VALUES (1, '中1', 0), (2, '中2', 1)"));
         pf.exec(QStringLiteral("INSERT INTO マスタ講師 VALUES (1, '佐藤', 0)"));
+    }
+    // On a server the question also says that every PC is affected.
+    static QString question()
+    {
+        return (testServerMode() ? QStringLiteral("サーバーのデータが初期化され、すべてのパソコンに反映されます。\r\n") : QString())
+            + QStringLiteral("本当にデータ初期化してもよいですか？");
+    }
+    static QList<int> rowsOfEveryGroup(ProgramFolder& pf)
+    {
+        return {pf.count(QStringLiteral("生徒台帳")), pf.count(QStringLiteral("毎講座履歴")), pf.count(QStringLiteral("講座出席")),
+                pf.count(QStringLiteral("連絡事項")), masterRows(pf)};
     }
     static QString countText(frm初期化& w, int i) { return w.findChild<QLabel*>(QStringLiteral("lblCount_%1").arg(i))->text(); }
     static QCheckBox* check(frm初期化& w, int i) { return w.findChild<QCheckBox*>(QStringLiteral("chkClear_%1").arg(i)); }
@@ -69,12 +82,10 @@ void tst_Initialization::emptiesTheTickedGroups()
         check(window, ticked)->setChecked(true);
     QTest::mouseClick(window.findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
 
-    QCOMPARE(pf.ui().texts(), (QStringList{QStringLiteral("本当にデータ初期化してもよいですか？"), QStringLiteral("データの初期化が終了しました。")}));
+    QCOMPARE(pf.ui().texts(), (QStringList{question(), QStringLiteral("データの初期化が終了しました。")}));
     QCOMPARE(pf.ui().messages[0].buttons, MsgButtons::YesNoDefaultNo);
     QCOMPARE(pf.ui().messages[1].icon, MsgIcon::Information);
-    QCOMPARE((QList<int>{pf.count(QStringLiteral("生徒台帳")), pf.count(QStringLiteral("毎講座履歴")), pf.count(QStringLiteral("講座出席")),
-                         pf.count(QStringLiteral("連絡事項")), masterRows(pf)}),
-             left);
+    QCOMPARE(rowsOfEveryGroup(pf), left);
     QCOMPARE((QStringList{countText(window, 0), countText(window, 1), countText(window, 2)}), counts);
     // The fixed rows outside the catalogue stay.
     QCOMPARE(pf.count(QStringLiteral("マスタ曜日")), 7);
@@ -108,7 +119,7 @@ void tst_Initialization::allTicksEveryGroupAndNoKeepsTheData()
         QVERIFY(check(window, i)->isChecked());
     pf.ui().answers = {MsgAnswer::No};
     window.cmdOK_Click();
-    QCOMPARE(pf.ui().texts(), QStringList{QStringLiteral("本当にデータ初期化してもよいですか？")});
+    QCOMPARE(pf.ui().texts(), QStringList{question()});
     QCOMPARE(pf.count(QStringLiteral("生徒台帳")), 3);
     QCOMPARE(masterRows(pf), 10);
 
@@ -116,6 +127,31 @@ void tst_Initialization::allTicksEveryGroupAndNoKeepsTheData()
     QCOMPARE(pf.count(QStringLiteral("生徒台帳")) + pf.count(QStringLiteral("毎講座履歴")) + pf.count(QStringLiteral("講座出席"))
                  + pf.count(QStringLiteral("連絡事項")) + masterRows(pf),
              0);
+}
+
+void tst_Initialization::aFaultLeavesEveryTableAsItWas()
+{
+    ProgramFolder pf;
+    fillSchool(pf);
+    // The deletion of one of the last tables fails, after the students, lessons and notices.
+    pf.execNative(testServerMode()
+                      ? QStringLiteral("CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS $$BEGIN RAISE EXCEPTION 'refused'; END$$; "
+                                       "CREATE TRIGGER refuse BEFORE DELETE ON マスタ講師 EXECUTE FUNCTION refuse()")
+                      : QStringLiteral("CREATE TRIGGER refuse BEFORE DELETE ON マスタ講師 BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+    const QList<int> before = rowsOfEveryGroup(pf);
+    frm初期化 window;
+    window.cmdALL_Click();
+    // The fault is told only once the writes are undone, so no other PC waits on them meanwhile.
+    bool inTransactionWhenTold = true;
+    pf.ui().onMessage = [&](const RecordedMessage& m) {
+        if (m.title == QStringLiteral("システムエラー"))
+            inTransactionWhenTold = gDatabase.inTransaction();
+    };
+    QVERIFY_THROWS_EXCEPTION(ProgramEnded, window.cmdOK_Click());
+    QVERIFY(!inTransactionWhenTold);
+    QVERIFY(pf.ui().lastText().contains(QStringLiteral("refused")));
+    QVERIFY(OpenDatabase(false, pf.databasePath()));
+    QCOMPARE(rowsOfEveryGroup(pf), before);
 }
 
 QTEST_MAIN(tst_Initialization)

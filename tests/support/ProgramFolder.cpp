@@ -8,13 +8,15 @@
 #include <QDir>
 #include <QFile>
 #include <libpq-fe.h>
+#include <sqlcipher/sqlite3.h>
 #include <stdexcept>
 
 namespace {
-// One statement on the cluster's maintenance database, outside any transaction.
-void maintenance(const QString& sql)
+// Statements on a database of the cluster (its maintenance database unless named) as
+// its superuser, outside any transaction.
+void maintenance(const QString& sql, const QString& database = QStringLiteral("postgres"))
 {
-    const QByteArray connection = (testServerConnection() + QStringLiteral(" dbname=postgres")).toUtf8();
+    const QByteArray connection = (testServerConnection() + QStringLiteral(" user=postgres dbname=") + database).toUtf8();
     PGconn* conn = PQconnectdb(connection.constData());
     PGresult* result = PQexec(conn, sql.toUtf8().constData());
     const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK || PQresultStatus(result) == PGRES_TUPLES_OK;
@@ -121,6 +123,20 @@ QString ProgramFolder::path() const
 void ProgramFolder::exec(const QString& sql)
 {
     gDatabase.execute(sql);
+}
+
+void ProgramFolder::execNative(const QString& sql)
+{
+    if (testServerMode()) {
+        maintenance(sql, m_serverDatabase);
+        return;
+    }
+    char* error = nullptr;
+    const int rc = sqlite3_exec(gDatabase.handle(), sql.toUtf8().constData(), nullptr, nullptr, &error);
+    const std::string why = error ? error : "";
+    sqlite3_free(error);
+    if (rc != SQLITE_OK)
+        throw std::runtime_error("test database: " + why);
 }
 
 QString ProgramFolder::scalar(const QString& sql)

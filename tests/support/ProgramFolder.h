@@ -27,6 +27,9 @@ public:
     RecordingUi& ui() { return *m_ui; }
     // Runs an action statement on the open database (test data set-up).
     void exec(const QString& sql);
+    // Statements in the engine's own dialect, as its owner (triggers, settings),
+    // on a connection of their own in the server mode.
+    void execNative(const QString& sql);
     // The first column of the first row of a query, as text ("" when there is none).
     QString scalar(const QString& sql);
     int count(const QString& table, const QString& where = {});
@@ -45,12 +48,13 @@ private:
 
 // True in the NAME.server runs.
 bool testServerMode();
-// The test cluster's connection text without a database name (server mode only).
+// The test cluster's connection text without a database name (server mode only):
+// the program's login, which may only read and write rows; the tables' owner is kaede_owner.
 QString testServerConnection();
 // A new database of this program on the test cluster (a copy of kaede_template), and its removal.
 QString createTestServerDatabase();
 void dropTestServerDatabase(const QString& name);
-// Statements on the cluster outside the program's connection (to make or end other sessions).
+// Statements on the cluster as its superuser, outside the program's connection (to make or end other sessions).
 void execOnTestServer(const QString& sql);
 
 // Where the build keeps the pristine database and the program folder.

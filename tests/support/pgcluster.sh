@@ -3,8 +3,9 @@
 #   pgcluster.sh start STATE INITDB   makes a cluster in a new temporary folder (as the postgres
 #                                     user when run as root: initdb refuses root), listening on
 #                                     127.0.0.1 only at a free port, and in it the database
-#                                     kaede_template made by INITDB (kaedemaru-initdb) that each
-#                                     test copies; writes STATE/conninfo for the tests.
+#                                     kaede_template made by INITDB (kaedemaru-initdb) as the owner
+#                                     kaede_owner, that each test copies; writes STATE/conninfo for
+#                                     the tests: the login kaede_app, which may only use rows.
 #   pgcluster.sh stop STATE           stops it at once and removes its folder.
 # A cluster left behind by a run that was cut short is stopped by the next start.
 set -euo pipefail
@@ -45,9 +46,12 @@ start)
   for attempt in 1 2 3 4 5 6 7 8; do
     port=$((20000 + RANDOM % 40000))
     if as_postgres "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 30 -o "$options -p $port" start >/dev/null; then
-      conninfo="host=127.0.0.1 port=$port user=postgres"
-      "$initdb_tool" --server "$conninfo dbname=kaede_template"
-      echo "$conninfo" >"$state/conninfo"
+      # As at a school: the tables belong to an owner, and the program works as a login
+      # that may only read and write their rows (the tests add user=postgres for the rest).
+      "$bindir/psql" -q -X -v ON_ERROR_STOP=1 "host=127.0.0.1 port=$port user=postgres dbname=postgres" \
+        -c "CREATE ROLE kaede_owner LOGIN CREATEDB" -c "CREATE ROLE kaede_app LOGIN"
+      "$initdb_tool" --server "host=127.0.0.1 port=$port user=kaede_owner dbname=kaede_template" --grant kaede_app
+      echo "host=127.0.0.1 port=$port user=kaede_app" >"$state/conninfo"
       echo "PostgreSQL test cluster at 127.0.0.1:$port in $dir"
       exit 0
     fi
