@@ -511,8 +511,20 @@ void frmMenu::subBackup()
     } else if (!funcSameFile(databasePath, target)) {
         subCopyWholeFile(databasePath, target);
     }
-    if (funcReopen())
-        MsgBox(QStringLiteral("バックアップを完了しました。"), MsgButtons::Ok, MsgIcon::Information, kTitle);
+    if (!funcReopen())
+        return;
+    // The photographs are files of their own: they go into a folder beside the backup.
+    const QString pictures = funcPictureBackupFolder(target);
+    QString done = QStringLiteral("バックアップを完了しました。");
+    try {
+        if (subCopyPictures(funcAppPath() + QStringLiteral("Picture"), pictures) > 0)
+            done += QStringLiteral("\r\n写真は「") + QFileInfo(pictures).fileName() + QStringLiteral("」フォルダにコピーしました。");
+    } catch (const std::exception& e) {
+        MsgBox(QStringLiteral("データはバックアップしましたが、写真をコピーできませんでした。\r\n") + QString::fromStdString(e.what()),
+               MsgButtons::Ok, MsgIcon::Warning, kTitle);
+        return;
+    }
+    MsgBox(done, MsgButtons::Ok, MsgIcon::Information, kTitle);
 }
 
 bool frmMenu::funcReopen()
@@ -575,8 +587,20 @@ void frmMenu::subRestore()
         QFile::setPermissions(databasePath, QFile::permissions(databasePath) | QFileDevice::WriteOwner);
         subCopyWholeFile(source, databasePath);
     }
-    if (funcReopen())
-        MsgBox(QStringLiteral("復元を完了しました。"), MsgButtons::Ok, MsgIcon::Information, kTitle);
+    if (!funcReopen())
+        return;
+    // The photographs of a backup that has them come back after its data; a
+    // photograph the backup lacks is kept.
+    QString done = QStringLiteral("復元を完了しました。");
+    try {
+        if (subCopyPictures(funcPictureBackupFolder(source), funcAppPath() + QStringLiteral("Picture")) > 0)
+            done += QStringLiteral("\r\n写真も復元しました。");
+    } catch (const std::exception& e) {
+        MsgBox(QStringLiteral("データは復元しましたが、写真を戻せませんでした。\r\n") + QString::fromStdString(e.what()),
+               MsgButtons::Ok, MsgIcon::Warning, kTitle);
+        return;
+    }
+    MsgBox(done, MsgButtons::Ok, MsgIcon::Information, kTitle);
 }
 
 // ---------------------------------------------------------------- notice board

@@ -18,6 +18,7 @@ private slots:
     void restoreRefusesAFileThatIsNotOurDatabase();
     void restoreOntoAReadOnlyDatabase();
     void failedBackupEndsWithTheDatabaseIntact();
+    void photographsGoWithTheBackup();
 
 private:
     static QByteArray bytes(const QString& path)
@@ -192,6 +193,47 @@ void tst_BackupRestore::failedBackupEndsWithTheDatabaseIntact()
     QCOMPARE(bytes(pf.databasePath()), before);
     QVERIFY(QFileInfo(away.path()).isDir());
     QVERIFY(QDir(away.path()).isEmpty());
+}
+
+void tst_BackupRestore::photographsGoWithTheBackup()
+{
+    QCOMPARE(funcPictureBackupFolder(QStringLiteral("/m/20261207Revid.mdb")), QStringLiteral("/m/20261207Picture"));
+    QCOMPARE(funcPictureBackupFolder(QStringLiteral("/m/控え.mdb")), QStringLiteral("/m/控えPicture"));
+
+    ProgramFolder pf;
+    const auto write = [](const QString& path, const QByteArray& content) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    };
+    write(pf.file("Picture/1.jpg"), "one");
+    write(pf.file("Picture/2.jpg"), "two");
+    frmMenu menu;
+    QTemporaryDir away;
+    pf.ui().clear();
+    backup(pf, menu, away.path());
+    QCOMPARE(pf.ui().lastText(), QStringLiteral("バックアップを完了しました。\r\n写真は「控えPicture」フォルダにコピーしました。"));
+    QCOMPARE(bytes(away.filePath("控えPicture/2.jpg")), QByteArray("two"));
+
+    // Restored after the data: a photograph changed since comes back, one the backup lacks stays.
+    write(pf.file("Picture/2.jpg"), "changed");
+    write(pf.file("Picture/3.jpg"), "three");
+    pf.ui().clear();
+    pf.ui().openFileAnswers = {away.filePath("控え.mdb")};
+    menu.imgTool_Click(1);
+    QCOMPARE(pf.ui().lastText(), QStringLiteral("復元を完了しました。\r\n写真も復元しました。"));
+    QCOMPARE(bytes(pf.file("Picture/1.jpg")), QByteArray("one"));
+    QCOMPARE(bytes(pf.file("Picture/2.jpg")), QByteArray("two"));
+    QCOMPARE(bytes(pf.file("Picture/3.jpg")), QByteArray("three"));
+
+    // A backup without the folder restores the data as before and touches no photograph.
+    QVERIFY(QDir(away.filePath("控えPicture")).removeRecursively());
+    pf.ui().clear();
+    pf.ui().openFileAnswers = {away.filePath("控え.mdb")};
+    menu.imgTool_Click(1);
+    QCOMPARE(pf.ui().lastText(), QStringLiteral("復元を完了しました。"));
+    QCOMPARE(bytes(pf.file("Picture/3.jpg")), QByteArray("three"));
 }
 
 QTEST_MAIN(tst_BackupRestore)
