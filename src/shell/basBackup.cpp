@@ -1,6 +1,7 @@
 #include "basBackup.h"
 
 #include "DaoCommon.h"
+#include "Snapshot.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,14 +21,7 @@ bool funcIsProgramDatabase(const QString& path)
 {
     // Every table the program reads or writes; a file without them would end the
     // program at the next window that opens.
-    static const QStringList required = {
-        QStringLiteral("生徒台帳"), QStringLiteral("毎講座履歴"), QStringLiteral("講座出席"),
-        QStringLiteral("連絡事項"), QStringLiteral("マスタ所属グループ"), QStringLiteral("マスタ学年"),
-        QStringLiteral("マスタ科目"), QStringLiteral("マスタ講座クラス"), QStringLiteral("マスタ講師"),
-        QStringLiteral("マスタ教室"), QStringLiteral("マスタ時限"), QStringLiteral("マスタ曜日"),
-        QStringLiteral("マスタ学校"), QStringLiteral("マスタ性別"), QStringLiteral("マスタ重要度"),
-        QStringLiteral("マスタ評価項目"),
-    };
+    const QStringList& required = funcProgramTables();
     // The saved queries the lists and reports read.
     static const QStringList requiredViews = {QStringLiteral("QRY_講座内容"), QStringLiteral("QRY_講座出席出力")};
     try {
