@@ -250,6 +250,15 @@ void frm生徒情報詳細::buildControls()
     layout->addWidget(frmMenu);
     layout->addWidget(lblMsg);
     resize(820, sizeHint().height());
+
+    // Tab follows the rows of the form, then the photograph's buttons and the menu.
+    const std::array<QWidget*, 17> order = {txtStuInfo[0], txtStuInfo[1], optSex[1],     optSex[2],        DTPDate[1],
+                                            txtStuInfo[2], txtStuInfo[5], txtStuInfo[3], DTPDate[0],       txtStuInfo[4],
+                                            cboEdit[0],    txtStuInfo[6], cmdPicDelete[0], cmdPicDelete[1], cmdOK,
+                                            cmdClear,      cmdKojinKouza};
+    for (std::size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    QWidget::setTabOrder(cmdKojinKouza, cmdEnd);
 }
 
 void frm生徒情報詳細::subLoadOnce()

@@ -29,6 +29,7 @@ private slots:
     void refusedPicturesChangeNothing();
     void lessonsOfTheStudent();
     void missingStudentIsToldNotOpened();
+    void tabFollowsTheForm();
 };
 
 namespace {
@@ -403,6 +404,22 @@ void tst_StudentDetail::lessonsOfTheStudent()
     QVERIFY(lessons.fired());
     QCOMPARE(caption, QStringLiteral("【生徒氏名】青木　一郎 "));
     QVERIFY2(sql.contains(QStringLiteral("FROM QRY_講座出席出力  WHERE  生徒番号 = 4 ")), qPrintable(sql));
+}
+
+void tst_StudentDetail::tabFollowsTheForm()
+{
+    ProgramFolder pf;
+    Detail d(0, 0);
+    QVERIFY(QTest::qWaitForWindowActive(&d.w));
+    line(&d.w, 0)->setFocus();
+    QStringList order{QApplication::focusWidget()->objectName()};
+    for (int i = 0; i < 10; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order << QApplication::focusWidget()->objectName();
+    }
+    // The sex is one stop (the button chosen), the date pickers one stop each.
+    QCOMPARE(order, QStringList({"txtStuInfo_0", "txtStuInfo_1", "optSex_1", "DTPDate_1", "txtStuInfo_2", "txtStuInfo_5",
+                                 "txtStuInfo_3", "DTPDate_0", "txtStuInfo_4", "cboEdit_0", "txtStuInfo_6"}));
 }
 
 void tst_StudentDetail::missingStudentIsToldNotOpened()
