@@ -32,6 +32,11 @@ public:
     virtual QString saveFileName(QWidget* parent, const FileDialogRequest& request) = 0;
     // Opens a document with the program associated with it; false when none could.
     virtual bool openDocument(const QString& path) = 0;
+    // Long work: the busy pointer from begin to end and, with a total above 0, a
+    // bar of done out of total. Begins may nest; only the outermost shows a bar.
+    virtual void progressBegin(const QString& label, int total) { (void)label, (void)total; }
+    virtual void progressValue(int done) { (void)done; }
+    virtual void progressEnd() {}
     // Ends the program at once; does not return.
     [[noreturn]] virtual void endProgram(int exitCode) = 0;
 };

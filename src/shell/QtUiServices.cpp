@@ -5,13 +5,48 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QCursor>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
 
 #include <cstdlib>
 #include <memory>
+
+QtUiServices::QtUiServices() = default;
+QtUiServices::~QtUiServices() = default;
+
+void QtUiServices::progressBegin(const QString& label, int total)
+{
+    if (m_busy++ == 0 && total > 0) {
+        m_progress = std::make_unique<QProgressDialog>(label, QString(), 0, total);
+        m_progress->setWindowTitle(kTitle);
+        m_progress->setWindowModality(Qt::ApplicationModal);
+        m_progress->setCancelButton(nullptr);
+        m_progress->setMinimumDuration(300);
+        m_progress->setAutoClose(false);
+        m_progress->setAutoReset(false);
+        m_progress->setValue(0);
+    }
+    QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+}
+
+void QtUiServices::progressValue(int done)
+{
+    if (m_progress)
+        m_progress->setValue(std::min(done, m_progress->maximum()));
+}
+
+void QtUiServices::progressEnd()
+{
+    if (m_busy == 0)
+        return;
+    QApplication::restoreOverrideCursor();
+    if (--m_busy == 0)
+        m_progress.reset();
+}
 
 MsgAnswer QtUiServices::message(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title)
 {

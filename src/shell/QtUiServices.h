@@ -4,11 +4,24 @@
 
 #include "UiServices.h"
 
+#include <memory>
+
+class QProgressDialog;
+
 class QtUiServices final : public UiServices {
 public:
+    QtUiServices();
+    ~QtUiServices() override;
+    void progressBegin(const QString& label, int total) override;
+    void progressValue(int done) override;
+    void progressEnd() override;
     MsgAnswer message(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title) override;
     QString openFileName(QWidget* parent, const FileDialogRequest& request) override;
     QString saveFileName(QWidget* parent, const FileDialogRequest& request) override;
     bool openDocument(const QString& path) override;
     [[noreturn]] void endProgram(int exitCode) override;
+
+private:
+    int m_busy = 0;
+    std::unique_ptr<QProgressDialog> m_progress;
 };

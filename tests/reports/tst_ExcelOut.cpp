@@ -2,6 +2,7 @@
 // folder, page copies, the finished file opened for the user, and the faults.
 #include "CommonBase.h"
 #include "ExcelOut.h"
+#include "QtUiServices.h"
 #include "ProgramFolder.h"
 #include "ReportCommon.h"
 #include "XlsxFile.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProgressDialog>
+#include <QScopeGuard>
 #include <QtTest>
 
 #include <xlsxwriter.h>
@@ -302,6 +304,9 @@ void tst_ExcelOut::builtTemplateServesEveryReport()
 
 void tst_ExcelOut::longReportsShowProgress()
 {
+    // The engine only tells its progress; the program's UI services show it.
+    setUiServices(std::make_unique<QtUiServices>());
+    const auto restore = qScopeGuard([] { setUiServices(nullptr); });
     {
         ReportProgress shortOne(QStringLiteral("日報を作成しています"), ReportProgress::kDialogThreshold);
         QVERIFY(!shortOne.dialogShown());

@@ -6,19 +6,16 @@
 #pragma once
 
 #include "Workbook.h"
-#include "FormsCommon.h"
 #include "UiServices.h"
 
 #include <QString>
 #include <memory>
 
-class QProgressDialog;
-
 // The template workbook's file name in the program folder.
 inline const QString kTemplateFileName = QStringLiteral("塾管理楓丸くん.xlt");
 
-// Progress of a long report: the hourglass for its whole life, and a progress
-// dialog when the report has more than a few pages. Cheap to step often.
+// Progress of a long report, told to the UI services: busy for its whole life,
+// with a progress bar when the report has more than a few pages. Cheap to step often.
 class ReportProgress {
 public:
     ReportProgress(const QString& label, int total);
@@ -27,16 +24,15 @@ public:
     ReportProgress& operator=(const ReportProgress&) = delete;
 
     void setValue(int done);
-    bool dialogShown() const { return m_dialog != nullptr; }
+    bool dialogShown() const { return m_bar; }
 
-    // Reports of more pages than this show the dialog.
+    // Reports of more pages than this show the bar.
     static constexpr int kDialogThreshold = 5;
 
 private:
-    WaitCursor m_wait;
-    std::unique_ptr<QProgressDialog> m_dialog;
     int m_total = 0;
     int m_last = -1;
+    bool m_bar = false;
 };
 
 class ExcelOut {

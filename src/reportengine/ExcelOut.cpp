@@ -3,12 +3,10 @@
 #include "CommonBase.h"
 #include "ErrorLog.h"
 
-#include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProgressDialog>
 
 #include <algorithm>
 #include <stdexcept>
@@ -43,32 +41,26 @@ QString reportFilePath(const QString& report)
 
 // ---------------------------------------------------------------- progress
 
-ReportProgress::ReportProgress(const QString& label, int total) : m_total(total)
+ReportProgress::ReportProgress(const QString& label, int total) : m_total(total), m_bar(total > kDialogThreshold)
 {
-    if (total <= kDialogThreshold || qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
-        return;
-    m_dialog = std::make_unique<QProgressDialog>(label, QString(), 0, total);
-    m_dialog->setWindowTitle(kTitle);
-    m_dialog->setWindowModality(Qt::ApplicationModal);
-    m_dialog->setCancelButton(nullptr);
-    m_dialog->setMinimumDuration(300);
-    m_dialog->setAutoClose(false);
-    m_dialog->setAutoReset(false);
-    m_dialog->setValue(0);
+    ui().progressBegin(label, m_bar ? total : 0);
 }
 
-ReportProgress::~ReportProgress() = default;
+ReportProgress::~ReportProgress()
+{
+    ui().progressEnd();
+}
 
 void ReportProgress::setValue(int done)
 {
-    if (!m_dialog)
+    if (!m_bar)
         return;
     // Steps of one percent are enough; each costs an event round.
     const int percent = m_total > 0 ? static_cast<int>(100LL * done / m_total) : 100;
     if (percent == m_last)
         return;
     m_last = percent;
-    m_dialog->setValue(std::min(done, m_total));
+    ui().progressValue(std::min(done, m_total));
 }
 
 // ---------------------------------------------------------------- ExcelOut
@@ -120,7 +112,7 @@ void ExcelOut::subPrintEnd()
     subPgDelete();
     const QString path = reportFilePath(m_sheetName);
     try {
-        WaitCursor wait;
+        const ReportProgress writing(QStringLiteral("帳票を保存しています..."), 0);
         m_book->write(path);
     } catch (const std::exception&) {
         m_book.reset();
