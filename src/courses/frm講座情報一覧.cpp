@@ -3,6 +3,7 @@
 #include "ErrorLog.h"
 #include "ExcelOut.h"
 #include "FormsCommon.h"
+#include "KouzaStore.h"
 #include "Named.h"
 #include "ReportCommon.h"
 #include "Theme.h"
@@ -330,13 +331,7 @@ void frm講座情報一覧::cmdOK_Click(int index)
         if (index == 3) {
             if (!funcConfirmDelete(m_selectCount, QStringLiteral(" 講座を削除してもよろしいですか？")))
                 return;
-            // Each lesson goes with its attendance rows, all of them or none.
-            subExecuteForTags(funcSelectedTags(lvList), [](int id) {
-                return QStringList{QStringLiteral("DELETE FROM ") + QStringLiteral("毎講座履歴") + QStringLiteral(" WHERE 毎講座ID = ")
-                                       + QString::number(id),
-                                   QStringLiteral("DELETE FROM ") + QStringLiteral("講座出席") + QStringLiteral(" WHERE 毎講座ID = ")
-                                       + QString::number(id)};
-            });
+            KouzaStore::remove(funcSelectedTags(lvList));
             subListSet();
             return;
         }

@@ -4,6 +4,7 @@
 #include "ErrorLog.h"
 #include "FormsCommon.h"
 #include "KouzaDetailOpener.h"
+#include "KouzaStore.h"
 #include "MainCommon.h"
 #include "Named.h"
 #include "Theme.h"
@@ -27,8 +28,6 @@
 #include <vector>
 
 namespace {
-const QString kTable = QStringLiteral("毎講座履歴");
-const QString kKeyColumn = QStringLiteral("毎講座ID");
 const QString kNotFound = QStringLiteral("指定された講座が見つかりません。既に削除された可能性があります。");
 
 // cboEdit(0) ... cboEdit(5): the required lesson attributes, in the order they are checked.
@@ -317,27 +316,24 @@ void frm講座情報詳細::subComboTextSet()
             cbo態度評価[n]->setVisible(!name.isEmpty());
         }
 
-        m_rsKouza.emplace(gDatabase.openRecordset(kTable, dbOpenTable));
-        m_rsKouza->setIndex(QStringLiteral("PrimaryKey"));
-        m_rsKouza->seek(QStringLiteral("="), m_kouzaID);
-        if (m_rsKouza->noMatch()) {
+        const std::optional<Kouza> kouza = KouzaStore::load(m_kouzaID);
+        if (!kouza) {
             m_found = m_mode == 0;
             return;
         }
-        DTPDate[0]->setDate(funcTextDate(funcToString(m_rsKouza->field(QStringLiteral("講座日")))));
-        const std::array<std::pair<int, const char*>, 6> ids = {{{4, "時限ID"},
-                                                                 {0, "学年ID"},
-                                                                 {1, "科目ID"},
-                                                                 {2, "講座クラスID"},
-                                                                 {3, "講師ID"},
-                                                                 {5, "教室ID"}}};
-        for (const auto& [box, column] : ids)
-            cboEdit[box]->setCurrentIndex(funcCboIndex(cboEdit[box], funcToLong(m_rsKouza->field(QString::fromUtf8(column)))));
-        txtNinzu[0]->setText(funcToString(m_rsKouza->field(QStringLiteral("定員数"))));
-        const std::array<QString, 4> texts = {QStringLiteral("単元"), QStringLiteral("講座内容"), QStringLiteral("宿題"),
-                                              QStringLiteral("コメント")};
+        DTPDate[0]->setDate(kouza->kouzaDate);
+        const std::array<std::pair<int, int>, 6> ids = {{{4, kouza->jigenID},
+                                                        {0, kouza->gakunenID},
+                                                        {1, kouza->kamokuID},
+                                                        {2, kouza->classID},
+                                                        {3, kouza->koushiID},
+                                                        {5, kouza->kyositsuID}}};
+        for (const auto& [box, id] : ids)
+            cboEdit[box]->setCurrentIndex(funcCboIndex(cboEdit[box], id));
+        txtNinzu[0]->setText(QString::number(kouza->teiin));
+        const std::array<QString, 4> texts = {kouza->tangen, kouza->naiyou, kouza->syukudai, kouza->comment};
         for (int i = 0; i < 4; ++i)
-            setKouzaInfoText(i, funcToString(m_rsKouza->field(texts[i])));
+            setKouzaInfoText(i, texts[i]);
     });
 }
 
@@ -353,59 +349,29 @@ bool frm講座情報詳細::funcDataSet()
                 return false;
             }
         }
-        if (m_mode != 2)
-            m_kouzaID = funcGetMaxID(kTable, kKeyColumn) + 1;
-
-        KouzaFields& f = m_fields;
-        f.kouzaDate = funcTextDate(funcDateText(DTPDate[0]->date()));
-        f.youbiID = f.kouzaDate.dayOfWeek();
-        f.jigenID = selectedData(cboEdit[4]);
-        f.gakunenID = selectedData(cboEdit[0]);
-        f.kamokuID = selectedData(cboEdit[1]);
-        f.classID = selectedData(cboEdit[2]);
-        f.koushiID = selectedData(cboEdit[3]);
-        f.kyositsuID = selectedData(cboEdit[5]);
-        f.teiin = funcToLong(txtNinzu[0]->text());
-        f.jukouNinzu = funcToLong(txtNinzu[1]->text());
-        f.tangen = kouzaInfoText(0);
-        f.naiyou = kouzaInfoText(1);
-        f.syukudai = kouzaInfoText(2);
-        f.comment = kouzaInfoText(3);
+        Kouza& k = m_kouza;
+        k.id = m_kouzaID;
+        k.kouzaDate = funcTextDate(funcDateText(DTPDate[0]->date()));
+        k.jigenID = selectedData(cboEdit[4]);
+        k.gakunenID = selectedData(cboEdit[0]);
+        k.kamokuID = selectedData(cboEdit[1]);
+        k.classID = selectedData(cboEdit[2]);
+        k.koushiID = selectedData(cboEdit[3]);
+        k.kyositsuID = selectedData(cboEdit[5]);
+        k.teiin = funcToLong(txtNinzu[0]->text());
+        k.jukouNinzu = funcToLong(txtNinzu[1]->text());
+        k.tangen = kouzaInfoText(0);
+        k.naiyou = kouzaInfoText(1);
+        k.syukudai = kouzaInfoText(2);
+        k.comment = kouzaInfoText(3);
         return true;
     });
 }
 
 void frm講座情報詳細::subSaveKozaInfo()
 {
-    guarded(QStringLiteral("frm講座情報詳細 - subSaveKozaInfo"), [&] {
-        Recordset& rs = *m_rsKouza;
-        if (m_mode == 2) {
-            // The row may have been read again since loading (another PC); edit the lesson itself.
-            rs.seek(QStringLiteral("="), m_kouzaID);
-            rs.edit();
-        } else {
-            rs.addNew();
-            // The highest ID at the moment of writing, so every added row gets its own.
-            m_kouzaID = funcGetMaxID(kTable, kKeyColumn) + 1;
-        }
-        const KouzaFields& f = m_fields;
-        rs.setField(kKeyColumn, m_kouzaID);
-        rs.setField(QStringLiteral("講座日"), funcDateText(f.kouzaDate));
-        rs.setField(QStringLiteral("曜日ID"), f.kouzaDate.dayOfWeek());
-        rs.setField(QStringLiteral("時限ID"), f.jigenID);
-        rs.setField(QStringLiteral("学年ID"), f.gakunenID);
-        rs.setField(QStringLiteral("科目ID"), f.kamokuID);
-        rs.setField(QStringLiteral("講座クラスID"), f.classID);
-        rs.setField(QStringLiteral("講師ID"), f.koushiID);
-        rs.setField(QStringLiteral("教室ID"), f.kyositsuID);
-        rs.setField(QStringLiteral("定員数"), f.teiin);
-        rs.setField(QStringLiteral("受講人数"), f.jukouNinzu);
-        rs.setField(QStringLiteral("単元"), f.tangen);
-        rs.setField(QStringLiteral("講座内容"), f.naiyou);
-        rs.setField(QStringLiteral("宿題"), f.syukudai);
-        rs.setField(QStringLiteral("コメント"), f.comment);
-        rs.update();
-    });
+    guarded(QStringLiteral("frm講座情報詳細 - subSaveKozaInfo"),
+            [&] { m_kouzaID = KouzaStore::save(m_kouza, m_mode == 2 ? Syori::Edit : Syori::Add); });
 }
 
 int frm講座情報詳細::exec()
@@ -419,7 +385,7 @@ int frm講座情報詳細::exec()
 
 bool frm講座情報詳細::funcLessonExists()
 {
-    return funcCheckRec(QStringLiteral("SELECT 毎講座ID FROM 毎講座履歴 WHERE 毎講座ID = ") + QString::number(m_kouzaID));
+    return guarded(QStringLiteral("frm講座情報詳細 - funcCheckRec"), [&] { return KouzaStore::exists(m_kouzaID); });
 }
 
 // Checks and stores what the window shows (one lesson or a range); true when stored.
@@ -536,10 +502,6 @@ void frm講座情報詳細::Form_QueryUnload()
         // What the panel shows when the window closes is what is stored.
         if (m_jukou && funcKouzaStored())
             subStoreShown();
-        if (m_rsKouza) {
-            m_rsKouza->close();
-            m_rsKouza.reset();
-        }
         m_shownItem = nullptr;
         m_jukou.reset();
     });
@@ -634,12 +596,6 @@ bool frm講座情報詳細::funcIkkatuAdd()
 
 void frm講座情報詳細::subIkkatuSave()
 {
-    // Every date of the range or, after a fault, none of them.
-    Transaction transaction;
-    for (const QDate& d : funcIkkatuDates()) {
-        m_fields.kouzaDate = d;
-        m_fields.youbiID = d.dayOfWeek();
-        subSaveKozaInfo();
-    }
-    transaction.commit();
+    // funcIkkatuAdd has made sure the range holds at least one date.
+    m_kouzaID = KouzaStore::addRange(m_kouza, funcIkkatuDates()).back();
 }

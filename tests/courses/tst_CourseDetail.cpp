@@ -1,5 +1,6 @@
 #include "CommonBase.h"
 #include "KouzaDetailOpener.h"
+#include "KouzaStore.h"
 #include "ProgramFolder.h"
 #include "WindowTest.h"
 #include "clsJukou.h"
@@ -49,15 +50,47 @@ const QStringList kSchool = {
     " (3, 'ｳｴﾀﾞ', '上田', 0), (4, 'ｱｱ', '削除済', 1)",
 };
 
-struct Detail {
+// The school above in a fresh program folder, and its stored rows as text.
+struct School {
     ProgramFolder pf;
-    TestOpener opener;
-    std::optional<frm講座情報詳細> w;
 
-    Detail(short syori, int kouzaID, const QStringList& more = {})
+    explicit School(const QStringList& more = {})
     {
         for (const QString& sql : kSchool + more)
             pf.exec(sql);
+    }
+    // The stored row: 出席フラグ|項目1..4|コメント|宿題|更新日時, "" when there is none.
+    QString attendance(int kouzaID, int stuNo)
+    {
+        return pf.scalar(QStringLiteral("SELECT 出席フラグ || '|' || 項目1 || 項目2 || 項目3 || 項目4 || '|' || コメント || '|' || 宿題"
+                                        " || '|' || 更新日時 FROM 講座出席 WHERE 毎講座ID = %1 AND 生徒番号 = %2").arg(kouzaID).arg(stuNo));
+    }
+    QString row(int id)
+    {
+        return pf.scalar(QStringLiteral("SELECT 講座日 || '|' || 曜日ID || '|' || 時限ID || 学年ID || 科目ID || 講座クラスID"
+                                        " || 講師ID || 教室ID || '|' || 定員数 || '|' || 受講人数 || '|' || 単元 || '|'"
+                                        " || 講座内容 || '|' || 宿題 || '|' || コメント FROM 毎講座履歴 WHERE 毎講座ID = %1")
+                             .arg(id));
+    }
+    // The IDs of the lessons added by the test, above the five it starts with
+    // (consecutive in the embedded mode; a server's counter may leave gaps).
+    QList<int> addedIds()
+    {
+        QList<int> ids;
+        for (const QString& id : pf.list(QStringLiteral("SELECT 毎講座ID FROM 毎講座履歴 WHERE 毎講座ID > 5 ORDER BY 1"))
+                                     .split(QLatin1Char(','), Qt::SkipEmptyParts))
+            ids << id.toInt();
+        return ids;
+    }
+};
+
+// The window on the school, opened as the course list would open it.
+struct Detail : School {
+    TestOpener opener;
+    std::optional<frm講座情報詳細> w;
+
+    Detail(short syori, int kouzaID, const QStringList& more = {}) : School(more)
+    {
         opener.syori = syori;
         opener.kouzaID = kouzaID;
         w.emplace(opener);
@@ -95,29 +128,6 @@ struct Detail {
             .arg(child<QRadioButton>(&*w, "opt宿題_0")->isChecked() ? "提出" : child<QRadioButton>(&*w, "opt宿題_1")->isChecked() ? "未提出" : "")
             .arg(marks.join(','), edit("txtコメント")->text());
     }
-    // The stored row: 出席フラグ|項目1..4|コメント|宿題|更新日時, "" when there is none.
-    QString attendance(int kouzaID, int stuNo)
-    {
-        return pf.scalar(QStringLiteral("SELECT 出席フラグ || '|' || 項目1 || 項目2 || 項目3 || 項目4 || '|' || コメント || '|' || 宿題"
-                                        " || '|' || 更新日時 FROM 講座出席 WHERE 毎講座ID = %1 AND 生徒番号 = %2").arg(kouzaID).arg(stuNo));
-    }
-    QString row(int id)
-    {
-        return pf.scalar(QStringLiteral("SELECT 講座日 || '|' || 曜日ID || '|' || 時限ID || 学年ID || 科目ID || 講座クラスID"
-                                        " || 講師ID || 教室ID || '|' || 定員数 || '|' || 受講人数 || '|' || 単元 || '|'"
-                                        " || 講座内容 || '|' || 宿題 || '|' || コメント FROM 毎講座履歴 WHERE 毎講座ID = %1")
-                             .arg(id));
-    }
-    // The IDs of the lessons added by the test, above the five it starts with
-    // (consecutive in the embedded mode; a server's counter may leave gaps).
-    QList<int> addedIds()
-    {
-        QList<int> ids;
-        for (const QString& id : pf.list(QStringLiteral("SELECT 毎講座ID FROM 毎講座履歴 WHERE 毎講座ID > 5 ORDER BY 1"))
-                                     .split(QLatin1Char(','), Qt::SkipEmptyParts))
-            ids << id.toInt();
-        return ids;
-    }
 };
 } // namespace
 
@@ -146,6 +156,10 @@ private slots:
     void recordFindsLessonByDateAndNames();
     void lessonMissingIsToldNeverEdited();
     void byKeyboard();
+
+    void storeSave_data();
+    void storeSave();
+    void storeAddRangeAndRemove();
 };
 
 void tst_CourseDetail::addStoresNewLessonUnderNextId()
@@ -663,6 +677,50 @@ void tst_CourseDetail::byKeyboard()
     d.pf.ui().answers = {MsgAnswer::No};
     d.click("cmdEnd");
     QCOMPARE(d.attendance(5, 1).section('|', 1, 1), QStringLiteral("3405"));
+}
+
+void tst_CourseDetail::storeSave_data()
+{
+    QTest::addColumn<Syori>("mode");
+    QTest::addColumn<int>("lessons");   // rows of 毎講座履歴 after the save
+    QTest::newRow("add") << Syori::Add << 3;
+    QTest::newRow("copy") << Syori::Copy << 3;
+    QTest::newRow("edit") << Syori::Edit << 2;
+}
+
+void tst_CourseDetail::storeSave()
+{
+    QFETCH(Syori, mode);
+    QFETCH(int, lessons);
+    School s;
+    QVERIFY(!KouzaStore::load(4));
+    QVERIFY(!KouzaStore::exists(4) && KouzaStore::exists(5));
+    const QString before = s.row(5);
+    // Every column read comes back as it was, but for what is changed here.
+    Kouza k = KouzaStore::load(5).value();
+    k.kouzaDate = QDate(2026, 4, 10);
+    k.comment = QStringLiteral("'; --");
+    const int id = KouzaStore::save(k, mode);
+
+    QCOMPARE(id, mode == Syori::Edit ? 5 : s.addedIds().value(0));
+    QCOMPARE(s.row(id), QStringLiteral("2026/04/10|5|222222|12|2|関数|一次関数のグラフ|p.10|'; --"));
+    QCOMPARE(s.row(5) == before, mode != Syori::Edit);
+    QCOMPARE(s.pf.count("毎講座履歴"), lessons);
+    QCOMPARE(s.pf.count("講座出席"), 2);
+}
+
+void tst_CourseDetail::storeAddRangeAndRemove()
+{
+    School s({"INSERT INTO 講座出席 VALUES (3, 3, 1, 1, 1, 1, 1, '', 1, '2026/04/01')"});
+    const QList<int> ids = KouzaStore::addRange(KouzaStore::load(3).value(), {QDate(2026, 4, 13), QDate(2026, 4, 20)});
+    QCOMPARE(ids, s.addedIds());
+    QCOMPARE(s.pf.list("SELECT 講座日 || '|' || 曜日ID FROM 毎講座履歴 WHERE 毎講座ID > 5 ORDER BY 毎講座ID"),
+             QStringLiteral("2026/04/13|1,2026/04/20|1"));
+
+    // A lesson goes with its attendance rows; the others keep theirs.
+    KouzaStore::remove({5, ids[0]});
+    QCOMPARE(s.pf.list("SELECT 毎講座ID FROM 毎講座履歴 ORDER BY 1"), QStringLiteral("3,%1").arg(ids[1]));
+    QCOMPARE(s.pf.list("SELECT 毎講座ID FROM 講座出席"), QStringLiteral("3"));
 }
 
 QTEST_MAIN(tst_CourseDetail)
