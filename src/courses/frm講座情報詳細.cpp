@@ -1,6 +1,7 @@
 #include "frm講座情報詳細.h"
 
 #include "CommonBase.h"
+#include "KouzaCombo.h"
 #include "ErrorLog.h"
 #include "FormsCommon.h"
 #include "KouzaDetailOpener.h"
@@ -30,8 +31,8 @@
 namespace {
 const QString kNotFound = QStringLiteral("指定された講座が見つかりません。既に削除された可能性があります。");
 
-// cboEdit(0) ... cboEdit(5): the required lesson attributes, in the order they are checked.
-const std::array<QString, 6> kRequiredNames = {QStringLiteral("学年"), QStringLiteral("科目"), QStringLiteral("講座クラス"),
+// The required lesson attributes, in the order of KouzaCbo (and of the checks).
+const std::array<QString, KouzaCbo::kRequiredCount> kRequiredNames = {QStringLiteral("学年"), QStringLiteral("科目"), QStringLiteral("講座クラス"),
                                                QStringLiteral("講師"), QStringLiteral("時限"), QStringLiteral("教室")};
 
 QDateEdit* makeDatePicker(QWidget* parent, const QString& name)
@@ -93,8 +94,8 @@ frm講座情報詳細::frm講座情報詳細(KouzaDetailOpener& opener, QWidget*
 void frm講座情報詳細::subTabOrder()
 {
     const std::vector<QWidget*> order = {
-        DTPDate[0], cboEdit[4], cboEdit[0], cboEdit[1], cboEdit[2], cboEdit[3], cboEdit[5], txtNinzu[0], txtNinzu[1],
-        chkIkkatu, DTPDate[1], DTPDate[2], cboEdit[6], TXT_KouzaInfo[0], TXT_KouzaInfo[1], TXT_KouzaInfo[2],
+        DTPDate[0], cboEdit[KouzaCbo::Jigen], cboEdit[KouzaCbo::Gakunen], cboEdit[KouzaCbo::Kamoku], cboEdit[KouzaCbo::KouzaClass], cboEdit[KouzaCbo::Koushi], cboEdit[KouzaCbo::Kyositsu], txtNinzu[0], txtNinzu[1],
+        chkIkkatu, DTPDate[1], DTPDate[2], cboEdit[KouzaCbo::Youbi], TXT_KouzaInfo[0], TXT_KouzaInfo[1], TXT_KouzaInfo[2],
         TXT_KouzaInfo[3], cmdOK, cmdClear, cmdEnd, lvList, chk受講者, opt出欠[0], opt出欠[1], opt宿題[0], opt宿題[1],
         cbo態度評価[0], cbo態度評価[1], cbo態度評価[2], cbo態度評価[3], txtコメント};
     for (std::size_t i = 1; i < order.size(); ++i)
@@ -136,15 +137,15 @@ void frm講座情報詳細::buildKouzaPart(QWidget* host)
         basic->addWidget(caption(fraKouza[0], text), row, column * 2);
         basic->addWidget(input, row, column * 2 + 1);
     };
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < KouzaCbo::kRequiredCount; ++i)
         cboEdit[i]->setParent(fraKouza[0]);
     put(0, 0, QStringLiteral("講座日"), DTPDate[0]);
-    put(0, 1, QStringLiteral("時限"), cboEdit[4]);
-    put(1, 0, QStringLiteral("学年"), cboEdit[0]);
-    put(1, 1, QStringLiteral("科目"), cboEdit[1]);
-    put(2, 0, QStringLiteral("講座クラス"), cboEdit[2]);
-    put(2, 1, QStringLiteral("講師"), cboEdit[3]);
-    put(3, 0, QStringLiteral("教室"), cboEdit[5]);
+    put(0, 1, QStringLiteral("時限"), cboEdit[KouzaCbo::Jigen]);
+    put(1, 0, QStringLiteral("学年"), cboEdit[KouzaCbo::Gakunen]);
+    put(1, 1, QStringLiteral("科目"), cboEdit[KouzaCbo::Kamoku]);
+    put(2, 0, QStringLiteral("講座クラス"), cboEdit[KouzaCbo::KouzaClass]);
+    put(2, 1, QStringLiteral("講師"), cboEdit[KouzaCbo::Koushi]);
+    put(3, 0, QStringLiteral("教室"), cboEdit[KouzaCbo::Kyositsu]);
     for (int i = 0; i < 2; ++i) {
         auto* withUnit = new QHBoxLayout;
         withUnit->addWidget(txtNinzu[i]);
@@ -175,7 +176,7 @@ void frm講座情報詳細::buildKouzaPart(QWidget* host)
     }
 
     // Only the source of the evaluation captions; never shown.
-    cboEdit[7]->hide();
+    cboEdit[KouzaCbo::HyokaKoumoku]->hide();
 
     cmdOK = named<QPushButton>(host, QStringLiteral("cmdOK"), QStringLiteral("内容を更新したい(&U)"));
     cmdClear = named<QPushButton>(host, QStringLiteral("cmdClear"), QStringLiteral("内容をクリアしたい(&C)"));
@@ -213,14 +214,14 @@ QWidget* frm講座情報詳細::buildIkkatuPart(QWidget* host)
     DTPDate[2] = makeDatePicker(fraIkkatu, QStringLiteral("DTPDate_2"));
     lblItem[12] = named<QLabel>(fraIkkatu, QStringLiteral("lblItem_12"), QStringLiteral("から"));
     lblItem[15] = named<QLabel>(fraIkkatu, QStringLiteral("lblItem_15"), QStringLiteral("までの"));
-    cboEdit[6]->setParent(fraIkkatu);
+    cboEdit[KouzaCbo::Youbi]->setParent(fraIkkatu);
 
     auto* range = new QHBoxLayout;
     range->addWidget(DTPDate[1]);
     range->addWidget(lblItem[12]);
     range->addWidget(DTPDate[2]);
     range->addWidget(lblItem[15]);
-    range->addWidget(cboEdit[6]);
+    range->addWidget(cboEdit[KouzaCbo::Youbi]);
     range->addWidget(caption(fraIkkatu, QStringLiteral("曜日")));
     range->addStretch(1);
     auto* layout = new QVBoxLayout(fraIkkatu);
@@ -262,7 +263,7 @@ void frm講座情報詳細::Form_Load()
         // The panel works on the lesson being edited only; a lesson being added
         // or copied is not stored yet and has no students.
         m_jukou->setPropFixedKouza(true);
-        m_jukou->setPropKouzaID(m_mode == 2 ? m_kouzaID : 0);
+        m_jukou->setPropKouzaID(m_mode == Syori::Edit ? m_kouzaID : 0);
         subStuListSet();
         chk受講者->setEnabled(funcKouzaStored());
         if (lvList->topLevelItemCount() > 0) {
@@ -293,15 +294,15 @@ void frm講座情報詳細::subComboTextSet()
     guarded(QStringLiteral("frm講座情報詳細 - subComboTextSet"), [&] {
         subClear();
         switch (m_mode) {
-        case 0:
+        case Syori::Add:
             lblMode->setText(QStringLiteral("追　加"));
             subIkkatuVisible(true);
             break;
-        case 1:
+        case Syori::Copy:
             lblMode->setText(QStringLiteral("コピー(追加)"));
             subIkkatuVisible(true);
             break;
-        default:
+        case Syori::Edit:
             lblMode->setText(QStringLiteral("編　集"));
             break;
         }
@@ -310,7 +311,7 @@ void frm講座情報詳細::subComboTextSet()
         // whose item has no name does not exist and has no box.
         const std::array<int, 4> markTitles = {10, 12, 13, 14};
         for (int n = 0; n < 4; ++n) {
-            const QString name = n + 1 < cboEdit[7]->count() ? cboEdit[7]->itemText(n + 1).trimmed() : QString();
+            const QString name = n + 1 < cboEdit[KouzaCbo::HyokaKoumoku]->count() ? cboEdit[KouzaCbo::HyokaKoumoku]->itemText(n + 1).trimmed() : QString();
             lbltitle[markTitles[n]]->setText(name);
             lbltitle[markTitles[n]]->setVisible(!name.isEmpty());
             cbo態度評価[n]->setVisible(!name.isEmpty());
@@ -318,16 +319,17 @@ void frm講座情報詳細::subComboTextSet()
 
         const std::optional<Kouza> kouza = KouzaStore::load(m_kouzaID);
         if (!kouza) {
-            m_found = m_mode == 0;
+            m_found = m_mode == Syori::Add;
             return;
         }
         DTPDate[0]->setDate(kouza->kouzaDate);
-        const std::array<std::pair<int, int>, 6> ids = {{{4, kouza->jigenID},
-                                                        {0, kouza->gakunenID},
-                                                        {1, kouza->kamokuID},
-                                                        {2, kouza->classID},
-                                                        {3, kouza->koushiID},
-                                                        {5, kouza->kyositsuID}}};
+        using namespace KouzaCbo;
+        const std::array<std::pair<Position, int>, 6> ids = {{{Jigen, kouza->jigenID},
+                                                             {Gakunen, kouza->gakunenID},
+                                                             {Kamoku, kouza->kamokuID},
+                                                             {KouzaClass, kouza->classID},
+                                                             {Koushi, kouza->koushiID},
+                                                             {Kyositsu, kouza->kyositsuID}}};
         for (const auto& [box, id] : ids)
             cboEdit[box]->setCurrentIndex(funcCboIndex(cboEdit[box], id));
         txtNinzu[0]->setText(QString::number(kouza->teiin));
@@ -343,7 +345,7 @@ bool frm講座情報詳細::funcDataSet()
 {
     return guarded(QStringLiteral("frm講座情報詳細 - funcDataSet"), [&] {
         // The blank first entry is no choice either: no lesson without all six.
-        for (int i = 0; i < 6; ++i) {
+        for (int i = 0; i < KouzaCbo::kRequiredCount; ++i) {
             if (cboEdit[i]->currentIndex() <= 0) {
                 MsgBox(kRequiredNames[i] + QStringLiteral("を入力して下さい。"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
                 return false;
@@ -352,12 +354,12 @@ bool frm講座情報詳細::funcDataSet()
         Kouza& k = m_kouza;
         k.id = m_kouzaID;
         k.kouzaDate = funcTextDate(funcDateText(DTPDate[0]->date()));
-        k.jigenID = selectedData(cboEdit[4]);
-        k.gakunenID = selectedData(cboEdit[0]);
-        k.kamokuID = selectedData(cboEdit[1]);
-        k.classID = selectedData(cboEdit[2]);
-        k.koushiID = selectedData(cboEdit[3]);
-        k.kyositsuID = selectedData(cboEdit[5]);
+        k.jigenID = selectedData(cboEdit[KouzaCbo::Jigen]);
+        k.gakunenID = selectedData(cboEdit[KouzaCbo::Gakunen]);
+        k.kamokuID = selectedData(cboEdit[KouzaCbo::Kamoku]);
+        k.classID = selectedData(cboEdit[KouzaCbo::KouzaClass]);
+        k.koushiID = selectedData(cboEdit[KouzaCbo::Koushi]);
+        k.kyositsuID = selectedData(cboEdit[KouzaCbo::Kyositsu]);
         k.teiin = funcToLong(txtNinzu[0]->text());
         k.jukouNinzu = funcToLong(txtNinzu[1]->text());
         k.tangen = kouzaInfoText(0);
@@ -371,7 +373,7 @@ bool frm講座情報詳細::funcDataSet()
 void frm講座情報詳細::subSaveKozaInfo()
 {
     guarded(QStringLiteral("frm講座情報詳細 - subSaveKozaInfo"),
-            [&] { m_kouzaID = KouzaStore::save(m_kouza, m_mode == 2 ? Syori::Edit : Syori::Add); });
+            [&] { m_kouzaID = KouzaStore::save(m_kouza, m_mode); });
 }
 
 int frm講座情報詳細::exec()
@@ -393,7 +395,7 @@ bool frm講座情報詳細::funcSaveKouza()
 {
     return guarded(QStringLiteral("frm講座情報詳細 - cmdOK_Click"), [&] {
         // A lesson deleted while it was open cannot be edited; the window stays for the user to decide.
-        if (m_mode == 2 && !funcLessonExists()) {
+        if (m_mode == Syori::Edit && !funcLessonExists()) {
             MsgBox(kNotFound, MsgButtons::Ok, MsgIcon::Information, kTitle);
             return false;
         }
@@ -414,7 +416,7 @@ bool frm講座情報詳細::funcSaveKouza()
 void frm講座情報詳細::cmdOK_Click()
 {
     guarded(QStringLiteral("frm講座情報詳細 - cmdOK_Click"), [&] {
-        const bool single = m_mode != 2 && !chkIkkatu->isChecked();
+        const bool single = m_mode != Syori::Edit && !chkIkkatu->isChecked();
         if (!funcSaveKouza())
             return;
         // A lesson just added stays open, so that its students can be ticked at once.
@@ -427,7 +429,7 @@ void frm講座情報詳細::cmdOK_Click()
 
 void frm講座情報詳細::subEditStored()
 {
-    m_mode = 2;
+    m_mode = Syori::Edit;
     lblMode->setText(QStringLiteral("編　集"));
     chkIkkatu->setChecked(false);
     subIkkatuMode(false);
@@ -444,7 +446,7 @@ QStringList frm講座情報詳細::funcFormState() const
     QStringList state;
     for (const QDateEdit* picker : DTPDate)
         state << picker->date().toString(Qt::ISODate);
-    for (int i = 0; i < 7; ++i)
+    for (int i = 0; i <= KouzaCbo::Youbi; ++i)
         state << QString::number(cboEdit[i]->currentIndex());
     for (const QLineEdit* edit : txtNinzu)
         state << edit->text();
@@ -511,7 +513,7 @@ void frm講座情報詳細::subClear()
 {
     for (QDateEdit* picker : DTPDate)
         picker->setDate(QDate::currentDate());
-    for (int i = 0; i < 7; ++i)
+    for (int i = 0; i <= KouzaCbo::Youbi; ++i)
         cboEdit[i]->setCurrentIndex(-1);
     for (QLineEdit* edit : txtNinzu)
         edit->setText(QStringLiteral("0"));
@@ -547,7 +549,7 @@ void frm講座情報詳細::subIkkatuMode(bool show)
 {
     guarded(QStringLiteral("frm講座情報詳細 - subIkkatuVisible"), [&] {
         DTPDate[0]->setEnabled(!show);
-        for (QWidget* control : std::initializer_list<QWidget*>{DTPDate[1], DTPDate[2], cboEdit[6], lblItem[12], lblItem[15]})
+        for (QWidget* control : std::initializer_list<QWidget*>{DTPDate[1], DTPDate[2], cboEdit[KouzaCbo::Youbi], lblItem[12], lblItem[15]})
             control->setEnabled(show);
     });
 }
@@ -560,7 +562,7 @@ void frm講座情報詳細::chkIkkatu_Click()
 QList<QDate> frm講座情報詳細::funcIkkatuDates() const
 {
     QList<QDate> dates;
-    const int youbi = selectedData(cboEdit[6]);
+    const int youbi = selectedData(cboEdit[KouzaCbo::Youbi]);
     for (QDate d = DTPDate[1]->date(); d <= DTPDate[2]->date(); d = d.addDays(1))
         if (d.dayOfWeek() == youbi)
             dates << d;
@@ -576,9 +578,9 @@ bool frm講座情報詳細::funcIkkatuAdd()
             MsgBox(QStringLiteral("講座日の範囲指定に誤りがあります"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
             return false;
         }
-        if (cboEdit[6]->currentIndex() <= 0) {
+        if (cboEdit[KouzaCbo::Youbi]->currentIndex() <= 0) {
             MsgBox(QStringLiteral("一括登録するときは曜日を必ず指定してください"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
-            cboEdit[6]->setFocus();
+            cboEdit[KouzaCbo::Youbi]->setFocus();
             return false;
         }
         // A range without the weekday would store nothing; say so rather than ask about it.
@@ -588,7 +590,7 @@ bool frm講座情報詳細::funcIkkatuAdd()
         }
         // The question names what will be stored: the lessons, not the days of the range.
         const QString question = funcDateText(first) + QStringLiteral("～") + funcDateText(last) + QStringLiteral("までの")
-            + funcWeekdayName(cboEdit[6]->currentText()) + QStringLiteral(" ") + QString::number(funcIkkatuDates().size())
+            + funcWeekdayName(cboEdit[KouzaCbo::Youbi]->currentText()) + QStringLiteral(" ") + QString::number(funcIkkatuDates().size())
             + QStringLiteral("回分を登録してもよいですか？");
         return MsgBox(question, MsgButtons::YesNo, MsgIcon::Question, kTitle) != MsgAnswer::No;
     });

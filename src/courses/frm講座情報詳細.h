@@ -130,7 +130,7 @@ private:
     std::array<QComboBox*, 4> cbo態度評価{};
     QLineEdit* txtコメント = nullptr;
 
-    short m_mode = 0;            // 0 add, 1 copy, 2 edit
+    Syori m_mode = Syori::Add;
     int m_kouzaID = 0;           // 毎講座ID
     bool m_loading = false;      // while loading and while closing
     bool m_closing = false;

@@ -298,19 +298,18 @@ void frm生徒情報詳細::subComboTextSet()
         subClear();
         static const std::array<QString, 3> modes{QStringLiteral("追　加"), QStringLiteral("コピー(追加)"),
                                                   QStringLiteral("編　集")};
-        if (m_mode >= 0 && m_mode <= 2)
-            lblMode->setText(modes[m_mode]);
+        lblMode->setText(modes[static_cast<std::size_t>(m_mode)]);
 
         m_rs.emplace(gDatabase.openRecordset(QStringLiteral("生徒台帳"), dbOpenTable, dbDenyWrite));
         m_rs->setIndex(QStringLiteral("PrimaryKey"));
         m_rs->seek(QStringLiteral("="), m_studentID);
-        if (m_mode != 0 && m_rs->noMatch()) {
+        if (m_mode != Syori::Add && m_rs->noMatch()) {
             // Nothing to copy or edit; no file of any number is touched.
             m_found = false;
             return;
         }
         const int sourceNo = m_studentID;
-        if (m_mode != 2)
+        if (m_mode != Syori::Edit)
             m_studentID = funcGetMaxID(QStringLiteral("生徒台帳"), QStringLiteral("生徒番号")) + 1;
         subPictureOpening(sourceNo);
         lblStudentNo->setText(QString::number(m_studentID));
@@ -368,7 +367,7 @@ bool frm生徒情報詳細::funcInputCheck()
 void frm生徒情報詳細::subUpdate()
 {
     guarded(QStringLiteral("frm生徒情報詳細 - subUpdate"), [&] {
-        if (m_mode == 2) {
+        if (m_mode == Syori::Edit) {
             m_rs->seek(QStringLiteral("="), m_studentID);
             m_rs->edit();
         } else {
@@ -397,7 +396,7 @@ void frm生徒情報詳細::cmdOK_Click()
         if (!funcInputCheck())
             return;
         // A student removed from the register while open (restore, initialization) cannot be edited.
-        if (m_mode == 2 && !funcStudentExists()) {
+        if (m_mode == Syori::Edit && !funcStudentExists()) {
             MsgBox(kNotFound, MsgButtons::Ok, MsgIcon::Information, kTitle);
             return;
         }
@@ -461,7 +460,7 @@ void frm生徒情報詳細::subPictureOpening(int sourceNo)
 {
     const QString picture = funcPicturePath(m_studentID);
     const QString backup = funcPictureBackupPath(m_studentID);
-    if (m_mode == 2) {
+    if (m_mode == Syori::Edit) {
         // A backup outlives its opening only when the program ended with the
         // window open: the photograph beside it was never saved, the backup is
         // the student's own. It goes back in place; it is never deleted.
@@ -476,7 +475,7 @@ void frm生徒情報詳細::subPictureOpening(int sourceNo)
     // students removed from the register and must not become this student's.
     subRemoveFile(picture);
     subRemoveFile(backup);
-    if (m_mode == 1 && QFile::exists(funcPicturePath(sourceNo))) {
+    if (m_mode == Syori::Copy && QFile::exists(funcPicturePath(sourceNo))) {
         subCopyFile(funcPicturePath(sourceNo), picture);
         m_photoCreated = true;
     }
@@ -486,7 +485,7 @@ void frm生徒情報詳細::subPictureCancel()
 {
     const QString picture = funcPicturePath(m_studentID);
     const QString backup = funcPictureBackupPath(m_studentID);
-    if (m_mode != 2) {
+    if (m_mode != Syori::Edit) {
         // A student that was never saved keeps no photograph under its number.
         subRemoveFile(picture);
         subRemoveFile(backup);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "DaoCommon.h"
+#include "Syori.h"
 
 #include <QDialog>
 #include <QString>
@@ -29,8 +30,7 @@ public:
     explicit frm生徒情報詳細(QWidget* parent = nullptr);
     ~frm生徒情報詳細() override;
 
-    // 0 add, 1 copy, 2 edit.
-    void setPropMode(int mode) { m_mode = static_cast<short>(mode); }
+    void setPropMode(Syori mode) { m_mode = mode; }
     // The student to edit or to copy from (0 for add); after loading, the number being written.
     void setPropStudentID(int studentID) { m_studentID = studentID; }
     int propStudentID() const { return m_studentID; }
@@ -86,7 +86,7 @@ private:
     QLabel* lblStudentNo = nullptr;
     QLabel* lblMsg = nullptr;
 
-    short m_mode = 0;
+    Syori m_mode = Syori::Add;
     int m_studentID = 0;
     bool m_ok = false;
     bool m_loaded = false;
