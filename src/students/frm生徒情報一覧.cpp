@@ -5,6 +5,7 @@
 #include "ErrorLog.h"
 #include "FormsCommon.h"
 #include "Named.h"
+#include "SeitoStore.h"
 #include "Theme.h"
 #include "frm生徒検索.h"
 #include "frm生徒情報詳細.h"
@@ -233,10 +234,7 @@ void frm生徒情報一覧::cmdOK_Click(int index)
         if (index == 3) {
             if (m_selectCount < 1 || !funcConfirmDelete(m_selectCount, QStringLiteral(" 生徒を削除してもよろしいですか？")))
                 return;
-            subExecuteForTags(funcSelectedTags(lvList), [](int studentNo) {
-                return QStringList{QStringLiteral(" UPDATE ") + QStringLiteral("生徒台帳")
-                                   + QStringLiteral(" SET 削除フラグ = 1 WHERE 生徒番号 = ") + QString::number(studentNo)};
-            });
+            SeitoStore::remove(funcSelectedTags(lvList));
             subListSet();
             return;
         }

@@ -6,10 +6,10 @@
 #include "KeyFilter.h"
 #include "MainCommon.h"
 #include "Named.h"
+#include "SeitoStore.h"
 #include "TextBox.h"
 #include "Theme.h"
 #include "UiServices.h"
-#include "clsDataCtl.h"
 #include "frm講座情報一覧.h"
 
 #include <QComboBox>
@@ -124,9 +124,6 @@ frm生徒情報詳細::frm生徒情報詳細(QWidget* parent) : QDialog(parent)
 
 frm生徒情報詳細::~frm生徒情報詳細()
 {
-    // Form_QueryUnload: the student's row is let go with the window.
-    if (m_rs)
-        m_rs->close();
 }
 
 void frm生徒情報詳細::buildControls()
@@ -278,9 +275,7 @@ void frm生徒情報詳細::showEvent(QShowEvent* event)
 
 bool frm生徒情報詳細::funcStudentExists()
 {
-    clsDataCtl rows;
-    rows.funcOpenRec(QStringLiteral("SELECT 生徒番号 FROM 生徒台帳 WHERE 生徒番号 = ") + QString::number(m_studentID));
-    return rows.propCount() > 0;
+    return SeitoStore::exists(m_studentID);
 }
 
 void frm生徒情報詳細::Form_Load()
@@ -300,38 +295,32 @@ void frm生徒情報詳細::subComboTextSet()
                                                   QStringLiteral("編　集")};
         lblMode->setText(modes[static_cast<std::size_t>(m_mode)]);
 
-        m_rs.emplace(gDatabase.openRecordset(QStringLiteral("生徒台帳"), dbOpenTable, dbDenyWrite));
-        m_rs->setIndex(QStringLiteral("PrimaryKey"));
-        m_rs->seek(QStringLiteral("="), m_studentID);
-        if (m_mode != Syori::Add && m_rs->noMatch()) {
+        const std::optional<Seito> stored = SeitoStore::load(m_studentID);
+        if (m_mode != Syori::Add && !stored) {
             // Nothing to copy or edit; no file of any number is touched.
             m_found = false;
             return;
         }
         const int sourceNo = m_studentID;
         if (m_mode != Syori::Edit)
-            m_studentID = funcGetMaxID(QStringLiteral("生徒台帳"), QStringLiteral("生徒番号")) + 1;
+            m_studentID = SeitoStore::nextNo();
         subPictureOpening(sourceNo);
         lblStudentNo->setText(QString::number(m_studentID));
-        if (m_rs->noMatch()) {
+        if (!stored) {
             cmdPicDelete[1]->setEnabled(false);
             return;
         }
 
-        const auto text = [&](const char* field) { return funcToString(m_rs->field(QString::fromUtf8(field))); };
-        const auto number = [&](const char* field) { return funcToLong(m_rs->field(QString::fromUtf8(field))); };
-        const std::array<const char*, 7> fields{"氏名カナ", "生徒氏名", "電話", "郵便番号", "住所", "携帯電話", "備考"};
+        const std::array<QString, 7> texts{stored->kana,    stored->name,   stored->phone,  stored->postal,
+                                           stored->address, stored->mobile, stored->remarks};
         for (int i = 0; i < 7; ++i)
-            subSetBoxText(txtStuInfo[i], text(fields[i]));
-        const int sex = number("性別");
-        if (sex == 1 || sex == 2)
-            optSex[sex]->setChecked(true);
+            subSetBoxText(txtStuInfo[i], texts[i]);
+        if (stored->sex == 1 || stored->sex == 2)
+            optSex[stored->sex]->setChecked(true);
         // A student stored without a date shows today's, as a new student does.
-        const QDate entry = funcTextDate(text("入塾日"));
-        const QDate birth = funcTextDate(text("生年月日"));
-        DTPDate[0]->setDate(entry.isValid() ? entry : QDate::currentDate());
-        DTPDate[1]->setDate(birth.isValid() ? birth : QDate::currentDate());
-        if (const int school = number("所属校ID"); school != 0)
+        DTPDate[0]->setDate(stored->entry.isValid() ? stored->entry : QDate::currentDate());
+        DTPDate[1]->setDate(stored->birth.isValid() ? stored->birth : QDate::currentDate());
+        if (const int school = stored->schoolID.value_or(0); school != 0)
             cboEdit[0]->setCurrentIndex(funcCboIndex(cboEdit[0], school));
         subShowImage();
     });
@@ -367,24 +356,22 @@ bool frm生徒情報詳細::funcInputCheck()
 void frm生徒情報詳細::subUpdate()
 {
     guarded(QStringLiteral("frm生徒情報詳細 - subUpdate"), [&] {
-        if (m_mode == Syori::Edit) {
-            m_rs->seek(QStringLiteral("="), m_studentID);
-            m_rs->edit();
-        } else {
-            m_rs->addNew();
-        }
-        m_rs->setField(QStringLiteral("生徒番号"), m_studentID);
-        const std::array<const char*, 7> fields{"氏名カナ", "生徒氏名", "電話", "郵便番号", "住所", "携帯電話", "備考"};
-        for (int i = 0; i < 7; ++i)
-            m_rs->setField(QString::fromUtf8(fields[i]), funcBoxText(txtStuInfo[i]));
-        m_rs->setField(QStringLiteral("入塾日"), funcDateText(DTPDate[0]->date()));
-        m_rs->setField(QStringLiteral("生年月日"), funcDateText(DTPDate[1]->date()));
+        Seito seito;
+        seito.no = m_studentID;
+        seito.kana = funcBoxText(txtStuInfo[0]);
+        seito.name = funcBoxText(txtStuInfo[1]);
+        seito.phone = funcBoxText(txtStuInfo[2]);
+        seito.postal = funcBoxText(txtStuInfo[3]);
+        seito.address = funcBoxText(txtStuInfo[4]);
+        seito.mobile = funcBoxText(txtStuInfo[5]);
+        seito.remarks = funcBoxText(txtStuInfo[6]);
+        seito.entry = DTPDate[0]->date();
+        seito.birth = DTPDate[1]->date();
         // Without a choice the stored school stays.
         if (cboEdit[0]->currentIndex() >= 0)
-            m_rs->setField(QStringLiteral("所属校ID"), funcToLong(cboEdit[0]->currentData()));
-        m_rs->setField(QStringLiteral("性別"), optSex[1]->isChecked() ? 1 : 2);
-        m_rs->setField(QStringLiteral("更新日時"), funcDateTimeText(QDateTime::currentDateTime()));
-        m_rs->update();
+            seito.schoolID = funcToLong(cboEdit[0]->currentData());
+        seito.sex = optSex[1]->isChecked() ? 1 : 2;
+        SeitoStore::save(seito, m_mode);
         if (m_photoDelete)
             subRemoveFile(funcPicturePath(m_studentID));
     });

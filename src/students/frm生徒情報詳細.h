@@ -3,7 +3,6 @@
 // saved; closing without saving puts the files back as they were.
 #pragma once
 
-#include "DaoCommon.h"
 #include "Syori.h"
 
 #include <QDialog>
@@ -92,7 +91,6 @@ private:
     bool m_loaded = false;
     bool m_found = true;
     QStringList m_loadedState;       // funcFormState as loaded: a close with anything else asks
-    std::optional<Recordset> m_rs;   // the student's row, from loading until the window goes
     bool m_photoCreated = false;     // this opening made the photograph file (copy or import)
     bool m_photoDelete = false;      // the user removed the photograph; the file goes when saving
     bool m_imported = false;         // an import happened in this opening: the backup is taken

@@ -1,4 +1,5 @@
 #include "StudentsTest.h"
+#include "SeitoStore.h"
 #include "frm生徒情報詳細.h"
 #include "frm講座情報一覧.h"
 
@@ -29,6 +30,8 @@ private slots:
     void refusedPicturesChangeNothing();
     void lessonsOfTheStudent();
     void missingStudentIsToldNotOpened();
+    void storeSaveAndDelete_data();
+    void storeSaveAndDelete();
 };
 
 namespace {
@@ -432,6 +435,38 @@ void tst_StudentDetail::missingStudentIsToldNotOpened()
     QCOMPARE(pf.ui().lastText(), notFound);
     QVERIFY(!d.w.propOK());
     QCOMPARE(pf.count("生徒台帳"), 0);
+}
+
+void tst_StudentDetail::storeSaveAndDelete_data()
+{
+    QTest::addColumn<Syori>("mode");
+    QTest::addColumn<QString>("school");   // what a save without a chosen school leaves
+    QTest::newRow("add") << Syori::Add << QString();
+    QTest::newRow("copy") << Syori::Copy << QString();
+    QTest::newRow("edit") << Syori::Edit << QStringLiteral("2");
+}
+
+void tst_StudentDetail::storeSaveAndDelete()
+{
+    QFETCH(Syori, mode);
+    QFETCH(QString, school);
+    ProgramFolder pf;
+    insertStudent({3, QStringLiteral("ｲﾄｳ"), QStringLiteral("伊藤"), "042", "194", "町田", "090", "備考", "2024/04/01", "2012/05/06",
+                   2, 2});
+    QVERIFY(!SeitoStore::load(4) && !SeitoStore::exists(4) && SeitoStore::exists(3));
+    // Every column read comes back as it was, but for what is changed here.
+    Seito s = SeitoStore::load(3).value();
+    s.no = mode == Syori::Edit ? 3 : SeitoStore::nextNo();
+    s.name = QStringLiteral("伊藤 'x'");
+    s.schoolID.reset();
+    SeitoStore::save(s, mode);
+    QCOMPARE(storedStudent(s.no), "ｲﾄｳ|伊藤 'x'|042|194|町田|090|備考|2024/04/01|2012/05/06|2|" + school + "|0");
+    QCOMPARE(pf.count("生徒台帳"), mode == Syori::Edit ? 1 : 2);
+    QVERIFY(!pf.scalar(QStringLiteral("SELECT 更新日時 FROM 生徒台帳 WHERE 生徒番号 = %1").arg(s.no)).startsWith("2024"));
+
+    // Deleted students stay in the register, marked.
+    SeitoStore::remove({s.no, 3});
+    QCOMPARE(pf.count("生徒台帳", "削除フラグ = 1"), pf.count("生徒台帳"));
 }
 
 QTEST_MAIN(tst_StudentDetail)
