@@ -4,6 +4,8 @@
 #include "DaoCommon.h"
 #include "MainCommon.h"
 
+#include <array>
+
 namespace {
 const QString kTable = QStringLiteral("毎講座履歴");
 const QString kKeyColumn = QStringLiteral("毎講座ID");
@@ -15,24 +17,29 @@ Recordset openTable()
     return rs;
 }
 
+// Each column once, for reading and writing alike; 講座日 and 曜日ID are written from the date.
+const std::array<std::pair<const char*, int Kouza::*>, 8> kNumbers = {{{"時限ID", &Kouza::jigenID},
+                                                                      {"学年ID", &Kouza::gakunenID},
+                                                                      {"科目ID", &Kouza::kamokuID},
+                                                                      {"講座クラスID", &Kouza::classID},
+                                                                      {"講師ID", &Kouza::koushiID},
+                                                                      {"教室ID", &Kouza::kyositsuID},
+                                                                      {"定員数", &Kouza::teiin},
+                                                                      {"受講人数", &Kouza::jukouNinzu}}};
+const std::array<std::pair<const char*, QString Kouza::*>, 4> kTexts = {
+    {{"単元", &Kouza::tangen}, {"講座内容", &Kouza::naiyou}, {"宿題", &Kouza::syukudai}, {"コメント", &Kouza::comment}}};
+const QString kDate = QStringLiteral("講座日");
+
 // The row that rs is editing or adding, written from the lesson under the ID.
 void writeRow(Recordset& rs, const Kouza& k, int id)
 {
     rs.setField(kKeyColumn, id);
-    rs.setField(QStringLiteral("講座日"), funcDateText(k.kouzaDate));
+    rs.setField(kDate, funcDateText(k.kouzaDate));
     rs.setField(QStringLiteral("曜日ID"), k.kouzaDate.dayOfWeek());
-    rs.setField(QStringLiteral("時限ID"), k.jigenID);
-    rs.setField(QStringLiteral("学年ID"), k.gakunenID);
-    rs.setField(QStringLiteral("科目ID"), k.kamokuID);
-    rs.setField(QStringLiteral("講座クラスID"), k.classID);
-    rs.setField(QStringLiteral("講師ID"), k.koushiID);
-    rs.setField(QStringLiteral("教室ID"), k.kyositsuID);
-    rs.setField(QStringLiteral("定員数"), k.teiin);
-    rs.setField(QStringLiteral("受講人数"), k.jukouNinzu);
-    rs.setField(QStringLiteral("単元"), k.tangen);
-    rs.setField(QStringLiteral("講座内容"), k.naiyou);
-    rs.setField(QStringLiteral("宿題"), k.syukudai);
-    rs.setField(QStringLiteral("コメント"), k.comment);
+    for (const auto& [column, member] : kNumbers)
+        rs.setField(QString::fromUtf8(column), k.*member);
+    for (const auto& [column, member] : kTexts)
+        rs.setField(QString::fromUtf8(column), k.*member);
     rs.update();
 }
 
@@ -54,34 +61,20 @@ std::optional<Kouza> load(int id)
     rs.seek(QStringLiteral("="), id);
     if (rs.noMatch())
         return std::nullopt;
-    auto number = [&](const char* column) { return funcToLong(rs.field(QString::fromUtf8(column))); };
-    auto text = [&](const char* column) { return funcToString(rs.field(QString::fromUtf8(column))); };
     Kouza k;
     k.id = id;
-    k.kouzaDate = funcTextDate(text("講座日"));
-    k.jigenID = number("時限ID");
-    k.gakunenID = number("学年ID");
-    k.kamokuID = number("科目ID");
-    k.classID = number("講座クラスID");
-    k.koushiID = number("講師ID");
-    k.kyositsuID = number("教室ID");
-    k.teiin = number("定員数");
-    k.jukouNinzu = number("受講人数");
-    k.tangen = text("単元");
-    k.naiyou = text("講座内容");
-    k.syukudai = text("宿題");
-    k.comment = text("コメント");
+    k.kouzaDate = funcTextDate(funcToString(rs.field(kDate)));
+    for (const auto& [column, member] : kNumbers)
+        k.*member = funcToLong(rs.field(QString::fromUtf8(column)));
+    for (const auto& [column, member] : kTexts)
+        k.*member = funcToString(rs.field(QString::fromUtf8(column)));
     rs.close();
     return k;
 }
 
 bool exists(int id)
 {
-    Recordset rs = gDatabase.openRecordset(QStringLiteral("SELECT 毎講座ID FROM 毎講座履歴 WHERE 毎講座ID = ") + QString::number(id),
-                                           dbOpenDynaset, dbReadOnly);
-    const bool found = !rs.eof();
-    rs.close();
-    return found;
+    return funcGetCount(kTable, kKeyColumn, QStringLiteral(" WHERE 毎講座ID = ") + QString::number(id)) > 0;
 }
 
 int save(const Kouza& kouza, Syori mode)

@@ -54,11 +54,7 @@ std::optional<Seito> load(int no)
 
 bool exists(int no)
 {
-    Recordset rs = gDatabase.openRecordset(QStringLiteral("SELECT 生徒番号 FROM 生徒台帳 WHERE 生徒番号 = ") + QString::number(no),
-                                           dbOpenDynaset, dbReadOnly);
-    const bool found = !rs.eof();
-    rs.close();
-    return found;
+    return funcGetCount(kTable, kKeyColumn, QStringLiteral(" WHERE 生徒番号 = ") + QString::number(no)) > 0;
 }
 
 int nextNo()
