@@ -14,7 +14,6 @@
 
 #include <QComboBox>
 #include <QDateEdit>
-#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -28,7 +27,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSaveFile>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -59,28 +57,6 @@ QPixmap funcFittedPicture(const QString& path, const QSize& box, qreal ratio)
     return picture;
 }
 
-void subRemoveFile(const QString& path)
-{
-    if (QFile::exists(path) && !QFile::remove(path))
-        throw std::runtime_error(QStringLiteral("ファイル %1 を削除できません").arg(path).toStdString());
-}
-
-void subCopyFile(const QString& from, const QString& to)
-{
-    subRemoveFile(to);
-    if (!QFile::copy(from, to))
-        throw std::runtime_error(QStringLiteral("ファイル %1 を %2 にコピーできません").arg(from, to).toStdString());
-}
-
-// Written beside the target and renamed into place: a write that fails (a full
-// disk) leaves the file that was there whole.
-void subWriteFile(const QString& path, const QByteArray& bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw std::runtime_error(QStringLiteral("ファイル %1 に書き込めません").arg(path).toStdString());
-}
-
 bool funcIsJpegName(const QString& path)
 {
     return path.endsWith(QStringLiteral(".jpg"), Qt::CaseInsensitive)
@@ -104,16 +80,6 @@ QPlainTextEdit* areaBox(QWidget* parent, int index, int maxLength)
     return box;
 }
 } // namespace
-
-QString funcPicturePath(int studentNo)
-{
-    return funcAppPath() + QStringLiteral("Picture/") + QString::number(studentNo) + QStringLiteral(".jpg");
-}
-
-QString funcPictureBackupPath(int studentNo)
-{
-    return funcAppPath() + QStringLiteral("Picture/") + QString::number(studentNo) + QStringLiteral("_BK.jpg");
-}
 
 frm生徒情報詳細::frm生徒情報詳細(QWidget* parent) : QDialog(parent)
 {
@@ -372,8 +338,7 @@ void frm生徒情報詳細::subUpdate()
             seito.schoolID = funcToLong(cboEdit[0]->currentData());
         seito.sex = optSex[1]->isChecked() ? 1 : 2;
         SeitoStore::save(seito, m_mode);
-        if (m_photoDelete)
-            subRemoveFile(funcPicturePath(m_studentID));
+        m_photo.save();
     });
 }
 
@@ -388,7 +353,6 @@ void frm生徒情報詳細::cmdOK_Click()
             return;
         }
         subUpdate();
-        subRemoveFile(funcPictureBackupPath(m_studentID));
         m_ok = true;
         accept();
     });
@@ -402,7 +366,7 @@ QStringList frm生徒情報詳細::funcFormState() const
     for (const QDateEdit* picker : DTPDate)
         state << picker->date().toString(Qt::ISODate);
     state << QString::number(optSex[1]->isChecked()) << QString::number(cboEdit[0]->currentIndex())
-          << QString::number(m_imported) << QString::number(m_photoDelete);
+          << QString::number(m_photo.imported()) << QString::number(m_photo.removed());
     return state;
 }
 
@@ -445,45 +409,12 @@ void frm生徒情報詳細::cmdKojinKouza_Click()
 
 void frm生徒情報詳細::subPictureOpening(int sourceNo)
 {
-    const QString picture = funcPicturePath(m_studentID);
-    const QString backup = funcPictureBackupPath(m_studentID);
-    if (m_mode == Syori::Edit) {
-        // A backup outlives its opening only when the program ended with the
-        // window open: the photograph beside it was never saved, the backup is
-        // the student's own. It goes back in place; it is never deleted.
-        if (QFile::exists(backup)) {
-            subRemoveFile(picture);
-            if (!QFile::rename(backup, picture))
-                throw std::runtime_error("cannot restore the photograph backup");
-        }
-        return;
-    }
-    // The new number belongs to no student yet: files under it are left from
-    // students removed from the register and must not become this student's.
-    subRemoveFile(picture);
-    subRemoveFile(backup);
-    if (m_mode == Syori::Copy && QFile::exists(funcPicturePath(sourceNo))) {
-        subCopyFile(funcPicturePath(sourceNo), picture);
-        m_photoCreated = true;
-    }
+    m_photo.open(m_mode, m_studentID, sourceNo);
 }
 
 void frm生徒情報詳細::subPictureCancel()
 {
-    const QString picture = funcPicturePath(m_studentID);
-    const QString backup = funcPictureBackupPath(m_studentID);
-    if (m_mode != Syori::Edit) {
-        // A student that was never saved keeps no photograph under its number.
-        subRemoveFile(picture);
-        subRemoveFile(backup);
-        return;
-    }
-    if (m_photoCreated) {
-        subRemoveFile(picture);
-        if (QFile::exists(backup))
-            subCopyFile(backup, picture);
-    }
-    subRemoveFile(backup);
+    m_photo.cancel();
 }
 
 void frm生徒情報詳細::subShowImage()
@@ -520,7 +451,7 @@ void frm生徒情報詳細::cmdPicDelete_Click(int index)
         imgStudent->clear();
         imgStudent->setText(QStringLiteral("写真なし"));
         cmdPicDelete[1]->setEnabled(false);
-        m_photoDelete = true;
+        m_photo.markRemoved();
     });
 }
 
@@ -554,18 +485,8 @@ void frm生徒情報詳細::subImportImage(const QString& path)
             MsgBox(kNotPicture, MsgButtons::Ok, MsgIcon::Warning, kTitle);
             return;
         }
-        const QString folder = funcAppPath() + QStringLiteral("Picture");
-        if (!funcFolderExists(folder) && !QDir().mkpath(folder))
-            throw std::runtime_error("cannot create the picture folder");
-        const QString picture = funcPicturePath(m_studentID);
-        // The backup keeps the photograph as it was before the first import.
-        if (QFile::exists(picture) && !m_imported)
-            subCopyFile(picture, funcPictureBackupPath(m_studentID));
-        subWriteFile(picture, bytes);
-        m_imported = true;
+        m_photo.import(bytes);
         subShowImage();
-        m_photoCreated = true;
-        m_photoDelete = false;
     });
 }
 

@@ -3,6 +3,7 @@
 // saved; closing without saving puts the files back as they were.
 #pragma once
 
+#include "StudentPhoto.h"
 #include "Syori.h"
 
 #include <QDialog>
@@ -19,10 +20,6 @@ class QLabel;
 class QMimeData;
 class QPushButton;
 class QRadioButton;
-
-// The photograph of a student and its backup while the student is being edited.
-QString funcPicturePath(int studentNo);
-QString funcPictureBackupPath(int studentNo);
 
 class frm生徒情報詳細 : public QDialog {
 public:
@@ -91,7 +88,5 @@ private:
     bool m_loaded = false;
     bool m_found = true;
     QStringList m_loadedState;       // funcFormState as loaded: a close with anything else asks
-    bool m_photoCreated = false;     // this opening made the photograph file (copy or import)
-    bool m_photoDelete = false;      // the user removed the photograph; the file goes when saving
-    bool m_imported = false;         // an import happened in this opening: the backup is taken
+    StudentPhoto m_photo;
 };
