@@ -51,7 +51,7 @@ QLabel* caption(QWidget* parent, const QString& text)
 }
 
 // "金" as the master holds it, "金曜日" in a sentence.
-QString funcWeekdayName(const QString& master)
+QString weekdayName(const QString& master)
 {
     return master.endsWith(QStringLiteral("曜日")) ? master : master + QStringLiteral("曜日");
 }
@@ -590,7 +590,7 @@ bool frm講座情報詳細::funcIkkatuAdd()
         }
         // The question names what will be stored: the lessons, not the days of the range.
         const QString question = funcDateText(first) + QStringLiteral("～") + funcDateText(last) + QStringLiteral("までの")
-            + funcWeekdayName(cboEdit[KouzaCbo::Youbi]->currentText()) + QStringLiteral(" ") + QString::number(funcIkkatuDates().size())
+            + weekdayName(cboEdit[KouzaCbo::Youbi]->currentText()) + QStringLiteral(" ") + QString::number(funcIkkatuDates().size())
             + QStringLiteral("回分を登録してもよいですか？");
         return MsgBox(question, MsgButtons::YesNo, MsgIcon::Question, kTitle) != MsgAnswer::No;
     });

@@ -37,7 +37,7 @@ constexpr int kPhotoWidth = 180;
 constexpr int kPhotoHeight = 240;
 
 // The picture fitted into the box, its proportions kept; a null pixmap when the file is no picture.
-QPixmap funcFittedPicture(const QString& path, const QSize& box, qreal ratio)
+QPixmap fittedPicture(const QString& path, const QSize& box, qreal ratio)
 {
     QImageReader reader(path);
     reader.setAutoTransform(true);
@@ -57,7 +57,7 @@ QPixmap funcFittedPicture(const QString& path, const QSize& box, qreal ratio)
     return picture;
 }
 
-bool funcIsJpegName(const QString& path)
+bool isJpegName(const QString& path)
 {
     return path.endsWith(QStringLiteral(".jpg"), Qt::CaseInsensitive)
         || path.endsWith(QStringLiteral(".jpeg"), Qt::CaseInsensitive);
@@ -421,7 +421,7 @@ void frm生徒情報詳細::subShowImage()
 {
     const QString picture = funcPicturePath(m_studentID);
     if (funcFileExists(picture)) {
-        const QPixmap shown = funcFittedPicture(picture, imgStudent->contentsRect().size(), devicePixelRatioF());
+        const QPixmap shown = fittedPicture(picture, imgStudent->contentsRect().size(), devicePixelRatioF());
         if (shown.isNull())
             imgStudent->setText(QStringLiteral("表示できない画像です"));
         else
@@ -495,7 +495,7 @@ void frm生徒情報詳細::imgStudent_OLEDragDrop(const QMimeData* data)
     guarded(QStringLiteral("frm生徒情報詳細 - imgStudent_OLEDragDrop"), [&] {
         const QList<QUrl> urls = data->urls();
         const QString path = urls.isEmpty() ? QString() : urls.first().toLocalFile();
-        if (!funcIsJpegName(path)) {
+        if (!isJpegName(path)) {
             MsgBox(kNotPicture, MsgButtons::Ok, MsgIcon::Warning, kTitle);
             return;
         }
