@@ -28,10 +28,10 @@
 namespace {
 
 struct Opener : KouzaDetailOpener {
-    short syori = 0;
+    Syori syori = Syori::Add;
     int kouzaID = 0;
     bool ok = false;
-    short propSyoriID() const override { return syori; }
+    Syori propSyoriID() const override { return syori; }
     int propMaiKouzaID() const override { return kouzaID; }
     void setPropOK(bool value) override { ok = value; }
 };
@@ -93,7 +93,7 @@ void BM_OpenLesson_WithPanel(benchmark::State& state)
 {
     school();
     Opener opener;
-    opener.syori = 2;
+    opener.syori = Syori::Edit;
     opener.kouzaID = busiestLesson();
     int students = 0;
     for (auto _ : state) {
@@ -116,7 +116,7 @@ void nextStudent(benchmark::State& state, bool marking)
 {
     school();
     Opener opener;
-    opener.syori = 2;
+    opener.syori = Syori::Edit;
     opener.kouzaID = busiestLesson();
     frm講座情報詳細 w(opener);
     w.show();

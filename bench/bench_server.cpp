@@ -42,7 +42,7 @@ constexpr int kNippouLessons = 500;
 
 struct Opener : KouzaDetailOpener {
     int kouzaID = 0;
-    short propSyoriID() const override { return 2; }
+    Syori propSyoriID() const override { return Syori::Edit; }
     int propMaiKouzaID() const override { return kouzaID; }
     void setPropOK(bool) override {}
 };

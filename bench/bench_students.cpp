@@ -94,7 +94,7 @@ void BM_StudentDetail_OpenWithPhotograph(benchmark::State& state)
         const double seconds = timeToModal(
             [&] {
                 frm生徒情報詳細 detail;
-                detail.setPropMode(2);
+                detail.setPropMode(Syori::Edit);
                 detail.setPropStudentID(student);
                 detail.exec();
             },

@@ -3,6 +3,7 @@
 #include "ErrorLog.h"
 #include "ExcelOut.h"
 #include "FormsCommon.h"
+#include "KouzaStore.h"
 #include "Named.h"
 #include "ReportCommon.h"
 #include "Theme.h"
@@ -322,24 +323,18 @@ void frm講座情報一覧::lvList_ColumnClick(int column)
 void frm講座情報一覧::cmdOK_Click(int index)
 {
     guarded(QStringLiteral("frm講座情報一覧 - cmdOK_Click"), [&] {
-        m_syoriID = static_cast<short>(index);
         // Copy and edit act on the row selected now, whatever an earlier add left behind.
         m_maiKouzaID = index == 0 ? 0 : funcSelectedTags(lvList).value(0);
-        if ((index == 1 || index == 2) && m_maiKouzaID == 0)
-            return;
         if (index == 3) {
             if (!funcConfirmDelete(m_selectCount, QStringLiteral(" 講座を削除してもよろしいですか？")))
                 return;
-            // Each lesson goes with its attendance rows, all of them or none.
-            subExecuteForTags(funcSelectedTags(lvList), [](int id) {
-                return QStringList{QStringLiteral("DELETE FROM ") + QStringLiteral("毎講座履歴") + QStringLiteral(" WHERE 毎講座ID = ")
-                                       + QString::number(id),
-                                   QStringLiteral("DELETE FROM ") + QStringLiteral("講座出席") + QStringLiteral(" WHERE 毎講座ID = ")
-                                       + QString::number(id)};
-            });
+            KouzaStore::remove(funcSelectedTags(lvList));
             subListSet();
             return;
         }
+        m_syoriID = static_cast<Syori>(index);   // the buttons before delete: add, copy, edit
+        if (m_syoriID != Syori::Add && m_maiKouzaID == 0)
+            return;
         subOpenDetail();
     });
 }
@@ -356,7 +351,7 @@ void frm講座情報一覧::subOpenDetail()
     if (!m_ok)
         return;
     // The lesson just saved is shown; an added one outside the search is told.
-    if (!funcSelectTag(lvList, detail.propKouzaID()) && m_syoriID != 2)
+    if (!funcSelectTag(lvList, detail.propKouzaID()) && m_syoriID != Syori::Edit)
         lblMsg->setText(QStringLiteral("追加した講座は現在の検索条件に含まれていません。"));
 }
 

@@ -39,7 +39,7 @@ public:
     // For one student the caption starts with the student's name.
     void setPropJyokenString(const QString& jyoken) override;
 
-    short propSyoriID() const override { return m_syoriID; }
+    Syori propSyoriID() const override { return m_syoriID; }
     int propMaiKouzaID() const override { return m_maiKouzaID; }
 
     // The SELECT of the current list.
@@ -75,7 +75,7 @@ private:
     QLabel* lblMsg = nullptr;
 
     bool m_noSearch = false;
-    short m_syoriID = 0;
+    Syori m_syoriID = Syori::Add;
     int m_maiKouzaID = 0;
     QString m_tableName;
     QString m_studentName;

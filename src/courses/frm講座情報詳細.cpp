@@ -1,9 +1,11 @@
 #include "frm講座情報詳細.h"
 
 #include "CommonBase.h"
+#include "KouzaCombo.h"
 #include "ErrorLog.h"
 #include "FormsCommon.h"
 #include "KouzaDetailOpener.h"
+#include "KouzaStore.h"
 #include "MainCommon.h"
 #include "Named.h"
 #include "Theme.h"
@@ -27,12 +29,10 @@
 #include <vector>
 
 namespace {
-const QString kTable = QStringLiteral("毎講座履歴");
-const QString kKeyColumn = QStringLiteral("毎講座ID");
 const QString kNotFound = QStringLiteral("指定された講座が見つかりません。既に削除された可能性があります。");
 
-// cboEdit(0) ... cboEdit(5): the required lesson attributes, in the order they are checked.
-const std::array<QString, 6> kRequiredNames = {QStringLiteral("学年"), QStringLiteral("科目"), QStringLiteral("講座クラス"),
+// The required lesson attributes, in the order of KouzaCbo (and of the checks).
+const std::array<QString, KouzaCbo::kRequiredCount> kRequiredNames = {QStringLiteral("学年"), QStringLiteral("科目"), QStringLiteral("講座クラス"),
                                                QStringLiteral("講師"), QStringLiteral("時限"), QStringLiteral("教室")};
 
 QDateEdit* makeDatePicker(QWidget* parent, const QString& name)
@@ -51,7 +51,7 @@ QLabel* caption(QWidget* parent, const QString& text)
 }
 
 // "金" as the master holds it, "金曜日" in a sentence.
-QString funcWeekdayName(const QString& master)
+QString weekdayName(const QString& master)
 {
     return master.endsWith(QStringLiteral("曜日")) ? master : master + QStringLiteral("曜日");
 }
@@ -94,8 +94,8 @@ frm講座情報詳細::frm講座情報詳細(KouzaDetailOpener& opener, QWidget*
 void frm講座情報詳細::subTabOrder()
 {
     const std::vector<QWidget*> order = {
-        DTPDate[0], cboEdit[4], cboEdit[0], cboEdit[1], cboEdit[2], cboEdit[3], cboEdit[5], txtNinzu[0], txtNinzu[1],
-        chkIkkatu, DTPDate[1], DTPDate[2], cboEdit[6], TXT_KouzaInfo[0], TXT_KouzaInfo[1], TXT_KouzaInfo[2],
+        DTPDate[0], cboEdit[KouzaCbo::Jigen], cboEdit[KouzaCbo::Gakunen], cboEdit[KouzaCbo::Kamoku], cboEdit[KouzaCbo::KouzaClass], cboEdit[KouzaCbo::Koushi], cboEdit[KouzaCbo::Kyositsu], txtNinzu[0], txtNinzu[1],
+        chkIkkatu, DTPDate[1], DTPDate[2], cboEdit[KouzaCbo::Youbi], TXT_KouzaInfo[0], TXT_KouzaInfo[1], TXT_KouzaInfo[2],
         TXT_KouzaInfo[3], cmdOK, cmdClear, cmdEnd, lvList, chk受講者, opt出欠[0], opt出欠[1], opt宿題[0], opt宿題[1],
         cbo態度評価[0], cbo態度評価[1], cbo態度評価[2], cbo態度評価[3], txtコメント};
     for (std::size_t i = 1; i < order.size(); ++i)
@@ -137,15 +137,15 @@ void frm講座情報詳細::buildKouzaPart(QWidget* host)
         basic->addWidget(caption(fraKouza[0], text), row, column * 2);
         basic->addWidget(input, row, column * 2 + 1);
     };
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < KouzaCbo::kRequiredCount; ++i)
         cboEdit[i]->setParent(fraKouza[0]);
     put(0, 0, QStringLiteral("講座日"), DTPDate[0]);
-    put(0, 1, QStringLiteral("時限"), cboEdit[4]);
-    put(1, 0, QStringLiteral("学年"), cboEdit[0]);
-    put(1, 1, QStringLiteral("科目"), cboEdit[1]);
-    put(2, 0, QStringLiteral("講座クラス"), cboEdit[2]);
-    put(2, 1, QStringLiteral("講師"), cboEdit[3]);
-    put(3, 0, QStringLiteral("教室"), cboEdit[5]);
+    put(0, 1, QStringLiteral("時限"), cboEdit[KouzaCbo::Jigen]);
+    put(1, 0, QStringLiteral("学年"), cboEdit[KouzaCbo::Gakunen]);
+    put(1, 1, QStringLiteral("科目"), cboEdit[KouzaCbo::Kamoku]);
+    put(2, 0, QStringLiteral("講座クラス"), cboEdit[KouzaCbo::KouzaClass]);
+    put(2, 1, QStringLiteral("講師"), cboEdit[KouzaCbo::Koushi]);
+    put(3, 0, QStringLiteral("教室"), cboEdit[KouzaCbo::Kyositsu]);
     for (int i = 0; i < 2; ++i) {
         auto* withUnit = new QHBoxLayout;
         withUnit->addWidget(txtNinzu[i]);
@@ -176,7 +176,7 @@ void frm講座情報詳細::buildKouzaPart(QWidget* host)
     }
 
     // Only the source of the evaluation captions; never shown.
-    cboEdit[7]->hide();
+    cboEdit[KouzaCbo::HyokaKoumoku]->hide();
 
     cmdOK = named<QPushButton>(host, QStringLiteral("cmdOK"), QStringLiteral("内容を更新したい(&U)"));
     cmdClear = named<QPushButton>(host, QStringLiteral("cmdClear"), QStringLiteral("内容をクリアしたい(&C)"));
@@ -214,14 +214,14 @@ QWidget* frm講座情報詳細::buildIkkatuPart(QWidget* host)
     DTPDate[2] = makeDatePicker(fraIkkatu, QStringLiteral("DTPDate_2"));
     lblItem[12] = named<QLabel>(fraIkkatu, QStringLiteral("lblItem_12"), QStringLiteral("から"));
     lblItem[15] = named<QLabel>(fraIkkatu, QStringLiteral("lblItem_15"), QStringLiteral("までの"));
-    cboEdit[6]->setParent(fraIkkatu);
+    cboEdit[KouzaCbo::Youbi]->setParent(fraIkkatu);
 
     auto* range = new QHBoxLayout;
     range->addWidget(DTPDate[1]);
     range->addWidget(lblItem[12]);
     range->addWidget(DTPDate[2]);
     range->addWidget(lblItem[15]);
-    range->addWidget(cboEdit[6]);
+    range->addWidget(cboEdit[KouzaCbo::Youbi]);
     range->addWidget(caption(fraIkkatu, QStringLiteral("曜日")));
     range->addStretch(1);
     auto* layout = new QVBoxLayout(fraIkkatu);
@@ -263,7 +263,7 @@ void frm講座情報詳細::Form_Load()
         // The panel works on the lesson being edited only; a lesson being added
         // or copied is not stored yet and has no students.
         m_jukou->setPropFixedKouza(true);
-        m_jukou->setPropKouzaID(m_mode == 2 ? m_kouzaID : 0);
+        m_jukou->setPropKouzaID(m_mode == Syori::Edit ? m_kouzaID : 0);
         subStuListSet();
         chk受講者->setEnabled(funcKouzaStored());
         if (lvList->topLevelItemCount() > 0) {
@@ -294,15 +294,15 @@ void frm講座情報詳細::subComboTextSet()
     guarded(QStringLiteral("frm講座情報詳細 - subComboTextSet"), [&] {
         subClear();
         switch (m_mode) {
-        case 0:
+        case Syori::Add:
             lblMode->setText(QStringLiteral("追　加"));
             subIkkatuVisible(true);
             break;
-        case 1:
+        case Syori::Copy:
             lblMode->setText(QStringLiteral("コピー(追加)"));
             subIkkatuVisible(true);
             break;
-        default:
+        case Syori::Edit:
             lblMode->setText(QStringLiteral("編　集"));
             break;
         }
@@ -311,33 +311,31 @@ void frm講座情報詳細::subComboTextSet()
         // whose item has no name does not exist and has no box.
         const std::array<int, 4> markTitles = {10, 12, 13, 14};
         for (int n = 0; n < 4; ++n) {
-            const QString name = n + 1 < cboEdit[7]->count() ? cboEdit[7]->itemText(n + 1).trimmed() : QString();
+            const QString name = n + 1 < cboEdit[KouzaCbo::HyokaKoumoku]->count() ? cboEdit[KouzaCbo::HyokaKoumoku]->itemText(n + 1).trimmed() : QString();
             lbltitle[markTitles[n]]->setText(name);
             lbltitle[markTitles[n]]->setVisible(!name.isEmpty());
             cbo態度評価[n]->setVisible(!name.isEmpty());
         }
 
-        m_rsKouza.emplace(gDatabase.openRecordset(kTable, dbOpenTable));
-        m_rsKouza->setIndex(QStringLiteral("PrimaryKey"));
-        m_rsKouza->seek(QStringLiteral("="), m_kouzaID);
-        if (m_rsKouza->noMatch()) {
-            m_found = m_mode == 0;
+        const std::optional<Kouza> kouza = KouzaStore::load(m_kouzaID);
+        if (!kouza) {
+            m_found = m_mode == Syori::Add;
             return;
         }
-        DTPDate[0]->setDate(funcTextDate(funcToString(m_rsKouza->field(QStringLiteral("講座日")))));
-        const std::array<std::pair<int, const char*>, 6> ids = {{{4, "時限ID"},
-                                                                 {0, "学年ID"},
-                                                                 {1, "科目ID"},
-                                                                 {2, "講座クラスID"},
-                                                                 {3, "講師ID"},
-                                                                 {5, "教室ID"}}};
-        for (const auto& [box, column] : ids)
-            cboEdit[box]->setCurrentIndex(funcCboIndex(cboEdit[box], funcToLong(m_rsKouza->field(QString::fromUtf8(column)))));
-        txtNinzu[0]->setText(funcToString(m_rsKouza->field(QStringLiteral("定員数"))));
-        const std::array<QString, 4> texts = {QStringLiteral("単元"), QStringLiteral("講座内容"), QStringLiteral("宿題"),
-                                              QStringLiteral("コメント")};
+        DTPDate[0]->setDate(kouza->kouzaDate);
+        using namespace KouzaCbo;
+        const std::array<std::pair<Position, int>, 6> ids = {{{Jigen, kouza->jigenID},
+                                                             {Gakunen, kouza->gakunenID},
+                                                             {Kamoku, kouza->kamokuID},
+                                                             {KouzaClass, kouza->classID},
+                                                             {Koushi, kouza->koushiID},
+                                                             {Kyositsu, kouza->kyositsuID}}};
+        for (const auto& [box, id] : ids)
+            cboEdit[box]->setCurrentIndex(funcCboIndex(cboEdit[box], id));
+        txtNinzu[0]->setText(QString::number(kouza->teiin));
+        const std::array<QString, 4> texts = {kouza->tangen, kouza->naiyou, kouza->syukudai, kouza->comment};
         for (int i = 0; i < 4; ++i)
-            setKouzaInfoText(i, funcToString(m_rsKouza->field(texts[i])));
+            setKouzaInfoText(i, texts[i]);
     });
 }
 
@@ -347,65 +345,35 @@ bool frm講座情報詳細::funcDataSet()
 {
     return guarded(QStringLiteral("frm講座情報詳細 - funcDataSet"), [&] {
         // The blank first entry is no choice either: no lesson without all six.
-        for (int i = 0; i < 6; ++i) {
+        for (int i = 0; i < KouzaCbo::kRequiredCount; ++i) {
             if (cboEdit[i]->currentIndex() <= 0) {
                 MsgBox(kRequiredNames[i] + QStringLiteral("を入力して下さい。"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
                 return false;
             }
         }
-        if (m_mode != 2)
-            m_kouzaID = funcGetMaxID(kTable, kKeyColumn) + 1;
-
-        KouzaFields& f = m_fields;
-        f.kouzaDate = funcTextDate(funcDateText(DTPDate[0]->date()));
-        f.youbiID = f.kouzaDate.dayOfWeek();
-        f.jigenID = selectedData(cboEdit[4]);
-        f.gakunenID = selectedData(cboEdit[0]);
-        f.kamokuID = selectedData(cboEdit[1]);
-        f.classID = selectedData(cboEdit[2]);
-        f.koushiID = selectedData(cboEdit[3]);
-        f.kyositsuID = selectedData(cboEdit[5]);
-        f.teiin = funcToLong(txtNinzu[0]->text());
-        f.jukouNinzu = funcToLong(txtNinzu[1]->text());
-        f.tangen = kouzaInfoText(0);
-        f.naiyou = kouzaInfoText(1);
-        f.syukudai = kouzaInfoText(2);
-        f.comment = kouzaInfoText(3);
+        Kouza& k = m_kouza;
+        k.id = m_kouzaID;
+        k.kouzaDate = funcTextDate(funcDateText(DTPDate[0]->date()));
+        k.jigenID = selectedData(cboEdit[KouzaCbo::Jigen]);
+        k.gakunenID = selectedData(cboEdit[KouzaCbo::Gakunen]);
+        k.kamokuID = selectedData(cboEdit[KouzaCbo::Kamoku]);
+        k.classID = selectedData(cboEdit[KouzaCbo::KouzaClass]);
+        k.koushiID = selectedData(cboEdit[KouzaCbo::Koushi]);
+        k.kyositsuID = selectedData(cboEdit[KouzaCbo::Kyositsu]);
+        k.teiin = funcToLong(txtNinzu[0]->text());
+        k.jukouNinzu = funcToLong(txtNinzu[1]->text());
+        k.tangen = kouzaInfoText(0);
+        k.naiyou = kouzaInfoText(1);
+        k.syukudai = kouzaInfoText(2);
+        k.comment = kouzaInfoText(3);
         return true;
     });
 }
 
 void frm講座情報詳細::subSaveKozaInfo()
 {
-    guarded(QStringLiteral("frm講座情報詳細 - subSaveKozaInfo"), [&] {
-        Recordset& rs = *m_rsKouza;
-        if (m_mode == 2) {
-            // The row may have been read again since loading (another PC); edit the lesson itself.
-            rs.seek(QStringLiteral("="), m_kouzaID);
-            rs.edit();
-        } else {
-            rs.addNew();
-            // The highest ID at the moment of writing, so every added row gets its own.
-            m_kouzaID = funcGetMaxID(kTable, kKeyColumn) + 1;
-        }
-        const KouzaFields& f = m_fields;
-        rs.setField(kKeyColumn, m_kouzaID);
-        rs.setField(QStringLiteral("講座日"), funcDateText(f.kouzaDate));
-        rs.setField(QStringLiteral("曜日ID"), f.kouzaDate.dayOfWeek());
-        rs.setField(QStringLiteral("時限ID"), f.jigenID);
-        rs.setField(QStringLiteral("学年ID"), f.gakunenID);
-        rs.setField(QStringLiteral("科目ID"), f.kamokuID);
-        rs.setField(QStringLiteral("講座クラスID"), f.classID);
-        rs.setField(QStringLiteral("講師ID"), f.koushiID);
-        rs.setField(QStringLiteral("教室ID"), f.kyositsuID);
-        rs.setField(QStringLiteral("定員数"), f.teiin);
-        rs.setField(QStringLiteral("受講人数"), f.jukouNinzu);
-        rs.setField(QStringLiteral("単元"), f.tangen);
-        rs.setField(QStringLiteral("講座内容"), f.naiyou);
-        rs.setField(QStringLiteral("宿題"), f.syukudai);
-        rs.setField(QStringLiteral("コメント"), f.comment);
-        rs.update();
-    });
+    guarded(QStringLiteral("frm講座情報詳細 - subSaveKozaInfo"),
+            [&] { m_kouzaID = KouzaStore::save(m_kouza, m_mode); });
 }
 
 int frm講座情報詳細::exec()
@@ -419,7 +387,7 @@ int frm講座情報詳細::exec()
 
 bool frm講座情報詳細::funcLessonExists()
 {
-    return funcCheckRec(QStringLiteral("SELECT 毎講座ID FROM 毎講座履歴 WHERE 毎講座ID = ") + QString::number(m_kouzaID));
+    return guarded(QStringLiteral("frm講座情報詳細 - funcCheckRec"), [&] { return KouzaStore::exists(m_kouzaID); });
 }
 
 // Checks and stores what the window shows (one lesson or a range); true when stored.
@@ -427,7 +395,7 @@ bool frm講座情報詳細::funcSaveKouza()
 {
     return guarded(QStringLiteral("frm講座情報詳細 - cmdOK_Click"), [&] {
         // A lesson deleted while it was open cannot be edited; the window stays for the user to decide.
-        if (m_mode == 2 && !funcLessonExists()) {
+        if (m_mode == Syori::Edit && !funcLessonExists()) {
             MsgBox(kNotFound, MsgButtons::Ok, MsgIcon::Information, kTitle);
             return false;
         }
@@ -448,7 +416,7 @@ bool frm講座情報詳細::funcSaveKouza()
 void frm講座情報詳細::cmdOK_Click()
 {
     guarded(QStringLiteral("frm講座情報詳細 - cmdOK_Click"), [&] {
-        const bool single = m_mode != 2 && !chkIkkatu->isChecked();
+        const bool single = m_mode != Syori::Edit && !chkIkkatu->isChecked();
         if (!funcSaveKouza())
             return;
         // A lesson just added stays open, so that its students can be ticked at once.
@@ -461,7 +429,7 @@ void frm講座情報詳細::cmdOK_Click()
 
 void frm講座情報詳細::subEditStored()
 {
-    m_mode = 2;
+    m_mode = Syori::Edit;
     lblMode->setText(QStringLiteral("編　集"));
     chkIkkatu->setChecked(false);
     subIkkatuMode(false);
@@ -478,7 +446,7 @@ QStringList frm講座情報詳細::funcFormState() const
     QStringList state;
     for (const QDateEdit* picker : DTPDate)
         state << picker->date().toString(Qt::ISODate);
-    for (int i = 0; i < 7; ++i)
+    for (int i = 0; i <= KouzaCbo::Youbi; ++i)
         state << QString::number(cboEdit[i]->currentIndex());
     for (const QLineEdit* edit : txtNinzu)
         state << edit->text();
@@ -536,10 +504,6 @@ void frm講座情報詳細::Form_QueryUnload()
         // What the panel shows when the window closes is what is stored.
         if (m_jukou && funcKouzaStored())
             subStoreShown();
-        if (m_rsKouza) {
-            m_rsKouza->close();
-            m_rsKouza.reset();
-        }
         m_shownItem = nullptr;
         m_jukou.reset();
     });
@@ -549,7 +513,7 @@ void frm講座情報詳細::subClear()
 {
     for (QDateEdit* picker : DTPDate)
         picker->setDate(QDate::currentDate());
-    for (int i = 0; i < 7; ++i)
+    for (int i = 0; i <= KouzaCbo::Youbi; ++i)
         cboEdit[i]->setCurrentIndex(-1);
     for (QLineEdit* edit : txtNinzu)
         edit->setText(QStringLiteral("0"));
@@ -585,7 +549,7 @@ void frm講座情報詳細::subIkkatuMode(bool show)
 {
     guarded(QStringLiteral("frm講座情報詳細 - subIkkatuVisible"), [&] {
         DTPDate[0]->setEnabled(!show);
-        for (QWidget* control : std::initializer_list<QWidget*>{DTPDate[1], DTPDate[2], cboEdit[6], lblItem[12], lblItem[15]})
+        for (QWidget* control : std::initializer_list<QWidget*>{DTPDate[1], DTPDate[2], cboEdit[KouzaCbo::Youbi], lblItem[12], lblItem[15]})
             control->setEnabled(show);
     });
 }
@@ -598,7 +562,7 @@ void frm講座情報詳細::chkIkkatu_Click()
 QList<QDate> frm講座情報詳細::funcIkkatuDates() const
 {
     QList<QDate> dates;
-    const int youbi = selectedData(cboEdit[6]);
+    const int youbi = selectedData(cboEdit[KouzaCbo::Youbi]);
     for (QDate d = DTPDate[1]->date(); d <= DTPDate[2]->date(); d = d.addDays(1))
         if (d.dayOfWeek() == youbi)
             dates << d;
@@ -614,9 +578,9 @@ bool frm講座情報詳細::funcIkkatuAdd()
             MsgBox(QStringLiteral("講座日の範囲指定に誤りがあります"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
             return false;
         }
-        if (cboEdit[6]->currentIndex() <= 0) {
+        if (cboEdit[KouzaCbo::Youbi]->currentIndex() <= 0) {
             MsgBox(QStringLiteral("一括登録するときは曜日を必ず指定してください"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
-            cboEdit[6]->setFocus();
+            cboEdit[KouzaCbo::Youbi]->setFocus();
             return false;
         }
         // A range without the weekday would store nothing; say so rather than ask about it.
@@ -626,7 +590,7 @@ bool frm講座情報詳細::funcIkkatuAdd()
         }
         // The question names what will be stored: the lessons, not the days of the range.
         const QString question = funcDateText(first) + QStringLiteral("～") + funcDateText(last) + QStringLiteral("までの")
-            + funcWeekdayName(cboEdit[6]->currentText()) + QStringLiteral(" ") + QString::number(funcIkkatuDates().size())
+            + weekdayName(cboEdit[KouzaCbo::Youbi]->currentText()) + QStringLiteral(" ") + QString::number(funcIkkatuDates().size())
             + QStringLiteral("回分を登録してもよいですか？");
         return MsgBox(question, MsgButtons::YesNo, MsgIcon::Question, kTitle) != MsgAnswer::No;
     });
@@ -634,12 +598,6 @@ bool frm講座情報詳細::funcIkkatuAdd()
 
 void frm講座情報詳細::subIkkatuSave()
 {
-    // Every date of the range or, after a fault, none of them.
-    Transaction transaction;
-    for (const QDate& d : funcIkkatuDates()) {
-        m_fields.kouzaDate = d;
-        m_fields.youbiID = d.dayOfWeek();
-        subSaveKozaInfo();
-    }
-    transaction.commit();
+    // funcIkkatuAdd has made sure the range holds at least one date.
+    m_kouzaID = KouzaStore::addRange(m_kouza, funcIkkatuDates()).back();
 }

@@ -5,7 +5,7 @@
 // lesson was saved.
 #pragma once
 
-#include "DaoCommon.h"
+#include "KouzaStore.h"
 #include "clsJukou.h"
 
 #include <QDate>
@@ -55,24 +55,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The stored columns of one lesson, as collected from the window.
-    struct KouzaFields {
-        QDate kouzaDate;
-        int youbiID = 0;
-        int jigenID = 0;
-        int gakunenID = 0;
-        int kamokuID = 0;
-        int classID = 0;
-        int koushiID = 0;
-        int kyositsuID = 0;
-        int teiin = 0;
-        int jukouNinzu = 0;
-        QString tangen;
-        QString naiyou;
-        QString syukudai;
-        QString comment;
-    };
-
     void buildKouzaPart(QWidget* host);
     void subTabOrder();
     QWidget* buildIkkatuPart(QWidget* host);
@@ -148,15 +130,14 @@ private:
     std::array<QComboBox*, 4> cbo態度評価{};
     QLineEdit* txtコメント = nullptr;
 
-    short m_mode = 0;            // 0 add, 1 copy, 2 edit
+    Syori m_mode = Syori::Add;
     int m_kouzaID = 0;           // 毎講座ID
     bool m_loading = false;      // while loading and while closing
     bool m_closing = false;
     bool m_found = true;         // the lesson to copy or edit is stored
     bool m_saved = false;        // something was stored in this opening
     QStringList m_savedState;    // funcFormState as loaded or last saved
-    std::optional<Recordset> m_rsKouza;
-    KouzaFields m_fields;
+    Kouza m_kouza;               // as funcDataSet collected it from the window
 
     std::optional<clsJukou> m_jukou;               // the student shown and his or her marks
     QTreeWidgetItem* m_shownItem = nullptr;         // none until a student is shown

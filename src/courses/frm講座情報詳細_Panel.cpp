@@ -5,6 +5,7 @@
 #include "frm講座情報詳細.h"
 
 #include "CommonBase.h"
+#include "KouzaCombo.h"
 #include "ErrorLog.h"
 #include "FormsCommon.h"
 #include "Named.h"
@@ -296,12 +297,12 @@ void frm講座情報詳細::subSetJukou()
 {
     guarded(QStringLiteral("frm講座情報詳細 - subSetJukou"), [&] {
         m_jukou->setPropKouzaDate(DTPDate[0]->date());
-        m_jukou->setPropJigenName(cboEdit[4]->currentText());
-        m_jukou->setPropGakunenName(cboEdit[0]->currentText());
-        m_jukou->setPropKamokuName(cboEdit[1]->currentText());
-        m_jukou->setPropClassName(cboEdit[2]->currentText());
-        m_jukou->setPropKyositsuName(cboEdit[5]->currentText());
-        m_jukou->setPropKoushiName(cboEdit[3]->currentText());
+        m_jukou->setPropJigenName(cboEdit[KouzaCbo::Jigen]->currentText());
+        m_jukou->setPropGakunenName(cboEdit[KouzaCbo::Gakunen]->currentText());
+        m_jukou->setPropKamokuName(cboEdit[KouzaCbo::Kamoku]->currentText());
+        m_jukou->setPropClassName(cboEdit[KouzaCbo::KouzaClass]->currentText());
+        m_jukou->setPropKyositsuName(cboEdit[KouzaCbo::Kyositsu]->currentText());
+        m_jukou->setPropKoushiName(cboEdit[KouzaCbo::Koushi]->currentText());
         if (!m_jukou->Check毎講座ID())
             return;
 

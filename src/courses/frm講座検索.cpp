@@ -2,6 +2,7 @@
 
 #include "ErrorLog.h"
 #include "CommonBase.h"
+#include "KouzaCombo.h"
 #include "ConditionMemory.h"
 #include "FormsCommon.h"
 #include "JyokenReceiver.h"
@@ -37,7 +38,7 @@ frm講座検索::frm講座検索(JyokenReceiver* receiver, QWidget* parent) : QD
                                      QStringLiteral("曜日")});
     cboEdit = namedArray<QComboBox, 7>(fraJyoken, QStringLiteral("cboEdit"));
     auto* grid = new QGridLayout(fraJyoken);
-    for (int i = 0; i < 7; ++i) {
+    for (int i = 0; i <= KouzaCbo::Youbi; ++i) {
         cboEdit[i]->setMinimumWidth(180);
         grid->addWidget(lblItem[i], i, 0);
         grid->addWidget(cboEdit[i], i, 1, 1, 3);
@@ -118,13 +119,13 @@ void frm講座検索::subComboSet()
     guarded(QStringLiteral("frm講座検索 - subComboSet"), [&] {
         DTPDate[0]->setDate(QDate::currentDate());
         DTPDate[1]->setDate(QDate::currentDate());
-        Set_Combo(cboEdit[0], QStringLiteral("マスタ学年"));
-        Set_Combo(cboEdit[1], QStringLiteral("マスタ科目"));
-        Set_Combo(cboEdit[2], QStringLiteral("マスタ講座クラス"));
-        Set_Combo(cboEdit[3], QStringLiteral("マスタ講師"));
-        Set_Combo(cboEdit[4], QStringLiteral("マスタ時限"));
-        Set_Combo(cboEdit[5], QStringLiteral("マスタ教室"));
-        Set_Combo(cboEdit[6], QStringLiteral("マスタ曜日"));
+        Set_Combo(cboEdit[KouzaCbo::Gakunen], QStringLiteral("マスタ学年"));
+        Set_Combo(cboEdit[KouzaCbo::Kamoku], QStringLiteral("マスタ科目"));
+        Set_Combo(cboEdit[KouzaCbo::KouzaClass], QStringLiteral("マスタ講座クラス"));
+        Set_Combo(cboEdit[KouzaCbo::Koushi], QStringLiteral("マスタ講師"));
+        Set_Combo(cboEdit[KouzaCbo::Jigen], QStringLiteral("マスタ時限"));
+        Set_Combo(cboEdit[KouzaCbo::Kyositsu], QStringLiteral("マスタ教室"));
+        Set_Combo(cboEdit[KouzaCbo::Youbi], QStringLiteral("マスタ曜日"));
     });
 }
 
@@ -166,13 +167,13 @@ bool frm講座検索::funcCreateSQL()
         }
         // Fixed order, whatever order the user chose in; the blank entry is no condition.
         ConditionBuilder condition;
-        condition.addCombo(cboEdit[0], QStringLiteral(" 学年ID = "), QStringLiteral(" 【学年】"));
-        condition.addCombo(cboEdit[1], QStringLiteral(" 科目ID = "), QStringLiteral(" 【科目】"));
-        condition.addCombo(cboEdit[2], QStringLiteral(" 講座クラスID = "), QStringLiteral(" 【講座クラス】"));
-        condition.addCombo(cboEdit[6], QStringLiteral(" 曜日ID = "), QStringLiteral(" 【曜日】"));
-        condition.addCombo(cboEdit[4], QStringLiteral(" 時限ID = "), QStringLiteral(" 【時限】"));
-        condition.addCombo(cboEdit[3], QStringLiteral(" 講師ID = "), QStringLiteral(" 【講師】"));
-        condition.addCombo(cboEdit[5], QStringLiteral(" 教室ID = "), QStringLiteral(" 【教室】"));
+        condition.addCombo(cboEdit[KouzaCbo::Gakunen], QStringLiteral(" 学年ID = "), QStringLiteral(" 【学年】"));
+        condition.addCombo(cboEdit[KouzaCbo::Kamoku], QStringLiteral(" 科目ID = "), QStringLiteral(" 【科目】"));
+        condition.addCombo(cboEdit[KouzaCbo::KouzaClass], QStringLiteral(" 講座クラスID = "), QStringLiteral(" 【講座クラス】"));
+        condition.addCombo(cboEdit[KouzaCbo::Youbi], QStringLiteral(" 曜日ID = "), QStringLiteral(" 【曜日】"));
+        condition.addCombo(cboEdit[KouzaCbo::Jigen], QStringLiteral(" 時限ID = "), QStringLiteral(" 【時限】"));
+        condition.addCombo(cboEdit[KouzaCbo::Koushi], QStringLiteral(" 講師ID = "), QStringLiteral(" 【講師】"));
+        condition.addCombo(cboEdit[KouzaCbo::Kyositsu], QStringLiteral(" 教室ID = "), QStringLiteral(" 【教室】"));
         if (chkDate->isChecked()) {
             const QString fromText = funcDateText(from);
             const QString toText = funcDateText(to);

@@ -5,6 +5,7 @@
 #include "ErrorLog.h"
 #include "FormsCommon.h"
 #include "Named.h"
+#include "SeitoStore.h"
 #include "Theme.h"
 #include "frm生徒検索.h"
 #include "frm生徒情報詳細.h"
@@ -228,23 +229,20 @@ void frm生徒情報一覧::lvList_ColumnClick(int column)
 void frm生徒情報一覧::cmdOK_Click(int index)
 {
     guarded(QStringLiteral("frm生徒情報一覧 - cmdOK_Click"), [&] {
-        m_syoriID = static_cast<short>(index);
         // Copy and edit act on the row selected now, whatever an earlier add left behind.
         m_studentNo = index == 0 ? 0 : funcSelectedTags(lvList).value(0);
-        if ((index == 1 || index == 2) && m_studentNo == 0)
-            return;
         if (index == 3) {
             if (m_selectCount < 1 || !funcConfirmDelete(m_selectCount, QStringLiteral(" 生徒を削除してもよろしいですか？")))
                 return;
-            subExecuteForTags(funcSelectedTags(lvList), [](int studentNo) {
-                return QStringList{QStringLiteral(" UPDATE ") + QStringLiteral("生徒台帳")
-                                   + QStringLiteral(" SET 削除フラグ = 1 WHERE 生徒番号 = ") + QString::number(studentNo)};
-            });
+            SeitoStore::remove(funcSelectedTags(lvList));
             subListSet();
             return;
         }
+        m_syoriID = static_cast<Syori>(index);   // the buttons before delete: add, copy, edit
+        if (m_syoriID != Syori::Add && m_studentNo == 0)
+            return;
         frm生徒情報詳細 detail(this);
-        detail.setPropMode(index);
+        detail.setPropMode(m_syoriID);
         detail.setPropStudentID(m_studentNo);
         detail.exec();
         if (!detail.propFound())
@@ -253,7 +251,7 @@ void frm生徒情報一覧::cmdOK_Click(int index)
             return;
         subListSet();
         // The student just saved is shown; an added one outside the search is told.
-        if (!funcSelectTag(lvList, detail.propStudentID()) && index != 2)
+        if (!funcSelectTag(lvList, detail.propStudentID()) && m_syoriID != Syori::Edit)
             lblMsg->setText(QStringLiteral("追加した生徒は現在の検索条件に含まれていません。"));
     });
 }

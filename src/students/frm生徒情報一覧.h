@@ -4,6 +4,7 @@
 
 #include "JyokenReceiver.h"
 #include "ListWindow.h"
+#include "Syori.h"
 #include "clsDataList.h"
 
 #include <QDialog>
@@ -67,7 +68,7 @@ private:
     bool m_loaded = false;
     int m_selectCount = 0;
     int m_studentNo = 0;      // the student selected alone; 0 when adding
-    short m_syoriID = 0;      // the cmdOK button last pressed
+    Syori m_syoriID = Syori::Add;   // the cmdOK button last pressed
     clsDataList m_dataList;
     ColumnSort m_sort;
 };

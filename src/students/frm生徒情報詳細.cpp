@@ -6,15 +6,14 @@
 #include "KeyFilter.h"
 #include "MainCommon.h"
 #include "Named.h"
+#include "SeitoStore.h"
 #include "TextBox.h"
 #include "Theme.h"
 #include "UiServices.h"
-#include "clsDataCtl.h"
 #include "frm講座情報一覧.h"
 
 #include <QComboBox>
 #include <QDateEdit>
-#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -28,7 +27,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSaveFile>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -39,7 +37,7 @@ constexpr int kPhotoWidth = 180;
 constexpr int kPhotoHeight = 240;
 
 // The picture fitted into the box, its proportions kept; a null pixmap when the file is no picture.
-QPixmap funcFittedPicture(const QString& path, const QSize& box, qreal ratio)
+QPixmap fittedPicture(const QString& path, const QSize& box, qreal ratio)
 {
     QImageReader reader(path);
     reader.setAutoTransform(true);
@@ -59,29 +57,7 @@ QPixmap funcFittedPicture(const QString& path, const QSize& box, qreal ratio)
     return picture;
 }
 
-void subRemoveFile(const QString& path)
-{
-    if (QFile::exists(path) && !QFile::remove(path))
-        throw std::runtime_error(QStringLiteral("ファイル %1 を削除できません").arg(path).toStdString());
-}
-
-void subCopyFile(const QString& from, const QString& to)
-{
-    subRemoveFile(to);
-    if (!QFile::copy(from, to))
-        throw std::runtime_error(QStringLiteral("ファイル %1 を %2 にコピーできません").arg(from, to).toStdString());
-}
-
-// Written beside the target and renamed into place: a write that fails (a full
-// disk) leaves the file that was there whole.
-void subWriteFile(const QString& path, const QByteArray& bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw std::runtime_error(QStringLiteral("ファイル %1 に書き込めません").arg(path).toStdString());
-}
-
-bool funcIsJpegName(const QString& path)
+bool isJpegName(const QString& path)
 {
     return path.endsWith(QStringLiteral(".jpg"), Qt::CaseInsensitive)
         || path.endsWith(QStringLiteral(".jpeg"), Qt::CaseInsensitive);
@@ -105,16 +81,6 @@ QPlainTextEdit* areaBox(QWidget* parent, int index, int maxLength)
 }
 } // namespace
 
-QString funcPicturePath(int studentNo)
-{
-    return funcAppPath() + QStringLiteral("Picture/") + QString::number(studentNo) + QStringLiteral(".jpg");
-}
-
-QString funcPictureBackupPath(int studentNo)
-{
-    return funcAppPath() + QStringLiteral("Picture/") + QString::number(studentNo) + QStringLiteral("_BK.jpg");
-}
-
 frm生徒情報詳細::frm生徒情報詳細(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frm生徒情報詳細"));
@@ -124,9 +90,6 @@ frm生徒情報詳細::frm生徒情報詳細(QWidget* parent) : QDialog(parent)
 
 frm生徒情報詳細::~frm生徒情報詳細()
 {
-    // Form_QueryUnload: the student's row is let go with the window.
-    if (m_rs)
-        m_rs->close();
 }
 
 void frm生徒情報詳細::buildControls()
@@ -287,9 +250,7 @@ void frm生徒情報詳細::showEvent(QShowEvent* event)
 
 bool frm生徒情報詳細::funcStudentExists()
 {
-    clsDataCtl rows;
-    rows.funcOpenRec(QStringLiteral("SELECT 生徒番号 FROM 生徒台帳 WHERE 生徒番号 = ") + QString::number(m_studentID));
-    return rows.propCount() > 0;
+    return SeitoStore::exists(m_studentID);
 }
 
 void frm生徒情報詳細::Form_Load()
@@ -307,41 +268,34 @@ void frm生徒情報詳細::subComboTextSet()
         subClear();
         static const std::array<QString, 3> modes{QStringLiteral("追　加"), QStringLiteral("コピー(追加)"),
                                                   QStringLiteral("編　集")};
-        if (m_mode >= 0 && m_mode <= 2)
-            lblMode->setText(modes[m_mode]);
+        lblMode->setText(modes[static_cast<std::size_t>(m_mode)]);
 
-        m_rs.emplace(gDatabase.openRecordset(QStringLiteral("生徒台帳"), dbOpenTable, dbDenyWrite));
-        m_rs->setIndex(QStringLiteral("PrimaryKey"));
-        m_rs->seek(QStringLiteral("="), m_studentID);
-        if (m_mode != 0 && m_rs->noMatch()) {
+        const std::optional<Seito> stored = SeitoStore::load(m_studentID);
+        if (m_mode != Syori::Add && !stored) {
             // Nothing to copy or edit; no file of any number is touched.
             m_found = false;
             return;
         }
         const int sourceNo = m_studentID;
-        if (m_mode != 2)
-            m_studentID = funcGetMaxID(QStringLiteral("生徒台帳"), QStringLiteral("生徒番号")) + 1;
+        if (m_mode != Syori::Edit)
+            m_studentID = SeitoStore::nextNo();
         subPictureOpening(sourceNo);
         lblStudentNo->setText(QString::number(m_studentID));
-        if (m_rs->noMatch()) {
+        if (!stored) {
             cmdPicDelete[1]->setEnabled(false);
             return;
         }
 
-        const auto text = [&](const char* field) { return funcToString(m_rs->field(QString::fromUtf8(field))); };
-        const auto number = [&](const char* field) { return funcToLong(m_rs->field(QString::fromUtf8(field))); };
-        const std::array<const char*, 7> fields{"氏名カナ", "生徒氏名", "電話", "郵便番号", "住所", "携帯電話", "備考"};
+        const std::array<QString, 7> texts{stored->kana,    stored->name,   stored->phone,  stored->postal,
+                                           stored->address, stored->mobile, stored->remarks};
         for (int i = 0; i < 7; ++i)
-            subSetBoxText(txtStuInfo[i], text(fields[i]));
-        const int sex = number("性別");
-        if (sex == 1 || sex == 2)
-            optSex[sex]->setChecked(true);
+            subSetBoxText(txtStuInfo[i], texts[i]);
+        if (stored->sex == 1 || stored->sex == 2)
+            optSex[stored->sex]->setChecked(true);
         // A student stored without a date shows today's, as a new student does.
-        const QDate entry = funcTextDate(text("入塾日"));
-        const QDate birth = funcTextDate(text("生年月日"));
-        DTPDate[0]->setDate(entry.isValid() ? entry : QDate::currentDate());
-        DTPDate[1]->setDate(birth.isValid() ? birth : QDate::currentDate());
-        if (const int school = number("所属校ID"); school != 0)
+        DTPDate[0]->setDate(stored->entry.isValid() ? stored->entry : QDate::currentDate());
+        DTPDate[1]->setDate(stored->birth.isValid() ? stored->birth : QDate::currentDate());
+        if (const int school = stored->schoolID.value_or(0); school != 0)
             cboEdit[0]->setCurrentIndex(funcCboIndex(cboEdit[0], school));
         subShowImage();
     });
@@ -377,26 +331,23 @@ bool frm生徒情報詳細::funcInputCheck()
 void frm生徒情報詳細::subUpdate()
 {
     guarded(QStringLiteral("frm生徒情報詳細 - subUpdate"), [&] {
-        if (m_mode == 2) {
-            m_rs->seek(QStringLiteral("="), m_studentID);
-            m_rs->edit();
-        } else {
-            m_rs->addNew();
-        }
-        m_rs->setField(QStringLiteral("生徒番号"), m_studentID);
-        const std::array<const char*, 7> fields{"氏名カナ", "生徒氏名", "電話", "郵便番号", "住所", "携帯電話", "備考"};
-        for (int i = 0; i < 7; ++i)
-            m_rs->setField(QString::fromUtf8(fields[i]), funcBoxText(txtStuInfo[i]));
-        m_rs->setField(QStringLiteral("入塾日"), funcDateText(DTPDate[0]->date()));
-        m_rs->setField(QStringLiteral("生年月日"), funcDateText(DTPDate[1]->date()));
+        Seito seito;
+        seito.no = m_studentID;
+        seito.kana = funcBoxText(txtStuInfo[0]);
+        seito.name = funcBoxText(txtStuInfo[1]);
+        seito.phone = funcBoxText(txtStuInfo[2]);
+        seito.postal = funcBoxText(txtStuInfo[3]);
+        seito.address = funcBoxText(txtStuInfo[4]);
+        seito.mobile = funcBoxText(txtStuInfo[5]);
+        seito.remarks = funcBoxText(txtStuInfo[6]);
+        seito.entry = DTPDate[0]->date();
+        seito.birth = DTPDate[1]->date();
         // Without a choice the stored school stays.
         if (cboEdit[0]->currentIndex() >= 0)
-            m_rs->setField(QStringLiteral("所属校ID"), funcToLong(cboEdit[0]->currentData()));
-        m_rs->setField(QStringLiteral("性別"), optSex[1]->isChecked() ? 1 : 2);
-        m_rs->setField(QStringLiteral("更新日時"), funcDateTimeText(QDateTime::currentDateTime()));
-        m_rs->update();
-        if (m_photoDelete)
-            subRemoveFile(funcPicturePath(m_studentID));
+            seito.schoolID = funcToLong(cboEdit[0]->currentData());
+        seito.sex = optSex[1]->isChecked() ? 1 : 2;
+        SeitoStore::save(seito, m_mode);
+        m_photo.save();
     });
 }
 
@@ -406,12 +357,11 @@ void frm生徒情報詳細::cmdOK_Click()
         if (!funcInputCheck())
             return;
         // A student removed from the register while open (restore, initialization) cannot be edited.
-        if (m_mode == 2 && !funcStudentExists()) {
+        if (m_mode == Syori::Edit && !funcStudentExists()) {
             MsgBox(kNotFound, MsgButtons::Ok, MsgIcon::Information, kTitle);
             return;
         }
         subUpdate();
-        subRemoveFile(funcPictureBackupPath(m_studentID));
         m_ok = true;
         accept();
     });
@@ -425,7 +375,7 @@ QStringList frm生徒情報詳細::funcFormState() const
     for (const QDateEdit* picker : DTPDate)
         state << picker->date().toString(Qt::ISODate);
     state << QString::number(optSex[1]->isChecked()) << QString::number(cboEdit[0]->currentIndex())
-          << QString::number(m_imported) << QString::number(m_photoDelete);
+          << QString::number(m_photo.imported()) << QString::number(m_photo.removed());
     return state;
 }
 
@@ -468,52 +418,19 @@ void frm生徒情報詳細::cmdKojinKouza_Click()
 
 void frm生徒情報詳細::subPictureOpening(int sourceNo)
 {
-    const QString picture = funcPicturePath(m_studentID);
-    const QString backup = funcPictureBackupPath(m_studentID);
-    if (m_mode == 2) {
-        // A backup outlives its opening only when the program ended with the
-        // window open: the photograph beside it was never saved, the backup is
-        // the student's own. It goes back in place; it is never deleted.
-        if (QFile::exists(backup)) {
-            subRemoveFile(picture);
-            if (!QFile::rename(backup, picture))
-                throw std::runtime_error("cannot restore the photograph backup");
-        }
-        return;
-    }
-    // The new number belongs to no student yet: files under it are left from
-    // students removed from the register and must not become this student's.
-    subRemoveFile(picture);
-    subRemoveFile(backup);
-    if (m_mode == 1 && QFile::exists(funcPicturePath(sourceNo))) {
-        subCopyFile(funcPicturePath(sourceNo), picture);
-        m_photoCreated = true;
-    }
+    m_photo.open(m_mode, m_studentID, sourceNo);
 }
 
 void frm生徒情報詳細::subPictureCancel()
 {
-    const QString picture = funcPicturePath(m_studentID);
-    const QString backup = funcPictureBackupPath(m_studentID);
-    if (m_mode != 2) {
-        // A student that was never saved keeps no photograph under its number.
-        subRemoveFile(picture);
-        subRemoveFile(backup);
-        return;
-    }
-    if (m_photoCreated) {
-        subRemoveFile(picture);
-        if (QFile::exists(backup))
-            subCopyFile(backup, picture);
-    }
-    subRemoveFile(backup);
+    m_photo.cancel();
 }
 
 void frm生徒情報詳細::subShowImage()
 {
     const QString picture = funcPicturePath(m_studentID);
     if (funcFileExists(picture)) {
-        const QPixmap shown = funcFittedPicture(picture, imgStudent->contentsRect().size(), devicePixelRatioF());
+        const QPixmap shown = fittedPicture(picture, imgStudent->contentsRect().size(), devicePixelRatioF());
         if (shown.isNull())
             imgStudent->setText(QStringLiteral("表示できない画像です"));
         else
@@ -543,7 +460,7 @@ void frm生徒情報詳細::cmdPicDelete_Click(int index)
         imgStudent->clear();
         imgStudent->setText(QStringLiteral("写真なし"));
         cmdPicDelete[1]->setEnabled(false);
-        m_photoDelete = true;
+        m_photo.markRemoved();
     });
 }
 
@@ -577,18 +494,8 @@ void frm生徒情報詳細::subImportImage(const QString& path)
             MsgBox(kNotPicture, MsgButtons::Ok, MsgIcon::Warning, kTitle);
             return;
         }
-        const QString folder = funcAppPath() + QStringLiteral("Picture");
-        if (!funcFolderExists(folder) && !QDir().mkpath(folder))
-            throw std::runtime_error("cannot create the picture folder");
-        const QString picture = funcPicturePath(m_studentID);
-        // The backup keeps the photograph as it was before the first import.
-        if (QFile::exists(picture) && !m_imported)
-            subCopyFile(picture, funcPictureBackupPath(m_studentID));
-        subWriteFile(picture, bytes);
-        m_imported = true;
+        m_photo.import(bytes);
         subShowImage();
-        m_photoCreated = true;
-        m_photoDelete = false;
     });
 }
 
@@ -597,7 +504,7 @@ void frm生徒情報詳細::imgStudent_OLEDragDrop(const QMimeData* data)
     guarded(QStringLiteral("frm生徒情報詳細 - imgStudent_OLEDragDrop"), [&] {
         const QList<QUrl> urls = data->urls();
         const QString path = urls.isEmpty() ? QString() : urls.first().toLocalFile();
-        if (!funcIsJpegName(path)) {
+        if (!isJpegName(path)) {
             MsgBox(kNotPicture, MsgButtons::Ok, MsgIcon::Warning, kTitle);
             return;
         }

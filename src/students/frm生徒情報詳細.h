@@ -3,7 +3,8 @@
 // saved; closing without saving puts the files back as they were.
 #pragma once
 
-#include "DaoCommon.h"
+#include "StudentPhoto.h"
+#include "Syori.h"
 
 #include <QDialog>
 #include <QString>
@@ -20,17 +21,12 @@ class QMimeData;
 class QPushButton;
 class QRadioButton;
 
-// The photograph of a student and its backup while the student is being edited.
-QString funcPicturePath(int studentNo);
-QString funcPictureBackupPath(int studentNo);
-
 class frm生徒情報詳細 : public QDialog {
 public:
     explicit frm生徒情報詳細(QWidget* parent = nullptr);
     ~frm生徒情報詳細() override;
 
-    // 0 add, 1 copy, 2 edit.
-    void setPropMode(int mode) { m_mode = static_cast<short>(mode); }
+    void setPropMode(Syori mode) { m_mode = mode; }
     // The student to edit or to copy from (0 for add); after loading, the number being written.
     void setPropStudentID(int studentID) { m_studentID = studentID; }
     int propStudentID() const { return m_studentID; }
@@ -86,14 +82,11 @@ private:
     QLabel* lblStudentNo = nullptr;
     QLabel* lblMsg = nullptr;
 
-    short m_mode = 0;
+    Syori m_mode = Syori::Add;
     int m_studentID = 0;
     bool m_ok = false;
     bool m_loaded = false;
     bool m_found = true;
     QStringList m_loadedState;       // funcFormState as loaded: a close with anything else asks
-    std::optional<Recordset> m_rs;   // the student's row, from loading until the window goes
-    bool m_photoCreated = false;     // this opening made the photograph file (copy or import)
-    bool m_photoDelete = false;      // the user removed the photograph; the file goes when saving
-    bool m_imported = false;         // an import happened in this opening: the backup is taken
+    StudentPhoto m_photo;
 };

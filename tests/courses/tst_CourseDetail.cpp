@@ -1,5 +1,6 @@
 #include "CommonBase.h"
 #include "KouzaDetailOpener.h"
+#include "KouzaStore.h"
 #include "ProgramFolder.h"
 #include "WindowTest.h"
 #include "clsJukou.h"
@@ -23,10 +24,10 @@
 namespace {
 // Stands in for the course list: hands over the operation and the lesson, keeps what it is told.
 struct TestOpener : KouzaDetailOpener {
-    short syori = 0;
+    Syori syori = Syori::Add;
     int kouzaID = 0;
     std::optional<bool> ok;
-    short propSyoriID() const override { return syori; }
+    Syori propSyoriID() const override { return syori; }
     int propMaiKouzaID() const override { return kouzaID; }
     void setPropOK(bool value) override { ok = value; }
 };
@@ -49,15 +50,47 @@ const QStringList kSchool = {
     " (3, 'ｳｴﾀﾞ', '上田', 0), (4, 'ｱｱ', '削除済', 1)",
 };
 
-struct Detail {
+// The school above in a fresh program folder, and its stored rows as text.
+struct School {
     ProgramFolder pf;
-    TestOpener opener;
-    std::optional<frm講座情報詳細> w;
 
-    Detail(short syori, int kouzaID, const QStringList& more = {})
+    explicit School(const QStringList& more = {})
     {
         for (const QString& sql : kSchool + more)
             pf.exec(sql);
+    }
+    // The stored row: 出席フラグ|項目1..4|コメント|宿題|更新日時, "" when there is none.
+    QString attendance(int kouzaID, int stuNo)
+    {
+        return pf.scalar(QStringLiteral("SELECT 出席フラグ || '|' || 項目1 || 項目2 || 項目3 || 項目4 || '|' || コメント || '|' || 宿題"
+                                        " || '|' || 更新日時 FROM 講座出席 WHERE 毎講座ID = %1 AND 生徒番号 = %2").arg(kouzaID).arg(stuNo));
+    }
+    QString row(int id)
+    {
+        return pf.scalar(QStringLiteral("SELECT 講座日 || '|' || 曜日ID || '|' || 時限ID || 学年ID || 科目ID || 講座クラスID"
+                                        " || 講師ID || 教室ID || '|' || 定員数 || '|' || 受講人数 || '|' || 単元 || '|'"
+                                        " || 講座内容 || '|' || 宿題 || '|' || コメント FROM 毎講座履歴 WHERE 毎講座ID = %1")
+                             .arg(id));
+    }
+    // The IDs of the lessons added by the test, above the five it starts with
+    // (consecutive in the embedded mode; a server's counter may leave gaps).
+    QList<int> addedIds()
+    {
+        QList<int> ids;
+        for (const QString& id : pf.list(QStringLiteral("SELECT 毎講座ID FROM 毎講座履歴 WHERE 毎講座ID > 5 ORDER BY 1"))
+                                     .split(QLatin1Char(','), Qt::SkipEmptyParts))
+            ids << id.toInt();
+        return ids;
+    }
+};
+
+// The window on the school, opened as the course list would open it.
+struct Detail : School {
+    TestOpener opener;
+    std::optional<frm講座情報詳細> w;
+
+    Detail(Syori syori, int kouzaID, const QStringList& more = {}) : School(more)
+    {
         opener.syori = syori;
         opener.kouzaID = kouzaID;
         w.emplace(opener);
@@ -95,29 +128,6 @@ struct Detail {
             .arg(child<QRadioButton>(&*w, "opt宿題_0")->isChecked() ? "提出" : child<QRadioButton>(&*w, "opt宿題_1")->isChecked() ? "未提出" : "")
             .arg(marks.join(','), edit("txtコメント")->text());
     }
-    // The stored row: 出席フラグ|項目1..4|コメント|宿題|更新日時, "" when there is none.
-    QString attendance(int kouzaID, int stuNo)
-    {
-        return pf.scalar(QStringLiteral("SELECT 出席フラグ || '|' || 項目1 || 項目2 || 項目3 || 項目4 || '|' || コメント || '|' || 宿題"
-                                        " || '|' || 更新日時 FROM 講座出席 WHERE 毎講座ID = %1 AND 生徒番号 = %2").arg(kouzaID).arg(stuNo));
-    }
-    QString row(int id)
-    {
-        return pf.scalar(QStringLiteral("SELECT 講座日 || '|' || 曜日ID || '|' || 時限ID || 学年ID || 科目ID || 講座クラスID"
-                                        " || 講師ID || 教室ID || '|' || 定員数 || '|' || 受講人数 || '|' || 単元 || '|'"
-                                        " || 講座内容 || '|' || 宿題 || '|' || コメント FROM 毎講座履歴 WHERE 毎講座ID = %1")
-                             .arg(id));
-    }
-    // The IDs of the lessons added by the test, above the five it starts with
-    // (consecutive in the embedded mode; a server's counter may leave gaps).
-    QList<int> addedIds()
-    {
-        QList<int> ids;
-        for (const QString& id : pf.list(QStringLiteral("SELECT 毎講座ID FROM 毎講座履歴 WHERE 毎講座ID > 5 ORDER BY 1"))
-                                     .split(QLatin1Char(','), Qt::SkipEmptyParts))
-            ids << id.toInt();
-        return ids;
-    }
 };
 } // namespace
 
@@ -146,11 +156,15 @@ private slots:
     void recordFindsLessonByDateAndNames();
     void lessonMissingIsToldNeverEdited();
     void byKeyboard();
+
+    void storeSave_data();
+    void storeSave();
+    void storeAddRangeAndRemove();
 };
 
 void tst_CourseDetail::addStoresNewLessonUnderNextId()
 {
-    Detail d(0, 0);
+    Detail d(Syori::Add, 0);
     QCOMPARE(child<QLabel>(&*d.w, "lblMode")->text(), QStringLiteral("追　加"));
     QCOMPARE(d.w->windowTitle(), QStringLiteral("講座の情報を記入しましょう～。"));
     QVERIFY(child<QGroupBox>(&*d.w, "fraIkkatu")->isVisible());
@@ -192,7 +206,7 @@ void tst_CourseDetail::addStoresNewLessonUnderNextId()
 
 void tst_CourseDetail::copyLoadsLessonAndStoresCopyWithoutAttendance()
 {
-    Detail d(1, 5);
+    Detail d(Syori::Copy, 5);
     QCOMPARE(child<QLabel>(&*d.w, "lblMode")->text(), QStringLiteral("コピー(追加)"));
     QCOMPARE(d.date(0)->date(), QDate(2026, 4, 8));
     for (int i = 0; i < 6; ++i)
@@ -218,7 +232,7 @@ void tst_CourseDetail::copyLoadsLessonAndStoresCopyWithoutAttendance()
 
 void tst_CourseDetail::editRewritesWeekdayFromDate()
 {
-    Detail d(2, 5);
+    Detail d(Syori::Edit, 5);
     QCOMPARE(child<QLabel>(&*d.w, "lblMode")->text(), QStringLiteral("編　集"));
     QVERIFY(!child<QGroupBox>(&*d.w, "fraIkkatu")->isVisible());
     d.date(0)->setDate(QDate(2026, 4, 10));
@@ -234,14 +248,14 @@ void tst_CourseDetail::closingWithoutSavingLeavesLessonAlone()
     const QString question = QStringLiteral("変更した内容を保存しますか？");
     {
         // Nothing changed: no question.
-        Detail unchanged(2, 5);
+        Detail unchanged(Syori::Edit, 5);
         QTest::keyClick(&*unchanged.w, Qt::Key_Escape);
         QVERIFY(!unchanged.w->isVisible());
         QVERIFY(unchanged.pf.ui().messages.empty());
     }
     for (const char* how : {"cmdEnd", "close box", "Escape"}) {
         for (MsgAnswer answer : {MsgAnswer::No, MsgAnswer::Cancel, MsgAnswer::Yes}) {
-            Detail d(2, 5);
+            Detail d(Syori::Edit, 5);
             const QString before = d.row(5);
             auto close = [&] {
                 if (QByteArray(how) == "cmdEnd")
@@ -271,7 +285,7 @@ void tst_CourseDetail::closingWithoutSavingLeavesLessonAlone()
         }
     }
     // はい with a failed check keeps the window open.
-    Detail d(0, 0);
+    Detail d(Syori::Add, 0);
     d.edit("TXT_KouzaInfo_0")->setText("途中");
     d.pf.ui().answers = {MsgAnswer::Yes};
     d.click("cmdEnd");
@@ -297,7 +311,7 @@ void tst_CourseDetail::requiredFieldMessages()
     QFETCH(int, firstMissing);
     QFETCH(bool, blankEntry);
     QFETCH(QString, message);
-    Detail d(0, 0);
+    Detail d(Syori::Add, 0);
     for (int i = 0; i < firstMissing; ++i)
         d.cbo(i)->setCurrentIndex(1);
     d.cbo(firstMissing)->setCurrentIndex(blankEntry ? 0 : -1);
@@ -348,7 +362,7 @@ void tst_CourseDetail::bulkRange()
     QFETCH(QString, message);
     QFETCH(QStringList, stored);
 
-    Detail d(0, 0);
+    Detail d(Syori::Add, 0);
     d.chooseAll(2);
     d.date(0)->setDate(QDate(2030, 1, 1));  // ignored in range mode
     QVERIFY(!d.date(1)->isEnabled());
@@ -377,7 +391,7 @@ void tst_CourseDetail::bulkRange()
 
 void tst_CourseDetail::clearLeavesRangeMode()
 {
-    Detail d(1, 5);
+    Detail d(Syori::Copy, 5);
     child<QCheckBox>(&*d.w, "chkIkkatu")->click();
     d.click("cmdClear");
     QVERIFY(!child<QGroupBox>(&*d.w, "fraIkkatu")->isVisible());
@@ -392,7 +406,7 @@ void tst_CourseDetail::clearLeavesRangeMode()
 void tst_CourseDetail::openingTicksAttendeesAndShowsFirstStudent()
 {
     // Captions: the first four evaluation items in use, in ID order.
-    Detail d(2, 5, {"UPDATE マスタ評価項目 SET 削除フラグ = 1 WHERE 評価項目ID = 2",
+    Detail d(Syori::Edit, 5, {"UPDATE マスタ評価項目 SET 削除フラグ = 1 WHERE 評価項目ID = 2",
                     "INSERT INTO マスタ評価項目 VALUES (5, '態度', 0), (4, '宿題', 0), (6, '余分', 0)"});
     QCOMPARE(rowTexts(d.list()), QStringList({"1|ｱｵｷ|青木", "2|ｲﾄｳ|伊藤", "3|ｳｴﾀﾞ|上田"}));
     QCOMPARE(d.ticks(), QStringLiteral("110"));
@@ -415,7 +429,7 @@ void tst_CourseDetail::openingTicksAttendeesAndShowsFirstStudent()
 
 void tst_CourseDetail::tickingStoresDefaultsOnceAndClickingAgainStores()
 {
-    Detail d(2, 5);
+    Detail d(Syori::Edit, 5);
     const QString today = funcDateText(QDate::currentDate());
     d.select(2);
     QVERIFY(!d.jukou()->isChecked());
@@ -452,7 +466,7 @@ void tst_CourseDetail::marksSurviveEveryClose_data()
 void tst_CourseDetail::marksSurviveEveryClose()
 {
     QFETCH(QString, how);
-    Detail d(2, 5);
+    Detail d(Syori::Edit, 5);
     child<QRadioButton>(&*d.w, "opt出欠_1")->click();
     child<QRadioButton>(&*d.w, "opt宿題_1")->click();
     for (int i = 0; i < 4; ++i)
@@ -477,7 +491,7 @@ void tst_CourseDetail::untickingDeletesRow_data()
 void tst_CourseDetail::untickingDeletesRow()
 {
     QFETCH(bool, moveOn);
-    Detail d(2, 5);
+    Detail d(Syori::Edit, 5);
     // The row holds marks: いいえ keeps the tick and the row.
     d.pf.ui().answers = {MsgAnswer::No};
     d.jukou()->click();
@@ -509,7 +523,7 @@ void tst_CourseDetail::lessonsAlikeKeepTheirOwnMarks()
     const QStringList twin = {"INSERT INTO 毎講座履歴 SELECT 7, 講座日, 曜日ID, 時限ID, 学年ID, 科目ID, 講座クラスID, 講師ID,"
                               " 教室ID, 定員数, 受講人数, 単元, 講座内容, 宿題, コメント FROM 毎講座履歴 WHERE 毎講座ID = 5",
                               "INSERT INTO 講座出席 VALUES (7, 1, 0, 1, 1, 1, 1, '七', 0, '2026/04/08')"};
-    Detail d(2, 7, twin);
+    Detail d(Syori::Edit, 7, twin);
     QCOMPARE(d.cbo(2)->currentText(), QStringLiteral("B's"));
     QCOMPARE(d.ticks(), QStringLiteral("100"));
     QCOMPARE(d.edit("txtNinzu_1")->text(), QStringLiteral("1"));
@@ -529,14 +543,14 @@ void tst_CourseDetail::lessonsAlikeKeepTheirOwnMarks()
 
 void tst_CourseDetail::lessonNotStoredRefusesPanel_data()
 {
-    QTest::addColumn<short>("syori");
-    QTest::newRow("add") << short(0);
-    QTest::newRow("copy") << short(1);
+    QTest::addColumn<Syori>("syori");
+    QTest::newRow("add") << Syori::Add;
+    QTest::newRow("copy") << Syori::Copy;
 }
 
 void tst_CourseDetail::lessonNotStoredRefusesPanel()
 {
-    QFETCH(short, syori);
+    QFETCH(Syori, syori);
     Detail d(syori, 5);
     QCOMPARE(d.ticks(), QStringLiteral("000"));
     QCOMPARE(d.edit("txtNinzu_1")->text(), QStringLiteral("0"));
@@ -585,7 +599,7 @@ void tst_CourseDetail::lessonMissingIsToldNeverEdited()
 {
     const QString notFound = QStringLiteral("指定された講座が見つかりません。既に削除された可能性があります。");
     // Asked to copy or edit a lesson that is not stored: told, and the window does not open.
-    for (short syori : {short(1), short(2)}) {
+    for (Syori syori : {Syori::Copy, Syori::Edit}) {
         ProgramFolder pf;
         TestOpener opener;
         opener.syori = syori;
@@ -599,7 +613,7 @@ void tst_CourseDetail::lessonMissingIsToldNeverEdited()
         QCOMPARE(pf.count("毎講座履歴"), 0);
     }
     // Deleted while open: saving says so, stores nothing and the program goes on.
-    Detail d(2, 5);
+    Detail d(Syori::Edit, 5);
     QVERIFY(d.w->propFound());
     // The default school names three items: the fourth mark has no box.
     QVERIFY(child<QComboBox>(&*d.w, "cbo態度評価_2")->isVisible());
@@ -616,7 +630,7 @@ void tst_CourseDetail::lessonMissingIsToldNeverEdited()
 
 void tst_CourseDetail::byKeyboard()
 {
-    Detail d(2, 5);
+    Detail d(Syori::Edit, 5);
     QVERIFY(QTest::qWaitForWindowActive(&*d.w));
     // Tab follows the layout; the date picker is one stop.
     d.date(0)->setFocus();
@@ -663,6 +677,50 @@ void tst_CourseDetail::byKeyboard()
     d.pf.ui().answers = {MsgAnswer::No};
     d.click("cmdEnd");
     QCOMPARE(d.attendance(5, 1).section('|', 1, 1), QStringLiteral("3405"));
+}
+
+void tst_CourseDetail::storeSave_data()
+{
+    QTest::addColumn<Syori>("mode");
+    QTest::addColumn<int>("lessons");   // rows of 毎講座履歴 after the save
+    QTest::newRow("add") << Syori::Add << 3;
+    QTest::newRow("copy") << Syori::Copy << 3;
+    QTest::newRow("edit") << Syori::Edit << 2;
+}
+
+void tst_CourseDetail::storeSave()
+{
+    QFETCH(Syori, mode);
+    QFETCH(int, lessons);
+    School s;
+    QVERIFY(!KouzaStore::load(4));
+    QVERIFY(!KouzaStore::exists(4) && KouzaStore::exists(5));
+    const QString before = s.row(5);
+    // Every column read comes back as it was, but for what is changed here.
+    Kouza k = KouzaStore::load(5).value();
+    k.kouzaDate = QDate(2026, 4, 10);
+    k.comment = QStringLiteral("'; --");
+    const int id = KouzaStore::save(k, mode);
+
+    QCOMPARE(id, mode == Syori::Edit ? 5 : s.addedIds().value(0));
+    QCOMPARE(s.row(id), QStringLiteral("2026/04/10|5|222222|12|2|関数|一次関数のグラフ|p.10|'; --"));
+    QCOMPARE(s.row(5) == before, mode != Syori::Edit);
+    QCOMPARE(s.pf.count("毎講座履歴"), lessons);
+    QCOMPARE(s.pf.count("講座出席"), 2);
+}
+
+void tst_CourseDetail::storeAddRangeAndRemove()
+{
+    School s({"INSERT INTO 講座出席 VALUES (3, 3, 1, 1, 1, 1, 1, '', 1, '2026/04/01')"});
+    const QList<int> ids = KouzaStore::addRange(KouzaStore::load(3).value(), {QDate(2026, 4, 13), QDate(2026, 4, 20)});
+    QCOMPARE(ids, s.addedIds());
+    QCOMPARE(s.pf.list("SELECT 講座日 || '|' || 曜日ID FROM 毎講座履歴 WHERE 毎講座ID > 5 ORDER BY 毎講座ID"),
+             QStringLiteral("2026/04/13|1,2026/04/20|1"));
+
+    // A lesson goes with its attendance rows; the others keep theirs.
+    KouzaStore::remove({5, ids[0]});
+    QCOMPARE(s.pf.list("SELECT 毎講座ID FROM 毎講座履歴 ORDER BY 1"), QStringLiteral("3,%1").arg(ids[1]));
+    QCOMPARE(s.pf.list("SELECT 毎講座ID FROM 講座出席"), QStringLiteral("3"));
 }
 
 QTEST_MAIN(tst_CourseDetail)

@@ -274,7 +274,7 @@ void TestKouzaIchiran::editThroughDetailWindow()
         // Closed without saving: the list is not rebuilt, the row stays selected.
         onNextModal([](QDialog* detail) { child<QPushButton>(detail, "cmdEnd")->click(); });
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(1)).center());
-        QCOMPARE(w.propSyoriID(), short(2));
+        QCOMPARE(w.propSyoriID(), Syori::Edit);
         QCOMPARE(w.propMaiKouzaID(), 1);
         QCOMPARE(buttonStates(&w, "cmdOK", 4), QStringLiteral("1111"));
 

@@ -1,4 +1,5 @@
 #include "StudentsTest.h"
+#include "SeitoStore.h"
 #include "frm生徒情報詳細.h"
 #include "frm講座情報一覧.h"
 
@@ -30,6 +31,8 @@ private slots:
     void lessonsOfTheStudent();
     void missingStudentIsToldNotOpened();
     void tabFollowsTheForm();
+    void storeSaveAndDelete_data();
+    void storeSaveAndDelete();
 };
 
 namespace {
@@ -51,7 +54,7 @@ QPushButton* button(QWidget* w, const char* name)
 // A window opened as the student list opens it.
 struct Detail {
     frm生徒情報詳細 w;
-    Detail(int mode, int studentID)
+    Detail(Syori mode, int studentID)
     {
         w.setPropMode(mode);
         w.setPropStudentID(studentID);
@@ -93,7 +96,7 @@ void tst_StudentDetail::addCopyAndEditKeepEveryField()
     address += QStringLiteral("😀");   // exactly 255 units: the limit, reached with a whole emoji
     const QString remarks = QStringLiteral("一行目 \"引用\"\n二行目 ｶﾅ ％");
     {
-        Detail d(0, 0);
+        Detail d(Syori::Add, 0);
         QCOMPARE(child<QLabel>(&d.w, "lblMode")->text(), QStringLiteral("追　加"));
         QCOMPARE(d.w.propStudentID(), 8);
         QCOMPARE(child<QDateEdit>(&d.w, "DTPDate_0")->date(), QDate::currentDate());
@@ -123,7 +126,7 @@ void tst_StudentDetail::addCopyAndEditKeepEveryField()
 
     // Copy: the source's fields under a new number; the source stays as it was.
     {
-        Detail d(1, 8);
+        Detail d(Syori::Copy, 8);
         QCOMPARE(child<QLabel>(&d.w, "lblMode")->text(), QStringLiteral("コピー(追加)"));
         QCOMPARE(d.w.propStudentID(), 9);
         QCOMPARE(area(&d.w, 4)->toPlainText(), address);
@@ -134,7 +137,7 @@ void tst_StudentDetail::addCopyAndEditKeepEveryField()
 
     // Edit: every field comes back as stored and goes back unchanged.
     {
-        Detail d(2, 8);
+        Detail d(Syori::Edit, 8);
         QCOMPARE(child<QLabel>(&d.w, "lblMode")->text(), QStringLiteral("編　集"));
         QCOMPARE(line(&d.w, 0)->text(), QStringLiteral(" ｵｵﾀ ｹﾝｼﾞ "));
         QCOMPARE(line(&d.w, 2)->text(), QStringLiteral("042123456789012"));
@@ -147,7 +150,7 @@ void tst_StudentDetail::addCopyAndEditKeepEveryField()
 
     // A school that was removed shows none and is kept; missing dates show today's.
     {
-        Detail d(2, 3);
+        Detail d(Syori::Edit, 3);
         QCOMPARE(child<QComboBox>(&d.w, "cboEdit_0")->currentIndex(), -1);
         QCOMPARE(child<QDateEdit>(&d.w, "DTPDate_0")->date(), QDate::currentDate());
         QVERIFY(child<QRadioButton>(&d.w, "optSex_2")->isChecked());
@@ -169,7 +172,7 @@ void tst_StudentDetail::addCopyAndEditKeepEveryField()
     // はい saves as 内容を更新したい does.
     for (MsgAnswer answer : {MsgAnswer::Cancel, MsgAnswer::No, MsgAnswer::Yes}) {
         pf.ui().clear();
-        Detail d(0, 0);
+        Detail d(Syori::Add, 0);
         QTest::keyClick(&d.w, Qt::Key_Escape);   // nothing typed: closed without a question
         QVERIFY(!d.w.isVisible());
         QVERIFY(pf.ui().messages.empty());
@@ -201,7 +204,7 @@ void tst_StudentDetail::requiredNames()
     QFETCH(QString, name);
     QFETCH(QString, focused);
     ProgramFolder pf;
-    Detail d(0, 0);
+    Detail d(Syori::Add, 0);
     line(&d.w, 0)->setText(kana);
     line(&d.w, 1)->setText(name);
     button(&d.w, "cmdOK")->click();
@@ -263,25 +266,26 @@ void tst_StudentDetail::photograph()
         text.close();
         QDir().mkpath(pf.file("Picture"));
 
-        int mode = 2, opened = 1, written = 1;
+        Syori mode = Syori::Edit;
+        int opened = 1, written = 1;
         if (situation == "edit" || situation == "edit-lost" || situation == "edit-crashed")
             QFile::copy(pf.file("old.jpg"), situation == "edit" ? funcPicturePath(1) : funcPictureBackupPath(1));
         if (situation == "edit-crashed")
             QFile::copy(pf.file("new.jpg"), funcPicturePath(1));
         if (situation.startsWith("add"))
-            mode = 0, opened = 0, written = 3;
+            mode = Syori::Add, opened = 0, written = 3;
         if (situation == "add-leftover") {
             QFile::copy(pf.file("old.jpg"), funcPicturePath(3));
             QFile::copy(pf.file("src.jpg"), funcPictureBackupPath(3));
         }
         if (situation == "copy") {
-            mode = 1, opened = 2, written = 3;
+            mode = Syori::Copy, opened = 2, written = 3;
             QFile::copy(pf.file("src.jpg"), funcPicturePath(2));
         }
 
         Detail d(mode, opened);
         QCOMPARE(d.w.propStudentID(), written);
-        if (mode == 0) {
+        if (mode == Syori::Add) {
             line(&d.w, 0)->setText(QStringLiteral("ｳ"));
             line(&d.w, 1)->setText(QStringLiteral("三"));
         }
@@ -316,7 +320,7 @@ void tst_StudentDetail::photograph()
             QCOMPARE(bytesOf(funcPicturePath(2)), pictures.value("src"));
         if (actions.contains("not a picture"))
             QCOMPARE(pf.ui().texts(), QStringList{QStringLiteral("Jpegファイルしか読み込めません。")});
-        else if (!actions.contains("remove") && (save || (actions.isEmpty() && mode != 0)))   // else the close asks
+        else if (!actions.contains("remove") && (save || (actions.isEmpty() && mode != Syori::Add)))   // else the close asks
             QCOMPARE(pf.ui().texts(), QStringList());
     }
 }
@@ -333,7 +337,7 @@ void tst_StudentDetail::refusedPicturesChangeNothing()
     text.write("not a picture");
     text.close();
 
-    Detail d(2, 1);
+    Detail d(Syori::Edit, 1);
     auto* image = child<QLabel>(&d.w, "imgStudent");
     // Shown whole inside the box, its proportions kept.
     QCOMPARE(image->pixmap().deviceIndependentSize().toSize(), QSize(60, 80).scaled(image->contentsRect().size(), Qt::KeepAspectRatio));
@@ -393,7 +397,7 @@ void tst_StudentDetail::lessonsOfTheStudent()
 {
     ProgramFolder pf;
     insertStudent({4, QStringLiteral("ｱ"), QStringLiteral("青木")});
-    Detail d(2, 4);
+    Detail d(Syori::Edit, 4);
     QString caption, sql;
     NextModal lessons([&](QDialog* list) {
         caption = child<QLabel>(list, "lblJyoken")->text();
@@ -409,7 +413,7 @@ void tst_StudentDetail::lessonsOfTheStudent()
 void tst_StudentDetail::tabFollowsTheForm()
 {
     ProgramFolder pf;
-    Detail d(0, 0);
+    Detail d(Syori::Add, 0);
     QVERIFY(QTest::qWaitForWindowActive(&d.w));
     line(&d.w, 0)->setFocus();
     QStringList order{QApplication::focusWidget()->objectName()};
@@ -428,7 +432,7 @@ void tst_StudentDetail::missingStudentIsToldNotOpened()
     insertStudent({1, QStringLiteral("ｱ"), QStringLiteral("一")});
     writePicture(funcPicturePath(7), Qt::red);
     const QString notFound = QStringLiteral("指定された生徒が見つかりません。既に削除された可能性があります。");
-    for (int mode : {1, 2}) {
+    for (Syori mode : {Syori::Copy, Syori::Edit}) {
         frm生徒情報詳細 w;
         w.setPropMode(mode);
         w.setPropStudentID(7);
@@ -441,13 +445,45 @@ void tst_StudentDetail::missingStudentIsToldNotOpened()
     QCOMPARE(pf.count("生徒台帳"), 1);
 
     // Gone while open: saving says so and the program goes on.
-    Detail d(2, 1);
+    Detail d(Syori::Edit, 1);
     pf.exec("DELETE FROM 生徒台帳");
     line(&d.w, 1)->setText(QStringLiteral("変更"));
     button(&d.w, "cmdOK")->click();
     QCOMPARE(pf.ui().lastText(), notFound);
     QVERIFY(!d.w.propOK());
     QCOMPARE(pf.count("生徒台帳"), 0);
+}
+
+void tst_StudentDetail::storeSaveAndDelete_data()
+{
+    QTest::addColumn<Syori>("mode");
+    QTest::addColumn<QString>("school");   // what a save without a chosen school leaves
+    QTest::newRow("add") << Syori::Add << QString();
+    QTest::newRow("copy") << Syori::Copy << QString();
+    QTest::newRow("edit") << Syori::Edit << QStringLiteral("2");
+}
+
+void tst_StudentDetail::storeSaveAndDelete()
+{
+    QFETCH(Syori, mode);
+    QFETCH(QString, school);
+    ProgramFolder pf;
+    insertStudent({3, QStringLiteral("ｲﾄｳ"), QStringLiteral("伊藤"), "042", "194", "町田", "090", "備考", "2024/04/01", "2012/05/06",
+                   2, 2});
+    QVERIFY(!SeitoStore::load(4) && !SeitoStore::exists(4) && SeitoStore::exists(3));
+    // Every column read comes back as it was, but for what is changed here.
+    Seito s = SeitoStore::load(3).value();
+    s.no = mode == Syori::Edit ? 3 : SeitoStore::nextNo();
+    s.name = QStringLiteral("伊藤 'x'");
+    s.schoolID.reset();
+    SeitoStore::save(s, mode);
+    QCOMPARE(storedStudent(s.no), "ｲﾄｳ|伊藤 'x'|042|194|町田|090|備考|2024/04/01|2012/05/06|2|" + school + "|0");
+    QCOMPARE(pf.count("生徒台帳"), mode == Syori::Edit ? 1 : 2);
+    QVERIFY(!pf.scalar(QStringLiteral("SELECT 更新日時 FROM 生徒台帳 WHERE 生徒番号 = %1").arg(s.no)).startsWith("2024"));
+
+    // Deleted students stay in the register, marked.
+    SeitoStore::remove({s.no, 3});
+    QCOMPARE(pf.count("生徒台帳", "削除フラグ = 1"), pf.count("生徒台帳"));
 }
 
 QTEST_MAIN(tst_StudentDetail)

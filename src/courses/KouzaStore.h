@@ -1,0 +1,42 @@
+// The lessons (rows of 毎講座履歴) as the windows, the import and the reports
+// read and write them. The table's columns are known here only.
+#pragma once
+
+#include "Syori.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// One lesson. Its weekday is not held: it is written from the date.
+struct Kouza {
+    int id = 0;   // 毎講座ID
+    QDate kouzaDate;
+    int jigenID = 0;
+    int gakunenID = 0;
+    int kamokuID = 0;
+    int classID = 0;
+    int koushiID = 0;
+    int kyositsuID = 0;
+    int teiin = 0;
+    int jukouNinzu = 0;
+    QString tangen;
+    QString naiyou;
+    QString syukudai;
+    QString comment;
+};
+
+namespace KouzaStore {
+// nullopt when no lesson has that ID (never stored, or deleted meanwhile).
+std::optional<Kouza> load(int id);
+bool exists(int id);
+// Edit rewrites the lesson kouza.id; Add and Copy store it under the next ID.
+// Returns the ID the lesson is stored under.
+int save(const Kouza& kouza, Syori mode);
+// The lesson once on every date, each under its own ID: all of them or, after a fault, none.
+QList<int> addRange(const Kouza& kouza, const QList<QDate>& dates);
+// The lessons with their attendance rows: all of them or none.
+void remove(const QList<int>& ids);
+} // namespace KouzaStore

@@ -1,0 +1,40 @@
+// The students (rows of 生徒台帳) as the windows, the import and the reports read
+// and write them. The table's columns are known here only.
+#pragma once
+
+#include "Syori.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+struct Seito {
+    int no = 0;   // 生徒番号
+    QString kana;
+    QString name;
+    QString phone;
+    QString postal;
+    QString address;
+    QString mobile;
+    QString remarks;
+    QDate entry;   // invalid when none is stored
+    QDate birth;
+    int sex = 0;   // 1 男, 2 女
+    // nullopt when none was chosen: an edit keeps the stored school, an add stores none.
+    std::optional<int> schoolID;
+};
+
+namespace SeitoStore {
+// Any stored student, logically deleted ones too; nullopt when there is none under the number.
+std::optional<Seito> load(int no);
+bool exists(int no);
+// The number a new student gets.
+int nextNo();
+// Edit rewrites the student seito.no, Add and Copy store a new row under seito.no;
+// either way the time of the change is stamped.
+void save(const Seito& seito, Syori mode);
+// Students are deleted logically, all of them or none.
+void remove(const QList<int>& nos);
+} // namespace SeitoStore
