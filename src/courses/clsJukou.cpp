@@ -156,3 +156,9 @@ QSet<int> clsJukou::funcJukouStudents()
     }
     return students;
 }
+
+bool clsJukou::funcRecorded() const
+{
+    return m_attendance != 0 || m_homework != 0 || !m_comment.isEmpty()
+        || std::any_of(std::begin(m_item), std::end(m_item), [](int mark) { return mark != 0; });
+}

@@ -64,6 +64,8 @@ public:
     // Writes the marks held into the student's row, adding the row when there is none.
     void Save講座出席();
     void Del講座出席();
+    // True when the row held records something: attendance, homework, a mark or a comment.
+    bool funcRecorded() const;
 
     // The students with a row in the lesson, found as Read講座出席 finds them
     // one by one, in one statement.

@@ -461,7 +461,7 @@ bool frm講座情報詳細::funcConfirmClose()
 {
     if (funcFormState() == m_savedState)
         return true;
-    switch (MsgBox(QStringLiteral("変更した内容を保存しますか？"), MsgButtons::YesNoCancel, MsgIcon::Question, kTitle)) {
+    switch (funcAskSaveChanges()) {
     case MsgAnswer::Yes: return funcSaveKouza();
     case MsgAnswer::No: return true;
     default: return false;

@@ -91,7 +91,6 @@ private:
     void subMarkEnabled(bool enabled);
     void chk受講者_Click();
     void subConfirmUntick();
-    bool funcJukouRecorded() const;
     void opt出欠_Click();
     void opt宿題_Click();
     void cbo態度評価_Click(int index);

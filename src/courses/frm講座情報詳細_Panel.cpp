@@ -350,20 +350,13 @@ void frm講座情報詳細::chk受講者_Click()
 void frm講座情報詳細::subConfirmUntick()
 {
     guarded(QStringLiteral("frm講座情報詳細 - chk受講者_Click"), [&] {
-        if (!m_jukou || !funcJukouRecorded())
+        if (!m_jukou || !m_jukou->funcRecorded())
             return;
         if (MsgBox(m_jukou->propStuName() + QStringLiteral(" さんの出欠・評価を削除します。よろしいですか？"),
                    MsgButtons::YesNoDefaultNo, MsgIcon::Question, kTitle)
             != MsgAnswer::Yes)
             chk受講者->setChecked(true);
     });
-}
-
-bool frm講座情報詳細::funcJukouRecorded() const
-{
-    const clsJukou& j = *m_jukou;
-    return j.propAttendance() != 0 || j.propHomework() != 0 || j.propItem1() != 0 || j.propItem2() != 0
-        || j.propItem3() != 0 || j.propItem4() != 0 || !j.propComment().isEmpty();
 }
 
 void frm講座情報詳細::opt出欠_Click()

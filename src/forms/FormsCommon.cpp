@@ -168,3 +168,8 @@ WaitCursor::~WaitCursor()
     if (qobject_cast<QApplication*>(QCoreApplication::instance()))
         QApplication::restoreOverrideCursor();
 }
+
+MsgAnswer funcAskSaveChanges()
+{
+    return MsgBox(QStringLiteral("変更した内容を保存しますか？"), MsgButtons::YesNoCancel, MsgIcon::Question, kTitle);
+}

@@ -2,6 +2,8 @@
 // tables, the entry holding an ID, and the hourglass pointer.
 #pragma once
 
+#include "UiServices.h"
+
 #include <QString>
 
 class QComboBox;
@@ -21,6 +23,10 @@ int funcCboIndex(const QListWidget* list, int itemData);
 // A click selects the part under the pointer so digits typed replace it; a date
 // may be typed whole (2026/12/7, 2026-12-07, 20261207); Tab leaves the picker.
 void subDatePicker(QDateEdit* picker);
+
+// The question before a window with unsaved changes closes: Yes save, No
+// discard, Cancel stay.
+MsgAnswer funcAskSaveChanges();
 
 // The hourglass pointer for as long as the object lives.
 class WaitCursor {

@@ -515,16 +515,23 @@ void frmMenu::subBackup()
         return;
     // The photographs are files of their own: they go into a folder beside the backup.
     const QString pictures = funcPictureBackupFolder(target);
-    QString done = QStringLiteral("バックアップを完了しました。");
+    subPicturesThenDone(funcAppPath() + QStringLiteral("Picture"), pictures, QStringLiteral("バックアップを完了しました。"),
+                        QStringLiteral("写真は「") + QFileInfo(pictures).fileName() + QStringLiteral("」フォルダにコピーしました。"),
+                        QStringLiteral("データはバックアップしましたが、写真をコピーできませんでした。"));
+}
+
+// Copies the photographs after the data was backed up or restored, then tells
+// the user what was done: done, with photoLine when any photograph was copied,
+// or failed with the cause.
+void frmMenu::subPicturesThenDone(const QString& from, const QString& to, const QString& done, const QString& photoLine,
+                                  const QString& failed)
+{
     try {
-        if (subCopyPictures(funcAppPath() + QStringLiteral("Picture"), pictures) > 0)
-            done += QStringLiteral("\r\n写真は「") + QFileInfo(pictures).fileName() + QStringLiteral("」フォルダにコピーしました。");
+        const bool copied = subCopyPictures(from, to) > 0;
+        MsgBox(copied ? done + QStringLiteral("\r\n") + photoLine : done, MsgButtons::Ok, MsgIcon::Information, kTitle);
     } catch (const std::exception& e) {
-        MsgBox(QStringLiteral("データはバックアップしましたが、写真をコピーできませんでした。\r\n") + QString::fromStdString(e.what()),
-               MsgButtons::Ok, MsgIcon::Warning, kTitle);
-        return;
+        MsgBox(failed + QStringLiteral("\r\n") + QString::fromStdString(e.what()), MsgButtons::Ok, MsgIcon::Warning, kTitle);
     }
-    MsgBox(done, MsgButtons::Ok, MsgIcon::Information, kTitle);
 }
 
 bool frmMenu::funcReopen()
@@ -591,16 +598,9 @@ void frmMenu::subRestore()
         return;
     // The photographs of a backup that has them come back after its data; a
     // photograph the backup lacks is kept.
-    QString done = QStringLiteral("復元を完了しました。");
-    try {
-        if (subCopyPictures(funcPictureBackupFolder(source), funcAppPath() + QStringLiteral("Picture")) > 0)
-            done += QStringLiteral("\r\n写真も復元しました。");
-    } catch (const std::exception& e) {
-        MsgBox(QStringLiteral("データは復元しましたが、写真を戻せませんでした。\r\n") + QString::fromStdString(e.what()),
-               MsgButtons::Ok, MsgIcon::Warning, kTitle);
-        return;
-    }
-    MsgBox(done, MsgButtons::Ok, MsgIcon::Information, kTitle);
+    subPicturesThenDone(funcPictureBackupFolder(source), funcAppPath() + QStringLiteral("Picture"),
+                        QStringLiteral("復元を完了しました。"), QStringLiteral("写真も復元しました。"),
+                        QStringLiteral("データは復元しましたが、写真を戻せませんでした。"));
 }
 
 // ---------------------------------------------------------------- notice board

@@ -60,6 +60,8 @@ private:
     QString funcChooseFile(const FileDialogRequest& request, bool save);
     // Opens the database again after a backup or a restore; false, told and the menu
     // closed, when it does not open (no window can work without it).
+    void subPicturesThenDone(const QString& from, const QString& to, const QString& done, const QString& photoLine,
+                             const QString& failed);
     bool funcReopen();
     void subBackup();
     void subRestore();

@@ -383,7 +383,7 @@ void frm生徒情報詳細::cmdEnd_Click()
 {
     guarded(QStringLiteral("frm生徒情報詳細 - cmdEnd_Click"), [&] {
         if (m_found && m_loaded && funcFormState() != m_loadedState) {
-            switch (MsgBox(QStringLiteral("変更した内容を保存しますか？"), MsgButtons::YesNoCancel, MsgIcon::Question, kTitle)) {
+            switch (funcAskSaveChanges()) {
             case MsgAnswer::Yes:
                 // Saved and closed as 内容を更新したい does; a failed check keeps the window open.
                 cmdOK_Click();
