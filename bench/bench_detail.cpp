@@ -7,7 +7,6 @@
 #include "CommonBase.h"
 #include "DaoCommon.h"
 #include "DemoSchool.h"
-#include "KouzaDetailOpener.h"
 #include "MainCommon.h"
 #include "UiServices.h"
 #include "frm講座情報詳細.h"
@@ -27,15 +26,6 @@
 
 namespace {
 
-struct Opener : KouzaDetailOpener {
-    Syori syori = Syori::Add;
-    int kouzaID = 0;
-    bool ok = false;
-    Syori propSyoriID() const override { return syori; }
-    int propMaiKouzaID() const override { return kouzaID; }
-    void setPropOK(bool value) override { ok = value; }
-};
-
 template <class T>
 T* control(const QWidget* window, const char* name)
 {
@@ -54,8 +44,8 @@ void BM_BulkRegistration_SchoolYear(benchmark::State& state)
     const int before = funcGetMaxID(QStringLiteral("毎講座履歴"), QStringLiteral("毎講座ID"));
     for (auto _ : state) {
         state.PauseTiming();
-        Opener opener;
-        frm講座情報詳細 w(opener);
+        frm講座情報詳細 w(Syori::Add, 0);
+        w.show();
         for (int i = 0; i < 6; ++i)
             control<QComboBox>(&w, qPrintable(QStringLiteral("cboEdit_%1").arg(i)))->setCurrentIndex(1);
         control<QCheckBox>(&w, "chkIkkatu")->click();
@@ -69,7 +59,7 @@ void BM_BulkRegistration_SchoolYear(benchmark::State& state)
 
         state.PauseTiming();
         const int added = funcGetMaxID(QStringLiteral("毎講座履歴"), QStringLiteral("毎講座ID")) - before;
-        if (!opener.ok || added != 52) {
+        if (!w.propOK() || added != 52) {
             state.SkipWithError("the school year did not give 52 lessons");
             return;
         }
@@ -92,12 +82,10 @@ int busiestLesson()
 void BM_OpenLesson_WithPanel(benchmark::State& state)
 {
     school();
-    Opener opener;
-    opener.syori = Syori::Edit;
-    opener.kouzaID = busiestLesson();
+    const int lesson = busiestLesson();
     int students = 0;
     for (auto _ : state) {
-        auto w = std::make_unique<frm講座情報詳細>(opener);
+        auto w = std::make_unique<frm講座情報詳細>(Syori::Edit, lesson);
         w->show();
         QCoreApplication::processEvents();
         state.PauseTiming();
@@ -115,10 +103,7 @@ BENCHMARK(BM_OpenLesson_WithPanel)->Unit(benchmark::kMillisecond);
 void nextStudent(benchmark::State& state, bool marking)
 {
     school();
-    Opener opener;
-    opener.syori = Syori::Edit;
-    opener.kouzaID = busiestLesson();
-    frm講座情報詳細 w(opener);
+    frm講座情報詳細 w(Syori::Edit, busiestLesson());
     w.show();
     QCoreApplication::processEvents();
     auto* list = control<QTreeWidget>(&w, "lvList");

@@ -12,7 +12,6 @@
 #include "DaoCommon.h"
 #include "DemoSchool.h"
 #include "ExcelOut.h"
-#include "KouzaDetailOpener.h"
 #include "ReportCommon.h"
 #include "Schema.h"
 #include "UiServices.h"
@@ -39,13 +38,6 @@
 namespace {
 
 constexpr int kNippouLessons = 500;
-
-struct Opener : KouzaDetailOpener {
-    int kouzaID = 0;
-    Syori propSyoriID() const override { return Syori::Edit; }
-    int propMaiKouzaID() const override { return kouzaID; }
-    void setPropOK(bool) override {}
-};
 
 int run(const QStringList& args)
 {
@@ -176,15 +168,15 @@ BENCHMARK(BM_CourseList_OneStudent)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecon
 void BM_AttendancePanel_BusiestLesson(benchmark::State& state)
 {
     schools(state);
-    Opener opener;
+    int lesson = 0;
     {
         Recordset rs = gDatabase.openRecordset(
             QStringLiteral("SELECT 毎講座ID FROM 講座出席 GROUP BY 毎講座ID ORDER BY COUNT(*) DESC, 毎講座ID LIMIT 1"));
-        opener.kouzaID = rs.field(0).toInt();
+        lesson = rs.field(0).toInt();
     }
     int students = 0;
     for (auto _ : state) {
-        auto w = std::make_unique<frm講座情報詳細>(opener);
+        auto w = std::make_unique<frm講座情報詳細>(Syori::Edit, lesson);
         w->show();
         QCoreApplication::processEvents();
         students = w->findChild<QTreeWidget*>(QStringLiteral("lvList"))->topLevelItemCount();

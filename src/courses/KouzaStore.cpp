@@ -31,7 +31,7 @@ const std::array<std::pair<const char*, QString Kouza::*>, 4> kTexts = {
 const QString kDate = QStringLiteral("講座日");
 
 // The row that rs is editing or adding, written from the lesson under the ID.
-void writeRow(Recordset& rs, const Kouza& k, int id)
+bool writeRow(Recordset& rs, const Kouza& k, int id)
 {
     rs.setField(kKeyColumn, id);
     rs.setField(kDate, funcDateText(k.kouzaDate));
@@ -40,7 +40,7 @@ void writeRow(Recordset& rs, const Kouza& k, int id)
         rs.setField(QString::fromUtf8(column), k.*member);
     for (const auto& [column, member] : kTexts)
         rs.setField(QString::fromUtf8(column), k.*member);
-    rs.update();
+    return rs.update();
 }
 
 // The highest ID at the moment of writing, so every added row gets its own.
@@ -77,16 +77,17 @@ bool exists(int id)
     return funcGetCount(kTable, kKeyColumn, QStringLiteral(" WHERE 毎講座ID = ") + QString::number(id)) > 0;
 }
 
-int save(const Kouza& kouza, Syori mode)
+std::optional<int> save(const Kouza& kouza, Syori mode)
 {
     Recordset rs = openTable();
     int id = kouza.id;
     if (mode == Syori::Edit) {
         rs.seek(QStringLiteral("="), id);
         if (rs.noMatch())
-            throw DaoError(QStringLiteral("毎講座ID %1 は登録されていません。").arg(id));
+            return std::nullopt;
         rs.edit();
-        writeRow(rs, kouza, id);
+        if (!writeRow(rs, kouza, id))
+            return std::nullopt;
     } else {
         id = addRow(rs, kouza);
     }

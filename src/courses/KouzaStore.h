@@ -33,8 +33,9 @@ namespace KouzaStore {
 std::optional<Kouza> load(int id);
 bool exists(int id);
 // Edit rewrites the lesson kouza.id; Add and Copy store it under the next ID.
-// Returns the ID the lesson is stored under.
-int save(const Kouza& kouza, Syori mode);
+// Returns the ID the lesson is stored under; nullopt when the lesson to edit is no
+// longer stored (deleted on another PC meanwhile) and nothing was written.
+[[nodiscard]] std::optional<int> save(const Kouza& kouza, Syori mode);
 // The lesson once on every date, each under its own ID: all of them or, after a fault, none.
 QList<int> addRange(const Kouza& kouza, const QList<QDate>& dates);
 // The lessons with their attendance rows: all of them or none.

@@ -8,25 +8,19 @@
 #include <algorithm>
 #include <array>
 
-namespace {
-QString quoted(const QString& text)
-{
-    return QStringLiteral("'") + funcSqlQuote(text) + QStringLiteral("'");
-}
-} // namespace
-
 // The lesson by its date and names, as the lesson queries show them; with the
-// student when one is given.
+// student when one is given. The names are the office's own texts: they are bound
+// (funcLessonValues), never part of the statement.
 QString clsJukou::funcLessonCondition(bool withStudent) const
 {
     return QStringLiteral("WHERE (講座日 = #") + funcDateText(m_kouzaDate) + QStringLiteral("#) ")
         + (withStudent ? QStringLiteral("AND (生徒番号 = ") + QString::number(m_stuNo) + QStringLiteral(") ") : QString())
-        + QStringLiteral("AND (学年名 = ") + quoted(m_gakunenName) + QStringLiteral(") ")
-        + QStringLiteral("AND (講座クラス名 = ") + quoted(m_className) + QStringLiteral(") ")
-        + QStringLiteral("AND (科目名 = ") + quoted(m_kamokuName) + QStringLiteral(") ")
-        + QStringLiteral("AND (時限名 = ") + quoted(m_jigenName) + QStringLiteral(") ")
-        + QStringLiteral("AND (教室名 = ") + quoted(m_kyositsuName) + QStringLiteral(") ")
-        + QStringLiteral("AND (講師名 = ") + quoted(m_koushiName) + QStringLiteral(")");
+        + QStringLiteral("AND (学年名 = ?) AND (講座クラス名 = ?) AND (科目名 = ?) AND (時限名 = ?) AND (教室名 = ?) AND (講師名 = ?)");
+}
+
+std::vector<QVariant> clsJukou::funcLessonValues() const
+{
+    return {m_gakunenName, m_className, m_kamokuName, m_jigenName, m_kyositsuName, m_koushiName};
 }
 
 // The student's row of the lesson as an updatable selection of 講座出席.
@@ -46,7 +40,8 @@ bool clsJukou::Check毎講座ID()
                              + QStringLiteral(";"));
         } else {
             data.funcOpenRec(QStringLiteral("SELECT 毎講座ID FROM ") + QStringLiteral("QRY_講座内容") + QStringLiteral(" ")
-                             + funcLessonCondition(false) + QStringLiteral(" ORDER BY 毎講座ID;"));
+                                 + funcLessonCondition(false) + QStringLiteral(" ORDER BY 毎講座ID;"),
+                             funcLessonValues());
         }
         if (data.propCount() == 0)
             return false;
@@ -69,7 +64,8 @@ int clsJukou::Read講座出席()
                              + QStringLiteral(") AND (生徒番号 = ") + QString::number(m_stuNo) + QStringLiteral(");"));
         } else {
             data.funcOpenRec(QStringLiteral("SELECT * FROM ") + QStringLiteral("QRY_講座出席出力") + QStringLiteral(" ")
-                             + funcLessonCondition(true) + QStringLiteral(" ORDER BY 毎講座ID;"));
+                                 + funcLessonCondition(true) + QStringLiteral(" ORDER BY 毎講座ID;"),
+                             funcLessonValues());
         }
         if (data.propCount() == 0) {
             m_jukou = 0;
@@ -109,10 +105,18 @@ void clsJukou::Save講座出席()
             {QStringLiteral("更新日時"), funcDateText(QDate::currentDate())},
         }};
         Recordset rs = gDatabase.openRecordset(funcRowSql(), dbOpenDynaset);
-        if (rs.eof()) {
+        const auto addRow = [&] {
             rs.addNew();
             rs.setField(QStringLiteral("毎講座ID"), m_kouzaID);
             rs.setField(QStringLiteral("生徒番号"), m_stuNo);
+        };
+        const auto writeValues = [&] {
+            for (const auto& [column, value] : values)
+                rs.setField(column, value);
+            return rs.update();
+        };
+        if (rs.eof()) {
+            addRow();
         } else {
             // A row that already holds exactly these values today is not written
             // again: writing is what costs, and the row would stay the same.
@@ -124,9 +128,12 @@ void clsJukou::Save講座出席()
                 return;
             rs.edit();
         }
-        for (const auto& [column, value] : values)
-            rs.setField(column, value);
-        rs.update();
+        // The row went meanwhile (another PC unticked the student): what this
+        // window shows is stored as a new row, not lost.
+        if (!writeValues()) {
+            addRow();
+            writeValues();
+        }
         rs.close();
     });
 }
@@ -148,7 +155,7 @@ QSet<int> clsJukou::funcJukouStudents()
     if (m_fixed) {
         data.funcOpenRec(QStringLiteral("SELECT 生徒番号 FROM 講座出席 WHERE 毎講座ID = ") + QString::number(m_kouzaID));
     } else {
-        data.funcOpenRec(QStringLiteral("SELECT 生徒番号 FROM QRY_講座出席出力 ") + funcLessonCondition(false));
+        data.funcOpenRec(QStringLiteral("SELECT 生徒番号 FROM QRY_講座出席出力 ") + funcLessonCondition(false), funcLessonValues());
     }
     for (int row = 0; row < data.propCount(); ++row) {
         data.setPropID(row);

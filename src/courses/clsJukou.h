@@ -7,6 +7,9 @@
 #include <QDate>
 #include <QSet>
 #include <QString>
+#include <QVariant>
+
+#include <vector>
 
 class clsJukou {
 public:
@@ -73,6 +76,7 @@ public:
 
 private:
     QString funcLessonCondition(bool withStudent) const;
+    std::vector<QVariant> funcLessonValues() const;
     QString funcRowSql() const;
 
     int m_stuNo = 0;

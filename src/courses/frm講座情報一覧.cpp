@@ -160,16 +160,9 @@ void frm講座情報一覧::done(int result)
 bool frm講座情報一覧::Form_Activate()
 {
     return guarded(QStringLiteral("frm講座情報一覧 - Form_Activate"), [&] {
-        setPropWhere(QString());
+        m_where.clear();
         setPropJyokenString(QString());
-        if (m_noSearch) {
-            m_ok = true;
-        } else {
-            frm講座検索 search(this, this);
-            search.setPropSyoriID(0);
-            search.exec();
-        }
-        if (!m_ok) {
+        if (!m_noSearch && !funcSearch()) {
             m_built = false;
             return false;
         }
@@ -205,13 +198,23 @@ void frm講座情報一覧::subShowToday()
     subShowRow(lvList, std::min(row, count - 1));
 }
 
+// The search dialog's condition and caption, when the user started a search.
+bool frm講座情報一覧::funcSearch()
+{
+    frm講座検索 search(this);
+    search.setPropSyoriID(0);
+    search.exec();
+    if (!search.propOK())
+        return false;
+    m_where = search.propSQL();
+    setPropJyokenString(search.propJyokenString());
+    return true;
+}
+
 void frm講座情報一覧::cmdSearch_Click()
 {
     guarded(QStringLiteral("frm講座情報一覧 - cmdSearch_Click"), [&] {
-        frm講座検索 search(this, this);
-        search.setPropSyoriID(0);
-        search.exec();
-        if (!m_ok)
+        if (!funcSearch())
             return;
         if (studentMode())
             m_where = funcWhereAnd() + QStringLiteral(" 生徒番号 = ") + QString::number(m_studentNo) + QStringLiteral(" ");
@@ -341,14 +344,13 @@ void frm講座情報一覧::cmdOK_Click(int index)
 
 void frm講座情報一覧::subOpenDetail()
 {
-    // Only a save reported by the detail window rebuilds the list.
-    m_ok = false;
-    frm講座情報詳細 detail(*this, this);
+    frm講座情報詳細 detail(m_syoriID, m_maiKouzaID, this);
     detail.exec();
-    // A lesson found deleted goes from the list too.
-    if (m_ok || !detail.propFound())
+    // Only a save rebuilds the list; a lesson found deleted goes from the list too.
+    const bool saved = detail.propOK();
+    if (saved || !detail.propFound())
         subListSet();
-    if (!m_ok)
+    if (!saved)
         return;
     // The lesson just saved is shown; an added one outside the search is told.
     if (!funcSelectTag(lvList, detail.propKouzaID()) && m_syoriID != Syori::Edit)

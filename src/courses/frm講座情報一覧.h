@@ -4,8 +4,8 @@
 // attendance rows instead, without the editing buttons.
 #pragma once
 
-#include "JyokenReceiver.h"
-#include "KouzaDetailOpener.h"
+#include "Syori.h"
+#include "ConditionBuilder.h"
 #include "ListWindow.h"
 #include "clsDataList.h"
 
@@ -20,7 +20,7 @@ class QLabel;
 class QPushButton;
 class QTreeWidget;
 
-class frm講座情報一覧 : public QDialog, public KouzaDetailOpener, public JyokenReceiver {
+class frm講座情報一覧 : public QDialog {
 public:
     explicit frm講座情報一覧(QWidget* parent = nullptr);
 
@@ -33,14 +33,11 @@ public:
     void setPropTableName(const QString& tableName) { m_tableName = tableName; }
     void setPropStudentName(const QString& studentName) { m_studentName = studentName; }
     void setPropStudentNo(int studentNo) { m_studentNo = studentNo; }
-    // Search dialog and detail window report here.
-    void setPropOK(bool ok) override { m_ok = ok; }
-    void setPropWhere(const QString& where) override { m_where = where; }
+    // The cmdOK button last pressed and the lesson it acted on.
+    Syori propSyoriID() const { return m_syoriID; }
+    int propMaiKouzaID() const { return m_maiKouzaID; }
     // For one student the caption starts with the student's name.
-    void setPropJyokenString(const QString& jyoken) override;
-
-    Syori propSyoriID() const override { return m_syoriID; }
-    int propMaiKouzaID() const override { return m_maiKouzaID; }
+    void setPropJyokenString(const QString& jyoken);
 
     // The SELECT of the current list.
     const QString& listSql() const { return m_listSql; }
@@ -48,6 +45,7 @@ public:
 private:
     bool Form_Activate();
     void cmdSearch_Click();
+    bool funcSearch();
     void subListSet();
     void subDataRead();
     void subCmdEnabled(bool enabled);
@@ -81,7 +79,6 @@ private:
     QString m_studentName;
     int m_studentNo = 0;
     QString m_where;
-    bool m_ok = false;
     QString m_jyoken;
     QString m_listSql;
     bool m_built = false;

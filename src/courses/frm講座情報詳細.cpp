@@ -4,7 +4,6 @@
 #include "KouzaCombo.h"
 #include "ErrorLog.h"
 #include "FormsCommon.h"
-#include "KouzaDetailOpener.h"
 #include "KouzaStore.h"
 #include "MainCommon.h"
 #include "Named.h"
@@ -62,7 +61,8 @@ int selectedData(const QComboBox* box)
 }
 } // namespace
 
-frm講座情報詳細::frm講座情報詳細(KouzaDetailOpener& opener, QWidget* parent) : QDialog(parent), m_opener(opener)
+frm講座情報詳細::frm講座情報詳細(Syori mode, int kouzaID, QWidget* parent)
+    : QDialog(parent), m_mode(mode), m_kouzaID(kouzaID)
 {
     setObjectName(QStringLiteral("frm講座情報詳細"));
     setWindowTitle(QStringLiteral("講座の情報を記入しましょう～。"));
@@ -85,8 +85,6 @@ frm講座情報詳細::frm講座情報詳細(KouzaDetailOpener& opener, QWidget*
     grid->setColumnStretch(1, 1);
     resize(1180, 720);
     subTabOrder();
-
-    Form_Load();
 }
 
 // Tab follows the layout: the lesson's attributes as they stand in rows, the
@@ -256,8 +254,6 @@ void frm講座情報詳細::Form_Load()
         m_shownItem = nullptr;
         m_jukou.emplace();
         subComboSet();
-        m_mode = m_opener.propSyoriID();
-        m_kouzaID = m_opener.propMaiKouzaID();
         subComboTextSet();
 
         // The panel works on the lesson being edited only; a lesson being added
@@ -370,14 +366,33 @@ bool frm講座情報詳細::funcDataSet()
     });
 }
 
-void frm講座情報詳細::subSaveKozaInfo()
+bool frm講座情報詳細::subSaveKozaInfo()
 {
-    guarded(QStringLiteral("frm講座情報詳細 - subSaveKozaInfo"),
-            [&] { m_kouzaID = KouzaStore::save(m_kouza, m_mode); });
+    return guarded(QStringLiteral("frm講座情報詳細 - subSaveKozaInfo"), [&] {
+        const std::optional<int> id = KouzaStore::save(m_kouza, m_mode);
+        if (id)
+            m_kouzaID = *id;
+        return id.has_value();
+    });
+}
+
+void frm講座情報詳細::subLoadOnce()
+{
+    if (!m_loaded) {
+        m_loaded = true;
+        Form_Load();
+    }
+}
+
+void frm講座情報詳細::showEvent(QShowEvent* event)
+{
+    subLoadOnce();
+    QDialog::showEvent(event);
 }
 
 int frm講座情報詳細::exec()
 {
+    subLoadOnce();
     if (!m_found) {
         MsgBox(kNotFound, MsgButtons::Ok, MsgIcon::Information, kTitle);
         return QDialog::Rejected;
@@ -404,10 +419,12 @@ bool frm講座情報詳細::funcSaveKouza()
             return false;
         if (!funcDataSet())
             return false;
-        if (ikkatu)
+        if (ikkatu) {
             subIkkatuSave();
-        else
-            subSaveKozaInfo();
+        } else if (!subSaveKozaInfo()) {
+            MsgBox(kNotFound, MsgButtons::Ok, MsgIcon::Information, kTitle);
+            return false;
+        }
         m_saved = true;
         return true;
     });
@@ -473,7 +490,6 @@ void frm講座情報詳細::cmdEnd_Click()
     guarded(QStringLiteral("frm講座情報詳細 - cmdEnd_Click"), [&] {
         if (!funcConfirmClose())
             return;
-        m_opener.setPropOK(m_saved);
         done(m_saved ? QDialog::Accepted : QDialog::Rejected);
     });
 }
@@ -487,9 +503,6 @@ void frm講座情報詳細::reject()
 
 void frm講座情報詳細::done(int result)
 {
-    // The list learns of every save when the window closes, however it closes.
-    if (m_saved)
-        m_opener.setPropOK(true);
     if (!m_closing) {
         m_closing = true;
         Form_QueryUnload();

@@ -16,7 +16,6 @@
 #include <array>
 #include <optional>
 
-class KouzaDetailOpener;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
@@ -31,13 +30,16 @@ class QWidget;
 
 class frm講座情報詳細 : public QDialog {
 public:
-    explicit frm講座情報詳細(KouzaDetailOpener& opener, QWidget* parent = nullptr);
+    // mode: add, copy or edit; kouzaID: 毎講座ID of the lesson to copy or edit, 0 when adding.
+    frm講座情報詳細(Syori mode, int kouzaID, QWidget* parent = nullptr);
     ~frm講座情報詳細() override;
 
-    // A lesson to copy or edit that is not stored (deleted meanwhile) is told
-    // to the user and the window does not open.
+    // Loads before showing: a lesson to copy or edit that is not stored (deleted
+    // meanwhile) is told to the user and the window does not open.
     int exec() override;
     bool propFound() const { return m_found; }
+    // Read after exec(): true when something was stored in this opening.
+    bool propOK() const { return m_saved; }
 
     // Every close passes here: the close buttons, the close box and Escape.
     void done(int result) override;
@@ -51,6 +53,8 @@ public:
     void subClear();
 
 protected:
+    // Loading happens when the window is first shown.
+    void showEvent(QShowEvent* event) override;
     // A click on the student already shown shows him or her again.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -59,12 +63,14 @@ private:
     void subTabOrder();
     QWidget* buildIkkatuPart(QWidget* host);
 
+    void subLoadOnce();
     void Form_Load();
     void Form_QueryUnload();
     void subComboSet();
     void subComboTextSet();
     bool funcDataSet();
-    void subSaveKozaInfo();
+    // False when the lesson was deleted on another PC meanwhile.
+    bool subSaveKozaInfo();
     bool funcCheckRec(const QString& sql);
     bool funcSaveKouza();
     void subEditStored();
@@ -99,7 +105,6 @@ private:
     QString kouzaInfoText(int index) const;
     void setKouzaInfoText(int index, const QString& text);
 
-    KouzaDetailOpener& m_opener;
 
     QLabel* lblMode = nullptr;
     std::array<QGroupBox*, 2> fraKouza{};
@@ -131,6 +136,7 @@ private:
 
     Syori m_mode = Syori::Add;
     int m_kouzaID = 0;           // 毎講座ID
+    bool m_loaded = false;       // Form_Load has run
     bool m_loading = false;      // while loading and while closing
     bool m_closing = false;
     bool m_found = true;         // the lesson to copy or edit is stored

@@ -5,7 +5,7 @@
 #include "KouzaCombo.h"
 #include "ConditionMemory.h"
 #include "FormsCommon.h"
-#include "JyokenReceiver.h"
+#include "ConditionBuilder.h"
 #include "Named.h"
 #include "Theme.h"
 #include "UiServices.h"
@@ -21,12 +21,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-constexpr int kToCourseList = 0;
-constexpr int kToReportSelection = 2;
-} // namespace
-
-frm講座検索::frm講座検索(JyokenReceiver* receiver, QWidget* parent) : QDialog(parent), m_receiver(receiver)
+frm講座検索::frm講座検索(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frm講座検索"));
     setWindowTitle(QStringLiteral("検索したい講座の条件を指定しましょう～。"));
@@ -98,11 +93,6 @@ void frm講座検索::showEvent(QShowEvent* event)
         ConditionMemory::subRestore(funcMemoryKey(m_syoriID), fraJyoken);
     }
     QDialog::showEvent(event);
-}
-
-JyokenReceiver* frm講座検索::receiver() const
-{
-    return m_syoriID == kToCourseList || m_syoriID == kToReportSelection ? m_receiver : nullptr;
 }
 
 void frm講座検索::Form_Load()
@@ -194,11 +184,7 @@ void frm講座検索::cmdOK_Click()
         if (!funcCreateSQL())
             return;
         ConditionMemory::subSave(funcMemoryKey(m_syoriID), fraJyoken);
-        if (JyokenReceiver* to = receiver()) {
-            to->setPropOK(true);
-            to->setPropJyokenString(m_caption);
-            to->setPropWhere(m_where);
-        }
+        m_ok = true;
         accept();
     });
 }
@@ -206,8 +192,7 @@ void frm講座検索::cmdOK_Click()
 void frm講座検索::cmdEnd_Click()
 {
     guarded(QStringLiteral("frm講座検索 - cmdEnd_Click"), [&] {
-        if (m_syoriID == kToCourseList && m_receiver)
-            m_receiver->setPropOK(false);
+        m_ok = false;
         QDialog::reject();
     });
 }

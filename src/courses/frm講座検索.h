@@ -1,6 +1,6 @@
 // The lesson search dialog: conditions on grade, subject, class, instructor,
-// period, classroom, weekday and a date range, handed to the window that opened
-// it as an SQL condition (empty or beginning " WHERE ") and a readable caption.
+// period, classroom, weekday and a date range, read by the window that opened it
+// after exec() as an SQL condition (empty or beginning " WHERE ") and a readable caption.
 // It opens with the conditions of the last search started from the same kind of
 // window (course list or report selection) while the program runs.
 #pragma once
@@ -10,7 +10,6 @@
 
 #include <array>
 
-class JyokenReceiver;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
@@ -20,11 +19,16 @@ class QPushButton;
 
 class frm講座検索 : public QDialog {
 public:
-    // receiver gets the result; which one it is, and whether it is told at all,
-    // follows propSyoriID (0 the course list, 2 the report selection).
-    explicit frm講座検索(JyokenReceiver* receiver, QWidget* parent = nullptr);
+    explicit frm講座検索(QWidget* parent = nullptr);
 
+    // Which window searches (0 the course list, 2 the report selection): each
+    // kind of window remembers its own last search.
     void setPropSyoriID(int syoriID) { m_syoriID = syoriID; }
+
+    // Read after exec(): true when a search was started with cmdOK.
+    bool propOK() const { return m_ok; }
+    QString propSQL() const { return m_where; }
+    QString propJyokenString() const { return m_caption; }
 
     // Closing the window without accepting counts as the close button.
     void reject() override;
@@ -44,7 +48,6 @@ private:
     QString funcWhereAnd() const;
     void cmdOK_Click();
     void cmdEnd_Click();
-    JyokenReceiver* receiver() const;
 
     QGroupBox* fraJyoken = nullptr;
     std::array<QComboBox*, 7> cboEdit{};
@@ -56,8 +59,8 @@ private:
     QPushButton* cmdEnd = nullptr;
     QLabel* lblMsg = nullptr;
 
-    JyokenReceiver* m_receiver = nullptr;
     int m_syoriID = 0;
+    bool m_ok = false;
     bool m_restored = false;   // the remembered conditions are put back once, on the first showing
     QString m_where;    // condition SQL
     QString m_caption;  // condition caption

@@ -327,7 +327,7 @@ void Recordset::storeNewRow(const std::vector<int>& assigned)
     m_db->engine().execute(sql, values);
 }
 
-void Recordset::storeEditedRow(const std::vector<int>& assigned)
+bool Recordset::storeEditedRow(const std::vector<int>& assigned)
 {
     QStringList sets;
     std::vector<QVariant> values;
@@ -348,11 +348,9 @@ void Recordset::storeEditedRow(const std::vector<int>& assigned)
     } else {
         stored = m_db->engine().execute(sql, values) > 0;
     }
-    if (!stored) {
-        // Another PC deleted the row after it was read: nothing is left to store into.
-        MsgBox(QStringLiteral("このデータは他のパソコンで削除されたため、保存できませんでした。"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
-        return;
-    }
+    // Another PC deleted the row after it was read: nothing is left to store into.
+    if (!stored)
+        return false;
     // The recordset shows what was stored.
     for (int c : assigned)
         m_values[static_cast<size_t>(m_current) * m_columns.size() + c] = *m_buffer[c];
@@ -361,9 +359,10 @@ void Recordset::storeEditedRow(const std::vector<int>& assigned)
         for (int c : assigned)
             if (funcQuoteName(m_columns[c]).compare(m_shape.identity[k], Qt::CaseInsensitive) == 0)
                 m_identity[static_cast<size_t>(m_current) * width + k] = *m_buffer[c];
+    return true;
 }
 
-void Recordset::update()
+bool Recordset::update()
 {
     if (m_editMode == EditMode::None)
         throw DaoError(QStringLiteral("AddNew または Edit を先に実行してください"));
@@ -371,12 +370,14 @@ void Recordset::update()
     for (int c = 0; c < static_cast<int>(m_buffer.size()); ++c)
         if (m_buffer[c])
             assigned.push_back(c);
+    bool stored = true;
     if (m_editMode == EditMode::AddNew)
         storeNewRow(assigned);
     else if (!assigned.empty())
-        storeEditedRow(assigned);
+        stored = storeEditedRow(assigned);
     m_editMode = EditMode::None;
     m_buffer.clear();
+    return stored;
 }
 
 void Recordset::cancelUpdate()
@@ -478,6 +479,11 @@ std::optional<TableShape> Database::tableShape(const QString& name)
 
 Recordset Database::openRecordset(const QString& source, int type, int options)
 {
+    return openRecordset(source, type, {}, options);
+}
+
+Recordset Database::openRecordset(const QString& source, int type, const std::vector<QVariant>& values, int options)
+{
     Recordset rs(*this, type, options);
     if (type == dbOpenTable) {
         if (!isPlainName(source))
@@ -501,13 +507,18 @@ Recordset Database::openRecordset(const QString& source, int type, int options)
                 rs.m_shape = *shape;
                 rs.loadRows(rs.selectWithIdentity() + QStringLiteral(", ") + single->columns + QStringLiteral(" FROM ")
                                 + funcQuoteName(single->table) + single->rest,
-                            static_cast<int>(shape->identity.size()));
+                            static_cast<int>(shape->identity.size()), values);
                 return rs;
             }
         }
     }
-    rs.loadRows(sql, 0);
+    rs.loadRows(sql, 0, values);
     return rs;
+}
+
+QStringList Database::columnsOf(const QString& name)
+{
+    return engine().columns(name);
 }
 
 bool Database::isTable(const QString& name)
@@ -515,9 +526,9 @@ bool Database::isTable(const QString& name)
     return tableShape(name).has_value();
 }
 
-int Database::execute(const QString& sql)
+int Database::execute(const QString& sql, const std::vector<QVariant>& values)
 {
-    return engine().execute(sql);
+    return engine().execute(sql, values);
 }
 
 Statement Database::prepare(const QString& sql)

@@ -91,7 +91,9 @@ public:
     void addNew();
     void edit();
     void setField(const QString& name, const QVariant& value);
-    void update();
+    // True when the row was stored; false when another PC deleted it after it was
+    // read (the caller tells the user and decides what happens next).
+    [[nodiscard]] bool update();
     void cancelUpdate();
     void deleteRow();
     void close();
@@ -115,7 +117,7 @@ private:
     // " WHERE" + the identity of the current row, its values appended to values.
     QString identityCondition(std::vector<QVariant>& values) const;
     void storeNewRow(const std::vector<int>& assigned);
-    void storeEditedRow(const std::vector<int>& assigned);
+    bool storeEditedRow(const std::vector<int>& assigned);
 
     Database* m_db = nullptr;
     int m_type = dbOpenDynaset;
@@ -157,8 +159,11 @@ public:
 
     // type: dbOpenDynaset or dbOpenTable; source: SQL text, or a table or saved-query name.
     Recordset openRecordset(const QString& source, int type = dbOpenDynaset, int options = dbNone);
+    // The same with values bound to the ? of the statement, in order: typed text
+    // goes this way, never into the statement's text.
+    Recordset openRecordset(const QString& sql, int type, const std::vector<QVariant>& values, int options = dbNone);
     // Applies an action statement at once; returns the number of rows it touched.
-    int execute(const QString& sql);
+    int execute(const QString& sql, const std::vector<QVariant>& values = {});
     Statement prepare(const QString& sql);
     bool isTable(const QString& name);
     // Writes that belong together are grouped with a Transaction (below).
@@ -177,6 +182,8 @@ public:
     // The embedded engine's own handle, for measuring it alone; throws in server mode.
     sqlite3* handle() const;
     std::optional<TableShape> tableShape(const QString& name);
+    // The columns of a table or saved query, in order; empty when there is none.
+    QStringList columnsOf(const QString& name);
 
 private:
     std::unique_ptr<Engine> m_engine;

@@ -54,6 +54,8 @@ public:
     virtual std::unique_ptr<EngineStatement> prepare(const QString& sql) = 0;
     // nullopt when there is no such table (a saved query is no table).
     virtual std::optional<TableShape> table(const QString& name) = 0;
+    // The columns of a table or saved query, in order; empty when there is none.
+    virtual QStringList columns(const QString& name) = 0;
 
     virtual void begin() = 0;
     virtual void commit() = 0;

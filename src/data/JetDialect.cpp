@@ -230,9 +230,12 @@ QString translate(const QString& jetSql, Target target)
                 continue;
             }
         }
-        if (server && c == QLatin1Char('?')) {
+        if (c == QLatin1Char('?') && (server || afterLike)) {
             order.other(c, out);
-            out += QLatin1Char('$') + QString::number(++parameter);
+            out += server ? QLatin1Char('$') + QString::number(++parameter) : QStringLiteral("?");
+            // A bound pattern (funcLikeValue) escapes as a literal one does.
+            if (afterLike)
+                out += QLatin1String(" ESCAPE '\\'");
             afterLike = false;
             ++i;
             continue;
@@ -272,6 +275,11 @@ QString funcJetToSqlite(const QString& jetSql)
 QString funcJetToPostgres(const QString& jetSql)
 {
     return translate(jetSql, Target::Postgres);
+}
+
+QString funcLikeValue(const QString& jetPattern)
+{
+    return translateLikePattern(jetPattern);
 }
 
 QString funcCompactIdChain(const QString& sql)

@@ -20,10 +20,14 @@ QString funcJetToSqlite(const QString& jetSql);
 //   when ascending, last when descending), so both modes list rows alike.
 QString funcJetToPostgres(const QString& jetSql);
 
+// The value bound to "column Like ?" for a Jet pattern (* and ? as wildcards):
+// the engines' pattern with the escape that the dialect adds after such a Like.
+QString funcLikeValue(const QString& jetPattern);
+
 // The report statements choose lessons or students with one "column = number"
 // term per chosen row joined by OR. The engine refuses such a chain beyond about
 // a thousand terms (its expression depth), so a condition made only of such terms
 // on one column is given to it as a single IN list, which has no such limit.
-// Any other statement is returned unchanged.
-// Every statement passes through it on its way to the engine.
+// Any other statement is returned unchanged. The report statements pass through
+// it where they are built; other statements never hold such chains.
 QString funcCompactIdChain(const QString& sql);

@@ -209,7 +209,7 @@ class PgEngine::Prepared final : public EngineStatement {
 public:
     Prepared(PgEngine& engine, const QString& sql)
         : m_engine(engine), m_alive(engine.m_alive), m_sql(sql),
-          m_text(funcCompactIdChain(funcJetToPostgres(sql)).toUtf8()),
+          m_text(funcJetToPostgres(sql).toUtf8()),
           m_name("kaede_" + QByteArray::number(++engine.m_prepared))
     {
         engine.prepareOnServer(m_name, m_text);
@@ -451,7 +451,7 @@ void PgEngine::prepareOnServer(const QByteArray& name, const QByteArray& text)
 
 PgEngine::Result PgEngine::run(const QString& sql, const std::vector<QVariant>& values, Mode mode, Prepared* prepared)
 {
-    const QByteArray text = mode == Mode::Prepared ? QByteArray() : funcCompactIdChain(funcJetToPostgres(sql)).toUtf8();
+    const QByteArray text = mode == Mode::Prepared ? QByteArray() : funcJetToPostgres(sql).toUtf8();
     const Parameters p(values);
     for (int attempt = 0;; ++attempt) {
         reconnectIfLost();
@@ -529,11 +529,7 @@ std::optional<TableShape> PgEngine::table(const QString& name)
     if (kind.count == 0 || kind.values[0].toString() != QLatin1String("r"))
         return std::nullopt;
     TableShape shape;
-    const EngineRows columns = query(QStringLiteral("SELECT attname FROM pg_attribute WHERE attrelid = to_regclass(?) "
-                                                    "AND attnum > 0 AND NOT attisdropped ORDER BY attnum"),
-                                     {regclass});
-    for (const QVariant& column : columns.values)
-        shape.columns << column.toString();
+    shape.columns = columns(name);
     // The primary key first, then unique indexes, each with its columns in index order.
     const EngineRows keys = query(QStringLiteral(
         "SELECT i.indisprimary, array_to_string(array(SELECT a.attname FROM unnest(i.indkey) WITH ORDINALITY AS k(n, o) "
@@ -554,6 +550,17 @@ std::optional<TableShape> PgEngine::table(const QString& name)
         shape.identityMoves = true;
     }
     return shape;
+}
+
+QStringList PgEngine::columns(const QString& name)
+{
+    const EngineRows rows = query(QStringLiteral("SELECT attname FROM pg_attribute WHERE attrelid = to_regclass(?) "
+                                                 "AND attnum > 0 AND NOT attisdropped ORDER BY attnum"),
+                                  {funcQuoteName(name)});
+    QStringList names;
+    for (const QVariant& column : rows.values)
+        names << column.toString();
+    return names;
 }
 
 void PgEngine::begin()

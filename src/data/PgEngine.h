@@ -34,6 +34,7 @@ public:
     int execute(const QString& sql, const std::vector<QVariant>& values = {}) override;
     std::unique_ptr<EngineStatement> prepare(const QString& sql) override;
     std::optional<TableShape> table(const QString& name) override;
+    QStringList columns(const QString& name) override;
     void begin() override;
     void commit() override;
     void rollback() override;

@@ -29,7 +29,7 @@ using StmtPtr = std::unique_ptr<sqlite3_stmt, StmtDeleter>;
 
 StmtPtr prepareStmt(sqlite3* db, const QString& sql)
 {
-    const QByteArray utf8 = funcCompactIdChain(funcJetToSqlite(sql)).toUtf8();
+    const QByteArray utf8 = funcJetToSqlite(sql).toUtf8();
     sqlite3_stmt* raw = nullptr;
     if (sqlite3_prepare_v2(db, utf8.constData(), static_cast<int>(utf8.size()), &raw, nullptr) != SQLITE_OK) {
         sqlite3_finalize(raw);
@@ -218,6 +218,15 @@ std::optional<TableShape> SqliteEngine::table(const QString& name)
     }
     shape.identity = QStringList{QStringLiteral("rowid")};
     return shape;
+}
+
+QStringList SqliteEngine::columns(const QString& name)
+{
+    auto stmt = prepareStmt(m_db, QStringLiteral("PRAGMA table_info(") + funcQuoteName(name) + QLatin1Char(')'));
+    QStringList names;
+    while (sqlite3_step(stmt.get()) == SQLITE_ROW)
+        names << columnValue(stmt.get(), 1).toString();
+    return names;
 }
 
 void SqliteEngine::begin()

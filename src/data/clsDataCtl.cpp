@@ -5,8 +5,13 @@
 
 bool clsDataCtl::funcOpenRec(const QString& sql, int options)
 {
+    return funcOpenRec(sql, {}, options);
+}
+
+bool clsDataCtl::funcOpenRec(const QString& sql, const std::vector<QVariant>& values, int options)
+{
     try {
-        Recordset rs = gDatabase.openRecordset(sql, dbOpenDynaset, options);
+        Recordset rs = gDatabase.openRecordset(sql, dbOpenDynaset, values, options);
         rs.moveLast();
         const int count = rs.recordCount();
         rs.moveFirst();

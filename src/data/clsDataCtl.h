@@ -11,6 +11,8 @@ class clsDataCtl {
 public:
     // Runs the query once and keeps every row; true also when there were none.
     bool funcOpenRec(const QString& sql, int options = dbReadOnly);
+    // The same with values bound to the ? of the statement.
+    bool funcOpenRec(const QString& sql, const std::vector<QVariant>& values, int options = dbReadOnly);
 
     int propCount() const { return m_count; }
     void setPropID(int record) { m_current = record; }

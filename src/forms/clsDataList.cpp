@@ -108,14 +108,14 @@ bool clsDataList::AddFieldName(const QString& fieldName, const QString& header, 
     }
 }
 
-bool clsDataList::funcShowList(const QString& sql, int type)
+bool clsDataList::funcShowList(const QString& sql, int type, const std::vector<QVariant>& values)
 {
     m_count = 0;
     if (!m_listView)
         return false;
     HiddenWhileFilling guard(m_listView);
     try {
-        Recordset rs = gDatabase.openRecordset(sql, type, dbReadOnly);
+        Recordset rs = gDatabase.openRecordset(sql, type, values, dbReadOnly);
         if (!rs.eof()) {
             rs.moveLast();
             m_count = rs.recordCount();

@@ -22,7 +22,8 @@ public:
     // Appends a result column; a non-empty header text also adds a visible column.
     bool AddFieldName(const QString& fieldName, const QString& header, int width);
     // Lists every row of the query; true when at least one row was listed.
-    bool funcShowList(const QString& sql, int type = dbOpenDynaset);
+    // values are bound to the ? of the statement.
+    bool funcShowList(const QString& sql, int type = dbOpenDynaset, const std::vector<QVariant>& values = {});
     // Forgets the columns (the list's headers stay as they are).
     void subEraseField();
 

@@ -254,11 +254,12 @@ void frmマスタ登録::cmdOK_Click(int index)
         if (index == 0 || index == 1) {
             const int newId = funcGetMaxID(table, s + QStringLiteral("ID")) + 1;
             gDatabase.execute(QStringLiteral(" INSERT INTO ") + table + QStringLiteral(" Values(") + QString::number(newId)
-                              + QStringLiteral(",'") + funcSqlQuote(value) + QStringLiteral("',0") + QStringLiteral(")"));
+                                  + QStringLiteral(",?,0)"),
+                              {value});
         } else {
-            gDatabase.execute(QStringLiteral(" UPDATE ") + table + QStringLiteral(" SET ") + s + QStringLiteral("名 = '")
-                              + funcSqlQuote(value) + QStringLiteral("' WHERE ") + s + QStringLiteral("ID = ")
-                              + QString::number(entry->data(Qt::UserRole).toInt()));
+            gDatabase.execute(QStringLiteral(" UPDATE ") + table + QStringLiteral(" SET ") + s + QStringLiteral("名 = ? WHERE ") + s
+                                  + QStringLiteral("ID = ") + QString::number(entry->data(Qt::UserRole).toInt()),
+                              {value});
         }
         Show_MasterInfo();
     });

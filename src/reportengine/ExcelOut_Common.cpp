@@ -2,6 +2,7 @@
 
 #include "CommonBase.h"
 #include "DaoCommon.h"
+#include "JetDialect.h"
 #include "UiServices.h"
 #include "clsDataCtl.h"
 
@@ -11,32 +12,35 @@
 #include <cmath>
 
 namespace {
-// A statement that selects every column of its source, narrowed to the columns
-// the report reads: the attendance query has nearly three times as many, and
-// each costs a conversion for every row. A source that lacks one of them keeps
-// the statement whole, so the report tells which column is missing as before.
-QString funcOnlyColumns(const QString& sql, const QStringList& columns)
+// A statement that selects every column of one source asks it only for the
+// columns the report reads that the source has: the attendance query has nearly
+// three times as many, and each costs a conversion for every row. A column the
+// source lacks is then missing from the rows, and the report tells which.
+// The chosen rows' chain of OR terms becomes one IN list, which the engines take
+// at any length.
+QString funcReportStatement(const QString& sql, const QStringList& columns)
 {
-    static const QRegularExpression selectAll(QStringLiteral("^\\s*SELECT\\s+\\*\\s+FROM\\s"),
-                                              QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = selectAll.match(sql);
-    if (!m.hasMatch() || columns.isEmpty())
-        return sql;
-    const QString narrowed = QStringLiteral(" SELECT ") + columns.join(QLatin1Char(',')) + QStringLiteral(" FROM ")
-                             + sql.mid(m.capturedEnd());
-    try {
-        gDatabase.prepare(narrowed);
-        return narrowed;
-    } catch (const DaoError&) {
-        return sql;
-    }
+    static const QRegularExpression selectAll(QStringLiteral("^\\s*SELECT\\s+\\*\\s+FROM\\s+(\\w+)(?=\\s|$)"),
+                                              QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
+    const QString compact = funcCompactIdChain(sql);
+    const QRegularExpressionMatch m = selectAll.match(compact);
+    if (!m.hasMatch())
+        return compact;
+    const QStringList available = gDatabase.columnsOf(m.captured(1));
+    QStringList chosen;
+    for (const QString& column : columns)
+        if (available.contains(column, Qt::CaseInsensitive))
+            chosen << column;
+    if (chosen.isEmpty())
+        return compact;
+    return QStringLiteral(" SELECT ") + chosen.join(QLatin1Char(',')) + QStringLiteral(" FROM ") + compact.mid(m.capturedStart(1));
 }
 } // namespace
 
 bool ReportRows::open(const QString& sql, const QStringList& columns)
 {
     clsDataCtl rec;
-    if (!rec.funcOpenRec(funcOnlyColumns(sql, columns)))
+    if (!rec.funcOpenRec(funcReportStatement(sql, columns)))
         return false;
     m_count = rec.propCount();
     m_width = static_cast<std::size_t>(columns.size());

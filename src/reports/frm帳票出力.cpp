@@ -1,10 +1,12 @@
 #include "frm帳票出力.h"
 
 #include "CommonBase.h"
+#include "ConditionBuilder.h"
 #include "ConditionMemory.h"
 #include "ErrorLog.h"
 #include "ExcelOut.h"
 #include "FormsCommon.h"
+#include "JetDialect.h"
 #include "ListFind.h"
 #include "Named.h"
 #include "Theme.h"
@@ -346,10 +348,12 @@ void frm帳票出力::subDataRead(clsDataList& list)
 void frm帳票出力::cmdSearch_Click()
 {
     guarded(QStringLiteral("frm帳票出力 - cmdSearch_Click"), [&] {
-        {
-            frm講座検索 search(this, this);
-            search.setPropSyoriID(kCourseSearch);
-            search.exec();
+        frm講座検索 search(this);
+        search.setPropSyoriID(kCourseSearch);
+        search.exec();
+        if (search.propOK()) {
+            m_where = search.propSQL();
+            m_jyokenString = search.propJyokenString();
         }
         // Read again whether or not the user accepted there.
         m_sql = funcLessonListSQL();
@@ -506,7 +510,7 @@ void frm帳票出力::subReportOut(QTreeWidget* chosen, const QString& emptyFirs
         // Counted by the engine: thousands of chosen lessons are tens of thousands of rows,
         // which the report reads once, not twice.
         clsDataCtl rows;
-        if (!rows.funcOpenRec(QStringLiteral(" SELECT COUNT(*) AS 件数 FROM QRY_講座出席出力 WHERE ") + m_condition))
+        if (!rows.funcOpenRec(funcCompactIdChain(QStringLiteral(" SELECT COUNT(*) AS 件数 FROM QRY_講座出席出力 WHERE ") + m_condition)))
             return;   // the user has been told why
         rows.setPropID(0);
         if (funcToLong(rows.propData(QStringLiteral("件数"))) == 0) {

@@ -1,11 +1,9 @@
 // The report selection window: choose the kind of report, move the lessons or
 // the students it covers into the list to print, and write it through the
-// report engine. The course search narrows the lesson list and reports its
-// condition back through JyokenReceiver; a find box over each list narrows it
-// as the user types.
+// report engine. The course search narrows the lesson list (its condition is
+// read after it closes); a find box over each list narrows it as the user types.
 #pragma once
 
-#include "JyokenReceiver.h"
 #include "ListWindow.h"
 
 #include <QDialog>
@@ -22,15 +20,9 @@ class QPushButton;
 class QRadioButton;
 class QTreeWidget;
 
-class frm帳票出力 : public QDialog, public JyokenReceiver {
+class frm帳票出力 : public QDialog {
 public:
     explicit frm帳票出力(QWidget* parent = nullptr);
-
-    // Written by the course search when the user accepts there; the lesson list
-    // is refreshed by cmdSearch_Click once the search has closed.
-    void setPropOK(bool ok) override { m_ok = ok; }
-    void setPropJyokenString(const QString& caption) override { m_jyokenString = caption; }
-    void setPropWhere(const QString& where) override { m_where = where; }
 
     // Report types, as indexes of opt帳票タイプ.
     enum ReportType { Nippou = 0, StudentData = 1 };
@@ -107,7 +99,6 @@ private:
     QString m_queryName;
     QString m_where;
     QString m_jyokenString;
-    bool m_ok = false;
     QString m_sql;
     QString m_condition;   // the chosen rows' terms of the last report statement
 };

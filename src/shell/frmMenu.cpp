@@ -460,6 +460,9 @@ void frmMenu::imgTool_Click(int index)
         case 2: {
             frm初期化 window(this);
             window.exec();
+            // The board shows no notice the initialization removed.
+            if (window.propNoticesCleared())
+                subRenrakuListClear();
             break;
         }
         case 3: subShowHelp(this); break;
@@ -663,7 +666,7 @@ void frmMenu::lstRenraku_Click()
 void frmMenu::cmdOK_Click(int index)
 {
     return guarded(QStringLiteral("frmMenu - cmdOK_Click"), [&] {
-        m_syoriID = static_cast<short>(index);
+        m_syoriID = static_cast<Syori>(index);   // the buttons before delete: add, copy, edit
         if (index == 0)
             m_renrakuID = 0;
         if (index == 3) {
@@ -675,8 +678,9 @@ void frmMenu::cmdOK_Click(int index)
             subRenrakuListSet();
             return;
         }
-        frm連絡事項編集 window(this);
+        frm連絡事項編集 window(m_syoriID, m_renrakuID, this);
         window.exec();
+        m_ok = window.propOK();
         if (m_ok)
             subRenrakuListSet();
     });

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "ListWindow.h"
+#include "Syori.h"
 
 #include <QString>
 #include <QWidget>
@@ -21,10 +22,10 @@ class frmMenu : public QWidget {
 public:
     explicit frmMenu(QWidget* parent = nullptr);
 
-    // Read by the notice editor: what to do and on which notice.
-    short propSyoriID() const { return m_syoriID; }
+    // The board button last pressed and the notice it acts on.
+    Syori propSyoriID() const { return m_syoriID; }
     int propRenrakuID() const { return m_renrakuID; }
-    // Written by the notice editor: true after a save, false after 閉じる.
+    // What the notice editor said when it last closed: true after a save, false after 閉じる.
     void setPropOK(bool ok) { m_ok = ok; }
     bool propOK() const { return m_ok; }
 
@@ -79,7 +80,7 @@ private:
     std::optional<ListButtons> m_buttons;
 
     int m_menuIndex = -1;        // the highlighted menu entry, -1 for none
-    short m_syoriID = 0;         // the board button last pressed
+    Syori m_syoriID = Syori::Add;   // the board button last pressed
     int m_renrakuID = 0;         // the notice selected alone
     bool m_ok = false;
     int m_selectCount = 0;

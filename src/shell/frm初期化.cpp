@@ -7,7 +7,6 @@
 #include "MainCommon.h"
 #include "UiServices.h"
 #include "clsDataCtl.h"
-#include "frmMenu.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -17,7 +16,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frm初期化::frm初期化(frmMenu* menu) : QDialog(menu), m_menu(menu)
+frm初期化::frm初期化(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frm初期化"));
     setWindowTitle(QStringLiteral("システムの初期化を行いましょう～"));
@@ -149,8 +148,7 @@ void frm初期化::subDataClear(int index)
             break;
         case 2:
             clear(QStringLiteral("連絡事項"));
-            if (m_menu)
-                m_menu->subRenrakuListClear();
+            m_noticesCleared = true;
             break;
         case 3:
             subMasterTable();

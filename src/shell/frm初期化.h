@@ -10,12 +10,13 @@
 class QCheckBox;
 class QLabel;
 class QPushButton;
-class frmMenu;
 
 class frm初期化 : public QDialog {
 public:
-    // The menu's notice board is emptied with the notices; it may be absent.
-    explicit frm初期化(frmMenu* menu = nullptr);
+    explicit frm初期化(QWidget* parent = nullptr);
+
+    // Read after exec(): true when the notices were emptied, so the opener's board is too.
+    bool propNoticesCleared() const { return m_noticesCleared; }
 
     void cmdALL_Click();
     void cmdOK_Click();
@@ -28,7 +29,7 @@ private:
     void subMasterTable();
     void subDataClear(int index);
 
-    frmMenu* m_menu;
+    bool m_noticesCleared = false;
     QStringList m_masterTables;
 
     std::array<QCheckBox*, 4> chkClear{};

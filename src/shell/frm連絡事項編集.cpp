@@ -7,7 +7,6 @@
 #include "Named.h"
 #include "Theme.h"
 #include "UiServices.h"
-#include "frmMenu.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -36,12 +35,21 @@ QDate funcShownDate(const QString& stored)
 }
 } // namespace
 
-frm連絡事項編集::frm連絡事項編集(frmMenu* menu) : QDialog(menu), m_menu(menu)
+frm連絡事項編集::frm連絡事項編集(Syori mode, int renrakuID, QWidget* parent)
+    : QDialog(parent), m_syoriID(mode), m_renrakuID(renrakuID)
 {
     setObjectName(QStringLiteral("frm連絡事項編集"));
     setWindowTitle(QStringLiteral("連絡事項を記入しましょう～。"));
     buildControls();
-    Form_Load();
+}
+
+void frm連絡事項編集::showEvent(QShowEvent* event)
+{
+    if (!m_loaded) {
+        m_loaded = true;
+        Form_Load();
+    }
+    QDialog::showEvent(event);
 }
 
 frm連絡事項編集::~frm連絡事項編集()
@@ -123,8 +131,6 @@ void frm連絡事項編集::Form_Load()
 {
     guarded(QStringLiteral("frm連絡事項編集 - Form_Load"), [&] {
         Set_Combo(cboEdit[0], QStringLiteral("マスタ重要度"));
-        m_syoriID = m_menu->propSyoriID();
-        m_renrakuID = m_menu->propRenrakuID();
         subComboTextSet();
     });
 }
@@ -133,10 +139,9 @@ void frm連絡事項編集::subComboTextSet()
 {
     guarded(QStringLiteral("frm連絡事項編集 - subComboTextSet"), [&] {
         switch (m_syoriID) {
-        case 0: lblMode->setText(QStringLiteral("追　加")); break;
-        case 1: lblMode->setText(QStringLiteral("コピー(追加)")); break;
-        case 2: lblMode->setText(QStringLiteral("編　集")); break;
-        default: break;
+        case Syori::Add: lblMode->setText(QStringLiteral("追　加")); break;
+        case Syori::Copy: lblMode->setText(QStringLiteral("コピー(追加)")); break;
+        case Syori::Edit: lblMode->setText(QStringLiteral("編　集")); break;
         }
         m_rs.emplace(gDatabase.openRecordset(QStringLiteral("連絡事項"), dbOpenTable, dbDenyWrite));
         m_rs->setIndex(QStringLiteral("PrimaryKey"));
@@ -181,21 +186,30 @@ void frm連絡事項編集::cmdOK_Click()
     guarded(QStringLiteral("frm連絡事項編集 - cmdOK_Click"), [&] {
         if (!funcInputCheck())
             return;
-        // An edited notice that is gone meanwhile (emptied by the initialization) is stored anew.
-        if (m_syoriID == 2 && !m_rs->noMatch() && !m_rs->eof()) {
-            m_rs->edit();
-        } else {
+        const auto addNew = [&] {
             m_rs->addNew();
             m_renrakuID = funcGetMaxID(QStringLiteral("連絡事項"), QStringLiteral("連絡事項ID"), QString()) + 1;
+        };
+        const auto write = [&] {
+            m_rs->setField(QStringLiteral("連絡事項ID"), m_renrakuID);
+            m_rs->setField(QStringLiteral("開始日"), funcDateText(DTPDate[0]->date()));
+            m_rs->setField(QStringLiteral("終了日"), funcDateText(DTPDate[1]->date()));
+            m_rs->setField(QStringLiteral("記号"), funcToLong(cboEdit[0]->currentData()));
+            m_rs->setField(QStringLiteral("記入者"), txtName->text());
+            m_rs->setField(QStringLiteral("コメント"), txtRenraku->toPlainText());
+            return m_rs->update();
+        };
+        // An edited notice that is gone meanwhile (emptied by the initialization,
+        // or deleted on another PC while open) is stored anew.
+        if (m_syoriID == Syori::Edit && !m_rs->noMatch() && !m_rs->eof())
+            m_rs->edit();
+        else
+            addNew();
+        if (!write()) {
+            addNew();
+            write();
         }
-        m_rs->setField(QStringLiteral("連絡事項ID"), m_renrakuID);
-        m_rs->setField(QStringLiteral("開始日"), funcDateText(DTPDate[0]->date()));
-        m_rs->setField(QStringLiteral("終了日"), funcDateText(DTPDate[1]->date()));
-        m_rs->setField(QStringLiteral("記号"), funcToLong(cboEdit[0]->currentData()));
-        m_rs->setField(QStringLiteral("記入者"), txtName->text());
-        m_rs->setField(QStringLiteral("コメント"), txtRenraku->toPlainText());
-        m_rs->update();
-        m_menu->setPropOK(true);
+        m_ok = true;
         done(Accepted);
     });
 }
@@ -203,7 +217,7 @@ void frm連絡事項編集::cmdOK_Click()
 void frm連絡事項編集::cmdEnd_Click()
 {
     guarded(QStringLiteral("frm連絡事項編集 - cmdEnd_Click"), [&] {
-        m_menu->setPropOK(false);
+        m_ok = false;
         done(Rejected);
     });
 }

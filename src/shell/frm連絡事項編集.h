@@ -1,8 +1,9 @@
 // Writing one notice of the board: add, copy (add with the values of another) or
-// edit. It learns what to do from the main menu and tells it whether it saved.
+// edit. The opener says what to do and reads propOK() after exec().
 #pragma once
 
 #include "DaoCommon.h"
+#include "Syori.h"
 
 #include <QDialog>
 
@@ -15,12 +16,15 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class frmMenu;
 
 class frm連絡事項編集 : public QDialog {
 public:
-    explicit frm連絡事項編集(frmMenu* menu);
+    // renrakuID: the notice to copy or edit, 0 when adding.
+    frm連絡事項編集(Syori mode, int renrakuID, QWidget* parent = nullptr);
     ~frm連絡事項編集() override;
+
+    // True after a save, false after 閉じる.
+    bool propOK() const { return m_ok; }
 
     void cmdOK_Click();
     void cmdEnd_Click();
@@ -29,15 +33,20 @@ public:
     void reject() override;
     void done(int result) override;
 
+protected:
+    // Loading happens when the window is first shown.
+    void showEvent(QShowEvent* event) override;
+
 private:
     void buildControls();
     void Form_Load();
     void subComboTextSet();
     void Form_Unload();
 
-    frmMenu* m_menu;
-    short m_syoriID = 0;
-    int m_renrakuID = 0;
+    Syori m_syoriID;
+    int m_renrakuID;
+    bool m_loaded = false;
+    bool m_ok = false;
     std::optional<Recordset> m_rs;   // the notices, open while the window is
 
     QLabel* lblMode = nullptr;

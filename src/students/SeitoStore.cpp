@@ -62,12 +62,12 @@ int nextNo()
     return funcGetMaxID(kTable, kKeyColumn) + 1;
 }
 
-void save(const Seito& s, Syori mode)
+bool save(const Seito& s, Syori mode)
 {
     Recordset rs = openRow(s.no);
     if (mode == Syori::Edit) {
         if (rs.noMatch())
-            throw DaoError(QStringLiteral("生徒番号 %1 は登録されていません。").arg(s.no));
+            return false;
         rs.edit();
     } else {
         rs.addNew();
@@ -81,8 +81,9 @@ void save(const Seito& s, Syori mode)
         rs.setField(kSchool, *s.schoolID);
     rs.setField(kSex, s.sex);
     rs.setField(QStringLiteral("更新日時"), funcDateTimeText(QDateTime::currentDateTime()));
-    rs.update();
+    const bool stored = rs.update();
     rs.close();
+    return stored;
 }
 
 void remove(const QList<int>& nos)

@@ -33,8 +33,9 @@ bool exists(int no);
 // The number a new student gets.
 int nextNo();
 // Edit rewrites the student seito.no, Add and Copy store a new row under seito.no;
-// either way the time of the change is stamped.
-void save(const Seito& seito, Syori mode);
+// either way the time of the change is stamped. False when the student to edit
+// is no longer stored (deleted on another PC meanwhile): nothing was written.
+[[nodiscard]] bool save(const Seito& seito, Syori mode);
 // Students are deleted logically, all of them or none.
 void remove(const QList<int>& nos);
 } // namespace SeitoStore

@@ -1,6 +1,7 @@
 #include "frm生徒情報一覧.h"
 
 #include "CommonBase.h"
+#include "ConditionBuilder.h"
 #include "DaoCommon.h"
 #include "ErrorLog.h"
 #include "FormsCommon.h"
@@ -133,16 +134,22 @@ void frm生徒情報一覧::Form_Activate()
 void frm生徒情報一覧::subSearch()
 {
     guarded(QStringLiteral("frm生徒情報一覧 - subSearch"), [&] {
+        bool searched = true;
         if (m_noSearch) {
-            m_searchOK = true;
             m_where.clear();
+            m_values.clear();
             m_jyokenString.clear();
         } else {
-            m_searchOK = false;
-            frm生徒検索 search(*this, this);
+            frm生徒検索 search(this);
             search.exec();
+            searched = search.propOK();
+            if (searched) {
+                m_where = search.propSQL();
+                m_values = search.propValues();
+                m_jyokenString = search.propJyokenString();
+            }
         }
-        if (!m_searchOK) {
+        if (!searched) {
             // Cancelling the very first search leaves nothing to show.
             if (!m_loaded && isVisible())
                 QDialog::reject();
@@ -189,7 +196,7 @@ void frm生徒情報一覧::subListSet()
 void frm生徒情報一覧::subDataRead()
 {
     guarded(QStringLiteral("frm生徒情報一覧 - subDataRead"), [&] {
-        if (m_dataList.funcShowList(m_listSql, dbOpenDynaset)) {
+        if (m_dataList.funcShowList(m_listSql, dbOpenDynaset, m_values)) {
             subCmdEnabled(true);
             lblCount->setText(QString::number(m_dataList.propCount()));
         } else {

@@ -2,7 +2,6 @@
 // students are added, copied, edited and (logically) deleted.
 #pragma once
 
-#include "JyokenReceiver.h"
 #include "ListWindow.h"
 #include "Syori.h"
 #include "clsDataList.h"
@@ -18,17 +17,12 @@ class QLabel;
 class QPushButton;
 class QTreeWidget;
 
-class frm生徒情報一覧 : public QDialog, public JyokenReceiver {
+class frm生徒情報一覧 : public QDialog {
 public:
     explicit frm生徒情報一覧(QWidget* parent = nullptr);
 
     // True: the first search lists every student not deleted without asking.
     void setPropNoSearch(bool noSearch) { m_noSearch = noSearch; }
-
-    // Written by the search dialog.
-    void setPropOK(bool ok) override { m_searchOK = ok; }
-    void setPropJyokenString(const QString& caption) override { m_jyokenString = caption; }
-    void setPropWhere(const QString& where) override { m_where = where; }
 
     // The first search runs before the window shows; cancelling it leaves the window unshown.
     int exec() override;
@@ -61,8 +55,8 @@ private:
     QLabel* lblMsg = nullptr;
 
     bool m_noSearch = false;
-    bool m_searchOK = false;
     QString m_where;          // from the search dialog
+    std::vector<QVariant> m_values;   // bound to the ? of m_where
     QString m_jyokenString;   // its caption, shown in lblJyoken
     QString m_listSql;        // the list's statement, kept to rebuild it
     bool m_loaded = false;

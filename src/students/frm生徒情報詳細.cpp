@@ -328,9 +328,9 @@ bool frm生徒情報詳細::funcInputCheck()
     });
 }
 
-void frm生徒情報詳細::subUpdate()
+bool frm生徒情報詳細::subUpdate()
 {
-    guarded(QStringLiteral("frm生徒情報詳細 - subUpdate"), [&] {
+    return guarded(QStringLiteral("frm生徒情報詳細 - subUpdate"), [&] {
         Seito seito;
         seito.no = m_studentID;
         seito.kana = funcBoxText(txtStuInfo[0]);
@@ -346,8 +346,11 @@ void frm生徒情報詳細::subUpdate()
         if (cboEdit[0]->currentIndex() >= 0)
             seito.schoolID = funcToLong(cboEdit[0]->currentData());
         seito.sex = optSex[1]->isChecked() ? 1 : 2;
-        SeitoStore::save(seito, m_mode);
+        // The photograph follows only a student that was stored.
+        if (!SeitoStore::save(seito, m_mode))
+            return false;
         m_photo.save();
+        return true;
     });
 }
 
@@ -357,11 +360,10 @@ void frm生徒情報詳細::cmdOK_Click()
         if (!funcInputCheck())
             return;
         // A student removed from the register while open (restore, initialization) cannot be edited.
-        if (m_mode == Syori::Edit && !funcStudentExists()) {
+        if ((m_mode == Syori::Edit && !funcStudentExists()) || !subUpdate()) {
             MsgBox(kNotFound, MsgButtons::Ok, MsgIcon::Information, kTitle);
             return;
         }
-        subUpdate();
         m_ok = true;
         accept();
     });
@@ -403,10 +405,8 @@ void frm生徒情報詳細::cmdKojinKouza_Click()
     guarded(QStringLiteral("frm生徒情報詳細 - cmdKojinKouza_Click"), [&] {
         // The student's own lessons: a new student's number has none yet.
         frm講座情報一覧 lessons(this);
-        lessons.setPropOK(true);
         lessons.setPropNoSearch(true);
         lessons.setPropTableName(QStringLiteral("QRY_講座出席出力"));
-        lessons.setPropWhere(QString());
         lessons.setPropStudentName(funcBoxText(txtStuInfo[1]));
         lessons.setPropStudentNo(m_studentID);
         lessons.setPropJyokenString(QString());

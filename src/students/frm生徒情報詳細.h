@@ -58,7 +58,8 @@ private:
     void subComboTextSet();
     void subClear();
     bool funcInputCheck();
-    void subUpdate();
+    // False when the student was deleted on another PC meanwhile.
+    bool subUpdate();
     void subLoadImage();
     void subImportImage(const QString& path);
     void imgStudent_OLEDragDrop(const QMimeData* data);

@@ -3,6 +3,7 @@
 #include "CommonBase.h"
 #include "ConditionMemory.h"
 #include "ErrorLog.h"
+#include "JetDialect.h"
 #include "FormsCommon.h"
 #include "KeyFilter.h"
 #include "Named.h"
@@ -26,7 +27,7 @@ namespace {
 const QString kMemoryKey = QStringLiteral("frm生徒検索");
 } // namespace
 
-frm生徒検索::frm生徒検索(JyokenReceiver& receiver, QWidget* parent) : QDialog(parent), m_receiver(receiver)
+frm生徒検索::frm生徒検索(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frm生徒検索"));
     setWindowTitle(QStringLiteral("検索したい生徒の条件を指定しましょう～。"));
@@ -177,18 +178,17 @@ bool frm生徒検索::funcCreateSQL()
         // A box counts when it holds more than blanks; its text is then searched as typed.
         const auto given = [&](int i) { return !txtData[i]->text().trimmed().isEmpty(); };
         const auto typed = [&](int i) { return txtData[i]->text(); };
-        if (given(0))
-            m_jyoken.add(QStringLiteral(" 氏名カナ Like '*") + funcSqlQuote(typed(0)) + QStringLiteral("*'"),
-                         QStringLiteral(" 【氏名カナ】") + QStringLiteral("*") + typed(0) + QStringLiteral("*"));
-        if (given(1))
-            m_jyoken.add(QStringLiteral(" 生徒氏名 Like '*") + funcSqlQuote(typed(1)) + QStringLiteral("*'"),
-                         QStringLiteral(" 【氏名漢字】") + QStringLiteral("*") + typed(1) + QStringLiteral("*"));
-        if (given(2))
-            m_jyoken.add(QStringLiteral(" 電話 Like '*") + funcSqlQuote(typed(2)) + QStringLiteral("*'"),
-                         QStringLiteral(" 【電話番号】") + typed(2) + QStringLiteral("*"));
-        if (given(3))
-            m_jyoken.add(QStringLiteral(" 郵便番号 Like '") + funcSqlQuote(typed(3)) + QStringLiteral("*'"),
-                         QStringLiteral(" 【郵便番号】") + typed(3) + QStringLiteral("*"));
+        // The typed text is a Like pattern (* and ? as wildcards), bound as a value.
+        const QString star = QStringLiteral("*");
+        const auto like = [&](int i, const QString& column, const QString& lead, const QString& caption) {
+            if (given(i))
+                m_jyoken.add(QStringLiteral(" ") + column + QStringLiteral(" Like ?"), funcLikeValue(lead + typed(i) + star),
+                             caption + typed(i) + star);
+        };
+        like(0, QStringLiteral("氏名カナ"), star, QStringLiteral(" 【氏名カナ】*"));
+        like(1, QStringLiteral("生徒氏名"), star, QStringLiteral(" 【氏名漢字】*"));
+        like(2, QStringLiteral("電話"), star, QStringLiteral(" 【電話番号】"));
+        like(3, QStringLiteral("郵便番号"), QString(), QStringLiteral(" 【郵便番号】"));
         m_jyoken.addCombo(cboEdit[0], QStringLiteral(" 所属校ID = "), QStringLiteral(" 【所属校】"));
         if (!optSex[0]->isChecked()) {
             const int sex = optSex[1]->isChecked() ? 1 : 2;
@@ -212,9 +212,6 @@ void frm生徒検索::cmdOK_Click()
             return;
         ConditionMemory::subSave(kMemoryKey, fraJyoken);
         m_ok = true;
-        m_receiver.setPropOK(true);
-        m_receiver.setPropWhere(m_jyoken.where());
-        m_receiver.setPropJyokenString(m_jyoken.caption());
         accept();
     });
 }
@@ -223,7 +220,6 @@ void frm生徒検索::cmdEnd_Click()
 {
     guarded(QStringLiteral("frm生徒検索 - cmdEnd_Click"), [&] {
         m_ok = false;
-        m_receiver.setPropOK(false);
         QDialog::reject();
     });
 }

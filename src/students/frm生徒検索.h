@@ -4,7 +4,7 @@
 // started while the program runs.
 #pragma once
 
-#include "JyokenReceiver.h"
+#include "ConditionBuilder.h"
 
 #include <QDialog>
 #include <QString>
@@ -22,11 +22,12 @@ class QRadioButton;
 
 class frm生徒検索 : public QDialog {
 public:
-    // The receiver gets propOK, and with a started search the condition and its caption.
-    explicit frm生徒検索(JyokenReceiver& receiver, QWidget* parent = nullptr);
+    explicit frm生徒検索(QWidget* parent = nullptr);
 
-    // The texts of the last search started: " WHERE ..." or empty, and the caption.
+    // Read by the opener after exec(): whether a search was started, its condition
+    // (" WHERE ..." or empty) with the values bound to its ?, and its caption.
     QString propSQL() const { return m_jyoken.where(); }
+    const std::vector<QVariant>& propValues() const { return m_jyoken.values(); }
     QString propJyokenString() const { return m_jyoken.caption(); }
     bool propOK() const { return m_ok; }
 
@@ -44,7 +45,6 @@ private:
     void subClear();
     void chkDate_Click(int index);
 
-    JyokenReceiver& m_receiver;
     ConditionBuilder m_jyoken;
     bool m_ok = false;
 

@@ -171,10 +171,8 @@ void TestKouzaIchiran::studentMode()
 {
     School s;
     frm講座情報一覧 w;
-    w.setPropOK(true);
     w.setPropNoSearch(true);
     w.setPropTableName(QStringLiteral("QRY_講座出席出力"));
-    w.setPropWhere(QString());
     w.setPropStudentName(QStringLiteral("山田 太郎"));
     w.setPropStudentNo(11);
     w.setPropJyokenString(QString());

@@ -5,6 +5,7 @@
 #include "QtUiServices.h"
 #include "ProgramFolder.h"
 #include "ReportCommon.h"
+#include "ReportRun.h"
 #include "XlsxFile.h"
 
 #include <QApplication>
@@ -58,16 +59,6 @@ QString readLog(const ProgramFolder& pf)
     QFile log(pf.file(QStringLiteral("ErrorLog.txt")));
     return log.open(QIODevice::ReadOnly) ? funcFromSjis(log.readAll()) : QString();
 }
-
-// Report files land in the shared temporary folder: each test removes its own.
-struct WrittenFiles {
-    QStringList paths;
-    ~WrittenFiles()
-    {
-        for (const QString& p : paths)
-            QFile::remove(p);
-    }
-};
 
 } // namespace
 

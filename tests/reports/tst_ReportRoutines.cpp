@@ -7,10 +7,8 @@
 #include "DaoCommon.h"
 #include "ProgramFolder.h"
 #include "ReportCommon.h"
+#include "ReportRun.h"
 #include "Workbook.h"
-
-#include <orcus/zip_archive.hpp>
-#include <orcus/zip_archive_stream.hpp>
 
 #include <QDate>
 #include <QFile>
@@ -24,56 +22,6 @@ namespace {
 const QString kCalendar = QStringLiteral("講座カレンダー");
 const QString kNippou = QStringLiteral("日報");
 const QString kAnalysis = QStringLiteral("生徒分析シート");
-
-// The written report, read back, with the chart parts of the file.
-struct Written {
-    std::unique_ptr<wb::Workbook> book;
-    QStringList charts;   // xl/charts/chart1.xml, chart2.xml, ... in order
-    QString workbookXml;
-
-    const wb::Sheet& sheet(int index = 0) const { return book->sheetAt(index); }
-    QString text(int row, int col) const { return sheet().text(row, col); }
-};
-
-QString zipEntry(const orcus::zip_archive& zip, const std::string& name)
-{
-    std::vector<unsigned char> buf;
-    if (!zip.read_file_entry(name, buf))
-        return {};
-    return QString::fromUtf8(reinterpret_cast<const char*>(buf.data()), static_cast<qsizetype>(buf.size()));
-}
-
-// Runs one report the way its callers do and reads the written file back.
-Written runReport(ProgramFolder& pf, const QString& sheet, const std::function<void(ExcelOut&)>& report)
-{
-    Written w;
-    QString path;
-    {
-        ExcelOut out;
-        out.setPropExcelSheet(sheet);
-        if (!out.funcPrintStart())
-            return w;
-        report(out);
-        out.subPrintEnd();
-        path = out.writtenPath();
-    }
-    if (path.isEmpty() || pf.ui().openedDocuments.value(pf.ui().openedDocuments.size() - 1) != path)
-        return w;
-    w.book = wb::Workbook::load(path);
-    orcus::zip_archive_stream_fd stream(path.toLocal8Bit().constData());
-    orcus::zip_archive zip(&stream);
-    zip.load();
-    for (int n = 1;; ++n) {
-        const QString chart = zipEntry(zip, "xl/charts/chart" + std::to_string(n) + ".xml");
-        if (chart.isEmpty())
-            break;
-        w.charts << chart;
-    }
-    w.workbookXml = zipEntry(zip, "xl/workbook.xml");
-    if (qEnvironmentVariableIsEmpty("KAEDE_KEEP_REPORTS"))
-        QFile::remove(path);
-    return w;
-}
 
 // The condition the report selection builds: one term per chosen row joined by OR.
 QString chosen(const QString& column, const QList<int>& ids)

@@ -100,9 +100,13 @@ void tst_Initialization::noticesLeaveTheBoardAtOnce()
     frmMenu menu;
     auto* board = menu.findChild<QListWidget*>("lstRenraku");
     QCOMPARE(board->count(), 2);
-    frm初期化 window(&menu);
-    check(window, 2)->setChecked(true);
-    window.cmdOK_Click();
+    onNextModal([&](QDialog* d) {
+        auto* window = static_cast<frm初期化*>(d);
+        check(*window, 2)->setChecked(true);
+        window->cmdOK_Click();
+        window->cmdEnd_Click();
+    });
+    menu.imgTool_Click(2);
     QCOMPARE(board->count(), 0);
     QCOMPARE(pf.count(QStringLiteral("連絡事項")), 0);
     // The board is emptied, not refilled: its buttons keep their state.

@@ -476,7 +476,7 @@ void tst_StudentDetail::storeSaveAndDelete()
     s.no = mode == Syori::Edit ? 3 : SeitoStore::nextNo();
     s.name = QStringLiteral("伊藤 'x'");
     s.schoolID.reset();
-    SeitoStore::save(s, mode);
+    QVERIFY(SeitoStore::save(s, mode));
     QCOMPARE(storedStudent(s.no), "ｲﾄｳ|伊藤 'x'|042|194|町田|090|備考|2024/04/01|2012/05/06|2|" + school + "|0");
     QCOMPARE(pf.count("生徒台帳"), mode == Syori::Edit ? 1 : 2);
     QVERIFY(!pf.scalar(QStringLiteral("SELECT 更新日時 FROM 生徒台帳 WHERE 生徒番号 = %1").arg(s.no)).startsWith("2024"));

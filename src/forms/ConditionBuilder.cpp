@@ -1,4 +1,4 @@
-#include "JyokenReceiver.h"
+#include "ConditionBuilder.h"
 
 #include "CommonBase.h"
 
@@ -15,6 +15,12 @@ void ConditionBuilder::add(const QString& sqlFragment, const QString& captionFra
     m_caption += captionFragment;
 }
 
+void ConditionBuilder::add(const QString& sqlFragment, const QVariant& value, const QString& captionFragment)
+{
+    add(sqlFragment, captionFragment);
+    m_values.push_back(value);
+}
+
 void ConditionBuilder::addCombo(const QComboBox* box, const QString& sqlFragment, const QString& captionFragment)
 {
     if (!box || box->currentIndex() <= 0)
@@ -25,5 +31,6 @@ void ConditionBuilder::addCombo(const QComboBox* box, const QString& sqlFragment
 void ConditionBuilder::clear()
 {
     m_where.clear();
+    m_values.clear();
     m_caption.clear();
 }
