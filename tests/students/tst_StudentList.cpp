@@ -113,6 +113,8 @@ void tst_StudentList::searchConditionsBecomeWhereAndCaption()
         {"blanks only", text(1, QStringLiteral("  　")), {}, {}, {"2", "4", "5", "1"}},
         {"quote in the name", text(1, QStringLiteral("O'Brien")), QStringLiteral(" WHERE  生徒氏名 Like ? = %O'Brien%"),
          QStringLiteral(" 【氏名漢字】*O'Brien*"), {"4"}},
+        {"a typed % is a letter, not a wildcard", text(1, QStringLiteral("%")), QStringLiteral(" WHERE  生徒氏名 Like ? = %\\%%"),
+         QStringLiteral(" 【氏名漢字】*%*"), {}},
         {"reading", text(0, QStringLiteral("ﾄｳ")), QStringLiteral(" WHERE  氏名カナ Like ? = %ﾄｳ%"), QStringLiteral(" 【氏名カナ】*ﾄｳ*"),
          {"5", "1"}},
         {"blank school entry and 男",
