@@ -14,6 +14,15 @@
 #include <stdexcept>
 #include <vector>
 
+namespace {
+// A folder in memory for the writer's temporary files, or "" for the system's.
+QByteArray memoryTempFolder()
+{
+    const QFileInfo shm(QStringLiteral("/dev/shm"));
+    return shm.isDir() && shm.isWritable() ? QFile::encodeName(shm.absoluteFilePath()) : QByteArray();
+}
+} // namespace
+
 namespace wb {
 
 namespace {
@@ -376,6 +385,12 @@ void Workbook::write(const QString& path, const QStringList& sheetNames) const
     lxw_workbook_options options{};
     options.constant_memory = LXW_FALSE;
     options.use_zip64 = LXW_FALSE;
+    // The writer puts every part of the package (each sheet, each chart) in a
+    // temporary file of its own before zipping it: in memory that costs nothing,
+    // on a disk the files' creation is a good part of a report with many charts.
+    QByteArray tmpdir = memoryTempFolder();
+    if (!tmpdir.isEmpty())
+        options.tmpdir = tmpdir.data();
     lxw_error closed = LXW_NO_ERROR;
     {
         BookGuard guard;
