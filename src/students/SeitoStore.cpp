@@ -31,6 +31,19 @@ Recordset openRow(int no)
     rs.seek(QStringLiteral("="), no);
     return rs;
 }
+
+Seito fromRow(const Recordset& rs)
+{
+    Seito s;
+    s.no = funcToLong(rs.field(kKeyColumn));
+    for (const auto& [column, member] : kTexts)
+        s.*member = funcToString(rs.field(QString::fromUtf8(column)));
+    for (const auto& [column, member] : kDates)
+        s.*member = funcTextDate(funcToString(rs.field(QString::fromUtf8(column))));
+    s.sex = funcToLong(rs.field(kSex));
+    s.schoolID = funcToLong(rs.field(kSchool));
+    return s;
+}
 } // namespace
 
 namespace SeitoStore {
@@ -40,16 +53,20 @@ std::optional<Seito> load(int no)
     Recordset rs = openRow(no);
     if (rs.noMatch())
         return std::nullopt;
-    Seito s;
-    s.no = no;
-    for (const auto& [column, member] : kTexts)
-        s.*member = funcToString(rs.field(QString::fromUtf8(column)));
-    for (const auto& [column, member] : kDates)
-        s.*member = funcTextDate(funcToString(rs.field(QString::fromUtf8(column))));
-    s.sex = funcToLong(rs.field(kSex));
-    s.schoolID = funcToLong(rs.field(kSchool));
+    Seito s = fromRow(rs);
     rs.close();
     return s;
+}
+
+std::vector<Seito> loadLive()
+{
+    std::vector<Seito> all;
+    Recordset rs = gDatabase.openRecordset(QStringLiteral(" SELECT * FROM 生徒台帳 WHERE 削除フラグ = 0 ORDER BY 生徒番号"),
+                                           dbOpenDynaset, dbReadOnly);
+    for (; !rs.eof(); rs.moveNext())
+        all.push_back(fromRow(rs));
+    rs.close();
+    return all;
 }
 
 bool exists(int no)
