@@ -1,5 +1,6 @@
 #include "frm生徒取込.h"
 
+#include "CommonBase.h"
 #include "DaoCommon.h"
 #include "ErrorLog.h"
 #include "FormsCommon.h"
