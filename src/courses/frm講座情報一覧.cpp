@@ -381,10 +381,6 @@ void frm講座情報一覧::cmdEnd_Click()
 void frm講座情報一覧::cmdExport_Click()
 {
     guarded(QStringLiteral("frm講座情報一覧 - cmdExport_Click"), [&] {
-        if (lvList->topLevelItemCount() == 0) {
-            MsgBox(QStringLiteral("書き出す講座がありません。"), MsgButtons::Ok, MsgIcon::Information);
-            return;
-        }
         WaitCursor wait;
         funcListPrint(ListSheet{QStringLiteral("講座一覧"), m_jyoken, funcListHeaders(lvList), funcListRows(lvList), {}});
     });

@@ -55,6 +55,7 @@ struct ListSheet {
 };
 // The list written to a workbook of its own and opened as the reports are; the
 // header row is the first the import looks for, so the file imports again.
+// An empty list is told to the user and writes nothing.
 QString funcListPrint(const ListSheet& list);
 
 class ExcelOut {

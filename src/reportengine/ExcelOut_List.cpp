@@ -21,6 +21,10 @@ int displayWidth(const QString& text)
 
 QString funcListPrint(const ListSheet& list)
 {
+    if (list.rows.empty()) {
+        MsgBox(QStringLiteral("書き出す行がありません。"), MsgButtons::Ok, MsgIcon::Information);
+        return {};
+    }
     wb::Workbook book;
     wb::Sheet& sheet = book.addSheet(list.title);
     wb::CellFormat title;

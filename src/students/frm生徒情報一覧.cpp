@@ -283,10 +283,6 @@ void frm生徒情報一覧::cmdImport_Click()
 void frm生徒情報一覧::cmdExport_Click()
 {
     guarded(QStringLiteral("frm生徒情報一覧 - cmdExport_Click"), [&] {
-        if (lvList->topLevelItemCount() == 0) {
-            MsgBox(QStringLiteral("書き出す生徒がありません。"), MsgButtons::Ok, MsgIcon::Information);
-            return;
-        }
         WaitCursor wait;
         // Numbers that are text in the register stay text in the workbook.
         funcListPrint(ListSheet{QStringLiteral("生徒一覧"), m_jyokenString, funcListHeaders(lvList), funcListRows(lvList),

@@ -2,7 +2,8 @@
 #include "ImportFiles.h"
 #include "StudentImport.h"
 #include "frm生徒取込.h"
-#include "frm生徒情報一覧.h"
+#include "Workbook.h"
+#include "frm講座情報一覧.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,6 +19,7 @@ private slots:
     void init();
     void previewShowsEveryRowAndStoresWhatItCounts();
     void exportedListImportsAgainAsDuplicates();
+    void courseListGoesOutAsShown();
 
 private:
     std::unique_ptr<ProgramFolder> pf;
@@ -27,16 +29,6 @@ namespace {
 QString countText(QWidget* w)
 {
     return child<QLabel>(w, "lblCount")->text();
-}
-
-// Opens the student list as the menu does and runs checks while it is open.
-void withOpenList(const std::function<void(frm生徒情報一覧&)>& checks)
-{
-    frm生徒情報一覧 window;
-    window.setPropNoSearch(true);
-    NextModal step([&](QDialog*) { checks(window); });
-    window.exec();
-    QVERIFY(step.fired());
 }
 } // namespace
 
@@ -116,6 +108,34 @@ void tst_ImportWindow::exportedListImportsAgainAsDuplicates()
     QVERIFY(!table.rows[0][9].number);
     const auto preview = StudentImport::funcPreview(table, StudentImport::defaultMapping(table.header));
     QCOMPARE(preview->count(StudentImport::RowState::Duplicate), 2);
+}
+
+void tst_ImportWindow::courseListGoesOutAsShown()
+{
+    pf->exec(QStringLiteral("INSERT INTO 毎講座履歴 (毎講座ID, 講座日, 曜日ID, 時限ID, 学年ID, 科目ID, 講座クラスID, 講師ID, 教室ID, 定員数, "
+                            "受講人数, 単元) VALUES (1, '2003/04/02', 3, 0, 0, 0, 0, 0, 0, 20, 0, '過去形'), "
+                            "(2, '2003/04/01', 2, 0, 0, 0, 0, 0, 0, 12, 0, 'be動詞')"));
+    frm講座情報一覧 w;
+    w.setPropNoSearch(true);
+    QStringList shown;
+    NextModal step([&](QDialog*) {
+        shown = rowTexts(child<QTreeWidget>(&w, "lvList"));
+        child<QPushButton>(&w, "cmdExport")->click();
+    });
+    w.exec();
+    QCOMPARE(pf->ui().openedDocuments.size(), 1);
+    const auto book = wb::Workbook::load(pf->ui().openedDocuments.first());
+    const wb::Sheet& sheet = book->sheetAt(0);
+    QCOMPARE(sheet.name(), QStringLiteral("講座一覧"));
+    QCOMPARE(sheet.text(2, 1), QStringLiteral("検索条件: なし"));
+    QStringList written;
+    for (int r = 6; r <= sheet.lastRow(); ++r) {
+        QStringList cells;
+        for (int c = 1; c <= child<QTreeWidget>(&w, "lvList")->columnCount(); ++c)
+            cells << sheet.text(r, c);
+        written << cells.join(u'|');
+    }
+    QCOMPARE(written, shown);
 }
 
 QTEST_MAIN(tst_ImportWindow)
