@@ -351,16 +351,15 @@ Stored funcStore(const Preview& preview, bool addSchools)
             added.insert(name, addSchool(name));
         stored.schoolsAdded = static_cast<int>(added.size());
     }
+    std::vector<Seito> students;
     for (const PreviewRow& row : preview.rows) {
         if (row.state() != RowState::Take)
             continue;
-        Seito seito = row.seito;
-        seito.no = SeitoStore::nextNo();
+        students.push_back(row.seito);
         if (!row.newSchool.isEmpty() && added.contains(row.newSchool))
-            seito.schoolID = added.value(row.newSchool);
-        SeitoStore::save(seito, Syori::Add);
-        stored.numbers << seito.no;
+            students.back().schoolID = added.value(row.newSchool);
     }
+    stored.numbers = SeitoStore::addAll(students);
     transaction.commit();
     return stored;
 }

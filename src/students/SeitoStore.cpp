@@ -44,6 +44,20 @@ Seito fromRow(const Recordset& rs)
     s.schoolID = funcToLong(rs.field(kSchool));
     return s;
 }
+// The student's values into the row being added or edited, with the time of the change, and stored.
+void writeRow(Recordset& rs, const Seito& s)
+{
+    rs.setField(kKeyColumn, s.no);
+    for (const auto& [column, member] : kTexts)
+        rs.setField(QString::fromUtf8(column), s.*member);
+    for (const auto& [column, member] : kDates)
+        rs.setField(QString::fromUtf8(column), funcDateText(s.*member));
+    if (s.schoolID)
+        rs.setField(kSchool, *s.schoolID);
+    rs.setField(kSex, s.sex);
+    rs.setField(QStringLiteral("更新日時"), funcDateTimeText(QDateTime::currentDateTime()));
+    rs.update();
+}
 } // namespace
 
 namespace SeitoStore {
@@ -89,17 +103,22 @@ void save(const Seito& s, Syori mode)
     } else {
         rs.addNew();
     }
-    rs.setField(kKeyColumn, s.no);
-    for (const auto& [column, member] : kTexts)
-        rs.setField(QString::fromUtf8(column), s.*member);
-    for (const auto& [column, member] : kDates)
-        rs.setField(QString::fromUtf8(column), funcDateText(s.*member));
-    if (s.schoolID)
-        rs.setField(kSchool, *s.schoolID);
-    rs.setField(kSex, s.sex);
-    rs.setField(QStringLiteral("更新日時"), funcDateTimeText(QDateTime::currentDateTime()));
-    rs.update();
+    writeRow(rs, s);
     rs.close();
+}
+
+QList<int> addAll(const std::vector<Seito>& students)
+{
+    QList<int> numbers;
+    Recordset rs = gDatabase.openRecordset(kTable, dbOpenTable);
+    for (Seito s : students) {
+        s.no = nextNo();
+        rs.addNew();
+        writeRow(rs, s);
+        numbers << s.no;
+    }
+    rs.close();
+    return numbers;
 }
 
 void remove(const QList<int>& nos)

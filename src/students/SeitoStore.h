@@ -43,6 +43,9 @@ int nextNo();
 // Edit rewrites the student seito.no, Add and Copy store a new row under seito.no;
 // either way the time of the change is stamped.
 void save(const Seito& seito, Syori mode);
+// Stores new students under new numbers (seito.no is ignored), within the caller's
+// transaction; returns the numbers in the order of the students.
+QList<int> addAll(const std::vector<Seito>& students);
 // Students are deleted logically, all of them or none.
 void remove(const QList<int>& nos);
 } // namespace SeitoStore
