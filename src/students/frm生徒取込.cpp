@@ -162,6 +162,7 @@ bool frm生徒取込::funcLoad(int sheet, TextEncoding encoding)
                    MsgButtons::Ok, MsgIcon::Information);
         subShowSource();
         subShowColumns();
+        lvRows->setFocus();
         return funcAnalyze();
     });
 }
@@ -216,6 +217,14 @@ void frm生徒取込::subShowColumns()
     }
     lvColumns->header()->resizeSections(QHeaderView::ResizeToContents);
     lvColumns->setColumnWidth(1, 160);
+    // The mapping boxes are made after the window: put them back where Tab expects them.
+    QWidget* previous = lvColumns;
+    for (int c = 0; c < lvColumns->topLevelItemCount(); ++c) {
+        QWidget* box = lvColumns->itemWidget(lvColumns->topLevelItem(c), 1);
+        setTabOrder(previous, box);
+        previous = box;
+    }
+    setTabOrder(previous, lvRows);
 }
 
 void frm生徒取込::cboMapping_Change(int column, int index)
