@@ -108,6 +108,7 @@ void tst_ImportWindow::exportedListImportsAgainAsDuplicates()
     QVERIFY(!table.rows[0][9].number);
     const auto preview = StudentImport::funcPreview(table, StudentImport::defaultMapping(table.header));
     QCOMPARE(preview->count(StudentImport::RowState::Duplicate), 2);
+    QFile::remove(pf->ui().openedDocuments.first());
 }
 
 void tst_ImportWindow::courseListGoesOutAsShown()
@@ -136,6 +137,7 @@ void tst_ImportWindow::courseListGoesOutAsShown()
         written << cells.join(u'|');
     }
     QCOMPARE(written, shown);
+    QFile::remove(pf->ui().openedDocuments.first());
 }
 
 QTEST_MAIN(tst_ImportWindow)
