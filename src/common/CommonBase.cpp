@@ -5,12 +5,15 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QFile>
+#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 
 namespace {
 QString& appPathOverride()
@@ -159,6 +162,31 @@ bool funcFileExists(const QString& path)
         return false;
     const QFileInfo info(path);
     return info.exists() && info.isFile();
+}
+
+void subCopyWholeFile(const QString& from, const QString& to)
+{
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly))
+        throw std::runtime_error(QStringLiteral("%1 を読めません: %2").arg(from, in.errorString()).toStdString());
+    QSaveFile out(to);
+    // Writing straight into the target would leave half a file when the copy breaks off.
+    out.setDirectWriteFallback(false);
+    if (!out.open(QIODevice::WriteOnly))
+        throw std::runtime_error(QStringLiteral("%1 に書き込めません: %2").arg(to, out.errorString()).toStdString());
+    QByteArray chunk;
+    while (!(chunk = in.read(1 << 20)).isEmpty()) {
+        if (out.write(chunk) != chunk.size()) {
+            out.cancelWriting();
+            throw std::runtime_error(QStringLiteral("%1 に書き込めません: %2").arg(to, out.errorString()).toStdString());
+        }
+    }
+    if (in.error() != QFile::NoError) {
+        out.cancelWriting();
+        throw std::runtime_error(QStringLiteral("%1 を読めません: %2").arg(from, in.errorString()).toStdString());
+    }
+    if (!out.commit())
+        throw std::runtime_error(QStringLiteral("%1 に書き込めません: %2").arg(to, out.errorString()).toStdString());
 }
 
 bool funcFolderExists(const QString& path)

@@ -98,7 +98,8 @@ frm講座情報一覧::frm講座情報一覧(QWidget* parent) : QDialog(parent)
     cmdExcel = named<QPushButton>(this, QStringLiteral("cmdExcel"), QStringLiteral("カレンダーを出力(&O)"));
     cmdSearch = named<QPushButton>(this, QStringLiteral("cmdSearch"), QStringLiteral("検索したい(&F)"));
     cmdEnd = named<QPushButton>(this, QStringLiteral("cmdEnd"), QStringLiteral("閉じる(&X)"));
-    for (QPushButton* button : {cmdExcel, cmdSearch, cmdEnd})
+    cmdExport = named<QPushButton>(this, QStringLiteral("cmdExport"), QStringLiteral("Excelへ書き出す"));
+    for (QPushButton* button : {cmdExcel, cmdExport, cmdSearch, cmdEnd})
         button->setAutoDefault(false);
 
     lblMsg = named<QLabel>(this, QStringLiteral("lblMsg"), kHelp);
@@ -112,6 +113,7 @@ frm講座情報一覧::frm講座情報一覧(QWidget* parent) : QDialog(parent)
     auto* side = new QVBoxLayout;
     side->addWidget(frmMenu);
     side->addWidget(cmdExcel);
+    side->addWidget(cmdExport);
     side->addWidget(cmdSearch);
     side->addStretch(1);
     side->addWidget(cmdEnd);
@@ -134,6 +136,7 @@ frm講座情報一覧::frm講座情報一覧(QWidget* parent) : QDialog(parent)
                 cmdOK_Click(3);
         });
     connect(cmdExcel, &QPushButton::clicked, this, [this] { cmdExcel_Click(); });
+    connect(cmdExport, &QPushButton::clicked, this, [this] { cmdExport_Click(); });
     connect(cmdSearch, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
     connect(cmdEnd, &QPushButton::clicked, this, [this] { cmdEnd_Click(); });
 }
@@ -375,4 +378,12 @@ void frm講座情報一覧::cmdExcel_Click()
 void frm講座情報一覧::cmdEnd_Click()
 {
     guarded(QStringLiteral("frm講座情報一覧 - cmdEnd_Click"), [&] { reject(); });
+}
+
+void frm講座情報一覧::cmdExport_Click()
+{
+    guarded(QStringLiteral("frm講座情報一覧 - cmdExport_Click"), [&] {
+        WaitCursor wait;
+        funcListPrint(ListSheet{QStringLiteral("講座一覧"), m_jyoken, funcListHeaders(lvList), funcListRows(lvList), {}});
+    });
 }

@@ -55,6 +55,7 @@ private:
     void lvList_ColumnClick(int column);
     void cmdOK_Click(int index);
     void cmdExcel_Click();
+    void cmdExport_Click();
     void cmdEnd_Click();
     void subOpenDetail();
     void subShowToday();
@@ -65,6 +66,7 @@ private:
     std::array<QPushButton*, 4> cmdOK{};
     std::optional<ListButtons> m_buttons;
     QPushButton* cmdExcel = nullptr;
+    QPushButton* cmdExport = nullptr;
     QPushButton* cmdSearch = nullptr;
     QPushButton* cmdEnd = nullptr;
     std::array<QLabel*, 2> lblInfo{};

@@ -223,3 +223,28 @@ void subConnectColumnClick(QTreeWidget* list, const std::function<void(int colum
     list->header()->setSectionsClickable(true);
     QObject::connect(list->header(), &QHeaderView::sectionClicked, list, [onClick](int column) { onClick(column); });
 }
+
+QStringList funcListHeaders(const QTreeWidget* list)
+{
+    QStringList headers;
+    const QTreeWidgetItem* header = list->headerItem();
+    for (int c = 0; c < list->columnCount(); ++c)
+        headers << header->text(c);
+    return headers;
+}
+
+std::vector<QStringList> funcListRows(const QTreeWidget* list)
+{
+    std::vector<QStringList> rows;
+    rows.reserve(static_cast<std::size_t>(list->topLevelItemCount()));
+    const int columns = list->columnCount();
+    for (int r = 0; r < list->topLevelItemCount(); ++r) {
+        const QTreeWidgetItem* item = list->topLevelItem(r);
+        QStringList texts;
+        texts.reserve(columns);
+        for (int c = 0; c < columns; ++c)
+            texts << item->text(c);
+        rows.push_back(std::move(texts));
+    }
+    return rows;
+}

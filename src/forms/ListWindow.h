@@ -11,6 +11,7 @@
 
 #include <array>
 #include <functional>
+#include <vector>
 
 class QAbstractItemView;
 class QListWidget;
@@ -77,5 +78,9 @@ void subConnectListKeys(QTreeWidget* list, const std::function<void()>& onEnter,
 // Makes the row with the tag the only selected and current row, scrolled into
 // view; false when no row has it.
 bool funcSelectTag(QTreeWidget* list, int tag);
+// The header texts and every row's texts as the list shows them now (in its
+// order), for writing the list out.
+QStringList funcListHeaders(const QTreeWidget* list);
+std::vector<QStringList> funcListRows(const QTreeWidget* list);
 // Makes a row current and brings it into view without selecting it.
 void subShowRow(QTreeWidget* list, int row);

@@ -39,6 +39,28 @@ QString reportFilePath(const QString& report)
 
 } // namespace
 
+QString funcSaveAndOpen(const wb::Workbook& book, const QString& name)
+{
+    const QString path = reportFilePath(name);
+    try {
+        const ReportProgress writing(QStringLiteral("帳票を保存しています..."), 0);
+        book.write(path);
+    } catch (const std::exception&) {
+        QFile::remove(path);   // the claimed, unwritten file
+        MsgBox(QStringLiteral("帳票のファイルを書き込めませんでした。") + QStringLiteral("\r\n")
+                   + QDir::toNativeSeparators(path),
+               MsgButtons::Ok, MsgIcon::Warning, kTitle);
+        return {};
+    }
+    if (!ui().openDocument(path)) {
+        MsgBox(QStringLiteral("帳票を開くアプリケーションが見つかりませんでした。") + QStringLiteral("\r\n")
+                   + QStringLiteral("帳票は次のファイルに保存しました。") + QStringLiteral("\r\n")
+                   + QDir::toNativeSeparators(path),
+               MsgButtons::Ok, MsgIcon::Information, kTitle);
+    }
+    return path;
+}
+
 // ---------------------------------------------------------------- progress
 
 ReportProgress::ReportProgress(const QString& label, int total) : m_total(total), m_bar(total > kDialogThreshold)
@@ -110,28 +132,9 @@ void ExcelOut::subPrintEnd()
     if (!m_book)
         return;
     subPgDelete();
-    const QString path = reportFilePath(m_sheetName);
-    try {
-        const ReportProgress writing(QStringLiteral("帳票を保存しています..."), 0);
-        m_book->write(path);
-    } catch (const std::exception&) {
-        m_book.reset();
-        m_report = nullptr;
-        QFile::remove(path);   // the claimed, unwritten file
-        MsgBox(QStringLiteral("帳票のファイルを書き込めませんでした。") + QStringLiteral("\r\n")
-                   + QDir::toNativeSeparators(path),
-               MsgButtons::Ok, MsgIcon::Warning, kTitle);
-        return;
-    }
-    m_book.reset();
+    const std::unique_ptr<wb::Workbook> book = std::move(m_book);
     m_report = nullptr;
-    m_writtenPath = path;
-    if (!ui().openDocument(path)) {
-        MsgBox(QStringLiteral("帳票を開くアプリケーションが見つかりませんでした。") + QStringLiteral("\r\n")
-                   + QStringLiteral("帳票は次のファイルに保存しました。") + QStringLiteral("\r\n")
-                   + QDir::toNativeSeparators(path),
-               MsgButtons::Ok, MsgIcon::Information, kTitle);
-    }
+    m_writtenPath = funcSaveAndOpen(*book, m_sheetName);
 }
 
 void ExcelOut::subCancel()

@@ -8,8 +8,12 @@
 #include "Workbook.h"
 #include "UiServices.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
+
 #include <memory>
+#include <vector>
 
 // The template workbook's file name in the program folder.
 inline const QString kTemplateFileName = QStringLiteral("塾管理楓丸くん.xlt");
@@ -34,6 +38,25 @@ private:
     int m_last = -1;
     bool m_bar = false;
 };
+
+// Writes a workbook to a new file in the temporary folder named after the
+// report and the time, and opens it; tells the user where it is when nothing
+// opens it, or that it could not be written. The path written, "" on failure.
+QString funcSaveAndOpen(const wb::Workbook& book, const QString& name);
+
+// A list as its window shows it: the columns in their order, the rows, and the
+// condition that found them.
+struct ListSheet {
+    QString title;                 // the file and sheet name: "生徒一覧"
+    QString caption;               // the condition caption; "" when none
+    QStringList headers;
+    std::vector<QStringList> rows;
+    QList<int> textColumns;        // kept as text even when they read as numbers (postcodes)
+};
+// The list written to a workbook of its own and opened as the reports are; the
+// header row is the first the import looks for, so the file imports again.
+// An empty list is told to the user and writes nothing.
+QString funcListPrint(const ListSheet& list);
 
 class ExcelOut {
 public:

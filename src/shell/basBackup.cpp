@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 
 #include <algorithm>
@@ -44,31 +43,6 @@ bool funcIsProgramDatabase(const QString& path)
     } catch (const std::exception&) {
         return false;
     }
-}
-
-void subCopyWholeFile(const QString& from, const QString& to)
-{
-    QFile in(from);
-    if (!in.open(QIODevice::ReadOnly))
-        throw std::runtime_error(QStringLiteral("%1 を読めません: %2").arg(from, in.errorString()).toStdString());
-    QSaveFile out(to);
-    // Writing straight into the target would leave half a file when the copy breaks off.
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly))
-        throw std::runtime_error(QStringLiteral("%1 に書き込めません: %2").arg(to, out.errorString()).toStdString());
-    QByteArray chunk;
-    while (!(chunk = in.read(1 << 20)).isEmpty()) {
-        if (out.write(chunk) != chunk.size()) {
-            out.cancelWriting();
-            throw std::runtime_error(QStringLiteral("%1 に書き込めません: %2").arg(to, out.errorString()).toStdString());
-        }
-    }
-    if (in.error() != QFile::NoError) {
-        out.cancelWriting();
-        throw std::runtime_error(QStringLiteral("%1 を読めません: %2").arg(from, in.errorString()).toStdString());
-    }
-    if (!out.commit())
-        throw std::runtime_error(QStringLiteral("%1 に書き込めません: %2").arg(to, out.errorString()).toStdString());
 }
 
 bool funcSameFile(const QString& a, const QString& b)

@@ -31,6 +31,34 @@ Recordset openRow(int no)
     rs.seek(QStringLiteral("="), no);
     return rs;
 }
+
+Seito fromRow(const Recordset& rs)
+{
+    Seito s;
+    s.no = funcToLong(rs.field(kKeyColumn));
+    for (const auto& [column, member] : kTexts)
+        s.*member = funcToString(rs.field(QString::fromUtf8(column)));
+    for (const auto& [column, member] : kDates)
+        s.*member = funcTextDate(funcToString(rs.field(QString::fromUtf8(column))));
+    s.sex = funcToLong(rs.field(kSex));
+    s.schoolID = funcToLong(rs.field(kSchool));
+    return s;
+}
+// The student's values into the row being added or edited, with the time of the change, and stored.
+// True when stored (an edited row may have been deleted on another PC meanwhile).
+bool writeRow(Recordset& rs, const Seito& s)
+{
+    rs.setField(kKeyColumn, s.no);
+    for (const auto& [column, member] : kTexts)
+        rs.setField(QString::fromUtf8(column), s.*member);
+    for (const auto& [column, member] : kDates)
+        rs.setField(QString::fromUtf8(column), funcDateText(s.*member));
+    if (s.schoolID)
+        rs.setField(kSchool, *s.schoolID);
+    rs.setField(kSex, s.sex);
+    rs.setField(QStringLiteral("更新日時"), funcDateTimeText(QDateTime::currentDateTime()));
+    return rs.update();
+}
 } // namespace
 
 namespace SeitoStore {
@@ -40,16 +68,20 @@ std::optional<Seito> load(int no)
     Recordset rs = openRow(no);
     if (rs.noMatch())
         return std::nullopt;
-    Seito s;
-    s.no = no;
-    for (const auto& [column, member] : kTexts)
-        s.*member = funcToString(rs.field(QString::fromUtf8(column)));
-    for (const auto& [column, member] : kDates)
-        s.*member = funcTextDate(funcToString(rs.field(QString::fromUtf8(column))));
-    s.sex = funcToLong(rs.field(kSex));
-    s.schoolID = funcToLong(rs.field(kSchool));
+    Seito s = fromRow(rs);
     rs.close();
     return s;
+}
+
+std::vector<Seito> loadLive()
+{
+    std::vector<Seito> all;
+    Recordset rs = gDatabase.openRecordset(QStringLiteral(" SELECT * FROM 生徒台帳 WHERE 削除フラグ = 0 ORDER BY 生徒番号"),
+                                           dbOpenDynaset, dbReadOnly);
+    for (; !rs.eof(); rs.moveNext())
+        all.push_back(fromRow(rs));
+    rs.close();
+    return all;
 }
 
 bool exists(int no)
@@ -72,18 +104,23 @@ bool save(const Seito& s, Syori mode)
     } else {
         rs.addNew();
     }
-    rs.setField(kKeyColumn, s.no);
-    for (const auto& [column, member] : kTexts)
-        rs.setField(QString::fromUtf8(column), s.*member);
-    for (const auto& [column, member] : kDates)
-        rs.setField(QString::fromUtf8(column), funcDateText(s.*member));
-    if (s.schoolID)
-        rs.setField(kSchool, *s.schoolID);
-    rs.setField(kSex, s.sex);
-    rs.setField(QStringLiteral("更新日時"), funcDateTimeText(QDateTime::currentDateTime()));
-    const bool stored = rs.update();
+    const bool stored = writeRow(rs, s);
     rs.close();
     return stored;
+}
+
+QList<int> addAll(const std::vector<Seito>& students)
+{
+    QList<int> numbers;
+    Recordset rs = gDatabase.openRecordset(kTable, dbOpenTable);
+    for (Seito s : students) {
+        s.no = nextNo();
+        rs.addNew();
+        writeRow(rs, s);   // a new row is always stored
+        numbers << s.no;
+    }
+    rs.close();
+    return numbers;
 }
 
 void remove(const QList<int>& nos)

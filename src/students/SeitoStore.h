@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 struct Seito {
     int no = 0;   // 生徒番号
@@ -26,16 +27,26 @@ struct Seito {
     std::optional<int> schoolID;
 };
 
+// The widths of the text columns, as the student detail window's boxes take them.
+namespace SeitoWidth {
+inline constexpr int kana = 50, name = 50, phone = 15, postal = 10, address = 255, mobile = 15, remarks = 255;
+}
+
 namespace SeitoStore {
 // Any stored student, logically deleted ones too; nullopt when there is none under the number.
 std::optional<Seito> load(int no);
 bool exists(int no);
+// Every student not deleted, in number order.
+std::vector<Seito> loadLive();
 // The number a new student gets.
 int nextNo();
 // Edit rewrites the student seito.no, Add and Copy store a new row under seito.no;
 // either way the time of the change is stamped. False when the student to edit
 // is no longer stored (deleted on another PC meanwhile): nothing was written.
 [[nodiscard]] bool save(const Seito& seito, Syori mode);
+// Stores new students under new numbers (seito.no is ignored), within the caller's
+// transaction; returns the numbers in the order of the students.
+QList<int> addAll(const std::vector<Seito>& students);
 // Students are deleted logically, all of them or none.
 void remove(const QList<int>& nos);
 } // namespace SeitoStore

@@ -4,11 +4,13 @@
 #include "ConditionBuilder.h"
 #include "DaoCommon.h"
 #include "ErrorLog.h"
+#include "ExcelOut.h"
 #include "FormsCommon.h"
 #include "Named.h"
 #include "SeitoStore.h"
 #include "Theme.h"
 #include "frm生徒検索.h"
+#include "frm生徒取込.h"
 #include "frm生徒情報詳細.h"
 
 #include <QGridLayout>
@@ -77,8 +79,12 @@ void frm生徒情報一覧::buildControls()
     }
     cmdSearch = named<QPushButton>(this, QStringLiteral("cmdSearch"), QStringLiteral("検索したい(&F)"));
     cmdEnd = named<QPushButton>(this, QStringLiteral("cmdEnd"), QStringLiteral("閉じる(&X)"));
-    for (QPushButton* button : {cmdSearch, cmdEnd})
+    cmdImport = named<QPushButton>(this, QStringLiteral("cmdImport"), QStringLiteral("Excelから取り込む(&I)"));
+    cmdExport = named<QPushButton>(this, QStringLiteral("cmdExport"), QStringLiteral("Excelへ書き出す"));
+    for (QPushButton* button : {cmdSearch, cmdImport, cmdExport, cmdEnd})
         button->setAutoDefault(false);
+    connect(cmdImport, &QPushButton::clicked, this, [this] { cmdImport_Click(); });
+    connect(cmdExport, &QPushButton::clicked, this, [this] { cmdExport_Click(); });
     connect(cmdSearch, &QPushButton::clicked, this, [this] { cmdSearch_Click(); });
     connect(cmdEnd, &QPushButton::clicked, this, [this] { cmdEnd_Click(); });
 
@@ -98,6 +104,8 @@ void frm生徒情報一覧::buildControls()
     auto* side = new QVBoxLayout;
     side->addWidget(frmMenu);
     side->addWidget(cmdSearch);
+    side->addWidget(cmdImport);
+    side->addWidget(cmdExport);
     side->addStretch(1);
     side->addWidget(cmdEnd);
     auto* condition = new QHBoxLayout;
@@ -268,6 +276,24 @@ void frm生徒情報一覧::cmdSearch_Click()
     guarded(QStringLiteral("frm生徒情報一覧 - cmdSearch_Click"), [&] {
         m_noSearch = false;
         subSearch();
+    });
+}
+
+void frm生徒情報一覧::cmdImport_Click()
+{
+    guarded(QStringLiteral("frm生徒情報一覧 - cmdImport_Click"), [&] {
+        if (frm生徒取込::funcRun(this))
+            subListSet();
+    });
+}
+
+void frm生徒情報一覧::cmdExport_Click()
+{
+    guarded(QStringLiteral("frm生徒情報一覧 - cmdExport_Click"), [&] {
+        WaitCursor wait;
+        // Numbers that are text in the register stay text in the workbook.
+        funcListPrint(ListSheet{QStringLiteral("生徒一覧"), m_jyokenString, funcListHeaders(lvList), funcListRows(lvList),
+                                {3, 4, 9}});
     });
 }
 

@@ -30,6 +30,8 @@ public:
     void cmdOK_Click(int index);
     void cmdSearch_Click();
     void cmdEnd_Click();
+    void cmdImport_Click();
+    void cmdExport_Click();
     void reject() override { cmdEnd_Click(); }
 
 private:
@@ -49,6 +51,8 @@ private:
     std::optional<ListButtons> m_buttons;
     QPushButton* cmdSearch = nullptr;
     QPushButton* cmdEnd = nullptr;
+    QPushButton* cmdImport = nullptr;
+    QPushButton* cmdExport = nullptr;
     std::array<QLabel*, 2> lblInfo{};
     QLabel* lblJyoken = nullptr;
     QLabel* lblCount = nullptr;

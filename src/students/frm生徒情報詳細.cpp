@@ -98,8 +98,10 @@ void frm生徒情報詳細::buildControls()
     lblMode->setFont(Theme::uiFont(14, true));
     lblMode->setStyleSheet(Theme::textStyle(Theme::accent));
 
-    txtStuInfo = {lineBox(this, 0, 50), lineBox(this, 1, 50), lineBox(this, 2, 15), lineBox(this, 3, 10),
-                  areaBox(this, 4, 255), lineBox(this, 5, 15), areaBox(this, 6, 255)};
+    txtStuInfo = {lineBox(this, 0, SeitoWidth::kana),     lineBox(this, 1, SeitoWidth::name),
+                  lineBox(this, 2, SeitoWidth::phone),    lineBox(this, 3, SeitoWidth::postal),
+                  areaBox(this, 4, SeitoWidth::address),  lineBox(this, 5, SeitoWidth::mobile),
+                  areaBox(this, 6, SeitoWidth::remarks)};
     // txtStuInfo_KeyPress: the reading takes half-width kana, the numbers digits.
     KeyFilter::install(txtStuInfo[0], 2);
     for (int i : {2, 3, 5}) {

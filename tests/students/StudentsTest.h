@@ -5,8 +5,12 @@
 #include "DaoCommon.h"
 #include "ProgramFolder.h"
 #include "WindowTest.h"
+#include "frm生徒情報一覧.h"
 
 #include <QStringList>
+#include <QTest>
+
+#include <functional>
 
 struct StudentRow {
     int no = 0;
@@ -47,4 +51,14 @@ inline QString storedStudent(int no)
     for (int i = 0; i < rs.fieldCount(); ++i)
         fields << funcToString(rs.field(i));
     return fields.join(QLatin1Char('|'));
+}
+
+// Runs checks on the student list while it is open, after it was opened as the menu opens it.
+inline void withOpenList(const std::function<void(frm生徒情報一覧&)>& checks)
+{
+    frm生徒情報一覧 window;
+    window.setPropNoSearch(true);
+    NextModal step([&](QDialog*) { checks(window); });
+    window.exec();
+    QVERIFY(step.fired());
 }

@@ -41,15 +41,6 @@ QString label(QWidget* w, const char* name)
     return child<QLabel>(w, name)->text();
 }
 
-// Runs checks on the list while it is open, after it was opened as the menu opens it.
-void withOpenList(const std::function<void(frm生徒情報一覧&)>& checks)
-{
-    frm生徒情報一覧 window;
-    window.setPropNoSearch(true);
-    NextModal step([&](QDialog*) { checks(window); });
-    window.exec();
-    QVERIFY(step.fired());
-}
 } // namespace
 
 void tst_StudentList::init()

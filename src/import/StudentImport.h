@@ -1,0 +1,93 @@
+// Students from the office's own ledger: which column is which, each row read
+// and checked (values, duplicates in the file and against the register), and the
+// rows the preview counted as 取り込む stored in one transaction.
+#pragma once
+
+#include "ImportSource.h"
+#include "SeitoStore.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace StudentImport {
+
+// What a column of the file is read as.
+enum class Field { Skip, Name, Kana, Phone, Mobile, Postal, Address, Birth, Entry, Sex, School, Remarks };
+// Every field in the order the preview offers them (Skip last).
+const std::vector<Field>& allFields();
+// "生徒氏名" ...; "取り込まない" for Skip.
+QString fieldCaption(Field field);
+// The field a header names by one of its usual names (生徒番号 and anything unknown: Skip).
+Field fieldOfHeader(const QString& header);
+std::vector<Field> defaultMapping(const QStringList& header);
+// 生徒氏名 and 氏名カナ are both read from some column.
+bool mapsNames(const std::vector<Field>& mapping);
+
+// A row names at least two of the fields by their usual names.
+bool funcIsHeader(const QStringList& texts);
+// The file with its header found as funcIsHeader knows it. Throws ImportSource::SourceError.
+ImportSource::SourceTable funcRead(const QString& path, int sheet = 0,
+                                   ImportSource::TextEncoding encoding = ImportSource::TextEncoding::Auto);
+
+enum class RowState { Take, Duplicate, Error };
+QString stateCaption(RowState state);   // 取り込む, 重複, エラー
+
+struct Problem {
+    int line = 0;       // the spreadsheet's row number
+    QString column;     // the column's header
+    QString value;
+    QString why;
+};
+
+struct PreviewRow {
+    int line = 0;
+    Seito seito;
+    QString newSchool;          // a school name not in マスタ学校
+    RowState found = RowState::Take;
+    bool addAnyway = false;     // a duplicate the user chose to add all the same
+    QList<Problem> problems;    // errors and the duplicate's reason
+
+    RowState state() const { return found == RowState::Duplicate && addAnyway ? RowState::Take : found; }
+};
+
+struct Preview {
+    std::vector<PreviewRow> rows;
+    QStringList newSchools;     // names not in マスタ学校, in order of first use
+    int count(RowState state) const;
+};
+
+// Tells the progress (rows done of all); false cancels the preview.
+using Progress = std::function<bool(int done, int total)>;
+
+// Reads every row; nullopt when cancelled. Reads the register and the schools.
+std::optional<Preview> funcPreview(const ImportSource::SourceTable& table, const std::vector<Field>& mapping,
+                                   const Progress& progress = {});
+
+struct Stored {
+    QList<int> numbers;         // the students' numbers, in the order of the rows
+    int schoolsAdded = 0;
+};
+// Stores the rows counted as 取り込む, with new numbers, in one transaction (first
+// the new schools into マスタ学校 when addSchools, else those rows get no school).
+// Throws on failure, and then nothing is stored.
+Stored funcStore(const Preview& preview, bool addSchools);
+
+// The embedded database copied to Backup/ beside it under a name with the time;
+// empty in the server mode. Throws std::runtime_error when it cannot be written.
+QString funcBackupDatabase();
+
+// The rows not taken (errors and duplicates), as the file had them with a column
+// 理由, written as a workbook the office can correct and import again. Throws std::runtime_error.
+void subWriteProblemRows(const ImportSource::SourceTable& table, const std::vector<Field>& mapping, const Preview& preview,
+                         const QString& path);
+
+// One line per problem ("12行目 電話「312345678」: ..."), as the tool prints them.
+QString funcProblemLine(const Problem& problem);
+QString funcCountsLine(const Preview& preview);
+
+} // namespace StudentImport
