@@ -67,6 +67,9 @@ QString versionText()
 
 QString chooseProgramFolder(const QString& named, const QString& executableFolder, const QString& dataHome)
 {
+    // Environment files (/etc/environment) leave a leading ~ to the program.
+    if (named == u'~' || named.startsWith(QStringLiteral("~/")))
+        return QDir::homePath() + named.mid(1);
     if (!named.isEmpty())
         return QDir(named).absolutePath();
     // Installed programs are told apart by their shipped files, not by the folder's

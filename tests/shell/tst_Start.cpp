@@ -138,6 +138,7 @@ void tst_Start::programFolderIsTheBuildsOrTheUsers()
     // A folder the user names wins over both, made absolute.
     QCOMPARE(chooseProgramFolder(root.path(), bin, home), root.path());
     QCOMPARE(chooseProgramFolder(QStringLiteral("共有"), built, home), QDir::current().absoluteFilePath(QStringLiteral("共有")));
+    QCOMPARE(chooseProgramFolder(QStringLiteral("~/塾"), built, home), QDir::homePath() + QStringLiteral("/塾"));
 }
 
 void tst_Start::firstStartMakesTheDataFolderAndLaterStartsLeaveIt()
