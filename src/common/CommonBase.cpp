@@ -22,6 +22,12 @@ QString& appPathOverride()
     return path;
 }
 
+QString& chosenAppPath()
+{
+    static QString path;
+    return path;
+}
+
 bool isLeadByteValue(unsigned char b)
 {
     return (b >= 0x7F && b <= 0x9F) || b >= 0xE0;
@@ -144,8 +150,9 @@ QString funcToString(const QVariant& value)
 
 QString funcAppPath()
 {
-    QString path = appPathOverride().isEmpty() ? QCoreApplication::applicationDirPath()
-                                               : appPathOverride();
+    QString path = !appPathOverride().isEmpty() ? appPathOverride()
+                 : !chosenAppPath().isEmpty()   ? chosenAppPath()
+                                                : QCoreApplication::applicationDirPath();
     if (!path.endsWith(QLatin1Char('/')))
         path += QLatin1Char('/');
     return path;
@@ -154,6 +161,25 @@ QString funcAppPath()
 void setAppPathForTests(const QString& folder)
 {
     appPathOverride() = folder;
+}
+
+void setAppPath(const QString& folder)
+{
+    chosenAppPath() = folder;
+}
+
+QString funcShareFolder(const QString& executableFolder)
+{
+    return QDir::cleanPath(QDir(executableFolder).filePath(QStringLiteral(KAEDE_SHARE_FROM_BIN))) + QLatin1Char('/');
+}
+
+QString funcProgramFile(const QString& name)
+{
+    const QString own = funcAppPath() + name;
+    if (QFileInfo::exists(own))
+        return own;
+    const QString shipped = funcShareFolder(QCoreApplication::applicationDirPath()) + name;
+    return QFileInfo::exists(shipped) ? shipped : own;
 }
 
 bool funcFileExists(const QString& path)

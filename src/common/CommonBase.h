@@ -21,6 +21,15 @@ QString funcHalfWidthKana(const QString& text);
 QString funcAppPath();
 // Tests run the program on a folder of their own; an empty path restores the real one.
 void setAppPathForTests(const QString& folder);
+// The program folder chosen at start when it is not the executable's own (the data
+// folder of an installed program, or one given by the user); tests' folders still win.
+void setAppPath(const QString& folder);
+// Where an installed program keeps the files it ships (the template, the guide):
+// share/kaedemaru beside the bin folder of the executable. Ends in a separator.
+QString funcShareFolder(const QString& executableFolder);
+// A fixed file of the program folder; one missing there is taken from the shipped
+// files of the installed program when they hold it.
+QString funcProgramFile(const QString& name);
 
 
 bool funcFileExists(const QString& path);

@@ -95,7 +95,7 @@ QString funcShellOpenMessage(int result)
 void subShellOpen(QWidget* /*owner*/, const QString& fileName)
 {
     try {
-        const int result = funcShellOpenResult(funcAppPath() + fileName);
+        const int result = funcShellOpenResult(funcProgramFile(fileName));
         if (result < 32)
             MsgBox(funcShellOpenMessage(result), MsgButtons::Ok, MsgIcon::Warning, kTitle);
     } catch (...) {

@@ -97,7 +97,7 @@ bool ExcelOut::funcPrintStart()
     m_continuations.clear();
     m_pagesOnSheet = 1;
     m_writtenPath.clear();
-    const QString path = funcAppPath() + kTemplateFileName;
+    const QString path = funcProgramFile(kTemplateFileName);
     if (!funcFileExists(path)) {
         MsgBox(QStringLiteral("Excelファイル(%1)がセットされていません。").arg(kTemplateShown) + QStringLiteral("\r\n")
                    + QStringLiteral("Exeと同じフォルダに入れてください"),

@@ -48,7 +48,7 @@ frmHelp::frmHelp(const QByteArray& html, const QString& path, QWidget* parent) :
 
 void subShowHelp(QWidget* owner)
 {
-    const QString path = funcAppPath() + kHelpFileName;
+    const QString path = funcProgramFile(kHelpFileName);
     int result = funcFileCheckResult(path);
     QFile file(path);
     if (result > 32 && !file.open(QIODevice::ReadOnly))

@@ -1,9 +1,13 @@
 #include "DaoCommon.h"
+#include "DataFolder.h"
+#include "ExcelOut.h"
 #include "ShellTest.h"
 #include "basStart.h"
 #include "frmMenu.h"
 
+#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTranslator>
 #include <QtTest>
 
@@ -13,6 +17,10 @@ private slots:
     void showsTheMenuAndRefusesASecondCopy();
     void missingDatabaseIsToldAndNothingOpens();
     void qtDialogsSpeakJapanese();
+    void commandLine_data();
+    void commandLine();
+    void programFolderIsTheBuildsOrTheUsers();
+    void firstStartMakesTheDataFolderAndLaterStartsLeaveIt();
 
 private:
     static QList<frmMenu*> visibleMenus()
@@ -83,6 +91,96 @@ void tst_Start::qtDialogsSpeakJapanese()
         QVERIFY2(shown != QLatin1String(text) && std::any_of(shown.begin(), shown.end(), [](QChar c) { return c.unicode() > 0x3000; }),
                  qPrintable(shown));
     }
+}
+
+void tst_Start::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("variable");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QString>("folder");
+    using A = StartRequest::Action;
+    QTest::newRow("nothing") << QStringList{} << QString() << int(A::Run) << QString();
+    QTest::newRow("variable") << QStringList{} << QString("/srv/juku") << int(A::Run) << QString("/srv/juku");
+    QTest::newRow("option wins") << QStringList{"--folder", "/共有/楓丸"} << QString("/srv/juku") << int(A::Run) << QString("/共有/楓丸");
+    QTest::newRow("option with =") << QStringList{"--folder=data dir"} << QString() << int(A::Run) << QString("data dir");
+    QTest::newRow("folder missing") << QStringList{"--folder"} << QString("/srv/juku") << int(A::Wrong) << QString();
+    QTest::newRow("folder empty") << QStringList{"--folder="} << QString() << int(A::Wrong) << QString();
+    QTest::newRow("unknown") << QStringList{"--foldr", "x"} << QString() << int(A::Wrong) << QString();
+    QTest::newRow("help beside Qt's") << QStringList{"-platform", "xcb", "--help"} << QString() << int(A::Help) << QString();
+    QTest::newRow("version") << QStringList{"--folder", "x", "--version"} << QString() << int(A::Version) << QString();
+}
+
+void tst_Start::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, variable);
+    QFETCH(int, action);
+    QFETCH(QString, folder);
+    const StartRequest request = readCommandLine(QStringList{QStringLiteral("kaedemaru")} + arguments, variable);
+    QCOMPARE(int(request.action), action);
+    QCOMPARE(request.folder, folder);
+    QCOMPARE(request.problem.isEmpty(), action != int(StartRequest::Action::Wrong));
+}
+
+void tst_Start::programFolderIsTheBuildsOrTheUsers()
+{
+    QTemporaryDir root;
+    const QString home = root.filePath(QStringLiteral("home/.local/share"));
+    // A build: the executable's folder, written to as today.
+    const QString built = root.filePath(QStringLiteral("build/program"));
+    QVERIFY(QDir().mkpath(built));
+    QCOMPARE(chooseProgramFolder({}, built, home), built);
+    // Installed (the shipped files beside bin), even where the account may write to bin.
+    const QString bin = root.filePath(QStringLiteral("usr/bin"));
+    QVERIFY(QDir().mkpath(bin) && QDir().mkpath(root.filePath(QStringLiteral("usr/share/kaedemaru"))));
+    QCOMPARE(chooseProgramFolder({}, bin, home), home + QStringLiteral("/kaedemaru"));
+    // A folder the user names wins over both, made absolute.
+    QCOMPARE(chooseProgramFolder(root.path(), bin, home), root.path());
+    QCOMPARE(chooseProgramFolder(QStringLiteral("共有"), built, home), QDir::current().absoluteFilePath(QStringLiteral("共有")));
+    QCOMPARE(chooseProgramFolder(QStringLiteral("~/塾"), built, home), QDir::homePath() + QStringLiteral("/塾"));
+}
+
+void tst_Start::firstStartMakesTheDataFolderAndLaterStartsLeaveIt()
+{
+    QTemporaryDir root;
+    const QString share = root.filePath(QStringLiteral("share/"));
+    QVERIFY(QDir().mkpath(share));
+    QFile shipped(share + kTemplateFileName);
+    QVERIFY(shipped.open(QIODevice::WriteOnly) && shipped.write("shipped") > 0);
+    shipped.close();
+
+    const QString folder = root.filePath(QStringLiteral("data/kaedemaru"));
+    QString reason;
+    QVERIFY2(prepareProgramFolder(folder, share, true, &reason), qPrintable(reason));
+    QVERIFY(QFileInfo(folder + QStringLiteral("/Picture")).isDir());
+    QCOMPARE(QFileInfo(folder).permissions() & (QFile::ReadOther | QFile::ReadGroup), QFile::Permissions());
+    QFile copy(folder + u'/' + kTemplateFileName);
+    QVERIFY(copy.open(QIODevice::ReadWrite));
+    QCOMPARE(copy.readAll(), QByteArray("shipped"));
+    // The database is the encrypted one the program opens.
+    QFile database(folder + u'/' + kDatabaseFileName);
+    QVERIFY(database.open(QIODevice::ReadOnly));
+    QVERIFY(!database.read(16).startsWith("SQLite format 3"));
+    QVERIFY(OpenDatabase(false, database.fileName()));
+    CloseDatabase();
+
+    // A folder holding anything is the user's: a restyled template stays, a server
+    // folder gets no database file of its own.
+    copy.seek(0);
+    copy.write("restyled");
+    copy.close();
+    QVERIFY(prepareProgramFolder(folder, share, true, &reason));
+    QVERIFY(copy.open(QIODevice::ReadOnly) && copy.readAll().startsWith("restyled"));
+    const QString server = root.filePath(QStringLiteral("server"));
+    QVERIFY(QDir().mkpath(server));
+    QFile(server + u'/' + kServerFileName).open(QIODevice::WriteOnly);
+    QVERIFY(prepareProgramFolder(server, share, false, &reason));
+    QCOMPARE(QDir(server).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{kServerFileName});
+
+    // A folder that cannot be made is told, and nothing is left behind.
+    QVERIFY(!prepareProgramFolder(server + u'/' + kServerFileName + QStringLiteral("/sub"), share, false, &reason));
+    QVERIFY(!reason.isEmpty());
 }
 
 QTEST_MAIN(tst_Start)
