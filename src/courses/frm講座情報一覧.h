@@ -57,6 +57,7 @@ private:
     void lvList_ColumnClick(int column);
     void cmdOK_Click(int index);
     void cmdExcel_Click();
+    void cmd一括入力_Click();
     void cmdEnd_Click();
     void subOpenDetail();
     void subShowToday();
@@ -66,6 +67,7 @@ private:
     QGroupBox* frmMenu = nullptr;
     std::array<QPushButton*, 4> cmdOK{};
     std::optional<ListButtons> m_buttons;
+    QPushButton* cmd一括入力 = nullptr;   // the class register of the one lesson selected
     QPushButton* cmdExcel = nullptr;
     QPushButton* cmdSearch = nullptr;
     QPushButton* cmdEnd = nullptr;

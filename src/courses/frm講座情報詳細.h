@@ -17,6 +17,7 @@
 #include <optional>
 
 class KouzaDetailOpener;
+class ListFind;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
@@ -95,6 +96,12 @@ private:
     void opt宿題_Click();
     void cbo態度評価_Click(int index);
     void txtコメント_Change();
+    // The list shows the takers or every student, narrowed by what is typed.
+    void subListFilter();
+    void subTakerCountShow();
+    void subTeiinCheck();
+    void cmd前回受講者_Click();
+    void cmd一括入力_Click();
 
     QString kouzaInfoText(int index) const;
     void setKouzaInfoText(int index, const QString& text);
@@ -128,6 +135,11 @@ private:
     std::array<QRadioButton*, 2> opt宿題{};
     std::array<QComboBox*, 4> cbo態度評価{};
     QLineEdit* txtコメント = nullptr;
+    std::array<QRadioButton*, 2> opt表示{};   // 受講者のみ, 全生徒
+    QLineEdit* txtFind = nullptr;
+    ListFind* m_find = nullptr;                // owned by txtFind
+    QPushButton* cmd前回受講者 = nullptr;
+    QPushButton* cmd一括入力 = nullptr;
 
     Syori m_mode = Syori::Add;
     int m_kouzaID = 0;           // 毎講座ID
@@ -141,4 +153,5 @@ private:
     std::optional<clsJukou> m_jukou;               // the student shown and his or her marks
     QTreeWidgetItem* m_shownItem = nullptr;         // none until a student is shown
     QTreeWidgetItem* m_currentAtPress = nullptr;
+    bool m_teiinWarned = false;                     // 定員数 exceeded has been told in this opening
 };

@@ -8,10 +8,14 @@
 #include "KouzaCombo.h"
 #include "ErrorLog.h"
 #include "FormsCommon.h"
+#include "JukouStore.h"
+#include "ListFind.h"
 #include "Named.h"
+#include "TextBox.h"
 #include "Theme.h"
 #include "UiServices.h"
 #include "clsDataList.h"
+#include "frm出欠一括入力.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -27,6 +31,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -82,6 +87,16 @@ void frm講座情報詳細::buildStuPart()
     lblItem[13]->setWordWrap(true);
     lblItem[13]->setStyleSheet(Theme::textStyle(Theme::muted));
 
+    QWidget* show = optionPair(frmStu, QStringLiteral("fra表示"), opt表示, QStringLiteral("opt表示"),
+                               {QStringLiteral("受講者のみ"), QStringLiteral("全生徒")});
+    opt表示[1]->setChecked(true);
+    txtFind = named<QLineEdit>(frmStu, QStringLiteral("txtFind"));
+    txtFind->setPlaceholderText(QStringLiteral("カナ・氏名・生徒番号で検索"));
+    cmd前回受講者 = named<QPushButton>(frmStu, QStringLiteral("cmd前回受講者"), QStringLiteral("前回の受講者を追加"));
+    cmd一括入力 = named<QPushButton>(frmStu, QStringLiteral("cmd一括入力"), QStringLiteral("一括入力(&B)"));
+    for (QPushButton* button : {cmd前回受講者, cmd一括入力})
+        button->setAutoDefault(false);
+
     lvList = named<QTreeWidget>(frmStu, QStringLiteral("lvList"));
     lvList->setRootIsDecorated(false);
     lvList->setUniformRowHeights(true);
@@ -119,6 +134,7 @@ void frm講座情報詳細::buildStuPart()
         subComboWheelGuard(box);
     }
     txtコメント = named<QLineEdit>(frmHyoka, QStringLiteral("txtコメント"));
+    subTextLimit(txtコメント, kJukouCommentMax);
 
     auto* hyoka = new QGridLayout(frmHyoka);
     hyoka->addWidget(title(0, QStringLiteral("氏名：")), 0, 0);
@@ -146,12 +162,29 @@ void frm講座情報詳細::buildStuPart()
     tick->addStretch(1);
     side->addLayout(tick);
     side->addWidget(frmHyoka, 1);
+    auto* finder = new QHBoxLayout;
+    finder->addWidget(show);
+    finder->addWidget(txtFind, 1);
+    auto* actions = new QHBoxLayout;
+    actions->addWidget(cmd前回受講者);
+    actions->addWidget(cmd一括入力);
+    actions->addStretch(1);
+    auto* students = new QVBoxLayout;
+    students->addLayout(finder);
+    students->addWidget(lvList, 1);
+    students->addLayout(actions);
     auto* body = new QHBoxLayout;
-    body->addWidget(lvList, 1);
+    body->addLayout(students, 1);
     body->addLayout(side);
     auto* layout = new QVBoxLayout(frmStu);
     layout->addWidget(lblItem[13]);
     layout->addLayout(body, 1);
+
+    // The shown student keeps his or her row while the panel shows the takers only.
+    m_find = new ListFind(txtFind, lvList);
+    m_find->setRowFilter([this](const QTreeWidgetItem* item) {
+        return !opt表示[0]->isChecked() || item->checkState(0) == Qt::Checked || item == m_shownItem;
+    });
 
     subMarkEnabled(false);
 
@@ -165,9 +198,15 @@ void frm講座情報詳細::buildStuPart()
     });
     connect(chk受講者, &QCheckBox::toggled, this, [this] { chk受講者_Click(); });
     connect(chk受講者, &QCheckBox::clicked, this, [this](bool checked) {
-        if (!checked)
+        if (checked)
+            subTeiinCheck();
+        else
             subConfirmUntick();
     });
+    connect(opt表示[0], &QRadioButton::clicked, this, [this] { subListFilter(); });
+    connect(opt表示[1], &QRadioButton::clicked, this, [this] { subListFilter(); });
+    connect(cmd前回受講者, &QPushButton::clicked, this, [this] { cmd前回受講者_Click(); });
+    connect(cmd一括入力, &QPushButton::clicked, this, [this] { cmd一括入力_Click(); });
     for (QRadioButton* button : opt出欠)
         connect(button, &QRadioButton::clicked, this, [this] { opt出欠_Click(); });
     for (QRadioButton* button : opt宿題)
@@ -239,7 +278,10 @@ void frm講座情報詳細::subJukouCount()
                 }
             }
         }
-        txtNinzu[1]->setText(QString::number(count));
+        subTakerCountShow();
+        // The takers first when there are any; a lesson without them starts from every student.
+        opt表示[count > 0 ? 0 : 1]->setChecked(true);
+        subListFilter();
     } catch (const std::exception&) {
     }
 }
@@ -287,10 +329,14 @@ void frm講座情報詳細::subStoreShown()
 {
     if (!m_shownItem)
         return;
-    if (chk受講者->isChecked())
+    const bool taker = chk受講者->isChecked();
+    if (taker)
         m_jukou->Save講座出席();
     else
         m_jukou->Del講座出席();
+    // 受講人数 is stored with the takers, so the reports count what the panel shows.
+    if (taker != (m_jukou->propJukou() != 0))
+        guarded(QStringLiteral("frm講座情報詳細 - lvList_Click"), [&] { JukouStore::storeTakerCount(m_jukou->propKouzaID()); });
 }
 
 void frm講座情報詳細::subSetJukou()
@@ -343,6 +389,7 @@ void frm講座情報詳細::chk受講者_Click()
     if (m_shownItem)
         m_shownItem->setCheckState(0, ticked ? Qt::Checked : Qt::Unchecked);
     subMarkEnabled(ticked);
+    subTakerCountShow();
 }
 
 // Unticking a student whose row holds something the user recorded deletes it
@@ -385,5 +432,88 @@ void frm講座情報詳細::txtコメント_Change()
     guarded(QStringLiteral("frm受講情報 - txtコメント_Change"), [&] {
         if (m_jukou && txtコメント->text() != m_jukou->propComment())
             m_jukou->setPropComment(txtコメント->text());
+    });
+}
+
+// The rows of the chosen mode and find text; a current row that is no longer
+// shown gives way to the first row that is.
+void frm講座情報詳細::subListFilter()
+{
+    m_find->subApply();
+    QTreeWidgetItem* current = lvList->currentItem();
+    if (!current || !current->isHidden())
+        return;
+    for (int i = 0; i < lvList->topLevelItemCount(); ++i) {
+        if (!lvList->topLevelItem(i)->isHidden()) {
+            lvList->setCurrentItem(lvList->topLevelItem(i));
+            return;
+        }
+    }
+}
+
+// 受講人数 follows the ticks. The count is stored with the takers, so by
+// itself it is no unsaved change of the lesson.
+void frm講座情報詳細::subTakerCountShow()
+{
+    int count = 0;
+    for (int i = 0; i < lvList->topLevelItemCount(); ++i)
+        count += lvList->topLevelItem(i)->checkState(0) == Qt::Checked ? 1 : 0;
+    const QString text = QString::number(count);
+    if (txtNinzu[1]->text() == text)
+        return;
+    const QStringList before = funcFormState();
+    txtNinzu[1]->setText(text);
+    const QStringList after = funcFormState();
+    if (m_savedState.size() != after.size())
+        return;
+    for (qsizetype i = 0; i < after.size(); ++i)
+        if (before[i] != after[i])
+            m_savedState[i] = after[i];
+}
+
+// More takers than 定員数 is told once in an opening; the ticks stay.
+void frm講座情報詳細::subTeiinCheck()
+{
+    const int teiin = funcToLong(txtNinzu[0]->text());
+    if (m_teiinWarned || teiin <= 0 || funcToLong(txtNinzu[1]->text()) <= teiin)
+        return;
+    m_teiinWarned = true;
+    MsgBox(QStringLiteral("定員を超えています。"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
+}
+
+void frm講座情報詳細::cmd前回受講者_Click()
+{
+    guarded(QStringLiteral("frm講座情報詳細 - cmd前回受講者_Click"), [&] {
+        if (!funcKouzaStored()) {
+            MsgBox(QStringLiteral("先に更新を行って下さい。"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
+            return;
+        }
+        subStoreShown();
+        const std::optional<int> added = JukouStore::addPreviousTakers(m_jukou->propKouzaID());
+        if (!added) {
+            MsgBox(QStringLiteral("この講座クラスの前回の講座がありません。"), MsgButtons::Ok, MsgIcon::Information, kTitle);
+            return;
+        }
+        subJukouCount();
+        if (m_shownItem)
+            subSetJukou();
+        MsgBox(QStringLiteral("前回の受講者を %1 人追加しました。").arg(*added), MsgButtons::Ok, MsgIcon::Information, kTitle);
+        subTeiinCheck();
+    });
+}
+
+void frm講座情報詳細::cmd一括入力_Click()
+{
+    guarded(QStringLiteral("frm講座情報詳細 - cmd一括入力_Click"), [&] {
+        if (!funcKouzaStored()) {
+            MsgBox(QStringLiteral("先に更新を行って下さい。"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
+            return;
+        }
+        // The register starts from what the panel shows, and the panel shows what the register stored.
+        subStoreShown();
+        frm出欠一括入力 sheet(m_jukou->propKouzaID(), this);
+        sheet.exec();
+        if (sheet.propOK() && m_shownItem)
+            subSetJukou();
     });
 }
