@@ -398,8 +398,8 @@ bool frm出欠一括入力::funcGridKey(const QKeyEvent* key)
 
 bool frm出欠一括入力::eventFilter(QObject* watched, QEvent* event)
 {
-    // Keys an editor of the grid passes on are not the grid's own.
-    if (watched == grdJukou && grdJukou->hasFocus()) {
+    // Keys an open editor of the grid passes on are not the grid's own.
+    if (watched == grdJukou && !grdJukou->indexWidget(grdJukou->currentIndex())) {
         if (event->type() == QEvent::KeyPress)
             return guarded(QStringLiteral("frm出欠一括入力 - grdJukou_KeyPress"),
                            [&] { return funcGridKey(static_cast<QKeyEvent*>(event)); });
