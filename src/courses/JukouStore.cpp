@@ -11,6 +11,7 @@
 
 namespace {
 constexpr int kCommentChoices = 30;
+constexpr int kCommentLessons = 60;
 
 QString lessonCondition(int kouzaID)
 {
@@ -201,10 +202,10 @@ QStringList classComments(int kouzaID)
     if (!k)
         return {};
     clsDataCtl data;
-    data.funcOpenRec(QStringLiteral("SELECT 講座出席.コメント AS コメント, COUNT(*) AS 回数 FROM 講座出席 INNER JOIN 毎講座履歴"
-                                    " ON 毎講座履歴.毎講座ID = 講座出席.毎講座ID WHERE")
-                     + classCondition(*k)
-                     + QStringLiteral("AND 講座出席.コメント <> '' GROUP BY 講座出席.コメント ORDER BY COUNT(*) DESC, 講座出席.コメント"));
+    // The class's latest lessons say what the office writes now, and are read in a moment.
+    data.funcOpenRec(QStringLiteral("SELECT コメント, COUNT(*) AS 回数 FROM 講座出席 WHERE 毎講座ID IN (SELECT 毎講座ID FROM 毎講座履歴 WHERE")
+                     + classCondition(*k) + QStringLiteral("ORDER BY 講座日 DESC LIMIT %1)").arg(kCommentLessons)
+                     + QStringLiteral(" AND コメント <> '' GROUP BY コメント ORDER BY COUNT(*) DESC, コメント"));
     QStringList comments;
     for (int row = 0; row < std::min(data.propCount(), kCommentChoices); ++row) {
         data.setPropID(row);

@@ -51,6 +51,6 @@ QList<int> previousLessons(int kouzaID);
 std::optional<int> addPreviousTakers(int kouzaID);
 // Writes the lesson's 受講人数: its takers as the attendance panel counts them.
 void storeTakerCount(int kouzaID);
-// The comments given in this class so far, the most used first.
+// The comments given in the class's latest lessons, the most used first.
 QStringList classComments(int kouzaID);
 } // namespace JukouStore

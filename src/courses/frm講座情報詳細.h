@@ -84,6 +84,7 @@ private:
     // The attendance panel on the right.
     void buildStuPart();
     void subStuListSet();
+    void subStuListFill();
     void subJukouCount();
     void lvList_Click();
     void subSetJukou();
@@ -97,7 +98,7 @@ private:
     void cbo態度評価_Click(int index);
     void txtコメント_Change();
     // The list shows the takers or every student, narrowed by what is typed.
-    void subListFilter();
+    void opt表示_Click();
     void subTakerCountShow();
     void subTeiinCheck();
     void cmd前回受講者_Click();

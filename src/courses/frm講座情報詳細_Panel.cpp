@@ -180,11 +180,7 @@ void frm講座情報詳細::buildStuPart()
     layout->addWidget(lblItem[13]);
     layout->addLayout(body, 1);
 
-    // The shown student keeps his or her row while the panel shows the takers only.
     m_find = new ListFind(txtFind, lvList);
-    m_find->setRowFilter([this](const QTreeWidgetItem* item) {
-        return !opt表示[0]->isChecked() || item->checkState(0) == Qt::Checked || item == m_shownItem;
-    });
 
     subMarkEnabled(false);
 
@@ -203,8 +199,8 @@ void frm講座情報詳細::buildStuPart()
         else
             subConfirmUntick();
     });
-    connect(opt表示[0], &QRadioButton::clicked, this, [this] { subListFilter(); });
-    connect(opt表示[1], &QRadioButton::clicked, this, [this] { subListFilter(); });
+    for (QRadioButton* button : opt表示)
+        connect(button, &QRadioButton::clicked, this, [this] { opt表示_Click(); });
     connect(cmd前回受講者, &QPushButton::clicked, this, [this] { cmd前回受講者_Click(); });
     connect(cmd一括入力, &QPushButton::clicked, this, [this] { cmd一括入力_Click(); });
     for (QRadioButton* button : opt出欠)
@@ -241,7 +237,15 @@ bool frm講座情報詳細::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
+// A lesson with takers opens on them alone; every student is read only when asked for.
 void frm講座情報詳細::subStuListSet()
+{
+    const bool takers = funcKouzaStored() && !m_jukou->funcJukouStudents().isEmpty();
+    opt表示[takers ? 0 : 1]->setChecked(true);
+    subStuListFill();
+}
+
+void frm講座情報詳細::subStuListFill()
 {
     clsDataList::subClearListView(lvList);
     clsDataList list;
@@ -252,8 +256,11 @@ void frm講座情報詳細::subStuListSet()
     list.AddFieldName(QStringLiteral("生徒番号"), QStringLiteral("生徒番号"), qRound(width / 4.0));
     list.AddFieldName(QStringLiteral("氏名カナ"), QStringLiteral("氏名カナ"), qRound(width / 3.0));
     list.AddFieldName(QStringLiteral("生徒氏名"), QStringLiteral("生徒氏名"), qRound(width / 3.0));
+    const QString takersOnly = QStringLiteral(" AND 生徒台帳.生徒番号 IN (SELECT 生徒番号 FROM 講座出席 WHERE 毎講座ID = ")
+        + QString::number(m_jukou->propKouzaID()) + QStringLiteral(")");
     list.funcShowList(QStringLiteral("SELECT 生徒台帳.生徒番号, 生徒台帳.生徒氏名, 生徒台帳.氏名カナ FROM 生徒台帳 WHERE 削除フラグ = ")
-                          + QStringLiteral("0") + QStringLiteral(" ORDER BY 生徒台帳.生徒番号"),
+                          + QStringLiteral("0") + (opt表示[0]->isChecked() ? takersOnly : QString())
+                          + QStringLiteral(" ORDER BY 生徒台帳.生徒番号"),
                       dbOpenDynaset);
     // The ticks show who takes the lesson; they follow 受講者 and are not clicked themselves.
     for (int i = 0; i < lvList->topLevelItemCount(); ++i) {
@@ -261,27 +268,22 @@ void frm講座情報詳細::subStuListSet()
         item->setFlags(item->flags() & ~Qt::ItemIsUserCheckable);
         item->setCheckState(0, Qt::Unchecked);
     }
+    m_find->subApply();
 }
 
 void frm講座情報詳細::subJukouCount()
 {
     // Who takes the lesson is read in one statement, not one per student.
     try {
-        int count = 0;
         if (funcKouzaStored()) {
             const QSet<int> students = m_jukou->funcJukouStudents();
             for (int i = 0; i < lvList->topLevelItemCount(); ++i) {
                 QTreeWidgetItem* item = lvList->topLevelItem(i);
-                if (students.contains(item->text(0).toInt())) {
+                if (students.contains(item->text(0).toInt()))
                     item->setCheckState(0, Qt::Checked);
-                    ++count;
-                }
             }
         }
         subTakerCountShow();
-        // The takers first when there are any; a lesson without them starts from every student.
-        opt表示[count > 0 ? 0 : 1]->setChecked(true);
-        subListFilter();
     } catch (const std::exception&) {
     }
 }
@@ -435,20 +437,34 @@ void frm講座情報詳細::txtコメント_Change()
     });
 }
 
-// The rows of the chosen mode and find text; a current row that is no longer
-// shown gives way to the first row that is.
-void frm講座情報詳細::subListFilter()
+// Switching between the takers and every student reads the list again; the
+// student shown is stored first and stays shown when the new list holds him or her.
+void frm講座情報詳細::opt表示_Click()
 {
-    m_find->subApply();
-    QTreeWidgetItem* current = lvList->currentItem();
-    if (!current || !current->isHidden())
-        return;
-    for (int i = 0; i < lvList->topLevelItemCount(); ++i) {
-        if (!lvList->topLevelItem(i)->isHidden()) {
-            lvList->setCurrentItem(lvList->topLevelItem(i));
-            return;
+    guarded(QStringLiteral("frm講座情報詳細 - opt表示_Click"), [&] {
+        const bool stored = funcKouzaStored();
+        const QString shown = m_shownItem ? m_shownItem->text(0) : QString();
+        if (stored)
+            subStoreShown();
+        m_shownItem = nullptr;
+        {
+            const QSignalBlocker quiet(lvList);
+            subStuListFill();
         }
-    }
+        subJukouCount();
+        const QList<QTreeWidgetItem*> same = lvList->findItems(shown, Qt::MatchExactly, 0);
+        if (!shown.isEmpty() && !same.isEmpty()) {
+            const QSignalBlocker quiet(lvList);
+            lvList->setCurrentItem(same[0]);
+            m_shownItem = same[0];
+            chk受講者->setChecked(same[0]->checkState(0) == Qt::Checked);
+        } else if (stored && lvList->topLevelItemCount() > 0) {
+            lvList->setCurrentItem(lvList->topLevelItem(0));
+        } else {
+            frmHyoka->setEnabled(false);
+            lblSelectStudentName->clear();
+        }
+    });
 }
 
 // 受講人数 follows the ticks. The count is stored with the takers, so by
@@ -494,7 +510,9 @@ void frm講座情報詳細::cmd前回受講者_Click()
             MsgBox(QStringLiteral("この講座クラスの前回の講座がありません。"), MsgButtons::Ok, MsgIcon::Information, kTitle);
             return;
         }
-        subJukouCount();
+        // The class as it now stands.
+        opt表示[0]->setChecked(true);
+        opt表示_Click();
         if (m_shownItem)
             subSetJukou();
         MsgBox(QStringLiteral("前回の受講者を %1 人追加しました。").arg(*added), MsgButtons::Ok, MsgIcon::Information, kTitle);

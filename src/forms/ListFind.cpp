@@ -58,7 +58,7 @@ void ListFind::subBuildKeys()
 void ListFind::subApply()
 {
     const QString key = funcFindKey(m_box->text());
-    if (m_stale && key.isEmpty() && !m_accepts) {
+    if (m_stale && key.isEmpty()) {
         // Nothing typed after a refill: every row is shown, and no keys are needed yet.
         for (int row = 0; row < m_list->topLevelItemCount(); ++row)
             if (QTreeWidgetItem* item = m_list->topLevelItem(row); item->isHidden())
@@ -70,10 +70,9 @@ void ListFind::subApply()
     // Only the rows whose state changes are touched: each change costs the view far more
     // than the comparison.
     for (std::size_t row = 0; row < m_keys.size(); ++row) {
-        QTreeWidgetItem* item = m_list->topLevelItem(static_cast<int>(row));
-        const bool hide = (m_accepts && !m_accepts(item)) || (!key.isEmpty() && !m_keys[row].contains(key));
+        const bool hide = !key.isEmpty() && !m_keys[row].contains(key);
         if (m_hidden[row] != hide) {
-            item->setHidden(hide);
+            m_list->topLevelItem(static_cast<int>(row))->setHidden(hide);
             m_hidden[row] = hide;
         }
     }

@@ -8,7 +8,6 @@
 #include <QObject>
 #include <QString>
 
-#include <functional>
 #include <vector>
 
 class QLineEdit;
@@ -21,8 +20,6 @@ public:
 
     // Narrows the list again to what the box holds; called after the rows changed.
     void subApply();
-    // Rows the filter turns down stay hidden whatever is typed; subApply applies a change of it.
-    void setRowFilter(std::function<bool(const QTreeWidgetItem*)> accepts) { m_accepts = std::move(accepts); }
     // The text as it is compared.
     static QString funcFindKey(const QString& text);
 
@@ -40,5 +37,4 @@ private:
     std::vector<QString> m_keys;
     std::vector<bool> m_hidden;
     bool m_stale = true;
-    std::function<bool(const QTreeWidgetItem*)> m_accepts;
 };

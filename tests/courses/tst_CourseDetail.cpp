@@ -111,6 +111,8 @@ struct Detail : School {
             cbo(i)->setCurrentIndex(cbo(i)->findData(itemData));
     }
     QTreeWidget* list() { return child<QTreeWidget>(&*w, "lvList"); }
+    // The panel lists every student, not only the takers.
+    void everyStudent() { child<QRadioButton>(&*w, "opt表示_1")->click(); }
     void select(int row) { list()->setCurrentItem(list()->topLevelItem(row)); }
     QCheckBox* jukou() { return child<QCheckBox>(&*w, "chk受講者"); }
     void txtコメントFocus() { edit("txtコメント")->setFocus(); }
@@ -420,6 +422,9 @@ void tst_CourseDetail::openingTicksAttendeesAndShowsFirstStudent()
     // Captions: the first four evaluation items in use, in ID order.
     Detail d(Syori::Edit, 5, {"UPDATE マスタ評価項目 SET 削除フラグ = 1 WHERE 評価項目ID = 2",
                     "INSERT INTO マスタ評価項目 VALUES (5, '態度', 0), (4, '宿題', 0), (6, '余分', 0)"});
+    // The takers alone, then every student with the takers ticked.
+    QCOMPARE(rowTexts(d.list()), QStringList({"1|ｱｵｷ|青木", "2|ｲﾄｳ|伊藤"}));
+    d.everyStudent();
     QCOMPARE(rowTexts(d.list()), QStringList({"1|ｱｵｷ|青木", "2|ｲﾄｳ|伊藤", "3|ｳｴﾀﾞ|上田"}));
     QCOMPARE(d.ticks(), QStringLiteral("110"));
     QCOMPARE(d.edit("txtNinzu_1")->text(), QStringLiteral("2"));
@@ -442,6 +447,7 @@ void tst_CourseDetail::openingTicksAttendeesAndShowsFirstStudent()
 void tst_CourseDetail::tickingStoresDefaultsOnceAndClickingAgainStores()
 {
     Detail d(Syori::Edit, 5);
+    d.everyStudent();
     const QString today = funcDateText(QDate::currentDate());
     d.select(2);
     QVERIFY(!d.jukou()->isChecked());
@@ -504,6 +510,7 @@ void tst_CourseDetail::untickingDeletesRow()
 {
     QFETCH(bool, moveOn);
     Detail d(Syori::Edit, 5);
+    d.everyStudent();
     // The row holds marks: いいえ keeps the tick and the row.
     d.pf.ui().answers = {MsgAnswer::No};
     d.jukou()->click();
@@ -536,6 +543,7 @@ void tst_CourseDetail::lessonsAlikeKeepTheirOwnMarks()
                               " 教室ID, 定員数, 受講人数, 単元, 講座内容, 宿題, コメント FROM 毎講座履歴 WHERE 毎講座ID = 5",
                               "INSERT INTO 講座出席 VALUES (7, 1, 0, 1, 1, 1, 1, '七', 0, '2026/04/08')"};
     Detail d(Syori::Edit, 7, twin);
+    d.everyStudent();
     QCOMPARE(d.cbo(2)->currentText(), QStringLiteral("B's"));
     QCOMPARE(d.ticks(), QStringLiteral("100"));
     QCOMPARE(d.edit("txtNinzu_1")->text(), QStringLiteral("1"));
