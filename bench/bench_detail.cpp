@@ -28,6 +28,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <optional>
 #include <stdexcept>
 
 namespace {
@@ -122,26 +123,51 @@ int shownRows(const QTreeWidget* list)
     return shown;
 }
 
+// The course list's hand-over of the busiest lesson for editing.
+Opener busiestLessonOpener()
+{
+    Opener opener;
+    opener.syori = Syori::Edit;
+    opener.kouzaID = busiestLesson();
+    return opener;
+}
+
+// Times a window from its making to its first showing; count tells of the
+// window outside the timing, nullopt when it is not as the benchmark expects.
+template <class Make, class Count>
+void timeOpening(benchmark::State& state, const char* counter, Make make, Count count)
+{
+    std::optional<int> counted;
+    for (auto _ : state) {
+        auto w = make();
+        w->show();
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        counted = count(w.get());
+        w.reset();
+        if (!counted) {
+            state.SkipWithError("the window did not open as expected");
+            return;
+        }
+        state.ResumeTiming();
+    }
+    state.counters[counter] = counted.value_or(0);
+}
+
 // From the course list's double click to the window shown with every student
 // listed (全生徒), the lesson's students ticked and counted.
 void BM_OpenLesson_WithPanel(benchmark::State& state)
 {
     school();
-    Opener opener;
-    opener.syori = Syori::Edit;
-    opener.kouzaID = busiestLesson();
-    int students = 0;
-    for (auto _ : state) {
-        auto w = std::make_unique<frm講座情報詳細>(opener);
-        w->show();
-        control<QRadioButton>(w.get(), "opt表示_1")->click();
-        QCoreApplication::processEvents();
-        state.PauseTiming();
-        students = control<QTreeWidget>(w.get(), "lvList")->topLevelItemCount();
-        w.reset();
-        state.ResumeTiming();
-    }
-    state.counters["students"] = students;
+    Opener opener = busiestLessonOpener();
+    timeOpening(
+        state, "students",
+        [&] {
+            auto w = std::make_unique<frm講座情報詳細>(opener);
+            control<QRadioButton>(w.get(), "opt表示_1")->click();
+            return w;
+        },
+        [](QWidget* w) { return std::optional(control<QTreeWidget>(w, "lvList")->topLevelItemCount()); });
 }
 BENCHMARK(BM_OpenLesson_WithPanel)->Unit(benchmark::kMillisecond);
 
@@ -151,9 +177,7 @@ BENCHMARK(BM_OpenLesson_WithPanel)->Unit(benchmark::kMillisecond);
 void nextStudent(benchmark::State& state, bool marking)
 {
     school();
-    Opener opener;
-    opener.syori = Syori::Edit;
-    opener.kouzaID = busiestLesson();
+    Opener opener = busiestLessonOpener();
     frm講座情報詳細 w(opener);
     w.show();
     QCoreApplication::processEvents();
@@ -193,24 +217,13 @@ BENCHMARK(BM_NextStudent_Browsing)->Unit(benchmark::kMillisecond);
 void BM_Panel_TakersOnly(benchmark::State& state)
 {
     school();
-    Opener opener;
-    opener.syori = Syori::Edit;
-    opener.kouzaID = busiestLesson();
-    int shown = 0;
-    for (auto _ : state) {
-        auto w = std::make_unique<frm講座情報詳細>(opener);
-        w->show();
-        QCoreApplication::processEvents();
-        state.PauseTiming();
-        if (!control<QRadioButton>(w.get(), "opt表示_0")->isChecked()) {
-            state.SkipWithError("the panel did not open with the takers only");
-            return;
-        }
-        shown = shownRows(control<QTreeWidget>(w.get(), "lvList"));
-        w.reset();
-        state.ResumeTiming();
-    }
-    state.counters["shown"] = shown;
+    Opener opener = busiestLessonOpener();
+    timeOpening(
+        state, "shown", [&] { return std::make_unique<frm講座情報詳細>(opener); },
+        [](QWidget* w) {
+            return control<QRadioButton>(w, "opt表示_0")->isChecked() ? std::optional(shownRows(control<QTreeWidget>(w, "lvList")))
+                                                                      : std::nullopt;
+        });
 }
 BENCHMARK(BM_Panel_TakersOnly)->Unit(benchmark::kMillisecond);
 
@@ -218,9 +231,7 @@ BENCHMARK(BM_Panel_TakersOnly)->Unit(benchmark::kMillisecond);
 void BM_Panel_Find(benchmark::State& state)
 {
     school();
-    Opener opener;
-    opener.syori = Syori::Edit;
-    opener.kouzaID = busiestLesson();
+    Opener opener = busiestLessonOpener();
     frm講座情報詳細 w(opener);
     w.show();
     QCoreApplication::processEvents();
@@ -249,17 +260,9 @@ void BM_ClassRegister_Open(benchmark::State& state)
 {
     school();
     const int lesson = lessonWith40();
-    int rows = 0;
-    for (auto _ : state) {
-        auto w = std::make_unique<frm出欠一括入力>(lesson);
-        w->show();
-        QCoreApplication::processEvents();
-        state.PauseTiming();
-        rows = control<QTableWidget>(w.get(), "grdJukou")->rowCount();
-        w.reset();
-        state.ResumeTiming();
-    }
-    state.counters["students"] = rows;
+    timeOpening(
+        state, "students", [&] { return std::make_unique<frm出欠一括入力>(lesson); },
+        [](QWidget* w) { return std::optional(control<QTableWidget>(w, "grdJukou")->rowCount()); });
 }
 BENCHMARK(BM_ClassRegister_Open)->Unit(benchmark::kMillisecond);
 

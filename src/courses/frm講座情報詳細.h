@@ -101,6 +101,7 @@ private:
     void opt表示_Click();
     void subTakerCountShow();
     void subTeiinCheck();
+    bool funcKouzaStoredOrTold();
     void cmd前回受講者_Click();
     void cmd一括入力_Click();
 

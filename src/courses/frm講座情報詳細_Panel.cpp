@@ -497,13 +497,20 @@ void frm講座情報詳細::subTeiinCheck()
     MsgBox(QStringLiteral("定員を超えています。"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
 }
 
+// The takers of a lesson not stored yet cannot be kept: the user is told to store it first.
+bool frm講座情報詳細::funcKouzaStoredOrTold()
+{
+    if (funcKouzaStored())
+        return true;
+    MsgBox(QStringLiteral("先に更新を行って下さい。"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
+    return false;
+}
+
 void frm講座情報詳細::cmd前回受講者_Click()
 {
     guarded(QStringLiteral("frm講座情報詳細 - cmd前回受講者_Click"), [&] {
-        if (!funcKouzaStored()) {
-            MsgBox(QStringLiteral("先に更新を行って下さい。"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
+        if (!funcKouzaStoredOrTold())
             return;
-        }
         subStoreShown();
         const std::optional<int> added = JukouStore::addPreviousTakers(m_jukou->propKouzaID());
         if (!added) {
@@ -523,10 +530,8 @@ void frm講座情報詳細::cmd前回受講者_Click()
 void frm講座情報詳細::cmd一括入力_Click()
 {
     guarded(QStringLiteral("frm講座情報詳細 - cmd一括入力_Click"), [&] {
-        if (!funcKouzaStored()) {
-            MsgBox(QStringLiteral("先に更新を行って下さい。"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
+        if (!funcKouzaStoredOrTold())
             return;
-        }
         // The register starts from what the panel shows, and the panel shows what the register stored.
         subStoreShown();
         frm出欠一括入力 sheet(m_jukou->propKouzaID(), this);
