@@ -68,7 +68,8 @@ public:
         const QString text = index.data().toString();
         if (box->isEditable()) {
             box->setCurrentIndex(-1);
-            box->setEditText(text);
+            // A comment stored longer than the editor takes is kept whole.
+            subSetBoxText(box->lineEdit(), text);
             box->lineEdit()->selectAll();
         } else {
             box->setCurrentIndex(std::max(0, box->findText(text)));

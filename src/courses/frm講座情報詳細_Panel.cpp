@@ -374,7 +374,9 @@ void frm講座情報詳細::subSetJukou()
             const QSignalBlocker quiet(cbo態度評価[n - 1]);
             cbo態度評価[n - 1]->setCurrentIndex(mark >= 1 && mark <= 5 ? mark : 0);
         }
-        txtコメント->setText(m_jukou->propComment());
+        // A comment stored longer than the box takes is shown whole, never cut on its way back.
+        txtコメント->setMaxLength(kJukouCommentMax);
+        subSetBoxText(txtコメント, m_jukou->propComment());
     });
 }
 

@@ -944,8 +944,14 @@ void tst_CourseDetail::registerRefusesWhatItCannotHold()
     w.cmdSave_Click();
     QCOMPARE(s.attendance(5, 2).section('|', 2, 2), QString(kJukouCommentMax, QChar(u'長')));
     QCOMPARE(s.attendance(5, 1).section('|', 2, 2), QStringLiteral("It's 100% *#ok* ｶﾅ 😀"));
-    Detail d(Syori::Edit, 5);
+    // The panel likewise; a comment stored longer than that is shown and kept whole.
+    const QString stored(300, QChar(u'古'));
+    Detail d(Syori::Edit, 5, {"UPDATE 講座出席 SET コメント = '" + stored + "' WHERE 生徒番号 = 2"});
     QCOMPARE(d.edit("txtコメント")->maxLength(), kJukouCommentMax);
+    d.select(1);
+    QCOMPARE(d.edit("txtコメント")->text(), stored);
+    d.click("cmdEnd");
+    QCOMPARE(d.attendance(5, 2).section('|', 2, 2), stored);
 }
 
 void tst_CourseDetail::panelAndRegisterAgree()
