@@ -1,6 +1,7 @@
 // The course detail window on the large demonstration school, driven as the
 // user drives it (offscreen): registering one weekday over a school year,
-// opening a lesson with its panel of every student, moving to the next student.
+// opening a lesson with its panel of every student, moving to the next student,
+// finding a student; and the class register of a lesson, opened and saved.
 //
 //   bench_detail [benchmark flags]
 #include "BenchSchool.h"
@@ -9,19 +10,24 @@
 #include "DemoSchool.h"
 #include "MainCommon.h"
 #include "UiServices.h"
+#include "frm出欠一括入力.h"
 #include "frm講座情報詳細.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <optional>
 #include <stdexcept>
 
 namespace {
@@ -77,23 +83,72 @@ int busiestLesson()
     return rs.field(0).toInt();
 }
 
+// The busiest lesson with students added (the first by number without a row)
+// until it has 40, as a class register of that size; the school keeps them.
+int lessonWith40()
+{
+    static int lesson = 0;
+    if (lesson > 0)
+        return lesson;
+    lesson = busiestLesson();
+    Recordset rs = gDatabase.openRecordset(QStringLiteral("SELECT 生徒番号 FROM 生徒台帳 WHERE 削除フラグ = 0 AND 生徒番号 NOT IN"
+                                                          " (SELECT 生徒番号 FROM 講座出席 WHERE 毎講座ID = %1) ORDER BY 生徒番号")
+                                               .arg(lesson));
+    const int missing = 40 - funcGetCount(QStringLiteral("講座出席"), QStringLiteral("生徒番号"),
+                                          QStringLiteral(" WHERE 毎講座ID = %1").arg(lesson));
+    Transaction transaction;
+    for (int added = 0; added < missing && !rs.eof(); ++added, rs.moveNext())
+        gDatabase.execute(QStringLiteral("INSERT INTO 講座出席 VALUES (%1, %2, 0, 0, 0, 0, 0, '', 0, '2026/11/30')")
+                              .arg(lesson)
+                              .arg(rs.field(0).toInt()));
+    transaction.commit();
+    return lesson;
+}
+
+int shownRows(const QTreeWidget* list)
+{
+    int shown = 0;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        shown += list->topLevelItem(i)->isHidden() ? 0 : 1;
+    return shown;
+}
+
+// Times a window from its making to its first showing; count tells of the
+// window outside the timing, nullopt when it is not as the benchmark expects.
+template <class Make, class Count>
+void timeOpening(benchmark::State& state, const char* counter, Make make, Count count)
+{
+    std::optional<int> counted;
+    for (auto _ : state) {
+        auto w = make();
+        w->show();
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        counted = count(w.get());
+        w.reset();
+        if (!counted) {
+            state.SkipWithError("the window did not open as expected");
+            return;
+        }
+        state.ResumeTiming();
+    }
+    state.counters[counter] = counted.value_or(0);
+}
+
 // From the course list's double click to the window shown with every student
-// listed, the lesson's students ticked and counted.
+// listed (全生徒), the lesson's students ticked and counted.
 void BM_OpenLesson_WithPanel(benchmark::State& state)
 {
     school();
     const int lesson = busiestLesson();
-    int students = 0;
-    for (auto _ : state) {
-        auto w = std::make_unique<frm講座情報詳細>(Syori::Edit, lesson);
-        w->show();
-        QCoreApplication::processEvents();
-        state.PauseTiming();
-        students = control<QTreeWidget>(w.get(), "lvList")->topLevelItemCount();
-        w.reset();
-        state.ResumeTiming();
-    }
-    state.counters["students"] = students;
+    timeOpening(
+        state, "students",
+        [&] {
+            auto w = std::make_unique<frm講座情報詳細>(Syori::Edit, lesson);
+            control<QRadioButton>(w.get(), "opt表示_1")->click();
+            return w;
+        },
+        [](QWidget* w) { return std::optional(control<QTreeWidget>(w, "lvList")->topLevelItemCount()); });
 }
 BENCHMARK(BM_OpenLesson_WithPanel)->Unit(benchmark::kMillisecond);
 
@@ -103,7 +158,8 @@ BENCHMARK(BM_OpenLesson_WithPanel)->Unit(benchmark::kMillisecond);
 void nextStudent(benchmark::State& state, bool marking)
 {
     school();
-    frm講座情報詳細 w(Syori::Edit, busiestLesson());
+    const int lesson = busiestLesson();
+    frm講座情報詳細 w(Syori::Edit, lesson);
     w.show();
     QCoreApplication::processEvents();
     auto* list = control<QTreeWidget>(&w, "lvList");
@@ -137,6 +193,94 @@ void BM_NextStudent_Browsing(benchmark::State& state)
     nextStudent(state, false);
 }
 BENCHMARK(BM_NextStudent_Browsing)->Unit(benchmark::kMillisecond);
+
+// The busiest lesson opened: its takers ticked, counted and alone in the list (受講者のみ).
+void BM_Panel_TakersOnly(benchmark::State& state)
+{
+    school();
+    const int lesson = busiestLesson();
+    timeOpening(
+        state, "shown", [&] { return std::make_unique<frm講座情報詳細>(Syori::Edit, lesson); },
+        [](QWidget* w) {
+            return control<QRadioButton>(w, "opt表示_0")->isChecked() ? std::optional(shownRows(control<QTreeWidget>(w, "lvList")))
+                                                                      : std::nullopt;
+        });
+}
+BENCHMARK(BM_Panel_TakersOnly)->Unit(benchmark::kMillisecond);
+
+// One character typed into the find box over every student of the school.
+void BM_Panel_Find(benchmark::State& state)
+{
+    school();
+    const int lesson = busiestLesson();
+    frm講座情報詳細 w(Syori::Edit, lesson);
+    w.show();
+    QCoreApplication::processEvents();
+    control<QRadioButton>(&w, "opt表示_1")->click();
+    auto* find = control<QLineEdit>(&w, "txtFind");
+    auto* list = control<QTreeWidget>(&w, "lvList");
+    int shown = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        find->clear();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        find->insert(QStringLiteral("た"));
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        shown = shownRows(list);
+        state.ResumeTiming();
+    }
+    state.counters["students"] = list->topLevelItemCount();
+    state.counters["shown"] = shown;
+}
+BENCHMARK(BM_Panel_Find)->Unit(benchmark::kMillisecond);
+
+// The register of a lesson with 40 students, from opening to the grid shown.
+void BM_ClassRegister_Open(benchmark::State& state)
+{
+    school();
+    const int lesson = lessonWith40();
+    timeOpening(
+        state, "students", [&] { return std::make_unique<frm出欠一括入力>(lesson); },
+        [](QWidget* w) { return std::optional(control<QTableWidget>(w, "grdJukou")->rowCount()); });
+}
+BENCHMARK(BM_ClassRegister_Open)->Unit(benchmark::kMillisecond);
+
+// 保存 of the register with every one of its 40 rows changed (the first mark of each).
+void BM_ClassRegister_Save(benchmark::State& state)
+{
+    school();
+    frm出欠一括入力 w(lessonWith40());
+    w.show();
+    QCoreApplication::processEvents();
+    auto* grid = control<QTableWidget>(&w, "grdJukou");
+    auto* save = control<QPushButton>(&w, "cmdSave");
+    // Every row starts from the same mark, so each new mark changes them all.
+    auto markAll = [grid](int mark) {
+        for (int row = 0; row < grid->rowCount(); ++row)
+            grid->item(row, 4)->setText(QString::number(mark));
+    };
+    int mark = 5;
+    markAll(mark);
+    save->click();
+    for (auto _ : state) {
+        state.PauseTiming();
+        mark = mark % 5 + 1;
+        markAll(mark);
+        const int changed = w.propChangedCount();
+        state.ResumeTiming();
+        save->click();
+        state.PauseTiming();
+        if (changed != grid->rowCount() || w.propChangedCount() != 0) {
+            state.SkipWithError("the rows were not all changed and saved");
+            return;
+        }
+        state.ResumeTiming();
+    }
+    state.counters["rows"] = grid->rowCount();
+}
+BENCHMARK(BM_ClassRegister_Save)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

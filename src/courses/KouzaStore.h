@@ -28,6 +28,9 @@ struct Kouza {
     QString comment;
 };
 
+// Told when a lesson to open or store is not stored (deleted on another PC meanwhile).
+inline const QString kKouzaNotFound = QStringLiteral("指定された講座が見つかりません。既に削除された可能性があります。");
+
 namespace KouzaStore {
 // nullopt when no lesson has that ID (never stored, or deleted meanwhile).
 std::optional<Kouza> load(int id);

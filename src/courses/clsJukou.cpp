@@ -3,6 +3,7 @@
 #include "CommonBase.h"
 #include "DaoCommon.h"
 #include "ErrorLog.h"
+#include "JukouStore.h"
 #include "clsDataCtl.h"
 
 #include <algorithm>
@@ -94,16 +95,8 @@ int clsJukou::Read講座出席()
 void clsJukou::Save講座出席()
 {
     guarded(QStringLiteral("clsJukou - Save講座出席"), [&] {
-        const std::array<std::pair<QString, QVariant>, 8> values = {{
-            {QStringLiteral("出席フラグ"), m_attendance},
-            {QStringLiteral("項目4"), m_item[3]},
-            {QStringLiteral("項目1"), m_item[0]},
-            {QStringLiteral("項目2"), m_item[1]},
-            {QStringLiteral("項目3"), m_item[2]},
-            {QStringLiteral("コメント"), m_comment},
-            {QStringLiteral("宿題"), m_homework},
-            {QStringLiteral("更新日時"), funcDateText(QDate::currentDate())},
-        }};
+        const auto values = JukouStore::funcRowValues(m_attendance, m_homework, {m_item[0], m_item[1], m_item[2], m_item[3]},
+                                                       m_comment);
         Recordset rs = gDatabase.openRecordset(funcRowSql(), dbOpenDynaset);
         const auto addRow = [&] {
             rs.addNew();

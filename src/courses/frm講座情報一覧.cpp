@@ -10,6 +10,7 @@
 #include "CommonBase.h"
 #include "UiServices.h"
 #include "frm講座情報詳細.h"
+#include "frm出欠一括入力.h"
 #include "frm講座検索.h"
 
 #include <QGridLayout>
@@ -95,6 +96,13 @@ frm講座情報一覧::frm講座情報一覧(QWidget* parent) : QDialog(parent)
         menuLayout->addWidget(cmdOK[i]);
         connect(cmdOK[i], &QPushButton::clicked, this, [this, i] { cmdOK_Click(i); });
     }
+    cmd一括入力 = named<QPushButton>(frmMenu, QStringLiteral("cmd一括入力"), QStringLiteral("一括入力(&B)"));
+    cmd一括入力->setAutoDefault(false);
+    cmd一括入力->setEnabled(false);
+    menuLayout->addWidget(cmd一括入力);
+    connect(cmd一括入力, &QPushButton::clicked, this, [this] { cmd一括入力_Click(); });
+    connect(lvList, &QTreeWidget::itemSelectionChanged, this,
+            [this] { cmd一括入力->setEnabled(funcSelectedCount(lvList) == 1); });
     cmdExcel = named<QPushButton>(this, QStringLiteral("cmdExcel"), QStringLiteral("カレンダーを出力(&O)"));
     cmdSearch = named<QPushButton>(this, QStringLiteral("cmdSearch"), QStringLiteral("検索したい(&F)"));
     cmdEnd = named<QPushButton>(this, QStringLiteral("cmdEnd"), QStringLiteral("閉じる(&X)"));
@@ -372,6 +380,17 @@ void frm講座情報一覧::cmdExcel_Click()
             out.subKouzaCalenderPrint(m_listSql, jyoken);
             out.subPrintEnd();
         }
+    });
+}
+
+void frm講座情報一覧::cmd一括入力_Click()
+{
+    guarded(QStringLiteral("frm講座情報一覧 - cmd一括入力_Click"), [&] {
+        const QList<int> selected = funcSelectedTags(lvList);
+        if (selected.size() != 1)
+            return;
+        frm出欠一括入力 sheet(selected[0], this);
+        sheet.exec();
     });
 }
 

@@ -56,6 +56,7 @@ private:
     void cmdOK_Click(int index);
     void cmdExcel_Click();
     void cmdExport_Click();
+    void cmd一括入力_Click();
     void cmdEnd_Click();
     void subOpenDetail();
     void subShowToday();
@@ -65,6 +66,7 @@ private:
     QGroupBox* frmMenu = nullptr;
     std::array<QPushButton*, 4> cmdOK{};
     std::optional<ListButtons> m_buttons;
+    QPushButton* cmd一括入力 = nullptr;   // the class register of the one lesson selected
     QPushButton* cmdExcel = nullptr;
     QPushButton* cmdExport = nullptr;
     QPushButton* cmdSearch = nullptr;

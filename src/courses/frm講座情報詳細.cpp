@@ -94,7 +94,7 @@ void frm講座情報詳細::subTabOrder()
     const std::vector<QWidget*> order = {
         DTPDate[0], cboEdit[KouzaCbo::Jigen], cboEdit[KouzaCbo::Gakunen], cboEdit[KouzaCbo::Kamoku], cboEdit[KouzaCbo::KouzaClass], cboEdit[KouzaCbo::Koushi], cboEdit[KouzaCbo::Kyositsu], txtNinzu[0], txtNinzu[1],
         chkIkkatu, DTPDate[1], DTPDate[2], cboEdit[KouzaCbo::Youbi], TXT_KouzaInfo[0], TXT_KouzaInfo[1], TXT_KouzaInfo[2],
-        TXT_KouzaInfo[3], cmdOK, cmdClear, cmdEnd, lvList, chk受講者, opt出欠[0], opt出欠[1], opt宿題[0], opt宿題[1],
+        TXT_KouzaInfo[3], cmdOK, cmdClear, cmdEnd, opt表示[0], opt表示[1], txtFind, lvList, cmd前回受講者, cmd一括入力, chk受講者, opt出欠[0], opt出欠[1], opt宿題[0], opt宿題[1],
         cbo態度評価[0], cbo態度評価[1], cbo態度評価[2], cbo態度評価[3], txtコメント};
     for (std::size_t i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);

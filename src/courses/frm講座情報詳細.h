@@ -1,8 +1,7 @@
 // One lesson (a row of 毎講座履歴) in add, copy or edit mode, with the bulk
 // registration of a lesson on every chosen weekday of a date range. The
 // right-hand part of the window holds the attendance of the lesson's students.
-// The opener hands over the operation and the lesson and is told whether the
-// lesson was saved.
+// The opener gives the operation and the lesson and reads propOK() after exec().
 #pragma once
 
 #include "KouzaStore.h"
@@ -16,6 +15,7 @@
 #include <array>
 #include <optional>
 
+class ListFind;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
@@ -89,6 +89,7 @@ private:
     // The attendance panel on the right.
     void buildStuPart();
     void subStuListSet();
+    void subStuListFill();
     void subJukouCount();
     void lvList_Click();
     void subSetJukou();
@@ -101,6 +102,13 @@ private:
     void opt宿題_Click();
     void cbo態度評価_Click(int index);
     void txtコメント_Change();
+    // The list shows the takers or every student, narrowed by what is typed.
+    void opt表示_Click();
+    void subTakerCountShow();
+    void subTeiinCheck();
+    bool funcKouzaStoredOrTold();
+    void cmd前回受講者_Click();
+    void cmd一括入力_Click();
 
     QString kouzaInfoText(int index) const;
     void setKouzaInfoText(int index, const QString& text);
@@ -133,6 +141,11 @@ private:
     std::array<QRadioButton*, 2> opt宿題{};
     std::array<QComboBox*, 4> cbo態度評価{};
     QLineEdit* txtコメント = nullptr;
+    std::array<QRadioButton*, 2> opt表示{};   // 受講者のみ, 全生徒
+    QLineEdit* txtFind = nullptr;
+    ListFind* m_find = nullptr;                // owned by txtFind
+    QPushButton* cmd前回受講者 = nullptr;
+    QPushButton* cmd一括入力 = nullptr;
 
     Syori m_mode = Syori::Add;
     int m_kouzaID = 0;           // 毎講座ID
@@ -147,4 +160,5 @@ private:
     std::optional<clsJukou> m_jukou;               // the student shown and his or her marks
     QTreeWidgetItem* m_shownItem = nullptr;         // none until a student is shown
     QTreeWidgetItem* m_currentAtPress = nullptr;
+    bool m_teiinWarned = false;                     // 定員数 exceeded has been told in this opening
 };

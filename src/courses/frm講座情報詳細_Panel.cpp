@@ -8,10 +8,14 @@
 #include "KouzaCombo.h"
 #include "ErrorLog.h"
 #include "FormsCommon.h"
+#include "JukouStore.h"
+#include "ListFind.h"
 #include "Named.h"
+#include "TextBox.h"
 #include "Theme.h"
 #include "UiServices.h"
 #include "clsDataList.h"
+#include "frm出欠一括入力.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -27,6 +31,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -82,6 +87,16 @@ void frm講座情報詳細::buildStuPart()
     lblItem[13]->setWordWrap(true);
     lblItem[13]->setStyleSheet(Theme::textStyle(Theme::muted));
 
+    QWidget* show = optionPair(frmStu, QStringLiteral("fra表示"), opt表示, QStringLiteral("opt表示"),
+                               {QStringLiteral("受講者のみ"), QStringLiteral("全生徒")});
+    opt表示[1]->setChecked(true);
+    txtFind = named<QLineEdit>(frmStu, QStringLiteral("txtFind"));
+    txtFind->setPlaceholderText(QStringLiteral("カナ・氏名・生徒番号で検索"));
+    cmd前回受講者 = named<QPushButton>(frmStu, QStringLiteral("cmd前回受講者"), QStringLiteral("前回の受講者を追加"));
+    cmd一括入力 = named<QPushButton>(frmStu, QStringLiteral("cmd一括入力"), QStringLiteral("一括入力(&B)"));
+    for (QPushButton* button : {cmd前回受講者, cmd一括入力})
+        button->setAutoDefault(false);
+
     lvList = named<QTreeWidget>(frmStu, QStringLiteral("lvList"));
     lvList->setRootIsDecorated(false);
     lvList->setUniformRowHeights(true);
@@ -119,6 +134,7 @@ void frm講座情報詳細::buildStuPart()
         subComboWheelGuard(box);
     }
     txtコメント = named<QLineEdit>(frmHyoka, QStringLiteral("txtコメント"));
+    subTextLimit(txtコメント, kJukouCommentMax);
 
     auto* hyoka = new QGridLayout(frmHyoka);
     hyoka->addWidget(title(0, QStringLiteral("氏名：")), 0, 0);
@@ -146,12 +162,25 @@ void frm講座情報詳細::buildStuPart()
     tick->addStretch(1);
     side->addLayout(tick);
     side->addWidget(frmHyoka, 1);
+    auto* finder = new QHBoxLayout;
+    finder->addWidget(show);
+    finder->addWidget(txtFind, 1);
+    auto* actions = new QHBoxLayout;
+    actions->addWidget(cmd前回受講者);
+    actions->addWidget(cmd一括入力);
+    actions->addStretch(1);
+    auto* students = new QVBoxLayout;
+    students->addLayout(finder);
+    students->addWidget(lvList, 1);
+    students->addLayout(actions);
     auto* body = new QHBoxLayout;
-    body->addWidget(lvList, 1);
+    body->addLayout(students, 1);
     body->addLayout(side);
     auto* layout = new QVBoxLayout(frmStu);
     layout->addWidget(lblItem[13]);
     layout->addLayout(body, 1);
+
+    m_find = new ListFind(txtFind, lvList);
 
     subMarkEnabled(false);
 
@@ -165,9 +194,15 @@ void frm講座情報詳細::buildStuPart()
     });
     connect(chk受講者, &QCheckBox::toggled, this, [this] { chk受講者_Click(); });
     connect(chk受講者, &QCheckBox::clicked, this, [this](bool checked) {
-        if (!checked)
+        if (checked)
+            subTeiinCheck();
+        else
             subConfirmUntick();
     });
+    for (QRadioButton* button : opt表示)
+        connect(button, &QRadioButton::clicked, this, [this] { opt表示_Click(); });
+    connect(cmd前回受講者, &QPushButton::clicked, this, [this] { cmd前回受講者_Click(); });
+    connect(cmd一括入力, &QPushButton::clicked, this, [this] { cmd一括入力_Click(); });
     for (QRadioButton* button : opt出欠)
         connect(button, &QRadioButton::clicked, this, [this] { opt出欠_Click(); });
     for (QRadioButton* button : opt宿題)
@@ -202,7 +237,15 @@ bool frm講座情報詳細::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
+// A lesson with takers opens on them alone; every student is read only when asked for.
 void frm講座情報詳細::subStuListSet()
+{
+    const bool takers = funcKouzaStored() && !m_jukou->funcJukouStudents().isEmpty();
+    opt表示[takers ? 0 : 1]->setChecked(true);
+    subStuListFill();
+}
+
+void frm講座情報詳細::subStuListFill()
 {
     clsDataList::subClearListView(lvList);
     clsDataList list;
@@ -213,8 +256,11 @@ void frm講座情報詳細::subStuListSet()
     list.AddFieldName(QStringLiteral("生徒番号"), QStringLiteral("生徒番号"), qRound(width / 4.0));
     list.AddFieldName(QStringLiteral("氏名カナ"), QStringLiteral("氏名カナ"), qRound(width / 3.0));
     list.AddFieldName(QStringLiteral("生徒氏名"), QStringLiteral("生徒氏名"), qRound(width / 3.0));
+    const QString takersOnly = QStringLiteral(" AND 生徒台帳.生徒番号 IN (SELECT 生徒番号 FROM 講座出席 WHERE 毎講座ID = ")
+        + QString::number(m_jukou->propKouzaID()) + QStringLiteral(")");
     list.funcShowList(QStringLiteral("SELECT 生徒台帳.生徒番号, 生徒台帳.生徒氏名, 生徒台帳.氏名カナ FROM 生徒台帳 WHERE 削除フラグ = ")
-                          + QStringLiteral("0") + QStringLiteral(" ORDER BY 生徒台帳.生徒番号"),
+                          + QStringLiteral("0") + (opt表示[0]->isChecked() ? takersOnly : QString())
+                          + QStringLiteral(" ORDER BY 生徒台帳.生徒番号"),
                       dbOpenDynaset);
     // The ticks show who takes the lesson; they follow 受講者 and are not clicked themselves.
     for (int i = 0; i < lvList->topLevelItemCount(); ++i) {
@@ -222,24 +268,22 @@ void frm講座情報詳細::subStuListSet()
         item->setFlags(item->flags() & ~Qt::ItemIsUserCheckable);
         item->setCheckState(0, Qt::Unchecked);
     }
+    m_find->subApply();
 }
 
 void frm講座情報詳細::subJukouCount()
 {
     // Who takes the lesson is read in one statement, not one per student.
     try {
-        int count = 0;
         if (funcKouzaStored()) {
             const QSet<int> students = m_jukou->funcJukouStudents();
             for (int i = 0; i < lvList->topLevelItemCount(); ++i) {
                 QTreeWidgetItem* item = lvList->topLevelItem(i);
-                if (students.contains(item->text(0).toInt())) {
+                if (students.contains(item->text(0).toInt()))
                     item->setCheckState(0, Qt::Checked);
-                    ++count;
-                }
             }
         }
-        txtNinzu[1]->setText(QString::number(count));
+        subTakerCountShow();
     } catch (const std::exception&) {
     }
 }
@@ -287,10 +331,14 @@ void frm講座情報詳細::subStoreShown()
 {
     if (!m_shownItem)
         return;
-    if (chk受講者->isChecked())
+    const bool taker = chk受講者->isChecked();
+    if (taker)
         m_jukou->Save講座出席();
     else
         m_jukou->Del講座出席();
+    // 受講人数 is stored with the takers, so the reports count what the panel shows.
+    if (taker != (m_jukou->propJukou() != 0))
+        guarded(QStringLiteral("frm講座情報詳細 - lvList_Click"), [&] { JukouStore::storeTakerCount(m_jukou->propKouzaID()); });
 }
 
 void frm講座情報詳細::subSetJukou()
@@ -326,7 +374,9 @@ void frm講座情報詳細::subSetJukou()
             const QSignalBlocker quiet(cbo態度評価[n - 1]);
             cbo態度評価[n - 1]->setCurrentIndex(mark >= 1 && mark <= 5 ? mark : 0);
         }
-        txtコメント->setText(m_jukou->propComment());
+        // A comment stored longer than the box takes is shown whole, never cut on its way back.
+        txtコメント->setMaxLength(kJukouCommentMax);
+        subSetBoxText(txtコメント, m_jukou->propComment());
     });
 }
 
@@ -343,6 +393,7 @@ void frm講座情報詳細::chk受講者_Click()
     if (m_shownItem)
         m_shownItem->setCheckState(0, ticked ? Qt::Checked : Qt::Unchecked);
     subMarkEnabled(ticked);
+    subTakerCountShow();
 }
 
 // Unticking a student whose row holds something the user recorded deletes it
@@ -385,5 +436,109 @@ void frm講座情報詳細::txtコメント_Change()
     guarded(QStringLiteral("frm受講情報 - txtコメント_Change"), [&] {
         if (m_jukou && txtコメント->text() != m_jukou->propComment())
             m_jukou->setPropComment(txtコメント->text());
+    });
+}
+
+// Switching between the takers and every student reads the list again; the
+// student shown is stored first and stays shown when the new list holds him or her.
+void frm講座情報詳細::opt表示_Click()
+{
+    guarded(QStringLiteral("frm講座情報詳細 - opt表示_Click"), [&] {
+        const bool stored = funcKouzaStored();
+        const QString shown = m_shownItem ? m_shownItem->text(0) : QString();
+        if (stored)
+            subStoreShown();
+        m_shownItem = nullptr;
+        {
+            const QSignalBlocker quiet(lvList);
+            subStuListFill();
+        }
+        subJukouCount();
+        const QList<QTreeWidgetItem*> same = lvList->findItems(shown, Qt::MatchExactly, 0);
+        if (!shown.isEmpty() && !same.isEmpty()) {
+            const QSignalBlocker quiet(lvList);
+            lvList->setCurrentItem(same[0]);
+            m_shownItem = same[0];
+            chk受講者->setChecked(same[0]->checkState(0) == Qt::Checked);
+        } else if (stored && lvList->topLevelItemCount() > 0) {
+            lvList->setCurrentItem(lvList->topLevelItem(0));
+        } else {
+            frmHyoka->setEnabled(false);
+            lblSelectStudentName->clear();
+        }
+    });
+}
+
+// 受講人数 follows the ticks. The count is stored with the takers, so by
+// itself it is no unsaved change of the lesson.
+void frm講座情報詳細::subTakerCountShow()
+{
+    int count = 0;
+    for (int i = 0; i < lvList->topLevelItemCount(); ++i)
+        count += lvList->topLevelItem(i)->checkState(0) == Qt::Checked ? 1 : 0;
+    const QString text = QString::number(count);
+    if (txtNinzu[1]->text() == text)
+        return;
+    const QStringList before = funcFormState();
+    txtNinzu[1]->setText(text);
+    const QStringList after = funcFormState();
+    if (m_savedState.size() != after.size())
+        return;
+    for (qsizetype i = 0; i < after.size(); ++i)
+        if (before[i] != after[i])
+            m_savedState[i] = after[i];
+}
+
+// More takers than 定員数 is told once in an opening; the ticks stay.
+void frm講座情報詳細::subTeiinCheck()
+{
+    const int teiin = funcToLong(txtNinzu[0]->text());
+    if (m_teiinWarned || teiin <= 0 || funcToLong(txtNinzu[1]->text()) <= teiin)
+        return;
+    m_teiinWarned = true;
+    MsgBox(QStringLiteral("定員を超えています。"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
+}
+
+// The takers of a lesson not stored yet cannot be kept: the user is told to store it first.
+bool frm講座情報詳細::funcKouzaStoredOrTold()
+{
+    if (funcKouzaStored())
+        return true;
+    MsgBox(QStringLiteral("先に更新を行って下さい。"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
+    return false;
+}
+
+void frm講座情報詳細::cmd前回受講者_Click()
+{
+    guarded(QStringLiteral("frm講座情報詳細 - cmd前回受講者_Click"), [&] {
+        if (!funcKouzaStoredOrTold())
+            return;
+        subStoreShown();
+        const std::optional<int> added = JukouStore::addPreviousTakers(m_jukou->propKouzaID());
+        if (!added) {
+            MsgBox(QStringLiteral("この講座クラスの前回の講座がありません。"), MsgButtons::Ok, MsgIcon::Information, kTitle);
+            return;
+        }
+        // The class as it now stands.
+        opt表示[0]->setChecked(true);
+        opt表示_Click();
+        if (m_shownItem)
+            subSetJukou();
+        MsgBox(QStringLiteral("前回の受講者を %1 人追加しました。").arg(*added), MsgButtons::Ok, MsgIcon::Information, kTitle);
+        subTeiinCheck();
+    });
+}
+
+void frm講座情報詳細::cmd一括入力_Click()
+{
+    guarded(QStringLiteral("frm講座情報詳細 - cmd一括入力_Click"), [&] {
+        if (!funcKouzaStoredOrTold())
+            return;
+        // The register starts from what the panel shows, and the panel shows what the register stored.
+        subStoreShown();
+        frm出欠一括入力 sheet(m_jukou->propKouzaID(), this);
+        sheet.exec();
+        if (sheet.propOK() && m_shownItem)
+            subSetJukou();
     });
 }

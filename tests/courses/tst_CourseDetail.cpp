@@ -3,6 +3,9 @@
 #include "ProgramFolder.h"
 #include "WindowTest.h"
 #include "clsJukou.h"
+#include "DaoCommon.h"
+#include "JukouStore.h"
+#include "frm出欠一括入力.h"
 #include "frm講座情報詳細.h"
 
 #include <QCheckBox>
@@ -14,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QTreeWidget>
 #include <QWheelEvent>
 #include <QtTest>
@@ -93,6 +97,8 @@ struct Detail : School {
             cbo(i)->setCurrentIndex(cbo(i)->findData(itemData));
     }
     QTreeWidget* list() { return child<QTreeWidget>(&*w, "lvList"); }
+    // The panel lists every student, not only the takers.
+    void everyStudent() { child<QRadioButton>(&*w, "opt表示_1")->click(); }
     void select(int row) { list()->setCurrentItem(list()->topLevelItem(row)); }
     QCheckBox* jukou() { return child<QCheckBox>(&*w, "chk受講者"); }
     void txtコメントFocus() { edit("txtコメント")->setFocus(); }
@@ -142,6 +148,14 @@ private slots:
     void recordFindsLessonByDateAndNames();
     void lessonMissingIsToldNeverEdited();
     void byKeyboard();
+
+    void panelTakersOnlyFindAndCount();
+    void previousLessonTakers_data();
+    void previousLessonTakers();
+    void registerByKeysAlone();
+    void registerSavesAllOrNothing();
+    void registerRefusesWhatItCannotHold();
+    void panelAndRegisterAgree();
 
     void storeSave_data();
     void storeSave();
@@ -393,6 +407,9 @@ void tst_CourseDetail::openingTicksAttendeesAndShowsFirstStudent()
     // Captions: the first four evaluation items in use, in ID order.
     Detail d(Syori::Edit, 5, {"UPDATE マスタ評価項目 SET 削除フラグ = 1 WHERE 評価項目ID = 2",
                     "INSERT INTO マスタ評価項目 VALUES (5, '態度', 0), (4, '宿題', 0), (6, '余分', 0)"});
+    // The takers alone, then every student with the takers ticked.
+    QCOMPARE(rowTexts(d.list()), QStringList({"1|ｱｵｷ|青木", "2|ｲﾄｳ|伊藤"}));
+    d.everyStudent();
     QCOMPARE(rowTexts(d.list()), QStringList({"1|ｱｵｷ|青木", "2|ｲﾄｳ|伊藤", "3|ｳｴﾀﾞ|上田"}));
     QCOMPARE(d.ticks(), QStringLiteral("110"));
     QCOMPARE(d.edit("txtNinzu_1")->text(), QStringLiteral("2"));
@@ -415,6 +432,7 @@ void tst_CourseDetail::openingTicksAttendeesAndShowsFirstStudent()
 void tst_CourseDetail::tickingStoresDefaultsOnceAndClickingAgainStores()
 {
     Detail d(Syori::Edit, 5);
+    d.everyStudent();
     const QString today = funcDateText(QDate::currentDate());
     d.select(2);
     QVERIFY(!d.jukou()->isChecked());
@@ -477,6 +495,7 @@ void tst_CourseDetail::untickingDeletesRow()
 {
     QFETCH(bool, moveOn);
     Detail d(Syori::Edit, 5);
+    d.everyStudent();
     // The row holds marks: いいえ keeps the tick and the row.
     d.pf.ui().answers = {MsgAnswer::No};
     d.jukou()->click();
@@ -509,6 +528,7 @@ void tst_CourseDetail::lessonsAlikeKeepTheirOwnMarks()
                               " 教室ID, 定員数, 受講人数, 単元, 講座内容, 宿題, コメント FROM 毎講座履歴 WHERE 毎講座ID = 5",
                               "INSERT INTO 講座出席 VALUES (7, 1, 0, 1, 1, 1, 1, '七', 0, '2026/04/08')"};
     Detail d(Syori::Edit, 7, twin);
+    d.everyStudent();
     QCOMPARE(d.cbo(2)->currentText(), QStringLiteral("B's"));
     QCOMPARE(d.ticks(), QStringLiteral("100"));
     QCOMPARE(d.edit("txtNinzu_1")->text(), QStringLiteral("1"));
@@ -659,6 +679,296 @@ void tst_CourseDetail::byKeyboard()
     d.pf.ui().answers = {MsgAnswer::No};
     d.click("cmdEnd");
     QCOMPARE(d.attendance(5, 1).section('|', 1, 1), QStringLiteral("3405"));
+}
+
+namespace {
+// The rows of the list the panel shows, by student number.
+QString shownRows(QTreeWidget* list)
+{
+    QStringList rows;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        if (!list->topLevelItem(i)->isHidden())
+            rows << list->topLevelItem(i)->text(0);
+    return rows.join(',');
+}
+
+// A key to whatever has the focus, as the keyboard sends it; counted.
+struct Keys {
+    int presses = 0;
+    void operator()(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
+    {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+        ++presses;
+    }
+    void text(const char* typed)
+    {
+        for (const char* c = typed; *c; ++c) {
+            QTest::keyClick(QApplication::focusWidget(), *c);
+            ++presses;
+        }
+    }
+};
+
+// The register of a lesson as its grid shows it: one line per row, cells joined by "|".
+// The editor open in the grid (one closed a moment ago may not be gone yet).
+QComboBox* openEditor(QTableWidget* grid)
+{
+    for (QComboBox* box : grid->findChildren<QComboBox*>())
+        if (box->isVisible())
+            return box;
+    qFatal("no editor open in the grid");
+}
+
+QStringList gridRows(QDialog* w)
+{
+    auto* grid = child<QTableWidget>(w, "grdJukou");
+    QStringList rows;
+    for (int r = 0; r < grid->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < grid->columnCount(); ++c)
+            cells << grid->item(r, c)->text();
+        rows << cells.join('|');
+    }
+    return rows;
+}
+} // namespace
+
+void tst_CourseDetail::panelTakersOnlyFindAndCount()
+{
+    Detail d(Syori::Edit, 5, {"UPDATE 毎講座履歴 SET 定員数 = 2 WHERE 毎講座ID = 5"});
+    auto* takersOnly = child<QRadioButton>(&*d.w, "opt表示_0");
+    auto* find = d.edit("txtFind");
+    QVERIFY(takersOnly->isChecked());
+    QCOMPARE(shownRows(d.list()), QStringLiteral("1,2"));
+    // Every student, narrowed as one types kana, a name or a number.
+    child<QRadioButton>(&*d.w, "opt表示_1")->click();
+    QCOMPARE(shownRows(d.list()), QStringLiteral("1,2,3"));
+    for (auto [typed, rows] : {std::pair{"うえ", "3"}, {"伊藤", "2"}, {"3", "3"}, {"ｱｵｷ", "1"}, {"zz", ""}}) {
+        find->clear();
+        typeInto(find, QString::fromUtf8(typed));
+        QCOMPARE(shownRows(d.list()), QString::fromUtf8(rows));
+    }
+    find->clear();
+
+    // Ticking beyond 定員数 is told once; 受講人数 follows the ticks.
+    d.select(2);
+    d.jukou()->click();
+    QCOMPARE(d.edit("txtNinzu_1")->text(), QStringLiteral("3"));
+    QCOMPARE(d.pf.ui().texts(), QStringList{"定員を超えています。"});
+    d.jukou()->click();
+    QCOMPARE(d.edit("txtNinzu_1")->text(), QStringLiteral("2"));
+    d.jukou()->click();
+    QCOMPARE(d.pf.ui().texts().size(), 1);
+    // In 受講者のみ the takers show, the one just ticked among them; the count asks nothing at closing and is stored.
+    takersOnly->click();
+    QCOMPARE(shownRows(d.list()), QStringLiteral("1,2,3"));
+    QTest::keyClick(&*d.w, Qt::Key_Escape);
+    QVERIFY(!d.w->isVisible());
+    QCOMPARE(d.pf.ui().texts().size(), 1);
+    QCOMPARE(d.row(5).section('|', 4, 4), QStringLiteral("3"));
+}
+
+void tst_CourseDetail::previousLessonTakers_data()
+{
+    QTest::addColumn<int>("lesson");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("takers");   // 生徒番号 of the lesson's rows afterwards
+    QTest::addColumn<int>("added");
+    // Lesson 5's class on 04/15 (8), another class of the same grade on 04/08 (9), lesson 5's class on 04/01 (10).
+    QTest::newRow("same class only") << 8 << "前回の受講者を 1 人追加しました。" << "1,2" << 1;
+    QTest::newRow("deleted student skipped") << 5 << "前回の受講者を 1 人追加しました。" << "1,2,3" << 3;
+    QTest::newRow("no previous lesson") << 10 << "この講座クラスの前回の講座がありません。" << "3,4" << 0;
+}
+
+void tst_CourseDetail::previousLessonTakers()
+{
+    QFETCH(int, lesson);
+    QFETCH(QString, message);
+    QFETCH(QString, takers);
+    QFETCH(int, added);
+    const QString lessons = QStringLiteral(
+        "INSERT INTO 毎講座履歴 SELECT %1, '%2', 3, 時限ID, 学年ID, 科目ID, %3, 講師ID, 教室ID, 0, 0, '', '', '', '' FROM 毎講座履歴 WHERE 毎講座ID = 5");
+    Detail d(Syori::Edit, lesson,
+             {lessons.arg(8).arg("2026/04/15").arg(2), lessons.arg(9).arg("2026/04/08").arg(1), lessons.arg(10).arg("2026/04/01").arg(2),
+              "INSERT INTO 講座出席 (毎講座ID, 生徒番号) VALUES (8, 2), (9, 3), (10, 3), (10, 4)"});
+    d.click("cmd前回受講者");
+    QCOMPARE(d.pf.ui().texts(), QStringList{message});
+    QCOMPARE(d.pf.list(QStringLiteral("SELECT 生徒番号 FROM 講座出席 WHERE 毎講座ID = %1 ORDER BY 1").arg(lesson)), takers);
+    if (added == 0)
+        return;
+    // Ticked, counted and stored as the panel stores a taker ticked by hand.
+    const QString count = QString::number(takers.count(',') + 1);
+    QCOMPARE(d.edit("txtNinzu_1")->text(), count);
+    QCOMPARE(d.row(lesson).section('|', 4, 4), count);
+    QVERIFY(child<QRadioButton>(&*d.w, "opt表示_0")->isChecked());
+    QCOMPARE(d.attendance(lesson, added), "0|0000||0|" + funcDateText(QDate::currentDate()));
+}
+
+void tst_CourseDetail::registerByKeysAlone()
+{
+    // Thirty takers of lesson 3, listed by 氏名カナ, with nothing recorded yet.
+    QStringList more;
+    for (int n = 11; n <= 40; ++n)
+        more << QStringLiteral("INSERT INTO 生徒台帳 (生徒番号, 氏名カナ, 生徒氏名, 削除フラグ) VALUES (%1, 'ｾｲﾄ%2', '生徒%2', 0)").arg(n).arg(51 - n)
+             << QStringLiteral("INSERT INTO 講座出席 VALUES (3, %1, 0, 0, 0, 0, 0, '', 0, '2026/04/01')").arg(n);
+    School s(more);
+    frm出欠一括入力 w(3);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QCOMPARE(gridRows(&w).value(0), QStringLiteral("40|生徒11|欠|×||||"));
+    Keys key;
+    key(Qt::Key_A, Qt::AltModifier);   // 全員出席
+    key(Qt::Key_H, Qt::AltModifier);   // 全員提出
+    QTRY_COMPARE(w.propChangedCount(), 30);
+    QCOMPARE(child<QLabel>(&w, "lblChanged")->text(), QStringLiteral("● 変更 30 人（未保存）"));
+    key(Qt::Key_Right);
+    key(Qt::Key_Right);
+    // Each of the three marks a column at a time: a digit sets it and goes down, the last row on to the next column.
+    auto mark = [](int row, int slot) { return (row + slot) % 5 + 1; };
+    for (int slot = 0; slot < 3; ++slot)
+        for (int row = 0; row < 30; ++row)
+            key(Qt::Key(Qt::Key_0 + mark(row, slot)));
+    key.text("good");
+    key(Qt::Key_Return);
+    key.text("ok");
+    key(Qt::Key_Return);
+    key(Qt::Key_S, Qt::AltModifier);
+    QTRY_VERIFY(w.propOK());
+    qInfo("key presses for 30 students and three marks: %d", key.presses);
+    QVERIFY(key.presses < 130);
+    QCOMPARE(w.propChangedCount(), 0);
+
+    const QString today = funcDateText(QDate::currentDate());
+    for (int row = 0; row < 30; ++row) {
+        const QString comment = row == 0 ? "good" : row == 1 ? "ok" : "";
+        const QString marks = QString::number(mark(row, 0) * 1000 + mark(row, 1) * 100 + mark(row, 2) * 10);
+        QCOMPARE(s.attendance(3, 40 - row), "1|" + marks + "|" + comment + "|1|" + today);
+    }
+    QCOMPARE(s.pf.count("講座出席", "毎講座ID = 3"), 30);
+    // Nothing left unsaved: Escape closes without a question.
+    key(Qt::Key_Escape);
+    QVERIFY(!w.isVisible());
+    QVERIFY(s.pf.ui().messages.empty());
+}
+
+void tst_CourseDetail::registerSavesAllOrNothing()
+{
+    School s;
+    frm出欠一括入力 w(5);
+    w.show();
+    QCOMPARE(gridRows(&w), QStringList({"1|青木|○|○|3|4||がんばった", "2|伊藤|欠|×|2|2|2|"}));
+    auto* grid = child<QTableWidget>(&w, "grdJukou");
+    grid->setFocus();
+    grid->setCurrentCell(0, 2);
+    QTest::keyClick(grid, Qt::Key_Space);   // 青木 欠
+    grid->setCurrentCell(1, 4);
+    QTest::keyClick(grid, Qt::Key_Delete);  // 伊藤 未評価
+    QCOMPARE(gridRows(&w), QStringList({"1|青木|欠|○|3|4||がんばった", "2|伊藤|欠|×||2|2|"}));
+    const QString before = s.pf.list("SELECT 生徒番号 || '|' || 出席フラグ || 項目1 FROM 講座出席 ORDER BY 1");
+
+    // Closing asks; キャンセル stays, いいえ leaves the rows as they were.
+    s.pf.ui().answers = {MsgAnswer::Cancel};
+    w.cmdEnd_Click();
+    QVERIFY(w.isVisible());
+    QCOMPARE(s.pf.ui().texts(), QStringList{"変更した内容を保存しますか？"});
+    QCOMPARE(s.pf.ui().messages[0].buttons, MsgButtons::YesNoCancel);
+
+    // The second row cannot be written: the first one is not stored either.
+    s.pf.execNative(testServerMode()
+                        ? QStringLiteral("CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS $$BEGIN IF NEW.生徒番号 = 2 THEN "
+                                         "RAISE EXCEPTION 'refused'; END IF; RETURN NEW; END$$; "
+                                         "CREATE TRIGGER refuse BEFORE UPDATE ON 講座出席 FOR EACH ROW EXECUTE FUNCTION refuse()")
+                        : QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON 講座出席 WHEN NEW.生徒番号 = 2 BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+    QVERIFY_THROWS_EXCEPTION(ProgramEnded, w.cmdSave_Click());
+    QVERIFY(s.pf.ui().lastText().contains(QStringLiteral("refused")));
+    QVERIFY(OpenDatabase(false, s.pf.databasePath()));
+    QCOMPARE(s.pf.list("SELECT 生徒番号 || '|' || 出席フラグ || 項目1 FROM 講座出席 ORDER BY 1"), before);
+
+    // A row another PC removed meanwhile is stored again, whole and once: the later save wins.
+    s.pf.exec("DELETE FROM 講座出席 WHERE 生徒番号 = 2");
+    s.pf.ui().clear();
+    w.cmdSave_Click();
+    QVERIFY(w.propOK());
+    QCOMPARE(s.attendance(5, 2), "0|0222||0|" + funcDateText(QDate::currentDate()));
+    QCOMPARE(s.attendance(5, 1).section('|', 0, 1), QStringLiteral("0|3405"));
+    QCOMPARE(s.pf.count("講座出席"), 2);
+
+    // The lesson deleted on another PC meanwhile: told, nothing stored, the changes kept on screen.
+    grid->setCurrentCell(0, 2);
+    QTest::keyClick(grid, Qt::Key_Space);
+    s.pf.exec("DELETE FROM 講座出席");
+    s.pf.exec("DELETE FROM 毎講座履歴 WHERE 毎講座ID = 5");
+    w.cmdSave_Click();
+    QCOMPARE(s.pf.ui().texts(), QStringList{"指定された講座が見つかりません。既に削除された可能性があります。"});
+    QCOMPARE(s.pf.count("講座出席"), 0);
+    QCOMPARE(w.propChangedCount(), 1);
+    s.pf.ui().answers = {MsgAnswer::No};
+    w.cmdEnd_Click();
+    QVERIFY(!w.isVisible());
+}
+
+void tst_CourseDetail::registerRefusesWhatItCannotHold()
+{
+    School s;
+    for (int lesson : {3, 42}) {
+        frm出欠一括入力 w(lesson);
+        QCOMPARE(w.exec(), int(QDialog::Rejected));
+    }
+    QCOMPARE(s.pf.ui().texts(), QStringList({"受講者がいません。前回の受講者を追加するか、講座画面で受講者を選んでください。",
+                                             "指定された講座が見つかりません。既に削除された可能性があります。"}));
+
+    // A comment is held as typed up to the column's width, and no further, as in the panel.
+    frm出欠一括入力 w(5);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    auto* grid = child<QTableWidget>(&w, "grdJukou");
+    grid->setCurrentCell(1, 7);
+    QTest::keyClick(grid, Qt::Key_F2);
+    QComboBox* editor = openEditor(grid);
+    QVERIFY(editor->isEditable());
+    QCOMPARE(editor->itemText(0), QStringLiteral("がんばった"));   // the class's comments to choose from
+    editor->lineEdit()->setText(QString(300, QChar(u'長')));
+    QTest::keyClick(editor->lineEdit(), Qt::Key_Return);
+    grid->setCurrentCell(0, 7);
+    QTest::keyClick(grid, Qt::Key_F2);
+    openEditor(grid)->lineEdit()->setText(QStringLiteral("It's 100% *#ok* ｶﾅ 😀"));
+    QTest::keyClick(openEditor(grid)->lineEdit(), Qt::Key_Return);
+    w.cmdSave_Click();
+    QCOMPARE(s.attendance(5, 2).section('|', 2, 2), QString(kJukouCommentMax, QChar(u'長')));
+    QCOMPARE(s.attendance(5, 1).section('|', 2, 2), QStringLiteral("It's 100% *#ok* ｶﾅ 😀"));
+    // The panel likewise; a comment stored longer than that is shown and kept whole.
+    const QString stored(300, QChar(u'古'));
+    Detail d(Syori::Edit, 5, {"UPDATE 講座出席 SET コメント = '" + stored + "' WHERE 生徒番号 = 2"});
+    QCOMPARE(d.edit("txtコメント")->maxLength(), kJukouCommentMax);
+    d.select(1);
+    QCOMPARE(d.edit("txtコメント")->text(), stored);
+    d.click("cmdEnd");
+    QCOMPARE(d.attendance(5, 2).section('|', 2, 2), stored);
+}
+
+void tst_CourseDetail::panelAndRegisterAgree()
+{
+    Detail d(Syori::Edit, 5);
+    // The panel's change not yet stored goes with the register, and the register's save comes back to the panel.
+    d.edit("txtコメント")->setText("パネルから");
+    QStringList seen;
+    NextModal step([&](QDialog* w) {
+        seen = gridRows(w);
+        auto* grid = child<QTableWidget>(w, "grdJukou");
+        grid->setFocus();
+        grid->setCurrentCell(0, 4);
+        QTest::keyClick(grid, Qt::Key_1);
+        child<QPushButton>(w, "cmdSave")->click();
+    });
+    d.click("cmd一括入力");
+    QVERIFY(step.fired());
+    QCOMPARE(seen.value(0), QStringLiteral("1|青木|○|○|3|4||パネルから"));
+    QCOMPARE(d.shown(), QStringLiteral("出席|提出|1,4,,5|パネルから"));
+    QCOMPARE(d.pf.scalar("SELECT 出席○ || '|' || 宿題○ || '|' || 項目1 || 項目2 || 項目3 || '|' || コメント FROM QRY_講座出席出力"
+                         " WHERE 毎講座ID = 5 AND 生徒番号 = 1"),
+             QStringLiteral("○|○|140|パネルから"));
+    d.click("cmdEnd");
+    QCOMPARE(d.attendance(5, 1).section('|', 0, 2), QStringLiteral("1|1405|パネルから"));
 }
 
 void tst_CourseDetail::storeSave_data()

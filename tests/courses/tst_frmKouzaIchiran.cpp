@@ -92,6 +92,7 @@ private slots:
     void studentMode();
     void singleAndBulkDelete();
     void editThroughDetailWindow();
+    void classRegisterOfOneLesson();
     void calendarOfListedLessons();
     void todaysWorkByKeyboard();
 };
@@ -236,6 +237,30 @@ void TestKouzaIchiran::singleAndBulkDelete()
     QCOMPARE(s.pf.list("SELECT 毎講座ID FROM 毎講座履歴"), QStringLiteral("4"));
     QCOMPARE(s.pf.list("SELECT 毎講座ID || '-' || 生徒番号 FROM 講座出席"), QStringLiteral("4-12"));
     QCOMPARE(s.pf.count("生徒台帳"), 2);
+}
+
+void TestKouzaIchiran::classRegisterOfOneLesson()
+{
+    School s;
+    frm講座情報一覧 w;
+    w.setPropNoSearch(true);
+    whileOpen(w, [&] {
+        auto* button = child<QPushButton>(&w, "cmd一括入力");
+        QVERIFY(!button->isEnabled());
+        select(lvList(&w), {0, 1});
+        QVERIFY(!button->isEnabled());
+        select(lvList(&w), {1});
+        QVERIFY(button->isEnabled());
+        QString caption;
+        int rows = 0;
+        onNextModal([&](QDialog* sheet) {
+            caption = child<QLabel>(sheet, "lblKouza")->text();
+            rows = sheet->findChild<QAbstractItemView*>("grdJukou")->model()->rowCount();
+        });
+        button->click();
+        QCOMPARE(caption, QStringLiteral("2003/04/01(火) 2限 中1 英語 A 山田 教室1"));
+        QCOMPARE(rows, 2);
+    });
 }
 
 void TestKouzaIchiran::editThroughDetailWindow()

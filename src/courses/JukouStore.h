@@ -1,0 +1,56 @@
+// The attendance rows of one lesson taken together: the class register reads
+// and stores them as a whole, and a lesson takes over the students of its
+// class's previous lesson. A single row is clsJukou's; both write a row alike.
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <array>
+#include <optional>
+#include <utility>
+
+class Recordset;
+
+// One taker of a lesson and the marks given (a row of 講座出席).
+struct JukouRow {
+    int stuNo = 0;
+    QString stuName;
+    int attendance = 0;          // 出席フラグ: 1 出席, 0 欠席
+    int homework = 0;            // 宿題: 1 提出, 0 未提出
+    std::array<int, 4> items{};  // 項目1 ... 項目4: 1 to 5, 0 未評価
+    QString comment;
+
+    bool operator==(const JukouRow&) const = default;
+};
+
+// The characters a comment on a student holds (the column's width).
+inline constexpr int kJukouCommentMax = 255;
+
+namespace JukouStore {
+// The marks of a row with the columns they are stored in, in the order of
+// writing, ending with 更新日時 (today, no time of day).
+std::array<std::pair<QString, QVariant>, 8> funcRowValues(int attendance, int homework, const std::array<int, 4>& items,
+                                                          const QString& comment);
+
+// The lesson as one line ("2026/04/08(水) 2限 中2 数学 B's 佐藤 102"); nullopt when it is not stored.
+std::optional<QString> caption(int kouzaID);
+// The takers of the lesson (students not deleted), ordered by 氏名カナ.
+QList<JukouRow> takers(int kouzaID);
+// Stores the rows, one per taker and lesson, all of them or, after a fault,
+// none. False, with nothing stored, when the lesson is no longer stored.
+bool save(int kouzaID, const QList<JukouRow>& rows);
+
+// The lessons of the same class (学年, 科目, 講座クラス) on the latest date before this one's.
+QList<int> previousLessons(int kouzaID);
+// Makes the students of the previous lessons takers of this one, but for those
+// deleted since and those taking it already, in one transaction; the number
+// added, nullopt when the class has no earlier lesson.
+std::optional<int> addPreviousTakers(int kouzaID);
+// Writes the lesson's 受講人数: its takers as the attendance panel counts them.
+void storeTakerCount(int kouzaID);
+// The comments given in the class's latest lessons, the most used first.
+QStringList classComments(int kouzaID);
+} // namespace JukouStore
