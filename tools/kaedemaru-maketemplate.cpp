@@ -1,5 +1,5 @@
 // Writes the template workbook 塾管理楓丸くん.xlt: the "処理中" sheet and, for each
-// of the three reports, its report sheet (laid out as the first page) and its page
+// report, its report sheet (laid out as the first page) and its page
 // template (the same page, copied for every further page).
 //   kaedemaru-maketemplate PATH
 // The file is an ordinary OOXML workbook; the name is the one the program looks for.
@@ -672,6 +672,185 @@ void drawAnalysis(lxw_workbook* book, const char* name)
     pageSetup(f.sheet(), kA4, false, {1, 1, kBlockRows, last}, 0.4);
 }
 
+
+// ---------------------------------------------------------------------------
+// Monthly report for parents: one student per A4 portrait page, printed at full
+// size (the columns add up to the paper's width), nothing smaller than 9 pt.
+
+void drawMonthly(lxw_workbook* book, const char* name)
+{
+    using namespace layout::monthly;
+    Form f(book, name);
+    const int L = kLastCol;
+    const double widths[kLastCol] = {5.5, 3.6, 9, 5.5, 6, 4.4, 4.4, 5, 5, 5, 5, 32.9};
+    for (int c = 1; c <= L; ++c)
+        f.column(c, widths[c - 1]);
+    f.column(kDataCaptionCol, 10);
+    f.style(Area{1, 1, kPageRows, L}, base(10));
+    const double heights[kPageRows] = {
+        18, 30, 22, 6, 22, 8, 17, 24,                              // heading, student, table caption and headings
+        9.6, 9.6, 9.6, 9.6, 9.6, 9.6, 9.6, 9.6, 9.6, 9.6, 9.6,     // 31 lesson rows sharing kLessonTablePt
+        9.6, 9.6, 9.6, 9.6, 9.6, 9.6, 9.6, 9.6, 9.6, 9.6, 9.6,
+        9.6, 9.6, 9.6, 9.6, 9.6, 9.6, 9.6, 9.6, 9.6,
+        8, 17,                                                     // figures caption
+        17, 17, 17, 17, 10, 17, 17, 17, 17, 17,                    // figures, means, chart
+        8, 17, 17, 17, 17, 17, 17, 17};                            // 講師より
+    for (int r = 1; r <= kPageRows; ++r)
+        f.row(r, heights[r - 1]);
+
+    // The school's name: the office types it here once; every page takes it from here.
+    const int top = 1;
+    f.merge({top + kSchoolRow, kSchoolCol, top + kSchoolRow, 7}, "○○学習塾");
+    f.style(Area{top + kSchoolRow, kSchoolCol, top + kSchoolRow, 7}, [](Style& s) {
+        s.size = 12;
+        s.bold = true;
+        s.hAlign = LXW_ALIGN_LEFT;
+    });
+    f.merge({top + kMadeRow, kMadeCol, top + kMadeRow, L});
+    f.style(Area{top + kMadeRow, kMadeCol, top + kMadeRow, L}, [](Style& s) {
+        s.size = 9;
+        s.hAlign = LXW_ALIGN_RIGHT;
+    });
+    f.merge({2, 1, 2, L}, "月間報告書");
+    f.style(Area{2, 1, 2, L}, [](Style& s) {
+        s.size = 18;
+        s.bold = true;
+        s.ink = kTitleInk;
+        s.hAlign = LXW_ALIGN_CENTER;
+        s.bottom = kDouble;
+    });
+    f.merge({top + kMonthRow, kMonthCol, top + kMonthRow, L});
+    f.style(Area{top + kMonthRow, kMonthCol, top + kMonthRow, L}, [](Style& s) {
+        s.size = 13;
+        s.bold = true;
+        s.ink = kTitleInk;
+        s.hAlign = LXW_ALIGN_CENTER;
+    });
+
+    // Student: 生徒番号 and 氏名 with their captions.
+    const int st = top + kStudentRow;
+    f.merge({st, 1, st, 2}, "生徒番号");
+    f.merge({st, kNumberCol, st, 4});
+    f.merge({st, 5, st, 6}, "氏名");
+    f.merge({st, kNameCol, st, L});
+    f.style(Area{st, 1, st, 2}, caption(10));
+    f.style(Area{st, 5, st, 6}, caption(10));
+    f.style(Area{st, kNumberCol, st, 4}, centred(11));
+    f.style(Area{st, kNameCol, st, L}, [](Style& s) {
+        s.size = 13;
+        s.bold = true;
+        s.hAlign = LXW_ALIGN_LEFT;
+    });
+    f.grid({st, 1, st, L}, kThin);
+    f.box({st, 1, st, L}, kMedium);
+
+    // The lesson table.
+    auto section = [&](int r, const char* title) {
+        f.merge({r, 1, r, L}, title);
+        f.style(Area{r, 1, r, L}, [](Style& s) {
+            caption(10)(s);
+            s.hAlign = LXW_ALIGN_LEFT;
+        });
+        f.box({r, 1, r, L}, kThin);
+    };
+    section(top + kHeadRow - 1, "今月の授業");
+    const int head = top + kHeadRow;
+    const char* heads[kLastCol] = {"日付", "曜日", "時限", "科目", "クラス", "出欠", "宿題", "", "", "", "", "コメント"};
+    for (int c = 1; c <= L; ++c)
+        f.text(head, c, heads[c - 1]);
+    f.style(Area{head, 1, head, L}, [](Style& s) {
+        caption(9)(s);
+        s.fill = kHeadFill;
+        s.wrap = true;
+    });
+    f.grid({head, 1, head, L}, kThin);
+    const int l1 = top + kFirstLessonRow, l2 = l1 + kLessonRows - 1;
+    f.style(Area{l1, 1, l2, L}, [](Style& s) {
+        s.size = kLessonFontPt;
+        s.hAlign = LXW_ALIGN_CENTER;
+        s.vAlign = LXW_ALIGN_VERTICAL_TOP;
+        s.wrap = true;
+        s.left = s.right = kThin;
+        s.bottom = kHair;
+    });
+    f.style(Area{l1, kCommentCol, l2, kCommentCol}, [](Style& s) { s.hAlign = LXW_ALIGN_LEFT; });
+    f.box({head, 1, l2, L}, kMedium);
+
+    // The month's figures and item means on the left, the chart on the right.
+    section(top + kFiguresHeadRow - 1, "今月のまとめ");
+    auto pair = [&](int r, const char* label, bool withRate) {
+        f.merge({r, 1, r, 3}, label);
+        f.merge({r, kCountCol, r, kCountCol + 1});
+        f.merge({r, kRateCol, r, kRateCol + 1});
+        f.style(Area{r, 1, r, 3}, caption(10));
+        f.style(Area{r, kCountCol, r, kRateCol + 1}, [withRate](Style& s) {
+            s.size = 11;
+            s.hAlign = LXW_ALIGN_CENTER;
+            s.numFormat = withRate ? "0%" : "0\"回\"";
+        });
+        f.style(Area{r, kCountCol, r, kCountCol + 1}, [](Style& s) { s.numFormat = "0\"回\""; });
+        f.grid({r, 1, r, kRateCol + 1}, kThin);
+    };
+    const int fh = top + kFiguresHeadRow;
+    f.merge({fh, 1, fh, 3});
+    f.merge({fh, kCountCol, fh, kCountCol + 1}, "回数");
+    f.merge({fh, kRateCol, fh, kRateCol + 1}, "割合");
+    f.style(Area{fh, 1, fh, kRateCol + 1}, [](Style& s) {
+        caption(9)(s);
+        s.fill = kHeadFill;
+    });
+    f.grid({fh, 1, fh, kRateCol + 1}, kThin);
+    pair(top + kHeldRow, "授業数", false);
+    pair(top + kAttendedRow, "出席", true);
+    pair(top + kHomeworkRow, "宿題提出", true);
+    f.box({fh, 1, top + kHomeworkRow, kRateCol + 1}, kMedium);
+
+    const int mh = top + kMeansHeadRow;
+    f.merge({mh, 1, mh, 3}, "評価の平均");
+    f.merge({mh, kArrowCol, mh, kArrowCol + 1}, "変化");
+    f.style(Area{mh, 1, mh, kArrowCol + 1}, [](Style& s) {
+        caption(9)(s);
+        s.fill = kHeadFill;
+    });
+    const int m1 = top + kFirstMeanRow, m2 = m1 + 3;
+    for (int r = m1; r <= m2; ++r) {
+        f.merge({r, 1, r, 3});
+        f.merge({r, kArrowCol, r, kArrowCol + 1});
+    }
+    f.style(Area{m1, 1, m2, 3}, left(10));
+    f.style(Area{m1, kMeanCol, m2, kLastMeanCol}, [](Style& s) {
+        s.size = 11;
+        s.hAlign = LXW_ALIGN_CENTER;
+        s.numFormat = "0.0";
+    });
+    f.style(Area{m1, kArrowCol, m2, kArrowCol + 1}, [](Style& s) {
+        s.size = 12;
+        s.bold = true;
+        s.hAlign = LXW_ALIGN_CENTER;
+    });
+    f.grid({mh, 1, m2, kArrowCol + 1}, kThin);
+    f.box({mh, 1, m2, kArrowCol + 1}, kMedium);
+    f.box({top + kChartFirstRow, kChartFirstCol, top + kChartLastRow, kChartLastCol}, kHair);
+
+    // 講師より: an empty framed box for the teacher's words.
+    section(top + kTeacherFirstRow - 1, "講師より");
+    f.merge({top + kTeacherFirstRow, 1, top + kTeacherLastRow, L});
+    f.style(Area{top + kTeacherFirstRow, 1, top + kTeacherLastRow, L}, [](Style& s) {
+        s.size = 10;
+        s.hAlign = LXW_ALIGN_LEFT;
+        s.vAlign = LXW_ALIGN_VERTICAL_TOP;
+        s.wrap = true;
+    });
+    f.box({top + kTeacherFirstRow, 1, top + kTeacherLastRow, L}, kMedium);
+
+    // Caption of the chart's data (not printed).
+    f.text(top + kChartDataRow, kDataCaptionCol, "月");
+    f.style(top + kChartDataRow, kDataCaptionCol, caption(9));
+
+    f.write();
+    pageSetup(f.sheet(), kA4, false, {1, 1, kPageRows, L}, 0.4);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -687,7 +866,7 @@ int main(int argc, char** argv)
     }
     lxw_doc_properties props{};
     props.title = const_cast<char*>("塾管理楓丸くん 帳票テンプレート");
-    props.comments = const_cast<char*>("日報・生徒分析シート・講座カレンダーの様式");
+    props.comments = const_cast<char*>("日報・生徒分析シート・月間報告書・講座カレンダーの様式");
     workbook_set_properties(book, &props);
 
     drawProcessing(book);
@@ -697,6 +876,8 @@ int main(int argc, char** argv)
     drawNippou(book, "日報雛型");
     drawAnalysis(book, "生徒分析シート");
     drawAnalysis(book, "生徒分析シート雛型");
+    drawMonthly(book, "月間報告書");
+    drawMonthly(book, "月間報告書雛型");
 
     const lxw_error rc = workbook_close(book);
     if (rc != LXW_NO_ERROR) {
