@@ -674,45 +674,52 @@ void drawAnalysis(lxw_workbook* book, const char* name)
 
 
 // ---------------------------------------------------------------------------
-// Monthly report for parents: one student per A4 portrait page, printed at full
-// size (the columns add up to the paper's width), nothing smaller than 9 pt.
+// Monthly report for parents: one student per A4 portrait page. The columns
+// leave room on the paper, so that the page prints at full size even where the
+// spreadsheet measures columns by a wider font than the workbook's own; no text
+// is smaller than 10 pt. A lesson takes two rows: its facts, and its comment
+// across the page under them.
 
 void drawMonthly(lxw_workbook* book, const char* name)
 {
     using namespace layout::monthly;
     Form f(book, name);
     const int L = kLastCol;
-    const double widths[kLastCol] = {5.5, 3.6, 9, 5.5, 6, 4.4, 4.4, 5, 5, 5, 5, 32.9};
+    const double widths[kLastCol] = {5, 4, 15.7, 5.5, 7, 4.2, 4.2, 6, 6, 6, 6};
     for (int c = 1; c <= L; ++c)
         f.column(c, widths[c - 1]);
     f.column(kDataCaptionCol, 10);
     f.style(Area{1, 1, kPageRows, L}, base(10));
-    const double heights[kPageRows] = {
-        18, 30, 22, 6, 22, 8, 17, 24,                              // heading, student, table caption and headings
-        9.6, 9.6, 9.6, 9.6, 9.6, 9.6, 9.6, 9.6, 9.6, 9.6, 9.6,     // 31 lesson rows sharing kLessonTablePt
-        9.6, 9.6, 9.6, 9.6, 9.6, 9.6, 9.6, 9.6, 9.6, 9.6, 9.6,
-        9.6, 9.6, 9.6, 9.6, 9.6, 9.6, 9.6, 9.6, 9.6,
-        8, 17,                                                     // figures caption
-        17, 17, 17, 17, 10, 17, 17, 17, 17, 17,                    // figures, means, chart
-        8, 17, 17, 17, 17, 17, 17, 17};                            // 講師より
-    for (int r = 1; r <= kPageRows; ++r)
-        f.row(r, heights[r - 1]);
+    const int top = 1;
+    const double heights[kFirstLessonRow] = {18, 30, 22, 6, 22, 8, 17, 18};
+    for (int r = 0; r < kFirstLessonRow; ++r)
+        f.row(top + r, heights[r]);
+    // The lesson rows share kLessonTablePt: facts 12 pt, comments the rest.
+    for (int i = 0; i < kLessonRows; ++i) {
+        f.row(top + kFirstLessonRow + 2 * i, 12);
+        f.row(top + kFirstLessonRow + 2 * i + 1, kLessonTablePt / kLessonRows - 12);
+    }
+    const double lower[kPageRows - kFiguresHeadRow + 2] = {
+        8, 17,                                      // figures caption
+        17, 17, 17, 17, 10, 17, 17, 17, 17, 17,     // figures, means, chart
+        8, 17, 17, 17, 17, 17, 17, 17};             // 講師より
+    for (int r = kFiguresHeadRow - 2; r < kPageRows; ++r)
+        f.row(top + r, lower[r - kFiguresHeadRow + 2]);
 
     // The school's name: the office types it here once; every page takes it from here.
-    const int top = 1;
-    f.merge({top + kSchoolRow, kSchoolCol, top + kSchoolRow, 7}, "○○学習塾");
-    f.style(Area{top + kSchoolRow, kSchoolCol, top + kSchoolRow, 7}, [](Style& s) {
+    f.merge({top + kSchoolRow, kSchoolCol, top + kSchoolRow, kMadeCol - 1}, "○○学習塾");
+    f.style(Area{top + kSchoolRow, kSchoolCol, top + kSchoolRow, kMadeCol - 1}, [](Style& s) {
         s.size = 12;
         s.bold = true;
         s.hAlign = LXW_ALIGN_LEFT;
     });
     f.merge({top + kMadeRow, kMadeCol, top + kMadeRow, L});
     f.style(Area{top + kMadeRow, kMadeCol, top + kMadeRow, L}, [](Style& s) {
-        s.size = 9;
+        s.size = 10;
         s.hAlign = LXW_ALIGN_RIGHT;
     });
-    f.merge({2, 1, 2, L}, "月間報告書");
-    f.style(Area{2, 1, 2, L}, [](Style& s) {
+    f.merge({top + 1, 1, top + 1, L}, "月間報告書");
+    f.style(Area{top + 1, 1, top + 1, L}, [](Style& s) {
         s.size = 18;
         s.bold = true;
         s.ink = kTitleInk;
@@ -729,13 +736,12 @@ void drawMonthly(lxw_workbook* book, const char* name)
 
     // Student: 生徒番号 and 氏名 with their captions.
     const int st = top + kStudentRow;
-    f.merge({st, 1, st, 2}, "生徒番号");
-    f.merge({st, kNumberCol, st, 4});
-    f.merge({st, 5, st, 6}, "氏名");
+    f.merge({st, 1, st, kNumberCol - 1}, "生徒番号");
+    f.merge({st, kNameCol - 2, st, kNameCol - 1}, "氏名");
     f.merge({st, kNameCol, st, L});
-    f.style(Area{st, 1, st, 2}, caption(10));
-    f.style(Area{st, 5, st, 6}, caption(10));
-    f.style(Area{st, kNumberCol, st, 4}, centred(11));
+    f.style(Area{st, 1, st, kNumberCol - 1}, caption(10));
+    f.style(Area{st, kNameCol - 2, st, kNameCol - 1}, caption(10));
+    f.style(st, kNumberCol, centred(11));
     f.style(Area{st, kNameCol, st, L}, [](Style& s) {
         s.size = 13;
         s.bold = true;
@@ -744,7 +750,6 @@ void drawMonthly(lxw_workbook* book, const char* name)
     f.grid({st, 1, st, L}, kThin);
     f.box({st, 1, st, L}, kMedium);
 
-    // The lesson table.
     auto section = [&](int r, const char* title) {
         f.merge({r, 1, r, L}, title);
         f.style(Area{r, 1, r, L}, [](Style& s) {
@@ -753,90 +758,103 @@ void drawMonthly(lxw_workbook* book, const char* name)
         });
         f.box({r, 1, r, L}, kThin);
     };
+
+    // The lesson table: headings, then for each lesson its facts and its comment.
     section(top + kHeadRow - 1, "今月の授業");
     const int head = top + kHeadRow;
-    const char* heads[kLastCol] = {"日付", "曜日", "時限", "科目", "クラス", "出欠", "宿題", "", "", "", "", "コメント"};
+    const char* heads[kLastCol] = {"日付", "曜日", "時限", "科目", "クラス", "出欠", "宿題", "", "", "", ""};
     for (int c = 1; c <= L; ++c)
         f.text(head, c, heads[c - 1]);
     f.style(Area{head, 1, head, L}, [](Style& s) {
-        caption(9)(s);
+        caption(10)(s);
         s.fill = kHeadFill;
-        s.wrap = true;
     });
     f.grid({head, 1, head, L}, kThin);
-    const int l1 = top + kFirstLessonRow, l2 = l1 + kLessonRows - 1;
-    f.style(Area{l1, 1, l2, L}, [](Style& s) {
-        s.size = kLessonFontPt;
-        s.hAlign = LXW_ALIGN_CENTER;
-        s.vAlign = LXW_ALIGN_VERTICAL_TOP;
-        s.wrap = true;
-        s.left = s.right = kThin;
-        s.bottom = kHair;
-    });
-    f.style(Area{l1, kCommentCol, l2, kCommentCol}, [](Style& s) { s.hAlign = LXW_ALIGN_LEFT; });
-    f.box({head, 1, l2, L}, kMedium);
+    for (int i = 0; i < kLessonRows; ++i) {
+        const int facts = top + kFirstLessonRow + 2 * i, comment = facts + 1;
+        f.style(Area{facts, 1, facts, L}, [](Style& s) {
+            s.size = kLessonFontPt;
+            s.hAlign = LXW_ALIGN_CENTER;
+            s.wrap = true;
+            s.left = s.right = kHair;
+            s.top = kThin;
+        });
+        f.merge({comment, 1, comment, L});
+        f.style(Area{comment, 1, comment, L}, [](Style& s) {
+            s.size = kLessonFontPt;
+            s.hAlign = LXW_ALIGN_LEFT;
+            s.vAlign = LXW_ALIGN_VERTICAL_TOP;
+            s.wrap = true;
+        });
+    }
+    const int lastLesson = top + kFirstLessonRow + 2 * kLessonRows - 1;
+    f.box({head, 1, lastLesson, L}, kMedium);
+    // The table's last row may be hidden: the row under it draws the closing line.
+    f.style(Area{lastLesson + 1, 1, lastLesson + 1, L}, [](Style& s) { s.top = kMedium; });
 
     // The month's figures and item means on the left, the chart on the right.
     section(top + kFiguresHeadRow - 1, "今月のまとめ");
-    auto pair = [&](int r, const char* label, bool withRate) {
-        f.merge({r, 1, r, 3}, label);
-        f.merge({r, kCountCol, r, kCountCol + 1});
-        f.merge({r, kRateCol, r, kRateCol + 1});
-        f.style(Area{r, 1, r, 3}, caption(10));
-        f.style(Area{r, kCountCol, r, kRateCol + 1}, [withRate](Style& s) {
+    const int rateEnd = kRateCol + 1;
+    auto figure = [&](int r, const char* label) {
+        f.merge({r, 1, r, kCountCol - 1}, label);
+        f.merge({r, kRateCol, r, rateEnd});
+        f.style(Area{r, 1, r, kCountCol - 1}, caption(10));
+        f.style(r, kCountCol, [](Style& s) {
             s.size = 11;
             s.hAlign = LXW_ALIGN_CENTER;
-            s.numFormat = withRate ? "0%" : "0\"回\"";
+            s.numFormat = "0\"回\"";
         });
-        f.style(Area{r, kCountCol, r, kCountCol + 1}, [](Style& s) { s.numFormat = "0\"回\""; });
-        f.grid({r, 1, r, kRateCol + 1}, kThin);
+        f.style(Area{r, kRateCol, r, rateEnd}, [](Style& s) {
+            s.size = 11;
+            s.hAlign = LXW_ALIGN_CENTER;
+            s.numFormat = "0%";
+        });
+        f.grid({r, 1, r, rateEnd}, kThin);
     };
     const int fh = top + kFiguresHeadRow;
-    f.merge({fh, 1, fh, 3});
-    f.merge({fh, kCountCol, fh, kCountCol + 1}, "回数");
-    f.merge({fh, kRateCol, fh, kRateCol + 1}, "割合");
-    f.style(Area{fh, 1, fh, kRateCol + 1}, [](Style& s) {
-        caption(9)(s);
+    f.merge({fh, 1, fh, kCountCol - 1});
+    f.text(fh, kCountCol, "回数");
+    f.merge({fh, kRateCol, fh, rateEnd}, "割合");
+    f.style(Area{fh, 1, fh, rateEnd}, [](Style& s) {
+        caption(10)(s);
         s.fill = kHeadFill;
     });
-    f.grid({fh, 1, fh, kRateCol + 1}, kThin);
-    pair(top + kHeldRow, "授業数", false);
-    pair(top + kAttendedRow, "出席", true);
-    pair(top + kHomeworkRow, "宿題提出", true);
-    f.box({fh, 1, top + kHomeworkRow, kRateCol + 1}, kMedium);
+    f.grid({fh, 1, fh, rateEnd}, kThin);
+    figure(top + kHeldRow, "授業数");
+    figure(top + kAttendedRow, "出席");
+    figure(top + kHomeworkRow, "宿題提出");
+    f.box({fh, 1, top + kHomeworkRow, rateEnd}, kMedium);
 
     const int mh = top + kMeansHeadRow;
-    f.merge({mh, 1, mh, 3}, "評価の平均");
-    f.merge({mh, kArrowCol, mh, kArrowCol + 1}, "変化");
-    f.style(Area{mh, 1, mh, kArrowCol + 1}, [](Style& s) {
-        caption(9)(s);
+    f.merge({mh, 1, mh, kMeanCol - 1}, "評価の平均");
+    f.text(mh, kArrowCol, "変化");
+    f.style(Area{mh, 1, mh, kArrowCol}, [](Style& s) {
+        caption(10)(s);
         s.fill = kHeadFill;
     });
     const int m1 = top + kFirstMeanRow, m2 = m1 + 3;
-    for (int r = m1; r <= m2; ++r) {
-        f.merge({r, 1, r, 3});
-        f.merge({r, kArrowCol, r, kArrowCol + 1});
-    }
-    f.style(Area{m1, 1, m2, 3}, left(10));
+    for (int r = m1; r <= m2; ++r)
+        f.merge({r, 1, r, kMeanCol - 1});
+    f.style(Area{m1, 1, m2, kMeanCol - 1}, left(10));
     f.style(Area{m1, kMeanCol, m2, kLastMeanCol}, [](Style& s) {
         s.size = 11;
         s.hAlign = LXW_ALIGN_CENTER;
         s.numFormat = "0.0";
     });
-    f.style(Area{m1, kArrowCol, m2, kArrowCol + 1}, [](Style& s) {
+    f.style(Area{m1, kArrowCol, m2, kArrowCol}, [](Style& s) {
         s.size = 12;
         s.bold = true;
         s.hAlign = LXW_ALIGN_CENTER;
     });
-    f.grid({mh, 1, m2, kArrowCol + 1}, kThin);
-    f.box({mh, 1, m2, kArrowCol + 1}, kMedium);
+    f.grid({mh, 1, m2, kArrowCol}, kThin);
+    f.box({mh, 1, m2, kArrowCol}, kMedium);
     f.box({top + kChartFirstRow, kChartFirstCol, top + kChartLastRow, kChartLastCol}, kHair);
 
     // 講師より: an empty framed box for the teacher's words.
     section(top + kTeacherFirstRow - 1, "講師より");
     f.merge({top + kTeacherFirstRow, 1, top + kTeacherLastRow, L});
     f.style(Area{top + kTeacherFirstRow, 1, top + kTeacherLastRow, L}, [](Style& s) {
-        s.size = 10;
+        s.size = 11;
         s.hAlign = LXW_ALIGN_LEFT;
         s.vAlign = LXW_ALIGN_VERTICAL_TOP;
         s.wrap = true;
@@ -845,7 +863,7 @@ void drawMonthly(lxw_workbook* book, const char* name)
 
     // Caption of the chart's data (not printed).
     f.text(top + kChartDataRow, kDataCaptionCol, "月");
-    f.style(top + kChartDataRow, kDataCaptionCol, caption(9));
+    f.style(top + kChartDataRow, kDataCaptionCol, caption(10));
 
     f.write();
     pageSetup(f.sheet(), kA4, false, {1, 1, kPageRows, L}, 0.4);

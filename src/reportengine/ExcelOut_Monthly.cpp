@@ -97,17 +97,13 @@ public:
                 m_named.push_back(static_cast<int>(k));
         wb::Sheet& sheet = out.reportSheet();
         m_school = sheet.text(1 + kSchoolRow, kSchoolCol);
-        // The comment takes the room of an item column without a name.
-        for (std::size_t k = 0; k < items.size(); ++k) {
-            const int col = kFirstMarkCol + static_cast<int>(k);
-            if (!items[k].isEmpty())
-                continue;
-            const double width = sheet.columnWidth(col).value_or(sheet.defaultColumnWidth());
-            sheet.setColumnHidden(col, true);
-            sheet.setColumnWidth(kCommentCol, sheet.columnWidth(kCommentCol).value_or(sheet.defaultColumnWidth()) + width);
-        }
-        for (int c : {kPeriodCol, kSubjectCol, kClassCol, kCommentCol})
+        // An item without a name has no column.
+        for (std::size_t k = 0; k < items.size(); ++k)
+            if (items[k].isEmpty())
+                sheet.setColumnHidden(kFirstMarkCol + static_cast<int>(k), true);
+        for (int c : {kPeriodCol, kSubjectCol, kClassCol})
             m_widthPx[c] = funcAreaWidthPx(sheet, c, c);
+        m_commentPx = funcAreaWidthPx(sheet, 1, kLastCol);
         m_chartSize = {funcAreaWidthPx(sheet, kChartFirstCol, kChartLastCol),
                        funcAreaHeightPx(sheet, 1 + kChartFirstRow, 1 + kChartLastRow)};
         m_blankFormat = sheet.formatId(1 + kFirstMeanRow - 2, 1);   // the spacer row above the means
@@ -150,7 +146,7 @@ public:
         std::vector<std::vector<int>> pages(1);
         double used = 0;
         for (const int r : m.lessons) {
-            const double h = rowHeight(r);
+            const double h = factsHeight(r) + commentHeight(r);
             if (!pages.back().empty()
                 && (static_cast<int>(pages.back().size()) == kLessonRows || used + h > kLessonTablePt)) {
                 pages.emplace_back();
@@ -189,14 +185,18 @@ private:
         return (m_month.year() - y) * 12 + m_month.month() - mo;
     }
 
-    double rowHeight(int r) const
+    double factsHeight(int r) const
     {
         int lines = 1;
-        const std::array<std::pair<int, MonthlyColumn>, 4> texts{
-            {{kPeriodCol, Period}, {kSubjectCol, Subject}, {kClassCol, Klass}, {kCommentCol, Comment}}};
-        for (const auto& [col, value] : texts)
+        for (const auto& [col, value] : {std::pair{kPeriodCol, Period}, {kSubjectCol, Subject}, {kClassCol, Klass}})
             lines = std::max(lines, wrappedLines(m_rows.at(r, value), m_widthPx.at(col)));
-        return std::max(kLessonRowPt, lines * kLineHeightPt + 3);
+        return std::max(kLessonRowPt, lines * kLineHeightPt + 4);
+    }
+    // A lesson without a comment has no comment row.
+    double commentHeight(int r) const
+    {
+        const QString& comment = m_rows.at(r, Comment);
+        return comment.trimmed().isEmpty() ? 0 : wrappedLines(comment, m_commentPx) * kLineHeightPt + 4;
     }
 
     void writeLessons(int top, const std::vector<int>& lessons)
@@ -210,7 +210,7 @@ private:
         double used = 0;
         for (std::size_t i = 0; i < lessons.size(); ++i) {
             const int r = lessons[i];
-            const int row = first + static_cast<int>(i);
+            const int row = first + 2 * static_cast<int>(i);
             const QString date = funcReportDate(m_rows.at(r, Date));
             m_out.setCell(row, kDateCol, date.size() == 10 ? date.mid(5) : date);
             m_out.setCell(row, kWeekdayCol, m_rows.at(r, Weekday));
@@ -226,24 +226,35 @@ private:
                 else
                     m_out.setCell(row, kFirstMarkCol + k, kNone);
             }
-            sheet.setText(row, kCommentCol, m_rows.at(r, Comment));
-            const double h = rowHeight(r);
-            sheet.setRowHeight(row, h);
-            used += h;
+            const double facts = factsHeight(r), comment = commentHeight(r);
+            sheet.setRowHeight(row, facts);
+            if (comment > 0) {
+                sheet.setText(row + 1, 1, m_rows.at(r, Comment).trimmed());
+                sheet.setRowHeight(row + 1, comment);
+            } else {
+                sheet.setRowHidden(row + 1, true);
+            }
+            used += facts + comment;
         }
-        // The rows left over share what remains of the table's height, at
-        // least a plain row's height each; the others are hidden.
-        const int spare = kLessonRows - static_cast<int>(std::max<std::size_t>(lessons.size(), 1));
-        const double left = kLessonTablePt - std::max(used, kLessonRowPt);
-        const int shown = std::clamp(static_cast<int>(left / kLessonRowPt), 0, spare);
-        const int firstSpare = first + kLessonRows - spare;
-        if (lessons.empty())
+        // The lessons left over share what remains of the table's height, at
+        // least a plain lesson's height each, without comment rows; the others
+        // are hidden.
+        const int taken = static_cast<int>(std::max<std::size_t>(lessons.size(), 1));
+        const int spare = kLessonRows - taken;
+        if (lessons.empty()) {
             sheet.setRowHeight(first, kLessonRowPt);
+            sheet.setRowHidden(first + 1, true);
+            used = kLessonRowPt;
+        }
+        const double left = kLessonTablePt - used;
+        const int shown = std::clamp(static_cast<int>(left / kLessonRowPt), 0, spare);
         for (int i = 0; i < spare; ++i) {
+            const int row = first + 2 * (taken + i);
             if (i < shown)
-                sheet.setRowHeight(firstSpare + i, left / shown);
+                sheet.setRowHeight(row, left / shown);
             else
-                sheet.setRowHidden(firstSpare + i, true);
+                sheet.setRowHidden(row, true);
+            sheet.setRowHidden(row + 1, true);
         }
     }
 
@@ -320,7 +331,7 @@ private:
             m_out.setCell(dataRow + 1 + static_cast<int>(j), kDataCaptionCol,
                           m_items[static_cast<std::size_t>(m_named[j])]);
         wb::Chart chart = markChart(wb::ChartType::LineMarkers, top + kChartFirstRow, kChartFirstCol, m_chartSize.first,
-                                    m_chartSize.second, QStringLiteral("評価の平均の推移（6か月）"),
+                                    m_chartSize.second, QStringLiteral("評価の推移（月平均）"),
                                     wb::LegendPosition::Bottom);
         chart.setSourceData(wb::Range{dataRow, kDataCaptionCol, dataRow + static_cast<int>(m_named.size()),
                                       kDataCaptionCol + kChartMonths},
@@ -328,7 +339,7 @@ private:
         m_out.addChart(chart);
     }
 
-    static constexpr double kLineHeightPt = 11.5;
+    static constexpr double kLineHeightPt = kLessonFontPt * 1.28;
 
     ExcelOut& m_out;
     const ReportRows& m_rows;
@@ -339,7 +350,8 @@ private:
     QString m_fromText, m_toText;
     QString m_school;
     QHash<QString, std::vector<int>> m_rowsOf;
-    std::map<int, int> m_widthPx;
+    std::map<int, int> m_widthPx;   // of the columns whose text may wrap
+    int m_commentPx = 0;            // of a comment row, across the page
     std::pair<int, int> m_chartSize;
     wb::FormatId m_blankFormat = 0;
 };

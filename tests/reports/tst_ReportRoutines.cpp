@@ -651,22 +651,25 @@ void tst_ReportRoutines::monthlyPagePerStudentOfThatMonth()
         QCOMPARE(w.text(top + kSchoolRow, kSchoolCol), QStringLiteral("○○学習塾"));
         QCOMPARE(w.text(top + kMadeRow, kMadeCol), QStringLiteral("作成日 2026/11/20"));
         QCOMPARE(w.text(top + kMonthRow, kMonthCol), QStringLiteral("2026年11月"));
-        QCOMPARE(row(top + kHeadRow), QStringLiteral("日付|曜日|時限|科目|クラス|出欠|宿題|理解度|集中力|積極性||コメント"));
+        QCOMPARE(row(top + kHeadRow), QStringLiteral("日付|曜日|時限|科目|クラス|出欠|宿題|理解度|集中力|積極性|"));
     }
     QCOMPARE(w.text(1 + kStudentRow, kNumberCol) + w.text(1 + kStudentRow, kNameCol), QStringLiteral("1山田 太郎"));
     QCOMPARE(w.text(p3 + kStudentRow, kNameCol), QStringLiteral("鈴木 一郎"));
     // The fourth item has no name: its column is not printed.
     QVERIFY(w.sheet().columnHidden(kFirstMarkCol + 3));
 
-    // The month's lessons up to the 20th, by date; an absent lesson, unmarked items print "—".
+    // The month's lessons up to the 20th, by date, each with its comment under
+    // it; an absent lesson, unmarked items print "—".
     const int l1 = 1 + kFirstLessonRow;
-    QCOMPARE(row(l1), QStringLiteral("11/04|月|1限|数学|Aクラス|○|○|4|3|—||") + longComment);
-    QCOMPARE(row(l1 + 1), QStringLiteral("11/11|月|2限|英語|Bクラス|欠|×|—|—|—||"));
-    QCOMPARE(w.text(l1 + 2, kDateCol), QString());
-    // The long comment wraps in its row, which is tall enough for all of it.
-    QVERIFY(w.sheet().format(l1, kCommentCol).wrap);
-    QVERIFY(w.sheet().rowHeight(l1).value_or(0) > 180);
-    QCOMPARE(w.text(p2 + kFirstLessonRow, kCommentCol), QStringLiteral("よく頑張りました"));
+    QCOMPARE(row(l1), QStringLiteral("11/04|月|1限|数学|Aクラス|○|○|4|3|—|"));
+    QCOMPARE(row(l1 + 2), QStringLiteral("11/11|月|2限|英語|Bクラス|欠|×|—|—|—|"));
+    QCOMPARE(w.text(l1 + 4, kDateCol), QString());
+    // The long comment wraps across the page in a row tall enough for all of it.
+    QCOMPARE(w.text(l1 + 1, 1), longComment);
+    QCOMPARE(w.sheet().mergeAt(l1 + 1, 1), std::optional<wb::Range>(wb::Range{l1 + 1, 1, l1 + 1, kLastCol}));
+    QVERIFY(w.sheet().format(l1 + 1, 1).wrap);
+    QVERIFY(w.sheet().rowHeight(l1 + 1).value_or(0) > 120);
+    QCOMPARE(w.text(p2 + kFirstLessonRow + 1, 1), QStringLiteral("よく頑張りました"));
     QCOMPARE(w.text(p3 + kFirstLessonRow, 1), QStringLiteral("この月の授業はありません。"));
 
     // Figures: held, attended and its rate, homework and its rate; the means
@@ -697,7 +700,7 @@ void tst_ReportRoutines::monthlyPagePerStudentOfThatMonth()
     QCOMPARE(months.join(u' '), QStringLiteral("6月 7月 8月 9月 10月 11月"));
     QCOMPARE(marks.join(u' '), QStringLiteral("2    3 4"));
     QCOMPARE(chartRanges(w.charts[0]).mid(0, 3),
-             (QStringList{QStringLiteral("N43:N43"), QStringLiteral("O42:T42"), QStringLiteral("O43:T43")}));
+             (QStringList{QStringLiteral("M52:M52"), QStringLiteral("N51:S51"), QStringLiteral("N52:S52")}));
     QCOMPARE(chartRanges(w.charts[0]).size(), 3 * 3);
 }
 
