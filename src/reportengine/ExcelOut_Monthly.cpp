@@ -232,7 +232,7 @@ private:
                 sheet.setText(row + 1, 1, m_rows.at(r, Comment).trimmed());
                 sheet.setRowHeight(row + 1, comment);
             } else {
-                sheet.setRowHidden(row + 1, true);
+                hideRow(row + 1);
             }
             used += facts + comment;
         }
@@ -243,7 +243,7 @@ private:
         const int spare = kLessonRows - taken;
         if (lessons.empty()) {
             sheet.setRowHeight(first, kLessonRowPt);
-            sheet.setRowHidden(first + 1, true);
+            hideRow(first + 1);
             used = kLessonRowPt;
         }
         const double left = kLessonTablePt - used;
@@ -253,9 +253,19 @@ private:
             if (i < shown)
                 sheet.setRowHeight(row, left / shown);
             else
-                sheet.setRowHidden(row, true);
-            sheet.setRowHidden(row + 1, true);
+                hideRow(row);
+            hideRow(row + 1);
         }
+    }
+
+    // A row of the lesson table that is not printed; its cells lose their
+    // borders, so that the file does not carry them.
+    void hideRow(int row)
+    {
+        wb::Sheet& sheet = m_out.reportSheet();
+        sheet.setRowHidden(row, true);
+        for (int c = 1; c <= kLastCol; ++c)
+            sheet.setFormatId(row, c, 0);
     }
 
     void writeFigures(int top, const StudentMonth& m)
@@ -370,12 +380,13 @@ void ExcelOut::subMonthlyPrint(const QString& studentSql, const QString& lessonS
     try {
         const std::array<QString, 4> items = funcEvalItemNames();
         ReportRows students, rows;
+        const QDate first(month.year(), month.month(), 1);
         if (!students.open(studentSql, {QStringLiteral("生徒番号"), QStringLiteral("生徒氏名")})
             || !rows.open(lessonSql, monthlyColumns())) {
             subCancel();   // the user has been told why
             return;
         }
-        MonthlyWriter writer(*this, rows, items, QDate(month.year(), month.month(), 1), madeOn);
+        MonthlyWriter writer(*this, rows, items, first, madeOn);
         std::vector<StudentMonth> months;
         std::vector<std::vector<std::vector<int>>> pages;
         long long pageCount = 0;
