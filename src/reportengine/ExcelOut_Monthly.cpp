@@ -301,9 +301,9 @@ private:
         if (used == 4)
             return;
         wb::Sheet& sheet = m_out.reportSheet();
-        const int last = top + kFirstMeanRow + std::max(used, 0) - 1;
+        const int last = top + kFirstMeanRow + used - 1;
         const wb::Border outline = sheet.format(top + kFirstMeanRow + 3, 1).bottom;
-        for (int c = 1; c <= kArrowCol + 1; ++c) {
+        for (int c = 1; c <= kArrowCol; ++c) {
             wb::CellFormat f = sheet.format(last, c);
             f.bottom = outline;
             sheet.setFormat(last, c, f);
@@ -311,7 +311,7 @@ private:
                 sheet.setFormatId(r, c, m_blankFormat);
         }
         for (int r = last + 1; r <= top + kFirstMeanRow + 3; ++r)
-            sheet.unmerge(wb::Range{r, 1, r, kArrowCol + 1});
+            sheet.unmerge(wb::Range{r, 1, r, kArrowCol});
     }
 
     void writeNumber(int row, int col, std::optional<double> value)
