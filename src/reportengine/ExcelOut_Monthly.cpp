@@ -54,8 +54,8 @@ int halfWidths(QStringView text)
 // Lines a wrapped text takes in a column of this many pixels at the lesson font.
 int wrappedLines(const QString& text, int widthPx)
 {
-    const int halfPx = static_cast<int>(std::ceil(kLessonFontPt * 4.0 / 3.0 / 2.0));
-    const int perLine = std::max(1, (widthPx - 8) / halfPx);
+    const double halfPx = kLessonFontPt * 4.0 / 3.0 / 2.0;
+    const int perLine = std::max(1, static_cast<int>((widthPx - 8) / halfPx));
     int lines = 0;
     for (const QStringView part : QStringView(text).split(u'\n'))
         lines += std::max(1, (halfWidths(part.trimmed()) + perLine - 1) / perLine);
@@ -341,7 +341,7 @@ private:
             m_out.setCell(dataRow + 1 + static_cast<int>(j), kDataCaptionCol,
                           m_items[static_cast<std::size_t>(m_named[j])]);
         wb::Chart chart = markChart(wb::ChartType::LineMarkers, top + kChartFirstRow, kChartFirstCol, m_chartSize.first,
-                                    m_chartSize.second, QStringLiteral("評価の推移（月平均）"),
+                                    m_chartSize.second, QStringLiteral("評価の推移"),
                                     wb::LegendPosition::Bottom);
         chart.setSourceData(wb::Range{dataRow, kDataCaptionCol, dataRow + static_cast<int>(m_named.size()),
                                       kDataCaptionCol + kChartMonths},
