@@ -1,6 +1,7 @@
-// The three reports on the large demonstration school, each timed from loading
-// the template to the written file: a daily report of 500 lessons, a student
-// analysis sheet of 300 students and the course calendar of a school year.
+// The reports on the large demonstration school, each timed from loading the
+// template to the written file: a daily report of 500 lessons, a student
+// analysis sheet of 300 students, the course calendar of a school year and the
+// monthly report of 300 students.
 //
 //   bench_reports [benchmark flags]
 //   bench_reports --peer-rows FOLDER   writes the daily report's rows (rows.json) and
@@ -34,7 +35,7 @@ constexpr int kAnalysisStudents = 300;
 // The large school, and the statements of the three reports over it.
 struct Fixture {
     LargeSchool school;
-    QString nippouSql, analysisSql, calendarSql;
+    QString nippouSql, analysisSql, calendarSql, monthlyStudentSql, monthlySql;
 
     Fixture()
     {
@@ -43,10 +44,15 @@ struct Fixture {
                     + chain(QStringLiteral(" SELECT DISTINCT 毎講座ID FROM 講座出席 ORDER BY 毎講座ID LIMIT %1").arg(kNippouLessons),
                             QStringLiteral("毎講座ID"))
                     + QStringLiteral(" ORDER BY 毎講座ID,講座日");
-        analysisSql = QStringLiteral(" SELECT * FROM QRY_講座出席出力 WHERE ")
-                      + chain(QStringLiteral(" SELECT 生徒番号 FROM 生徒台帳 WHERE 削除フラグ = 0 ORDER BY 生徒番号 LIMIT %1").arg(kAnalysisStudents),
-                              QStringLiteral("生徒番号"))
+        const QString students =
+            chain(QStringLiteral(" SELECT 生徒番号 FROM 生徒台帳 WHERE 削除フラグ = 0 ORDER BY 生徒番号 LIMIT %1").arg(kAnalysisStudents),
+                  QStringLiteral("生徒番号"));
+        analysisSql = QStringLiteral(" SELECT * FROM QRY_講座出席出力 WHERE ") + students
                       + QStringLiteral(" ORDER BY 生徒番号,毎講座ID,講座日");
+        monthlyStudentSql = QStringLiteral(" SELECT 生徒番号,生徒氏名 FROM 生徒台帳 WHERE ") + students
+                            + QStringLiteral(" ORDER BY 生徒番号");
+        monthlySql = QStringLiteral(" SELECT * FROM QRY_講座出席出力 WHERE ") + students
+                     + QStringLiteral(" ORDER BY 生徒番号,講座日,時限ID");
         // The course list's statement over the school year.
         const QDate day = LargeSchool::kSchoolDay;
         const int y = day.month() >= 4 ? day.year() : day.year() - 1;
@@ -123,6 +129,17 @@ void BM_Calendar_SchoolYear(benchmark::State& state)
     });
 }
 BENCHMARK(BM_Calendar_SchoolYear)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The school's last month, made on its last day.
+void BM_Monthly_300Students(benchmark::State& state)
+{
+    const Fixture& f = fixture();
+    const QDate day = LargeSchool::kSchoolDay;
+    runReport(state, QStringLiteral("月間報告書"), [&](ExcelOut& out) {
+        out.subMonthlyPrint(f.monthlyStudentSql, f.monthlySql, day, day);
+    });
+}
+BENCHMARK(BM_Monthly_300Students)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The daily report's rows as the routine reads them, for the peer in Python.
 int writePeerRows(const QString& folder)

@@ -1,5 +1,5 @@
 // Writes the template workbook 塾管理楓丸くん.xlt: the "処理中" sheet and, for each
-// of the three reports, its report sheet (laid out as the first page) and its page
+// report, its report sheet (laid out as the first page) and its page
 // template (the same page, copied for every further page).
 //   kaedemaru-maketemplate PATH
 // The file is an ordinary OOXML workbook; the name is the one the program looks for.
@@ -672,6 +672,203 @@ void drawAnalysis(lxw_workbook* book, const char* name)
     pageSetup(f.sheet(), kA4, false, {1, 1, kBlockRows, last}, 0.4);
 }
 
+
+// ---------------------------------------------------------------------------
+// Monthly report for parents: one student per A4 portrait page. The columns
+// leave room on the paper, so that the page prints at full size even where the
+// spreadsheet measures columns by a wider font than the workbook's own; no text
+// is smaller than 10 pt. A lesson takes two rows: its facts, and its comment
+// across the page under them.
+
+void drawMonthly(lxw_workbook* book, const char* name)
+{
+    using namespace layout::monthly;
+    Form f(book, name);
+    const int L = kLastCol;
+    const double widths[kLastCol] = {5, 4, 15.7, 5.5, 7, 4.2, 4.2, 6, 6, 6, 6};
+    for (int c = 1; c <= L; ++c)
+        f.column(c, widths[c - 1]);
+    f.column(kDataCaptionCol, 10);
+    f.style(Area{1, 1, kPageRows, L}, base(10));
+    const int top = 1;
+    const double heights[kFirstLessonRow] = {18, 30, 22, 6, 22, 8, 17, 18};
+    for (int r = 0; r < kFirstLessonRow; ++r)
+        f.row(top + r, heights[r]);
+    // The lesson rows share kLessonTablePt: facts 12 pt, comments the rest.
+    for (int i = 0; i < kLessonRows; ++i) {
+        f.row(top + kFirstLessonRow + 2 * i, 12);
+        f.row(top + kFirstLessonRow + 2 * i + 1, kLessonTablePt / kLessonRows - 12);
+    }
+    const double lower[kPageRows - kFiguresHeadRow + 2] = {
+        8, 17,                                      // figures caption
+        17, 17, 17, 17, 10, 17, 17, 17, 17, 17,     // figures, means, chart
+        8, 17, 17, 17, 17, 17, 17, 17};             // 講師より
+    for (int r = kFiguresHeadRow - 2; r < kPageRows; ++r)
+        f.row(top + r, lower[r - kFiguresHeadRow + 2]);
+
+    // The school's name: the office types it here once; every page takes it from here.
+    f.merge({top + kSchoolRow, kSchoolCol, top + kSchoolRow, kMadeCol - 1}, "○○学習塾");
+    f.style(Area{top + kSchoolRow, kSchoolCol, top + kSchoolRow, kMadeCol - 1}, [](Style& s) {
+        s.size = 12;
+        s.bold = true;
+        s.hAlign = LXW_ALIGN_LEFT;
+    });
+    f.merge({top + kMadeRow, kMadeCol, top + kMadeRow, L});
+    f.style(Area{top + kMadeRow, kMadeCol, top + kMadeRow, L}, [](Style& s) {
+        s.size = 10;
+        s.hAlign = LXW_ALIGN_RIGHT;
+    });
+    f.merge({top + 1, 1, top + 1, L}, "月間報告書");
+    f.style(Area{top + 1, 1, top + 1, L}, [](Style& s) {
+        s.size = 18;
+        s.bold = true;
+        s.ink = kTitleInk;
+        s.hAlign = LXW_ALIGN_CENTER;
+        s.bottom = kDouble;
+    });
+    f.merge({top + kMonthRow, kMonthCol, top + kMonthRow, L});
+    f.style(Area{top + kMonthRow, kMonthCol, top + kMonthRow, L}, [](Style& s) {
+        s.size = 13;
+        s.bold = true;
+        s.ink = kTitleInk;
+        s.hAlign = LXW_ALIGN_CENTER;
+    });
+
+    // Student: 生徒番号 and 氏名 with their captions.
+    const int st = top + kStudentRow;
+    f.merge({st, 1, st, kNumberCol - 1}, "生徒番号");
+    f.merge({st, kNameCol - 2, st, kNameCol - 1}, "氏名");
+    f.merge({st, kNameCol, st, L});
+    f.style(Area{st, 1, st, kNumberCol - 1}, caption(10));
+    f.style(Area{st, kNameCol - 2, st, kNameCol - 1}, caption(10));
+    f.style(st, kNumberCol, centred(11));
+    f.style(Area{st, kNameCol, st, L}, [](Style& s) {
+        s.size = 13;
+        s.bold = true;
+        s.hAlign = LXW_ALIGN_LEFT;
+    });
+    f.grid({st, 1, st, L}, kThin);
+    f.box({st, 1, st, L}, kMedium);
+
+    auto section = [&](int r, const char* title) {
+        f.merge({r, 1, r, L}, title);
+        f.style(Area{r, 1, r, L}, [](Style& s) {
+            caption(10)(s);
+            s.hAlign = LXW_ALIGN_LEFT;
+        });
+        f.box({r, 1, r, L}, kThin);
+    };
+
+    // The lesson table: headings, then for each lesson its facts and its comment.
+    section(top + kHeadRow - 1, "今月の授業");
+    const int head = top + kHeadRow;
+    const char* heads[kLastCol] = {"日付", "曜日", "時限", "科目", "クラス", "出欠", "宿題", "", "", "", ""};
+    for (int c = 1; c <= L; ++c)
+        f.text(head, c, heads[c - 1]);
+    f.style(Area{head, 1, head, L}, [](Style& s) {
+        caption(10)(s);
+        s.fill = kHeadFill;
+    });
+    f.grid({head, 1, head, L}, kThin);
+    for (int i = 0; i < kLessonRows; ++i) {
+        const int facts = top + kFirstLessonRow + 2 * i, comment = facts + 1;
+        f.style(Area{facts, 1, facts, L}, [](Style& s) {
+            s.size = kLessonFontPt;
+            s.hAlign = LXW_ALIGN_CENTER;
+            s.wrap = true;
+            s.left = s.right = kHair;
+            s.top = kThin;
+        });
+        f.merge({comment, 1, comment, L});
+        f.style(Area{comment, 1, comment, L}, [](Style& s) {
+            s.size = kLessonFontPt;
+            s.hAlign = LXW_ALIGN_LEFT;
+            s.vAlign = LXW_ALIGN_VERTICAL_TOP;
+            s.wrap = true;
+        });
+    }
+    const int lastLesson = top + kFirstLessonRow + 2 * kLessonRows - 1;
+    f.box({head, 1, lastLesson, L}, kMedium);
+    // The table's last row may be hidden: the row under it draws the closing line.
+    f.style(Area{lastLesson + 1, 1, lastLesson + 1, L}, [](Style& s) { s.top = kMedium; });
+
+    // The month's figures and item means on the left, the chart on the right.
+    section(top + kFiguresHeadRow - 1, "今月のまとめ");
+    const int rateEnd = kRateCol + 1;
+    auto figure = [&](int r, const char* label) {
+        f.merge({r, 1, r, kCountCol - 1}, label);
+        f.merge({r, kRateCol, r, rateEnd});
+        f.style(Area{r, 1, r, kCountCol - 1}, caption(10));
+        f.style(r, kCountCol, [](Style& s) {
+            s.size = 11;
+            s.hAlign = LXW_ALIGN_CENTER;
+            s.numFormat = "0\"回\"";
+        });
+        f.style(Area{r, kRateCol, r, rateEnd}, [](Style& s) {
+            s.size = 11;
+            s.hAlign = LXW_ALIGN_CENTER;
+            s.numFormat = "0%";
+        });
+        f.grid({r, 1, r, rateEnd}, kThin);
+    };
+    const int fh = top + kFiguresHeadRow;
+    f.merge({fh, 1, fh, kCountCol - 1});
+    f.text(fh, kCountCol, "回数");
+    f.merge({fh, kRateCol, fh, rateEnd}, "割合");
+    f.style(Area{fh, 1, fh, rateEnd}, [](Style& s) {
+        caption(10)(s);
+        s.fill = kHeadFill;
+    });
+    f.grid({fh, 1, fh, rateEnd}, kThin);
+    figure(top + kHeldRow, "授業数");
+    figure(top + kAttendedRow, "出席");
+    figure(top + kHomeworkRow, "宿題提出");
+    f.box({fh, 1, top + kHomeworkRow, rateEnd}, kMedium);
+
+    const int mh = top + kMeansHeadRow;
+    f.merge({mh, 1, mh, kMeanCol - 1}, "評価の平均");
+    f.text(mh, kArrowCol, "変化");
+    f.style(Area{mh, 1, mh, kArrowCol}, [](Style& s) {
+        caption(10)(s);
+        s.fill = kHeadFill;
+    });
+    const int m1 = top + kFirstMeanRow, m2 = m1 + 3;
+    for (int r = m1; r <= m2; ++r)
+        f.merge({r, 1, r, kMeanCol - 1});
+    f.style(Area{m1, 1, m2, kMeanCol - 1}, left(10));
+    f.style(Area{m1, kMeanCol, m2, kLastMeanCol}, [](Style& s) {
+        s.size = 11;
+        s.hAlign = LXW_ALIGN_CENTER;
+        s.numFormat = "0.0";
+    });
+    f.style(Area{m1, kArrowCol, m2, kArrowCol}, [](Style& s) {
+        s.size = 12;
+        s.bold = true;
+        s.hAlign = LXW_ALIGN_CENTER;
+    });
+    f.grid({mh, 1, m2, kArrowCol}, kThin);
+    f.box({mh, 1, m2, kArrowCol}, kMedium);
+    f.box({top + kChartFirstRow, kChartFirstCol, top + kChartLastRow, kChartLastCol}, kHair);
+
+    // 講師より: an empty framed box for the teacher's words.
+    section(top + kTeacherFirstRow - 1, "講師より");
+    f.merge({top + kTeacherFirstRow, 1, top + kTeacherLastRow, L});
+    f.style(Area{top + kTeacherFirstRow, 1, top + kTeacherLastRow, L}, [](Style& s) {
+        s.size = 11;
+        s.hAlign = LXW_ALIGN_LEFT;
+        s.vAlign = LXW_ALIGN_VERTICAL_TOP;
+        s.wrap = true;
+    });
+    f.box({top + kTeacherFirstRow, 1, top + kTeacherLastRow, L}, kMedium);
+
+    // Caption of the chart's data (not printed).
+    f.text(top + kChartDataRow, kDataCaptionCol, "月");
+    f.style(top + kChartDataRow, kDataCaptionCol, caption(10));
+
+    f.write();
+    pageSetup(f.sheet(), kA4, false, {1, 1, kPageRows, L}, 0.4);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -687,7 +884,7 @@ int main(int argc, char** argv)
     }
     lxw_doc_properties props{};
     props.title = const_cast<char*>("塾管理楓丸くん 帳票テンプレート");
-    props.comments = const_cast<char*>("日報・生徒分析シート・講座カレンダーの様式");
+    props.comments = const_cast<char*>("日報・生徒分析シート・月間報告書・講座カレンダーの様式");
     workbook_set_properties(book, &props);
 
     drawProcessing(book);
@@ -697,6 +894,8 @@ int main(int argc, char** argv)
     drawNippou(book, "日報雛型");
     drawAnalysis(book, "生徒分析シート");
     drawAnalysis(book, "生徒分析シート雛型");
+    drawMonthly(book, "月間報告書");
+    drawMonthly(book, "月間報告書雛型");
 
     const lxw_error rc = workbook_close(book);
     if (rc != LXW_NO_ERROR) {

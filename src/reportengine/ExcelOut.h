@@ -8,6 +8,7 @@
 #include "Workbook.h"
 #include "UiServices.h"
 
+#include <QDate>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -58,6 +59,11 @@ struct ListSheet {
 // An empty list is told to the user and writes nothing.
 QString funcListPrint(const ListSheet& list);
 
+// The month a monthly report is made for by default on a day: the month before
+// until the 10th (reports are made early in the month for the month that has
+// ended), the day's own month afterwards. The first day of that month.
+QDate defaultReportMonth(const QDate& today);
+
 class ExcelOut {
 public:
     ExcelOut();
@@ -65,7 +71,7 @@ public:
     ExcelOut(const ExcelOut&) = delete;
     ExcelOut& operator=(const ExcelOut&) = delete;
 
-    // Name of the report sheet: "講座カレンダー", "日報" or "生徒分析シート".
+    // Name of the report sheet: "講座カレンダー", "日報", "生徒分析シート" or "月間報告書".
     void setPropExcelSheet(const QString& name) { m_sheetName = name; }
     const QString& propExcelSheet() const { return m_sheetName; }
 
@@ -103,6 +109,12 @@ public:
     void subKouzaCalenderPrint(const QString& sql, QString& jyoken);
     void subNippouPrint(const QString& sql, const QString& jyoken);
     void subStudentDataPrint(const QString& sql, const QString& jyoken);
+    // The monthly report: a page for every student of studentSql (生徒番号,
+    // 生徒氏名), with that student's rows of lessonSql (rows of QRY_講座出席出力)
+    // in the month of `month` and, for the chart, the five months before it.
+    // Only lessons held up to madeOn count.
+    void subMonthlyPrint(const QString& studentSql, const QString& lessonSql, const QDate& month,
+                         const QDate& madeOn);
 
     // --- for the report routines -------------------------------------------
     // Valid between a successful funcPrintStart and subPrintEnd.

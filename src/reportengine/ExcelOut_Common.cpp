@@ -101,6 +101,23 @@ QString funcReportDate(const QString& text)
     return date.isValid() ? funcDateText(date) : text;
 }
 
+wb::Chart markChart(wb::ChartType type, int row, int col, int widthPx, int heightPx, const QString& title,
+                    wb::LegendPosition legend)
+{
+    wb::Chart chart;
+    chart.type = type;
+    chart.row = row;
+    chart.col = col;
+    chart.widthPx = widthPx;
+    chart.heightPx = heightPx;
+    chart.title = title;
+    chart.yMin = 0;
+    chart.yMax = 5;
+    chart.yMajorUnit = 1;
+    chart.legend = legend;
+    return chart;
+}
+
 // Pixel sizes as the spreadsheet computes them for its default font.
 int funcAreaWidthPx(const wb::Sheet& sheet, int firstCol, int lastCol)
 {

@@ -30,36 +30,6 @@ const QStringList& analysisColumns()
     return columns;
 }
 
-// Means of the marks of one block: the four items and all of them together.
-// Only given marks count (see funcMark).
-class MarkMeans {
-public:
-    void add(int item, double mark)
-    {
-        m_sum[static_cast<std::size_t>(item)] += mark;
-        ++m_count[static_cast<std::size_t>(item)];
-    }
-    std::optional<double> item(int k) const
-    {
-        const auto i = static_cast<std::size_t>(k);
-        return m_count[i] ? std::optional<double>(m_sum[i] / m_count[i]) : std::nullopt;
-    }
-    std::optional<double> overall() const
-    {
-        double sum = 0;
-        int count = 0;
-        for (std::size_t i = 0; i < 4; ++i) {
-            sum += m_sum[i];
-            count += m_count[i];
-        }
-        return count ? std::optional<double>(sum / count) : std::nullopt;
-    }
-
-private:
-    std::array<double, 4> m_sum{};
-    std::array<int, 4> m_count{};
-};
-
 // Each row's lesson date as "yyyy/mm/dd", or "" when it has none.
 std::vector<QString> lessonDates(const ReportRows& rows)
 {
@@ -107,24 +77,6 @@ std::vector<int> courseOrder(const ReportRows& rows, const std::vector<QString>&
         order.insert(order.end(), g.begin(), g.end());
     }
     return order;
-}
-
-// A chart of marks 0 to 5 covering the area the form frames for it.
-wb::Chart markChart(wb::ChartType type, int row, int col, int widthPx, int heightPx, const QString& title,
-                    wb::LegendPosition legend)
-{
-    wb::Chart chart;
-    chart.type = type;
-    chart.row = row;
-    chart.col = col;
-    chart.widthPx = widthPx;
-    chart.heightPx = heightPx;
-    chart.title = title;
-    chart.yMin = 0;
-    chart.yMax = 5;
-    chart.yMajorUnit = 1;
-    chart.legend = legend;
-    return chart;
 }
 
 // Writes the blocks of the sheet one after another: a block is begun with its

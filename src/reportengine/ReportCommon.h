@@ -40,6 +40,40 @@ std::array<QString, 4> funcEvalItemNames();
 // A recorded evaluation mark (1 to 5); nothing for 0 (未評価), Null or other text.
 std::optional<double> funcMark(const QString& text);
 
+// Means of marks by evaluation item (slots 0 to 3) and of all of them together.
+// Only given marks are added (see funcMark).
+class MarkMeans {
+public:
+    void add(int item, double mark)
+    {
+        m_sum[static_cast<std::size_t>(item)] += mark;
+        ++m_count[static_cast<std::size_t>(item)];
+    }
+    std::optional<double> item(int k) const
+    {
+        const auto i = static_cast<std::size_t>(k);
+        return m_count[i] ? std::optional<double>(m_sum[i] / m_count[i]) : std::nullopt;
+    }
+    std::optional<double> overall() const
+    {
+        double sum = 0;
+        int count = 0;
+        for (std::size_t i = 0; i < 4; ++i) {
+            sum += m_sum[i];
+            count += m_count[i];
+        }
+        return count ? std::optional<double>(sum / count) : std::nullopt;
+    }
+
+private:
+    std::array<double, 4> m_sum{};
+    std::array<int, 4> m_count{};
+};
+
+// A chart of marks 0 to 5 covering the area the form frames for it.
+wb::Chart markChart(wb::ChartType type, int row, int col, int widthPx, int heightPx, const QString& title,
+                    wb::LegendPosition legend);
+
 // The columns the daily report reads from its statement, in the order of its value table.
 const QStringList& nippouColumns();
 

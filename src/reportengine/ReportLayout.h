@@ -62,4 +62,43 @@ inline constexpr int kHomeworkRow = 6;
 inline constexpr int kCommentDataRow = 7;
 } // namespace analysis
 
+// Monthly report: one A4 portrait page per student (a further page when a
+// month's lessons outgrow the lesson table). A lesson takes two rows: its facts,
+// and under them its comment across the page. The rows take the heights their
+// texts need; the rows left over share what remains of the table's height, so
+// that a page stays one printed page.
+namespace monthly {
+inline constexpr int kPageRows = 68;
+inline constexpr int kLastCol = 11;
+inline constexpr int kSchoolRow = 0, kSchoolCol = 1;     // the school's name, typed once in the template
+inline constexpr int kMadeRow = 0, kMadeCol = 4;         // "作成日 yyyy/mm/dd"
+inline constexpr int kMonthRow = 2, kMonthCol = 1;       // "2026年11月"
+inline constexpr int kStudentRow = 4;
+inline constexpr int kNumberCol = 3, kNameCol = 6;      // 生徒番号, 生徒氏名
+inline constexpr int kHeadRow = 7;                      // headings of the lesson table
+inline constexpr int kFirstLessonRow = 8;               // lesson i: facts at 8 + 2i, comment below
+inline constexpr int kLessonRows = 20;                  // lessons a page holds
+// Lesson columns: date, weekday, period, subject, class, attendance, homework,
+// the marks of items 1..4 from kFirstMarkCol.
+inline constexpr int kDateCol = 1, kWeekdayCol = 2, kPeriodCol = 3, kSubjectCol = 4, kClassCol = 5;
+inline constexpr int kAttendCol = 6, kHomeworkCol = 7, kFirstMarkCol = 8;
+// Height in points the lesson rows share on a page, and the least height of a lesson.
+inline constexpr double kLessonTablePt = 310, kLessonRowPt = 16;
+inline constexpr double kLessonFontPt = 10;
+// The month's figures: count in column 3, rate in 4..5.
+inline constexpr int kFiguresHeadRow = 50;
+inline constexpr int kHeldRow = 51, kAttendedRow = 52, kHomeworkRow = 53;
+inline constexpr int kCountCol = 3, kRateCol = 4;
+// Item means: this month in column 3, last month in 4, the arrow in 5.
+inline constexpr int kMeansHeadRow = 55, kFirstMeanRow = 56;
+inline constexpr int kMeanCol = 3, kLastMeanCol = 4, kArrowCol = 5;
+// The six months' means behind the chart, right of the printed area: month
+// captions in kChartDataRow, item k in the rows below; names in kDataCaptionCol.
+inline constexpr int kChartDataRow = 50, kDataCaptionCol = 13, kChartMonths = 6;
+// The chart's area (inclusive).
+inline constexpr int kChartFirstRow = 50, kChartLastRow = 59, kChartFirstCol = 6, kChartLastCol = 11;
+// The framed box 講師より, left empty for the teacher.
+inline constexpr int kTeacherFirstRow = 62, kTeacherLastRow = 67;
+} // namespace monthly
+
 } // namespace layout

@@ -15,6 +15,7 @@
 #include "clsDataList.h"
 #include "frm講座検索.h"
 
+#include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -54,6 +55,8 @@ constexpr std::array<LessonColumn, 7> kLessonColumns{{
 const std::array<QString, 3> kStudentColumns{QStringLiteral("生徒番号"), QStringLiteral("氏名カナ"),
                                               QStringLiteral("生徒氏名")};
 constexpr std::array<int, 3> kStudentWidths{72, 150, 150};
+const QString kNoStudent = QStringLiteral("出力する生徒がありません。");
+const QString kChooseStudents = QStringLiteral("出力したい生徒を生徒一覧から選択して右の出力する生徒リストに追加してください。");
 
 QTreeWidget* makeList(QWidget* parent, const QString& name)
 {
@@ -96,10 +99,11 @@ void frm帳票出力::buildControls()
     setFont(Theme::uiFont(10));
 
     auto* fraType = new QGroupBox(QStringLiteral(" 1.出力する帳票のタイプを選択してください "), this);
-    opt帳票タイプ = namedArray<QRadioButton, 2>(fraType, QStringLiteral("opt帳票タイプ"),
-                                                {QStringLiteral("日報"), QStringLiteral("生徒分析シート")});
+    opt帳票タイプ = namedArray<QRadioButton, 3>(fraType, QStringLiteral("opt帳票タイプ"),
+                                                {QStringLiteral("日報"), QStringLiteral("生徒分析シート"),
+                                                 QStringLiteral("月間報告書")});
     auto* typeLayout = new QHBoxLayout(fraType);
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < 3; ++i) {
         typeLayout->addWidget(opt帳票タイプ[i]);
         // Only the option that becomes selected reports, as a click on the selected one changes nothing.
         connect(opt帳票タイプ[i], &QRadioButton::toggled, this, [this, i](bool on) {
@@ -188,9 +192,24 @@ void frm帳票出力::buildControls()
     QGridLayout* studentGrid = makePair(fra生徒情報, 0, lvStudent, QStringLiteral("lvStudent"), QStringLiteral("生徒一覧"),
                                         QStringLiteral("Label1"), QStringLiteral("出力する生徒"), QStringLiteral("Label2"),
                                         QStringLiteral("絞り込み（かな・氏名・生徒番号）"));
-    // As tall as the lessons' search row, so the lists and buttons stay in place when the type changes.
+    // As tall as the lessons' search row, so the lists and buttons stay in place when the type changes;
+    // the monthly report's month is chosen there.
     auto* searchRowSpace = new QWidget(fra生徒情報);
     searchRowSpace->setFixedHeight(cmdSearch->sizeHint().height());
+    fra対象月 = named<QWidget>(searchRowSpace, QStringLiteral("fra対象月"));
+    auto* monthLabel = named<QLabel>(fra対象月, QStringLiteral("lbl対象月"), QStringLiteral("対象月(&M)"));
+    DTP対象月 = named<QDateEdit>(fra対象月, QStringLiteral("DTP対象月"));
+    DTP対象月->setDisplayFormat(QStringLiteral("yyyy年M月"));
+    DTP対象月->setMinimumDate(QDate(2000, 1, 1));
+    monthLabel->setBuddy(DTP対象月);
+    auto* monthRow = new QHBoxLayout(fra対象月);
+    monthRow->setContentsMargins(0, 0, 0, 0);
+    monthRow->addWidget(monthLabel);
+    monthRow->addWidget(DTP対象月);
+    monthRow->addWidget(new QLabel(QStringLiteral("（作成日までに行われた授業を載せます）"), fra対象月), 1);
+    auto* spaceRow = new QHBoxLayout(searchRowSpace);
+    spaceRow->setContentsMargins(0, 0, 0, 0);
+    spaceRow->addWidget(fra対象月);
     studentGrid->addWidget(searchRowSpace, 3, 0, 1, 3);
 
     auto* jyokenLayout = new QVBoxLayout(fraJyoken);
@@ -245,9 +264,9 @@ void frm帳票出力::buildControls()
     layout->addLayout(commands);
 
     // As laid out: each find box before its list, the move buttons between the lists.
-    subTabOrder({opt帳票タイプ[0], opt帳票タイプ[1], txtFind[2], lvList[0], cmdAdd[1], cmdAddAll[1], cmdRemove[1],
+    subTabOrder({opt帳票タイプ[0], opt帳票タイプ[1], opt帳票タイプ[2], txtFind[2], lvList[0], cmdAdd[1], cmdAddAll[1], cmdRemove[1],
                  cmdRemoveAll[1], txtFind[3], lvList[1], cmdSearch, txtFind[0], lvStudent[0], cmdAdd[0], cmdAddAll[0],
-                 cmdRemove[0], cmdRemoveAll[0], txtFind[1], lvStudent[1], cmdClear, cmdOK, cmdEnd});
+                 cmdRemove[0], cmdRemoveAll[0], txtFind[1], lvStudent[1], DTP対象月, cmdClear, cmdOK, cmdEnd});
     // Most of a 1280 x 1024 screen, so a day's lessons are listed without scrolling sideways.
     resize(1220, 860);
 }
@@ -262,6 +281,10 @@ void frm帳票出力::Form_Load()
     subTypeSet(Nippou);
     for (int i = 0; i < 2; ++i)
         subRemoveEnabled(i);
+    // No report is made ahead of its month.
+    const QDate today = QDate::currentDate();
+    DTP対象月->setMaximumDate(QDate(today.year(), today.month(), 1).addMonths(1).addDays(-1));
+    DTP対象月->setDate(defaultReportMonth(today));
 }
 
 void frm帳票出力::opt帳票タイプ_Click(int index)
@@ -293,6 +316,7 @@ void frm帳票出力::subTypeSet(int type)
         // The students take the place of the lessons; the chosen lessons stay for a switch back.
         fra講座情報->hide();
         fra生徒情報->show();
+        fra対象月->setVisible(type == Monthly);
         subStudentListSet();
     }
 }
@@ -480,6 +504,8 @@ void frm帳票出力::cmdOK_Click()
         subNippouOut();
     else if (m_type == StudentData)
         subStudentDataOut();
+    else if (m_type == Monthly)
+        subMonthlyOut();
 }
 
 void frm帳票出力::subNippouOut()
@@ -491,9 +517,12 @@ void frm帳票出力::subNippouOut()
 
 void frm帳票出力::subStudentDataOut()
 {
-    subReportOut(lvStudent[1], QStringLiteral("出力する生徒がありません。"),
-                 QStringLiteral("出力したい生徒を生徒一覧から選択して右の出力する生徒リストに追加してください。"),
-                 QStringLiteral("生徒分析シート"));
+    subReportOut(lvStudent[1], kNoStudent, kChooseStudents, QStringLiteral("生徒分析シート"));
+}
+
+void frm帳票出力::subMonthlyOut()
+{
+    subReportOut(lvStudent[1], kNoStudent, kChooseStudents, QStringLiteral("月間報告書"));
 }
 
 void frm帳票出力::subReportOut(QTreeWidget* chosen, const QString& emptyFirst, const QString& emptySecond,
@@ -506,7 +535,8 @@ void frm帳票出力::subReportOut(QTreeWidget* chosen, const QString& emptyFirs
     std::optional<WaitCursor> wait(std::in_place);
     if (!funcCreateSQL())
         return;
-    {
+    // Every chosen student gets a monthly page, one without lessons in the month too.
+    if (m_type != Monthly) {
         // Counted by the engine: thousands of chosen lessons are tens of thousands of rows,
         // which the report reads once, not twice.
         clsDataCtl rows;
@@ -527,8 +557,12 @@ void frm帳票出力::subReportOut(QTreeWidget* chosen, const QString& emptyFirs
     const QString jyoken;
     if (m_type == Nippou)
         out.subNippouPrint(m_sql, jyoken);
-    else
+    else if (m_type == StudentData)
         out.subStudentDataPrint(m_sql, jyoken);
+    else
+        out.subMonthlyPrint(QStringLiteral(" SELECT 生徒番号,生徒氏名 FROM 生徒台帳 WHERE ") + m_condition
+                                + QStringLiteral(" ORDER BY 生徒番号"),
+                            m_sql, DTP対象月->date(), QDate::currentDate());
     out.subPrintEnd();
 }
 
@@ -554,7 +588,9 @@ bool frm帳票出力::funcCreateSQL()
                 condition += QStringLiteral(" OR ");
         }
         m_sql = funcWhereAnd() + condition
-                + (lessons ? QStringLiteral(" ORDER BY 毎講座ID,講座日,生徒番号") : QStringLiteral(" ORDER BY 生徒番号,毎講座ID,講座日"));
+                + (lessons                ? QStringLiteral(" ORDER BY 毎講座ID,講座日,生徒番号")
+                   : m_type == Monthly ? QStringLiteral(" ORDER BY 生徒番号,講座日,時限ID")
+                                       : QStringLiteral(" ORDER BY 生徒番号,毎講座ID,講座日"));
         return true;
     });
 }

@@ -16,6 +16,7 @@ class QGroupBox;
 class ListFind;
 class QLabel;
 class QLineEdit;
+class QDateEdit;
 class QPushButton;
 class QRadioButton;
 class QTreeWidget;
@@ -25,7 +26,7 @@ public:
     explicit frm帳票出力(QWidget* parent = nullptr);
 
     // Report types, as indexes of opt帳票タイプ.
-    enum ReportType { Nippou = 0, StudentData = 1 };
+    enum ReportType { Nippou = 0, StudentData = 1, Monthly = 2 };
 
     // The statement of the last fill or, after an output request, the report statement.
     const QString& sqlText() const { return m_sql; }
@@ -55,6 +56,7 @@ private:
     void cmdOK_Click();
     void subNippouOut();
     void subStudentDataOut();
+    void subMonthlyOut();
     void subReportOut(QTreeWidget* chosen, const QString& emptyFirst, const QString& emptySecond,
                       const QString& sheetName);
     QString funcWhereAnd() const;
@@ -71,7 +73,7 @@ private:
     static QSet<QString> funcListKeys(int index, const QTreeWidget* target);
     static bool funcListCheck(const QString& key, const QSet<QString>& keys) { return keys.contains(key); }
 
-    std::array<QRadioButton*, 2> opt帳票タイプ{};
+    std::array<QRadioButton*, 3> opt帳票タイプ{};
     QGroupBox* fra講座情報 = nullptr;
     QGroupBox* fra生徒情報 = nullptr;
     std::array<QTreeWidget*, 2> lvList{};
@@ -87,6 +89,8 @@ private:
     std::array<ListFind*, 4> m_find{};   // owned by their boxes
     std::array<ColumnSort, 2> m_lessonSort;
     std::array<ColumnSort, 2> m_studentSort;
+    QWidget* fra対象月 = nullptr;   // the month of a monthly report, in place of the lessons' search row
+    QDateEdit* DTP対象月 = nullptr;
     QPushButton* cmdSearch = nullptr;
     QLabel* lblJyoken = nullptr;
     QLabel* lblCount = nullptr;

@@ -7,6 +7,7 @@
 #include "DaoCommon.h"
 #include "ProgramFolder.h"
 #include "ReportCommon.h"
+#include "ReportLayout.h"
 #include "ReportRun.h"
 #include "Workbook.h"
 
@@ -22,6 +23,7 @@ namespace {
 const QString kCalendar = QStringLiteral("講座カレンダー");
 const QString kNippou = QStringLiteral("日報");
 const QString kAnalysis = QStringLiteral("生徒分析シート");
+const QString kMonthly = QStringLiteral("月間報告書");
 
 // The condition the report selection builds: one term per chosen row joined by OR.
 QString chosen(const QString& column, const QList<int>& ids)
@@ -80,6 +82,10 @@ private slots:
 
     void analysisBlocksPerStudentAndCourse();
     void analysisChartsBoundToTheirBlock();
+
+    void monthlyPagePerStudentOfThatMonth();
+    void monthlyDefaultMonth_data();
+    void monthlyDefaultMonth();
 
     void thousandsOfChosenLessonsAndStudents();
     void refusedReportOpensNothing_data();
@@ -543,6 +549,124 @@ void tst_ReportRoutines::analysisChartsBoundToTheirBlock()
     QCOMPARE(trend1.mid(0, 3), (QStringList{QStringLiteral("W44:W44"), QStringLiteral("X43:Z43"), QStringLiteral("X44:Z44")}));
     QCOMPARE(w.text(43, 25), QStringLiteral("2003/04/23"));
     QVERIFY(w.text(43, 26).isEmpty());
+}
+
+// ---------------------------------------------------------------- monthly report
+
+void tst_ReportRoutines::monthlyPagePerStudentOfThatMonth()
+{
+    // November 2026, made on the 20th, for students 1 and 2 and student 3 without lessons.
+    student(1, QStringLiteral("山田 太郎"));
+    student(2, QStringLiteral("佐藤 花子"));
+    student(3, QStringLiteral("鈴木 一郎"));
+    lesson(1, QStringLiteral("2026/05/12"), 1, 1, 1);   // before the chart's six months
+    lesson(2, QStringLiteral("2026/06/02"), 1, 1, 1);
+    lesson(3, QStringLiteral("2026/10/06"), 1, 1, 1);
+    lesson(4, QStringLiteral("2026/11/11"), 2, 2, 2);
+    lesson(5, QStringLiteral("2026/11/04"), 1, 1, 1);
+    lesson(6, QStringLiteral("2026/11/25"), 1, 1, 1);   // after the day of the report
+    lesson(7, QStringLiteral("2026/12/01"), 1, 1, 1);
+    const QString longComment = QString(399, QChar(0x3042)) + QStringLiteral("。");
+    for (int l : {1, 6, 7})
+        attend(l, 1, 1, QStringLiteral("1, 1, 1, NULL"), QStringLiteral("数えない"));
+    attend(2, 1, 1, QStringLiteral("2, 2, 2, NULL"), QString());
+    attend(3, 1, 1, QStringLiteral("3, 4, 3, NULL"), QString());
+    attend(5, 1, 1, QStringLiteral("4, 3, 0, NULL"), longComment, 1);
+    attend(4, 1, 0, QStringLiteral("0, 0, 0, NULL"), QString());   // absent, unmarked
+    attend(3, 2, 1, QStringLiteral("5, 5, 5, NULL"), QString());
+    attend(5, 2, 1, QStringLiteral("5, 5, 5, NULL"), QStringLiteral("よく頑張りました"), 1);
+    const QString students = chosen(QStringLiteral("生徒番号"), {1, 2, 3});
+    const Written w = runReport(*m_pf, kMonthly, [&](ExcelOut& out) {
+        out.subMonthlyPrint(QStringLiteral(" SELECT 生徒番号,生徒氏名 FROM 生徒台帳 WHERE ") + students,
+                            QStringLiteral(" SELECT * FROM QRY_講座出席出力 WHERE ") + students
+                                + QStringLiteral(" ORDER BY 生徒番号,講座日,時限ID"),
+                            QDate(2026, 11, 1), QDate(2026, 11, 20));
+    });
+    QVERIFY(w.book);
+    QVERIFY(m_pf->ui().messages.empty());
+
+    using namespace layout::monthly;
+    const int p2 = 1 + kPageRows, p3 = 1 + 2 * kPageRows;
+    QVERIFY(w.sheet().pageBreaks() == (std::vector<int>{p2, p3}));
+    QCOMPARE(w.sheet().lastRow(), p3 + kPageRows - 1);
+    auto row = [&](int r) {
+        QStringList cells;
+        for (int c = 1; c <= kLastCol; ++c)
+            cells << w.text(r, c);
+        return cells.join(u'|');
+    };
+    for (int top : {1, p2, p3}) {
+        QCOMPARE(w.text(top + kSchoolRow, kSchoolCol), QStringLiteral("○○学習塾"));
+        QCOMPARE(w.text(top + kMadeRow, kMadeCol), QStringLiteral("作成日 2026/11/20"));
+        QCOMPARE(w.text(top + kMonthRow, kMonthCol), QStringLiteral("2026年11月"));
+        QCOMPARE(row(top + kHeadRow), QStringLiteral("日付|曜日|時限|科目|クラス|出欠|宿題|理解度|集中力|積極性|"));
+    }
+    QCOMPARE(w.text(1 + kStudentRow, kNumberCol) + w.text(1 + kStudentRow, kNameCol), QStringLiteral("1山田 太郎"));
+    QCOMPARE(w.text(p3 + kStudentRow, kNameCol), QStringLiteral("鈴木 一郎"));
+    // The fourth item has no name: its column is not printed.
+    QVERIFY(w.sheet().columnHidden(kFirstMarkCol + 3));
+
+    // The month's lessons up to the 20th, by date, each with its comment under
+    // it; an absent lesson, unmarked items print "—".
+    const int l1 = 1 + kFirstLessonRow;
+    QCOMPARE(row(l1), QStringLiteral("11/04|月|1限|数学|Aクラス|○|○|4|3|—|"));
+    QCOMPARE(row(l1 + 2), QStringLiteral("11/11|月|2限|英語|Bクラス|欠|×|—|—|—|"));
+    QCOMPARE(w.text(l1 + 4, kDateCol), QString());
+    // The long comment wraps across the page in a row tall enough for all of it.
+    QCOMPARE(w.text(l1 + 1, 1), longComment);
+    QCOMPARE(w.sheet().mergeAt(l1 + 1, 1), std::optional<wb::Range>(wb::Range{l1 + 1, 1, l1 + 1, kLastCol}));
+    QVERIFY(w.sheet().format(l1 + 1, 1).wrap);
+    QVERIFY(w.sheet().rowHeight(l1 + 1).value_or(0) > 120);
+    QCOMPARE(w.text(p2 + kFirstLessonRow + 1, 1), QStringLiteral("よく頑張りました"));
+    QCOMPARE(w.text(p3 + kFirstLessonRow, 1), QStringLiteral("この月の授業はありません。"));
+
+    // Figures: held, attended and its rate, homework and its rate; the means
+    // beside October's with their arrows.
+    auto figures = [&](int top) {
+        QStringList out;
+        for (int r : {kHeldRow, kAttendedRow, kHomeworkRow})
+            out << w.text(top + r, kCountCol) + u'/' + w.text(top + r, kRateCol);
+        for (int r = kFirstMeanRow; r < kFirstMeanRow + 3; ++r)
+            out << w.text(top + r, 1) + u' ' + w.text(top + r, kMeanCol) + u' ' + w.text(top + r, kLastMeanCol)
+                       + w.text(top + r, kArrowCol);
+        return out.join(QStringLiteral(", "));
+    };
+    QCOMPARE(figures(1), QStringLiteral("2/, 1/0.5, 1/0.5, 理解度 4 3↑, 集中力 3 4↓, 積極性 — 3"));
+    QCOMPARE(figures(p2), QStringLiteral("1/, 1/1, 1/1, 理解度 5 5→, 集中力 5 5→, 積極性 5 5→"));
+    QCOMPARE(figures(p3), QStringLiteral("0/, 0/—, 0/—, 理解度 — —, 集中力 — —, 積極性 — —"));
+    QCOMPARE(w.text(1 + kMeansHeadRow, kMeanCol) + w.text(1 + kMeansHeadRow, kLastMeanCol), QStringLiteral("11月10月"));
+
+    // A chart per page over the six months' means: June to November, a gap
+    // for the months without a mark.
+    QCOMPARE(w.charts.size(), 3);
+    const int data = 1 + kChartDataRow;
+    QStringList months, marks;
+    for (int i = 1; i <= kChartMonths; ++i) {
+        months << w.text(data, kDataCaptionCol + i);
+        marks << w.text(data + 1, kDataCaptionCol + i);
+    }
+    QCOMPARE(months.join(u' '), QStringLiteral("6月 7月 8月 9月 10月 11月"));
+    QCOMPARE(marks.join(u' '), QStringLiteral("2    3 4"));
+    QCOMPARE(chartRanges(w.charts[0]).mid(0, 3),
+             (QStringList{QStringLiteral("M52:M52"), QStringLiteral("N51:S51"), QStringLiteral("N52:S52")}));
+    QCOMPARE(chartRanges(w.charts[0]).size(), 3 * 3);
+}
+
+void tst_ReportRoutines::monthlyDefaultMonth_data()
+{
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<QDate>("month");
+    QTest::newRow("the 10th: the month before") << QDate(2026, 12, 10) << QDate(2026, 11, 1);
+    QTest::newRow("the 11th: this month") << QDate(2026, 12, 11) << QDate(2026, 12, 1);
+    QTest::newRow("January: December before") << QDate(2027, 1, 1) << QDate(2026, 12, 1);
+    QTest::newRow("the last day") << QDate(2026, 2, 28) << QDate(2026, 2, 1);
+}
+
+void tst_ReportRoutines::monthlyDefaultMonth()
+{
+    QFETCH(QDate, today);
+    QFETCH(QDate, month);
+    QCOMPARE(defaultReportMonth(today), month);
 }
 
 // ---------------------------------------------------------------- long selections

@@ -2,6 +2,7 @@
 // students, the report statement, switching the report type, the course
 // search's condition, the refusals, and reports written from it and read back.
 
+#include "ExcelOut.h"
 #include "ProgramFolder.h"
 #include "WindowTest.h"
 #include "XlsxFile.h"
@@ -9,6 +10,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -301,6 +303,9 @@ void tst_frmChouhyouShutsuryoku::refusals_data()
                                 << "出力する生徒がありません。\r\n"
                                    "出力したい生徒を生徒一覧から選択して右の出力する生徒リストに追加してください。";
     QTest::newRow("lesson without attendance") << 0 << QStringList{"20"} << "該当データがありません。";
+    QTest::newRow("no student for the monthly report") << 2 << QStringList{}
+                                                        << "出力する生徒がありません。\r\n"
+                                                           "出力したい生徒を生徒一覧から選択して右の出力する生徒リストに追加してください。";
 }
 
 void tst_frmChouhyouShutsuryoku::refusals()
@@ -355,6 +360,29 @@ void tst_frmChouhyouShutsuryoku::reportsWrittenAndReadBack()
         QCOMPARE(book.text("生徒分析シート", 42 + 3, 2), QStringLiteral("佐藤 花子"));
     }
     QFile::remove(ui.openedDocuments.last());
+
+    // The monthly report of the same students: the month is chosen below the lists,
+    // this month or the one before by default; a page each, by student number.
+    o.type(2);
+    auto* month = child<QDateEdit>(&*o.w, "DTP対象月");
+    QVERIFY(month->isVisible());
+    QCOMPARE(month->date(), defaultReportMonth(QDate::currentDate()));
+    month->setDate(QDate(2003, 4, 1));
+    o.click("cmdOK");
+    QCOMPARE(o.w->sqlText(), QStringLiteral(" SELECT * FROM QRY_講座出席出力 WHERE  生徒番号 = 102 OR  生徒番号 = 101 ORDER BY 生徒番号,講座日,時限ID"));
+    QCOMPARE(ui.openedDocuments.size(), 3);
+    {
+        const XlsxFile book(ui.openedDocuments.last());
+        QCOMPARE(book.sheetNames(), QStringList{"月間報告書"});
+        QCOMPARE(book.text("月間報告書", 3, 1), QStringLiteral("2003年4月"));
+        QCOMPARE(book.text("月間報告書", 5, 6), QStringLiteral("山田 太郎"));
+        QCOMPARE(book.text("月間報告書", 9, 3) + book.text("月間報告書", 11, 3), QStringLiteral("1限2限"));
+        QCOMPARE(book.text("月間報告書", 68 + 5, 6), QStringLiteral("佐藤 花子"));
+        QCOMPARE(book.text("月間報告書", 68 + 9, 6), QStringLiteral("欠"));
+    }
+    QFile::remove(ui.openedDocuments.last());
+    o.type(1);
+    QVERIFY(!month->isVisible());
     QVERIFY(ui.messages.empty());
     QVERIFY(o.w->isVisible());
 }
