@@ -443,6 +443,9 @@ void frm講座情報詳細::txtコメント_Change()
 // student shown is stored first and stays shown when the new list holds him or her.
 void frm講座情報詳細::opt表示_Click()
 {
+    // Before the window has loaded there is no list to switch: loading chooses the view.
+    if (!m_jukou)
+        return;
     guarded(QStringLiteral("frm講座情報詳細 - opt表示_Click"), [&] {
         const bool stored = funcKouzaStored();
         const QString shown = m_shownItem ? m_shownItem->text(0) : QString();
