@@ -28,7 +28,6 @@
 #include <vector>
 
 namespace {
-const QString kNotFound = QStringLiteral("指定された講座が見つかりません。既に削除された可能性があります。");
 
 // The required lesson attributes, in the order of KouzaCbo (and of the checks).
 const std::array<QString, KouzaCbo::kRequiredCount> kRequiredNames = {QStringLiteral("学年"), QStringLiteral("科目"), QStringLiteral("講座クラス"),
@@ -394,7 +393,7 @@ int frm講座情報詳細::exec()
 {
     subLoadOnce();
     if (!m_found) {
-        MsgBox(kNotFound, MsgButtons::Ok, MsgIcon::Information, kTitle);
+        MsgBox(kKouzaNotFound, MsgButtons::Ok, MsgIcon::Information, kTitle);
         return QDialog::Rejected;
     }
     return QDialog::exec();
@@ -411,7 +410,7 @@ bool frm講座情報詳細::funcSaveKouza()
     return guarded(QStringLiteral("frm講座情報詳細 - cmdOK_Click"), [&] {
         // A lesson deleted while it was open cannot be edited; the window stays for the user to decide.
         if (m_mode == Syori::Edit && !funcLessonExists()) {
-            MsgBox(kNotFound, MsgButtons::Ok, MsgIcon::Information, kTitle);
+            MsgBox(kKouzaNotFound, MsgButtons::Ok, MsgIcon::Information, kTitle);
             return false;
         }
         const bool ikkatu = chkIkkatu->isChecked();
@@ -422,7 +421,7 @@ bool frm講座情報詳細::funcSaveKouza()
         if (ikkatu) {
             subIkkatuSave();
         } else if (!subSaveKozaInfo()) {
-            MsgBox(kNotFound, MsgButtons::Ok, MsgIcon::Information, kTitle);
+            MsgBox(kKouzaNotFound, MsgButtons::Ok, MsgIcon::Information, kTitle);
             return false;
         }
         m_saved = true;
