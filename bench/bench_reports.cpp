@@ -6,6 +6,7 @@
 //   bench_reports [benchmark flags]
 //   bench_reports --peer-rows FOLDER   writes the daily report's rows (rows.json) and
 //                                      the template (template.xlsx) for the openpyxl peer
+//   KAEDE_KEEP_REPORTS=1 bench_reports ...     keeps the written workbooks and names them
 #include "BenchSchool.h"
 #include "CommonBase.h"
 #include "DaoCommon.h"
@@ -100,7 +101,10 @@ void runReport(benchmark::State& state, const QString& sheet, Report report)
             return;
         }
         bytes = QFileInfo(out.writtenPath()).size();
-        QFile::remove(out.writtenPath());
+        if (qEnvironmentVariableIsEmpty("KAEDE_KEEP_REPORTS"))
+            QFile::remove(out.writtenPath());
+        else
+            std::fprintf(stderr, "kept %s\n", qPrintable(out.writtenPath()));
     }
     state.counters["file_kB"] = static_cast<double>(bytes) / 1024.0;
     (void)f;

@@ -276,6 +276,13 @@ void tst_Workbook::writtenSheetReadsBackAlone()
     QVERIFY(sheetXml.contains("fitToPage=\"1\""));
     QVERIFY(sheetXml.contains("<brk id=\"5\"") && sheetXml.contains("<brk id=\"10\""));
     QVERIFY(file.part(QStringLiteral("xl/workbook.xml")).contains("$A$1:$E$20"));
+    // The sheet is packed at the fastest level: bits 1-2 of its zip entry's flags.
+    QFile raw(out);
+    QVERIFY(raw.open(QIODevice::ReadOnly));
+    const QByteArray zip = raw.readAll();
+    const qsizetype header = zip.indexOf("xl/worksheets/sheet1.xml") - 30;   // the name ends the local header
+    QVERIFY(header >= 0 && zip.mid(header, 4) == "PK\x03\x04");
+    QCOMPARE(static_cast<unsigned char>(zip.at(header + 6)) & 6, 6);
 
     // What a user sees of the layout, through a second reading.
     const auto back = Workbook::load(out);
