@@ -343,7 +343,15 @@ QString funcSqlQuote(const QString& text)
 
 QString funcDateText(const QDate& date)
 {
-    return date.isValid() ? date.toString(QStringLiteral("yyyy/MM/dd")) : QString();
+    // Reports write thousands of dates; the locale's formatter is slow for them.
+    if (!date.isValid())
+        return {};
+    if (date.year() < 1000 || date.year() > 9999)
+        return date.toString(QStringLiteral("yyyy/MM/dd"));
+    return QStringLiteral("%1/%2/%3")
+        .arg(date.year())
+        .arg(date.month(), 2, 10, QLatin1Char('0'))
+        .arg(date.day(), 2, 10, QLatin1Char('0'));
 }
 
 QString funcDateTimeText(const QDateTime& dateTime)
@@ -354,6 +362,22 @@ QString funcDateTimeText(const QDateTime& dateTime)
 QDate funcTextDate(const QString& text)
 {
     const QString t = text.trimmed().left(10);
+    // The stored form "yyyy/MM/dd" is read by hand: reports read thousands of
+    // dates, and the general parser is slow for them.
+    const auto digits = [&](qsizetype from, qsizetype count) {
+        int value = 0;
+        for (qsizetype k = from; k < from + count; ++k) {
+            if (t[k] < u'0' || t[k] > u'9')
+                return -1;
+            value = value * 10 + (t[k].unicode() - u'0');
+        }
+        return value;
+    };
+    if (t.size() == 10 && t[4] == u'/' && t[7] == u'/') {
+        const int y = digits(0, 4), m = digits(5, 2), d = digits(8, 2);
+        if (y >= 0 && m >= 0 && d >= 0)
+            return QDate(y, m, d);   // invalid when the day does not exist, as the parser says
+    }
     QDate d = QDate::fromString(t, QStringLiteral("yyyy/MM/dd"));
     if (!d.isValid())
         d = QDate::fromString(t, QStringLiteral("yyyy/M/d"));

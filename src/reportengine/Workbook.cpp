@@ -578,6 +578,18 @@ void Sheet::copyFrom(const Sheet& source, const Range& range, int destRow, int d
 Workbook::Workbook() = default;
 Workbook::~Workbook() = default;
 
+std::unique_ptr<Workbook> Workbook::clone() const
+{
+    auto copy = std::make_unique<Workbook>();
+    copy->m_formats = m_formats;
+    for (const auto& s : m_sheets) {
+        auto sheet = std::make_unique<Sheet>(*s);
+        sheet->m_book = copy.get();
+        copy->m_sheets.push_back(std::move(sheet));
+    }
+    return copy;
+}
+
 Sheet& Workbook::addSheet(const QString& name)
 {
     if (name.isEmpty() || sheet(name) != nullptr)

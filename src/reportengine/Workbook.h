@@ -262,6 +262,7 @@ public:
     const std::vector<std::vector<Cell>>& rows() const { return m_rows; }
 
 private:
+    friend class Workbook;   // a clone points its sheets at itself
     Cell& at(int row, int col);
     struct RowInfo {
         std::optional<double> height;
@@ -297,6 +298,8 @@ public:
     // formats, merged ranges, column widths, row heights, page breaks and the
     // page setup of each sheet. Throws std::runtime_error when it cannot.
     static std::unique_ptr<Workbook> load(const QString& path);
+    // A copy of every sheet, with the formats as they are numbered here.
+    std::unique_ptr<Workbook> clone() const;
 
     Sheet& addSheet(const QString& name);
     Sheet* sheet(const QString& name);

@@ -47,6 +47,9 @@ void tst_CommonBase::conversions()
     QCOMPARE(funcToString(42), QStringLiteral("42"));
     QCOMPARE(funcToString(QDate(2026, 1, 5)), QStringLiteral("2026/01/05"));
     QCOMPARE(funcTextDate(QStringLiteral("2026/1/5")), QDate(2026, 1, 5));
+    QCOMPARE(funcTextDate(QStringLiteral(" 2024/02/29 10:00")), QDate(2024, 2, 29));
+    QVERIFY(!funcTextDate(QStringLiteral("2023/02/29")).isValid());
+    QCOMPARE(funcDateText(QDate(987, 6, 5)), QStringLiteral("0987/06/05"));
 }
 
 void tst_CommonBase::appPathEndsInOneSeparator()
