@@ -11,6 +11,9 @@
 #include <sqlcipher/sqlite3.h>
 
 #include <climits>
+#include <functional>
+#include <string>
+#include <string_view>
 
 namespace {
 
@@ -107,6 +110,48 @@ QVariant columnValue(sqlite3_stmt* stmt, int column)
     }
 }
 
+// The texts of a column repeat from row to row (names of grades, subjects and
+// teachers, dates, the phrases of comments): a text read before is shared
+// instead of being decoded and allocated again. A column whose texts do not
+// repeat stops being remembered after a few rows.
+class RepeatedTexts {
+public:
+    QVariant value(sqlite3_stmt* stmt, int column)
+    {
+        if (sqlite3_column_type(stmt, column) != SQLITE_TEXT || m_off)
+            return columnValue(stmt, column);
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+        const int bytes = sqlite3_column_bytes(stmt, column);
+        const std::string_view key(text, static_cast<std::size_t>(bytes));
+        if (m_slots.empty())
+            m_slots.resize(kSlots);   // only columns that hold texts need them
+        Slot& slot = m_slots[slotOf(key)];
+        ++m_reads;
+        if (slot.bytes == key) {
+            ++m_hits;
+            return slot.text;
+        }
+        if (m_reads == kTrial && m_hits * 4 < m_reads)
+            m_off = true;
+        slot.bytes.assign(key);
+        slot.text = QVariant(QString::fromUtf8(text, bytes));
+        return slot.text;
+    }
+
+private:
+    static constexpr int kSlots = 64;
+    static constexpr int kTrial = 256;
+    struct Slot {
+        std::string bytes;
+        QVariant text;
+    };
+    static std::size_t slotOf(std::string_view key) { return std::hash<std::string_view>{}(key) % kSlots; }
+    std::vector<Slot> m_slots;
+    int m_reads = 0;
+    int m_hits = 0;
+    bool m_off = false;
+};
+
 class SqliteStatement final : public EngineStatement {
 public:
     SqliteStatement(sqlite3* db, const QString& sql) : m_db(db), m_stmt(prepareStmt(db, sql)) {}
@@ -135,7 +180,9 @@ std::unique_ptr<SqliteEngine> SqliteEngine::open(const QString& path, bool exclu
         return nullptr;
     sqlite3* db = nullptr;
     const QByteArray name = QFile::encodeName(path);
-    if (sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    // One thread uses a connection: the per-call locking of a shared one would
+    // cost a lock for every value read.
+    if (sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
         sqlite3_close(db);
         return nullptr;
     }
@@ -176,9 +223,10 @@ EngineRows SqliteEngine::query(const QString& sql, const std::vector<QVariant>& 
     for (int c = 0; c < total; ++c)
         rows.columns << QString::fromUtf8(sqlite3_column_name(stmt.get(), c));
     int rc;
+    std::vector<RepeatedTexts> texts(static_cast<std::size_t>(total));
     while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
         for (int c = 0; c < total; ++c)
-            rows.values.push_back(columnValue(stmt.get(), c));
+            rows.values.push_back(texts[static_cast<std::size_t>(c)].value(stmt.get(), c));
         ++rows.count;
     }
     if (rc != SQLITE_DONE)

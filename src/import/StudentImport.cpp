@@ -251,7 +251,8 @@ int addSchool(const QString& name)
     rs.setField(QStringLiteral("学校ID"), id);
     rs.setField(QStringLiteral("学校名"), name);
     rs.setField(QStringLiteral("削除フラグ"), 0);
-    rs.update();
+    if (!rs.update())
+        throw std::runtime_error("the new school was not stored");
     rs.close();
     return id;
 }
