@@ -61,12 +61,12 @@ std::unique_ptr<wb::Workbook> funcTemplateCopy(const QString& path)
 
 } // namespace
 
-QString funcSaveAndOpen(const wb::Workbook& book, const QString& name)
+QString funcSaveAndOpen(wb::Workbook&& book, const QString& name)
 {
     const QString path = reportFilePath(name);
     try {
         const ReportProgress writing(QStringLiteral("帳票を保存しています..."), 0);
-        book.write(path);
+        book.writeAndEmpty(path);
     } catch (const std::exception&) {
         QFile::remove(path);   // the claimed, unwritten file
         MsgBox(QStringLiteral("帳票のファイルを書き込めませんでした。") + QStringLiteral("\r\n")
@@ -156,7 +156,7 @@ void ExcelOut::subPrintEnd()
     subPgDelete();
     const std::unique_ptr<wb::Workbook> book = std::move(m_book);
     m_report = nullptr;
-    m_writtenPath = funcSaveAndOpen(*book, m_sheetName);
+    m_writtenPath = funcSaveAndOpen(std::move(*book), m_sheetName);
 }
 
 void ExcelOut::subCancel()

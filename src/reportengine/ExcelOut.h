@@ -43,7 +43,8 @@ private:
 // Writes a workbook to a new file in the temporary folder named after the
 // report and the time, and opens it; tells the user where it is when nothing
 // opens it, or that it could not be written. The path written, "" on failure.
-QString funcSaveAndOpen(const wb::Workbook& book, const QString& name);
+// The workbook is given up while it is written.
+QString funcSaveAndOpen(wb::Workbook&& book, const QString& name);
 
 // A list as its window shows it: the columns in their order, the rows, and the
 // condition that found them.

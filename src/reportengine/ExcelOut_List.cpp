@@ -68,5 +68,5 @@ QString funcListPrint(const ListSheet& list)
         sheet.setColumnWidth(c + 1, widths[static_cast<std::size_t>(c)]);
     sheet.print().landscape = true;
     sheet.print().fitWidth = 1;
-    return funcSaveAndOpen(book, list.title);
+    return funcSaveAndOpen(std::move(book), list.title);
 }

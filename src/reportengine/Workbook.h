@@ -317,6 +317,9 @@ public:
     // Writes the named sheets (all when the list is empty) to a new .xlsx file,
     // with cell A1 selected on each. Throws std::runtime_error when it cannot.
     void write(const QString& path, const QStringList& sheetNames = {}) const;
+    // Writes every sheet, giving each up as soon as the writer holds it, so that
+    // a long report is not held in memory twice. The workbook is empty after.
+    void writeAndEmpty(const QString& path);
 
 private:
     std::vector<std::unique_ptr<Sheet>> m_sheets;

@@ -14,6 +14,7 @@
 #include <array>
 #include <cmath>
 #include <deque>
+#include <functional>
 #include <stdexcept>
 #include <vector>
 
@@ -386,23 +387,15 @@ private:
 
 } // namespace
 
-void Workbook::write(const QString& path, const QStringList& sheetNames) const
-{
-    std::vector<const Sheet*> chosen;
-    if (sheetNames.isEmpty()) {
-        for (const auto& s : m_sheets)
-            chosen.push_back(s.get());
-    } else {
-        for (const QString& name : sheetNames) {
-            const Sheet* s = sheet(name);
-            if (s == nullptr)
-                throw std::runtime_error("no sheet named " + name.toStdString());
-            chosen.push_back(s);
-        }
-    }
-    if (chosen.empty())
-        throw std::runtime_error("a workbook needs at least one sheet");
+namespace {
 
+// Writes the sheets to a new .xlsx file; handedOver(i) is called once the
+// writer holds everything of sheets[i].
+void writeSheets(const Workbook& model, const std::vector<const Sheet*>& sheets, const QString& path,
+                 const std::function<void(std::size_t)>& handedOver)
+{
+    if (sheets.empty())
+        throw std::runtime_error("a workbook needs at least one sheet");
     if (!QFileInfo(path).absoluteDir().exists())
         throw std::runtime_error("no folder for " + path.toStdString());
     const std::string file = QFile::encodeName(path).toStdString();
@@ -421,9 +414,12 @@ void Workbook::write(const QString& path, const QStringList& sheetNames) const
         guard.book = workbook_new_opt(file.c_str(), &options);
         if (guard.book == nullptr)
             throw std::runtime_error("cannot create " + path.toStdString());
-        SheetWriter writer(guard.book, *this);
-        for (const Sheet* s : chosen)
-            writer.write(*s);
+        SheetWriter writer(guard.book, model);
+        for (std::size_t i = 0; i < sheets.size(); ++i) {
+            writer.write(*sheets[i]);
+            if (handedOver)
+                handedOver(i);
+        }
         lxw_workbook* book = guard.book;
         guard.book = nullptr;
         closed = workbook_close(book);
@@ -432,6 +428,34 @@ void Workbook::write(const QString& path, const QStringList& sheetNames) const
         QFile::remove(path);
         throw std::runtime_error("cannot write " + path.toStdString() + ": " + lxw_strerror(closed));
     }
+}
+
+} // namespace
+
+void Workbook::write(const QString& path, const QStringList& sheetNames) const
+{
+    std::vector<const Sheet*> chosen;
+    if (sheetNames.isEmpty()) {
+        for (const auto& s : m_sheets)
+            chosen.push_back(s.get());
+    } else {
+        for (const QString& name : sheetNames) {
+            const Sheet* s = sheet(name);
+            if (s == nullptr)
+                throw std::runtime_error("no sheet named " + name.toStdString());
+            chosen.push_back(s);
+        }
+    }
+    writeSheets(*this, chosen, path, {});
+}
+
+void Workbook::writeAndEmpty(const QString& path)
+{
+    std::vector<const Sheet*> all;
+    for (const auto& s : m_sheets)
+        all.push_back(s.get());
+    writeSheets(*this, all, path, [this](std::size_t i) { m_sheets[i].reset(); });
+    m_sheets.clear();
 }
 
 } // namespace wb
