@@ -24,12 +24,13 @@ Recordset openRows(int kouzaID)
     return gDatabase.openRecordset(QStringLiteral("SELECT 講座出席.* FROM 講座出席") + lessonCondition(kouzaID), dbOpenDynaset);
 }
 
-// The rows being added or edited, written whole.
-void writeRow(Recordset& rs, const JukouRow& row)
+// The rows being added or edited, written whole. False when the edited row
+// was gone by the time it was written.
+bool writeRow(Recordset& rs, const JukouRow& row)
 {
     for (const auto& [column, value] : JukouStore::funcRowValues(row.attendance, row.homework, row.items, row.comment))
         rs.setField(column, value);
-    rs.update();
+    return rs.update();
 }
 
 void addRow(Recordset& rs, int kouzaID, const JukouRow& row)
@@ -37,7 +38,7 @@ void addRow(Recordset& rs, int kouzaID, const JukouRow& row)
     rs.addNew();
     rs.setField(QStringLiteral("毎講座ID"), kouzaID);
     rs.setField(QStringLiteral("生徒番号"), row.stuNo);
-    writeRow(rs, row);
+    (void)writeRow(rs, row);   // a new row is always stored, or the store throws
 }
 
 // The class of a lesson as a condition on 毎講座履歴: its grade, subject and class.
@@ -142,8 +143,8 @@ bool save(int kouzaID, const QList<JukouRow>& rows)
         if (found == pending.cend())
             continue;
         rs.edit();
-        writeRow(rs, **found);
-        pending.erase(found);
+        if (writeRow(rs, **found))
+            pending.erase(found);
     }
     // A row another PC removed meanwhile is stored again: the later save wins.
     for (const JukouRow& row : rows)

@@ -42,6 +42,15 @@ QString clsDataCtl::propData(const QString& column) const
         MsgBox(QStringLiteral("このコレクションには項目 '%1' がありません。").arg(column));
         return {};
     }
+    return propDataAt(position);
+}
+
+QString clsDataCtl::propDataAt(int position) const
+{
+    if (position < 0 || position >= m_fieldNames.size()) {
+        MsgBox(QStringLiteral("このコレクションには項目 '%1' がありません。").arg(position));
+        return {};
+    }
     if (m_current < 0 || m_current >= m_count) {
         MsgBox(QStringLiteral("インデックスが有効範囲にありません。(レコード %1)").arg(m_current));
         return {};

@@ -18,6 +18,8 @@ public:
     void setPropID(int record) { m_current = record; }
     // The value of the column in the current record as text; "" for Null.
     QString propData(const QString& column) const;
+    // The same by the field's position, as fieldName() numbers the fields.
+    QString propDataAt(int position) const;
 
     int fieldCount() const { return static_cast<int>(m_fieldNames.size()); }
     QString fieldName(int position) const { return m_fieldNames.value(position); }

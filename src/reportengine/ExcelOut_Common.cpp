@@ -47,19 +47,23 @@ bool ReportRows::open(const QString& sql, const QStringList& columns)
     m_values.clear();
     m_values.reserve(static_cast<std::size_t>(m_count) * m_width);
 
-    // A column missing from the result is told once (by the first row's read),
-    // not once per row.
-    QList<bool> present;
+    // Each column's position in the result, looked up once. A column missing
+    // from the result is told once (by the first row's read), not once per row.
+    std::vector<int> positions;
     for (const QString& c : columns) {
-        bool found = false;
-        for (int f = 0; f < rec.fieldCount() && !found; ++f)
-            found = rec.fieldName(f).compare(c, Qt::CaseInsensitive) == 0;
-        present << found;
+        int found = -1;
+        for (int f = 0; f < rec.fieldCount() && found < 0; ++f)
+            if (rec.fieldName(f).compare(c, Qt::CaseInsensitive) == 0)
+                found = f;
+        positions.push_back(found);
     }
     for (int i = 0; i < m_count; ++i) {
         rec.setPropID(i);
-        for (qsizetype c = 0; c < columns.size(); ++c)
-            m_values.push_back(present[c] || i == 0 ? rec.propData(columns[c]) : QString());
+        for (qsizetype c = 0; c < columns.size(); ++c) {
+            const int position = positions[static_cast<std::size_t>(c)];
+            m_values.push_back(position >= 0 ? rec.propDataAt(position)
+                                             : i == 0 ? rec.propData(columns[c]) : QString());
+        }
     }
     return true;
 }
