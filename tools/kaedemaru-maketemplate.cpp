@@ -98,6 +98,13 @@ public:
         style(a, [](Style&) {});
         text(a.r1, a.c1, value);
     }
+    // A merged area and its look, the area named once.
+    template <typename F>
+    void merge(const Area& a, const std::string& value, F change)
+    {
+        merge(a, value);
+        style(a, change);
+    }
     // The outline of an area.
     void box(const Area& a, Edge e)
     {
@@ -274,15 +281,13 @@ void drawProcessing(lxw_workbook* book)
     Form f(book, "処理中");
     f.columns(1, 10, 9);
     f.row(2, 40);
-    f.merge({2, 1, 2, 10}, "ただいま帳票を作成しています。しばらくお待ちください。");
-    f.style(Area{2, 1, 2, 10}, [](Style& s) {
+    f.merge({2, 1, 2, 10}, "ただいま帳票を作成しています。しばらくお待ちください。", [](Style& s) {
         s.size = 16;
         s.bold = true;
         s.ink = kTitleInk;
         s.hAlign = LXW_ALIGN_CENTER;
     });
-    f.merge({4, 1, 4, 10}, "塾管理システム - 楓丸くん -");
-    f.style(Area{4, 1, 4, 10}, [](Style& s) {
+    f.merge({4, 1, 4, 10}, "塾管理システム - 楓丸くん -", [](Style& s) {
         s.size = 10;
         s.ink = kNoteInk;
         s.hAlign = LXW_ALIGN_CENTER;
@@ -312,15 +317,13 @@ void drawCalendar(lxw_workbook* book, const char* name)
     });
 
     f.row(2, 26);
-    f.merge({2, 1, 2, 3}, "講座カレンダー");
-    f.style(Area{2, 1, 2, 3}, [](Style& s) {
+    f.merge({2, 1, 2, 3}, "講座カレンダー", [](Style& s) {
         s.size = 18;
         s.bold = true;
         s.ink = kTitleInk;
         s.hAlign = LXW_ALIGN_LEFT;
     });
-    f.merge({kTitleRow + 1, kTitleCol, kTitleRow + 1, kTitleCol + 1});
-    f.style(Area{kTitleRow + 1, kTitleCol, kTitleRow + 1, kTitleCol + 1}, [](Style& s) {
+    f.merge({kTitleRow + 1, kTitleCol, kTitleRow + 1, kTitleCol + 1}, {}, [](Style& s) {
         s.size = 18;
         s.bold = true;
         s.ink = kTitleInk;
@@ -333,8 +336,7 @@ void drawCalendar(lxw_workbook* book, const char* name)
     f.row(capRow, 16);
     f.text(capRow, kCaptionCol - 1, "作成条件");
     f.style(capRow, kCaptionCol - 1, caption(9));
-    f.merge({capRow, kCaptionCol, capRow, kLastCol});
-    f.style(Area{capRow, kCaptionCol, capRow, kLastCol}, [](Style& s) {
+    f.merge({capRow, kCaptionCol, capRow, kLastCol}, {}, [](Style& s) {
         s.size = 9;
         s.hAlign = LXW_ALIGN_LEFT;
         s.shrink = true;
@@ -414,8 +416,7 @@ void drawNippou(lxw_workbook* book, const char* name)
         f.row(r, 6);   // spacer rows; the rows with content are set below
 
     f.row(1, 30);
-    f.merge({1, 1, 1, kLastCol}, "日　報");
-    f.style(Area{1, 1, 1, kLastCol}, [](Style& s) {
+    f.merge({1, 1, 1, kLastCol}, "日　報", [](Style& s) {
         s.size = 20;
         s.bold = true;
         s.ink = kTitleInk;
@@ -440,10 +441,8 @@ void drawNippou(lxw_workbook* book, const char* name)
 
     // 単元 (value from column C).
     f.row(5, 24);
-    f.merge({5, 1, 5, 2}, "単元");
-    f.style(Area{5, 1, 5, 2}, caption(10));
-    f.merge({5, 3, 5, kLastCol});
-    f.style(Area{5, 3, 5, kLastCol}, left(10));
+    f.merge({5, 1, 5, 2}, "単元", caption(10));
+    f.merge({5, 3, 5, kLastCol}, {}, left(10));
     f.box({5, 1, 5, 2}, kThin);
     f.box({5, 3, 5, kLastCol}, kThin);
 
@@ -451,13 +450,11 @@ void drawNippou(lxw_workbook* book, const char* name)
     auto textArea = [&](int r1, int r2, const char* title, double height) {
         for (int r = r1; r <= r2; ++r)
             f.row(r, height);
-        f.merge({r1, 1, r2, 1}, title);
-        f.style(Area{r1, 1, r2, 1}, [](Style& s) {
+        f.merge({r1, 1, r2, 1}, title, [](Style& s) {
             caption(10)(s);
             s.wrap = true;
         });
-        f.merge({r1, 2, r2, kLastCol});
-        f.style(Area{r1, 2, r2, kLastCol}, [](Style& s) {
+        f.merge({r1, 2, r2, kLastCol}, {}, [](Style& s) {
             s.size = 10;
             s.hAlign = LXW_ALIGN_LEFT;
             s.vAlign = LXW_ALIGN_VERTICAL_TOP;
@@ -494,15 +491,13 @@ void drawNippou(lxw_workbook* book, const char* name)
             s.ink = kNoteInk;
             s.hAlign = LXW_ALIGN_CENTER;
         });
-        f.merge({r, 3, r, 4});
-        f.style(Area{r, 3, r, 4}, [](Style& s) {
+        f.merge({r, 3, r, 4}, {}, [](Style& s) {
             s.size = 10;
             s.hAlign = LXW_ALIGN_LEFT;
             s.shrink = true;
         });
         f.style(Area{r, 5, r, 10}, centred(10));
-        f.merge({r, 11, r, kLastCol});
-        f.style(Area{r, 11, r, kLastCol}, [](Style& s) {
+        f.merge({r, 11, r, kLastCol}, {}, [](Style& s) {
             s.size = 10;
             s.hAlign = LXW_ALIGN_LEFT;
             s.wrap = true;
@@ -548,8 +543,7 @@ void drawAnalysis(lxw_workbook* book, const char* name)
     for (int r = 1; r <= kBlockRows; ++r)
         f.row(r, heights[r - 1]);
 
-    f.merge({1, 1, 1, last}, "生徒分析シート");
-    f.style(Area{1, 1, 1, last}, [](Style& s) {
+    f.merge({1, 1, 1, last}, "生徒分析シート", [](Style& s) {
         s.size = 20;
         s.bold = true;
         s.ink = kTitleInk;
@@ -560,8 +554,7 @@ void drawAnalysis(lxw_workbook* book, const char* name)
     // Name (B3) and course line (B6, D6, F6).
     f.text(3, 1, "生徒氏名");
     f.style(3, 1, caption(9));
-    f.merge({3, 2, 3, 4});
-    f.style(Area{3, 2, 3, 4}, [](Style& s) {
+    f.merge({3, 2, 3, 4}, {}, [](Style& s) {
         s.size = 14;
         s.bold = true;
         s.hAlign = LXW_ALIGN_LEFT;
@@ -592,8 +585,7 @@ void drawAnalysis(lxw_workbook* book, const char* name)
 
     // Summary table B8:C13 (the summary chart reads it) with its caption in A.
     const int s1 = kSummaryFirstRow + 1, s2 = kSummaryLastRow + 1;
-    f.merge({s1, 1, s2, 1}, "評価の平均");
-    f.style(Area{s1, 1, s2, 1}, [](Style& s) {
+    f.merge({s1, 1, s2, 1}, "評価の平均", [](Style& s) {
         caption(9)(s);
         s.wrap = true;
     });
@@ -628,8 +620,7 @@ void drawAnalysis(lxw_workbook* book, const char* name)
     f.box({kSummaryChartFirstRow + 1, kSummaryChartFirstCol, kSummaryChartLastRow + 1, kSummaryChartLastCol},
           kHair);
     const int t1 = kTrendChartFirstRow + 1;
-    f.merge({t1 - 1, 1, t1 - 1, last}, "受講の推移（評価と出席）");
-    f.style(Area{t1 - 1, 1, t1 - 1, last}, [](Style& s) {
+    f.merge({t1 - 1, 1, t1 - 1, last}, "受講の推移（評価と出席）", [](Style& s) {
         caption(10)(s);
         s.hAlign = LXW_ALIGN_LEFT;
     });
@@ -638,14 +629,12 @@ void drawAnalysis(lxw_workbook* book, const char* name)
 
     // The comment box: its caption, then the merged, wrapping range.
     const int cb1 = kCommentFirstRow + 1, cb2 = kCommentLastRow + 1;
-    f.merge({cb1 - 1, 1, cb1 - 1, last}, "講師からのコメント");
-    f.style(Area{cb1 - 1, 1, cb1 - 1, last}, [](Style& s) {
+    f.merge({cb1 - 1, 1, cb1 - 1, last}, "講師からのコメント", [](Style& s) {
         caption(10)(s);
         s.hAlign = LXW_ALIGN_LEFT;
     });
     f.box({cb1 - 1, 1, cb1 - 1, last}, kThin);
-    f.merge({cb1, kCommentFirstCol, cb2, kCommentLastCol});
-    f.style(Area{cb1, kCommentFirstCol, cb2, kCommentLastCol}, [](Style& s) {
+    f.merge({cb1, kCommentFirstCol, cb2, kCommentLastCol}, {}, [](Style& s) {
         s.size = 9;
         s.hAlign = LXW_ALIGN_LEFT;
         s.vAlign = LXW_ALIGN_VERTICAL_TOP;
@@ -707,27 +696,23 @@ void drawMonthly(lxw_workbook* book, const char* name)
         f.row(top + r, lower[r - kFiguresHeadRow + 2]);
 
     // The school's name: the office types it here once; every page takes it from here.
-    f.merge({top + kSchoolRow, kSchoolCol, top + kSchoolRow, kMadeCol - 1}, "○○学習塾");
-    f.style(Area{top + kSchoolRow, kSchoolCol, top + kSchoolRow, kMadeCol - 1}, [](Style& s) {
+    f.merge({top + kSchoolRow, kSchoolCol, top + kSchoolRow, kMadeCol - 1}, "○○学習塾", [](Style& s) {
         s.size = 12;
         s.bold = true;
         s.hAlign = LXW_ALIGN_LEFT;
     });
-    f.merge({top + kMadeRow, kMadeCol, top + kMadeRow, L});
-    f.style(Area{top + kMadeRow, kMadeCol, top + kMadeRow, L}, [](Style& s) {
+    f.merge({top + kMadeRow, kMadeCol, top + kMadeRow, L}, {}, [](Style& s) {
         s.size = 10;
         s.hAlign = LXW_ALIGN_RIGHT;
     });
-    f.merge({top + 1, 1, top + 1, L}, "月間報告書");
-    f.style(Area{top + 1, 1, top + 1, L}, [](Style& s) {
+    f.merge({top + 1, 1, top + 1, L}, "月間報告書", [](Style& s) {
         s.size = 18;
         s.bold = true;
         s.ink = kTitleInk;
         s.hAlign = LXW_ALIGN_CENTER;
         s.bottom = kDouble;
     });
-    f.merge({top + kMonthRow, kMonthCol, top + kMonthRow, L});
-    f.style(Area{top + kMonthRow, kMonthCol, top + kMonthRow, L}, [](Style& s) {
+    f.merge({top + kMonthRow, kMonthCol, top + kMonthRow, L}, {}, [](Style& s) {
         s.size = 13;
         s.bold = true;
         s.ink = kTitleInk;
@@ -751,8 +736,7 @@ void drawMonthly(lxw_workbook* book, const char* name)
     f.box({st, 1, st, L}, kMedium);
 
     auto section = [&](int r, const char* title) {
-        f.merge({r, 1, r, L}, title);
-        f.style(Area{r, 1, r, L}, [](Style& s) {
+        f.merge({r, 1, r, L}, title, [](Style& s) {
             caption(10)(s);
             s.hAlign = LXW_ALIGN_LEFT;
         });
@@ -779,8 +763,7 @@ void drawMonthly(lxw_workbook* book, const char* name)
             s.left = s.right = kHair;
             s.top = kThin;
         });
-        f.merge({comment, 1, comment, L});
-        f.style(Area{comment, 1, comment, L}, [](Style& s) {
+        f.merge({comment, 1, comment, L}, {}, [](Style& s) {
             s.size = kLessonFontPt;
             s.hAlign = LXW_ALIGN_LEFT;
             s.vAlign = LXW_ALIGN_VERTICAL_TOP;
@@ -852,8 +835,7 @@ void drawMonthly(lxw_workbook* book, const char* name)
 
     // 講師より: an empty framed box for the teacher's words.
     section(top + kTeacherFirstRow - 1, "講師より");
-    f.merge({top + kTeacherFirstRow, 1, top + kTeacherLastRow, L});
-    f.style(Area{top + kTeacherFirstRow, 1, top + kTeacherLastRow, L}, [](Style& s) {
+    f.merge({top + kTeacherFirstRow, 1, top + kTeacherLastRow, L}, {}, [](Style& s) {
         s.size = 11;
         s.hAlign = LXW_ALIGN_LEFT;
         s.vAlign = LXW_ALIGN_VERTICAL_TOP;

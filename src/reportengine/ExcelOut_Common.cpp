@@ -91,16 +91,6 @@ std::optional<double> funcMark(const QString& text)
 
 QString funcReportDate(const QString& text)
 {
-    // Stored dates are already "yyyy/mm/dd"; parsing each one again is a large
-    // part of writing a long report, and gives back the same text.
-    auto digits = [&](qsizetype from, qsizetype count) {
-        for (qsizetype k = from; k < from + count; ++k)
-            if (text[k] < u'0' || text[k] > u'9')
-                return false;
-        return true;
-    };
-    if (text.size() == 10 && text[4] == u'/' && text[7] == u'/' && digits(0, 4) && digits(5, 2) && digits(8, 2))
-        return text;
     const QDate date = funcTextDate(text);
     return date.isValid() ? funcDateText(date) : text;
 }
