@@ -118,7 +118,7 @@ void Recordset::loadRows(const QString& sql, int identityWidth, const std::vecto
         for (int r = 0; r < rows.count; ++r) {
             auto row = rows.values.begin() + static_cast<std::ptrdiff_t>(r * total);
             m_identity.insert(m_identity.end(), std::make_move_iterator(row), std::make_move_iterator(row + identityWidth));
-            m_values.insert(m_values.end(), std::make_move_iterator(row + identityWidth), std::make_move_iterator(row + total));
+            std::move(row + identityWidth, row + total, std::back_inserter(m_values));
         }
     }
     m_rowCount = rows.count;
@@ -217,7 +217,7 @@ QVariant Recordset::value(int column) const
     if (m_editMode == EditMode::AddNew)
         return QVariant();
     requireCurrentRow();
-    return m_values[static_cast<size_t>(m_current) * m_columns.size() + column];
+    return m_values.at(static_cast<qsizetype>(m_current) * m_columns.size() + column);
 }
 
 QVariant Recordset::field(const QString& name) const
@@ -353,7 +353,7 @@ bool Recordset::storeEditedRow(const std::vector<int>& assigned)
         return false;
     // The recordset shows what was stored.
     for (int c : assigned)
-        m_values[static_cast<size_t>(m_current) * m_columns.size() + c] = *m_buffer[c];
+        m_values[static_cast<qsizetype>(m_current) * m_columns.size() + static_cast<qsizetype>(c)] = *m_buffer[c];
     // An identity column written anew names the row from now on.
     for (size_t k = 0; k < width; ++k)
         for (int c : assigned)
@@ -411,7 +411,7 @@ void Recordset::close()
     m_editMode = EditMode::None;
 }
 
-std::vector<QVariant> Recordset::takeValues()
+QVariantList Recordset::takeValues()
 {
     ensureTableRowsLoaded();
     return std::move(m_values);

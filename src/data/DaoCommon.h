@@ -99,7 +99,7 @@ public:
     void close();
 
     // Hands the rows over (row-major, fieldCount() values per row) without copying.
-    std::vector<QVariant> takeValues();
+    QVariantList takeValues();
 
 private:
     friend class Database;
@@ -130,7 +130,7 @@ private:
     bool m_noMatch = false;
 
     QStringList m_columns;
-    std::vector<QVariant> m_values;
+    QVariantList m_values;
     std::vector<QVariant> m_identity;   // row-major, m_shape.identity.size() per row
     int m_current = 0;
     int m_rowCount = 0;

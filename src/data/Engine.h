@@ -14,10 +14,11 @@
 #include <optional>
 #include <vector>
 
-// The rows of one answer, row-major.
+// The rows of one answer, row-major. A QList, because a value may be moved by
+// its bytes: a long answer grows by reallocation instead of value by value.
 struct EngineRows {
     QStringList columns;
-    std::vector<QVariant> values;
+    QVariantList values;
     int count = 0;
 };
 

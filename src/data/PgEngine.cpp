@@ -499,7 +499,7 @@ EngineRows PgEngine::query(const QString& sql, const std::vector<QVariant>& valu
         types[static_cast<size_t>(c)] = PQftype(r, c);
     }
     rows.count = PQntuples(r);
-    rows.values.reserve(static_cast<size_t>(rows.count) * static_cast<size_t>(columns));
+    rows.values.reserve(static_cast<qsizetype>(rows.count) * columns);
     for (int row = 0; row < rows.count; ++row)
         for (int c = 0; c < columns; ++c)
             rows.values.push_back(cellValue(r, row, c, types[static_cast<size_t>(c)]));

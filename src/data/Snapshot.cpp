@@ -101,7 +101,7 @@ void subWriteServerSnapshot(const QString& connection, const QString& path)
                     const size_t width = rows.columns.size();
                     for (int r = 0; r < rows.count; ++r) {
                         for (size_t c = 0; c < width; ++c)
-                            insert->bind(static_cast<int>(c) + 1, rows.values[r * width + c]);
+                            insert->bind(static_cast<int>(c) + 1, rows.values.at(static_cast<qsizetype>(r * width + c)));
                         insert->exec();
                     }
                     if (rows.count < kChunk)

@@ -86,28 +86,10 @@ void bindAll(sqlite3* db, sqlite3_stmt* stmt, const std::vector<QVariant>& value
         bindValue(db, stmt, static_cast<int>(k) + 1, values[k]);
 }
 
-QVariant columnValue(sqlite3_stmt* stmt, int column)
+QString columnText(sqlite3_stmt* stmt, int column)
 {
-    switch (sqlite3_column_type(stmt, column)) {
-    case SQLITE_INTEGER: {
-        const sqlite3_int64 v = sqlite3_column_int64(stmt, column);
-        if (v >= INT_MIN && v <= INT_MAX)
-            return QVariant(static_cast<int>(v));
-        return QVariant(static_cast<qlonglong>(v));
-    }
-    case SQLITE_FLOAT:
-        return QVariant(sqlite3_column_double(stmt, column));
-    case SQLITE_TEXT: {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
-        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(stmt, column)));
-    }
-    case SQLITE_BLOB: {
-        const auto* blob = static_cast<const char*>(sqlite3_column_blob(stmt, column));
-        return QVariant(QByteArray(blob, sqlite3_column_bytes(stmt, column)));
-    }
-    default:
-        return QVariant();
-    }
+    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
+                             sqlite3_column_bytes(stmt, column));
 }
 
 // The texts of a column repeat from row to row (names of grades, subjects and
@@ -116,10 +98,39 @@ QVariant columnValue(sqlite3_stmt* stmt, int column)
 // repeat stops being remembered after a few rows.
 class RepeatedTexts {
 public:
-    QVariant value(sqlite3_stmt* stmt, int column)
+    // Appends the column's value to the row-major values, built in its place.
+    void append(QVariantList& values, sqlite3_stmt* stmt, int column)
     {
-        if (sqlite3_column_type(stmt, column) != SQLITE_TEXT || m_off)
-            return columnValue(stmt, column);
+        switch (sqlite3_column_type(stmt, column)) {
+        case SQLITE_INTEGER: {
+            const sqlite3_int64 v = sqlite3_column_int64(stmt, column);
+            if (v >= INT_MIN && v <= INT_MAX)
+                values.emplace_back(static_cast<int>(v));
+            else
+                values.emplace_back(static_cast<qlonglong>(v));
+            break;
+        }
+        case SQLITE_FLOAT:
+            values.emplace_back(sqlite3_column_double(stmt, column));
+            break;
+        case SQLITE_TEXT:
+            if (m_off)
+                values.emplace_back(columnText(stmt, column));
+            else
+                values.push_back(text(stmt, column));
+            break;
+        case SQLITE_BLOB:
+            values.emplace_back(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, column)),
+                                           sqlite3_column_bytes(stmt, column)));
+            break;
+        default:
+            values.emplace_back();
+        }
+    }
+
+private:
+    const QVariant& text(sqlite3_stmt* stmt, int column)
+    {
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
         const int bytes = sqlite3_column_bytes(stmt, column);
         const std::string_view key(text, static_cast<std::size_t>(bytes));
@@ -138,7 +149,6 @@ public:
         return slot.text;
     }
 
-private:
     static constexpr int kSlots = 64;
     static constexpr int kTrial = 256;
     struct Slot {
@@ -226,7 +236,7 @@ EngineRows SqliteEngine::query(const QString& sql, const std::vector<QVariant>& 
     std::vector<RepeatedTexts> texts(static_cast<std::size_t>(total));
     while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
         for (int c = 0; c < total; ++c)
-            rows.values.push_back(texts[static_cast<std::size_t>(c)].value(stmt.get(), c));
+            texts[static_cast<std::size_t>(c)].append(rows.values, stmt.get(), c);
         ++rows.count;
     }
     if (rc != SQLITE_DONE)
@@ -259,7 +269,7 @@ std::optional<TableShape> SqliteEngine::table(const QString& name)
     auto stmt = prepareStmt(m_db, QStringLiteral("PRAGMA table_info(") + funcQuoteName(name) + QLatin1Char(')'));
     TableShape shape;
     while (sqlite3_step(stmt.get()) == SQLITE_ROW) {
-        const QString column = columnValue(stmt.get(), 1).toString();
+        const QString column = columnText(stmt.get(), 1);
         shape.columns << column;
         if (sqlite3_column_int(stmt.get(), 5) == 1)
             shape.keyColumn = column;
@@ -273,7 +283,7 @@ QStringList SqliteEngine::columns(const QString& name)
     auto stmt = prepareStmt(m_db, QStringLiteral("PRAGMA table_info(") + funcQuoteName(name) + QLatin1Char(')'));
     QStringList names;
     while (sqlite3_step(stmt.get()) == SQLITE_ROW)
-        names << columnValue(stmt.get(), 1).toString();
+        names << columnText(stmt.get(), 1);
     return names;
 }
 

@@ -55,5 +55,5 @@ QString clsDataCtl::propDataAt(int position) const
         MsgBox(QStringLiteral("インデックスが有効範囲にありません。(レコード %1)").arg(m_current));
         return {};
     }
-    return funcToString(m_values[static_cast<size_t>(m_current) * m_fieldNames.size() + position]);
+    return funcToString(m_values.at(static_cast<qsizetype>(m_current) * m_fieldNames.size() + position));
 }

@@ -30,5 +30,5 @@ private:
     QStringList m_fieldNames;
     QHash<QString, int> m_exactIndex;   // name as the result spells it -> position
     QHash<QString, int> m_columnIndex;  // case-folded name -> position
-    std::vector<QVariant> m_values;     // row-major
+    QVariantList m_values;              // row-major
 };
