@@ -462,7 +462,7 @@ QStringList frm講座情報詳細::funcFormState() const
     QStringList state;
     for (const QDateEdit* picker : DTPDate)
         state << picker->date().toString(Qt::ISODate);
-    for (int i = 0; i <= KouzaCbo::Youbi; ++i)
+    for (int i = 0; i <= int{KouzaCbo::Youbi}; ++i)
         state << QString::number(cboEdit[i]->currentIndex());
     for (const QLineEdit* edit : txtNinzu)
         state << edit->text();
@@ -525,7 +525,7 @@ void frm講座情報詳細::subClear()
 {
     for (QDateEdit* picker : DTPDate)
         picker->setDate(QDate::currentDate());
-    for (int i = 0; i <= KouzaCbo::Youbi; ++i)
+    for (int i = 0; i <= int{KouzaCbo::Youbi}; ++i)
         cboEdit[i]->setCurrentIndex(-1);
     for (QLineEdit* edit : txtNinzu)
         edit->setText(QStringLiteral("0"));

@@ -520,7 +520,7 @@ void tst_Server::noticesEndByTheServersDay()
     // A server whose day is not this PC's: of the two zones a day apart, one differs.
     QByteArray zone;
     QDate serverDay;
-    for (const QByteArray name : {QByteArray("Etc/GMT-14"), QByteArray("Etc/GMT+12")}) {
+    for (const QByteArray& name : {QByteArray("Etc/GMT-14"), QByteArray("Etc/GMT+12")}) {
         serverDay = QDateTime::currentDateTimeUtc().toTimeZone(QTimeZone(name)).date();
         zone = name;
         if (serverDay != QDate::currentDate())

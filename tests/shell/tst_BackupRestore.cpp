@@ -126,7 +126,7 @@ void tst_BackupRestore::restoreRefusesAFileThatIsNotOurDatabase()
     const QByteArray before = bytes(pf.databasePath());
     // Our database with every table but without one of the saved queries.
     QStringList withoutQuery;
-    for (const QString view : {QStringLiteral("QRY_講座出席出力"), QStringLiteral("QRY_講座内容")}) {
+    for (const QString& view : {QStringLiteral("QRY_講座出席出力"), QStringLiteral("QRY_講座内容")}) {
         withoutQuery << away.filePath(view + QStringLiteral(".mdb"));
         QVERIFY(QFile::copy(pf.databasePath(), withoutQuery.back()));
         Database copy;
