@@ -10,8 +10,9 @@
 
 #include <sqlcipher/sqlite3.h>
 
+#include <bit>
 #include <climits>
-#include <functional>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -99,29 +100,34 @@ QString columnText(sqlite3_stmt* stmt, int column)
 class RepeatedTexts {
 public:
     // Appends the column's value to the row-major values, built in its place.
+    // The connection is one thread's (no mutex): the column's value is read
+    // directly, without a lock and a check around every call.
     void append(QVariantList& values, sqlite3_stmt* stmt, int column)
     {
-        switch (sqlite3_column_type(stmt, column)) {
+        sqlite3_value* v = sqlite3_column_value(stmt, column);
+        switch (sqlite3_value_type(v)) {
         case SQLITE_INTEGER: {
-            const sqlite3_int64 v = sqlite3_column_int64(stmt, column);
-            if (v >= INT_MIN && v <= INT_MAX)
-                values.emplace_back(static_cast<int>(v));
+            const sqlite3_int64 n = sqlite3_value_int64(v);
+            if (n >= INT_MIN && n <= INT_MAX)
+                values.emplace_back(static_cast<int>(n));
             else
-                values.emplace_back(static_cast<qlonglong>(v));
+                values.emplace_back(static_cast<qlonglong>(n));
             break;
         }
         case SQLITE_FLOAT:
-            values.emplace_back(sqlite3_column_double(stmt, column));
+            values.emplace_back(sqlite3_value_double(v));
             break;
-        case SQLITE_TEXT:
+        case SQLITE_TEXT: {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(v));
+            const std::string_view bytes(text, static_cast<std::size_t>(sqlite3_value_bytes(v)));
             if (m_off)
-                values.emplace_back(columnText(stmt, column));
+                values.emplace_back(QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())));
             else
-                values.push_back(text(stmt, column));
+                values.push_back(shared(bytes));
             break;
+        }
         case SQLITE_BLOB:
-            values.emplace_back(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, column)),
-                                           sqlite3_column_bytes(stmt, column)));
+            values.emplace_back(QByteArray(static_cast<const char*>(sqlite3_value_blob(v)), sqlite3_value_bytes(v)));
             break;
         default:
             values.emplace_back();
@@ -129,11 +135,8 @@ public:
     }
 
 private:
-    const QVariant& text(sqlite3_stmt* stmt, int column)
+    const QVariant& shared(std::string_view key)
     {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
-        const int bytes = sqlite3_column_bytes(stmt, column);
-        const std::string_view key(text, static_cast<std::size_t>(bytes));
         if (m_slots.empty())
             m_slots.resize(kSlots);   // only columns that hold texts need them
         Slot& slot = m_slots[slotOf(key)];
@@ -145,17 +148,29 @@ private:
         if (m_reads == kTrial && m_hits * 4 < m_reads)
             m_off = true;
         slot.bytes.assign(key);
-        slot.text = QVariant(QString::fromUtf8(text, bytes));
+        slot.text = QVariant(QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size())));
         return slot.text;
     }
 
-    static constexpr int kSlots = 64;
+    static constexpr int kSlotBits = 6;
+    static constexpr int kSlots = 1 << kSlotBits;
     static constexpr int kTrial = 256;
     struct Slot {
         std::string bytes;
         QVariant text;
     };
-    static std::size_t slotOf(std::string_view key) { return std::hash<std::string_view>{}(key) % kSlots; }
+    // The length, the first and the last eight bytes spread a column's texts
+    // well enough; two texts meeting in a slot only cost a decode.
+    static std::size_t slotOf(std::string_view key)
+    {
+        std::uint64_t head = 0, tail = 0;
+        if (!key.empty())
+            std::memcpy(&head, key.data(), std::min<std::size_t>(key.size(), 8));
+        if (key.size() > 8)
+            std::memcpy(&tail, key.data() + key.size() - 8, 8);
+        const std::uint64_t mixed = (head ^ std::rotl(tail, 29) ^ key.size()) * 0x9E3779B97F4A7C15ull;
+        return static_cast<std::size_t>(mixed >> (64 - kSlotBits));
+    }
     std::vector<Slot> m_slots;
     int m_reads = 0;
     int m_hits = 0;
