@@ -42,6 +42,7 @@ private slots:
     void deleteAndReadOnlyRecordsets();
     void badStatementsThrowAndChangeNothing();
     void longChainsOfChosenIdsRun();
+    void textsReadBackAsStoredOverManyRows();
     void transactionsRollBackUnlessCommitted();
     void idChainCompactedOnlyWhenSafe();
 };
@@ -321,6 +322,39 @@ void tst_DaoCommon::longChainsOfChosenIdsRun()
     Recordset rs = gDatabase.openRecordset(funcCompactIdChain(sql), dbOpenDynaset, dbReadOnly);
     rs.moveLast();
     QCOMPARE(rs.recordCount(), 3000);
+}
+
+void tst_DaoCommon::textsReadBackAsStoredOverManyRows()
+{
+    // The embedded engine shares a column's repeated texts while it reads: texts
+    // that meet in its table (same length, beginning and end), the empty text,
+    // Null and a column of texts that never repeat each read back as stored.
+    ProgramFolder pf;
+    const QStringList names{QStringLiteral("ああああ1いいいい"), QStringLiteral("ああああ2いいいい"),
+                            QStringLiteral("ああああ3いいいい"), QStringLiteral(""), QStringLiteral("ﾔﾏﾀﾞ😀'%")};
+    const auto stored = [&](int id) { return id % 7 == 0 ? QVariant() : QVariant(names.at(id * id % names.size())); };
+    constexpr int kRows = 700;
+    Transaction rows;
+    Statement insert = gDatabase.prepare(QStringLiteral("INSERT INTO 生徒台帳 (生徒番号, 生徒氏名, 氏名カナ) VALUES (?, ?, ?)"));
+    for (int id = 1; id <= kRows; ++id) {
+        insert.bind(1, id);
+        insert.bind(2, stored(id));
+        insert.bind(3, QStringLiteral("ｶﾅ%1").arg(id));
+        insert.exec();
+    }
+    rows.commit();
+    Recordset rs = gDatabase.openRecordset(QStringLiteral("SELECT 生徒番号, 生徒氏名, 氏名カナ FROM 生徒台帳 ORDER BY 生徒番号"),
+                                           dbOpenDynaset, dbReadOnly);
+    int id = 0;
+    for (; !rs.eof(); rs.moveNext()) {
+        ++id;
+        QCOMPARE(rs.field(0).toInt(), id);
+        const QVariant name = rs.field(1);
+        QCOMPARE(name.isNull(), stored(id).isNull());
+        QCOMPARE(name.toString(), stored(id).toString());
+        QCOMPARE(rs.field(2).toString(), QStringLiteral("ｶﾅ%1").arg(id));
+    }
+    QCOMPARE(id, kRows);
 }
 
 void tst_DaoCommon::transactionsRollBackUnlessCommitted()
