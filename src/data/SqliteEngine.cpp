@@ -100,8 +100,9 @@ QString columnText(sqlite3_stmt* stmt, int column)
 class RepeatedTexts {
 public:
     // Appends the column's value to the row-major values, built in its place.
-    // The connection is one thread's (no mutex): the column's value is read
-    // directly, without a lock and a check around every call.
+    // The connection is one thread's (opened without a mutex), so the column's
+    // value may be read directly, without a lock and a check around every call;
+    // a connection shared between threads would need sqlite3_column_* again.
     void append(QVariantList& values, sqlite3_stmt* stmt, int column)
     {
         sqlite3_value* v = sqlite3_column_value(stmt, column);
