@@ -39,7 +39,7 @@ QString reportFilePath(const QString& report)
 
 // The template as read, kept while its file stays the same: reading it is a
 // tenth of a long report, a copy of what was read a few milliseconds.
-std::unique_ptr<wb::Workbook> funcTemplateCopy(const QString& path)
+std::unique_ptr<wb::Workbook> templateCopy(const QString& path)
 {
     struct Read {
         QString path;
@@ -130,7 +130,7 @@ bool ExcelOut::funcPrintStart()
     // here rather than failing half-way through the report.
     std::unique_ptr<wb::Workbook> book;
     try {
-        book = funcTemplateCopy(path);
+        book = templateCopy(path);
     } catch (const std::exception&) {
         MsgBox(QStringLiteral("Excelファイル(%1)を読み込めませんでした。").arg(kTemplateShown) + QStringLiteral("\r\n")
                    + QStringLiteral("正しいファイルをExeと同じフォルダに入れてください"),
