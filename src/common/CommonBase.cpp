@@ -190,7 +190,7 @@ bool funcFileExists(const QString& path)
     return info.exists() && info.isFile();
 }
 
-void subCopyWholeFile(const QString& from, const QString& to)
+void subCopyWholeFile(const QString& from, const QString& to, bool privateFile)
 {
     QFile in(from);
     if (!in.open(QIODevice::ReadOnly))
@@ -200,6 +200,9 @@ void subCopyWholeFile(const QString& from, const QString& to)
     out.setDirectWriteFallback(false);
     if (!out.open(QIODevice::WriteOnly))
         throw std::runtime_error(QStringLiteral("%1 に書き込めません: %2").arg(to, out.errorString()).toStdString());
+    // Set before any byte is written; a file system without rights (a USB stick) ignores it.
+    if (privateFile)
+        out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     QByteArray chunk;
     while (!(chunk = in.read(1 << 20)).isEmpty()) {
         if (out.write(chunk) != chunk.size()) {

@@ -36,7 +36,8 @@ bool funcFileExists(const QString& path);
 bool funcFolderExists(const QString& path);
 // Copies a whole file. The target is replaced only once the copy is complete, so a
 // failed copy leaves it as it was. Throws std::runtime_error on failure.
-void subCopyWholeFile(const QString& from, const QString& to);
+// privateFile: the copy is readable by its owner only (a backup of students' data).
+void subCopyWholeFile(const QString& from, const QString& to, bool privateFile = false);
 
 // Widths are counted in bytes of the Shift-JIS (code page 932) form.
 QByteArray funcToSjis(const QString& text);

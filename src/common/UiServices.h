@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <memory>
+#include <optional>
 
 class QWidget;
 
@@ -37,6 +38,19 @@ public:
     virtual void progressBegin(const QString& label, int total) { (void)label, (void)total; }
     virtual void progressValue(int done) { (void)done; }
     virtual void progressEnd() {}
+    // A wait for the database server longer than a moment: the busy pointer from
+    // begin to end. serverWaiting is called several times a second with the time
+    // waited so far; past 2 s it shows a small window with キャンセル, and answers
+    // true once the user pressed it.
+    virtual void serverWaitBegin() {}
+    virtual bool serverWaiting(int waitedMs) { (void)waitedMs; return false; }
+    virtual void serverWaitEnd() {}
+    // A password typed into a dialog, never shown nor kept; nullopt when cancelled.
+    virtual std::optional<QString> askPassword(const QString& text, const QString& title)
+    {
+        (void)text, (void)title;
+        return std::nullopt;
+    }
     // Ends the program at once; does not return.
     [[noreturn]] virtual void endProgram(int exitCode) = 0;
 };

@@ -372,6 +372,7 @@ void frm講座情報一覧::cmdExcel_Click()
 {
     guarded(QStringLiteral("frm講座情報一覧 - cmdEnd_Click"), [&] {
         WaitCursor wait;
+        const LongWork longWork;
         ExcelOut out;
         out.setPropExcelSheet(QStringLiteral("講座カレンダー"));
         if (out.funcPrintStart()) {

@@ -22,6 +22,10 @@ DaoError::DaoError(const QString& message, const QString& sqlState)
 
 OthersAtWork::OthersAtWork() : DaoError(kOthersAtWorkText) {}
 
+ServerUnavailable::ServerUnavailable(const QString& detail, bool write) : DaoError(detail), m_write(write) {}
+
+DataReplaced::DataReplaced() : DaoError(kDataReplacedText) {}
+
 QString funcQuoteName(const QString& name)
 {
     QString q = name;
@@ -574,6 +578,11 @@ void Database::requireAlone()
         throw OthersAtWork();
 }
 
+void Database::markDataReplaced()
+{
+    engine().markDataReplaced();
+}
+
 QDate Database::today()
 {
     if (!isServer())
@@ -604,6 +613,27 @@ void Transaction::commit()
 {
     m_db.commit();
     m_done = true;
+}
+
+LongWork::LongWork(Database& db) : m_db(db)
+{
+    if (!db.isOpen())
+        return;
+    db.engine().beginLongWork();
+    m_engine = &db.engine();
+}
+
+LongWork::LongWork() : LongWork(gDatabase) {}
+
+LongWork::~LongWork()
+{
+    // A database closed and opened again meanwhile starts with the short limit anyway.
+    if (m_engine && m_db.isOpen() && &m_db.engine() == m_engine) {
+        try {
+            m_engine->endLongWork();
+        } catch (...) {
+        }
+    }
 }
 
 void Workspace::rollback()

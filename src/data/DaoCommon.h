@@ -39,6 +39,35 @@ class OthersAtWork : public DaoError {
 public:
     OthersAtWork();
 };
+// The server cannot be reached, stopped answering within the limit of the statement,
+// or the user gave up waiting for it. Nothing of the transaction it ended was stored.
+class ServerUnavailable : public DaoError {
+public:
+    // write: the statement belonged to a save (a transaction or an action statement).
+    ServerUnavailable(const QString& detail, bool write);
+    bool duringWrite() const { return m_write; }
+    // Set once the user has been told, so that the handlers further out stay silent.
+    bool told() const { return m_told; }
+    void setTold() const { m_told = true; }
+
+private:
+    bool m_write;
+    mutable bool m_told = false;
+};
+inline const QString kServerUnavailableSaveText =
+    QStringLiteral("サーバーに接続できません。ネットワークを確認して、もう一度保存してください。");
+inline const QString kServerUnavailableReadText =
+    QStringLiteral("サーバーに接続できません。ネットワークを確認して、もう一度行ってください。");
+
+// The server's data was restored or initialized since this program started: what
+// its windows hold belongs to the old school, and nothing more may be written.
+class DataReplaced : public DaoError {
+public:
+    DataReplaced();
+};
+inline const QString kDataReplacedText =
+    QStringLiteral("データが復元または初期化されました。楓丸くんを終了して、もう一度起動してください。");
+
 inline const QString kOthersAtWorkText =
     QStringLiteral("他のパソコンで楓丸くんが使われています。すべてのパソコンで楓丸くんを終了してから、もう一度行ってください。");
 
@@ -175,6 +204,8 @@ public:
     std::optional<int> takeNextId(const QString& table, const QString& column);
     // Within a transaction: throws OthersAtWork unless no other PC runs the program (Engine::holdAlone).
     void requireAlone();
+    // Within the transaction of a restore or an initialization (Engine::markDataReplaced).
+    void markDataReplaced();
     // Today by the database's clock: on a server every PC's day is the server's.
     QDate today();
 
@@ -205,6 +236,21 @@ public:
 private:
     Database& m_db;
     bool m_done = false;
+};
+
+// Long work on a database (a report, a backup): its statements keep the long limit
+// while the object lives.
+class LongWork {
+public:
+    explicit LongWork(Database& db);
+    LongWork();   // on gDatabase
+    ~LongWork();
+    LongWork(const LongWork&) = delete;
+    LongWork& operator=(const LongWork&) = delete;
+
+private:
+    Database& m_db;
+    Engine* m_engine = nullptr;
 };
 
 // The engine's workspace: held while the database is open. Rolling back undoes

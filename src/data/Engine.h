@@ -72,6 +72,14 @@ public:
     // when no other running program works on the database, and then none starts
     // until the transaction ends. The embedded file is one PC's alone.
     virtual bool holdAlone() { return true; }
+
+    // Reports and backups: statements may run long (a window's are cut short, so
+    // that a server that stopped answering never keeps the user waiting for minutes).
+    virtual void beginLongWork() {}
+    virtual void endLongWork() {}
+    // Within the transaction of a restore or an initialization: the programs running
+    // on the old data learn it when they connect again.
+    virtual void markDataReplaced() {}
 };
 
 // A value as the engines store it when it is not a number: dates as their texts.

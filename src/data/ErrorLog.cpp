@@ -81,8 +81,72 @@ void subErrorLog(const QString& procedureName)
     std::abort(); // endProgram never returns
 }
 
+namespace {
+thread_local int tHandlerDepth = 0;
+thread_local int tFaultsToCaller = 0;
+} // namespace
+
+HandlerDepth::HandlerDepth()
+{
+    ++tHandlerDepth;
+}
+
+HandlerDepth::~HandlerDepth()
+{
+    --tHandlerDepth;
+}
+
+ServerFaultsToCaller::ServerFaultsToCaller()
+{
+    ++tFaultsToCaller;
+}
+
+ServerFaultsToCaller::~ServerFaultsToCaller()
+{
+    --tFaultsToCaller;
+}
+
+void subServerUnavailable(const ServerUnavailable& fault, const QString& procedureName)
+{
+    if (tFaultsToCaller > 0)
+        throw;
+    if (!fault.told()) {
+        fault.setTold();
+        // Undone before the message: another PC waiting on the same rows is not held while it is open.
+        gWorkspace.rollback();
+        subWriteErrorLog(procedureName, QString::fromStdString(fault.what()));
+        MsgBox(fault.duringWrite() ? kServerUnavailableSaveText : kServerUnavailableReadText, MsgButtons::Ok,
+               MsgIcon::Warning, kTitle);
+    }
+    // The action stops where it was begun: nothing after the failed step runs.
+    if (tHandlerDepth > 1)
+        throw;
+}
+
+void subDataReplaced()
+{
+    gWorkspace.rollback();
+    MsgBox(kDataReplacedText, MsgButtons::Ok, MsgIcon::Warning, kTitle);
+    try {
+        gDatabase.close();
+        gWorkspace.setOpen(false);
+    } catch (...) {
+    }
+    ui().endProgram(0);
+    std::abort(); // endProgram never returns
+}
+
 void subFault(const std::exception& fault, const QString& procedureName)
 {
+    if (dynamic_cast<const DataReplaced*>(&fault))
+        subDataReplaced();
+    if (const auto* server = dynamic_cast<const ServerUnavailable*>(&fault)) {
+        // Called outside guarded (the report engine's handlers): told, then passed on
+        // to the handler of the action, which returns.
+        const HandlerDepth depth;
+        subServerUnavailable(*server, procedureName);
+        throw *server;
+    }
     gErrDescription = QString::fromStdString(fault.what());
     subErrorLog(procedureName);
 }

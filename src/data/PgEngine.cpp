@@ -2,9 +2,11 @@
 
 #include "DaoCommon.h"
 #include "JetDialect.h"
+#include "UiServices.h"
 
 #include <QRegularExpression>
 
+#include <arpa/inet.h>
 #include <libpq-fe.h>
 #include <poll.h>
 
@@ -111,12 +113,29 @@ QString libpqMessage(const PGconn* conn)
 constexpr const char* kJoinPrograms = "SELECT pg_advisory_lock_shared(1262568772)";
 constexpr const char* kHoldAlone = "SELECT pg_try_advisory_xact_lock(1262568772)";
 
-// How long a statement waits for another session's lock, and how long it may run
-// when Revid.server sets no limit of its own.
+// How long a statement waits for another session's lock, and how long the long work
+// (reports, backups, restores) may run when Revid.server sets no limit of its own.
 constexpr std::chrono::seconds kLockTimeout{30};
 constexpr std::chrono::seconds kDefaultStatementLimit{300};
+// Everything a window does while the user waits: a server that cannot answer in this
+// time is treated as gone, the action fails and the window stays.
+constexpr std::chrono::milliseconds kInteractiveLimit{20000};
 // A stopped server answers no statement: the wait ends this long after the server's own limit.
-constexpr std::chrono::seconds kAnswerMargin{10};
+constexpr std::chrono::seconds kAnswerMargin{5};
+// Waits shorter than this show nothing: most statements take a few milliseconds.
+constexpr std::chrono::milliseconds kWaitShown{150};
+
+// The row of the counters that holds the generation of the data: one more with each
+// restore or initialization, so that a program that lost its connection meanwhile
+// learns that the school it shows was replaced.
+constexpr const char* kGenerationRow = "#世代";
+
+// Failures that mean the server is gone, did not answer in time, or ended the session.
+bool isServerFailure(const QString& sqlState)
+{
+    return sqlState.startsWith(QLatin1String("08")) || sqlState.startsWith(QLatin1String("57P"))
+        || sqlState == QLatin1String("57014") || sqlState == QLatin1String("55P03");
+}
 
 // Settings of every session. Set after the connection text's own, so that neither the
 // server's configuration nor Revid.server can undo them: with standard_conforming_strings
@@ -157,11 +176,21 @@ QByteArray optionValue(const std::vector<std::pair<QByteArray, QByteArray>>& opt
     return {};
 }
 
-// A host of this machine: a socket folder, localhost or a loopback address.
+// A host of this machine: a socket folder, localhost or a loopback address written as
+// an address. A name is asked of the network, so "127.example" is another machine.
 bool isLocalHost(const QByteArray& host)
 {
-    return host.isEmpty() || host.startsWith('/') || host.startsWith('@') || host == "localhost" || host.startsWith("127.")
-        || host == "::1";
+    if (host.isEmpty() || host.startsWith('/') || host.startsWith('@') || host.compare("localhost", Qt::CaseInsensitive) == 0)
+        return true;
+    in_addr v4{};
+    if (inet_pton(AF_INET, host.constData(), &v4) == 1)
+        return (ntohl(v4.s_addr) >> 24) == 127;
+    in6_addr v6{};
+    if (inet_pton(AF_INET6, host.constData(), &v6) != 1)
+        return false;
+    if (IN6_IS_ADDR_LOOPBACK(&v6))
+        return true;
+    return IN6_IS_ADDR_V4MAPPED(&v6) && v6.s6_addr[12] == 127;
 }
 
 bool allHostsLocal(const std::vector<std::pair<QByteArray, QByteArray>>& options)
@@ -187,6 +216,42 @@ QString funcWithoutPasswords(const QString& text, const QString& connection)
                                             QRegularExpression::CaseInsensitiveOption);
     out.replace(written, QStringLiteral("\\1********"));
     return out;
+}
+
+QString funcConnectionAs(const QString& connection, const QString& user, const QString& password)
+{
+    const auto options = parseConnection(connection);
+    if (!options)
+        return {};
+    const auto quoted = [](const QByteArray& value) {
+        QByteArray v = value;
+        v.replace('\\', "\\\\").replace('\'', "\\'");
+        return "'" + v + "'";
+    };
+    QByteArray text;
+    for (const auto& [key, value] : *options)
+        if (key != "user" && key != "password" && key != "passfile")
+            text += key + '=' + quoted(value) + ' ';
+    text += "user=" + quoted(user.toUtf8()) + " password=" + quoted(password.toUtf8());
+    return QString::fromUtf8(text);
+}
+
+QString funcServerLabel(const QString& connection)
+{
+    const auto options = parseConnection(connection);
+    if (!options)
+        return kMalformedConnectionText;
+    const auto value = [&](const char* key, const char* fallback) {
+        const QByteArray v = optionValue(*options, key);
+        return QString::fromUtf8(v.isEmpty() ? QByteArray(fallback) : v);
+    };
+    QString host = value("host", "");
+    if (host.isEmpty())
+        host = value("hostaddr", "localhost");
+    const QString user = value("user", "");
+    return QStringLiteral("%1 のサーバー %2（ポート %3）のデータベース %4%5")
+        .arg(kServerFileName, host, value("port", "5432"), value("dbname", user.isEmpty() ? "" : user.toUtf8().constData()),
+             user.isEmpty() ? QString() : QStringLiteral("、ユーザー ") + user);
 }
 
 // What a connection is made with, kept to make it again.
@@ -238,7 +303,7 @@ public:
             throw DaoError(QStringLiteral("データベースが開かれていません"));
         std::vector<QVariant> values;
         values.swap(m_values);
-        m_engine.run(m_sql, values, Mode::Prepared, this);
+        m_engine.run(m_sql, values, Mode::Prepared, this, true);
     }
 
 private:
@@ -332,19 +397,76 @@ bool PgEngine::setUpSession(QString* reason)
     };
     if (!send(sessionSettings()))
         return false;
-    // The server's own limit of a statement, or ours; the wait for an answer follows it.
+    // The server's own limit of a statement (from Revid.server or its settings) is that of
+    // the long work; a window's statements keep the shorter of it and ours.
     const auto limit = send("SELECT setting::bigint FROM pg_settings WHERE name = 'statement_timeout'");
     if (!limit)
         return false;
-    std::chrono::milliseconds statementLimit(std::strtoll(PQgetvalue(limit->r, 0, 0), nullptr, 10));
-    if (statementLimit.count() == 0) {
-        if (!send("SET statement_timeout = '" + QByteArray::number(kDefaultStatementLimit.count()) + "s'"))
-            return false;
-        statementLimit = kDefaultStatementLimit;
-    }
-    m_answerLimit = statementLimit + kAnswerMargin;
-    // A program joins the others; it waits (no longer than the lock timeout) while a restore runs.
-    return !m_joinsPrograms || send(kJoinPrograms);
+    m_longLimit = std::chrono::milliseconds(std::strtoll(PQgetvalue(limit->r, 0, 0), nullptr, 10));
+    if (m_longLimit.count() == 0)
+        m_longLimit = kDefaultStatementLimit;
+    m_shortLimit = std::min(m_longLimit, kInteractiveLimit);
+    const std::chrono::milliseconds current = m_longWork > 0 ? m_longLimit : m_shortLimit;
+    if (!send("SET statement_timeout = " + QByteArray::number(static_cast<qlonglong>(current.count()))))
+        return false;
+    m_answerLimit = current + kAnswerMargin;
+    if (!m_joinsPrograms)
+        return true;
+    // A program joins the others before any statement of its own; it waits (no longer
+    // than the lock timeout) while a restore runs.
+    if (!send(kJoinPrograms))
+        return false;
+    // Joined again after a lost connection: the data must still be the one it started with.
+    const auto generation = send(QByteArray("SELECT coalesce(max(\"最終ID\"), 0) FROM \"") + kCounterTable.toUtf8()
+                                 + "\" WHERE テーブル名 = '" + kGenerationRow + "'");
+    if (!generation)
+        return false;
+    if (m_generation && std::strtoll(PQgetvalue(generation->r, 0, 0), nullptr, 10) != *m_generation)
+        m_replaced = true;
+    return true;
+}
+
+bool PgEngine::applyStatementLimit()
+{
+    const std::chrono::milliseconds current = m_longWork > 0 ? m_longLimit : m_shortLimit;
+    if (!m_conn || PQstatus(m_conn) != CONNECTION_OK)
+        return false;   // a connection made again sets it
+    execute(QStringLiteral("SET statement_timeout = %1").arg(current.count()));
+    m_answerLimit = current + kAnswerMargin;
+    return true;
+}
+
+void PgEngine::beginLongWork()
+{
+    if (m_longWork++ == 0)
+        applyStatementLimit();
+}
+
+void PgEngine::endLongWork()
+{
+    if (m_longWork > 0 && --m_longWork == 0)
+        applyStatementLimit();
+}
+
+qint64 PgEngine::readGeneration()
+{
+    const EngineRows rows = query(QStringLiteral("SELECT coalesce(max(最終ID), 0) FROM %1 WHERE テーブル名 = ?").arg(funcQuoteName(kCounterTable)),
+                                  {QString::fromUtf8(kGenerationRow)});
+    return rows.values.at(0).toLongLong();
+}
+
+void PgEngine::markDataReplaced()
+{
+    execute(QStringLiteral("INSERT INTO %1 AS c (テーブル名, 最終ID) VALUES (?, 1) ON CONFLICT (テーブル名) DO UPDATE SET 最終ID = c.最終ID + 1")
+                .arg(funcQuoteName(kCounterTable)),
+            {QString::fromUtf8(kGenerationRow)});
+}
+
+QString PgEngine::tableOwner()
+{
+    const EngineRows rows = query(QStringLiteral("SELECT tableowner FROM pg_tables WHERE schemaname = current_schema() AND tablename = ?"),
+                                  {QStringLiteral("生徒台帳")});
+    return rows.count > 0 ? rows.values.at(0).toString() : QString();
 }
 
 std::unique_ptr<PgEngine> PgEngine::connect(const QString& connection, QString* reason)
@@ -361,6 +483,7 @@ std::unique_ptr<PgEngine> PgEngine::connect(const QString& connection, QString* 
         }
         engine->m_joinsPrograms = true;
         engine->execute(QString::fromLatin1(kJoinPrograms));
+        engine->m_generation = engine->readGeneration();
         return engine;
     } catch (const DaoError& e) {
         if (reason)
@@ -386,8 +509,12 @@ bool PgEngine::holdsProgramTables()
     return rows.count == 1 && rows.values[0].toInt() == 1;
 }
 
-void PgEngine::reconnectIfLost()
+void PgEngine::reconnectIfLost(bool write)
 {
+    if (m_replaced)
+        throw DataReplaced();
+    if (m_waiting)   // a statement of a timer while the user waits for another
+        throw ServerUnavailable(QStringLiteral("サーバーの応答を待っている間の命令です"), write);
     if (m_inTransaction)
         return;
     // Whatever the server said while the connection stood idle (its end, when it
@@ -399,27 +526,54 @@ void PgEngine::reconnectIfLost()
         ++m_connectionNumber;
         QString why;
         if (!setUpSession(&why))
-            throw DaoError(funcWithoutPasswords(why, m_params->connection));
+            throw ServerUnavailable(funcWithoutPasswords(why, m_params->connection), write);
+        if (m_replaced)
+            throw DataReplaced();
     }
 }
 
 PgEngine::Result PgEngine::answer()
 {
     using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + m_answerLimit;
+    const Clock::time_point start = Clock::now();
+    const Clock::time_point deadline = start + m_answerLimit;
+    m_waitEnd = WaitEnd::Answered;
+    bool shown = false;
+    struct Shown {
+        bool& shown;
+        bool& waiting;
+        ~Shown()
+        {
+            waiting = false;
+            if (shown)
+                ui().serverWaitEnd();
+        }
+    } end{shown, m_waiting};
     PGresult* kept = nullptr;
     for (;;) {
         while (PQisBusy(m_conn)) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-            if (left <= 0) {
-                // The server stopped answering: the connection is given up, the next statement makes a new one.
+            const Clock::time_point now = Clock::now();
+            const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(now - start);
+            if (waited >= kWaitShown && !shown) {
+                shown = true;
+                m_waiting = true;
+                ui().serverWaitBegin();
+            }
+            const bool cancelled = shown && ui().serverWaiting(static_cast<int>(waited.count()));
+            if (now >= deadline || cancelled) {
+                // The server stopped answering, or the user gave it up: the connection is
+                // given up (the server undoes the transaction), the next statement makes a new one.
+                m_waitEnd = cancelled ? WaitEnd::Cancelled : WaitEnd::TimedOut;
                 PQclear(kept);
                 PQfinish(m_conn);
                 m_conn = nullptr;
                 return Result(nullptr);
             }
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
+            // Short slices once the wait is shown, so that キャンセル answers at once.
+            const long long slice = shown ? 100 : kWaitShown.count();
             pollfd socket{PQsocket(m_conn), POLLIN, 0};
-            poll(&socket, 1, static_cast<int>(std::min<long long>(left, INT_MAX)));
+            poll(&socket, 1, static_cast<int>(std::min<long long>(left, slice)));
             if (!PQconsumeInput(m_conn))
                 break;
         }
@@ -437,24 +591,36 @@ PgEngine::Result PgEngine::answer()
     return Result(kept);
 }
 
-void PgEngine::prepareOnServer(const QByteArray& name, const QByteArray& text)
+void PgEngine::fail(const Result& result, const QString& sql, bool write)
 {
-    reconnectIfLost();
-    const Result result = PQsendPrepare(m_conn, name.constData(), text.constData(), 0, nullptr) ? answer() : Result(nullptr);
-    if (PQresultStatus(result.r) != PGRES_COMMAND_OK) {
-        const char* state = PQresultErrorField(result.r, PG_DIAG_SQLSTATE);
-        const QString message = result.r ? QString::fromUtf8(PQresultErrorMessage(result.r)).trimmed() : libpqMessage(m_conn);
-        throw DaoError(message + QStringLiteral(" (") + QString::fromUtf8(text.left(200)) + QLatin1Char(')'),
-                       state ? QString::fromLatin1(state) : QString());
-    }
+    const char* state = result.r ? PQresultErrorField(result.r, PG_DIAG_SQLSTATE) : nullptr;
+    const QString sqlState = state ? QString::fromLatin1(state) : QString();
+    QString message = result.r ? QString::fromUtf8(PQresultErrorMessage(result.r)).trimmed() : QString();
+    if (!m_conn)
+        message = m_waitEnd == WaitEnd::Cancelled ? QStringLiteral("サーバーの応答を待つのをやめました")
+                                                  : QStringLiteral("サーバーが応答しません");
+    else if (message.isEmpty())
+        message = libpqMessage(m_conn);
+    const QString detail = message + QStringLiteral(" (") + sql.left(200) + QLatin1Char(')');
+    if (!m_conn || PQstatus(m_conn) != CONNECTION_OK || isServerFailure(sqlState))
+        throw ServerUnavailable(detail, write || m_inTransaction);
+    throw DaoError(detail, sqlState);
 }
 
-PgEngine::Result PgEngine::run(const QString& sql, const std::vector<QVariant>& values, Mode mode, Prepared* prepared)
+void PgEngine::prepareOnServer(const QByteArray& name, const QByteArray& text)
+{
+    reconnectIfLost(true);
+    const Result result = PQsendPrepare(m_conn, name.constData(), text.constData(), 0, nullptr) ? answer() : Result(nullptr);
+    if (PQresultStatus(result.r) != PGRES_COMMAND_OK)
+        fail(result, QString::fromUtf8(text), true);
+}
+
+PgEngine::Result PgEngine::run(const QString& sql, const std::vector<QVariant>& values, Mode mode, Prepared* prepared, bool write)
 {
     const QByteArray text = mode == Mode::Prepared ? QByteArray() : funcJetToPostgres(sql).toUtf8();
     const Parameters p(values);
     for (int attempt = 0;; ++attempt) {
-        reconnectIfLost();
+        reconnectIfLost(write);
         if (prepared && prepared->m_connectionNumber != m_connectionNumber) {
             // The connection was made again: the statement is parsed anew there.
             prepareOnServer(prepared->m_name, prepared->m_text);
@@ -471,25 +637,25 @@ PgEngine::Result PgEngine::run(const QString& sql, const std::vector<QVariant>& 
         if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
             return result;
         const char* state = result.r ? PQresultErrorField(result.r, PG_DIAG_SQLSTATE) : nullptr;
-        const QString sqlState = state ? QString::fromLatin1(state) : QString();
-        QString message = result.r ? QString::fromUtf8(PQresultErrorMessage(result.r)).trimmed() : QString();
-        if (!m_conn)
-            message = QStringLiteral("サーバーが応答しません");   // given up in answer(): not sent again, it may have run
-        else if (message.isEmpty())
-            message = libpqMessage(m_conn);
         // The server ended the session before this statement (an operator's or a
         // restart's 57P..): it never ran, so it is sent once more. Within a transaction
         // the writes before it are gone: the transaction stays failed until it is ended.
-        if (attempt == 0 && m_conn && PQstatus(m_conn) != CONNECTION_OK && !m_inTransaction
-            && sqlState.startsWith(QLatin1String("57P")))
+        // A statement given up in answer() is never sent again: it may have run.
+        if (attempt == 0 && m_conn && PQstatus(m_conn) != CONNECTION_OK && !m_inTransaction && state
+            && QByteArray(state).startsWith("57P"))
             continue;
-        throw DaoError(message + QStringLiteral(" (") + sql.left(200) + QLatin1Char(')'), sqlState);
+        fail(result, sql, write);
     }
 }
 
 EngineRows PgEngine::query(const QString& sql, const std::vector<QVariant>& values)
 {
-    const Result result = run(sql, values);
+    return rowsOf(sql, values, false);
+}
+
+EngineRows PgEngine::rowsOf(const QString& sql, const std::vector<QVariant>& values, bool write)
+{
+    const Result result = run(sql, values, Mode::Params, nullptr, write);
     const PGresult* r = result.r;
     EngineRows rows;
     const int columns = PQnfields(r);
@@ -508,13 +674,13 @@ EngineRows PgEngine::query(const QString& sql, const std::vector<QVariant>& valu
 
 int PgEngine::execute(const QString& sql, const std::vector<QVariant>& values)
 {
-    const Result result = run(sql, values);
+    const Result result = run(sql, values, Mode::Params, nullptr, true);
     return std::atoi(PQcmdTuples(result.r));
 }
 
 void PgEngine::executeScript(const QString& sql)
 {
-    run(sql, {}, Mode::Script);
+    run(sql, {}, Mode::Script, nullptr, true);
 }
 
 std::unique_ptr<EngineStatement> PgEngine::prepare(const QString& sql)
@@ -574,7 +740,7 @@ void PgEngine::commit()
     // Still in the transaction while COMMIT is sent: a connection lost now is not made again.
     QByteArray tag;
     try {
-        const Result result = run(QStringLiteral("COMMIT"), {});
+        const Result result = run(QStringLiteral("COMMIT"), {}, Mode::Params, nullptr, true);
         tag = PQcmdStatus(result.r);
     } catch (...) {
         m_inTransaction = false;
@@ -613,11 +779,11 @@ std::optional<int> PgEngine::takeNextId(const QString& table, const QString& col
 {
     // One statement: the counter row is made on first use, and a number is never
     // below the table's own largest (rows written by the tools or a restore).
-    const EngineRows rows = query(
+    const EngineRows rows = rowsOf(
         QStringLiteral("INSERT INTO %1 AS c (テーブル名, 最終ID) VALUES (?, (SELECT coalesce(max(%2), 0) FROM %3) + 1) "
                        "ON CONFLICT (テーブル名) DO UPDATE SET 最終ID = GREATEST(c.最終ID, EXCLUDED.最終ID - 1) + 1 "
                        "RETURNING 最終ID")
             .arg(funcQuoteName(kCounterTable), funcQuoteName(column), funcQuoteName(table)),
-        {table});
+        {table}, true);
     return rows.values.at(0).toInt();
 }

@@ -16,6 +16,14 @@ inline const QString kMalformedConnectionText = QStringLiteral("Revid.server の
 // The text with every password of the connection text (and any "password=..." in it) masked.
 QString funcWithoutPasswords(const QString& text, const QString& connection);
 
+// The connection text with another user and password (the owner's, typed for one
+// restore or initialization); an empty text when the connection text cannot be read.
+QString funcConnectionAs(const QString& connection, const QString& user, const QString& password);
+
+// One line for the user about the server a connection text names: host, port,
+// database and user, never a password.
+QString funcServerLabel(const QString& connection);
+
 class PgEngine final : public Engine {
 public:
     // Connects, checks that the database holds this program's tables and joins
@@ -41,6 +49,11 @@ public:
     bool inTransaction() const override;
     std::optional<int> takeNextId(const QString& table, const QString& column) override;
     bool holdAlone() override;
+    void beginLongWork() override;
+    void endLongWork() override;
+    void markDataReplaced() override;
+    // The role that owns the program's tables (restore and initialization run as it).
+    QString tableOwner();
 
     // Several statements in one text, without values (a schema).
     void executeScript(const QString& sql);
@@ -58,19 +71,33 @@ private:
     struct Params;
     enum class Mode { Params, Script, Prepared };
     // sql is the layer's text for Params and Script, the statement's name for Prepared.
-    Result run(const QString& sql, const std::vector<QVariant>& values, Mode mode = Mode::Params,
-               Prepared* prepared = nullptr);
-    void reconnectIfLost();
+    // write: the statement belongs to a save (told so when the server fails).
+    Result run(const QString& sql, const std::vector<QVariant>& values, Mode mode, Prepared* prepared, bool write);
+    EngineRows rowsOf(const QString& sql, const std::vector<QVariant>& values, bool write);
+    void reconnectIfLost(bool write);
+    // The statement limit of the session: short, or long within long work.
+    bool applyStatementLimit();
+    qint64 readGeneration();
     // Every (re)connection: settings neither the server nor Revid.server may change.
     bool setUpSession(QString* reason);
-    // The answer to what was just sent, waited for no longer than m_answerLimit.
+    // The answer to what was just sent, waited for no longer than m_answerLimit; a
+    // longer wait is shown to the user, who may give it up.
     Result answer();
     void prepareOnServer(const QByteArray& name, const QByteArray& text);
+    // The failure of the statement just run, as the exception the layer throws.
+    [[noreturn]] void fail(const Result& result, const QString& sql, bool write);
 
     std::shared_ptr<Params> m_params;
     pg_conn* m_conn = nullptr;
     bool m_joinsPrograms = false;     // holds the running programs' shared lock
     std::chrono::milliseconds m_answerLimit{0};
+    std::chrono::milliseconds m_shortLimit{0};
+    std::chrono::milliseconds m_longLimit{0};
+    int m_longWork = 0;
+    enum class WaitEnd { Answered, TimedOut, Cancelled } m_waitEnd = WaitEnd::Answered;
+    bool m_waiting = false;
+    std::optional<qint64> m_generation;   // of the data when the program joined
+    bool m_replaced = false;
     bool m_inTransaction = false;
     int m_connectionNumber = 0;   // grows with each connection made again: prepared statements are gone
     int m_prepared = 0;

@@ -68,7 +68,8 @@ void subWriteServerSnapshot(const QString& connection, const QString& path)
     Database server;
     QString reason;
     if (!server.openServer(connection, &reason))
-        throw DaoError(reason);
+        throw ServerUnavailable(reason, false);
+    const LongWork longWork(server);
     // Made beside the target and put in its place only when complete.
     const QFileInfo target(path);
     const QString part = target.absolutePath() + QStringLiteral("/.") + target.fileName() + QLatin1Char('.')
@@ -76,6 +77,9 @@ void subWriteServerSnapshot(const QString& connection, const QString& path)
     if (!funcCreateDatabase(part, &reason))
         throw std::runtime_error(reason.toStdString());
     try {
+        // Students' names and addresses: readable by the one who took the backup only.
+        if (!QFile::setPermissions(part, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+            throw std::runtime_error(QStringLiteral("%1 の権限を変えられません").arg(part).toStdString());
         {
             Database file;
             if (!file.open(part, true))
@@ -130,9 +134,12 @@ void subLoadServerSnapshot(const QString& path, const QString& connection)
     QString reason;
     if (!server.openServer(connection, &reason))
         throw DaoError(reason);
+    const LongWork longWork(server);
     Transaction load(server);
     // Another PC's open windows would write their old rows back over the restored ones.
     server.requireAlone();
+    // A program that lost its connection meanwhile learns that its school was replaced.
+    server.markDataReplaced();
     server.execute(QStringLiteral("TRUNCATE ") + quotedTables());
     for (const QString& table : funcProgramTables()) {
         const auto shape = server.tableShape(table);

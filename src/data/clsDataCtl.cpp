@@ -1,6 +1,7 @@
 #include "clsDataCtl.h"
 
 #include "CommonBase.h"
+#include "ErrorLog.h"
 #include "UiServices.h"
 
 bool clsDataCtl::funcOpenRec(const QString& sql, int options)
@@ -26,6 +27,11 @@ bool clsDataCtl::funcOpenRec(const QString& sql, const std::vector<QVariant>& va
         m_count = count;
         rs.close();
         return true;
+    } catch (const DataReplaced&) {
+        subDataReplaced();
+    } catch (const ServerUnavailable& e) {
+        subServerUnavailable(e, QStringLiteral("clsDataCtl - funcOpenRec"));
+        return false;
     } catch (const std::exception& e) {
         MsgBox(QString::fromStdString(e.what()) + QStringLiteral("\r\n情報取得に失敗しました"));
         return false;

@@ -1,6 +1,7 @@
 #include "clsDataList.h"
 
 #include "CommonBase.h"
+#include "ErrorLog.h"
 #include "UiServices.h"
 
 #include <QHeaderView>
@@ -166,6 +167,11 @@ bool clsDataList::funcShowList(const QString& sql, int type, const std::vector<Q
         rs.close();
         if (!m_noMsg)
             MsgBox(QStringLiteral("該当はありませんでした"), MsgButtons::Ok, MsgIcon::Information);
+        return false;
+    } catch (const DataReplaced&) {
+        subDataReplaced();
+    } catch (const ServerUnavailable& e) {
+        subServerUnavailable(e, QStringLiteral("clsDataList - funcShowList"));
         return false;
     } catch (const std::exception&) {
         return false;

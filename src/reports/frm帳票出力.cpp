@@ -533,6 +533,8 @@ void frm帳票出力::subReportOut(QTreeWidget* chosen, const QString& emptyFirs
         return;
     }
     std::optional<WaitCursor> wait(std::in_place);
+    // A report of thousands of lessons may take longer than a window's statement.
+    const LongWork longWork;
     if (!funcCreateSQL())
         return;
     // Every chosen student gets a monthly page, one without lessons in the month too.

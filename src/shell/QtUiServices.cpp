@@ -5,6 +5,8 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QCursor>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -136,4 +138,50 @@ bool QtUiServices::openDocument(const QString& path)
 void QtUiServices::endProgram(int exitCode)
 {
     std::_Exit(exitCode);
+}
+
+void QtUiServices::serverWaitBegin()
+{
+    m_serverWaitCancelled = false;
+    QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+}
+
+bool QtUiServices::serverWaiting(int waitedMs)
+{
+    // Until the window shows, no event is handled: nothing else may reach the database
+    // while it answers. The window is modal, so then only its キャンセル can be pressed.
+    if (waitedMs < 2000)
+        return false;
+    if (!m_serverWait) {
+        m_serverWait = std::make_unique<QProgressDialog>(QStringLiteral("サーバーの応答を待っています…"),
+                                                         QStringLiteral("キャンセル"), 0, 0, QApplication::activeWindow());
+        m_serverWait->setWindowTitle(kTitle);
+        m_serverWait->setWindowModality(Qt::ApplicationModal);
+        m_serverWait->setMinimumDuration(0);
+        m_serverWait->setAutoClose(false);
+        m_serverWait->setAutoReset(false);
+        QObject::connect(m_serverWait.get(), &QProgressDialog::canceled, [this] { m_serverWaitCancelled = true; });
+        m_serverWait->show();
+    }
+    QApplication::processEvents(QEventLoop::AllEvents, 50);
+    return m_serverWaitCancelled;
+}
+
+void QtUiServices::serverWaitEnd()
+{
+    m_serverWait.reset();
+    QApplication::restoreOverrideCursor();
+}
+
+std::optional<QString> QtUiServices::askPassword(const QString& text, const QString& title)
+{
+    QInputDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(text);
+    dialog.setTextEchoMode(QLineEdit::Password);
+    dialog.setOkButtonText(QStringLiteral("OK"));
+    dialog.setCancelButtonText(QStringLiteral("キャンセル"));
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
 }

@@ -20,8 +20,14 @@ public:
     QString saveFileName(QWidget* parent, const FileDialogRequest& request) override;
     bool openDocument(const QString& path) override;
     [[noreturn]] void endProgram(int exitCode) override;
+    void serverWaitBegin() override;
+    bool serverWaiting(int waitedMs) override;
+    void serverWaitEnd() override;
+    std::optional<QString> askPassword(const QString& text, const QString& title) override;
 
 private:
+    std::unique_ptr<QProgressDialog> m_serverWait;
+    bool m_serverWaitCancelled = false;
     int m_busy = 0;
     std::unique_ptr<QProgressDialog> m_progress;
 };

@@ -1,7 +1,9 @@
 #include "basBackup.h"
 
 #include "DaoCommon.h"
+#include "PgEngine.h"
 #include "Snapshot.h"
+#include "UiServices.h"
 
 #include <QDir>
 #include <QFile>
@@ -77,4 +79,19 @@ int subCopyPictures(const QString& fromFolder, const QString& toFolder)
         ++copied;
     }
     return copied;
+}
+
+std::optional<QString> funcOwnerConnection(const QString& connection)
+{
+    auto* server = gDatabase.isServer() ? dynamic_cast<PgEngine*>(&gDatabase.engine()) : nullptr;
+    const QString owner = server ? server->tableOwner() : QString();
+    if (owner.isEmpty())
+        return std::nullopt;
+    const auto password = ui().askPassword(
+        QStringLiteral("サーバーのデータを置き換えるには、データの所有者（%1）のパスワードが必要です。\r\nパスワードを入力してください。")
+            .arg(owner),
+        kTitle);
+    if (!password)
+        return std::nullopt;
+    return funcConnectionAs(connection, owner, *password);
 }

@@ -7,6 +7,8 @@
 #include <QDate>
 #include <QString>
 
+#include <optional>
+
 // "yyyymmdd" of the day followed by "Revid.mdb", e.g. 20030131Revid.mdb.
 QString funcBackupFileName(const QDate& day);
 
@@ -26,3 +28,8 @@ QString funcPictureBackupFolder(const QString& backupFile);
 // that does not exist copies nothing. Returns the number of files copied.
 // Throws std::runtime_error on failure.
 int subCopyPictures(const QString& fromFolder, const QString& toFolder);
+
+// On a server, the connection as the owner of the program's tables, for one restore
+// or initialization: the user types the owner's password, which is kept nowhere.
+// nullopt when the user cancelled.
+std::optional<QString> funcOwnerConnection(const QString& connection);

@@ -478,8 +478,11 @@ void frmMenu::imgTool_Click(int index)
 
 QString frmMenu::funcChooseFile(const FileDialogRequest& request, bool save)
 {
-    // The file must not be in use while it is copied.
-    CloseDatabase();
+    // The file must not be in use while it is copied. A server's session stays, and
+    // with it this PC's place among the running programs: no restore elsewhere
+    // begins while the dialog is open.
+    if (!gDatabase.isServer())
+        CloseDatabase();
     const QString chosen = save ? ui().saveFileName(this, request) : ui().openFileName(this, request);
     if (chosen.isEmpty())
         funcReopen();   // cancelled: go on with the database
@@ -487,6 +490,18 @@ QString frmMenu::funcChooseFile(const FileDialogRequest& request, bool save)
         m_dlgFileName = chosen;
     return chosen;
 }
+
+namespace {
+// Why a server's backup or restore failed, for the user: the server's own text goes to the log.
+QString funcFailureReason(const std::exception& e, const QString& procedureName)
+{
+    if (dynamic_cast<const ServerUnavailable*>(&e)) {
+        subWriteErrorLog(procedureName, QString::fromStdString(e.what()));
+        return QStringLiteral("サーバーに接続できません。ネットワークを確認してください。");
+    }
+    return QString::fromStdString(e.what());
+}
+} // namespace
 
 void frmMenu::subBackup()
 {
@@ -506,13 +521,13 @@ void frmMenu::subBackup()
         try {
             subWriteServerSnapshot(*server, target);
         } catch (const std::exception& e) {
-            if (funcReopen())
-                MsgBox(QStringLiteral("バックアップできませんでした。\r\n") + QString::fromStdString(e.what()), MsgButtons::Ok,
-                       MsgIcon::Warning, kTitle);
+            // Told before anything else: the program's own connection may be gone too.
+            MsgBox(QStringLiteral("バックアップに失敗しました。\r\n") + funcFailureReason(e, QStringLiteral("frmMenu - subBackup")),
+                   MsgButtons::Ok, MsgIcon::Warning, kTitle);
             return;
         }
     } else if (!funcSameFile(databasePath, target)) {
-        subCopyWholeFile(databasePath, target);
+        subCopyWholeFile(databasePath, target, true);
     }
     if (!funcReopen())
         return;
@@ -539,6 +554,8 @@ void frmMenu::subPicturesThenDone(const QString& from, const QString& to, const 
 
 bool frmMenu::funcReopen()
 {
+    if (gDatabase.isOpen())
+        return true;
     if (OpenDatabase(false, funcAppPath() + kDatabaseFileName))
         return true;
     MsgBox(QStringLiteral("データベースのオープンに失敗しました"), MsgButtons::Ok, MsgIcon::Critical, kTitle);
@@ -575,21 +592,26 @@ void frmMenu::subRestore()
         if (MsgBox(QStringLiteral("サーバーのデータがすべてこのファイルの内容に置き換わり、すべてのパソコンに反映されます。\r\n"
                                   "復元してもよろしいですか？"),
                    MsgButtons::YesNoDefaultNo, MsgIcon::Warning, kTitle)
-            != MsgAnswer::Yes) {
-            funcReopen();
+            != MsgAnswer::Yes)
             return;
-        }
+        // The office's login may not replace the school: its owner's password is asked each time.
+        const auto owner = funcOwnerConnection(*server);
+        if (!owner)
+            return;
+        // This PC leaves the running programs, so that the restore finds itself alone.
+        CloseDatabase();
         try {
-            subLoadServerSnapshot(source, *server);
+            subLoadServerSnapshot(source, *owner);
         } catch (const OthersAtWork& e) {
             if (funcReopen())
                 MsgBox(QString::fromStdString(e.what()), MsgButtons::Ok, MsgIcon::Warning, kTitle);
             return;
         } catch (const std::exception& e) {
             // Loaded in one transaction: a failure leaves the server's data as it was.
+            const QString reason = funcFailureReason(e, QStringLiteral("frmMenu - subRestore"));
             if (funcReopen())
-                MsgBox(QStringLiteral("復元できませんでした。データは元のままです。\r\n") + QString::fromStdString(e.what()),
-                       MsgButtons::Ok, MsgIcon::Warning, kTitle);
+                MsgBox(QStringLiteral("復元できませんでした。データは元のままです。\r\n") + reason, MsgButtons::Ok,
+                       MsgIcon::Warning, kTitle);
             return;
         }
     } else if (!funcSameFile(databasePath, source)) {

@@ -6,6 +6,7 @@
 #include "Theme.h"
 #include "MainCommon.h"
 #include "UiServices.h"
+#include "basBackup.h"
 #include "clsDataCtl.h"
 
 #include <QCheckBox>
@@ -103,6 +104,19 @@ void frm初期化::cmdALL_Click()
     });
 }
 
+namespace {
+// After the owner's session: the program's own connection again (the program ends when none can be made).
+void subReopenAsLogin()
+{
+    CloseDatabase();
+    // Without its database the program cannot go on.
+    if (!OpenDatabase(false, funcAppPath() + kDatabaseFileName)) {
+        MsgBox(QStringLiteral("データベースのオープンに失敗しました"), MsgButtons::Ok, MsgIcon::Critical, kTitle);
+        ui().endProgram(1);
+    }
+}
+} // namespace
+
 void frm初期化::cmdOK_Click()
 {
     guarded(QStringLiteral("frm初期化 - cmdOK_Click"), [&] {
@@ -113,14 +127,43 @@ void frm初期化::cmdOK_Click()
         if (MsgBox(everyPc + QStringLiteral("本当にデータ初期化してもよいですか？"), MsgButtons::YesNoDefaultNo, MsgIcon::Question, kTitle)
             != MsgAnswer::Yes)
             return;
+        // On a server the rows are emptied as the owner of the tables, whose password
+        // the user types now: the office's login alone cannot replace the school.
+        const auto server = funcServerConnection(funcAppPath() + kDatabaseFileName);
+        std::optional<QString> owner;
+        if (server) {
+            owner = funcOwnerConnection(*server);
+            if (!owner)
+                return;
+            // This PC leaves the running programs for as long: the owner's session finds itself alone.
+            CloseDatabase();
+            QString reason;
+            if (!gDatabase.openServer(*owner, &reason)) {
+                subReopenAsLogin();
+                MsgBox(QStringLiteral("初期化できませんでした。データは元のままです。\r\n") + reason, MsgButtons::Ok,
+                       MsgIcon::Warning, kTitle);
+                return;
+            }
+        }
         // All or nothing: a fault between two deletions leaves every table as it was.
         const bool cleared = [&] {
+            // The owner's session is closed again whatever happens inside.
+            struct AsLogin {
+                bool server;
+                ~AsLogin()
+                {
+                    if (server)
+                        subReopenAsLogin();
+                }
+            } asLogin{server.has_value()};
             Transaction clearing;
             if (!gDatabase.engine().holdAlone())
                 return false;
             for (int i = 0; i < 4; ++i)
                 if (chkClear[i]->isChecked())
                     subDataClear(i);
+            // Programs that lost their connection meanwhile learn that the school was emptied.
+            gDatabase.markDataReplaced();
             clearing.commit();
             return true;
         }();

@@ -419,7 +419,7 @@ void tst_Server::backupDuringARestoreReadsAWholeSchool()
     const QString refused = away.filePath(QStringLiteral("空.mdb"));
     pf.ui().saveFileAnswers = {refused};
     menu.imgTool_Click(0);
-    QCOMPARE(pf.ui().lastText(), QStringLiteral("バックアップできませんでした。\r\n") + kNoSchoolText);
+    QCOMPARE(pf.ui().lastText(), QStringLiteral("バックアップに失敗しました。\r\n") + kNoSchoolText);
     QCOMPARE(pf.ui().messages.back().icon, MsgIcon::Warning);
     QVERIFY(!QFile::exists(refused));
     QVERIFY(gDatabase.isServer());

@@ -3,6 +3,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <memory>
 
 MsgAnswer RecordingUi::message(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title)
@@ -52,6 +53,33 @@ void RecordingUi::endProgram(int exitCode)
     throw ProgramEnded{exitCode};
 }
 
+void RecordingUi::serverWaitBegin()
+{
+    serverWaits.push_back(0);
+}
+
+bool RecordingUi::serverWaiting(int waitedMs)
+{
+    if (!serverWaits.empty())
+        serverWaits.back() = std::max(serverWaits.back(), waitedMs);
+    return cancelServerWaitAfter >= 0 && waitedMs >= cancelServerWaitAfter;
+}
+
+void RecordingUi::serverWaitEnd()
+{
+    ++serverWaitsEnded;
+}
+
+std::optional<QString> RecordingUi::askPassword(const QString& text, const QString&)
+{
+    passwordRequests << text;
+    if (passwordAnswers.empty())
+        return QString();
+    auto answer = passwordAnswers.front();
+    passwordAnswers.pop_front();
+    return answer;
+}
+
 QStringList RecordingUi::texts() const
 {
     QStringList list;
@@ -66,6 +94,9 @@ void RecordingUi::clear()
     openFileRequests.clear();
     saveFileRequests.clear();
     openedDocuments.clear();
+    serverWaits.clear();
+    serverWaitsEnded = 0;
+    passwordRequests.clear();
 }
 
 UiRecorder::UiRecorder()

@@ -31,6 +31,10 @@ public:
     QString saveFileName(QWidget* parent, const FileDialogRequest& request) override;
     bool openDocument(const QString& path) override;
     [[noreturn]] void endProgram(int exitCode) override;
+    void serverWaitBegin() override;
+    bool serverWaiting(int waitedMs) override;
+    void serverWaitEnd() override;
+    std::optional<QString> askPassword(const QString& text, const QString& title) override;
 
     // Answers given to the next questions in order; when none is left, Yes/Ok.
     std::deque<MsgAnswer> answers;
@@ -38,6 +42,15 @@ public:
     std::deque<QString> openFileAnswers;
     std::deque<QString> saveFileAnswers;
     bool openDocumentResult = true;
+    // The server waits: the longest time waited in each, and how many ended.
+    std::vector<int> serverWaits;
+    int serverWaitsEnded = 0;
+    // The user presses キャンセル once a wait has lasted this long (ms); never when negative.
+    int cancelServerWaitAfter = -1;
+    // Passwords typed into the next password dialogs (nullopt: cancelled); when none
+    // is left, an empty password is typed.
+    std::deque<std::optional<QString>> passwordAnswers;
+    QStringList passwordRequests;
     // Runs while a message box would be open (for example to check the window state).
     std::function<void(const RecordedMessage&)> onMessage;
 
