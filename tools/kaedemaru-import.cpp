@@ -7,10 +7,15 @@
 // and their numbers printed. --add-schools adds schools missing from マスタ学校.
 // Exit status: 0 every row taken, 1 some rows not, 2 the file (or database) could not be read.
 #include "DaoCommon.h"
+#include "ErrorLog.h"
 #include "StudentImport.h"
+#include "UiServices.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
+
+#include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -83,11 +88,28 @@ bool openDatabase(const Options& o, QTextStream& err)
     return false;
 }
 
+// A tool has no windows: what the program would show in a message goes to stderr.
+class ConsoleUi final : public UiServices {
+public:
+    MsgAnswer message(const QString& text, MsgButtons, MsgIcon, const QString&) override
+    {
+        QTextStream(stderr) << QString(text).replace(QStringLiteral("\r\n"), QStringLiteral(" ")) << "\n";
+        return MsgAnswer::No;
+    }
+    QString openFileName(QWidget*, const FileDialogRequest&) override { return {}; }
+    QString saveFileName(QWidget*, const FileDialogRequest&) override { return {}; }
+    bool openDocument(const QString&) override { return false; }
+    [[noreturn]] void endProgram(int exitCode) override { std::exit(exitCode == 0 ? 0 : 2); }
+};
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    setUiServices(std::make_unique<ConsoleUi>());
+    // A server that fails midway is reported here, once, with what it means for the rows.
+    const ServerFaultsToCaller serverFaults;
     QTextStream out(stdout);
     QTextStream err(stderr);
     const auto options = parse(app.arguments());
@@ -130,6 +152,10 @@ int main(int argc, char** argv)
         return all ? 0 : 1;
     } catch (const ImportSource::SourceError& e) {
         err << options->file << ": " << e.message().replace(QStringLiteral("\r\n"), QStringLiteral(" ")) << "\n";
+        return 2;
+    } catch (const ServerUnavailable& e) {
+        err << "サーバーとの接続が切れたため、取り込めませんでした。まとめて登録するため、何も登録していません: "
+            << QString::fromStdString(e.what()) << "\n";
         return 2;
     } catch (const std::exception& e) {
         err << "取り込めませんでした（何も登録していません）: " << QString::fromStdString(e.what()) << "\n";

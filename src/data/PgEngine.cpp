@@ -105,7 +105,12 @@ struct Parameters {
 
 QString libpqMessage(const PGconn* conn)
 {
-    return QString::fromUtf8(PQerrorMessage(conn)).trimmed();
+    // libpq repeats the same failure for each attempt (with and without SSL, each address): told once.
+    QStringList lines;
+    for (const QString& line : QString::fromUtf8(PQerrorMessage(conn)).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        if (!lines.contains(line.trimmed()))
+            lines << line.trimmed();
+    return lines.join(QLatin1Char('\n'));
 }
 
 // The running programs' lock, one per database: each program holds it shared;
@@ -239,19 +244,22 @@ QString funcConnectionAs(const QString& connection, const QString& user, const Q
 QString funcServerLabel(const QString& connection)
 {
     const auto options = parseConnection(connection);
-    if (!options)
-        return kMalformedConnectionText;
-    const auto value = [&](const char* key, const char* fallback) {
-        const QByteArray v = optionValue(*options, key);
-        return QString::fromUtf8(v.isEmpty() ? QByteArray(fallback) : v);
-    };
-    QString host = value("host", "");
+    if (!options || connection.trimmed().isEmpty())
+        return kServerFileName + QStringLiteral(" に接続先が書かれていないか、読めません。");
+    const auto value = [&](const char* key) { return QString::fromUtf8(optionValue(*options, key)); };
+    QString host = value("host");
     if (host.isEmpty())
-        host = value("hostaddr", "localhost");
-    const QString user = value("user", "");
-    return QStringLiteral("%1 のサーバー %2（ポート %3）のデータベース %4%5")
-        .arg(kServerFileName, host, value("port", "5432"), value("dbname", user.isEmpty() ? "" : user.toUtf8().constData()),
-             user.isEmpty() ? QString() : QStringLiteral("、ユーザー ") + user);
+        host = value("hostaddr");
+    const QString user = value("user");
+    const QString database = value("dbname").isEmpty() ? user : value("dbname");
+    QStringList parts{QStringLiteral("サーバー ") + (host.isEmpty() ? QStringLiteral("localhost") : host)};
+    if (!value("port").isEmpty())
+        parts << QStringLiteral("ポート ") + value("port");
+    if (!database.isEmpty())
+        parts << QStringLiteral("データベース ") + database;
+    if (!user.isEmpty())
+        parts << QStringLiteral("ユーザー ") + user;
+    return kServerFileName + QStringLiteral(" の接続先（") + parts.join(QStringLiteral("、")) + QStringLiteral("）に接続できませんでした。");
 }
 
 // What a connection is made with, kept to make it again.

@@ -20,8 +20,8 @@ QString funcWithoutPasswords(const QString& text, const QString& connection);
 // restore or initialization); an empty text when the connection text cannot be read.
 QString funcConnectionAs(const QString& connection, const QString& user, const QString& password);
 
-// One line for the user about the server a connection text names: host, port,
-// database and user, never a password.
+// The line that tells the user which server of Revid.server could not be reached:
+// host, port, database and user, never a password.
 QString funcServerLabel(const QString& connection);
 
 class PgEngine final : public Engine {

@@ -147,10 +147,15 @@ bool funcGrantServerAccess(const QString& connection, const QString& login, QStr
         const QString who = funcQuoteName(login);
         const QString schema = funcQuoteName(names.values.at(1).toString());
         engine->begin();
-        engine->execute(QStringLiteral("GRANT CONNECT ON DATABASE %1 TO %2").arg(funcQuoteName(names.values.at(0).toString()), who));
+        const QString database = funcQuoteName(names.values.at(0).toString());
+        // Only the login (and the owner) may connect: other roles of the server see no school.
+        engine->execute(QStringLiteral("REVOKE CONNECT, TEMPORARY ON DATABASE %1 FROM PUBLIC").arg(database));
+        engine->execute(QStringLiteral("GRANT CONNECT ON DATABASE %1 TO %2").arg(database, who));
         engine->execute(QStringLiteral("GRANT USAGE ON SCHEMA %1 TO %2").arg(schema, who));
-        // TRUNCATE for the restore, which empties every table before it loads the file.
-        engine->execute(QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE, TRUNCATE ON ALL TABLES IN SCHEMA %1 TO %2").arg(schema, who));
+        // Rows only. A restore empties the tables with TRUNCATE, which is the owner's
+        // alone (given to the login by earlier versions, so taken back).
+        engine->execute(QStringLiteral("REVOKE TRUNCATE ON ALL TABLES IN SCHEMA %1 FROM %2").arg(schema, who));
+        engine->execute(QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA %1 TO %2").arg(schema, who));
         engine->commit();
         return true;
     } catch (const std::exception& e) {

@@ -138,6 +138,11 @@ public:
 private:
     const QVariant& shared(std::string_view key)
     {
+        // An unused slot holds no bytes and no value: an empty text must not meet it as Null.
+        if (key.empty()) {
+            static const QVariant empty{QString(QLatin1String(""))};
+            return empty;
+        }
         if (m_slots.empty())
             m_slots.resize(kSlots);   // only columns that hold texts need them
         Slot& slot = m_slots[slotOf(key)];

@@ -2,6 +2,7 @@
 
 #include "CommonBase.h"
 #include "DaoCommon.h"
+#include "PgEngine.h"
 #include "UiServices.h"
 #include "frmMenu.h"
 
@@ -85,7 +86,10 @@ void Main()
         runningLock() = std::move(lock);
     }
     if (!OpenDatabase(false, funcAppPath() + kDatabaseFileName)) {
-        MsgBox(QStringLiteral("データベースのオープンに失敗しました"));
+        // On a server, which one: the cause itself is in the error log.
+        const auto server = funcServerConnection(funcAppPath() + kDatabaseFileName);
+        MsgBox(QStringLiteral("データベースのオープンに失敗しました")
+               + (server ? QStringLiteral("\r\n") + funcServerLabel(*server) : QString()));
         return;
     }
     // The menu lives as long as it is open; closing it ends the program.

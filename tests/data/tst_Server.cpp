@@ -14,8 +14,11 @@
 #include "basStart.h"
 #include "frmMenu.h"
 #include "frm初期化.h"
+#include "frm連絡事項編集.h"
 
 #include <QCheckBox>
+#include <QPlainTextEdit>
+#include <QProcess>
 #include <QElapsedTimer>
 #include <QListWidget>
 #include <QTimeZone>
@@ -26,6 +29,7 @@
 #include <QtTest>
 
 #include <atomic>
+#include <optional>
 #include <thread>
 
 #include <arpa/inet.h>
@@ -89,6 +93,11 @@ private slots:
     void typedTextNeverChangesAStatement();
     void aStoppedServerFailsTheTransaction();
     void noticesEndByTheServersDay();
+    void aStalledSaveKeepsTheWindow_data();
+    void aStalledSaveKeepsTheWindow();
+    void aReconnectAfterARestoreEndsTheProgram();
+    void restoreRoundTripKeepsEveryTable();
+    void importToolTellsAServerLostMidway();
 };
 
 void tst_Server::newNumbersNeverCollide()
@@ -177,6 +186,9 @@ void tst_Server::serverFileErrors_data()
     // Another machine without sslmode: encrypted or not at all (this server has no SSL).
     QTest::newRow("another machine") << testServerConnection() + QStringLiteral(" host=kaede-server.invalid hostaddr=127.0.0.1 dbname=x")
                                      << QStringLiteral("SSL");
+    // A name that looks like a loopback address is still a name of the network.
+    QTest::newRow("a name beginning 127.") << testServerConnection() + QStringLiteral(" host=127.evil.example hostaddr=127.0.0.1 dbname=x")
+                                           << QStringLiteral("SSL");
     // The connect timeout of the program, not the system's minutes.
     QTest::newRow("never answers") << QStringLiteral("host=127.0.0.1 port=SILENT dbname=x password=S3cret-pw") << QStringLiteral("timeout");
     // Notepad writes a byte-order mark: the text after it is read all the same.
@@ -196,7 +208,12 @@ void tst_Server::serverFileErrors()
     timer.start();
     Main();
     QVERIFY(timer.elapsed() < 20000);
-    QCOMPARE(pf.ui().texts(), QStringList{QStringLiteral("データベースのオープンに失敗しました")});
+    // One more line names the server of Revid.server, never its password.
+    QCOMPARE(pf.ui().messages.size(), size_t(1));
+    const QStringList told = pf.ui().lastText().split(QStringLiteral("\r\n"));
+    QCOMPARE(told.size(), 2);
+    QCOMPARE(told[0], QStringLiteral("データベースのオープンに失敗しました"));
+    QVERIFY2(told[1].startsWith(kServerFileName), qPrintable(told[1]));
     QVERIFY(!gDatabase.isOpen());
     subReleaseRunningLock();
     QFile log(pf.file(QStringLiteral("ErrorLog.txt")));
@@ -204,6 +221,7 @@ void tst_Server::serverFileErrors()
     const QString record = funcFromSjis(log.readAll());
     QVERIFY2(record.contains(QStringLiteral("モジュール名\u3000DaoCommon.bas - OpenDatabase")), qPrintable(record));
     QVERIFY2(record.contains(logged), qPrintable(record));
+    QCOMPARE(record.count(QStringLiteral("モジュール名")), 1);
     QVERIFY2(!record.contains(QStringLiteral("S3cret")), qPrintable(record));
     QVERIFY(!pf.ui().lastText().contains(QStringLiteral("S3cret")));
 }
@@ -292,6 +310,9 @@ void tst_Server::initdbMakesTheDatabaseAndNeverOverwrites()
                                       QStringLiteral("CREATE TABLE 別表 (a INTEGER)")})
             QVERIFY_THROWS_EXCEPTION(DaoError, made.execute(change));
     }
+    // Only the login may connect to the school's database, no other role of the server.
+    execOnTestServer(QStringLiteral("DROP ROLE IF EXISTS kaede_stranger; CREATE ROLE kaede_stranger LOGIN"));
+    QVERIFY(!PgEngine::connectAny(connection + QStringLiteral(" user=kaede_stranger")));
     QVERIFY(!funcCreateServerDatabase(owner, &reason));
     dropTestServerDatabase(name);
 }
@@ -331,6 +352,15 @@ void tst_Server::backupAndRestoreThroughAFile()
     QCOMPARE(pf.ui().messages[1].icon, MsgIcon::Warning);
     QVERIFY(pf.ui().messages[1].text.contains(QStringLiteral("すべてのパソコン")));
     QCOMPARE(pf.count(QStringLiteral("連絡事項")), 2);   // answered No: nothing changed
+    // The owner's password is asked each time; the login's own is not enough.
+    pf.ui().clear();
+    pf.ui().openFileAnswers = {saved};
+    pf.ui().passwordAnswers = {std::nullopt};
+    menu.imgTool_Click(1);
+    QCOMPARE(pf.ui().passwordRequests.size(), 1);
+    QVERIFY(pf.ui().passwordRequests[0].contains(QStringLiteral("kaede_owner")));
+    QCOMPARE(pf.count(QStringLiteral("連絡事項")), 2);
+    QVERIFY_THROWS_EXCEPTION(DaoError, pf.exec(QStringLiteral("TRUNCATE 連絡事項")));
     pf.ui().clear();
     pf.ui().openFileAnswers = {saved};
     menu.imgTool_Click(1);
@@ -385,7 +415,7 @@ void tst_Server::backupDuringARestoreReadsAWholeSchool()
     std::atomic<bool> restored{false};
     std::thread restore([&] {
         try {
-            subLoadServerSnapshot(newSchool, pf.serverConnection());
+            subLoadServerSnapshot(newSchool, pf.serverConnection() + QStringLiteral(" user=kaede_owner"));
             restored = true;
         } catch (const std::exception&) {
         }
@@ -534,6 +564,155 @@ void tst_Server::noticesEndByTheServersDay()
     frmMenu menu;
     QCOMPARE(pf.list(QStringLiteral("SELECT 記入者 FROM 連絡事項")), QStringLiteral("当日まで"));
     QCOMPARE(menu.findChild<QListWidget*>(QStringLiteral("lstRenraku"))->count(), 1);
+}
+
+void tst_Server::aStalledSaveKeepsTheWindow_data()
+{
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<int>("cancelAfter");
+    QTest::newRow("the statement's limit") << QStringLiteral(" options='-c statement_timeout=3s'") << -1;
+    QTest::newRow("キャンセル") << QString() << 2500;
+}
+
+void tst_Server::aStalledSaveKeepsTheWindow()
+{
+    QFETCH(QString, options);
+    QFETCH(int, cancelAfter);
+    ProgramFolder pf(false);
+    writeServerFile(pf, (pf.serverConnection() + options).toUtf8());
+    QVERIFY(OpenDatabase(false, pf.databasePath()));
+    pf.exec(QStringLiteral("INSERT INTO 連絡事項 VALUES (1, '2030/01/01', '2030/12/31', 1, '事務', '前')"));
+    // Another PC holds the row, as a save that never ends would.
+    Database other;
+    QVERIFY(other.openServer(pf.serverConnection()));
+    std::optional<Transaction> holding(std::in_place, other);
+    other.execute(QStringLiteral("UPDATE 連絡事項 SET 記入者 = 記入者"));
+
+    frm連絡事項編集 editor(Syori::Edit, 1);
+    editor.show();
+    auto* text = editor.findChild<QPlainTextEdit*>(QStringLiteral("txtRenraku"));
+    text->setPlainText(QStringLiteral("入力した連絡"));
+    pf.ui().cancelServerWaitAfter = cancelAfter;
+    QElapsedTimer timer;
+    timer.start();
+    editor.cmdOK_Click();
+    QVERIFY(timer.elapsed() < 12000);
+    // Told in the office's words; the window and what was typed stay; nothing is stored.
+    QCOMPARE(pf.ui().texts(), QStringList{kServerUnavailableSaveText});
+    QVERIFY(editor.isVisible());
+    QVERIFY(!editor.propOK());
+    QCOMPARE(text->toPlainText(), QStringLiteral("入力した連絡"));
+    QCOMPARE(pf.ui().serverWaits.size(), size_t(1));
+    QVERIFY(pf.ui().serverWaits[0] >= 2000);
+    QCOMPARE(pf.ui().serverWaitsEnded, 1);
+    // The detail is for the log only.
+    QFile log(pf.file(QStringLiteral("ErrorLog.txt")));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QString record = funcFromSjis(log.readAll());
+    QVERIFY2(record.contains(QStringLiteral("frm連絡事項編集 - cmdOK_Click")) && record.contains(QStringLiteral("連絡事項")), qPrintable(record));
+
+    // Once the row is free, the same window saves what was typed.
+    holding.reset();
+    pf.ui().clear();
+    pf.ui().cancelServerWaitAfter = -1;
+    editor.cmdOK_Click();
+    QVERIFY(editor.propOK());
+    QVERIFY(pf.ui().messages.empty());
+    QCOMPARE(pf.scalar(QStringLiteral("SELECT コメント FROM 連絡事項")), QStringLiteral("入力した連絡"));
+}
+
+void tst_Server::aReconnectAfterARestoreEndsTheProgram()
+{
+    ProgramFolder pf;
+    pf.exec(QStringLiteral("INSERT INTO 連絡事項 (連絡事項ID, 記入者) VALUES (1, '控え')"));
+    QTemporaryDir away;
+    const QString saved = away.filePath(QStringLiteral("控え.mdb"));
+    subWriteServerSnapshot(pf.serverConnection(), saved);
+    const QString owner = pf.serverConnection() + QStringLiteral(" user=kaede_owner");
+    const auto write = [&](int id) {
+        guarded(QStringLiteral("tst_Server - write"), [&] {
+            pf.exec(QStringLiteral("INSERT INTO 連絡事項 (連絡事項ID, 記入者) VALUES (%1, '旧')").arg(id));
+        });
+    };
+    // The server restarts: this PC joins again before its next statement, so no restore begins elsewhere.
+    restartTestServer();
+    write(2);
+    QVERIFY_THROWS_EXCEPTION(OthersAtWork, subLoadServerSnapshot(saved, owner));
+    QVERIFY(pf.ui().messages.empty());
+
+    // It restarts again and another PC restores before this one says a word: its next
+    // statement writes nothing and the program ends.
+    restartTestServer();
+    subLoadServerSnapshot(saved, owner);
+    try {
+        write(3);
+        QFAIL("the program went on");
+    } catch (const ProgramEnded& ended) {
+        QCOMPARE(ended.exitCode, 0);
+    }
+    QCOMPARE(pf.ui().texts(), QStringList{kDataReplacedText});
+    QCOMPARE(serverValue(pf.serverConnection(), QStringLiteral("SELECT string_agg(記入者, ',') FROM 連絡事項")), QStringLiteral("控え"));
+}
+
+void tst_Server::restoreRoundTripKeepsEveryTable()
+{
+    // A file school with empty texts beside missing ones in every kind of column.
+    QTemporaryDir away;
+    const QString school = away.filePath(QStringLiteral("学校.mdb"));
+    QVERIFY(QFile::copy(pristineDatabasePath(), school));
+    {
+        Database file;
+        QVERIFY(file.open(school, false));
+        file.execute(QStringLiteral("INSERT INTO 生徒台帳 (生徒番号, 氏名カナ, 生徒氏名, 電話, 備考, 性別) VALUES (1, 'ｱｵｷ', '青木', '', NULL, 1), (2, '', '', NULL, '', NULL)"));
+        file.execute(QStringLiteral("INSERT INTO 毎講座履歴 (毎講座ID, 講座日, 単元, 講座内容, 宿題, コメント) VALUES (1, '2030/04/01', '', NULL, '', 'x')"));
+        file.execute(QStringLiteral("INSERT INTO 講座出席 (毎講座ID, 生徒番号, 出席フラグ, コメント) VALUES (1, 1, 1, ''), (1, 2, 0, NULL)"));
+        file.execute(QStringLiteral("INSERT INTO 連絡事項 VALUES (1, '2030/01/01', '2030/12/31', 1, '', '')"));
+        file.execute(QStringLiteral("INSERT INTO マスタ学校 VALUES (1, '', 0)"));
+    }
+    ProgramFolder pf;
+    gDatabase.close();
+    subLoadServerSnapshot(school, pf.serverConnection() + QStringLiteral(" user=kaede_owner"));
+    const QString back = away.filePath(QStringLiteral("戻り.mdb"));
+    subWriteServerSnapshot(pf.serverConnection(), back);
+    // Every row of every table, each value quoted so that '' and NULL differ.
+    const auto rows = [](const QString& path, const QString& table) {
+        Database file;
+        if (!file.open(path, false))
+            return QStringList{QStringLiteral("cannot open")};
+        QStringList quoted;
+        for (const QString& column : file.columnsOf(table))
+            quoted << QStringLiteral("quote(%1)").arg(funcQuoteName(column));
+        Recordset rs = file.openRecordset(QStringLiteral("SELECT ") + quoted.join(QStringLiteral("||'|'||")) + QStringLiteral(" FROM ")
+                                              + funcQuoteName(table) + QStringLiteral(" ORDER BY 1"),
+                                          dbOpenDynaset, dbReadOnly);
+        QStringList out;
+        for (; !rs.eof(); rs.moveNext())
+            out << rs.field(0).toString();
+        return out;
+    };
+    for (const QString& table : funcProgramTables())
+        QCOMPARE(rows(back, table), rows(school, table));
+    QVERIFY(rows(back, QStringLiteral("生徒台帳")).join(QString()).contains(QStringLiteral("''")));
+}
+
+void tst_Server::importToolTellsAServerLostMidway()
+{
+    ProgramFolder pf;
+    // The server is lost after the first student is written.
+    pf.execNative(QStringLiteral("CREATE FUNCTION lost() RETURNS trigger LANGUAGE plpgsql AS $$BEGIN PERFORM pg_terminate_backend(pg_backend_pid()); RETURN NULL; END$$; "
+                                 "CREATE TRIGGER lost AFTER INSERT ON 生徒台帳 FOR EACH ROW EXECUTE FUNCTION lost()"));
+    const QString ledger = pf.file(QStringLiteral("台帳.csv"));
+    QFile csv(ledger);
+    QVERIFY(csv.open(QIODevice::WriteOnly));
+    csv.write(QStringLiteral("氏名,フリガナ\n新井 一,あらい はじめ\n井上 二,いのうえ じろう\n").toUtf8());
+    csv.close();
+    QProcess tool;
+    tool.start(QStringLiteral(KAEDE_IMPORT_TOOL), {QStringLiteral("--server-file"), pf.file(kServerFileName), ledger, QStringLiteral("--commit")});
+    QVERIFY(tool.waitForFinished(60000));
+    const QString said = QString::fromUtf8(tool.readAllStandardError());
+    QCOMPARE(tool.exitCode(), 2);
+    QVERIFY2(said.contains(QStringLiteral("サーバーとの接続が切れた")) && said.contains(QStringLiteral("何も登録していません")), qPrintable(said));
+    QCOMPARE(pf.count(QStringLiteral("生徒台帳")), 0);
 }
 
 QTEST_MAIN(tst_Server)

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QFileInfo>
 #include <QtTest>
 
 class tst_BackupRestore : public QObject {
@@ -57,6 +58,9 @@ void tst_BackupRestore::backupProposesTheDatedNameAndCopies()
     QCOMPARE(pf.ui().messages[1].title, kTitle);
     QCOMPARE(bytes(target), bytes(pf.databasePath()));
     QVERIFY(funcIsProgramDatabase(target));
+    // Students' data: nobody but its owner may read the copy.
+    QCOMPARE(QFileInfo(target).permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
+             QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 
     // The program works on with its own database, and the next backup starts in the same folder.
     QVERIFY(gDatabase.isOpen());

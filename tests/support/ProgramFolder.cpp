@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <libpq-fe.h>
 #include <sqlcipher/sqlite3.h>
 #include <stdexcept>
@@ -60,6 +62,15 @@ void dropTestServerDatabase(const QString& name)
 void execOnTestServer(const QString& sql)
 {
     maintenance(sql);
+}
+
+void restartTestServer()
+{
+    const QString state = QFileInfo(qEnvironmentVariable("KAEDE_TEST_SERVER")).absolutePath();
+    QProcess script;
+    script.start(QStringLiteral(KAEDE_PGCLUSTER), {QStringLiteral("restart"), state});
+    if (!script.waitForFinished(60000) || script.exitStatus() != QProcess::NormalExit || script.exitCode() != 0)
+        throw std::runtime_error("the test cluster did not restart: " + script.readAllStandardError().toStdString());
 }
 
 QString pristineDatabasePath()

@@ -57,6 +57,9 @@ void dropTestServerDatabase(const QString& name);
 // Statements on the cluster as its superuser, outside the program's connection (to make or end other sessions).
 void execOnTestServer(const QString& sql);
 
+// Restarts the test cluster: every session is cut, as by a server that was restarted.
+void restartTestServer();
+
 // Where the build keeps the pristine database and the program folder.
 QString pristineDatabasePath();
 QString builtProgramFolder();

@@ -6,6 +6,7 @@
 #                                     kaede_template made by INITDB (kaedemaru-initdb) as the owner
 #                                     kaede_owner, that each test copies; writes STATE/conninfo for
 #                                     the tests: the login kaede_app, which may only use rows.
+#   pgcluster.sh restart STATE        restarts it as a server restart would (every session cut).
 #   pgcluster.sh stop STATE           stops it at once and removes its folder.
 # A cluster left behind by a run that was cut short is stopped by the next start.
 set -euo pipefail
@@ -59,11 +60,15 @@ start)
   cat "$dir/server.log"
   exit 1
   ;;
+restart)
+  dir=$(cat "$state/cluster")
+  as_postgres "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -m fast -w -t 30 restart >/dev/null
+  ;;
 stop)
   stop_cluster
   ;;
 *)
-  echo "usage: $0 start STATE INITDB | stop STATE" >&2
+  echo "usage: $0 start STATE INITDB | restart STATE | stop STATE" >&2
   exit 2
   ;;
 esac
