@@ -504,20 +504,36 @@ void frm講座情報詳細::done(int result)
 {
     if (!m_closing) {
         m_closing = true;
-        Form_QueryUnload();
+        bool stored = false;
+        try {
+            stored = Form_QueryUnload();
+        } catch (...) {
+            m_closing = false;
+            throw;
+        }
+        if (!stored) {
+            m_closing = false;
+            return;
+        }
     }
     QDialog::done(result);
 }
 
-void frm講座情報詳細::Form_QueryUnload()
+bool frm講座情報詳細::Form_QueryUnload()
 {
-    guarded(QStringLiteral("frm講座情報詳細 - Form_QueryUnload"), [&] {
+    return guarded(QStringLiteral("frm講座情報詳細 - Form_QueryUnload"), [&] {
         m_loading = true;
         // What the panel shows when the window closes is what is stored.
-        if (m_jukou && funcKouzaStored())
-            subStoreShown();
+        try {
+            if (m_jukou && funcKouzaStored())
+                subStoreShown();
+        } catch (const ServerUnavailable&) {
+            m_loading = false;   // the window stays, with the marks as typed
+            throw;
+        }
         m_shownItem = nullptr;
         m_jukou.reset();
+        return true;
     });
 }
 

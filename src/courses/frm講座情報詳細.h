@@ -65,7 +65,9 @@ private:
 
     void subLoadOnce();
     void Form_Load();
-    void Form_QueryUnload();
+    // False when the panel's student could not be stored (a server that failed): the window stays.
+    bool Form_QueryUnload();
+    void subReselectShown();
     void subComboSet();
     void subComboTextSet();
     bool funcDataSet();

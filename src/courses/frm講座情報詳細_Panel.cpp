@@ -300,18 +300,18 @@ void frm講座情報詳細::lvList_Click()
         const bool stored = funcKouzaStored();
         if (!stored && !m_loading) {
             MsgBox(QStringLiteral("先に更新を行って下さい。"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
-            // The list points at the student the panel shows again, once the
-            // click that moved it away is over.
-            QTimer::singleShot(0, this, [this] {
-                if (m_shownItem) {
-                    const QSignalBlocker quiet(lvList);
-                    lvList->setCurrentItem(m_shownItem);
-                }
-            });
+            subReselectShown();
             return;
         }
-        if (stored)
-            subStoreShown();
+        if (stored) {
+            try {
+                subStoreShown();
+            } catch (const ServerUnavailable&) {
+                // The panel keeps the student whose marks were not stored; the list shows them again.
+                subReselectShown();
+                throw;
+            }
+        }
         QTreeWidgetItem* item = lvList->currentItem();
         if (!item)
             return;
@@ -322,6 +322,18 @@ void frm講座情報詳細::lvList_Click()
         frmHyoka->setEnabled(true);
         lblSelectStudentName->setText(m_jukou->propStuName());
         chk受講者->setChecked(item->checkState(0) == Qt::Checked);
+    });
+}
+
+// The list points at the student the panel shows again, once the click that
+// moved it away is over.
+void frm講座情報詳細::subReselectShown()
+{
+    QTimer::singleShot(0, this, [this] {
+        if (m_shownItem) {
+            const QSignalBlocker quiet(lvList);
+            lvList->setCurrentItem(m_shownItem);
+        }
     });
 }
 
