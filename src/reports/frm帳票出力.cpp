@@ -500,12 +500,15 @@ void frm帳票出力::cmdClear_Click()
 
 void frm帳票出力::cmdOK_Click()
 {
-    if (m_type == Nippou)
-        subNippouOut();
-    else if (m_type == StudentData)
-        subStudentDataOut();
-    else if (m_type == Monthly)
-        subMonthlyOut();
+    // A server that fails while the report is read ends the report here; the window stays.
+    guarded(QStringLiteral("frm帳票出力 - cmdOK_Click"), [&] {
+        if (m_type == Nippou)
+            subNippouOut();
+        else if (m_type == StudentData)
+            subStudentDataOut();
+        else if (m_type == Monthly)
+            subMonthlyOut();
+    });
 }
 
 void frm帳票出力::subNippouOut()
