@@ -15,8 +15,11 @@
 #include "frmMenu.h"
 #include "frm初期化.h"
 #include "frm連絡事項編集.h"
+#include "frm講座情報詳細.h"
 
 #include <QCheckBox>
+#include <QLineEdit>
+#include <QTreeWidget>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QElapsedTimer>
@@ -95,6 +98,7 @@ private slots:
     void noticesEndByTheServersDay();
     void aStalledSaveKeepsTheWindow_data();
     void aStalledSaveKeepsTheWindow();
+    void aStalledPanelKeepsTheStudentShown();
     void aReconnectAfterARestoreEndsTheProgram();
     void restoreRoundTripKeepsEveryTable();
     void importToolTellsAServerLostMidway();
@@ -619,6 +623,39 @@ void tst_Server::aStalledSaveKeepsTheWindow()
     QVERIFY(editor.propOK());
     QVERIFY(pf.ui().messages.empty());
     QCOMPARE(pf.scalar(QStringLiteral("SELECT コメント FROM 連絡事項")), QStringLiteral("入力した連絡"));
+}
+
+void tst_Server::aStalledPanelKeepsTheStudentShown()
+{
+    ProgramFolder pf(false);
+    writeServerFile(pf, (pf.serverConnection() + QStringLiteral(" options='-c statement_timeout=2s'")).toUtf8());
+    QVERIFY(OpenDatabase(false, pf.databasePath()));
+    pf.exec(QStringLiteral("INSERT INTO 毎講座履歴 (毎講座ID, 講座日, 曜日ID, 受講人数) VALUES (5, '2026/04/08', 3, 2)"));
+    pf.exec(QStringLiteral("INSERT INTO 生徒台帳 (生徒番号, 氏名カナ, 生徒氏名) VALUES (1, 'ｱｵｷ', '青木'), (2, 'ｲﾄｳ', '伊藤')"));
+    pf.exec(QStringLiteral("INSERT INTO 講座出席 (毎講座ID, 生徒番号, 出席フラグ, コメント) VALUES (5, 1, 1, '前'), (5, 2, 1, '')"));
+    frm講座情報詳細 w(Syori::Edit, 5);
+    w.show();
+    auto* list = w.findChild<QTreeWidget*>(QStringLiteral("lvList"));
+    auto* comment = w.findChild<QLineEdit*>(QStringLiteral("txtコメント"));
+    list->setCurrentItem(list->topLevelItem(0));
+    comment->setText(QStringLiteral("途中"));
+    // Another PC holds the student's row while this one moves on and then closes.
+    Database other;
+    QVERIFY(other.openServer(pf.serverConnection()));
+    std::optional<Transaction> holding(std::in_place, other);
+    other.execute(QStringLiteral("UPDATE 講座出席 SET コメント = コメント WHERE 生徒番号 = 1"));
+    list->setCurrentItem(list->topLevelItem(1));
+    QCoreApplication::processEvents();
+    QCOMPARE(list->currentItem(), list->topLevelItem(0));
+    w.reject();
+    QCOMPARE(pf.ui().texts(), QStringList(2, kServerUnavailableSaveText));
+    QVERIFY(w.isVisible());
+    QCOMPARE(comment->text(), QStringLiteral("途中"));
+    // Once the row is free, closing stores what was typed.
+    holding.reset();
+    w.reject();
+    QVERIFY(!w.isVisible());
+    QCOMPARE(pf.scalar(QStringLiteral("SELECT コメント FROM 講座出席 WHERE 生徒番号 = 1")), QStringLiteral("途中"));
 }
 
 void tst_Server::aReconnectAfterARestoreEndsTheProgram()
