@@ -635,6 +635,7 @@ PgEngine::Result PgEngine::run(const QString& sql, const std::vector<QVariant>& 
             prepared->m_connectionNumber = m_connectionNumber;
         }
         const int count = static_cast<int>(values.size());
+        m_waitEnd = WaitEnd::Answered;
         const bool sent = mode == Mode::Script ? PQsendQuery(m_conn, text.constData())
             : mode == Mode::Prepared           ? PQsendQueryPrepared(m_conn, prepared->m_name.constData(), count, p.pointers.data(),
                                                                      p.lengths.data(), p.formats.data(), 0)

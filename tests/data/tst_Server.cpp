@@ -457,6 +457,14 @@ void tst_Server::backupDuringARestoreReadsAWholeSchool()
     QCOMPARE(pf.ui().messages.back().icon, MsgIcon::Warning);
     QVERIFY(!QFile::exists(refused));
     QVERIFY(gDatabase.isServer());
+
+    // A server that cannot be reached for the backup: said so, with the detail in the log only.
+    writeServerFile(pf, QByteArrayLiteral("host=127.0.0.1 port=1 dbname=x connect_timeout=2"));
+    pf.ui().saveFileAnswers = {refused};
+    menu.imgTool_Click(0);
+    QCOMPARE(pf.ui().lastText(), QStringLiteral("バックアップに失敗しました。\r\nサーバーに接続できません。ネットワークを確認してください。"));
+    QVERIFY(QFile::exists(pf.file(QStringLiteral("ErrorLog.txt"))));
+    QVERIFY(gDatabase.isServer());
 }
 
 void tst_Server::restoreAndInitializationWaitForEveryOtherPc()
