@@ -105,11 +105,18 @@ struct Parameters {
 
 QString libpqMessage(const PGconn* conn)
 {
-    // libpq repeats the same failure for each attempt (with and without SSL, each address): told once.
-    QStringList lines;
-    for (const QString& line : QString::fromUtf8(PQerrorMessage(conn)).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-        if (!lines.contains(line.trimmed()))
-            lines << line.trimmed();
+    // libpq repeats the same failure for each attempt (with and without SSL, each address of
+    // a name): each cause is told once, with the first address that met it.
+    QStringList lines, causes;
+    for (const QString& text : QString::fromUtf8(PQerrorMessage(conn)).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QString line = text.trimmed();
+        const qsizetype at = line.lastIndexOf(QLatin1String("failed: "));
+        const QString cause = at < 0 ? line : line.mid(at);
+        if (!causes.contains(cause)) {
+            causes << cause;
+            lines << line;
+        }
+    }
     return lines.join(QLatin1Char('\n'));
 }
 

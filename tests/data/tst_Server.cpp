@@ -177,6 +177,9 @@ void tst_Server::serverFileErrors_data()
     QTest::addColumn<QString>("logged");
     QTest::newRow("nobody listens") << QStringLiteral("host=127.0.0.1 port=1 dbname=x connect_timeout=2")
                                     << QStringLiteral("127.0.0.1");
+    // Every address of the name is tried and fails alike: the cause is logged once.
+    QTest::newRow("nobody listens at any address") << QStringLiteral("host=localhost,localhost port=1 dbname=x connect_timeout=2")
+                                                   << QStringLiteral("port 1 failed");
     QTest::newRow("not our database") << testServerConnection() + QStringLiteral(" dbname=postgres")
                                       << QStringLiteral("このプログラムのデータベースではありません");
     QTest::newRow("no such database") << testServerConnection() + QStringLiteral(" dbname=kaede_none")
@@ -226,6 +229,7 @@ void tst_Server::serverFileErrors()
     QVERIFY2(record.contains(QStringLiteral("モジュール名\u3000DaoCommon.bas - OpenDatabase")), qPrintable(record));
     QVERIFY2(record.contains(logged), qPrintable(record));
     QCOMPARE(record.count(QStringLiteral("モジュール名")), 1);
+    QVERIFY2(record.count(QStringLiteral("Connection refused")) <= 1, qPrintable(record));
     QVERIFY2(!record.contains(QStringLiteral("S3cret")), qPrintable(record));
     QVERIFY(!pf.ui().lastText().contains(QStringLiteral("S3cret")));
 }
