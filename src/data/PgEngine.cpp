@@ -428,7 +428,7 @@ bool PgEngine::setUpSession(QString* reason)
     if (!m_joinsPrograms)
         return true;
     // A program joins the others before any statement of its own; it waits (no longer
-    // than the lock timeout) while a restore runs.
+    // than a statement's limit) while a restore runs.
     if (!send(kJoinPrograms))
         return false;
     // Joined again after a lost connection: the data must still be the one it started with.
@@ -453,8 +453,14 @@ bool PgEngine::applyStatementLimit()
 
 void PgEngine::beginLongWork()
 {
-    if (m_longWork++ == 0)
+    if (m_longWork++ > 0)
+        return;
+    try {
         applyStatementLimit();
+    } catch (...) {
+        --m_longWork;   // the work never began: no end will come
+        throw;
+    }
 }
 
 void PgEngine::endLongWork()
