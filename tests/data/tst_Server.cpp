@@ -493,6 +493,19 @@ void tst_Server::restoreAndInitializationWaitForEveryOtherPc()
         window.cmdOK_Click();
         return pf.ui().lastText();
     };
+    // While this PC chooses its backup file, it still counts as running: no restore begins elsewhere.
+    bool refused = false;
+    pf.ui().onFileDialog = [&] {
+        try {
+            subLoadServerSnapshot(saved, pf.serverConnection() + QStringLiteral(" user=kaede_owner"));
+        } catch (const OthersAtWork&) {
+            refused = true;
+        }
+    };
+    pf.ui().saveFileAnswers = {away.filePath(QStringLiteral("次.mdb"))};
+    menu.imgTool_Click(0);
+    pf.ui().onFileDialog = nullptr;
+    QVERIFY(refused);
     // Another PC runs the program: neither goes ahead, and this PC works on.
     auto other = std::make_unique<Database>();
     QVERIFY(other->openServer(pf.serverConnection()));

@@ -25,6 +25,8 @@ MsgAnswer RecordingUi::message(const QString& text, MsgButtons buttons, MsgIcon 
 QString RecordingUi::openFileName(QWidget*, const FileDialogRequest& request)
 {
     openFileRequests.push_back(request);
+    if (onFileDialog)
+        onFileDialog();
     if (openFileAnswers.empty())
         return {};
     QString path = openFileAnswers.front();
@@ -35,6 +37,8 @@ QString RecordingUi::openFileName(QWidget*, const FileDialogRequest& request)
 QString RecordingUi::saveFileName(QWidget*, const FileDialogRequest& request)
 {
     saveFileRequests.push_back(request);
+    if (onFileDialog)
+        onFileDialog();
     if (saveFileAnswers.empty())
         return {};
     QString path = saveFileAnswers.front();

@@ -51,6 +51,8 @@ public:
     // is left, an empty password is typed.
     std::deque<std::optional<QString>> passwordAnswers;
     QStringList passwordRequests;
+    // Runs while a file dialog would be open.
+    std::function<void()> onFileDialog;
     // Runs while a message box would be open (for example to check the window state).
     std::function<void(const RecordedMessage&)> onMessage;
 
