@@ -77,6 +77,14 @@ QString serverValue(const QString& connection, const QString& sql)
     const auto engine = PgEngine::connectAny(connection);
     return engine ? engine->query(sql).values.at(0).toString() : QString();
 }
+// A school with one notice, and its backup taken at once into the folder.
+QString savedSchool(ProgramFolder& pf, const QTemporaryDir& away)
+{
+    pf.exec(QStringLiteral("INSERT INTO 連絡事項 (連絡事項ID, 記入者) VALUES (1, '控え')"));
+    const QString saved = away.filePath(QStringLiteral("控え.mdb"));
+    subWriteServerSnapshot(pf.serverConnection(), saved);
+    return saved;
+}
 } // namespace
 
 class tst_Server : public QObject {
@@ -474,10 +482,8 @@ void tst_Server::backupDuringARestoreReadsAWholeSchool()
 void tst_Server::restoreAndInitializationWaitForEveryOtherPc()
 {
     ProgramFolder pf;
-    pf.exec(QStringLiteral("INSERT INTO 連絡事項 (連絡事項ID, 記入者) VALUES (1, '控え')"));
     QTemporaryDir away;
-    const QString saved = away.filePath(QStringLiteral("控え.mdb"));
-    subWriteServerSnapshot(pf.serverConnection(), saved);
+    const QString saved = savedSchool(pf, away);
     pf.exec(QStringLiteral("INSERT INTO 連絡事項 (連絡事項ID, 記入者) VALUES (2, '後')"));
     frmMenu menu;
     const auto restore = [&] {
@@ -686,10 +692,8 @@ void tst_Server::aStalledPanelKeepsTheStudentShown()
 void tst_Server::aReconnectAfterARestoreEndsTheProgram()
 {
     ProgramFolder pf;
-    pf.exec(QStringLiteral("INSERT INTO 連絡事項 (連絡事項ID, 記入者) VALUES (1, '控え')"));
     QTemporaryDir away;
-    const QString saved = away.filePath(QStringLiteral("控え.mdb"));
-    subWriteServerSnapshot(pf.serverConnection(), saved);
+    const QString saved = savedSchool(pf, away);
     const QString owner = pf.serverConnection() + QStringLiteral(" user=kaede_owner");
     const auto write = [&](int id) {
         guarded(QStringLiteral("tst_Server - write"), [&] {
