@@ -147,6 +147,8 @@ int main(int argc, char** argv)
             for (int no : stored.numbers)
                 numbers << QString::number(no);
             out << "登録した生徒 " << stored.numbers.size() << " 人: 生徒番号 " << numbers.join(QLatin1Char(' ')) << "\n";
+            if (stored.duplicatesMeanwhile > 0)
+                out << "確認の後に他のパソコンで登録された生徒と重複: " << stored.duplicatesMeanwhile << " 件（登録していません）\n";
         }
         const bool all = preview->count(StudentImport::RowState::Take) == static_cast<int>(preview->rows.size());
         gDatabase.close();

@@ -3,6 +3,8 @@
 #include "CommonBase.h"
 #include "DaoCommon.h"
 #include "KouzaStore.h"
+#include "RowWrite.h"
+#include "UiServices.h"
 #include "clsDataCtl.h"
 
 #include <QDate>
@@ -18,27 +20,16 @@ QString lessonCondition(int kouzaID)
     return QStringLiteral(" WHERE 講座出席.毎講座ID = ") + QString::number(kouzaID);
 }
 
-// The updatable rows of the lesson, whose order does not matter.
-Recordset openRows(int kouzaID)
+const QString kTable = QStringLiteral("講座出席");
+
+QString today()
 {
-    return gDatabase.openRecordset(QStringLiteral("SELECT 講座出席.* FROM 講座出席") + lessonCondition(kouzaID), dbOpenDynaset);
+    return funcDateText(QDate::currentDate());
 }
 
-// The rows being added or edited, written whole. False when the edited row
-// was gone by the time it was written.
-bool writeRow(Recordset& rs, const JukouRow& row)
+RowTarget rowTarget(int kouzaID, int stuNo, qint64 version)
 {
-    for (const auto& [column, value] : JukouStore::funcRowValues(row.attendance, row.homework, row.items, row.comment))
-        rs.setField(column, value);
-    return rs.update();
-}
-
-void addRow(Recordset& rs, int kouzaID, const JukouRow& row)
-{
-    rs.addNew();
-    rs.setField(QStringLiteral("毎講座ID"), kouzaID);
-    rs.setField(QStringLiteral("生徒番号"), row.stuNo);
-    (void)writeRow(rs, row);   // a new row is always stored, or the store throws
+    return {kTable, QStringLiteral("毎講座ID = ? AND 生徒番号 = ?"), {kouzaID, stuNo}, version};
 }
 
 // The class of a lesson as a condition on 毎講座履歴: its grade, subject and class.
@@ -124,33 +115,85 @@ QList<JukouRow> takers(int kouzaID)
         for (int k = 0; k < 4; ++k)
             row.items[k] = funcToLong(data.propData(QStringLiteral("項目%1").arg(k + 1)));
         row.comment = data.propData(QStringLiteral("コメント"));
+        row.version = data.propData(QStringLiteral("更新回数")).toLongLong();
         rows << row;
     }
     return rows;
 }
 
-bool save(int kouzaID, const QList<JukouRow>& rows)
+const QStringList& funcMarkColumns()
+{
+    static const QStringList columns{QStringLiteral("出席フラグ"), QStringLiteral("宿題"),   QStringLiteral("項目1"),
+                                     QStringLiteral("項目2"),     QStringLiteral("項目3"), QStringLiteral("項目4"),
+                                     QStringLiteral("コメント")};
+    return columns;
+}
+
+QVariantList funcMarkValues(const JukouRow& row)
+{
+    return {row.attendance, row.homework, row.items[0], row.items[1], row.items[2], row.items[3], row.comment};
+}
+
+bool funcAskOverwrite(const QString& stuName)
+{
+    return MsgBox(QStringLiteral("他のパソコンで ") + stuName + QStringLiteral(" さんの出欠・評価が変更されています。上書きしますか？"),
+                  MsgButtons::YesNo, MsgIcon::Question, kTitle)
+        == MsgAnswer::Yes;
+}
+
+bool funcHoldLesson(int kouzaID)
+{
+    // On the server a shared lock on the lesson's row makes a deletion wait for this
+    // transaction; the embedded file's write lock does the same from BEGIN on.
+    const QString lock = gDatabase.isServer() ? QStringLiteral(" FOR SHARE") : QString();
+    return gDatabase.engine().query(QStringLiteral("SELECT 毎講座ID FROM 毎講座履歴 WHERE 毎講座ID = ?") + lock, {kouzaID}).count > 0;
+}
+
+bool funcAddTaker(int kouzaID, const JukouRow& row)
+{
+    QStringList columns{QStringLiteral("毎講座ID"), QStringLiteral("生徒番号")};
+    std::vector<QVariant> values{kouzaID, row.stuNo};
+    for (const auto& [column, value] : funcRowValues(row.attendance, row.homework, row.items, row.comment)) {
+        columns << column;
+        values.push_back(value);
+    }
+    const QString insert = QStringLiteral("INSERT INTO 講座出席 (") + columns.join(QLatin1Char(','))
+        + QStringLiteral(") VALUES (") + QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(',')) + QLatin1Char(')');
+    // The server keeps one row per lesson and student (a unique index): a row
+    // another PC added a moment ago stays as it is. The file's write lock,
+    // held since BEGIN, keeps the check below true until the insert.
+    if (gDatabase.isServer())
+        return gDatabase.execute(insert + QStringLiteral(" ON CONFLICT DO NOTHING"), values) > 0;
+    if (gDatabase.engine().query(QStringLiteral("SELECT 生徒番号 FROM 講座出席 WHERE 毎講座ID = ? AND 生徒番号 = ?"), {kouzaID, row.stuNo}).count > 0)
+        return false;
+    return gDatabase.execute(insert, values) > 0;
+}
+
+bool save(int kouzaID, const QList<JukouRow>& stored, const QList<JukouRow>& rows)
 {
     Transaction transaction;
-    if (!KouzaStore::exists(kouzaID))
+    if (!funcHoldLesson(kouzaID))
         return false;
-    QHash<int, const JukouRow*> pending;
-    for (const JukouRow& row : rows)
-        pending.insert(row.stuNo, &row);
-    Recordset rs = openRows(kouzaID);
-    for (; !rs.eof() && !pending.isEmpty(); rs.moveNext()) {
-        const auto found = pending.constFind(funcToLong(rs.field(QStringLiteral("生徒番号"))));
-        if (found == pending.cend())
+    QHash<int, const JukouRow*> asRead;
+    for (const JukouRow& row : stored)
+        asRead.insert(row.stuNo, &row);
+    bool takersChanged = false;
+    for (const JukouRow& row : rows) {
+        const JukouRow blank = funcBlankJukouRow(row.stuNo, row.stuName);
+        const JukouRow& before = asRead.contains(row.stuNo) ? *asRead.value(row.stuNo) : blank;
+        const QList<ColumnChange> changes = funcColumnChanges(funcMarkColumns(), funcMarkValues(before), funcMarkValues(row));
+        if (changes.isEmpty())
             continue;
-        rs.edit();
-        if (writeRow(rs, **found))
-            pending.erase(found);
+        const WriteOutcome outcome =
+            funcWriteChanges(gDatabase, rowTarget(kouzaID, row.stuNo, before.version), changes, {{QStringLiteral("更新日時"), today()}},
+                             [&](const TheirValues&) { return funcAskOverwrite(row.stuName); });
+        if (outcome.result == WriteOutcome::Gone) {
+            // Unticked on another PC meanwhile: what the user recorded is stored again, not lost.
+            takersChanged |= funcAddTaker(kouzaID, row);
+        }
     }
-    // A row another PC removed meanwhile is stored again: the later save wins.
-    for (const JukouRow& row : rows)
-        if (pending.contains(row.stuNo))
-            addRow(rs, kouzaID, row);
-    rs.close();
+    if (takersChanged)
+        storeTakerCount(kouzaID);
     transaction.commit();
     return true;
 }
@@ -172,29 +215,29 @@ std::optional<int> addPreviousTakers(int kouzaID)
     if (previous.isEmpty())
         return std::nullopt;
     Transaction transaction;
+    if (!funcHoldLesson(kouzaID))
+        return 0;
     const QList<int> students = column(
         QStringLiteral("SELECT DISTINCT 講座出席.生徒番号 FROM 講座出席 INNER JOIN 生徒台帳 ON 生徒台帳.生徒番号 = 講座出席.生徒番号"
                        " WHERE 講座出席.毎講座ID IN (")
         + idList(previous) + QStringLiteral(") AND 生徒台帳.削除フラグ = 0 AND 講座出席.生徒番号 NOT IN (SELECT 生徒番号 FROM 講座出席")
         + lessonCondition(kouzaID) + QStringLiteral(") ORDER BY 講座出席.生徒番号"));
-    Recordset rs = openRows(kouzaID);
+    int added = 0;
     for (int stuNo : students) {
         JukouRow row;
         row.stuNo = stuNo;
-        addRow(rs, kouzaID, row);
+        added += funcAddTaker(kouzaID, row) ? 1 : 0;
     }
-    rs.close();
     storeTakerCount(kouzaID);
     transaction.commit();
-    return static_cast<int>(students.size());
+    return added;
 }
 
 void storeTakerCount(int kouzaID)
 {
-    const QList<int> count = column(
-        QStringLiteral("SELECT COUNT(*) FROM 講座出席 INNER JOIN 生徒台帳 ON 生徒台帳.生徒番号 = 講座出席.生徒番号")
-        + lessonCondition(kouzaID) + QStringLiteral(" AND 生徒台帳.削除フラグ = 0"));
-    gDatabase.execute(QStringLiteral("UPDATE 毎講座履歴 SET 受講人数 = %1 WHERE 毎講座ID = %2").arg(count.value(0)).arg(kouzaID));
+    gDatabase.execute(QStringLiteral("UPDATE 毎講座履歴 SET 受講人数 = (SELECT COUNT(*) FROM 講座出席 INNER JOIN 生徒台帳 ON 生徒台帳.生徒番号 = 講座出席.生徒番号"
+                                     " WHERE 講座出席.毎講座ID = ? AND 生徒台帳.削除フラグ = 0) WHERE 毎講座ID = ?"),
+                      {kouzaID, kouzaID});
 }
 
 QStringList classComments(int kouzaID)

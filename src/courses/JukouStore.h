@@ -22,9 +22,19 @@ struct JukouRow {
     int homework = 0;            // 宿題: 1 提出, 0 未提出
     std::array<int, 4> items{};  // 項目1 ... 項目4: 1 to 5, 0 未評価
     QString comment;
+    qint64 version = 0;          // 更新回数 as read
 
     bool operator==(const JukouRow&) const = default;
 };
+
+// The row of a student not yet a taker: nothing recorded.
+inline JukouRow funcBlankJukouRow(int stuNo, const QString& stuName)
+{
+    JukouRow row;
+    row.stuNo = stuNo;
+    row.stuName = stuName;
+    return row;
+}
 
 // The characters a comment on a student holds (the column's width).
 inline constexpr int kJukouCommentMax = 255;
@@ -39,9 +49,27 @@ std::array<std::pair<QString, QVariant>, 8> funcRowValues(int attendance, int ho
 std::optional<QString> caption(int kouzaID);
 // The takers of the lesson (students not deleted), ordered by 氏名カナ.
 QList<JukouRow> takers(int kouzaID);
-// Stores the rows, one per taker and lesson, all of them or, after a fault,
-// none. False, with nothing stored, when the lesson is no longer stored.
-bool save(int kouzaID, const QList<JukouRow>& rows);
+// The marked columns of a row, in the order of funcMarkValues.
+const QStringList& funcMarkColumns();
+QVariantList funcMarkValues(const JukouRow& row);
+
+// Asks whether to overwrite what another PC stored meanwhile for the student.
+bool funcAskOverwrite(const QString& stuName);
+
+// Stores what the user changed in the rows (each compared with the row as read,
+// stored[i] for rows[i]), all of them or, after a fault, none. A row another PC
+// changed meanwhile keeps that PC's changes to other marks; where it changed the
+// same marks the user is asked (いいえ keeps that PC's marks; read the takers
+// again to show them). A row removed meanwhile is stored again. False, with
+// nothing stored, when the lesson is no longer stored.
+bool save(int kouzaID, const QList<JukouRow>& stored, const QList<JukouRow>& rows);
+
+// Within a transaction: true when the lesson is stored, and then no other PC can
+// delete it until the transaction ends (its attendance rows cannot outlive it).
+bool funcHoldLesson(int kouzaID);
+// Makes the student a taker with the row's marks; false when another PC made him
+// or her one meanwhile (that row is left as it is).
+bool funcAddTaker(int kouzaID, const JukouRow& row);
 
 // The lessons of the same class (学年, 科目, 講座クラス) on the latest date before this one's.
 QList<int> previousLessons(int kouzaID);
@@ -49,7 +77,8 @@ QList<int> previousLessons(int kouzaID);
 // deleted since and those taking it already, in one transaction; the number
 // added, nullopt when the class has no earlier lesson.
 std::optional<int> addPreviousTakers(int kouzaID);
-// Writes the lesson's 受講人数: its takers as the attendance panel counts them.
+// Writes the lesson's 受講人数 from its takers as stored, counted by the
+// database within the caller's transaction (never a window's count).
 void storeTakerCount(int kouzaID);
 // The comments given in the class's latest lessons, the most used first.
 QStringList classComments(int kouzaID);

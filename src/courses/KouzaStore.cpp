@@ -3,6 +3,8 @@
 #include "CommonBase.h"
 #include "DaoCommon.h"
 #include "MainCommon.h"
+#include "RowWrite.h"
+#include "UiServices.h"
 
 #include <array>
 
@@ -18,6 +20,7 @@ Recordset openTable()
 }
 
 // Each column once, for reading and writing alike; 講座日 and 曜日ID are written from the date.
+// 受講人数 comes last: it is read, never written from a window.
 const std::array<std::pair<const char*, int Kouza::*>, 8> kNumbers = {{{"時限ID", &Kouza::jigenID},
                                                                       {"学年ID", &Kouza::gakunenID},
                                                                       {"科目ID", &Kouza::kamokuID},
@@ -40,7 +43,38 @@ bool writeRow(Recordset& rs, const Kouza& k, int id)
         rs.setField(QString::fromUtf8(column), k.*member);
     for (const auto& [column, member] : kTexts)
         rs.setField(QString::fromUtf8(column), k.*member);
+    // A new lesson has no takers yet.
+    rs.setField(QStringLiteral("受講人数"), 0);
     return rs.update();
+}
+
+// The columns a window edits, with the lesson's values in the same order.
+QStringList editedColumns()
+{
+    QStringList columns{kDate, QStringLiteral("曜日ID")};
+    for (const auto& [column, member] : kNumbers)
+        if (member != &Kouza::jukouNinzu)
+            columns << QString::fromUtf8(column);
+    for (const auto& [column, member] : kTexts)
+        columns << QString::fromUtf8(column);
+    return columns;
+}
+
+QVariantList editedValues(const Kouza& k)
+{
+    QVariantList values{funcDateText(k.kouzaDate), k.kouzaDate.dayOfWeek()};
+    for (const auto& [column, member] : kNumbers)
+        if (member != &Kouza::jukouNinzu)
+            values << k.*member;
+    for (const auto& [column, member] : kTexts)
+        values << k.*member;
+    return values;
+}
+
+bool askOverwrite()
+{
+    return MsgBox(QStringLiteral("他のパソコンでこの講座が変更されています。上書きしますか？"), MsgButtons::YesNo, MsgIcon::Question, kTitle)
+        == MsgAnswer::Yes;
 }
 
 // The highest ID at the moment of writing, so every added row gets its own.
@@ -68,6 +102,7 @@ std::optional<Kouza> load(int id)
         k.*member = funcToLong(rs.field(QString::fromUtf8(column)));
     for (const auto& [column, member] : kTexts)
         k.*member = funcToString(rs.field(QString::fromUtf8(column)));
+    k.version = rs.field(kVersionColumn).toLongLong();
     rs.close();
     return k;
 }
@@ -77,21 +112,27 @@ bool exists(int id)
     return funcGetCount(kTable, kKeyColumn, QStringLiteral(" WHERE 毎講座ID = ") + QString::number(id)) > 0;
 }
 
-std::optional<int> save(const Kouza& kouza, Syori mode)
+std::optional<int> save(const Kouza& kouza, Syori mode, Kouza* asRead)
 {
-    Recordset rs = openTable();
     int id = kouza.id;
     if (mode == Syori::Edit) {
-        rs.seek(QStringLiteral("="), id);
-        if (rs.noMatch())
-            return std::nullopt;
-        rs.edit();
-        if (!writeRow(rs, kouza, id))
+        const Kouza before = asRead ? *asRead : load(id).value_or(kouza);
+        const WriteOutcome outcome =
+            funcWriteChanges(gDatabase, {kTable, QStringLiteral("毎講座ID = ?"), {id}, before.version},
+                             funcColumnChanges(editedColumns(), editedValues(before), editedValues(kouza)), {},
+                             [](const TheirValues&) { return askOverwrite(); });
+        if (outcome.result == WriteOutcome::Gone)
             return std::nullopt;
     } else {
+        Recordset rs = openTable();
         id = addRow(rs, kouza);
+        rs.close();
     }
-    rs.close();
+    const std::optional<Kouza> stored = load(id);
+    if (!stored)
+        return std::nullopt;
+    if (asRead)
+        *asRead = *stored;
     return id;
 }
 

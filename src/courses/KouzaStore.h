@@ -21,7 +21,8 @@ struct Kouza {
     int koushiID = 0;
     int kyositsuID = 0;
     int teiin = 0;
-    int jukouNinzu = 0;
+    int jukouNinzu = 0;   // counted from the takers by the store, never written from a window
+    qint64 version = 0;   // 更新回数 as read
     QString tangen;
     QString naiyou;
     QString syukudai;
@@ -35,10 +36,13 @@ namespace KouzaStore {
 // nullopt when no lesson has that ID (never stored, or deleted meanwhile).
 std::optional<Kouza> load(int id);
 bool exists(int id);
-// Edit rewrites the lesson kouza.id; Add and Copy store it under the next ID.
-// Returns the ID the lesson is stored under; nullopt when the lesson to edit is no
-// longer stored (deleted on another PC meanwhile) and nothing was written.
-[[nodiscard]] std::optional<int> save(const Kouza& kouza, Syori mode);
+// Edit writes into the lesson kouza.id what differs between *asRead (the lesson as
+// the window read it) and kouza; where another PC changed the same fields
+// meanwhile the user is asked, and its other changes are kept. Add and Copy store
+// it under the next ID, without takers. Returns the ID the lesson is stored under
+// and leaves in *asRead the lesson as stored now; nullopt when the lesson to edit
+// is no longer stored (deleted on another PC meanwhile) and nothing was written.
+[[nodiscard]] std::optional<int> save(const Kouza& kouza, Syori mode, Kouza* asRead = nullptr);
 // The lesson once on every date, each under its own ID: all of them or, after a fault, none.
 QList<int> addRange(const Kouza& kouza, const QList<QDate>& dates);
 // The lessons with their attendance rows: all of them or none.

@@ -4,6 +4,7 @@
 #include "DaoCommon.h"
 #include "ErrorLog.h"
 #include "JukouStore.h"
+#include "RowWrite.h"
 #include "clsDataCtl.h"
 
 #include <algorithm>
@@ -75,8 +76,10 @@ int clsJukou::Read講座出席()
                 item = 0;
             m_homework = 0;
             m_comment.clear();
+            m_read = funcHeld();
             return 0;
         }
+        qint64 version = 0;
         for (int row = 0; row < data.propCount(); ++row) {
             data.setPropID(row);
             m_jukou = 1;
@@ -87,57 +90,86 @@ int clsJukou::Read講座出席()
             m_item[2] = funcToLong(data.propData(QStringLiteral("項目3")));
             m_comment = data.propData(QStringLiteral("コメント"));
             m_homework = funcToLong(data.propData(QStringLiteral("宿題")));
+            if (m_fixed)
+                version = data.propData(QStringLiteral("更新回数")).toLongLong();
+            else
+                m_kouzaID = funcToLong(data.propData(QStringLiteral("毎講座ID")));
         }
+        // The lesson queries do not show 更新回数: read from the row itself.
+        if (!m_fixed) {
+            clsDataCtl row;
+            row.funcOpenRec(QStringLiteral("SELECT 更新回数 FROM 講座出席 WHERE 毎講座ID = ") + QString::number(m_kouzaID)
+                            + QStringLiteral(" AND 生徒番号 = ") + QString::number(m_stuNo));
+            version = row.propCount() > 0 ? row.propDataAt(0).toLongLong() : 0;
+        }
+        m_read = funcHeld();
+        m_read.version = version;
         return data.propCount();
     });
+}
+
+JukouRow clsJukou::funcHeld() const
+{
+    JukouRow row;
+    row.stuNo = m_stuNo;
+    row.stuName = m_stuName;
+    row.attendance = m_attendance;
+    row.homework = m_homework;
+    std::copy(std::begin(m_item), std::end(m_item), row.items.begin());
+    row.comment = m_comment;
+    return row;
 }
 
 void clsJukou::Save講座出席()
 {
     guarded(QStringLiteral("clsJukou - Save講座出席"), [&] {
-        const auto values = JukouStore::funcRowValues(m_attendance, m_homework, {m_item[0], m_item[1], m_item[2], m_item[3]},
-                                                       m_comment);
-        Recordset rs = gDatabase.openRecordset(funcRowSql(), dbOpenDynaset);
-        const auto addRow = [&] {
-            rs.addNew();
-            rs.setField(QStringLiteral("毎講座ID"), m_kouzaID);
-            rs.setField(QStringLiteral("生徒番号"), m_stuNo);
-        };
-        const auto writeValues = [&] {
-            for (const auto& [column, value] : values)
-                rs.setField(column, value);
-            return rs.update();
-        };
-        if (rs.eof()) {
-            addRow();
+        const JukouRow held = funcHeld();
+        const JukouRow before = m_jukou != 0 ? m_read : funcBlankJukouRow(m_stuNo, m_stuName);
+        QList<ColumnChange> changes =
+            funcColumnChanges(JukouStore::funcMarkColumns(), JukouStore::funcMarkValues(before), JukouStore::funcMarkValues(held));
+        if (m_jukou != 0 && changes.isEmpty())
+            return;   // shown, not changed: browsing writes nothing
+        Transaction transaction;
+        // A lesson deleted meanwhile gets no rows.
+        if (!JukouStore::funcHoldLesson(m_kouzaID))
+            return;
+        bool takersChanged = false;
+        if (m_jukou == 0 && JukouStore::funcAddTaker(m_kouzaID, held)) {
+            takersChanged = true;
         } else {
-            // A row that already holds exactly these values today is not written
-            // again: writing is what costs, and the row would stay the same.
-            const bool same = std::all_of(values.begin(), values.end(), [&](const auto& value) {
-                const QVariant stored = rs.field(value.first);
-                return !stored.isNull() && funcToString(stored) == funcToString(value.second);
-            });
-            if (same)
-                return;
-            rs.edit();
+            // A student ticked on another PC meanwhile has a row of its own: -1 matches
+            // no 更新回数, so the marks are compared with what that PC stored.
+            const qint64 version = m_jukou != 0 ? m_read.version : -1;
+            const WriteOutcome outcome = funcWriteChanges(
+                gDatabase, {QStringLiteral("講座出席"), QStringLiteral("毎講座ID = ? AND 生徒番号 = ?"), {m_kouzaID, m_stuNo}, version},
+                changes, {{QStringLiteral("更新日時"), funcDateText(QDate::currentDate())}},
+                [&](const TheirValues&) { return JukouStore::funcAskOverwrite(m_stuName); });
+            // Unticked on another PC meanwhile: what this window shows is stored again, not lost.
+            if (outcome.result == WriteOutcome::Gone && !changes.isEmpty())
+                takersChanged = JukouStore::funcAddTaker(m_kouzaID, held);
         }
-        // The row went meanwhile (another PC unticked the student): what this
-        // window shows is stored as a new row, not lost.
-        if (!writeValues()) {
-            addRow();
-            writeValues();
-        }
-        rs.close();
+        if (takersChanged)
+            JukouStore::storeTakerCount(m_kouzaID);
+        transaction.commit();
+        Read講座出席();
     });
 }
 
-void clsJukou::Del講座出席()
+bool clsJukou::Del講座出席()
 {
-    guarded(QStringLiteral("clsJukou - Del講座出席"), [&] {
-        Recordset rs = gDatabase.openRecordset(funcRowSql(), dbOpenDynaset);
-        if (!rs.eof())
-            rs.deleteRow();
-        rs.close();
+    return guarded(QStringLiteral("clsJukou - Del講座出席"), [&] {
+        if (m_jukou == 0)
+            return true;   // no taker as read: nothing of this window's to remove
+        Transaction transaction;
+        const bool removed = funcDeleteRow(
+            gDatabase, {QStringLiteral("講座出席"), QStringLiteral("毎講座ID = ? AND 生徒番号 = ?"), {m_kouzaID, m_stuNo}, m_read.version},
+            JukouStore::funcMarkColumns(), JukouStore::funcMarkValues(m_read),
+            [&](const TheirValues&) { return JukouStore::funcAskOverwrite(m_stuName); });
+        if (removed)
+            JukouStore::storeTakerCount(m_kouzaID);
+        transaction.commit();
+        const bool gone = Read講座出席() == 0;
+        return gone;
     });
 }
 

@@ -4,6 +4,8 @@
 // names of its grade, class, subject, period, classroom and instructor.
 #pragma once
 
+#include "JukouStore.h"
+
 #include <QDate>
 #include <QSet>
 #include <QString>
@@ -64,9 +66,13 @@ public:
     bool Check毎講座ID();
     // Reads the current student's row of the lesson; the number of rows found.
     int Read講座出席();
-    // Writes the marks held into the student's row, adding the row when there is none.
+    // Writes what the user changed in the marks held into the student's row, or
+    // adds the row when the student was no taker as read; 受講人数 follows in the
+    // same transaction. Nothing is written when nothing changed.
     void Save講座出席();
-    void Del講座出席();
+    // Removes the row the student had as read (nothing when he or she had none);
+    // false when it stays (another PC changed it and the user kept it).
+    bool Del講座出席();
     // True when the row held records something: attendance, homework, a mark or a comment.
     bool funcRecorded() const;
 
@@ -75,6 +81,7 @@ public:
     QSet<int> funcJukouStudents();
 
 private:
+    JukouRow funcHeld() const;
     QString funcLessonCondition(bool withStudent) const;
     std::vector<QVariant> funcLessonValues() const;
     QString funcRowSql() const;
@@ -92,4 +99,5 @@ private:
     int m_item[4] = {0, 0, 0, 0};
     QString m_comment;
     int m_homework = 0;
+    JukouRow m_read;   // the student's row as read (with its 更新回数)
 };

@@ -12,6 +12,7 @@
 
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -415,21 +416,24 @@ bool frm出欠一括入力::eventFilter(QObject* watched, QEvent* event)
 bool frm出欠一括入力::funcSave()
 {
     return guarded(QStringLiteral("frm出欠一括入力 - cmdSave_Click"), [&] {
-        QList<JukouRow> changed;
-        for (int row = 0; row < m_rows.size(); ++row)
-            if (m_rows[row] != m_stored[row])
-                changed << m_rows[row];
-        if (changed.isEmpty())
+        if (propChangedCount() == 0)
             return true;
         WaitCursor wait;
-        if (!JukouStore::save(m_kouzaID, changed)) {
+        if (!JukouStore::save(m_kouzaID, m_stored, m_rows)) {
             MsgBox(kKouzaNotFound, MsgButtons::Ok, MsgIcon::Information, kTitle);
             return false;
         }
         m_ok = true;
-        m_stored = m_rows;
-        for (int row = 0; row < m_rows.size(); ++row)
+        // The rows as stored now: with what other PCs stored meanwhile, and the
+        // counts of changes the next save starts from.
+        QHash<int, JukouRow> now;
+        for (const JukouRow& row : JukouStore::takers(m_kouzaID))
+            now.insert(row.stuNo, row);
+        for (int row = 0; row < m_rows.size(); ++row) {
+            m_rows[row] = now.value(m_rows[row].stuNo, m_rows[row]);
+            m_stored[row] = m_rows[row];
             subRowShow(row);
+        }
         subChangedShow();
         return true;
     });

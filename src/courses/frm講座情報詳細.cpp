@@ -317,21 +317,28 @@ void frm講座情報詳細::subComboTextSet()
             m_found = m_mode == Syori::Add;
             return;
         }
-        DTPDate[0]->setDate(kouza->kouzaDate);
-        using namespace KouzaCbo;
-        const std::array<std::pair<Position, int>, 6> ids = {{{Jigen, kouza->jigenID},
-                                                             {Gakunen, kouza->gakunenID},
-                                                             {Kamoku, kouza->kamokuID},
-                                                             {KouzaClass, kouza->classID},
-                                                             {Koushi, kouza->koushiID},
-                                                             {Kyositsu, kouza->kyositsuID}}};
-        for (const auto& [box, id] : ids)
-            cboEdit[box]->setCurrentIndex(funcCboIndex(cboEdit[box], id));
-        txtNinzu[0]->setText(QString::number(kouza->teiin));
-        const std::array<QString, 4> texts = {kouza->tangen, kouza->naiyou, kouza->syukudai, kouza->comment};
-        for (int i = 0; i < 4; ++i)
-            setKouzaInfoText(i, texts[i]);
+        subKouzaShow(*kouza);
+        m_read = funcKouzaShown();
+        m_read.version = kouza->version;
     });
+}
+
+void frm講座情報詳細::subKouzaShow(const Kouza& kouza)
+{
+    DTPDate[0]->setDate(kouza.kouzaDate);
+    using namespace KouzaCbo;
+    const std::array<std::pair<Position, int>, 6> ids = {{{Jigen, kouza.jigenID},
+                                                         {Gakunen, kouza.gakunenID},
+                                                         {Kamoku, kouza.kamokuID},
+                                                         {KouzaClass, kouza.classID},
+                                                         {Koushi, kouza.koushiID},
+                                                         {Kyositsu, kouza.kyositsuID}}};
+    for (const auto& [box, id] : ids)
+        cboEdit[box]->setCurrentIndex(funcCboIndex(cboEdit[box], id));
+    txtNinzu[0]->setText(QString::number(kouza.teiin));
+    const std::array<QString, 4> texts = {kouza.tangen, kouza.naiyou, kouza.syukudai, kouza.comment};
+    for (int i = 0; i < 4; ++i)
+        setKouzaInfoText(i, texts[i]);
 }
 
 // ---------------------------------------------------------------- save
@@ -346,32 +353,47 @@ bool frm講座情報詳細::funcDataSet()
                 return false;
             }
         }
-        Kouza& k = m_kouza;
-        k.id = m_kouzaID;
-        k.kouzaDate = funcTextDate(funcDateText(DTPDate[0]->date()));
-        k.jigenID = selectedData(cboEdit[KouzaCbo::Jigen]);
-        k.gakunenID = selectedData(cboEdit[KouzaCbo::Gakunen]);
-        k.kamokuID = selectedData(cboEdit[KouzaCbo::Kamoku]);
-        k.classID = selectedData(cboEdit[KouzaCbo::KouzaClass]);
-        k.koushiID = selectedData(cboEdit[KouzaCbo::Koushi]);
-        k.kyositsuID = selectedData(cboEdit[KouzaCbo::Kyositsu]);
-        k.teiin = funcToLong(txtNinzu[0]->text());
-        k.jukouNinzu = funcToLong(txtNinzu[1]->text());
-        k.tangen = kouzaInfoText(0);
-        k.naiyou = kouzaInfoText(1);
-        k.syukudai = kouzaInfoText(2);
-        k.comment = kouzaInfoText(3);
+        m_kouza = funcKouzaShown();
         return true;
     });
+}
+
+Kouza frm講座情報詳細::funcKouzaShown() const
+{
+    Kouza k;
+    k.id = m_kouzaID;
+    k.kouzaDate = funcTextDate(funcDateText(DTPDate[0]->date()));
+    k.jigenID = selectedData(cboEdit[KouzaCbo::Jigen]);
+    k.gakunenID = selectedData(cboEdit[KouzaCbo::Gakunen]);
+    k.kamokuID = selectedData(cboEdit[KouzaCbo::Kamoku]);
+    k.classID = selectedData(cboEdit[KouzaCbo::KouzaClass]);
+    k.koushiID = selectedData(cboEdit[KouzaCbo::Koushi]);
+    k.kyositsuID = selectedData(cboEdit[KouzaCbo::Kyositsu]);
+    k.teiin = funcToLong(txtNinzu[0]->text());
+    k.tangen = kouzaInfoText(0);
+    k.naiyou = kouzaInfoText(1);
+    k.syukudai = kouzaInfoText(2);
+    k.comment = kouzaInfoText(3);
+    return k;
 }
 
 bool frm講座情報詳細::subSaveKozaInfo()
 {
     return guarded(QStringLiteral("frm講座情報詳細 - subSaveKozaInfo"), [&] {
-        const std::optional<int> id = KouzaStore::save(m_kouza, m_mode);
-        if (id)
-            m_kouzaID = *id;
-        return id.has_value();
+        Kouza stored = m_read;
+        const std::optional<int> id = KouzaStore::save(m_kouza, m_mode, &stored);
+        if (!id)
+            return false;
+        m_kouzaID = *id;
+        // Fields another PC changed and the user kept show that PC's values.
+        {
+            const QSignalBlocker quiet(this);
+            subKouzaShow(stored);
+        }
+        m_read = funcKouzaShown();
+        m_read.version = stored.version;
+        txtNinzu[1]->setText(QString::number(stored.jukouNinzu));
+        return true;
     });
 }
 

@@ -71,6 +71,10 @@ private:
     void subComboSet();
     void subComboTextSet();
     bool funcDataSet();
+    // The lesson as the window shows it.
+    Kouza funcKouzaShown() const;
+    // The fields of the lesson into the window.
+    void subKouzaShow(const Kouza& kouza);
     // False when the lesson was deleted on another PC meanwhile.
     bool subSaveKozaInfo();
     bool funcCheckRec(const QString& sql);
@@ -158,6 +162,7 @@ private:
     bool m_saved = false;        // something was stored in this opening
     QStringList m_savedState;    // funcFormState as loaded or last saved
     Kouza m_kouza;               // as funcDataSet collected it from the window
+    Kouza m_read;                // as the window showed it when read or last saved (with 更新回数)
 
     std::optional<clsJukou> m_jukou;               // the student shown and his or her marks
     QTreeWidgetItem* m_shownItem = nullptr;         // none until a student is shown

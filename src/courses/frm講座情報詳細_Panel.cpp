@@ -337,20 +337,17 @@ void frm講座情報詳細::subReselectShown()
     });
 }
 
-// Leaving the student shown: a ticked student's marks are stored, an unticked
-// student's row is removed.
+// Leaving the student shown: what the user changed of a ticked student's marks
+// is stored, the row of a student the user unticked is removed (受講人数 follows
+// in the store). A row another PC changed meanwhile and the user kept stays ticked.
 void frm講座情報詳細::subStoreShown()
 {
     if (!m_shownItem)
         return;
-    const bool taker = chk受講者->isChecked();
-    if (taker)
+    if (chk受講者->isChecked())
         m_jukou->Save講座出席();
-    else
-        m_jukou->Del講座出席();
-    // 受講人数 is stored with the takers, so the reports count what the panel shows.
-    if (taker != (m_jukou->propJukou() != 0))
-        guarded(QStringLiteral("frm講座情報詳細 - lvList_Click"), [&] { JukouStore::storeTakerCount(m_jukou->propKouzaID()); });
+    else if (!m_jukou->Del講座出席())
+        m_shownItem->setCheckState(0, Qt::Checked);
 }
 
 void frm講座情報詳細::subSetJukou()

@@ -2,6 +2,7 @@
 
 #include "CommonBase.h"
 #include "ErrorLog.h"
+#include "Migration.h"
 #include "PgEngine.h"
 #include "SqliteEngine.h"
 #include "UiServices.h"
@@ -9,7 +10,9 @@
 #include <QDate>
 #include <QDateTime>
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
+#include <QThread>
 #include <QRegularExpression>
 
 Database gDatabase;
@@ -572,6 +575,20 @@ std::optional<int> Database::takeNextId(const QString& table, const QString& col
     return engine().takeNextId(table, shape->keyColumn);
 }
 
+bool Database::holdLock(int key, std::chrono::milliseconds wait)
+{
+    if (!isServer())
+        return true;
+    const auto until = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        if (engine().query(QStringLiteral("SELECT pg_try_advisory_xact_lock(%1)").arg(key)).values.value(0).toInt() == 1)
+            return true;
+        if (std::chrono::steady_clock::now() >= until)
+            return false;
+        QThread::msleep(200);
+    }
+}
+
 void Database::requireAlone()
 {
     if (!engine().holdAlone())
@@ -677,7 +694,7 @@ bool OpenDatabase(bool exclusive, const QString& path)
             if (connection->isEmpty())
                 reason = kServerFileName + QStringLiteral(" に接続先が書かれていないか、読めません");
             else if (gDatabase.openServer(*connection, &reason))
-                return true;
+                return funcMigrateOpened(path);
             subWriteErrorLog(QStringLiteral("DaoCommon.bas - OpenDatabase"), reason);
             return false;
         }
@@ -687,8 +704,20 @@ bool OpenDatabase(bool exclusive, const QString& path)
             return false;
         if (!file.setPermissions(file.permissions() | QFileDevice::ReadOwner | QFileDevice::WriteOwner))
             return false;
-        return gDatabase.open(path, exclusive);
+        return gDatabase.open(path, exclusive) && funcMigrateOpened(path);
     } catch (...) {
+        return false;
+    }
+}
+
+bool funcMigrateOpened(const QString& path)
+{
+    try {
+        funcMigrateDatabase(gDatabase, QFileInfo(path).absoluteDir().filePath(QStringLiteral("Backup")));
+        return true;
+    } catch (const std::exception& e) {
+        subWriteErrorLog(QStringLiteral("DaoCommon.bas - OpenDatabase"), QString::fromUtf8(e.what()));
+        gDatabase.close();
         return false;
     }
 }

@@ -15,6 +15,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -206,6 +207,10 @@ public:
     void requireAlone();
     // Within the transaction of a restore or an initialization (Engine::markDataReplaced).
     void markDataReplaced();
+    // Within a transaction: takes the lock of that number for its rest, waiting for
+    // another PC to give it up; false when the wait runs out. The embedded file's
+    // transactions hold its write lock from their start, which is lock enough.
+    bool holdLock(int key, std::chrono::milliseconds wait);
     // Today by the database's clock: on a server every PC's day is the server's.
     QDate today();
 
@@ -215,6 +220,8 @@ public:
     std::optional<TableShape> tableShape(const QString& name);
     // The columns of a table or saved query, in order; empty when there is none.
     QStringList columnsOf(const QString& name);
+    // Forgets what is known of the tables, after their columns changed.
+    void forgetShapes() { m_shapes.clear(); }
 
 private:
     std::unique_ptr<Engine> m_engine;
@@ -277,6 +284,10 @@ inline const QString kServerFileName = QStringLiteral("Revid.server");
 // ending in Revid.mdb, otherwise the file. A server that cannot be reached is
 // written to the error log (the caller tells the user).
 bool OpenDatabase(bool exclusive, const QString& path);
+// Brings the database just opened up to date (Migration.h), keeping a copy in
+// Backup/ beside path first; false, with the database closed and the cause in
+// the error log, when that fails.
+bool funcMigrateOpened(const QString& path);
 // The server's connection text when the folder of the path holds Revid.server.
 std::optional<QString> funcServerConnection(const QString& databasePath);
 // The connection text a server file holds (a byte-order mark left out); nullopt

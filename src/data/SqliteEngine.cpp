@@ -310,7 +310,9 @@ QStringList SqliteEngine::columns(const QString& name)
 
 void SqliteEngine::begin()
 {
-    execute(QStringLiteral("BEGIN"));
+    // The write lock from the start: what a transaction checks (a lesson still
+    // there, a student not yet registered) stays true until it commits.
+    execute(QStringLiteral("BEGIN IMMEDIATE"));
 }
 
 void SqliteEngine::commit()

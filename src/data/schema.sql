@@ -3,6 +3,8 @@
 -- Dates are text "yyyy/mm/dd", date-times "yyyy/mm/dd hh:nn:ss", so that they
 -- sort and compare as text. The key column of 生徒台帳, 毎講座履歴 and 連絡事項
 -- is the table's primary key; the program reaches it as the index "PrimaryKey".
+-- 更新回数 counts the changes of a row: a PC writes into a row only as it read it,
+-- so that another PC's save made meanwhile is never overwritten unseen.
 
 CREATE TABLE 生徒台帳 (
     生徒番号   INTEGER PRIMARY KEY,
@@ -18,7 +20,8 @@ CREATE TABLE 生徒台帳 (
     性別       INTEGER,
     所属校ID   INTEGER,
     更新日時   TEXT,
-    削除フラグ INTEGER NOT NULL DEFAULT 0
+    削除フラグ INTEGER NOT NULL DEFAULT 0,
+    更新回数   INTEGER NOT NULL DEFAULT 0
 );
 CREATE INDEX 生徒台帳_氏名カナ ON 生徒台帳 (削除フラグ, 氏名カナ);
 
@@ -37,7 +40,8 @@ CREATE TABLE 毎講座履歴 (
     単元         TEXT,
     講座内容     TEXT,
     宿題         TEXT,
-    コメント     TEXT
+    コメント     TEXT,
+    更新回数     INTEGER NOT NULL DEFAULT 0
 );
 CREATE INDEX 毎講座履歴_講座日 ON 毎講座履歴 (講座日, 時限ID);
 
@@ -51,7 +55,8 @@ CREATE TABLE 講座出席 (
     項目4      INTEGER,
     コメント   TEXT,
     宿題       INTEGER,
-    更新日時   TEXT
+    更新日時   TEXT,
+    更新回数   INTEGER NOT NULL DEFAULT 0
 );
 CREATE INDEX 講座出席_毎講座ID ON 講座出席 (毎講座ID, 生徒番号);
 CREATE INDEX 講座出席_生徒番号 ON 講座出席 (生徒番号);

@@ -4,6 +4,7 @@
 #include "DaoCommon.h"
 #include "ImportValues.h"
 #include "MainCommon.h"
+#include "Migration.h"
 #include "Workbook.h"
 
 #include <QDateTime>
@@ -11,11 +12,17 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <algorithm>
+#include <chrono>
 #include <stdexcept>
 
 namespace StudentImport {
 
 namespace {
+// The lock imports hold while they store, and how long a second import waits for it.
+constexpr int kImportLock = 1262568773;
+constexpr std::chrono::milliseconds kImportWait{10000};
+
 
 using ImportSource::SourceCell;
 using ImportSource::SourceTable;
@@ -84,10 +91,15 @@ struct Known {
     QHash<QString, int> fileByName, fileByReading;           // key -> row number
     QHash<QString, int> schools;                             // folded name -> ID
     QDate today;
+    int lastNumber = 0;
 
-    Known()
+    // The register's students numbered above after only (all by default).
+    explicit Known(int after = 0)
     {
         for (const Seito& s : SeitoStore::loadLive()) {
+            lastNumber = std::max(lastNumber, s.no);
+            if (s.no <= after)
+                continue;
             if (const QString k = nameKey(s); !k.isEmpty())
                 registerByName.insert(k, s.no);
             if (const QString k = readingKey(s); !k.isEmpty())
@@ -331,6 +343,7 @@ std::optional<Preview> funcPreview(const SourceTable& table, const std::vector<F
 {
     Preview preview;
     Known known;
+    preview.lastNumber = known.lastNumber;
     RowReader reader(table, mapping, known, preview);
     const int total = static_cast<int>(table.rows.size());
     preview.rows.reserve(table.rows.size());
@@ -345,23 +358,48 @@ std::optional<Preview> funcPreview(const SourceTable& table, const std::vector<F
 Stored funcStore(const Preview& preview, bool addSchools)
 {
     Stored stored;
-    Transaction transaction;
-    QHash<QString, int> added;
-    if (addSchools) {
-        for (const QString& name : preview.newSchools)
-            added.insert(name, addSchool(name));
-        stored.schoolsAdded = static_cast<int>(added.size());
+    std::optional<Transaction> transaction;
+    try {
+        transaction.emplace(gDatabase);
+    } catch (const DaoError&) {
+        // The file's write lock is held elsewhere for longer than the engine waits: another import.
+        if (gDatabase.isServer())
+            throw;
+        throw ImportBusy();
     }
+    if (!gDatabase.holdLock(kImportLock, kImportWait))
+        throw ImportBusy();
+    // The students registered since the preview (another import that has committed)
+    // are duplicates now, and a school added meanwhile is used, not added again.
+    const Known now(preview.lastNumber);
+    QHash<QString, int> added;
     std::vector<Seito> students;
     for (const PreviewRow& row : preview.rows) {
         if (row.state() != RowState::Take)
             continue;
-        students.push_back(row.seito);
-        if (!row.newSchool.isEmpty() && added.contains(row.newSchool))
-            students.back().schoolID = added.value(row.newSchool);
+        const QString byName = nameKey(row.seito);
+        const QString byReading = readingKey(row.seito);
+        if ((!byName.isEmpty() && now.registerByName.contains(byName))
+            || (!byReading.isEmpty() && now.registerByReading.contains(byReading))) {
+            ++stored.duplicatesMeanwhile;
+            continue;
+        }
+        Seito s = row.seito;
+        if (!row.newSchool.isEmpty()) {
+            const QString folded = ImportValues::folded(row.newSchool);
+            if (now.schools.contains(folded)) {
+                s.schoolID = now.schools.value(folded);
+            } else if (addSchools) {
+                if (!added.contains(folded))
+                    added.insert(folded, addSchool(row.newSchool));
+                s.schoolID = added.value(folded);
+            }
+        }
+        students.push_back(s);
     }
+    stored.schoolsAdded = static_cast<int>(added.size());
     stored.numbers = SeitoStore::addAll(students);
-    transaction.commit();
+    transaction->commit();
     return stored;
 }
 
@@ -370,15 +408,7 @@ QString funcBackupDatabase()
     if (gDatabase.isServer())
         return {};
     const QFileInfo database(gDatabase.path());
-    const QString folder = database.absoluteDir().filePath(QStringLiteral("Backup"));
-    if (!QDir().mkpath(folder))
-        throw std::runtime_error(QStringLiteral("フォルダ %1 を作れません").arg(folder).toStdString());
-    const QString stem = database.completeBaseName() + u'_' + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss"));
-    QString path = QDir(folder).filePath(stem + QStringLiteral(".mdb"));
-    for (int n = 2; QFileInfo::exists(path); ++n)
-        path = QDir(folder).filePath(stem + u'_' + QString::number(n) + QStringLiteral(".mdb"));
-    subCopyWholeFile(database.absoluteFilePath(), path);
-    return path;
+    return funcBackupFileCopy(database.absoluteFilePath(), database.absoluteDir().filePath(QStringLiteral("Backup")));
 }
 
 void subWriteProblemRows(const SourceTable& table, const std::vector<Field>& mapping, const Preview& preview, const QString& path)

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <vector>
 
 namespace StudentImport {
@@ -58,6 +59,7 @@ struct PreviewRow {
 struct Preview {
     std::vector<PreviewRow> rows;
     QStringList newSchools;     // names not in マスタ学校, in order of first use
+    int lastNumber = 0;         // the highest 生徒番号 of the register when previewed
     int count(RowState state) const;
 };
 
@@ -71,10 +73,21 @@ std::optional<Preview> funcPreview(const ImportSource::SourceTable& table, const
 struct Stored {
     QList<int> numbers;         // the students' numbers, in the order of the rows
     int schoolsAdded = 0;
+    int duplicatesMeanwhile = 0;   // rows another import registered after the preview
 };
+
+// Another PC is importing: imports run one at a time.
+class ImportBusy : public std::runtime_error {
+public:
+    ImportBusy() : std::runtime_error(kImportBusyText.toStdString()) {}
+    static inline const QString kImportBusyText = QStringLiteral("他のパソコンで取り込み中です。");
+};
+
 // Stores the rows counted as 取り込む, with new numbers, in one transaction (first
 // the new schools into マスタ学校 when addSchools, else those rows get no school).
-// Throws on failure, and then nothing is stored.
+// Imports take a lock for the whole store and check the register again under it,
+// so two imports of one ledger store it once. Throws ImportBusy when another
+// import holds the lock beyond a short wait, and on any failure; then nothing is stored.
 Stored funcStore(const Preview& preview, bool addSchools);
 
 // The embedded database copied to Backup/ beside it under a name with the time;

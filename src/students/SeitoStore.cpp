@@ -3,6 +3,8 @@
 #include "CommonBase.h"
 #include "DaoCommon.h"
 #include "MainCommon.h"
+#include "RowWrite.h"
+#include "UiServices.h"
 
 #include <QDateTime>
 
@@ -42,7 +44,49 @@ Seito fromRow(const Recordset& rs)
         s.*member = funcTextDate(funcToString(rs.field(QString::fromUtf8(column))));
     s.sex = funcToLong(rs.field(kSex));
     s.schoolID = funcToLong(rs.field(kSchool));
+    s.version = rs.field(kVersionColumn).toLongLong();
     return s;
+}
+
+// The columns a window edits, with the student's values in the same order; the
+// school only when one was chosen.
+QStringList editedColumns(const Seito& s)
+{
+    QStringList columns;
+    for (const auto& [column, member] : kTexts)
+        columns << QString::fromUtf8(column);
+    for (const auto& [column, member] : kDates)
+        columns << QString::fromUtf8(column);
+    columns << kSex;
+    if (s.schoolID)
+        columns << kSchool;
+    return columns;
+}
+
+QVariantList editedValues(const Seito& s, const Seito& chosen)
+{
+    QVariantList values;
+    for (const auto& [column, member] : kTexts)
+        values << s.*member;
+    for (const auto& [column, member] : kDates)
+        values << funcDateText(s.*member);
+    values << s.sex;
+    if (chosen.schoolID)
+        values << s.schoolID.value_or(0);
+    return values;
+}
+
+bool editChanges(const Seito& s, const Seito& before)
+{
+    const WriteOutcome outcome = funcWriteChanges(
+        gDatabase, {kTable, QStringLiteral("生徒番号 = ? AND 削除フラグ = 0"), {s.no}, before.version},
+        funcColumnChanges(editedColumns(s), editedValues(before, s), editedValues(s, s)),
+        {{QStringLiteral("更新日時"), funcDateTimeText(QDateTime::currentDateTime())}}, [&](const TheirValues&) {
+            return MsgBox(QStringLiteral("他のパソコンで ") + before.name + QStringLiteral(" さんの生徒情報が変更されています。上書きしますか？"),
+                          MsgButtons::YesNo, MsgIcon::Question, kTitle)
+                == MsgAnswer::Yes;
+        });
+    return outcome.result == WriteOutcome::Stored;
 }
 // The student's values into the row being added or edited, with the time of the change, and stored.
 // True when stored (an edited row may have been deleted on another PC meanwhile).
@@ -94,16 +138,16 @@ int nextNo()
     return funcGetMaxID(kTable, kKeyColumn) + 1;
 }
 
-bool save(const Seito& s, Syori mode)
+bool save(const Seito& s, Syori mode, const Seito* asRead)
 {
-    Recordset rs = openRow(s.no);
     if (mode == Syori::Edit) {
-        if (rs.noMatch())
+        // A student deleted meanwhile (the row stays, marked) takes no edit.
+        if (funcGetCount(kTable, kKeyColumn, QStringLiteral(" WHERE 削除フラグ = 0 AND 生徒番号 = ") + QString::number(s.no)) == 0)
             return false;
-        rs.edit();
-    } else {
-        rs.addNew();
+        return editChanges(s, asRead ? *asRead : load(s.no).value_or(s));
     }
+    Recordset rs = openRow(s.no);
+    rs.addNew();
     const bool stored = writeRow(rs, s);
     rs.close();
     return stored;
@@ -127,7 +171,7 @@ void remove(const QList<int>& nos)
 {
     Transaction transaction;
     for (int no : nos)
-        gDatabase.execute(QStringLiteral(" UPDATE 生徒台帳 SET 削除フラグ = 1 WHERE 生徒番号 = ") + QString::number(no));
+        gDatabase.execute(QStringLiteral(" UPDATE 生徒台帳 SET 削除フラグ = 1, 更新回数 = 更新回数 + 1 WHERE 生徒番号 = ") + QString::number(no));
     transaction.commit();
 }
 

@@ -25,6 +25,7 @@ struct Seito {
     int sex = 0;   // 1 男, 2 女
     // nullopt when none was chosen: an edit keeps the stored school, an add stores none.
     std::optional<int> schoolID;
+    qint64 version = 0;   // 更新回数 as read
 };
 
 // The widths of the text columns, as the student detail window's boxes take them.
@@ -40,10 +41,13 @@ bool exists(int no);
 std::vector<Seito> loadLive();
 // The number a new student gets.
 int nextNo();
-// Edit rewrites the student seito.no, Add and Copy store a new row under seito.no;
-// either way the time of the change is stamped. False when the student to edit
-// is no longer stored (deleted on another PC meanwhile): nothing was written.
-[[nodiscard]] bool save(const Seito& seito, Syori mode);
+// Edit writes into the student seito.no what differs between *asRead (the student
+// as the window read it) and seito; where another PC changed the same fields
+// meanwhile the user is asked, and its other changes are kept. Add and Copy store
+// a new row under seito.no. Either way the time of the change is stamped. False
+// when the student to edit is no longer stored or was deleted (on another PC
+// meanwhile): nothing was written.
+[[nodiscard]] bool save(const Seito& seito, Syori mode, const Seito* asRead = nullptr);
 // Stores new students under new numbers (seito.no is ignored), within the caller's
 // transaction; returns the numbers in the order of the students.
 QList<int> addAll(const std::vector<Seito>& students);

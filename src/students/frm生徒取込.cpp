@@ -322,6 +322,10 @@ void frm生徒取込::cmdImport_Click()
         try {
             WaitCursor wait;
             stored = StudentImport::funcStore(m_preview, chkAddSchools->isVisible() && chkAddSchools->isChecked());
+        } catch (const StudentImport::ImportBusy&) {
+            MsgBox(StudentImport::ImportBusy::kImportBusyText + QStringLiteral("終わってから、もう一度取り込んでください。"),
+                   MsgButtons::Ok, MsgIcon::Information);
+            return;
         } catch (const std::exception& e) {
             // Nothing was stored: the office keeps its register as it was and may try again.
             subWriteErrorLog(QStringLiteral("frm生徒取込 - cmdImport_Click"), QString::fromStdString(e.what()));
@@ -332,10 +336,14 @@ void frm生徒取込::cmdImport_Click()
         }
         m_numbers = stored.numbers;
         m_ok = true;
-        QString done = QStringLiteral("%1 人の生徒を取り込みました（生徒番号 %2～%3）。")
-                           .arg(stored.numbers.size())
-                           .arg(stored.numbers.front())
-                           .arg(stored.numbers.back());
+        QString done = stored.numbers.isEmpty() ? QStringLiteral("生徒は1人も取り込んでいません。")
+                                                : QStringLiteral("%1 人の生徒を取り込みました（生徒番号 %2～%3）。")
+                                                      .arg(stored.numbers.size())
+                                                      .arg(stored.numbers.front())
+                                                      .arg(stored.numbers.back());
+        if (stored.duplicatesMeanwhile > 0)
+            done += kBr + QStringLiteral("確認の後に他のパソコンで登録された生徒と重複する %1 件は、取り込んでいません。")
+                              .arg(stored.duplicatesMeanwhile);
         if (stored.schoolsAdded > 0)
             done += kBr + QStringLiteral("マスタ学校に %1 校を追加しました。").arg(stored.schoolsAdded);
         if (!backup.isEmpty())

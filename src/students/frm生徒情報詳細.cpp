@@ -300,6 +300,13 @@ void frm生徒情報詳細::subComboTextSet()
         if (const int school = stored->schoolID.value_or(0); school != 0)
             cboEdit[0]->setCurrentIndex(funcCboIndex(cboEdit[0], school));
         subShowImage();
+        if (m_mode == Syori::Edit) {
+            m_read = funcSeitoShown();
+            m_read->version = stored->version;
+            // A missing date shows as today and is stored as shown.
+            m_read->entry = stored->entry;
+            m_read->birth = stored->birth;
+        }
     });
 }
 
@@ -333,27 +340,32 @@ bool frm生徒情報詳細::funcInputCheck()
 bool frm生徒情報詳細::subUpdate()
 {
     return guarded(QStringLiteral("frm生徒情報詳細 - subUpdate"), [&] {
-        Seito seito;
-        seito.no = m_studentID;
-        seito.kana = funcBoxText(txtStuInfo[0]);
-        seito.name = funcBoxText(txtStuInfo[1]);
-        seito.phone = funcBoxText(txtStuInfo[2]);
-        seito.postal = funcBoxText(txtStuInfo[3]);
-        seito.address = funcBoxText(txtStuInfo[4]);
-        seito.mobile = funcBoxText(txtStuInfo[5]);
-        seito.remarks = funcBoxText(txtStuInfo[6]);
-        seito.entry = DTPDate[0]->date();
-        seito.birth = DTPDate[1]->date();
-        // Without a choice the stored school stays.
-        if (cboEdit[0]->currentIndex() >= 0)
-            seito.schoolID = funcToLong(cboEdit[0]->currentData());
-        seito.sex = optSex[1]->isChecked() ? 1 : 2;
         // The photograph follows only a student that was stored.
-        if (!SeitoStore::save(seito, m_mode))
+        if (!SeitoStore::save(funcSeitoShown(), m_mode, m_read ? &*m_read : nullptr))
             return false;
         m_photo.save();
         return true;
     });
+}
+
+Seito frm生徒情報詳細::funcSeitoShown() const
+{
+    Seito seito;
+    seito.no = m_studentID;
+    seito.kana = funcBoxText(txtStuInfo[0]);
+    seito.name = funcBoxText(txtStuInfo[1]);
+    seito.phone = funcBoxText(txtStuInfo[2]);
+    seito.postal = funcBoxText(txtStuInfo[3]);
+    seito.address = funcBoxText(txtStuInfo[4]);
+    seito.mobile = funcBoxText(txtStuInfo[5]);
+    seito.remarks = funcBoxText(txtStuInfo[6]);
+    seito.entry = DTPDate[0]->date();
+    seito.birth = DTPDate[1]->date();
+    // Without a choice the stored school stays.
+    if (cboEdit[0]->currentIndex() >= 0)
+        seito.schoolID = funcToLong(cboEdit[0]->currentData());
+    seito.sex = optSex[1]->isChecked() ? 1 : 2;
+    return seito;
 }
 
 void frm生徒情報詳細::cmdOK_Click()

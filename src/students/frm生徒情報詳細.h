@@ -3,6 +3,8 @@
 // saved; closing without saving puts the files back as they were.
 #pragma once
 
+#include "SeitoStore.h"
+
 #include "StudentPhoto.h"
 #include "Syori.h"
 
@@ -60,6 +62,8 @@ private:
     bool funcInputCheck();
     // False when the student was deleted on another PC meanwhile.
     bool subUpdate();
+    // The student as the window shows it.
+    Seito funcSeitoShown() const;
     void subLoadImage();
     void subImportImage(const QString& path);
     void imgStudent_OLEDragDrop(const QMimeData* data);
@@ -89,5 +93,6 @@ private:
     bool m_loaded = false;
     bool m_found = true;
     QStringList m_loadedState;       // funcFormState as loaded: a close with anything else asks
+    std::optional<Seito> m_read;     // the student being edited as shown when read (with 更新回数)
     StudentPhoto m_photo;
 };

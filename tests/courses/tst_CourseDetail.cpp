@@ -36,9 +36,9 @@ const QStringList kSchool = {
     "INSERT INTO マスタ時限 VALUES (1, '1限', 0), (2, '2限', 0)",
     "INSERT INTO マスタ教室 VALUES (1, '101', 0), (2, '102', 0)",
     "INSERT INTO 毎講座履歴 VALUES (5, '2026/04/08', 3, 2, 2, 2, 2, 2, 2, 12, 2, '関数', '一次関数の"
-    "グラフ', 'p.10', 'よくできた'), (3, '2026/04/01', 3, 1, 1, 1, 1, 1, 1, 0, 0, '', '', '', '')",
-    "INSERT INTO 講座出席 VALUES (5, 1, 1, 3, 4, 0, 5, 'がんばった', 1, '2026/04/08'),"
-    " (5, 2, 0, 2, 2, 2, 2, '', 0, '2026/04/08')",
+    "グラフ', 'p.10', 'よくできた', 0), (3, '2026/04/01', 3, 1, 1, 1, 1, 1, 1, 0, 0, '', '', '', '', 0)",
+    "INSERT INTO 講座出席 VALUES (5, 1, 1, 3, 4, 0, 5, 'がんばった', 1, '2026/04/08', 0),"
+    " (5, 2, 0, 2, 2, 2, 2, '', 0, '2026/04/08', 0)",
     "INSERT INTO 生徒台帳 (生徒番号, 氏名カナ, 生徒氏名, 削除フラグ) VALUES (1, 'ｱｵｷ', '青木', 0), (2, 'ｲﾄｳ', '伊藤', 0),"
     " (3, 'ｳｴﾀﾞ', '上田', 0), (4, 'ｱｱ', '削除済', 1)",
 };
@@ -183,7 +183,8 @@ void tst_CourseDetail::addStoresNewLessonUnderNextId()
     QCOMPARE(d.addedIds().size(), 1);
     if (!testServerMode())
         QCOMPARE(d.addedIds()[0], 6);
-    QCOMPARE(d.row(d.addedIds()[0]), QStringLiteral("2026/04/12|7|111111|0|3|'; DROP TABLE 毎講座履歴; --|100% *#\n二行目 ｶﾅ 😀||"));
+    // 受講人数 counts the takers, whatever the field said.
+    QCOMPARE(d.row(d.addedIds()[0]), QStringLiteral("2026/04/12|7|111111|0|0|'; DROP TABLE 毎講座履歴; --|100% *#\n二行目 ｶﾅ 😀||"));
     QCOMPARE(d.pf.count("毎講座履歴"), 3);
     QVERIFY(d.pf.ui().messages.empty());
 
@@ -423,9 +424,9 @@ void tst_CourseDetail::openingTicksAttendeesAndShowsFirstStudent()
     QCOMPARE(d.shown(), QStringLiteral("出席|提出|3,4,,5|がんばった"));  // a stored 0 is 未評価 and shows blank
     QVERIFY(d.pf.ui().messages.empty());
 
-    // Closing stores what is shown: the 0 stays 0, and the date carries no time of day.
+    // Closing after browsing writes nothing.
     d.click("cmdEnd");
-    QCOMPARE(d.attendance(5, 1), "1|3405|がんばった|1|" + funcDateText(QDate::currentDate()));
+    QCOMPARE(d.attendance(5, 1), QStringLiteral("1|3405|がんばった|1|2026/04/08"));
     QCOMPARE(d.attendance(5, 2), QStringLiteral("0|2222||0|2026/04/08"));
 }
 
@@ -525,8 +526,8 @@ void tst_CourseDetail::lessonsAlikeKeepTheirOwnMarks()
 {
     // Lesson 7 has the date and names of lesson 5, a class name with a quote among them.
     const QStringList twin = {"INSERT INTO 毎講座履歴 SELECT 7, 講座日, 曜日ID, 時限ID, 学年ID, 科目ID, 講座クラスID, 講師ID,"
-                              " 教室ID, 定員数, 受講人数, 単元, 講座内容, 宿題, コメント FROM 毎講座履歴 WHERE 毎講座ID = 5",
-                              "INSERT INTO 講座出席 VALUES (7, 1, 0, 1, 1, 1, 1, '七', 0, '2026/04/08')"};
+                              " 教室ID, 定員数, 受講人数, 単元, 講座内容, 宿題, コメント, 0 FROM 毎講座履歴 WHERE 毎講座ID = 5",
+                              "INSERT INTO 講座出席 VALUES (7, 1, 0, 1, 1, 1, 1, '七', 0, '2026/04/08', 0)"};
     Detail d(Syori::Edit, 7, twin);
     d.everyStudent();
     QCOMPARE(d.cbo(2)->currentText(), QStringLiteral("B's"));
@@ -787,7 +788,7 @@ void tst_CourseDetail::previousLessonTakers()
     QFETCH(QString, takers);
     QFETCH(int, added);
     const QString lessons = QStringLiteral(
-        "INSERT INTO 毎講座履歴 SELECT %1, '%2', 3, 時限ID, 学年ID, 科目ID, %3, 講師ID, 教室ID, 0, 0, '', '', '', '' FROM 毎講座履歴 WHERE 毎講座ID = 5");
+        "INSERT INTO 毎講座履歴 SELECT %1, '%2', 3, 時限ID, 学年ID, 科目ID, %3, 講師ID, 教室ID, 0, 0, '', '', '', '', 0 FROM 毎講座履歴 WHERE 毎講座ID = 5");
     Detail d(Syori::Edit, lesson,
              {lessons.arg(8).arg("2026/04/15").arg(2), lessons.arg(9).arg("2026/04/08").arg(1), lessons.arg(10).arg("2026/04/01").arg(2),
               "INSERT INTO 講座出席 (毎講座ID, 生徒番号) VALUES (8, 2), (9, 3), (10, 3), (10, 4)"});
@@ -810,7 +811,7 @@ void tst_CourseDetail::registerByKeysAlone()
     QStringList more;
     for (int n = 11; n <= 40; ++n)
         more << QStringLiteral("INSERT INTO 生徒台帳 (生徒番号, 氏名カナ, 生徒氏名, 削除フラグ) VALUES (%1, 'ｾｲﾄ%2', '生徒%2', 0)").arg(n).arg(51 - n)
-             << QStringLiteral("INSERT INTO 講座出席 VALUES (3, %1, 0, 0, 0, 0, 0, '', 0, '2026/04/01')").arg(n);
+             << QStringLiteral("INSERT INTO 講座出席 VALUES (3, %1, 0, 0, 0, 0, 0, '', 0, '2026/04/01', 0)").arg(n);
     School s(more);
     frm出欠一括入力 w(3);
     w.show();
@@ -995,7 +996,8 @@ void tst_CourseDetail::storeSave()
     const int id = KouzaStore::save(k, mode).value();
 
     QCOMPARE(id, mode == Syori::Edit ? 5 : s.addedIds().value(0));
-    QCOMPARE(s.row(id), QStringLiteral("2026/04/10|5|222222|12|2|関数|一次関数のグラフ|p.10|'; --"));
+    // A new lesson has no takers yet; an edited one keeps its count.
+    QCOMPARE(s.row(id), QStringLiteral("2026/04/10|5|222222|12|%1|関数|一次関数のグラフ|p.10|'; --").arg(mode == Syori::Edit ? 2 : 0));
     QCOMPARE(s.row(5) == before, mode != Syori::Edit);
     QCOMPARE(s.pf.count("毎講座履歴"), lessons);
     QCOMPARE(s.pf.count("講座出席"), 2);
@@ -1003,7 +1005,7 @@ void tst_CourseDetail::storeSave()
 
 void tst_CourseDetail::storeAddRangeAndRemove()
 {
-    School s({"INSERT INTO 講座出席 VALUES (3, 3, 1, 1, 1, 1, 1, '', 1, '2026/04/01')"});
+    School s({"INSERT INTO 講座出席 VALUES (3, 3, 1, 1, 1, 1, 1, '', 1, '2026/04/01', 0)"});
     const QList<int> ids = KouzaStore::addRange(KouzaStore::load(3).value(), {QDate(2026, 4, 13), QDate(2026, 4, 20)});
     QCOMPARE(ids, s.addedIds());
     QCOMPARE(s.pf.list("SELECT 講座日 || '|' || 曜日ID FROM 毎講座履歴 WHERE 毎講座ID > 5 ORDER BY 毎講座ID"),

@@ -112,14 +112,14 @@ void tst_ReportRoutines::init()
 void tst_ReportRoutines::lesson(int id, const QString& date, int period, int subject, int klass, const QString& unit)
 {
     m_pf->exec(QStringLiteral("INSERT INTO 毎講座履歴 VALUES (%1, '%2', 1, %3, 1, %4, %5, 1, 1, 20, 2, %6, "
-                              "'教科書p.%1', '問題集p.%1', '全員よく頑張った')")
+                              "'教科書p.%1', '問題集p.%1', '全員よく頑張った', 0)")
                    .arg(id).arg(date).arg(period).arg(subject).arg(klass).arg(unit));
 }
 
 void tst_ReportRoutines::attend(int lesson, int student, int present, const QString& marks, const QString& comment,
                                 int homework)
 {
-    m_pf->exec(QStringLiteral("INSERT INTO 講座出席 VALUES (%1, %2, %3, %4, '%5', %6, '2003/04/01 10:00:00')")
+    m_pf->exec(QStringLiteral("INSERT INTO 講座出席 VALUES (%1, %2, %3, %4, '%5', %6, '2003/04/01 10:00:00', 0)")
                    .arg(lesson).arg(student).arg(present).arg(marks, funcSqlQuote(comment)).arg(homework));
 }
 

@@ -1,0 +1,100 @@
+#include "Migration.h"
+
+#include "CommonBase.h"
+#include "DaoCommon.h"
+#include "PgEngine.h"
+#include "Snapshot.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+
+#include <array>
+
+namespace {
+struct AddedColumn {
+    const char* table;
+    const char* column;
+    const char* definition;
+};
+
+// Every column added since the first version, in the order they were added.
+constexpr std::array<AddedColumn, 3> kAddedColumns = {{
+    {"生徒台帳", "更新回数", "INTEGER NOT NULL DEFAULT 0"},
+    {"毎講座履歴", "更新回数", "INTEGER NOT NULL DEFAULT 0"},
+    {"講座出席", "更新回数", "INTEGER NOT NULL DEFAULT 0"},
+}};
+
+QList<const AddedColumn*> missingColumns(Database& db)
+{
+    QList<const AddedColumn*> missing;
+    for (const AddedColumn& added : kAddedColumns)
+        if (!db.columnsOf(QString::fromUtf8(added.table)).contains(QString::fromUtf8(added.column), Qt::CaseInsensitive))
+            missing << &added;
+    return missing;
+}
+
+QString freePath(const QString& folder, const QString& stem)
+{
+    QString path = QDir(folder).filePath(stem + QStringLiteral(".mdb"));
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = QDir(folder).filePath(stem + u'_' + QString::number(n) + QStringLiteral(".mdb"));
+    return path;
+}
+
+QString stemNow(const QString& base)
+{
+    return base + u'_' + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss"));
+}
+
+void makeFolder(const QString& folder)
+{
+    if (!QDir().mkpath(folder))
+        throw std::runtime_error(QStringLiteral("フォルダ %1 を作れません").arg(folder).toStdString());
+}
+} // namespace
+
+bool funcNeedsMigration(Database& db)
+{
+    return !missingColumns(db).isEmpty();
+}
+
+QString funcBackupFileCopy(const QString& databasePath, const QString& folder)
+{
+    makeFolder(folder);
+    const QFileInfo database(databasePath);
+    const QString path = freePath(folder, stemNow(database.completeBaseName()));
+    subCopyWholeFile(database.absoluteFilePath(), path);
+    return path;
+}
+
+QString funcMigrateDatabase(Database& db, const QString& backupFolder)
+{
+    const QList<const AddedColumn*> missing = missingColumns(db);
+    if (missing.isEmpty())
+        return {};
+    QString copy;
+    if (db.isServer()) {
+        makeFolder(backupFolder);
+        copy = freePath(backupFolder, stemNow(QFileInfo(kDatabaseFileName).completeBaseName()));
+        subWriteServerSnapshot(db.path(), copy);
+    } else {
+        copy = funcBackupFileCopy(db.path(), backupFolder);
+    }
+    try {
+        Transaction transaction(db);
+        for (const AddedColumn* added : missing)
+            db.engine().execute(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
+                                    .arg(funcQuoteName(QString::fromUtf8(added->table)),
+                                         funcQuoteName(QString::fromUtf8(added->column)), QString::fromUtf8(added->definition)));
+        transaction.commit();
+    } catch (const DaoError& e) {
+        // 42501: the office login may read and write rows, never change the tables.
+        if (e.sqlState() == QLatin1String("42501"))
+            throw DaoError(kMigrationNeedsOwnerText + QStringLiteral("（") + QString::fromUtf8(e.what()) + QStringLiteral("）"),
+                           e.sqlState());
+        throw;
+    }
+    db.forgetShapes();
+    return copy;
+}
