@@ -5,12 +5,41 @@
 // exist yet), as the owner the connection names. FILE is read like Revid.server, so
 // that no password need appear on a command line. --grant lets LOGIN, the login the
 // program uses, read and write the rows (also of a database made before).
+// --upgrade brings a server database made by an earlier version up to date.
 #include "DaoCommon.h"
+#include "Migration.h"
 #include "PgEngine.h"
 #include "Schema.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QTextStream>
+
+namespace {
+// Adds what a database made by an earlier version lacks, as the tables' owner,
+// after a snapshot of the data into ./Backup.
+int upgradeServerDatabase(const QString& connection, QTextStream& err)
+{
+    Database db;
+    QString reason;
+    if (!db.openServer(connection, &reason)) {
+        err << "データベースに接続できませんでした: " << reason << "\n";
+        return 1;
+    }
+    try {
+        const QString copy = funcMigrateDatabase(db, QDir::current().filePath(QStringLiteral("Backup")));
+        QTextStream out(stdout);
+        if (copy.isEmpty())
+            out << "データベースは新しい形式です。変更はありません。\n";
+        else
+            out << "前のデータを " << copy << " に保存し、データベースを新しい形式にしました。\n";
+        return 0;
+    } catch (const std::exception& e) {
+        err << "データベースを新しい形式にできませんでした: " << e.what() << "\n";
+        return 1;
+    }
+}
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -20,9 +49,11 @@ int main(int argc, char** argv)
     const auto usage = [&] {
         err << "使い方: kaedemaru-initdb PATH\n"
                "        kaedemaru-initdb --server CONNINFO [--grant LOGIN]   (例: \"host=db.example dbname=kaedemaru user=kaede_owner\")\n"
-               "        kaedemaru-initdb --server-file FILE [--grant LOGIN]  (FILE は Revid.server と同じ書き方)\n";
+               "        kaedemaru-initdb --server-file FILE [--grant LOGIN]  (FILE は Revid.server と同じ書き方)\n"
+               "        kaedemaru-initdb --server CONNINFO --upgrade         (前の版のデータベースを新しい形式に。コピーを ./Backup に保存)\n";
         return 2;
     };
+    const bool upgrade = args.removeAll(QStringLiteral("--upgrade")) > 0;
     QString login;
     if (const qsizetype at = args.indexOf(QStringLiteral("--grant")); at > 0) {
         if (at + 1 >= args.size())
@@ -50,6 +81,8 @@ int main(int argc, char** argv)
         connection = *text;
     }
     QString reason;
+    if (upgrade)
+        return upgradeServerDatabase(connection, err);
     // With --grant a database made before is given the login only.
     const bool made = !login.isEmpty() && PgEngine::connect(connection);
     if (!made && !funcCreateServerDatabase(connection, &reason)) {

@@ -33,7 +33,7 @@ frm講座検索::frm講座検索(QWidget* parent) : QDialog(parent)
                                      QStringLiteral("曜日")});
     cboEdit = namedArray<QComboBox, 7>(fraJyoken, QStringLiteral("cboEdit"));
     auto* grid = new QGridLayout(fraJyoken);
-    for (int i = 0; i <= KouzaCbo::Youbi; ++i) {
+    for (int i = 0; i <= int(KouzaCbo::Youbi); ++i) {
         cboEdit[i]->setMinimumWidth(180);
         grid->addWidget(lblItem[i], i, 0);
         grid->addWidget(cboEdit[i], i, 1, 1, 3);

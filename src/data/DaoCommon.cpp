@@ -710,13 +710,29 @@ bool OpenDatabase(bool exclusive, const QString& path)
     }
 }
 
+namespace {
+QString& openProblem()
+{
+    static QString problem;
+    return problem;
+}
+} // namespace
+
+QString funcOpenProblem()
+{
+    return openProblem();
+}
+
 bool funcMigrateOpened(const QString& path)
 {
+    openProblem().clear();
     try {
         funcMigrateDatabase(gDatabase, QFileInfo(path).absoluteDir().filePath(QStringLiteral("Backup")));
         return true;
     } catch (const std::exception& e) {
         subWriteErrorLog(QStringLiteral("DaoCommon.bas - OpenDatabase"), QString::fromUtf8(e.what()));
+        if (const auto* dao = dynamic_cast<const DaoError*>(&e); dao && dao->sqlState() == QLatin1String("42501"))
+            openProblem() = kMigrationNeedsOwnerText;
         gDatabase.close();
         return false;
     }

@@ -288,6 +288,9 @@ bool OpenDatabase(bool exclusive, const QString& path);
 // Backup/ beside path first; false, with the database closed and the cause in
 // the error log, when that fails.
 bool funcMigrateOpened(const QString& path);
+// Why the last OpenDatabase failed when the user can do something about it
+// (a server school of an earlier version); "" otherwise.
+QString funcOpenProblem();
 // The server's connection text when the folder of the path holds Revid.server.
 std::optional<QString> funcServerConnection(const QString& databasePath);
 // The connection text a server file holds (a byte-order mark left out); nullopt

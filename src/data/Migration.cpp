@@ -47,6 +47,19 @@ QString stemNow(const QString& base)
     return base + u'_' + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss"));
 }
 
+// On a server only the tables' owner may add columns: the office login learns so
+// before any snapshot is taken, at every start.
+void requireOwner(Database& db, const QList<const AddedColumn*>& missing)
+{
+    for (const AddedColumn* added : missing) {
+        Recordset rs = db.openRecordset(QStringLiteral("SELECT pg_has_role(tableowner, 'USAGE') FROM pg_tables"
+                                                       " WHERE schemaname = current_schema() AND tablename = ?"),
+                                        dbOpenDynaset, {QString::fromUtf8(added->table)}, dbReadOnly);
+        if (rs.eof() || !rs.field(0).toBool())
+            throw DaoError(kMigrationNeedsOwnerText, QStringLiteral("42501"));
+    }
+}
+
 void makeFolder(const QString& folder)
 {
     if (!QDir().mkpath(folder))
@@ -75,6 +88,7 @@ QString funcMigrateDatabase(Database& db, const QString& backupFolder)
         return {};
     QString copy;
     if (db.isServer()) {
+        requireOwner(db, missing);
         makeFolder(backupFolder);
         copy = freePath(backupFolder, stemNow(QFileInfo(kDatabaseFileName).completeBaseName()));
         subWriteServerSnapshot(db.path(), copy);

@@ -88,8 +88,10 @@ void Main()
     if (!OpenDatabase(false, funcAppPath() + kDatabaseFileName)) {
         // On a server, which one: the cause itself is in the error log.
         const auto server = funcServerConnection(funcAppPath() + kDatabaseFileName);
+        const QString problem = funcOpenProblem();
         MsgBox(QStringLiteral("データベースのオープンに失敗しました")
-               + (server ? QStringLiteral("\r\n") + funcServerLabel(*server) : QString()));
+               + (server ? QStringLiteral("\r\n") + funcServerLabel(*server) : QString())
+               + (problem.isEmpty() ? QString() : QStringLiteral("\r\n") + problem));
         return;
     }
     // The menu lives as long as it is open; closing it ends the program.

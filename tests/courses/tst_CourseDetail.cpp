@@ -156,6 +156,9 @@ private slots:
     void registerSavesAllOrNothing();
     void registerRefusesWhatItCannotHold();
     void panelAndRegisterAgree();
+    void anotherPcMeanwhile_data();
+    void anotherPcMeanwhile();
+    void registerKeepsAnotherPcsMarks();
 
     void storeSave_data();
     void storeSave();
@@ -970,6 +973,65 @@ void tst_CourseDetail::panelAndRegisterAgree()
              QStringLiteral("○|○|140|パネルから"));
     d.click("cmdEnd");
     QCOMPARE(d.attendance(5, 1).section('|', 0, 2), QStringLiteral("1|1405|パネルから"));
+}
+
+void tst_CourseDetail::anotherPcMeanwhile_data()
+{
+    QTest::addColumn<int>("mark");       // the mark the user sets to 2 on 青木, -1 none
+    QTest::addColumn<int>("answer");     // to the question whether to overwrite, -1 none asked
+    QTest::addColumn<QString>("marks");  // 青木's stored marks after the panel moved on
+    // Another PC stored 項目1 = 1 for 青木 while the panel showed him.
+    QTest::newRow("browsing writes nothing") << -1 << -1 << "1405";
+    QTest::newRow("another mark: both kept") << 1 << -1 << "1205";
+    QTest::newRow("same mark: はい overwrites") << 0 << int(MsgAnswer::Yes) << "2405";
+    QTest::newRow("same mark: いいえ keeps theirs") << 0 << int(MsgAnswer::No) << "1405";
+}
+
+void tst_CourseDetail::anotherPcMeanwhile()
+{
+    QFETCH(int, mark);
+    QFETCH(int, answer);
+    QFETCH(QString, marks);
+    Detail d(Syori::Edit, 5);
+    d.everyStudent();
+    d.pf.execElsewhere(QStringLiteral("UPDATE 講座出席 SET 項目1 = 1, 更新回数 = 更新回数 + 1 WHERE 毎講座ID = 5 AND 生徒番号 = 1"));
+    if (mark >= 0)
+        child<QComboBox>(&*d.w, QStringLiteral("cbo態度評価_%1").arg(mark))->setCurrentIndex(2);
+    if (answer >= 0)
+        d.pf.ui().answers = {MsgAnswer(answer)};
+    d.select(2);
+    QCOMPARE(d.attendance(5, 1).section(u'|', 1, 2), marks + QStringLiteral("|がんばった"));
+    QCOMPARE(d.pf.ui().messages.size(), std::size_t(answer >= 0 ? 1 : 0));
+    if (answer >= 0)
+        QVERIFY(d.pf.ui().lastText().contains(QStringLiteral("他のパソコンで 青木 さんの出欠・評価が変更されています。")));
+
+    // The panel shows 上田 unticked; another PC makes him a taker; moving on deletes nothing.
+    d.pf.execElsewhere(QStringLiteral("INSERT INTO 講座出席 (毎講座ID, 生徒番号, 出席フラグ, 項目1, 項目2, 項目3, 項目4, コメント, 宿題, 更新日時)"
+                                      " VALUES (5, 3, 1, 5, 5, 5, 5, '他', 1, '2026/04/08')"));
+    d.pf.execElsewhere(QStringLiteral("UPDATE 毎講座履歴 SET 受講人数 = 3 WHERE 毎講座ID = 5"));
+    d.select(1);
+    QCOMPARE(d.attendance(5, 3).section(u'|', 0, 2), QStringLiteral("1|5555|他"));
+    // Saving the lesson keeps the count of the takers stored, not the one the window read.
+    d.edit("TXT_KouzaInfo_0")->setText(QStringLiteral("単元"));
+    d.click("cmdOK");
+    QCOMPARE(d.row(5).section(u'|', 4, 5), QStringLiteral("3|単元"));
+}
+
+void tst_CourseDetail::registerKeepsAnotherPcsMarks()
+{
+    School s;
+    frm出欠一括入力 w(5);
+    w.show();
+    s.pf.execElsewhere(QStringLiteral("UPDATE 講座出席 SET 項目1 = 1, コメント = '他', 更新回数 = 更新回数 + 1 WHERE 生徒番号 = 1"));
+    auto* grid = child<QTableWidget>(&w, "grdJukou");
+    grid->setFocus();
+    grid->setCurrentCell(0, 2);
+    QTest::keyClick(grid, Qt::Key_Space);   // 青木 欠
+    w.cmdSave_Click();
+    QVERIFY(w.propOK());
+    QVERIFY(s.pf.ui().messages.empty());
+    QCOMPARE(s.attendance(5, 1).section(u'|', 0, 2), QStringLiteral("0|1405|他"));
+    QCOMPARE(gridRows(&w).value(0), QStringLiteral("1|青木|欠|○|1|4||他"));
 }
 
 void tst_CourseDetail::storeSave_data()

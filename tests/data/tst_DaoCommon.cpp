@@ -1,5 +1,6 @@
 #include "CommonBase.h"
 #include "DaoCommon.h"
+#include "Migration.h"
 #include "ProgramFolder.h"
 #include "Schema.h"
 
@@ -32,6 +33,7 @@ private slots:
     void openRefusesWhatIsNotOurDatabase();
     void openMakesAReadOnlyFileWritable();
     void reopenAfterClose();
+    void olderDatabaseIsBroughtUpToDate();
     void initdbRefusesToOverwrite();
     void jetTranslation_data();
     void jetTranslation();
@@ -102,6 +104,38 @@ void tst_DaoCommon::reopenAfterClose()
     QVERIFY(OpenDatabase(false, pf.databasePath()));
     QVERIFY(gWorkspace.isOpen());
     QCOMPARE(pf.count(QStringLiteral("マスタ性別")), 2);
+}
+
+void tst_DaoCommon::olderDatabaseIsBroughtUpToDate()
+{
+    ProgramFolder pf;
+    pf.exec(QStringLiteral("INSERT INTO 講座出席 (毎講座ID, 生徒番号, コメント) VALUES (1, 2, '前の版')"));
+    // The tables as the first version made them (the embedded engine drops no column: copied without it).
+    for (const QString& table : {QStringLiteral("生徒台帳"), QStringLiteral("毎講座履歴"), QStringLiteral("講座出席")}) {
+        QStringList columns = gDatabase.columnsOf(table);
+        columns.removeAll(QStringLiteral("更新回数"));
+        pf.execNative(testServerMode() ? QStringLiteral("ALTER TABLE %1 DROP COLUMN 更新回数").arg(table)
+                                       : QStringLiteral("CREATE TABLE 旧 AS SELECT %2 FROM %1; DROP TABLE %1; ALTER TABLE 旧 RENAME TO %1")
+                                             .arg(table, columns.join(u',')));
+    }
+    CloseDatabase();
+    const QString backup = pf.file(QStringLiteral("Backup"));
+    if (testServerMode()) {
+        // The office login may not change the tables: it is told to run the tool as the owner.
+        QVERIFY(!OpenDatabase(false, pf.databasePath()));
+        QCOMPARE(funcOpenProblem(), kMigrationNeedsOwnerText);
+        QVERIFY(!QFile::exists(backup));
+        Database owner;
+        QVERIFY(owner.openServer(pf.serverConnection() + QStringLiteral(" user=kaede_owner")));
+        QVERIFY(funcNeedsMigration(owner));
+        QVERIFY(!funcMigrateDatabase(owner, backup).isEmpty());
+        QCOMPARE(funcMigrateDatabase(owner, backup), QString());   // once only
+    }
+    QVERIFY(OpenDatabase(false, pf.databasePath()));
+    QVERIFY(!funcNeedsMigration(gDatabase));
+    QCOMPARE(pf.scalar(QStringLiteral("SELECT コメント || 更新回数 FROM 講座出席")), QStringLiteral("前の版0"));
+    // The data as it was is kept beside the database.
+    QCOMPARE(QDir(backup).entryList(QDir::Files).size(), 1);
 }
 
 void tst_DaoCommon::initdbRefusesToOverwrite()

@@ -160,6 +160,7 @@ void tst_StudentImport::cp932CsvKeepsItsTextAndStoresWhatWasPreviewed()
     Preview chosen = preview;
     chosen.rows[4].addAnyway = true;
     const int previewed = chosen.count(RowState::Take);
+    const Preview sameFileElsewhere = preview;   // another PC checked the same file meanwhile
     const Stored stored = funcStore(chosen, true);
     QCOMPARE(stored.numbers, (QList<int>{2, 3, 4}));
     QCOMPARE(pf->count(QStringLiteral("生徒台帳")), 1 + previewed);
@@ -167,8 +168,14 @@ void tst_StudentImport::cp932CsvKeepsItsTextAndStoresWhatWasPreviewed()
     QCOMPARE(storedStudent(3), QStringLiteral("ﾔﾏｻﾞｷ ﾐﾂｺ|山﨑 Ⅲ子|090-1111-2222||||～1行目\n2行目||2020/05/01|2|4|0"));
     QCOMPARE(pf->scalar(QStringLiteral("SELECT 学校名 FROM マスタ学校 WHERE 学校ID = 4")), QStringLiteral("新設中学校"));
 
-    // The same file again finds every student it stored.
+    // The same file again finds every student it stored, and the import checked before
+    // the first was stored stores none of them and no school again.
     QCOMPARE(previewOf(path).count(RowState::Take), 0);
+    const Stored again = funcStore(sameFileElsewhere, true);
+    QVERIFY(again.numbers.isEmpty());
+    QCOMPARE(again.duplicatesMeanwhile, 2);
+    QCOMPARE(again.schoolsAdded, 0);
+    QCOMPARE(pf->count(QStringLiteral("生徒台帳")), 1 + previewed);
 }
 
 void tst_StudentImport::workbookCellsAndTheHeaderBelowATitle()

@@ -444,14 +444,28 @@ void tst_StudentDetail::missingStudentIsToldNotOpened()
     QVERIFY(QFile::exists(funcPicturePath(7)));
     QCOMPARE(pf.count("生徒台帳"), 1);
 
-    // Gone while open: saving says so and the program goes on.
+    // Another PC changes the phone and the name while this one changes the mobile and the
+    // name: asked once for the name; いいえ keeps the other PC's name, and both phones stay.
+    {
+        pf.ui().clear();
+        Detail d(Syori::Edit, 1);
+        pf.execElsewhere("UPDATE 生徒台帳 SET 電話 = '03', 生徒氏名 = '他', 更新回数 = 更新回数 + 1");
+        line(&d.w, 5)->setText(QStringLiteral("090"));
+        line(&d.w, 1)->setText(QStringLiteral("変更"));
+        pf.ui().answers = {MsgAnswer::No};
+        button(&d.w, "cmdOK")->click();
+        QCOMPARE(pf.ui().texts(), QStringList{QStringLiteral("他のパソコンで 一 さんの生徒情報が変更されています。上書きしますか？")});
+        QCOMPARE(pf.scalar("SELECT 生徒氏名 || '|' || 電話 || '|' || 携帯電話 FROM 生徒台帳"), QStringLiteral("他|03|090"));
+    }
+
+    // Deleted on another PC while open: saving says so, writes nothing, and the program goes on.
     Detail d(Syori::Edit, 1);
-    pf.exec("DELETE FROM 生徒台帳");
+    pf.execElsewhere("UPDATE 生徒台帳 SET 削除フラグ = 1, 更新回数 = 更新回数 + 1");
     line(&d.w, 1)->setText(QStringLiteral("変更"));
     button(&d.w, "cmdOK")->click();
     QCOMPARE(pf.ui().lastText(), notFound);
     QVERIFY(!d.w.propOK());
-    QCOMPARE(pf.count("生徒台帳"), 0);
+    QCOMPARE(pf.scalar("SELECT 生徒氏名 FROM 生徒台帳"), QStringLiteral("他"));
 }
 
 void tst_StudentDetail::storeSaveAndDelete_data()

@@ -109,6 +109,7 @@ ProgramFolder::ProgramFolder(bool open)
 
 ProgramFolder::~ProgramFolder()
 {
+    m_elsewhere.reset();
     gDatabase.close();
     gWorkspace.setOpen(false);
     setAppPathForTests(QString());
@@ -148,6 +149,18 @@ void ProgramFolder::execNative(const QString& sql)
     sqlite3_free(error);
     if (rc != SQLITE_OK)
         throw std::runtime_error("test database: " + why);
+}
+
+void ProgramFolder::execElsewhere(const QString& sql)
+{
+    if (!m_elsewhere) {
+        m_elsewhere = std::make_unique<Database>();
+        const bool open = testServerMode() ? m_elsewhere->openServer(serverConnection())
+                                           : m_elsewhere->open(databasePath(), false);
+        if (!open)
+            throw std::runtime_error("test database: the second connection did not open");
+    }
+    m_elsewhere->execute(sql);
 }
 
 QString ProgramFolder::scalar(const QString& sql)

@@ -15,6 +15,10 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <memory>
+
+class Database;
+
 class ProgramFolder {
 public:
     // open: open the database right away.
@@ -30,6 +34,9 @@ public:
     // Statements in the engine's own dialect, as its owner (triggers, settings),
     // on a connection of their own in the server mode.
     void execNative(const QString& sql);
+    // Runs an action statement as another PC would: on a second connection to the
+    // same file or server database, committed at once.
+    void execElsewhere(const QString& sql);
     // The first column of the first row of a query, as text ("" when there is none).
     QString scalar(const QString& sql);
     int count(const QString& table, const QString& where = {});
@@ -44,6 +51,7 @@ private:
     QTemporaryDir m_dir;
     UiRecorder m_ui;
     QString m_serverDatabase;
+    std::unique_ptr<Database> m_elsewhere;
 };
 
 // True in the NAME.server runs.
