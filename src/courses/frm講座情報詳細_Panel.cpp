@@ -321,7 +321,10 @@ void frm講座情報詳細::lvList_Click()
         subSetJukou();
         frmHyoka->setEnabled(true);
         lblSelectStudentName->setText(m_jukou->propStuName());
-        chk受講者->setChecked(item->checkState(0) == Qt::Checked);
+        // The tick follows the row as stored now: another PC may have ticked or unticked the student.
+        const bool taker = m_jukou->propJukou() != 0;
+        item->setCheckState(0, taker ? Qt::Checked : Qt::Unchecked);
+        chk受講者->setChecked(taker);
     });
 }
 

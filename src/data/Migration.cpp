@@ -95,20 +95,12 @@ QString funcMigrateDatabase(Database& db, const QString& backupFolder)
     } else {
         copy = funcBackupFileCopy(db.path(), backupFolder);
     }
-    try {
-        Transaction transaction(db);
-        for (const AddedColumn* added : missing)
-            db.engine().execute(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
-                                    .arg(funcQuoteName(QString::fromUtf8(added->table)),
-                                         funcQuoteName(QString::fromUtf8(added->column)), QString::fromUtf8(added->definition)));
-        transaction.commit();
-    } catch (const DaoError& e) {
-        // 42501: the office login may read and write rows, never change the tables.
-        if (e.sqlState() == QLatin1String("42501"))
-            throw DaoError(kMigrationNeedsOwnerText + QStringLiteral("（") + QString::fromUtf8(e.what()) + QStringLiteral("）"),
-                           e.sqlState());
-        throw;
-    }
+    Transaction transaction(db);
+    for (const AddedColumn* added : missing)
+        db.engine().execute(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
+                                .arg(funcQuoteName(QString::fromUtf8(added->table)),
+                                     funcQuoteName(QString::fromUtf8(added->column)), QString::fromUtf8(added->definition)));
+    transaction.commit();
     db.forgetShapes();
     return copy;
 }

@@ -1011,6 +1011,17 @@ void tst_CourseDetail::anotherPcMeanwhile()
     d.pf.execElsewhere(QStringLiteral("UPDATE 毎講座履歴 SET 受講人数 = 3 WHERE 毎講座ID = 5"));
     d.select(1);
     QCOMPARE(d.attendance(5, 3).section(u'|', 0, 2), QStringLiteral("1|5555|他"));
+    d.select(2);
+    QVERIFY(d.jukou()->isChecked());   // shown as the other PC stored him
+    d.select(1);
+    // 伊藤 unticked after another PC marked him: asked again, and いいえ keeps his row and tick.
+    d.pf.execElsewhere(QStringLiteral("UPDATE 講座出席 SET 項目1 = 1, 更新回数 = 更新回数 + 1 WHERE 毎講座ID = 5 AND 生徒番号 = 2"));
+    d.pf.ui().answers = {MsgAnswer::Yes, MsgAnswer::No};
+    d.jukou()->click();
+    d.select(0);
+    QCOMPARE(d.pf.ui().lastText(), QStringLiteral("他のパソコンで 伊藤 さんの出欠・評価が変更されています。上書きしますか？"));
+    QCOMPARE(d.ticks(), QStringLiteral("111"));
+    QCOMPARE(d.attendance(5, 2).section(u'|', 1, 1), QStringLiteral("1222"));
     // Saving the lesson keeps the count of the takers stored, not the one the window read.
     d.edit("TXT_KouzaInfo_0")->setText(QStringLiteral("単元"));
     d.click("cmdOK");
