@@ -566,7 +566,7 @@ void subWriteProblemRows(const SourceTable& table, const std::vector<Field>& map
     int out = 2;
     for (std::size_t i = 0; i < preview.rows.size(); ++i) {
         const PreviewRow& row = preview.rows[i];
-        if (row.state() == RowState::Take)
+        if (row.state() == RowState::Take || row.state() == RowState::Update)
             continue;
         const ImportSource::SourceRow& cells = table.rows[i];
         for (int c = 0; c < width && c < static_cast<int>(cells.size()); ++c) {

@@ -135,7 +135,7 @@ Stored funcStore(const Preview& preview, bool addSchools);
 // empty in the server mode. Throws std::runtime_error when it cannot be written.
 QString funcBackupDatabase();
 
-// The rows not taken (errors and duplicates), as the file had them with a column
+// The rows neither taken nor updated (errors and duplicates), as the file had them with a column
 // 理由, written as a workbook the office can correct and import again. Throws std::runtime_error.
 void subWriteProblemRows(const ImportSource::SourceTable& table, const std::vector<Field>& mapping, const Preview& preview,
                          const QString& path);
