@@ -117,7 +117,7 @@ int main(int argc, char** argv)
     if (!options) {
         err << "使い方: kaedemaru-import DB FILE [--commit] [--add-schools] [--sheet N] [--encoding utf-8|cp932]\n"
                "        kaedemaru-import --server-file Revid.server FILE [--commit] [...]\n"
-               "  FILE: .xlsx または CSV（コンマ区切り・タブ区切り、UTF-8 / Shift_JIS）\n"
+               "  FILE: .xlsx または CSV（コンマ区切り・タブ区切り、UTF-8 / Shift_JIS / UTF-16 の Unicode テキスト）\n"
                "  --commit がないときは確認だけで、何も書き込みません。\n";
         return 2;
     }
@@ -130,6 +130,9 @@ int main(int argc, char** argv)
             err << options->file << ": 「生徒氏名」と「氏名カナ」の列が見つかりません\n";
             return 2;
         }
+        for (int c = 0; c < table.header.size(); ++c)
+            if (const QString note = StudentImport::funcColumnNote(table.header, mapping, c); !note.isEmpty())
+                out << "「" << table.header[c] << "」列: " << note << "\n";
         const auto preview = StudentImport::funcPreview(table, mapping);
         for (const StudentImport::PreviewRow& row : preview->rows)
             for (const StudentImport::Problem& problem : row.problems)

@@ -337,6 +337,20 @@ void subKeyFilter(short kind, short& keyAscii)
         keyAscii = 0;
 }
 
+QString funcKeyFilterText(short kind, const QString& text)
+{
+    const QString converted = kind == 1 ? funcHalfWidthDigits(text) : kind == 2 ? funcHalfWidthKana(text) : text;
+    QString kept;
+    kept.reserve(converted.size());
+    for (QChar ch : converted) {
+        short code = static_cast<short>(funcKeyAscii(ch));
+        subKeyFilter(kind, code);
+        if (code != 0)
+            kept += ch;
+    }
+    return kept;
+}
+
 QString funcSqlQuote(const QString& text)
 {
     QString quoted = text;

@@ -49,6 +49,10 @@ QString funcPadByte(const QString& text, int width);
 // Key codes are those of the ANSI code page: half-width kana are 161..223.
 int funcKeyAscii(QChar ch);
 void subKeyFilter(short kind, short& keyAscii);
+// Text as a box with the key filter of that kind (1 digits, 2 half-width kana)
+// takes it, typed or pasted: full-width digits and kana converted first, then
+// what the filter swallows left out. The import checks its values by it too.
+QString funcKeyFilterText(short kind, const QString& text);
 
 // Text put between single quotes in SQL: quotes doubled so the text stays text.
 QString funcSqlQuote(const QString& text);

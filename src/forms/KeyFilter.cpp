@@ -10,33 +10,6 @@
 KeyFilter::KeyFilter(short kind, QObject* parent) : QObject(parent), m_kind(kind) {}
 
 namespace {
-bool allowed(short kind, QChar ch)
-{
-    short code = static_cast<short>(funcKeyAscii(ch));
-    subKeyFilter(kind, code);
-    return code != 0;
-}
-
-// Full-width digits become digits and kana become the half-width kana before
-// the filter judges them, so text typed with the input method on is kept.
-QString converted(short kind, const QString& text)
-{
-    if (kind == 1)
-        return funcHalfWidthDigits(text);
-    if (kind == 2)
-        return funcHalfWidthKana(text);
-    return text;
-}
-
-QString kept(short kind, const QString& text)
-{
-    QString result;
-    for (QChar ch : converted(kind, text))
-        if (allowed(kind, ch))
-            result += ch;
-    return result;
-}
-
 // Moving between boxes, confirming and closing belong to the window, never to the filter.
 bool isWindowKey(int key)
 {
@@ -51,7 +24,7 @@ void KeyFilter::install(QObject* edit, short kind)
     // Pasted text passes no key filter; it is converted and filtered as a whole.
     if (auto* line = qobject_cast<QLineEdit*>(edit)) {
         QObject::connect(line, &QLineEdit::textEdited, line, [line, kind](const QString& text) {
-            const QString clean = kept(kind, text);
+            const QString clean = funcKeyFilterText(kind, text);
             if (clean == text)
                 return;
             const int cursor = line->cursorPosition() + static_cast<int>(clean.size() - text.size());
@@ -71,7 +44,7 @@ bool KeyFilter::eventFilter(QObject* watched, QEvent* event)
         // Keys without text (arrows, Delete, shortcuts) are not typed characters.
         if (text.isEmpty() || key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
             return false;
-        const QString clean = kept(m_kind, text);
+        const QString clean = funcKeyFilterText(m_kind, text);
         if (clean == text)
             return false;
         if (!clean.isEmpty()) {
@@ -83,7 +56,7 @@ bool KeyFilter::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::InputMethod) {
         auto* im = static_cast<QInputMethodEvent*>(event);
         const QString committed = im->commitString();
-        const QString clean = kept(m_kind, committed);
+        const QString clean = funcKeyFilterText(m_kind, committed);
         if (clean != committed) {
             QInputMethodEvent filtered(im->preeditString(), im->attributes());
             filtered.setCommitString(clean, im->replacementStart(), im->replacementLength());

@@ -43,8 +43,9 @@ void takeRows(SourceTable& table, std::vector<SourceRow>&& all, const HeaderTest
         while (headerRow < last && !isHeader(textsOf(all[headerRow])))
             ++headerRow;
         if (headerRow == last)
-            throw SourceError(QStringLiteral("1行目に見出しが見つかりません。") + kBr
-                              + QStringLiteral("1行目に「生徒氏名」「氏名カナ」などの項目名を入れてください。"));
+            throw SourceError(QStringLiteral("見出しが見つかりません。") + kBr
+                              + QStringLiteral("最初の%1行のどこかに「生徒氏名」「氏名カナ」などの項目名の行を入れてください。")
+                                    .arg(kHeaderSearchRows));
     }
     if (all.empty() || isBlank(all[headerRow]))
         throw SourceError(QStringLiteral("1行目に見出しがありません。") + kBr
@@ -56,7 +57,9 @@ void takeRows(SourceTable& table, std::vector<SourceRow>&& all, const HeaderTest
         if (static_cast<int>(table.rows.size()) >= kMaxRows)
             throw SourceError(QStringLiteral("行が多すぎます。一度に取り込めるのは %1 行までです。").arg(QLocale(QLocale::Japanese).toString(kMaxRows))
                               + kBr + QStringLiteral("ファイルを分けて取り込んでください。"));
-        all[i].resize(table.header.size());
+        // A row may be wider than the header (the reader tells it); never narrower.
+        if (all[i].size() < static_cast<std::size_t>(table.header.size()))
+            all[i].resize(static_cast<std::size_t>(table.header.size()));
         table.rows.push_back(std::move(all[i]));
         table.lines.push_back(static_cast<int>(i) + 1);
     }
@@ -89,28 +92,39 @@ void readWorkbook(const QString& path, int sheetIndex, SourceTable& table, const
             if (cell == nullptr || cell->isEmpty())
                 continue;
             row[c - 1].text = sheet.text(r, c);
-            if (cell->kind == wb::Cell::Kind::Number)
+            if (cell->kind == wb::Cell::Kind::Number) {
                 row[c - 1].number = cell->number;
+                row[c - 1].date1904 = book->date1904();
+            }
         }
         all.push_back(std::move(row));
     }
     // Rows formatted to the bottom of the sheet but empty are no rows of the ledger.
-    while (all.size() > 1 && isBlank(all.back()))
+    while (!all.empty() && isBlank(all.back()))
         all.pop_back();
+    if (all.empty())
+        throw SourceError(QStringLiteral("シートは空です。") + kBr
+                          + QStringLiteral("シート「%1」には何も入っていません。生徒の一覧があるシートを選んでください。")
+                                .arg(table.sheets[table.sheet]));
     takeRows(table, std::move(all), isHeader);
 }
 
 void readText(const QByteArray& bytes, TextEncoding encoding, SourceTable& table, const HeaderTest& isHeader)
 {
-    if (bytes.trimmed().isEmpty())
+    // UTF-16 is known by its byte-order mark only; other text files hold no NUL
+    // bytes, which a picture or an old binary workbook named .csv does.
+    const bool utf16 = detectEncoding(bytes) == TextEncoding::Utf16;
+    if (!utf16 && bytes.left(64 * 1024).contains('\0'))
+        throw SourceError(QStringLiteral("読み込めない形式のファイルです。") + kBr
+                          + QStringLiteral("Excelのファイルは「Excel ブック (*.xlsx)」「CSV (コンマ区切り)」「Unicode テキスト」の"
+                                           "どれかで保存して選んでください。"));
+    // The byte-order mark decides; the user's choice is for the 8-bit encodings.
+    table.encoding = utf16 || encoding == TextEncoding::Auto ? detectEncoding(bytes) : encoding;
+    const QString text = decodeText(bytes, table.encoding);
+    if (text.trimmed().isEmpty())
         throw SourceError(QStringLiteral("ファイルが空です。取り込む生徒がありません。"));
-    // Text files hold no NUL bytes; a workbook or a picture named .csv does.
-    if (bytes.left(64 * 1024).contains('\0'))
-        throw SourceError(QStringLiteral("このファイルはCSV（文字のファイル）ではありません。") + kBr
-                          + QStringLiteral("Excelのファイルは「Excel ブック (*.xlsx)」か「CSV (コンマ区切り)」で保存して選んでください。"));
-    table.encoding = encoding == TextEncoding::Auto ? detectEncoding(bytes) : encoding;
     std::vector<SourceRow> all;
-    for (QStringList& record : parseCsv(decodeText(bytes, table.encoding))) {
+    for (QStringList& record : parseCsv(text)) {
         SourceRow row;
         row.reserve(static_cast<std::size_t>(record.size()));
         for (QString& text : record)
@@ -129,6 +143,8 @@ QString encodingName(TextEncoding encoding)
         return QStringLiteral("UTF-8");
     case TextEncoding::Cp932:
         return QStringLiteral("Shift_JIS (CP932)");
+    case TextEncoding::Utf16:
+        return QStringLiteral("UTF-16 (Unicode テキスト)");
     case TextEncoding::Auto:
         break;
     }
@@ -137,6 +153,8 @@ QString encodingName(TextEncoding encoding)
 
 TextEncoding detectEncoding(const QByteArray& bytes)
 {
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        return TextEncoding::Utf16;
     if (bytes.startsWith("\xEF\xBB\xBF"))
         return TextEncoding::Utf8;
     QStringDecoder utf8(QStringDecoder::Utf8);
@@ -147,6 +165,14 @@ TextEncoding detectEncoding(const QByteArray& bytes)
 
 QString decodeText(const QByteArray& bytes, TextEncoding encoding)
 {
+    if (encoding == TextEncoding::Utf16) {
+        // The byte-order mark tells the byte order and is no text.
+        QStringDecoder utf16(QStringDecoder::Utf16, QStringDecoder::Flag::Stateless);
+        QString text = utf16.decode(bytes);
+        if (text.startsWith(QChar(0xFEFF)))
+            text.remove(0, 1);
+        return text;
+    }
     if (encoding == TextEncoding::Cp932) {
         // Code page 932 itself, not plain Shift_JIS: ①, Ⅲ, ㈱, 髙, 﨑 and ～ as Excel writes them.
         QStringDecoder cp932("windows-31j");

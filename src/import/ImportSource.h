@@ -1,6 +1,7 @@
 // Reading a spreadsheet the office already keeps: the first (or a chosen) sheet of
-// an .xlsx workbook, or a CSV / tab-separated text in UTF-8 or Windows Japanese
-// (code page 932), into rows of cells. The first row is the header.
+// an .xlsx workbook, or a CSV / tab-separated text in UTF-8, Windows Japanese
+// (code page 932) or UTF-16 with its byte-order mark (Excel's 「Unicode テキスト」),
+// into rows of cells. The first row is the header.
 #pragma once
 
 #include <QString>
@@ -16,11 +17,12 @@ namespace ImportSource {
 struct SourceCell {
     QString text;                  // as written; a number cell in its shortest form
     std::optional<double> number;  // a number cell of a workbook (dates are numbers there)
+    bool date1904 = false;         // the workbook counts date serials from 1904/1/1
 };
 using SourceRow = std::vector<SourceCell>;
 
-enum class TextEncoding { Auto, Utf8, Cp932 };
-// "UTF-8", "Shift_JIS (CP932)"
+enum class TextEncoding { Auto, Utf8, Cp932, Utf16 };
+// "UTF-8", "Shift_JIS (CP932)", "UTF-16 (Unicode テキスト)"
 QString encodingName(TextEncoding encoding);
 
 struct SourceTable {
@@ -29,7 +31,9 @@ struct SourceTable {
     int sheet = 0;                 // the sheet read
     TextEncoding encoding = TextEncoding::Auto;   // of a text file: the one used
     QStringList header;
-    std::vector<SourceRow> rows;   // the rows below the header, blank rows left out
+    // The rows below the header, blank rows left out; each at least as wide as the
+    // header, wider when a line of a text file has more cells than its header.
+    std::vector<SourceRow> rows;
     std::vector<int> lines;        // each row's number as the spreadsheet shows it
 };
 
@@ -54,7 +58,8 @@ inline constexpr int kHeaderSearchRows = 10;
 SourceTable read(const QString& path, int sheet = 0, TextEncoding encoding = TextEncoding::Auto,
                  const HeaderTest& isHeader = {});
 
-// The encoding of a text: UTF-8 when it has the byte-order mark or is valid UTF-8, otherwise CP932.
+// The encoding of a text: UTF-16 by its byte-order mark, UTF-8 when it has the
+// byte-order mark or is valid UTF-8, otherwise CP932.
 TextEncoding detectEncoding(const QByteArray& bytes);
 QString decodeText(const QByteArray& bytes, TextEncoding encoding);
 // Records of a CSV text: comma- or tab-separated (whichever the first line uses),

@@ -32,12 +32,13 @@ const std::array<Era, 5> kEras{{
     {u"明治", u'M', 1868, QDate(1868, 1, 25)},
 }};
 
-// Excel counts days from 1899/12/30 (its 1900/2/29 that never was lies before any birthday).
-QDate fromSerial(double serial)
+// Excel counts days from 1899/12/30 (its 1900/2/29 that never was lies before any
+// birthday), or from 1904/1/1 in a workbook set to the 1904 date system.
+QDate fromSerial(double serial, bool date1904)
 {
     if (!std::isfinite(serial) || serial < 1 || serial > 2958465)
         return {};
-    return QDate(1899, 12, 30).addDays(static_cast<qint64>(std::floor(serial)));
+    return (date1904 ? QDate(1904, 1, 1) : QDate(1899, 12, 30)).addDays(static_cast<qint64>(std::floor(serial)));
 }
 
 const Era* eraOf(const QString& name)
@@ -78,7 +79,11 @@ QString folded(const QString& text)
 Read<QDate> date(const SourceCell& cell)
 {
     if (cell.number) {
-        const QDate d = fromSerial(*cell.number);
+        // A year typed alone is a number cell too; as a serial it would be a day of 1905.
+        const double n = *cell.number;
+        if (n == std::floor(n) && n >= 1000 && n <= 9999)
+            return failed<QDate>(QStringLiteral("年だけでは日付として読めません"));
+        const QDate d = fromSerial(n, cell.date1904);
         if (!d.isValid())
             return failed<QDate>(QStringLiteral("日付として読めません"));
         return {d, {}};
@@ -90,7 +95,6 @@ Read<QDate> date(const SourceCell& cell)
         QStringLiteral("^(\\d{4})\\s*(?:[/\\-.]|年)\\s*(\\d{1,2})\\s*(?:[/\\-.]|月)\\s*(\\d{1,2})\\s*日?(?:\\s+\\d{1,2}:\\d{2}(?::\\d{2})?)?$"));
     static const QRegularExpression japanese(
         QStringLiteral("^(令和|平成|昭和|大正|明治|[RHSTMrhstm])\\s*(\\d{1,2}|元)\\s*(?:[/\\-.]|年)\\s*(\\d{1,2})\\s*(?:[/\\-.]|月)\\s*(\\d{1,2})\\s*日?$"));
-    static const QRegularExpression serial(QStringLiteral("^\\d{4,5}(?:\\.\\d+)?$"));
     int year = 0, month = 0, day = 0;
     if (const auto m = western.match(t); m.hasMatch()) {
         year = m.captured(1).toInt();
@@ -101,15 +105,16 @@ Read<QDate> date(const SourceCell& cell)
         const int n = m.captured(2) == QStringLiteral("元") ? 1 : m.captured(2).toInt();
         if (era == nullptr || n < 1)
             return failed<QDate>(QStringLiteral("日付として読めません"));
-        year = era->firstYear + n - 1;
-        month = m.captured(3).toInt();
-        day = m.captured(4).toInt();
-    } else if (serial.match(t).hasMatch()) {
-        // A date cell saved to CSV as its serial number.
-        const QDate d = fromSerial(t.toDouble());
-        if (d.isValid())
-            return {d, {}};
-        return failed<QDate>(QStringLiteral("日付として読めません"));
+        const QDate d(era->firstYear + n - 1, m.captured(3).toInt(), m.captured(4).toInt());
+        if (!d.isValid())
+            return failed<QDate>(QStringLiteral("存在しない日付です"));
+        // 昭和64年1月8日 is 平成元年: an era's dates end where the next one starts.
+        const QDate end = era == kEras.data() ? QDate() : (era - 1)->start;
+        if (d < era->start || (end.isValid() && d >= end))
+            return failed<QDate>(QStringLiteral("%1は%2から%3までです")
+                                     .arg(QString::fromUtf16(era->name), funcDateText(era->start),
+                                          end.isValid() ? funcDateText(end.addDays(-1)) : QString()));
+        return {d, {}};
     } else {
         return failed<QDate>(QStringLiteral("日付として読めません（例: 2015/4/1、平成27年4月1日、R7.4.1）"));
     }
@@ -123,15 +128,16 @@ Read<QString> phone(const SourceCell& cell, int maxLength)
 {
     if (cell.number)
         return failed<QString>(QStringLiteral("数値のセルのため先頭の0が消えています。セルを文字列にして入力し直してください"));
-    const QString t = numberText(cell.text);
-    if (t.isEmpty())
+    // Hyphens, brackets and blanks only group the digits, which are all the student window keeps.
+    QString digits = numberText(cell.text);
+    digits.remove(QRegularExpression(QStringLiteral("[\\-() ]")));
+    if (digits.isEmpty())
         return {};
-    static const QRegularExpression allowed(QStringLiteral("^[0-9()+\\- ]+$"));
-    if (!allowed.match(t).hasMatch())
+    if (funcKeyFilterText(1, digits) != digits)
         return failed<QString>(QStringLiteral("数字とハイフン以外の文字があります"));
-    if (t.size() > maxLength)
+    if (digits.size() > maxLength)
         return failed<QString>(QStringLiteral("%1文字を超えています").arg(maxLength));
-    return {t, {}};
+    return {digits, {}};
 }
 
 Read<QString> postcode(const SourceCell& cell, int maxLength)
@@ -151,12 +157,19 @@ Read<QString> postcode(const SourceCell& cell, int maxLength)
 
 Read<QString> reading(const SourceCell& cell, int maxLength)
 {
-    const QString t = funcHalfWidthKana(cell.text.trimmed());
+    // Blanks of either width between the names are the one half-width blank the window takes.
+    const QString t = funcHalfWidthKana(cell.text.trimmed()).replace(QChar(0x3000), QLatin1Char(' '));
     if (t.isEmpty())
         return {};
-    for (QChar c : t)
-        if (!(c.unicode() >= 0xFF61 && c.unicode() <= 0xFF9F) && c != QLatin1Char(' '))
-            return failed<QString>(QStringLiteral("ふりがな（ひらがな・カタカナ）以外の文字があります"));
+    // What the student window's reading box would swallow is refused here, named.
+    const QString kept = funcKeyFilterText(2, t);
+    if (kept != t) {
+        QString refused;
+        for (QChar c : t)
+            if (funcKeyFilterText(2, QString(c)).isEmpty() && !refused.contains(c))
+                refused += c;
+        return failed<QString>(QStringLiteral("氏名カナに使えない文字があります（%1）").arg(refused));
+    }
     if (t.size() > maxLength)
         return failed<QString>(QStringLiteral("%1文字を超えています").arg(maxLength));
     return {t, {}};

@@ -18,15 +18,18 @@ template <typename T> struct Read {
     QString error;            // empty when the cell could be read
 };
 
-// yyyy/m/d, yyyy-mm-dd, yyyy年m月d日, an Excel date cell or serial, and era dates:
-// R7.4.1, 令和7年4月1日, H15/4/1, 平成元年4月1日, S50.1.1.
+// yyyy/m/d, yyyy-mm-dd, yyyy年m月d日, an Excel date cell (serials are read from
+// number cells only), and era dates within their era: R7.4.1, 令和7年4月1日,
+// H15/4/1, 平成元年4月1日, S50.1.1.
 Read<QDate> date(const ImportSource::SourceCell& cell);
-// Digits, hyphens and brackets, half-width; a number cell has lost its leading 0 and is refused.
+// The digits, as the student window keeps them (hyphens, brackets and blanks left
+// out); a number cell has lost its leading 0 and is refused.
 // maxLength: the register's width of the column.
 Read<QString> phone(const ImportSource::SourceCell& cell, int maxLength);
 // Postcodes as phone numbers, "〒" left out; a number cell of seven digits lost nothing.
 Read<QString> postcode(const ImportSource::SourceCell& cell, int maxLength);
-// Hiragana or katakana of either width as half-width katakana.
+// Hiragana or katakana of either width as half-width katakana; what the student
+// window's reading box does not take (ｰ, ｦ, letters) is refused.
 Read<QString> reading(const ImportSource::SourceCell& cell, int maxLength);
 // 男・男性・M → 1, 女・女性・F → 2.
 Read<int> sex(const ImportSource::SourceCell& cell);

@@ -90,6 +90,8 @@ struct Known {
     QHash<QString, int> registerByName, registerByReading;   // key -> student number
     QHash<QString, int> fileByName, fileByReading;           // key -> row number
     QHash<QString, int> schools;                             // folded name -> ID
+    QHash<int, QString> schoolNames;                         // ID -> name
+    QHash<int, Seito> students;                              // the register's, by number
     QDate today;
     int lastNumber = 0;
 
@@ -100,6 +102,7 @@ struct Known {
             lastNumber = std::max(lastNumber, s.no);
             if (s.no <= after)
                 continue;
+            students.insert(s.no, s);
             if (const QString k = nameKey(s); !k.isEmpty())
                 registerByName.insert(k, s.no);
             if (const QString k = readingKey(s); !k.isEmpty())
@@ -111,6 +114,7 @@ struct Known {
             const QString name = ImportValues::folded(funcToString(rs.field(1)));
             if (!schools.contains(name))
                 schools.insert(name, funcToLong(rs.field(0)));
+            schoolNames.insert(funcToLong(rs.field(0)), funcToString(rs.field(1)));
         }
         rs.close();
         today = gDatabase.today();
@@ -131,6 +135,14 @@ public:
         const ImportSource::SourceRow& cells = m_table.rows[index];
         for (std::size_t c = 0; c < m_mapping.size() && c < cells.size(); ++c)
             take(row, m_mapping[c], m_table.header.value(static_cast<int>(c)), cells[c]);
+        // A line of a text file with more cells than its header has its columns shifted.
+        QStringList extra;
+        for (std::size_t c = static_cast<std::size_t>(m_table.header.size()); c < cells.size(); ++c)
+            if (!cells[c].text.trimmed().isEmpty())
+                extra << cells[c].text.trimmed();
+        if (!extra.isEmpty())
+            problem(row, QStringLiteral("%1列目").arg(m_table.header.size() + 1), extra.join(QLatin1Char(',')),
+                    QStringLiteral("列の数が見出しより多い"));
         require(row, Field::Name, row.seito.name);
         require(row, Field::Kana, row.seito.kana);
         if (row.seito.birth.isValid() && row.seito.birth > m_known.today)
@@ -156,10 +168,14 @@ private:
         return fieldCaption(field);
     }
 
+    // A value missing is a problem unless its cell was refused already: one reason per problem.
     void require(PreviewRow& row, Field field, const QString& value)
     {
-        if (value.trimmed().isEmpty())
-            problem(row, columnOf(field), {}, fieldCaption(field) + QStringLiteral("がありません"));
+        const QString column = columnOf(field);
+        const bool refused = std::any_of(row.problems.begin(), row.problems.end(),
+                                         [&](const Problem& p) { return p.column == column; });
+        if (value.trimmed().isEmpty() && !refused)
+            problem(row, column, {}, fieldCaption(field) + QStringLiteral("がありません"));
     }
 
     // The first column of a field that holds something gives its value.
@@ -210,9 +226,11 @@ private:
     {
         if (const auto found = m_known.schools.constFind(ImportValues::folded(name)); found != m_known.schools.constEnd()) {
             row.seito.schoolID = *found;
+            row.school = m_known.schoolNames.value(*found);
             return;
         }
         row.newSchool = name;
+        row.school = name;
         if (!m_preview.newSchools.contains(name))
             m_preview.newSchools << name;
     }
@@ -229,11 +247,13 @@ private:
             const auto it = where.constFind(key);
             return it == where.constEnd() ? std::nullopt : std::optional<int>(*it);
         };
-        if (const auto no = same(m_known.registerByName, byName))
+        if (const auto no = same(m_known.registerByName, byName)) {
             duplicate(row, Field::Name, row.seito.name, QStringLiteral("登録済みの生徒（生徒番号 %1）と%2が同じです").arg(*no).arg(nameWhat));
-        else if (const auto no = same(m_known.registerByReading, byReading))
+            row.registered = m_known.students.value(*no);
+        } else if (const auto no = same(m_known.registerByReading, byReading)) {
             duplicate(row, Field::Kana, row.seito.kana, QStringLiteral("登録済みの生徒（生徒番号 %1）と%2が同じです").arg(*no).arg(readingWhat));
-        else if (const auto line = same(m_known.fileByName, byName))
+            row.registered = m_known.students.value(*no);
+        } else if (const auto line = same(m_known.fileByName, byName))
             duplicate(row, Field::Name, row.seito.name, QStringLiteral("%1行目と%2が同じです").arg(*line).arg(nameWhat));
         else if (const auto line = same(m_known.fileByReading, byReading))
             duplicate(row, Field::Kana, row.seito.kana, QStringLiteral("%1行目と%2が同じです").arg(*line).arg(readingWhat));
@@ -302,10 +322,32 @@ Field fieldOfHeader(const QString& header)
 
 std::vector<Field> defaultMapping(const QStringList& header)
 {
+    // A field is read from one column: the first that names it.
     std::vector<Field> mapping;
-    for (const QString& h : header)
-        mapping.push_back(fieldOfHeader(h));
+    for (const QString& h : header) {
+        const Field field = fieldOfHeader(h);
+        mapping.push_back(std::find(mapping.begin(), mapping.end(), field) == mapping.end() ? field : Field::Skip);
+    }
     return mapping;
+}
+
+QString funcMappingRefusal(const QStringList& header, const std::vector<Field>& mapping, int column, Field field)
+{
+    if (field == Field::Skip)
+        return {};
+    for (std::size_t c = 0; c < mapping.size(); ++c)
+        if (mapping[c] == field && static_cast<int>(c) != column)
+            return QStringLiteral("%1には既に「%2」列を割り当てています。").arg(fieldCaption(field), header.value(static_cast<int>(c)));
+    return {};
+}
+
+QString funcColumnNote(const QStringList& header, const std::vector<Field>& mapping, int column)
+{
+    const Field named = fieldOfHeader(header.value(column));
+    if (mapping.at(static_cast<std::size_t>(column)) != Field::Skip || named == Field::Skip)
+        return {};
+    const QString refusal = funcMappingRefusal(header, mapping, column, named);
+    return refusal.isEmpty() ? QString() : refusal + QStringLiteral("この列は取り込みません。");
 }
 
 bool mapsNames(const std::vector<Field>& mapping)
@@ -330,6 +372,7 @@ QString stateCaption(RowState state)
     case RowState::Take: return QStringLiteral("取り込む");
     case RowState::Duplicate: return QStringLiteral("重複");
     case RowState::Error: return QStringLiteral("エラー");
+    case RowState::Update: return QStringLiteral("更新");
     }
     return {};
 }
@@ -341,9 +384,13 @@ int Preview::count(RowState state) const
 
 std::optional<Preview> funcPreview(const SourceTable& table, const std::vector<Field>& mapping, const Progress& progress)
 {
+    for (std::size_t c = 0; c < mapping.size(); ++c)
+        if (!funcMappingRefusal(table.header, mapping, static_cast<int>(c), mapping[c]).isEmpty())
+            throw std::invalid_argument("a field is mapped from two columns");
     Preview preview;
     Known known;
     preview.lastNumber = known.lastNumber;
+    preview.schoolNames = known.schoolNames;
     RowReader reader(table, mapping, known, preview);
     const int total = static_cast<int>(table.rows.size());
     preview.rows.reserve(table.rows.size());
@@ -373,6 +420,17 @@ Stored funcStore(const Preview& preview, bool addSchools)
     // are duplicates now, and a school added meanwhile is used, not added again.
     const Known now(preview.lastNumber);
     QHash<QString, int> added;
+    // A school the row names that マスタ学校 lacked when previewed.
+    const auto newSchoolOf = [&](const PreviewRow& row) -> std::optional<int> {
+        const QString folded = ImportValues::folded(row.newSchool);
+        if (now.schools.contains(folded))
+            return now.schools.value(folded);
+        if (!addSchools)
+            return std::nullopt;
+        if (!added.contains(folded))
+            added.insert(folded, addSchool(row.newSchool));
+        return added.value(folded);
+    };
     std::vector<Seito> students;
     for (const PreviewRow& row : preview.rows) {
         if (row.state() != RowState::Take)
@@ -385,22 +443,100 @@ Stored funcStore(const Preview& preview, bool addSchools)
             continue;
         }
         Seito s = row.seito;
-        if (!row.newSchool.isEmpty()) {
-            const QString folded = ImportValues::folded(row.newSchool);
-            if (now.schools.contains(folded)) {
-                s.schoolID = now.schools.value(folded);
-            } else if (addSchools) {
-                if (!added.contains(folded))
-                    added.insert(folded, addSchool(row.newSchool));
-                s.schoolID = added.value(folded);
-            }
-        }
+        if (!row.newSchool.isEmpty())
+            s.schoolID = newSchoolOf(row);
         students.push_back(s);
     }
-    stored.schoolsAdded = static_cast<int>(added.size());
     stored.numbers = SeitoStore::addAll(students);
+    for (const PreviewRow& row : preview.rows) {
+        if (row.state() != RowState::Update)
+            continue;
+        Seito s = funcUpdated(row);
+        if (!row.newSchool.isEmpty())
+            if (const auto id = newSchoolOf(row))
+                s.schoolID = id;
+        // Written as the student window writes an edit: into the row as it was read.
+        if (SeitoStore::save(s, Syori::Edit, &*row.registered))
+            ++stored.updated;
+        else
+            ++stored.updatesGone;
+    }
+    stored.schoolsAdded = static_cast<int>(added.size());
     transaction->commit();
     return stored;
+}
+
+Seito funcUpdated(const PreviewRow& row)
+{
+    Seito s = *row.registered;
+    const Seito& file = row.seito;
+    for (QString Seito::*member : {&Seito::name, &Seito::kana, &Seito::phone, &Seito::mobile, &Seito::postal, &Seito::address,
+                                   &Seito::remarks})
+        if (!(file.*member).isEmpty())
+            s.*member = file.*member;
+    for (QDate Seito::*member : {&Seito::birth, &Seito::entry})
+        if ((file.*member).isValid())
+            s.*member = file.*member;
+    if (file.sex != 0)
+        s.sex = file.sex;
+    if (file.schoolID)
+        s.schoolID = file.schoolID;
+    return s;
+}
+
+std::vector<Field> mappedFields(const std::vector<Field>& mapping)
+{
+    std::vector<Field> fields;
+    for (Field f : allFields())
+        if (f != Field::Skip && std::find(mapping.begin(), mapping.end(), f) != mapping.end())
+            fields.push_back(f);
+    return fields;
+}
+
+namespace {
+QString valueText(const Seito& s, const QString& school, Field field)
+{
+    switch (field) {
+    case Field::Name: return s.name;
+    case Field::Kana: return s.kana;
+    case Field::Phone: return s.phone;
+    case Field::Mobile: return s.mobile;
+    case Field::Postal: return s.postal;
+    case Field::Address: return s.address;
+    case Field::Remarks: return s.remarks;
+    case Field::Birth: return funcDateText(s.birth);
+    case Field::Entry: return funcDateText(s.entry);
+    case Field::Sex: return s.sex == 1 ? QStringLiteral("男") : s.sex == 2 ? QStringLiteral("女") : QString();
+    case Field::School: return school;
+    case Field::Skip: break;
+    }
+    return {};
+}
+} // namespace
+
+QString funcStoredText(const PreviewRow& row, Field field)
+{
+    return valueText(row.seito, row.school, field);
+}
+
+QString funcFieldText(const Preview& preview, const PreviewRow& row, Field field)
+{
+    const QString text = funcStoredText(row, field);
+    if (row.state() != RowState::Update)
+        return text;
+    const Seito& before = *row.registered;
+    const QString old = valueText(before, before.schoolID ? preview.schoolNames.value(*before.schoolID) : QString(), field);
+    // The file's empty cells leave the stored values.
+    if (text.isEmpty() || text == old)
+        return old;
+    return old + QStringLiteral(" → ") + text;
+}
+
+bool funcChangesValue(const SourceCell& cell, Field field, const QString& stored)
+{
+    if (stored.isEmpty() || (cell.number && (field == Field::Birth || field == Field::Entry)))
+        return false;
+    return stored != cell.text.trimmed();
 }
 
 QString funcBackupDatabase()
@@ -430,7 +566,7 @@ void subWriteProblemRows(const SourceTable& table, const std::vector<Field>& map
     int out = 2;
     for (std::size_t i = 0; i < preview.rows.size(); ++i) {
         const PreviewRow& row = preview.rows[i];
-        if (row.state() == RowState::Take)
+        if (row.state() == RowState::Take || row.state() == RowState::Update)
             continue;
         const ImportSource::SourceRow& cells = table.rows[i];
         for (int c = 0; c < width && c < static_cast<int>(cells.size()); ++c) {
@@ -462,10 +598,13 @@ QString funcProblemLine(const Problem& p)
 
 QString funcCountsLine(const Preview& preview)
 {
-    return QStringLiteral("取り込む %1件、重複 %2件、エラー %3件")
-        .arg(preview.count(RowState::Take))
-        .arg(preview.count(RowState::Duplicate))
-        .arg(preview.count(RowState::Error));
+    QString line = QStringLiteral("取り込む %1件、重複 %2件、エラー %3件")
+                       .arg(preview.count(RowState::Take))
+                       .arg(preview.count(RowState::Duplicate))
+                       .arg(preview.count(RowState::Error));
+    if (const int updates = preview.count(RowState::Update); updates > 0)
+        line += QStringLiteral("、更新 %1件").arg(updates);
+    return line;
 }
 
 } // namespace StudentImport

@@ -582,6 +582,7 @@ std::unique_ptr<Workbook> Workbook::clone() const
 {
     auto copy = std::make_unique<Workbook>();
     copy->m_formats = m_formats;
+    copy->m_date1904 = m_date1904;
     for (const auto& s : m_sheets) {
         auto sheet = std::make_unique<Sheet>(*s);
         sheet->m_book = copy.get();

@@ -311,6 +311,9 @@ public:
     // Removes a sheet; false when there is none of that name.
     bool removeSheet(const QString& name);
 
+    // The workbook counts its date serials from 1904/1/1 rather than 1899/12/30.
+    bool date1904() const { return m_date1904; }
+
     FormatTable& formats() { return m_formats; }
     const FormatTable& formats() const { return m_formats; }
 
@@ -324,6 +327,7 @@ public:
 private:
     std::vector<std::unique_ptr<Sheet>> m_sheets;
     FormatTable m_formats;
+    bool m_date1904 = false;
 };
 
 } // namespace wb

@@ -1,8 +1,8 @@
-// Reading the template workbook. liborcus gives the sheets, values, fonts,
-// fills, borders, number formats, merged ranges, column widths and row
-// heights. What its spreadsheet model leaves out (wrapping, page setup, page
-// breaks, print area, the extent of formatted empty cells) is read from the
-// package's XML parts directly.
+// Reading a workbook (the template, or a ledger to import). liborcus gives the
+// fonts, fills, borders, number formats, merged ranges, column widths and row
+// heights. The cell values, and what its spreadsheet model leaves out (wrapping,
+// page setup, page breaks, print area, the extent of formatted empty cells, the
+// 1904 date system), are read from the package's XML parts directly.
 #include "Workbook.h"
 
 #include <QFile>
@@ -17,13 +17,12 @@
 #include <orcus/zip_archive.hpp>
 #include <orcus/zip_archive_stream.hpp>
 
-#include <ixion/cell_access.hpp>
-#include <ixion/model_context.hpp>
-
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <functional>
 #include <stdexcept>
+#include <utility>
 
 namespace wb {
 
@@ -159,6 +158,12 @@ struct AlignmentXf {
     bool shrink = false;
 };
 
+// A relation's target as the name of the part in the package.
+std::string partOf(const std::string& target)
+{
+    return target.starts_with('/') ? target.substr(1) : "xl/" + target;
+}
+
 std::optional<Range> parseArea(std::string text)
 {
     // "'日報'!$A$1:$P$43" (several areas joined by commas: the first counts).
@@ -224,9 +229,16 @@ std::vector<AlignmentXf> readAlignments(const Package& pkg)
     return xfs;
 }
 
-// Sheet names in order with the part of each, and the print areas.
-std::vector<std::pair<std::string, SheetExtras>> readSheetList(const Package& pkg)
+// What the workbook part and its relations say.
+struct PackageInfo {
+    std::vector<std::pair<std::string, SheetExtras>> sheets;   // in order, with their parts and print areas
+    std::string sharedStrings = "xl/sharedStrings.xml";
+    bool date1904 = false;
+};
+
+PackageInfo readPackageInfo(const Package& pkg)
 {
+    PackageInfo info;
     std::vector<std::pair<std::string, std::string>> sheets;   // name, relation id
     std::vector<std::pair<int, std::string>> printAreas;       // local sheet index, text
     {
@@ -234,7 +246,9 @@ std::vector<std::pair<std::string, SheetExtras>> readSheetList(const Package& pk
         std::optional<int> areaSheet;
         std::string areaText;
         w.onStart = [&](const XmlElement& e) {
-            if (e.name == "sheet") {
+            if (e.name == "workbookPr") {
+                info.date1904 = e.flag("date1904");
+            } else if (e.name == "sheet") {
                 const std::string* name = e.attr("name");
                 const std::string* id = e.attr("id");
                 sheets.emplace_back(name ? *name : std::string(), id ? *id : std::string());
@@ -263,25 +277,28 @@ std::vector<std::pair<std::string, SheetExtras>> readSheetList(const Package& pk
     {
         XmlWalker w;
         w.onStart = [&](const XmlElement& e) {
-            if (e.name == "Relationship" && e.attr("Id") && e.attr("Target"))
-                rels.emplace_back(*e.attr("Id"), *e.attr("Target"));
+            if (e.name != "Relationship" || !e.attr("Id") || !e.attr("Target"))
+                return;
+            rels.emplace_back(*e.attr("Id"), *e.attr("Target"));
+            if (const std::string* type = e.attr("Type"); type && type->ends_with("/sharedStrings"))
+                info.sharedStrings = partOf(*e.attr("Target"));
         };
         w.walk(pkg.part("xl/_rels/workbook.xml.rels"));
     }
-    std::vector<std::pair<std::string, SheetExtras>> out;
+    std::vector<std::pair<std::string, SheetExtras>>& out = info.sheets;
     for (const auto& [name, id] : sheets) {
         SheetExtras x;
         for (const auto& [rid, target] : rels) {
             if (rid != id)
                 continue;
-            x.part = target.starts_with('/') ? target.substr(1) : "xl/" + target;
+            x.part = partOf(target);
         }
         out.emplace_back(name, std::move(x));
     }
     for (const auto& [index, text] : printAreas)
         if (index >= 0 && index < static_cast<int>(out.size()))
             out[index].second.print.printArea = parseArea(text);
-    return out;
+    return info;
 }
 
 void readSheetPart(const Package& pkg, SheetExtras& x)
@@ -347,6 +364,183 @@ void readSheetPart(const Package& pkg, SheetExtras& x)
         x.print.fitWidth = 0;
         x.print.fitHeight = 0;
     }
+}
+
+// ------------------------------------------------------------ cell values
+
+// Cell values are read from the package itself rather than from liborcus, which
+// takes a cell's furigana for its text and misses cells written by programs other
+// than Excel (inline strings, cells without an address).
+struct CellValue {
+    int row = 0, col = 0;   // 1-based
+    Cell::Kind kind = Cell::Kind::Empty;
+    double number = 0;
+    std::string text;
+};
+
+// Collects the text of a string item: its <t> runs, those inside rich-text <r>
+// runs included, but never the reading runs (<rPh>) Japanese input adds.
+class StringItem {
+public:
+    void start(std::string_view name)
+    {
+        if (name == "rPh")
+            ++m_reading;
+        else if (name == "t" && m_reading == 0)
+            m_inText = true;
+    }
+    void end(std::string_view name)
+    {
+        if (name == "rPh")
+            --m_reading;
+        else if (name == "t")
+            m_inText = false;
+    }
+    void text(std::string_view text)
+    {
+        if (m_inText)
+            m_value += text;
+    }
+    std::string take()
+    {
+        m_inText = false;
+        m_reading = 0;
+        return std::exchange(m_value, {});
+    }
+
+private:
+    std::string m_value;
+    bool m_inText = false;
+    int m_reading = 0;
+};
+
+std::vector<std::string> readSharedStrings(const Package& pkg, const std::string& part)
+{
+    std::vector<std::string> strings;
+    const auto xml = pkg.part(part);
+    if (xml.empty())
+        return strings;
+    StringItem item;
+    bool inItem = false;
+    XmlWalker w;
+    w.onStart = [&](const XmlElement& e) {
+        if (e.name == "si") {
+            inItem = true;
+            item.take();
+        } else if (inItem) {
+            item.start(e.name);
+        }
+    };
+    w.onEnd = [&](std::string_view name) {
+        if (name == "si") {
+            strings.push_back(item.take());
+            inItem = false;
+        } else if (inItem) {
+            item.end(name);
+        }
+    };
+    w.onText = [&](std::string_view text) {
+        if (inItem)
+            item.text(text);
+    };
+    w.walk(xml);
+    return strings;
+}
+
+// "B12" as row 12, column 2; nullopt for anything else.
+std::optional<std::pair<int, int>> cellAddress(const std::string& ref)
+{
+    std::size_t i = 0;
+    int col = 0;
+    while (i < ref.size() && std::isalpha(static_cast<unsigned char>(ref[i])) && col <= kMaxCol)
+        col = col * 26 + (std::toupper(static_cast<unsigned char>(ref[i++])) - 'A' + 1);
+    int row = 0;
+    const auto [p, ec] = std::from_chars(ref.data() + i, ref.data() + ref.size(), row);
+    if (col < 1 || col > kMaxCol || ec != std::errc() || p != ref.data() + ref.size() || row < 1 || row > kMaxRow)
+        return std::nullopt;
+    return std::pair{row, col};
+}
+
+// The values of a sheet part. A row or cell without its address follows the one before.
+std::vector<CellValue> readCellValues(const std::vector<unsigned char>& xml, const std::vector<std::string>& shared)
+{
+    std::vector<CellValue> cells;
+    int row = 0, col = 0;
+    std::string type, raw;
+    bool inCell = false, inValue = false, inInline = false;
+    StringItem inlineText;
+    XmlWalker w;
+    w.onStart = [&](const XmlElement& e) {
+        if (e.name == "row") {
+            const auto r = e.number("r");
+            row = r && *r >= 1 && *r <= kMaxRow ? static_cast<int>(*r) : row + 1;
+            col = 0;
+        } else if (e.name == "c") {
+            const std::string* ref = e.attr("r");
+            const auto at = ref ? cellAddress(*ref) : std::nullopt;
+            if (at) {
+                row = at->first;
+                col = at->second;
+            } else {
+                row = std::max(row, 1);
+                ++col;
+            }
+            const std::string* t = e.attr("t");
+            type = t ? *t : std::string();
+            raw.clear();
+            inCell = true;
+            inlineText.take();
+        } else if (inCell && e.name == "v") {
+            inValue = true;
+        } else if (inCell && e.name == "is") {
+            inInline = true;
+        } else if (inInline) {
+            inlineText.start(e.name);
+        }
+    };
+    w.onEnd = [&](std::string_view name) {
+        if (name == "v") {
+            inValue = false;
+        } else if (name == "is") {
+            inInline = false;
+        } else if (inInline) {
+            inlineText.end(name);
+        } else if (name == "c" && inCell) {
+            inCell = false;
+            if (col < 1 || col > kMaxCol || row < 1 || row > kMaxRow)
+                return;
+            CellValue v{row, col, Cell::Kind::Text, 0, {}};
+            if (type == "inlineStr") {
+                v.text = inlineText.take();
+            } else if (type == "s") {
+                std::size_t index = 0;
+                const auto [p, ec] = std::from_chars(raw.data(), raw.data() + raw.size(), index);
+                if (ec != std::errc() || index >= shared.size())
+                    return;
+                v.text = shared[index];
+            } else if (type == "b") {
+                v.text = raw == "1" ? "TRUE" : "FALSE";
+            } else if (type == "str" || type == "e" || type == "d") {
+                v.text = raw;
+            } else {
+                const auto [p, ec] = std::from_chars(raw.data(), raw.data() + raw.size(), v.number);
+                if (raw.empty() || ec != std::errc())
+                    return;   // a formula without a cached result
+                v.kind = Cell::Kind::Number;
+            }
+            if (v.kind == Cell::Kind::Text && v.text.empty())
+                return;
+            cells.push_back(std::move(v));
+        }
+    };
+    w.onText = [&](std::string_view text) {
+        if (inValue)
+            raw += text;
+        else if (inInline)
+            inlineText.text(text);
+    };
+    w.walk(xml);
+    return cells;
 }
 
 // ------------------------------------------------------------ the model
@@ -511,52 +705,42 @@ private:
 // liborcus keeps row heights in twips.
 constexpr double kTwipsPerPoint = 20.0;
 
-void loadSheet(const ss::document& doc, ss::sheet_t index, const SheetExtras& extras, FormatMapper& formats,
-               Sheet& out)
+// sh: the sheet as liborcus read it (its formats, merges and row heights); null
+// when liborcus could not read the workbook, whose values are then read all the same.
+void loadSheet(const ss::sheet* sh, const std::vector<CellValue>& values, const SheetExtras& extras,
+               FormatMapper* formats, Sheet& out)
 {
-    const ss::sheet* sh = doc.get_sheet(index);
-    if (sh == nullptr)
-        return;
-    const ixion::model_context& cxt = doc.get_model_context();
-
-    const auto data = sh->get_data_range();
     int lastRow = extras.lastRow, lastCol = extras.lastCol;
-    if (data.valid()) {
-        lastRow = std::max(lastRow, data.last.row + 1);
-        lastCol = std::max(lastCol, data.last.column + 1);
+    if (sh != nullptr) {
+        if (const auto data = sh->get_data_range(); data.valid()) {
+            lastRow = std::max(lastRow, data.last.row + 1);
+            lastCol = std::max(lastCol, data.last.column + 1);
+        }
+    }
+    for (const CellValue& v : values) {
+        lastRow = std::max(lastRow, v.row);
+        lastCol = std::max(lastCol, v.col);
     }
     lastRow = std::min(lastRow, kMaxRow);
     lastCol = std::min(lastCol, kMaxCol);
 
-    for (int r = 0; r < lastRow; ++r) {
-        for (int c = 0; c < lastCol; ++c) {
-            const ixion::abs_address_t pos(index, r, c);
-            const std::size_t xf = sh->get_cell_format(r, c);
-            const bool empty = cxt.is_empty(pos);
-            // Filled cells keep even the base format, for its font.
-            if (xf != 0 || !empty)
-                out.setFormatId(r + 1, c + 1, formats.map(xf));
-            if (empty)
-                continue;
-            const ixion::cell_access ca = cxt.get_cell_access(pos);
-            try {
-                switch (ca.get_value_type()) {
-                case ixion::cell_value_t::string:
-                    out.setText(r + 1, c + 1, QString::fromUtf8(ca.get_string_value()));
-                    break;
-                case ixion::cell_value_t::numeric:
-                    out.setNumber(r + 1, c + 1, ca.get_numeric_value());
-                    break;
-                case ixion::cell_value_t::boolean:
-                    out.setText(r + 1, c + 1, ca.get_boolean_value() ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
-                    break;
-                default:
-                    break;
-                }
-            } catch (const std::exception&) {
-                // A formula without a cached result: its cell stays empty.
-            }
-        }
+    // Formatted empty cells keep their format; filled cells keep even the base format, for its font.
+    if (sh != nullptr && formats != nullptr)
+        for (int r = 0; r < lastRow; ++r)
+            for (int c = 0; c < lastCol; ++c)
+                if (const std::size_t xf = sh->get_cell_format(r, c); xf != 0)
+                    out.setFormatId(r + 1, c + 1, formats->map(xf));
+    for (const CellValue& v : values) {
+        if (sh != nullptr && formats != nullptr)
+            out.setFormatId(v.row, v.col, formats->map(sh->get_cell_format(v.row - 1, v.col - 1)));
+        if (v.kind == Cell::Kind::Number)
+            out.setNumber(v.row, v.col, v.number);
+        else
+            out.setText(v.row, v.col, QString::fromStdString(v.text));
+    }
+    if (sh == nullptr) {
+        out.print() = extras.print;
+        return;
     }
 
     // Merged ranges, found from their top-left cells.
@@ -612,24 +796,32 @@ std::unique_ptr<Workbook> Workbook::load(const QString& path)
         throw std::runtime_error("no workbook at " + path.toStdString());
     const std::string file = QFile::encodeName(path).toStdString();
     try {
-        ss::document doc{ss::range_size_t{kMaxRow, kMaxCol}};
-        ss::import_factory factory{doc};
-        orcus::orcus_xlsx reader(&factory);
-        reader.read_file(file);
-
         const Package pkg(file);
-        auto sheets = readSheetList(pkg);
+        PackageInfo info = readPackageInfo(pkg);
+        if (info.sheets.empty())
+            throw std::runtime_error("no sheets in workbook " + path.toStdString());
+        // Formats come from liborcus; a workbook it cannot read still gives its values.
+        std::optional<ss::document> doc;
+        try {
+            doc.emplace(ss::range_size_t{kMaxRow, kMaxCol});
+            ss::import_factory factory{*doc};
+            orcus::orcus_xlsx reader(&factory);
+            reader.read_file(file);
+        } catch (const std::exception&) {
+            doc.reset();
+        }
         auto book = std::make_unique<Workbook>();
-        FormatMapper mapper(doc.get_styles(), book->formats(), readAlignments(pkg));
-        for (std::size_t i = 0; i < doc.get_sheet_count(); ++i) {
-            const auto name = doc.get_sheet_name(static_cast<ss::sheet_t>(i));
-            SheetExtras extras;
-            for (auto& [n, x] : sheets)
-                if (n == name)
-                    extras = x;
+        book->m_date1904 = info.date1904;
+        std::optional<FormatMapper> mapper;
+        if (doc)
+            mapper.emplace(doc->get_styles(), book->formats(), readAlignments(pkg));
+        const std::vector<std::string> shared = readSharedStrings(pkg, info.sharedStrings);
+        for (auto& [name, extras] : info.sheets) {
             readSheetPart(pkg, extras);
-            Sheet& sheet = book->addSheet(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
-            loadSheet(doc, static_cast<ss::sheet_t>(i), extras, mapper, sheet);
+            const ss::sheet* sh = doc ? doc->get_sheet(name) : nullptr;
+            Sheet& sheet = book->addSheet(QString::fromStdString(name));
+            loadSheet(sh, extras.part.empty() ? std::vector<CellValue>{} : readCellValues(pkg.part(extras.part), shared),
+                      extras, mapper ? &*mapper : nullptr, sheet);
         }
         return book;
     } catch (const std::runtime_error&) {

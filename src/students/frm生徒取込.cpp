@@ -28,12 +28,15 @@ using StudentImport::RowState;
 namespace {
 const QString kBr = QStringLiteral("\r\n");
 const QString kHelp = QStringLiteral(
-    "ファイルの各行を確認してください。「取り込む」の行だけが登録されます。重複の行は、チェックを付けると追加で登録します。"
+    "ファイルの各行を確認してください。「取り込む」の行だけが登録されます。重複の行は「追加」にすると登録し、"
+    "登録済みの生徒と同じ行は「更新」にするとファイルの空でない値で書き換えます（変わる値は「旧 → 新」）。"
+    "色の付いた値は取り込むときに書き換えたもので、ポイントするとファイルの値が出ます。"
     "エラーの行は「エラー一覧を保存」で理由付きのExcelファイルにでき、直してからもう一度取り込めます。");
 // Long files show a progress bar that can be cancelled.
 constexpr int kProgressRows = 1000;
 
-enum RowColumn { ColLine, ColState, ColName, ColKana, ColBirth, ColPhone, ColReason };
+// The rows' columns: the line, the state, each mapped field, then the reasons.
+enum RowColumn { ColLine, ColState, ColFirstField };
 } // namespace
 
 frm生徒取込::frm生徒取込(QWidget* parent) : QDialog(parent)
@@ -50,7 +53,7 @@ void frm生徒取込::buildControls()
     lblFile->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     cboSheet = named<QComboBox>(this, QStringLiteral("cboSheet"));
     cboEncoding = named<QComboBox>(this, QStringLiteral("cboEncoding"));
-    for (TextEncoding e : {TextEncoding::Utf8, TextEncoding::Cp932})
+    for (TextEncoding e : {TextEncoding::Utf8, TextEncoding::Cp932, TextEncoding::Utf16})
         cboEncoding->addItem(ImportSource::encodingName(e), static_cast<int>(e));
     for (QComboBox* box : {cboSheet, cboEncoding})
         subComboWheelGuard(box);
@@ -60,16 +63,14 @@ void frm生徒取込::buildControls()
 
     lvColumns = named<QTreeWidget>(this, QStringLiteral("lvColumns"));
     lvColumns->setRootIsDecorated(false);
-    lvColumns->setHeaderLabels({QStringLiteral("ファイルの見出し"), QStringLiteral("取り込み先"), QStringLiteral("1行目の値")});
+    lvColumns->setHeaderLabels(
+        {QStringLiteral("ファイルの見出し"), QStringLiteral("取り込み先"), QStringLiteral("1行目の値"), QStringLiteral("注記")});
     lvColumns->setSelectionMode(QAbstractItemView::NoSelection);
 
     lvRows = named<QTreeWidget>(this, QStringLiteral("lvRows"));
     lvRows->setRootIsDecorated(false);
     lvRows->setUniformRowHeights(true);
     lvRows->setAlternatingRowColors(true);
-    lvRows->setHeaderLabels({QStringLiteral("行"), QStringLiteral("状態"), QStringLiteral("生徒氏名"), QStringLiteral("氏名カナ"),
-                             QStringLiteral("生年月日"), QStringLiteral("電話"), QStringLiteral("理由")});
-    connect(lvRows, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) { lvRows_ItemChanged(item, column); });
 
     lblCount = named<QLabel>(this, QStringLiteral("lblCount"));
     lblCount->setStyleSheet(Theme::textStyle(Theme::accent));
@@ -145,31 +146,42 @@ bool frm生徒取込::funcOpen(const QString& path)
 bool frm生徒取込::funcLoad(int sheet, TextEncoding encoding)
 {
     return guarded(QStringLiteral("frm生徒取込 - funcLoad"), [&] {
+        // The new sheet is read and checked aside; the window takes it only once complete,
+        // so a refusal or a cancel leaves the preview (and the boxes) as they were.
         ImportSource::SourceTable table;
         try {
             WaitCursor wait;
             table = StudentImport::funcRead(m_path, sheet, encoding);
         } catch (const ImportSource::SourceError& e) {
             MsgBox(e.message(), MsgButtons::Ok, MsgIcon::Warning);
-            subShowSource();   // the choice shown goes back to what is read
+            subShowSource();
+            return false;
+        }
+        std::vector<Field> mapping = StudentImport::defaultMapping(table.header);
+        auto preview = funcCheckRows(table, mapping);
+        if (!preview) {
+            subShowSource();
             return false;
         }
         m_table = std::move(table);
-        m_mapping = StudentImport::defaultMapping(m_table.header);
+        m_mapping = std::move(mapping);
+        m_preview = std::move(*preview);
+        subShowSource();
+        subShowColumns();
+        subShowRows();
+        lvRows->setFocus();
         if (!StudentImport::mapsNames(m_mapping))
             MsgBox(QStringLiteral("「生徒氏名」と「氏名カナ」の列が見つかりません。") + kBr
                        + QStringLiteral("取り込み先の欄で、どの列が生徒氏名・氏名カナかを選んでください。"),
                    MsgButtons::Ok, MsgIcon::Information);
-        subShowSource();
-        subShowColumns();
-        lvRows->setFocus();
-        return funcAnalyze();
+        return true;
     });
 }
 
-bool frm生徒取込::funcAnalyze()
+std::optional<StudentImport::Preview> frm生徒取込::funcCheckRows(const ImportSource::SourceTable& table,
+                                                                 const std::vector<Field>& mapping)
 {
-    const int total = static_cast<int>(m_table.rows.size());
+    const int total = static_cast<int>(table.rows.size());
     std::optional<QProgressDialog> progress;
     if (total > kProgressRows) {
         progress.emplace(QStringLiteral("ファイルの行を確認しています..."), QStringLiteral("中止"), 0, total, this);
@@ -177,17 +189,12 @@ bool frm生徒取込::funcAnalyze()
         progress->setMinimumDuration(300);
     }
     WaitCursor wait;
-    auto preview = StudentImport::funcPreview(m_table, m_mapping, [&](int done, int) {
+    return StudentImport::funcPreview(table, mapping, [&](int done, int) {
         if (!progress)
             return true;
         progress->setValue(done);
         return !progress->wasCanceled();
     });
-    if (!preview)
-        return false;
-    m_preview = std::move(*preview);
-    subShowRows();
-    return true;
 }
 
 void frm生徒取込::subShowSource()
@@ -197,7 +204,8 @@ void frm生徒取込::subShowSource()
     cboSheet->setCurrentIndex(m_table.sheet);
     cboSheet->setEnabled(m_table.workbook);
     cboEncoding->setCurrentIndex(cboEncoding->findData(static_cast<int>(m_table.encoding)));
-    cboEncoding->setEnabled(!m_table.workbook);
+    // UTF-16 is known by its byte-order mark; only the 8-bit encodings are a choice.
+    cboEncoding->setEnabled(!m_table.workbook && m_table.encoding != TextEncoding::Utf16);
 }
 
 void frm生徒取込::subShowColumns()
@@ -205,7 +213,8 @@ void frm生徒取込::subShowColumns()
     lvColumns->clear();
     for (int c = 0; c < m_table.header.size(); ++c) {
         const QString example = m_table.rows.empty() ? QString() : m_table.rows.front().at(static_cast<std::size_t>(c)).text;
-        auto* item = new QTreeWidgetItem(lvColumns, {m_table.header[c], {}, example});
+        auto* item = new QTreeWidgetItem(lvColumns, {m_table.header[c], {}, example,
+                                                     StudentImport::funcColumnNote(m_table.header, m_mapping, c)});
         auto* box = new QComboBox(lvColumns);
         box->setObjectName(QStringLiteral("cboMapping_%1").arg(c));
         for (Field f : StudentImport::allFields())
@@ -231,16 +240,44 @@ void frm生徒取込::cboMapping_Change(int column, int index)
 {
     guarded(QStringLiteral("frm生徒取込 - cboMapping_Change"), [&] {
         auto* box = qobject_cast<QComboBox*>(lvColumns->itemWidget(lvColumns->topLevelItem(column), 1));
-        m_mapping[static_cast<std::size_t>(column)] = static_cast<Field>(box->itemData(index).toInt());
-        funcAnalyze();
+        const auto restore = [&] { box->setCurrentIndex(box->findData(static_cast<int>(m_mapping[static_cast<std::size_t>(column)]))); };
+        const auto field = static_cast<Field>(box->itemData(index).toInt());
+        // A field is read from one column: a second column would leave one's data out unseen.
+        if (const QString refusal = StudentImport::funcMappingRefusal(m_table.header, m_mapping, column, field); !refusal.isEmpty()) {
+            MsgBox(refusal + kBr + QStringLiteral("先にその列を「取り込まない」にしてください。"), MsgButtons::Ok, MsgIcon::Information);
+            restore();
+            return;
+        }
+        std::vector<Field> mapping = m_mapping;
+        mapping[static_cast<std::size_t>(column)] = field;
+        auto preview = funcCheckRows(m_table, mapping);
+        if (!preview) {
+            restore();
+            return;
+        }
+        m_mapping = std::move(mapping);
+        m_preview = std::move(*preview);
+        for (int c = 0; c < lvColumns->topLevelItemCount(); ++c)
+            lvColumns->topLevelItem(c)->setText(3, StudentImport::funcColumnNote(m_table.header, m_mapping, c));
+        subShowRows();
     });
 }
 
 void frm生徒取込::subShowRows()
 {
-    m_showing = true;
+    const std::vector<Field> fields = StudentImport::mappedFields(m_mapping);
+    std::vector<std::size_t> columnOf;   // the file's column of each field shown
+    QStringList labels{QStringLiteral("行"), QStringLiteral("状態")};
+    for (Field f : fields) {
+        columnOf.push_back(static_cast<std::size_t>(std::find(m_mapping.begin(), m_mapping.end(), f) - m_mapping.begin()));
+        labels << StudentImport::fieldCaption(f);
+    }
+    labels << QStringLiteral("理由");
+    const int reasonColumn = static_cast<int>(labels.size()) - 1;
     lvRows->setUpdatesEnabled(false);
     lvRows->clear();
+    lvRows->setColumnCount(static_cast<int>(labels.size()));
+    lvRows->setHeaderLabels(labels);
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(m_preview.rows.size()));
     for (std::size_t i = 0; i < m_preview.rows.size(); ++i) {
@@ -250,21 +287,45 @@ void frm生徒取込::subShowRows()
             reasons << StudentImport::funcProblemLine(p);
         if (!row.newSchool.isEmpty())
             reasons << QStringLiteral("所属校「%1」はマスタ学校にありません").arg(row.newSchool);
-        auto* item = new QTreeWidgetItem({QString::number(row.line), StudentImport::stateCaption(row.state()), row.seito.name,
-                                          row.seito.kana, funcDateText(row.seito.birth), row.seito.phone,
-                                          reasons.join(QStringLiteral(" ／ "))});
+        auto* item = new QTreeWidgetItem({QString::number(row.line), StudentImport::stateCaption(row.state())});
         item->setData(ColLine, Qt::UserRole, static_cast<int>(i));
-        item->setToolTip(ColReason, reasons.join(QLatin1Char('\n')));
-        if (row.found == RowState::Duplicate)
-            item->setCheckState(ColState, row.addAnyway ? Qt::Checked : Qt::Unchecked);
+        for (std::size_t f = 0; f < fields.size(); ++f) {
+            const int column = ColFirstField + static_cast<int>(f);
+            item->setText(column, StudentImport::funcFieldText(m_preview, row, fields[f]));
+            // What the file said is shown wherever the import writes it otherwise.
+            const ImportSource::SourceCell& cell = m_table.rows[i].at(columnOf[f]);
+            if (StudentImport::funcChangesValue(cell, fields[f], StudentImport::funcStoredText(row, fields[f]))) {
+                item->setForeground(column, Theme::accent);
+                item->setToolTip(column, QStringLiteral("ファイルの値: ") + cell.text);
+            }
+        }
+        item->setText(reasonColumn, reasons.join(QStringLiteral(" ／ ")));
+        item->setToolTip(reasonColumn, reasons.join(QLatin1Char('\n')));
         if (row.found == RowState::Error)
             item->setForeground(ColState, Theme::warning);
         items << item;
     }
     lvRows->addTopLevelItems(items);
+    // A duplicate is left out, added or (a student of the register) updated, as the user chooses.
+    for (std::size_t i = 0; i < m_preview.rows.size(); ++i) {
+        const StudentImport::PreviewRow& row = m_preview.rows[i];
+        if (row.found != RowState::Duplicate)
+            continue;
+        auto* box = new QComboBox(lvRows);
+        box->setObjectName(QStringLiteral("cboChoice_%1").arg(i));
+        box->addItem(StudentImport::stateCaption(RowState::Duplicate), static_cast<int>(StudentImport::Choice::Leave));
+        box->addItem(QStringLiteral("追加"), static_cast<int>(StudentImport::Choice::Add));
+        if (row.mayUpdate())
+            box->addItem(StudentImport::stateCaption(RowState::Update), static_cast<int>(StudentImport::Choice::Update));
+        box->setCurrentIndex(box->findData(static_cast<int>(row.choice)));
+        subComboWheelGuard(box);
+        connect(box, &QComboBox::activated, this,
+                [this, i, box](int index) { cboChoice_Change(i, static_cast<StudentImport::Choice>(box->itemData(index).toInt())); });
+        lvRows->setItemWidget(items[static_cast<qsizetype>(i)], ColState, box);
+    }
     lvRows->header()->resizeSections(QHeaderView::ResizeToContents);
+    lvRows->setColumnWidth(ColState, 110);
     lvRows->setUpdatesEnabled(true);
-    m_showing = false;
 
     lblSchools->setVisible(!m_preview.newSchools.isEmpty());
     chkAddSchools->setVisible(!m_preview.newSchools.isEmpty());
@@ -275,25 +336,26 @@ void frm生徒取込::subShowRows()
 
 void frm生徒取込::subShowCounts()
 {
-    lblCount->setText(QStringLiteral("取り込む %1件　重複 %2件　エラー %3件")
-                          .arg(m_preview.count(RowState::Take))
-                          .arg(m_preview.count(RowState::Duplicate))
-                          .arg(m_preview.count(RowState::Error)));
-    cmdImport->setEnabled(m_preview.count(RowState::Take) > 0);
-    cmdErrors->setEnabled(m_preview.count(RowState::Take) < static_cast<int>(m_preview.rows.size()));
+    QString counts = QStringLiteral("取り込む %1件　重複 %2件　エラー %3件")
+                         .arg(m_preview.count(RowState::Take))
+                         .arg(m_preview.count(RowState::Duplicate))
+                         .arg(m_preview.count(RowState::Error));
+    if (const int updates = m_preview.count(RowState::Update); updates > 0)
+        counts += QStringLiteral("　更新 %1件").arg(updates);
+    lblCount->setText(counts);
+    cmdImport->setEnabled(m_preview.count(RowState::Take) + m_preview.count(RowState::Update) > 0);
+    cmdErrors->setEnabled(m_preview.count(RowState::Duplicate) + m_preview.count(RowState::Error) > 0);
 }
 
-void frm生徒取込::lvRows_ItemChanged(QTreeWidgetItem* item, int column)
+void frm生徒取込::cboChoice_Change(std::size_t index, StudentImport::Choice choice)
 {
-    if (m_showing || column != ColState)
-        return;
-    StudentImport::PreviewRow& row = m_preview.rows[static_cast<std::size_t>(item->data(ColLine, Qt::UserRole).toInt())];
-    if (row.found != RowState::Duplicate)
-        return;
-    row.addAnyway = item->checkState(ColState) == Qt::Checked;
-    m_showing = true;
-    item->setText(ColState, StudentImport::stateCaption(row.state()));
-    m_showing = false;
+    StudentImport::PreviewRow& row = m_preview.rows.at(index);
+    row.choice = choice;
+    // An update shows old → new in each field it changes.
+    QTreeWidgetItem* item = lvRows->topLevelItem(static_cast<int>(index));
+    const std::vector<Field> fields = StudentImport::mappedFields(m_mapping);
+    for (std::size_t f = 0; f < fields.size(); ++f)
+        item->setText(ColFirstField + static_cast<int>(f), StudentImport::funcFieldText(m_preview, row, fields[f]));
     subShowCounts();
 }
 
@@ -301,10 +363,13 @@ void frm生徒取込::cmdImport_Click()
 {
     guarded(QStringLiteral("frm生徒取込 - cmdImport_Click"), [&] {
         const int taking = m_preview.count(RowState::Take);
-        if (taking == 0)
+        const int updating = m_preview.count(RowState::Update);
+        if (taking + updating == 0)
             return;
-        const int left = static_cast<int>(m_preview.rows.size()) - taking;
+        const int left = static_cast<int>(m_preview.rows.size()) - taking - updating;
         QString question = QStringLiteral("%1 人の生徒を取り込みます。").arg(taking);
+        if (updating > 0)
+            question += QStringLiteral("登録済みの %1 人の生徒情報を更新します。").arg(updating);
         if (left > 0)
             question += QStringLiteral("（重複・エラーの %1 行は取り込みません）").arg(left);
         if (MsgBox(question + kBr + QStringLiteral("よろしいですか？"), MsgButtons::YesNo, MsgIcon::Question) != MsgAnswer::Yes)
@@ -341,6 +406,10 @@ void frm生徒取込::cmdImport_Click()
                                                       .arg(stored.numbers.size())
                                                       .arg(stored.numbers.front())
                                                       .arg(stored.numbers.back());
+        if (stored.updated > 0)
+            done += kBr + QStringLiteral("%1 人の生徒情報を更新しました。").arg(stored.updated);
+        if (stored.updatesGone > 0)
+            done += kBr + QStringLiteral("他のパソコンで削除された %1 人は更新していません。").arg(stored.updatesGone);
         if (stored.duplicatesMeanwhile > 0)
             done += kBr + QStringLiteral("確認の後に他のパソコンで登録された生徒と重複する %1 件は、取り込んでいません。")
                               .arg(stored.duplicatesMeanwhile);

@@ -1,6 +1,7 @@
 // The preview of a student import: every row of the office's file with its
-// state (取り込む, 重複, エラー) and reasons, the columns' mapping the user may
-// change, and 「取り込む」, which stores exactly the rows counted as 取り込む.
+// state (取り込む, 重複, エラー, 更新), every value it stores (those it changes
+// marked) and reasons, the columns' mapping the user may change, and 「取り込む」,
+// which stores exactly the rows counted as 取り込む and 更新.
 #pragma once
 
 #include "ImportSource.h"
@@ -38,13 +39,15 @@ public:
 private:
     void buildControls();
     bool funcLoad(int sheet, ImportSource::TextEncoding encoding);
-    bool funcAnalyze();
+    // The rows checked under a mapping, built aside; nullopt when the user cancelled.
+    std::optional<StudentImport::Preview> funcCheckRows(const ImportSource::SourceTable& table,
+                                                        const std::vector<StudentImport::Field>& mapping);
     void subShowSource();
     void subShowColumns();
     void subShowRows();
     void subShowCounts();
     void cboMapping_Change(int column, int index);
-    void lvRows_ItemChanged(QTreeWidgetItem* item, int column);
+    void cboChoice_Change(std::size_t row, StudentImport::Choice choice);
 
     QLabel* lblFile = nullptr;
     QComboBox* cboSheet = nullptr;
@@ -63,7 +66,6 @@ private:
     ImportSource::SourceTable m_table;
     std::vector<StudentImport::Field> m_mapping;
     StudentImport::Preview m_preview;
-    bool m_showing = false;   // rows being filled: their check boxes are not the user's
     bool m_ok = false;
     QList<int> m_numbers;
 };

@@ -29,11 +29,12 @@ struct ListColumn {
     const char* header;
     int divisor;   // the column is the list's width divided by this
 };
-// The number first: two students of the same name are told apart by it.
-const std::array<ListColumn, 11> kColumns{{
+// The number first: two students of the same name are told apart by it. Every column
+// of the register is here, so that a list written to Excel imports back whole.
+const std::array<ListColumn, 12> kColumns{{
     {"生徒番号", "生徒番号", 10}, {"氏名カナ", "氏名カナ", 5}, {"生徒氏名", "生徒氏名", 5}, {"電話", "電話", 5}, {"携帯電話", "携帯", 5},
     {"性別名", "性別", 10}, {"学校名", "学校", 3}, {"入塾日", "入塾日", 5}, {"生年月日", "生年月日", 5},
-    {"郵便番号", "郵便番号", 5}, {"住所", "住所", 3},
+    {"郵便番号", "郵便番号", 5}, {"住所", "住所", 3}, {"備考", "備考", 3},
 }};
 const QString kHelp = QStringLiteral("検索結果で抽出された生徒の一覧です。生徒を選択してダブルクリックすると、"
                                      "生徒の編集画面が表示されます。また、生徒を複数選択すると、一括削除ができます。"

@@ -61,8 +61,19 @@ void tst_ImportWindow::previewShowsEveryRowAndStoresWhatItCounts()
             QCOMPARE(child<QComboBox>(w, "cboEncoding")->currentText(), QStringLiteral("UTF-8"));
             QCOMPARE(countText(w), QStringLiteral("取り込む 2件　重複 1件　エラー 1件"));
             QTreeWidget* rows = child<QTreeWidget>(w, "lvRows");
-            QCOMPARE(rowTexts(rows).at(1), QStringLiteral("3|重複|佐藤 花子|ｻﾄｳ ﾊﾅｺ||0427001234|"
+            // Every mapped column, the values the import writes otherwise marked with the file's.
+            QCOMPARE(rowTexts(rows).at(0), QStringLiteral("2|取り込む|上田 翔|ｳｴﾀﾞ ｼﾖｳ|0427005555|町田第一中学校|"));
+            QCOMPARE(rows->topLevelItem(0)->toolTip(4), QStringLiteral("ファイルの値: 0427-00-5555"));
+            QVERIFY(rows->topLevelItem(0)->toolTip(2).isEmpty());
+            QCOMPARE(rowTexts(rows).at(1), QStringLiteral("3|重複|佐藤 花子|ｻﾄｳ ﾊﾅｺ|0427001234||"
                                                           "3行目 カナ「ｻﾄｳ ﾊﾅｺ」: 登録済みの生徒（生徒番号 1）と氏名カナ・電話が同じです"));
+
+            // A second column for one field is refused; the first keeps it.
+            auto* name = child<QComboBox>(w, "cboMapping_1");
+            name->setCurrentIndex(name->findText(QStringLiteral("生徒氏名")));
+            emit name->activated(name->currentIndex());
+            QCOMPARE(pf->ui().lastText(), QStringLiteral("生徒氏名には既に「氏名」列を割り当てています。\r\n先にその列を「取り込まない」にしてください。"));
+            QCOMPARE(name->currentText(), QStringLiteral("氏名カナ"));
             QVERIFY(child<QLabel>(w, "lblSchools")->text().contains(QStringLiteral("青葉台中学校")));
 
             // Reading the phone column no longer finds the duplicate; the user puts it back.
@@ -72,8 +83,10 @@ void tst_ImportWindow::previewShowsEveryRowAndStoresWhatItCounts()
             QCOMPARE(countText(w), QStringLiteral("取り込む 3件　重複 0件　エラー 1件"));
             phone->setCurrentIndex(phone->findText(QStringLiteral("電話")));
             emit phone->activated(phone->currentIndex());
-            // The duplicate ticked is added all the same, and the new school goes into the master.
-            child<QTreeWidget>(w, "lvRows")->topLevelItem(1)->setCheckState(1, Qt::Checked);
+            // The duplicate is added all the same, and the new school goes into the master.
+            auto* choice = child<QComboBox>(w, "cboChoice_1");
+            choice->setCurrentIndex(choice->findText(QStringLiteral("追加")));
+            emit choice->activated(choice->currentIndex());
             QCOMPARE(countText(w), QStringLiteral("取り込む 3件　重複 0件　エラー 1件"));
             child<QCheckBox>(w, "chkAddSchools")->setChecked(true);
             child<QPushButton>(w, "cmdImport")->click();

@@ -1,5 +1,6 @@
 #include "../students/StudentsTest.h"
 #include "ImportFiles.h"
+#include "PackageFile.h"
 #include "ImportValues.h"
 #include "StudentImport.h"
 
@@ -18,6 +19,9 @@ private slots:
     void valuesAsTheRegisterKeepsThem();
     void cp932CsvKeepsItsTextAndStoresWhatWasPreviewed();
     void workbookCellsAndTheHeaderBelowATitle();
+    void filesAsOtherProgramsWriteThem_data();
+    void filesAsOtherProgramsWriteThem();
+    void anUpdateKeepsWhatAnotherPcChanged();
     void unreadableFilesAreRefusedWithAMessage_data();
     void unreadableFilesAreRefusedWithAMessage();
     void aFaultWhileStoringStoresNothing();
@@ -84,7 +88,15 @@ void tst_StudentImport::valuesAsTheRegisterKeepsThem_data()
     row("full width", "date", QStringLiteral("２０１５／４／１"), QStringLiteral("2015/04/01"));
     row("with time", "date", QStringLiteral("2015/04/01 0:00:00"), QStringLiteral("2015/04/01"));
     row("serial cell", "date", 42095.0, QStringLiteral("2015/04/01"));
-    row("serial text", "date", QStringLiteral("42095"), QStringLiteral("2015/04/01"));
+    row("serial text", "date", QStringLiteral("42095"), QStringLiteral("!"));
+    row("year alone", "date", QStringLiteral("2015"), QStringLiteral("!"));
+    row("year alone cell", "date", 2015.0, QStringLiteral("!"));
+    row("showa's last day", "date", QStringLiteral("昭和64年1月7日"), QStringLiteral("1989/01/07"));
+    row("showa after its end", "date", QStringLiteral("昭和64年1月8日"), QStringLiteral("!"));
+    row("heisei after its end", "date", QStringLiteral("H32.1.1"), QStringLiteral("!"));
+    row("heisei's last day", "date", QStringLiteral("H31.4.30"), QStringLiteral("2019/04/30"));
+    row("reiwa before its start", "date", QStringLiteral("R1.4.30"), QStringLiteral("!"));
+    row("reiwa first", "date", QStringLiteral("令和元年5月1日"), QStringLiteral("2019/05/01"));
     row("reiwa letter", "date", QStringLiteral("R7.4.1"), QStringLiteral("2025/04/01"));
     row("reiwa kanji", "date", QStringLiteral("令和7年4月1日"), QStringLiteral("2025/04/01"));
     row("heisei slash", "date", QStringLiteral("H15/4/1"), QStringLiteral("2003/04/01"));
@@ -92,17 +104,19 @@ void tst_StudentImport::valuesAsTheRegisterKeepsThem_data()
     row("showa", "date", QStringLiteral("昭和50年1月15日"), QStringLiteral("1975/01/15"));
     row("no such day", "date", QStringLiteral("2015/2/30"), QStringLiteral("!"));
     row("words", "date", QStringLiteral("来年の春"), QStringLiteral("!"));
-    row("full width phone", "phone", QStringLiteral("０３－１２３４－５６７８"), QStringLiteral("03-1234-5678"));
-    row("long vowel as hyphen", "phone", QStringLiteral("090ー1234ー5678"), QStringLiteral("090-1234-5678"));
+    row("full width phone", "phone", QStringLiteral("０３－１２３４－５６７８"), QStringLiteral("0312345678"));
+    row("long vowel as hyphen", "phone", QStringLiteral("(090)ー1234ー5678"), QStringLiteral("09012345678"));
+    row("phone abroad", "phone", QStringLiteral("+81 3 1234 5678"), QStringLiteral("!"));
     row("phone lost its 0", "phone", 312345678.0, QStringLiteral("!"));
     row("phone with letters", "phone", QStringLiteral("内線12"), QStringLiteral("!"));
     row("phone too long", "phone", QStringLiteral("0312345678901234"), QStringLiteral("!"));
-    row("postcode mark", "postal", QStringLiteral("〒194-0013"), QStringLiteral("194-0013"));
+    row("postcode mark", "postal", QStringLiteral("〒194-0013"), QStringLiteral("1940013"));
     row("postcode cell whole", "postal", 1940013.0, QStringLiteral("1940013"));
     row("postcode cell lost its 0", "postal", 600001.0, QStringLiteral("!"));
     row("hiragana", "reading", QStringLiteral("やまだ たろう"), QStringLiteral("ﾔﾏﾀﾞ ﾀﾛｳ"));
     row("katakana", "reading", QStringLiteral("ヤマダ　ハナコ"), QStringLiteral("ﾔﾏﾀﾞ ﾊﾅｺ"));
     row("kanji reading", "reading", QStringLiteral("山田"), QStringLiteral("!"));
+    row("long vowel the window refuses", "reading", QStringLiteral("コーダ"), QStringLiteral("!"));
     row("man", "sex", QStringLiteral("男性"), QStringLiteral("1"));
     row("woman letter", "sex", QStringLiteral("ｆ"), QStringLiteral("2"));
     row("unknown sex", "sex", QStringLiteral("不明"), QStringLiteral("!"));
@@ -158,14 +172,14 @@ void tst_StudentImport::cp932CsvKeepsItsTextAndStoresWhatWasPreviewed()
 
     // The user adds the register's duplicate all the same and the missing school to the master.
     Preview chosen = preview;
-    chosen.rows[4].addAnyway = true;
+    chosen.rows[4].choice = Choice::Add;
     const int previewed = chosen.count(RowState::Take);
     const Preview sameFileElsewhere = preview;   // another PC checked the same file meanwhile
     const Stored stored = funcStore(chosen, true);
     QCOMPARE(stored.numbers, (QList<int>{2, 3, 4}));
     QCOMPARE(pf->count(QStringLiteral("生徒台帳")), 1 + previewed);
-    QCOMPARE(storedStudent(2), QStringLiteral("ﾀｶﾊｼ ｲﾁﾛｳ|髙橋 一郎|03-1234-5678||||①組, ㈱山﨑の\"紹介\"||2015/04/01|1|1|0"));
-    QCOMPARE(storedStudent(3), QStringLiteral("ﾔﾏｻﾞｷ ﾐﾂｺ|山﨑 Ⅲ子|090-1111-2222||||～1行目\n2行目||2020/05/01|2|4|0"));
+    QCOMPARE(storedStudent(2), QStringLiteral("ﾀｶﾊｼ ｲﾁﾛｳ|髙橋 一郎|0312345678||||①組, ㈱山﨑の\"紹介\"||2015/04/01|1|1|0"));
+    QCOMPARE(storedStudent(3), QStringLiteral("ﾔﾏｻﾞｷ ﾐﾂｺ|山﨑 Ⅲ子|09011112222||||～1行目\n2行目||2020/05/01|2|4|0"));
     QCOMPARE(pf->scalar(QStringLiteral("SELECT 学校名 FROM マスタ学校 WHERE 学校ID = 4")), QStringLiteral("新設中学校"));
 
     // The same file again finds every student it stored, and the import checked before
@@ -209,6 +223,120 @@ void tst_StudentImport::workbookCellsAndTheHeaderBelowATitle()
     QVERIFY(back.rows[0][6].text.contains(QStringLiteral("先頭の0")));
 }
 
+void tst_StudentImport::filesAsOtherProgramsWriteThem_data()
+{
+    // how: "package" (a, b, c: sheet data, shared strings, workbookPr), "openpyxl" (a: the
+    // script's rows), or a text encoding (a: the text).
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QByteArray>("a");
+    QTest::addColumn<QByteArray>("b");
+    QTest::addColumn<QByteArray>("c");
+    QTest::addColumn<QString>("expected");   // each row's state and problems, then the first student stored
+    const QByteArray header = R"(<row r="1"><c r="A1" t="s"><v>0</v></c><c r="B1" t="s"><v>1</v></c><c r="C1" t="s"><v>2</v></c></row>)";
+    const QByteArray names = "<si><t>氏名</t></si><si><t>フリガナ</t></si><si><t>住所</t></si>";
+    QTest::newRow("furigana runs") << "package"
+        << header + R"(<row r="2"><c r="A2" t="s"><v>3</v></c><c r="B2" t="s"><v>4</v></c><c r="C2" t="s"><v>5</v></c></row>)"
+        << names + R"(<si><t>山田 太郎</t><rPh sb="0" eb="2"><t>ヤマダ</t></rPh><rPh sb="3" eb="5"><t>タロウ</t></rPh><phoneticPr fontId="1"/></si>)"
+                   R"(<si><t>やまだ たろう</t></si>)"
+                   R"(<si><r><rPr><b/></rPr><t>東京都</t></r><r><t xml:space="preserve">港区芝公園4丁目</t></r>)"
+                   R"(<rPh sb="3" eb="5"><t>ミナトク</t></rPh><rPh sb="5" eb="8"><t>シバコウエン</t></rPh><phoneticPr fontId="1"/></si>)"
+        << QByteArray()
+        << "2:取り込む => ﾔﾏﾀﾞ ﾀﾛｳ|山田 太郎|||東京都港区芝公園4丁目|||||0||0";
+    QTest::newRow("inline strings without addresses") << "package"
+        << QByteArray(R"(<row><c t="inlineStr"><is><t>氏名</t></is></c><c t="inlineStr"><is><t>カナ</t></is></c>)"
+                      R"(<c t="inlineStr"><is><t>生年月日</t></is></c></row>)"
+                      R"(<row><c t="inlineStr"><is><r><t>鈴木</t></r><r><t xml:space="preserve"> 一</t></r><rPh sb="0" eb="2"><t>スズキ</t></rPh></is></c>)"
+                      R"(<c t="str"><f>"すずき はじめ"</f><v>すずき はじめ</v></c><c><v>41075</v></c></row>)")
+        << QByteArray() << QByteArray()
+        << "2:取り込む => ｽｽﾞｷ ﾊｼﾞﾒ|鈴木 一|||||||2012/06/15|0||0";
+    QTest::newRow("1904 dates") << "package"
+        << QByteArray(R"(<row r="1"><c r="A1" t="inlineStr"><is><t>氏名</t></is></c><c r="B1" t="inlineStr"><is><t>カナ</t></is></c>)"
+                      R"(<c r="D1" t="inlineStr"><is><t>生年月日</t></is></c></row>)"
+                      R"(<row r="3"><c r="A3" t="inlineStr"><is><t>林 一</t></is></c><c r="B3" t="inlineStr"><is><t>はやし はじめ</t></is></c>)"
+                      R"(<c r="D3"><v>39613</v></c></row>)")
+        << QByteArray() << QByteArray(R"(date1904="1")")
+        << "3:取り込む => ﾊﾔｼ ﾊｼﾞﾒ|林 一|||||||2012/06/15|0||0";
+    QTest::newRow("openpyxl") << "openpyxl"
+        << QByteArray(R"([["氏名", "フリガナ", "生年月日", "電話"], ["田中 花", "たなか はな", datetime.date(2012, 6, 15), "03-1111-2222"]])")
+        << QByteArray() << QByteArray()
+        << "2:取り込む => ﾀﾅｶ ﾊﾅ|田中 花|0311112222||||||2012/06/15|0||0";
+    QTest::newRow("cp932 line longer than its header") << "windows-31j"
+        << QStringLiteral("氏名,カナ\r\n佐々木 望,ささき のぞみ,余分\r\n髙木 光,たかぎ ひかる\r\n").toUtf8() << QByteArray() << QByteArray()
+        << "2:エラー 2行目 3列目「余分」: 列の数が見出しより多い / 3:取り込む => ﾀｶｷﾞ ﾋｶﾙ|髙木 光||||||||0||0";
+    QTest::newRow("unicode text") << "UTF-16"
+        << QStringLiteral("氏名\tカナ\t電話\r\n高田 一\tたかだ はじめ\t042-700-1111\r\n").toUtf8() << QByteArray() << QByteArray()
+        << "2:取り込む => ﾀｶﾀﾞ ﾊｼﾞﾒ|高田 一|0427001111|||||||0||0";
+}
+
+void tst_StudentImport::filesAsOtherProgramsWriteThem()
+{
+    QFETCH(QString, how);
+    QFETCH(QByteArray, a);
+    QFETCH(QByteArray, b);
+    QFETCH(QByteArray, c);
+    QFETCH(QString, expected);
+    QString path = pf->file(QStringLiteral("名簿.csv"));
+    if (how == QLatin1String("package")) {
+        path = pf->file(QStringLiteral("名簿.xlsx"));
+        writeSheetPackage(path, a, b, c);
+    } else if (how == QLatin1String("openpyxl")) {
+        path = pf->file(QStringLiteral("名簿.xlsx"));
+        QProcess python;
+        python.start(QStringLiteral(KAEDE_PYTHON), {QStringLiteral("-c"), QStringLiteral(
+            "import datetime, sys, openpyxl\nbook = openpyxl.Workbook()\nfor row in %1:\n    book.active.append(row)\nbook.save(sys.argv[1])\n")
+            .arg(QString::fromUtf8(a)), path});
+        QVERIFY(python.waitForFinished(60000));
+        QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
+    } else if (how == QLatin1String("UTF-16")) {
+        // Excel's 「Unicode テキスト」: little-endian with its byte-order mark.
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QStringEncoder le(QStringEncoder::Utf16LE);
+        file.write("\xFF\xFE" + QByteArray(le.encode(QString::fromUtf8(a))));
+    } else {
+        writeTextFile(path, QString::fromUtf8(a), how.toLatin1().constData());
+    }
+    const Preview preview = previewOf(path);
+    QStringList rows;
+    for (const PreviewRow& r : preview.rows) {
+        QString row = QStringLiteral("%1:%2").arg(r.line).arg(stateCaption(r.state()));
+        for (const Problem& p : r.problems)
+            row += u' ' + funcProblemLine(p);
+        rows << row;
+    }
+    funcStore(preview, false);
+    QCOMPARE(rows.join(QStringLiteral(" / ")) + QStringLiteral(" => ") + storedStudent(2), expected);
+}
+
+void tst_StudentImport::anUpdateKeepsWhatAnotherPcChanged()
+{
+    // Student 1 as an exported list has it, with a new phone, address and remark.
+    const QString path = pf->file(QStringLiteral("一覧.csv"));
+    writeTextFile(path, QStringLiteral("生徒番号,氏名カナ,生徒氏名,電話,住所,備考,生年月日\n"
+                                       "1,ｻﾄｳ ﾊﾅｺ,佐藤 花子,042-700-9999,町田市1-1,,2011/06/01\n"), "UTF-8");
+    Preview preview = previewOf(path);
+    QCOMPARE(states(preview), QStringList{"2:重複"});
+    QVERIFY(preview.rows[0].mayUpdate());
+    preview.rows[0].choice = Choice::Update;
+    QCOMPARE(funcFieldText(preview, preview.rows[0], Field::Phone), QStringLiteral("0427001234 → 0427009999"));
+    QCOMPARE(funcCountsLine(preview), QStringLiteral("取り込む 0件、重複 0件、エラー 0件、更新 1件"));
+
+    // Meanwhile another PC writes the address and a remark through its own connection.
+    {
+        Database other;
+        QVERIFY(testServerMode() ? other.openServer(pf->serverConnection()) : other.open(pf->databasePath(), false));
+        other.execute(QStringLiteral("UPDATE 生徒台帳 SET 住所 = '横浜市', 備考 = '兄あり', 更新回数 = 更新回数 + 1 WHERE 生徒番号 = 1"));
+        other.close();
+    }
+    // Asked about the address both changed, the user keeps the other PC's.
+    pf->ui().answers = {MsgAnswer::No};
+    const Stored stored = funcStore(preview, false);
+    QCOMPARE(stored.updated, 1);
+    QCOMPARE(stored.numbers, QList<int>{});
+    QCOMPARE(storedStudent(1), QStringLiteral("ｻﾄｳ ﾊﾅｺ|佐藤 花子|0427009999||横浜市||兄あり|2023/04/01|2011/06/01|2|1|0"));
+    QCOMPARE(pf->count(QStringLiteral("生徒台帳")), 1);
+}
+
 void tst_StudentImport::unreadableFilesAreRefusedWithAMessage_data()
 {
     QTest::addColumn<QString>("name");
@@ -216,7 +344,8 @@ void tst_StudentImport::unreadableFilesAreRefusedWithAMessage_data()
     QTest::addColumn<QString>("message");
     QTest::newRow("empty") << "a.csv" << QByteArray() << "ファイルが空です";
     QTest::newRow("no header") << "b.csv" << QByteArray("1,2,3\n4,5,6\n") << "見出しが見つかりません";
-    QTest::newRow("binary") << "c.csv" << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << "文字のファイル";
+    QTest::newRow("binary") << "c.csv" << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << "読み込めない形式のファイルです。";
+    QTest::newRow("empty sheet") << "h.xlsx" << QByteArray("rows:0") << "シートは空です。";
     QTest::newRow("only a header") << "d.csv" << QByteArray("氏名,フリガナ\n") << "生徒の行がありません";
     QTest::newRow("20 MB") << "e.csv" << QByteArray(20 * 1024 * 1024, 'a') << "大きすぎます";
     QTest::newRow("65536 rows") << "f.xlsx" << QByteArray("rows:65536") << "行が多すぎます";
@@ -229,7 +358,9 @@ void tst_StudentImport::unreadableFilesAreRefusedWithAMessage()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, message);
     const QString path = pf->file(name);
-    if (bytes.startsWith("rows:")) {
+    if (bytes == "rows:0") {
+        writeWorkbook(path, {});
+    } else if (bytes.startsWith("rows:")) {
         QList<QVariantList> rows{{QStringLiteral("氏名"), QStringLiteral("フリガナ")}};
         for (int i = 1; i < bytes.mid(5).toInt(); ++i)
             rows.append({QStringLiteral("生徒%1").arg(i), QStringLiteral("ｾｲﾄ")});
@@ -259,7 +390,7 @@ void tst_StudentImport::aFaultWhileStoringStoresNothing()
         pf->execNative(QStringLiteral("CREATE TRIGGER kaede_fault BEFORE INSERT ON 生徒台帳 WHEN NEW.生徒氏名 = '故障' "
                                       "BEGIN SELECT RAISE(ABORT, 'fault'); END"));
     const QString path = pf->file(QStringLiteral("x.csv"));
-    writeTextFile(path, QStringLiteral("氏名,カナ,学校\n甲,ｺｳ,新しい学校\n乙,ｵﾂ,\n故障,ｺｼｮｳ,\n丁,ﾃｲ,\n"), "UTF-8", true);
+    writeTextFile(path, QStringLiteral("氏名,カナ,学校\n甲,ｺｳ,新しい学校\n乙,ｵﾂ,\n故障,ｺｼﾖｳ,\n丁,ﾃｲ,\n"), "UTF-8", true);
     const Preview preview = previewOf(path);
     QCOMPARE(preview.count(RowState::Take), 4);
     QVERIFY_THROWS_EXCEPTION(std::exception, funcStore(preview, true));

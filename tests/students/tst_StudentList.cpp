@@ -68,7 +68,7 @@ void tst_StudentList::menuListsEveryStudentNotDeletedByReading()
         QCOMPARE(d->objectName(), QStringLiteral("frm生徒情報一覧"));
         QCOMPARE(rowTags(list(d)), (QStringList{"2", "4", "5", "1"}));
         QCOMPARE(rowTexts(list(d)).last(), QStringLiteral("1|ｻﾄｳ ﾊﾅｺ|佐藤　花子|0427001234|09011112222|女|町田第一中学校|"
-                                                           "2023/04/01|2011/06/01|1940013|町田市原町田1-1"));
+                                                           "2023/04/01|2011/06/01|1940013|町田市原町田1-1|"));
         // A school no longer in use still names the student's school; no school leaves the cell empty.
         QCOMPARE(rowTexts(list(d)).at(2).section(QLatin1Char('|'), 6, 6), QStringLiteral("廃校"));
         QCOMPARE(rowTexts(list(d)).at(1).section(QLatin1Char('|'), 6, 6), QString());
