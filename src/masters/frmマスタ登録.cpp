@@ -10,6 +10,7 @@
 #include "ListWindow.h"
 #include "Named.h"
 #include "Theme.h"
+#include "WindowPlace.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -93,7 +94,7 @@ frmマスタ登録::frmマスタ登録(QWidget* parent) : QDialog(parent)
     grid->addWidget(lblMsg, 1, 0, 1, 3);
     grid->setColumnStretch(0, 2);
     grid->setColumnStretch(1, 3);
-    resize(760, 460);
+    subPlaceWindow(this, QSize(760, 460));
 
     connect(lstMaster, &QListWidget::currentRowChanged, this, [this] { lvMaster_ItemClick(); });
     // A click on the master already chosen reloads it too, as a click on another one does.

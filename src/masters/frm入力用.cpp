@@ -4,6 +4,7 @@
 #include "KeyFilter.h"
 #include "TextBox.h"
 #include "UiServices.h"
+#include "WindowPlace.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -53,7 +54,7 @@ frm入力用::frm入力用(QWidget* parent) : QDialog(parent)
     layout->addLayout(top);
     layout->addWidget(txtData);
     layout->addLayout(buttons);
-    resize(480, sizeHint().height());
+    subPlaceWindow(this, QSize(480, sizeHint().height()));
 
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
     connect(cmdEnd, &QPushButton::clicked, this, [this] { cmdEnd_Click(); });

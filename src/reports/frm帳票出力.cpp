@@ -14,6 +14,7 @@
 #include "clsDataCtl.h"
 #include "clsDataList.h"
 #include "frm講座検索.h"
+#include "WindowPlace.h"
 
 #include <QDateEdit>
 #include <QGridLayout>
@@ -33,7 +34,8 @@ namespace {
 // Each list is at least this wide: the lesson columns are read side by side
 // without scrolling at 1280 x 1024.
 constexpr int kListWidth = 540;
-constexpr int kListHeight = 300;
+// On a laptop's screen the lists give way first, so the buttons below stay in sight.
+constexpr int kListHeight = 110;
 // The course search reports to this window under this propSyoriID.
 constexpr int kCourseSearch = 2;
 
@@ -268,7 +270,7 @@ void frm帳票出力::buildControls()
                  cmdRemoveAll[1], txtFind[3], lvList[1], cmdSearch, txtFind[0], lvStudent[0], cmdAdd[0], cmdAddAll[0],
                  cmdRemove[0], cmdRemoveAll[0], txtFind[1], lvStudent[1], DTP対象月, cmdClear, cmdOK, cmdEnd});
     // Most of a 1280 x 1024 screen, so a day's lessons are listed without scrolling sideways.
-    resize(1220, 860);
+    subPlaceWindow(this, QSize(1220, 860));
 }
 
 void frm帳票出力::Form_Load()

@@ -2,6 +2,7 @@
 
 #include "ToolImages.h"
 #include "UiServices.h"
+#include "WindowPlace.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -55,4 +56,5 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
     layout->addLayout(top);
     layout->addLayout(buttons);
     setFixedSize(sizeHint().expandedTo(QSize(400, 170)));
+    subPlaceWindow(this, size());
 }

@@ -21,6 +21,7 @@
 #include "ListWindow.h"
 #include "Named.h"
 #include "Theme.h"
+#include "WindowPlace.h"
 
 #include <QApplication>
 #include <QDate>
@@ -83,6 +84,7 @@ frmMenu::frmMenu(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
     setWindowTitle(QStringLiteral("塾管理システム「楓丸くん」へようこそ～♪"));
     setWindowIcon(QIcon(funcMapleLeaf(64, QColor(214, 72, 40))));
     setFixedSize(kWidth, kHeight);
+    subPlaceWindow(this, size());
     setMouseTracking(true);
     buildControls();
     Form_Load();
@@ -229,10 +231,6 @@ void frmMenu::Form_Load()
         m_menuIndex = 4;
         // The keyboard starts on the first entry, the one drawn highlighted.
         lblMenu[0]->setFocus(Qt::OtherFocusReason);
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            const QRect area = screen->geometry();
-            move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
-        }
         setMask(QRegion(windowShape().toFillPolygon().toPolygon()));
     });
 }

@@ -11,6 +11,7 @@
 #include "Theme.h"
 #include "UiServices.h"
 #include "frm講座情報一覧.h"
+#include "WindowPlace.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -214,7 +215,7 @@ void frm生徒情報詳細::buildControls()
     layout->addLayout(body);
     layout->addWidget(frmMenu);
     layout->addWidget(lblMsg);
-    resize(820, sizeHint().height());
+    subPlaceWindow(this, QSize(820, sizeHint().height()));
 
     // Tab follows the rows of the form, then the photograph's buttons and the menu.
     const std::array<QWidget*, 17> order = {txtStuInfo[0], txtStuInfo[1], optSex[1],     optSex[2],        DTPDate[1],

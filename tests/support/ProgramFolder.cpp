@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSettings>
 #include <libpq-fe.h>
 #include <sqlcipher/sqlite3.h>
 #include <stdexcept>
@@ -99,6 +100,8 @@ ProgramFolder::ProgramFolder(bool open)
             throw std::runtime_error("cannot write Revid.server");
     }
     setAppPathForTests(m_dir.path());
+    // Window places are remembered in the folder, never in the account's own settings.
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
     // Each folder is a run of the program of its own: no search remembered yet.
     ConditionMemory::subForgetAll();
     if (open && !OpenDatabase(false, databasePath()))
