@@ -266,6 +266,19 @@ void frmマスタ登録::cmdOK_Click(int index)
     });
 }
 
+bool frmマスタ登録::funcNameTaken(const QString& name, int exceptID) const
+{
+    const QString s = subject();
+    Recordset rs = gDatabase.openRecordset(QStringLiteral("SELECT ") + s + QStringLiteral("名 FROM ") + tableName()
+                                               + QStringLiteral(" WHERE 削除フラグ = 0 AND ") + s + QStringLiteral("ID <> ")
+                                               + QString::number(exceptID),
+                                           dbOpenDynaset, dbReadOnly);
+    for (; !rs.eof(); rs.moveNext())
+        if (funcToString(rs.field(0)).trimmed() == name)
+            return true;
+    return false;
+}
+
 void frmマスタ登録::cmdEnd_Click()
 {
     guarded(QStringLiteral("frmマスタ登録 - cmdEnd_Click"), [&] {
@@ -295,6 +308,14 @@ QString frmマスタ登録::funcInputData()
         input.setPropInputMode(0);
         input.setPropMaxLength(kNameMaxLength);
         input.setPropIMEMode(0);
+        // Two entries of one name could not be told apart in the drop-down lists; a
+        // renamed entry may keep its own name.
+        const QListWidgetItem* renamed = m_syori == 2 ? focusEntry() : nullptr;
+        const int ownID = renamed ? renamed->data(Qt::UserRole).toInt() : 0;
+        input.setPropCheck([this, ownID](const QString& typed) {
+            const QString name = typed.trimmed();
+            return funcNameTaken(name, ownID) ? QStringLiteral("「%1」は既に登録されています。").arg(name) : QString();
+        });
         input.exec();
         return input.propOK() ? input.propData() : QString();
     });

@@ -110,6 +110,12 @@ bool frm入力用::funcInputCheck()
             txtData->setFocus();
             return false;
         }
+        if (const QString refusal = m_check ? m_check(txtData->text()) : QString(); !refusal.isEmpty()) {
+            MsgBox(refusal, MsgButtons::Ok, MsgIcon::Warning, kTitle);
+            txtData->setFocus();
+            txtData->selectAll();
+            return false;
+        }
         return true;
     });
 }
