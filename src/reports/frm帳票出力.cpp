@@ -556,6 +556,8 @@ void frm帳票出力::subReportOut(QTreeWidget* chosen, const QString& emptyFirs
             return;
         }
     }
+    // A chosen student without lessons has no sheet: the user is told who, after the report.
+    const QStringList skipped = m_type == StudentData ? funcStudentsWithoutLessons() : QStringList();
     ExcelOut out;
     out.setPropExcelSheet(sheetName);
     if (!out.funcPrintStart())
@@ -571,6 +573,29 @@ void frm帳票出力::subReportOut(QTreeWidget* chosen, const QString& emptyFirs
                                 + QStringLiteral(" ORDER BY 生徒番号"),
                             m_sql, DTP対象月->date(), QDate::currentDate());
     out.subPrintEnd();
+    wait.reset();
+    if (!skipped.isEmpty())
+        MsgBox(QStringLiteral("授業の記録がない生徒は出力していません：") + skipped.join(QStringLiteral("、")), MsgButtons::Ok,
+               MsgIcon::Information, kTitle);
+}
+
+QStringList frm帳票出力::funcStudentsWithoutLessons() const
+{
+    clsDataCtl rows;
+    if (!rows.funcOpenRec(funcCompactIdChain(QStringLiteral(" SELECT DISTINCT 生徒番号 FROM QRY_講座出席出力 WHERE ") + m_condition)))
+        return {};
+    QSet<QString> taught;
+    for (int row = 0; row < rows.propCount(); ++row) {
+        rows.setPropID(row);
+        taught.insert(rows.propData(QStringLiteral("生徒番号")));
+    }
+    QStringList names;
+    for (int row = 0; row < lvStudent[1]->topLevelItemCount(); ++row) {
+        const QTreeWidgetItem* item = lvStudent[1]->topLevelItem(row);
+        if (!taught.contains(funcRowKey(0, item)))
+            names << item->text(2);
+    }
+    return names;
 }
 
 QString frm帳票出力::funcWhereAnd() const
