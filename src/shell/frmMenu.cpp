@@ -37,6 +37,10 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QTime>
+#include <QDateTime>
+
+#include <algorithm>
+#include <chrono>
 
 namespace {
 constexpr int kWidth = 725;
@@ -110,9 +114,11 @@ void frmMenu::buildControls()
     today->setFont(Theme::uiFont(11));
     today->setStyleSheet(QStringLiteral("color: white;"));
     today->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    today->setText(QLocale(QLocale::Japanese, QLocale::Japan)
-                       .toString(QDate::currentDate(), QStringLiteral("yyyy年M月d日（ddd）")));
     today->setGeometry(370, 52, 300, 24);
+    lblToday = today;
+    m_midnight.setSingleShot(true);
+    connect(&m_midnight, &QTimer::timeout, this, [this] { subNewDay(); });
+    subTodaySet();
 
     const auto markLabel = [this](const QString& name, const QString& text, const QString& tip, int x) {
         auto* label = new QLabel(text, this);
@@ -219,6 +225,24 @@ void frmMenu::buildControls()
         connect(cmdOK[i], &QPushButton::clicked, this, [this, i] { cmdOK_Click(i); });
     }
     m_buttons.emplace(cmdOK, QStringLiteral("削除(&D)"), QStringLiteral("一括削除(&D)"));
+}
+
+void frmMenu::subTodaySet()
+{
+    lblToday->setText(QLocale(QLocale::Japanese, QLocale::Japan)
+                          .toString(QDate::currentDate(), QStringLiteral("yyyy年M月d日（ddd）")));
+    // The menu stays open for days: the date turns over with the clock, a moment after midnight.
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime next(now.date().addDays(1), QTime(0, 0, 1));
+    m_midnight.start(std::chrono::milliseconds(std::max<qint64>(1000, now.msecsTo(next))));
+}
+
+void frmMenu::subNewDay()
+{
+    subTodaySet();
+    // Notices whose period ended yesterday leave the board.
+    if (gDatabase.isOpen())
+        subRenrakuListSet();
 }
 
 void frmMenu::Form_Load()
@@ -459,8 +483,8 @@ void frmMenu::imgTool_Click(int index)
             frm初期化 window(this);
             window.exec();
             // The board shows no notice the initialization removed.
-            if (window.propNoticesCleared())
-                subRenrakuListClear();
+            if (gDatabase.isOpen())
+                subRenrakuListSet();
             break;
         }
         case 3: subShowHelp(this); break;
@@ -619,6 +643,8 @@ void frmMenu::subRestore()
     }
     if (!funcReopen())
         return;
+    // The board shows the restored notices, not the ones they replaced.
+    subRenrakuListSet();
     // The photographs of a backup that has them come back after its data; a
     // photograph the backup lacks is kept.
     subPicturesThenDone(funcPictureBackupFolder(source), funcAppPath() + QStringLiteral("Picture"),
@@ -645,7 +671,8 @@ void frmMenu::subRenrakuListSet()
                                         + QStringLiteral("～") + funcBoardDate(data.propData(QStringLiteral("終了日")))
                                         + QStringLiteral(">"),
                                     20);
-                line += funcPadByte(QStringLiteral("  ") + data.propData(QStringLiteral("記入者")), 10);
+                // The writer has a column of its own, with a gap before the text however long the name.
+                line += funcPadByte(QStringLiteral("  ") + data.propData(QStringLiteral("記入者")), 12) + QStringLiteral("  ");
                 // A board line is one line: the breaks of a longer text become spaces.
                 QString comment = data.propData(QStringLiteral("コメント"));
                 comment.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
@@ -663,11 +690,6 @@ void frmMenu::subRenrakuListSet()
             cmdOK[0]->setEnabled(true);
         }
     });
-}
-
-void frmMenu::subRenrakuListClear()
-{
-    lstRenraku->clear();
 }
 
 void frmMenu::lstRenraku_Click()

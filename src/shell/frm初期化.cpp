@@ -192,7 +192,6 @@ void frm初期化::subDataClear(int index)
             break;
         case 2:
             clear(QStringLiteral("連絡事項"));
-            m_noticesCleared = true;
             break;
         case 3:
             subMasterTable();

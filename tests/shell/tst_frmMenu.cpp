@@ -76,17 +76,19 @@ void tst_frmMenu::startDeletesExpiredNoticesAndBuildsBoardLines()
     const auto shortDay = [](int d) { return QDate::currentDate().addDays(d).toString(QStringLiteral("yy/MM/dd")); };
     QCOMPARE(board(menu)->item(0)->text(),
              QStringLiteral("至急            <") + shortDay(1) + QStringLiteral("～") + shortDay(9)
-                 + QStringLiteral(">  ｽｽﾞｷ    明日から"));
+                 + QStringLiteral(">  ｽｽﾞｷ        明日から"));
     QCOMPARE(board(menu)->item(1)->text(),
              QStringLiteral("重要            <") + shortDay(-3) + QStringLiteral("～") + shortDay(0)
-                 + QStringLiteral(">  高橋    一行目 二行目"));
+                 + QStringLiteral(">  高橋        一行目 二行目"));
     // The 16-byte name is cut before the full-width character that would be split,
     // and the date column still starts at byte 17, the writer at byte 37.
     const QString line = board(menu)->item(2)->text();
     QCOMPARE(line, QStringLiteral("Aとても大切なお <") + shortDay(0) + QStringLiteral("～") + shortDay(7)
-                       + QStringLiteral(">  山田太郎長い重要度名"));
+                       + QStringLiteral(">  山田太郎次  長い重要度名"));
     QCOMPARE(funcToSjis(line).mid(16, 1), QByteArray("<"));
     QCOMPARE(funcToSjis(line).mid(35, 3), QByteArray(">  "));
+    // A long writer is cut to its column, and two blanks always part it from the text.
+    QCOMPARE(funcToSjis(line).mid(46, 4), QByteArray("  \x92\xb7"));
 
     // The first entry is selected, and with it the notice to edit.
     QVERIFY(board(menu)->item(0)->isSelected());
