@@ -88,7 +88,7 @@ void tst_frmMenu::startDeletesExpiredNoticesAndBuildsBoardLines()
     QCOMPARE(funcToSjis(line).mid(16, 1), QByteArray("<"));
     QCOMPARE(funcToSjis(line).mid(35, 3), QByteArray(">  "));
     // A long writer is cut to its column, and two blanks always part it from the text.
-    QCOMPARE(funcToSjis(line).mid(46, 4), QByteArray("  \x92\xb7"));
+    QCOMPARE(funcToSjis(line).mid(48, 4), QByteArray("  \x92\xb7"));
 
     // The first entry is selected, and with it the notice to edit.
     QVERIFY(board(menu)->item(0)->isSelected());
