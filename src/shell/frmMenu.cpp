@@ -25,6 +25,7 @@
 
 #include <QApplication>
 #include <QDate>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
@@ -533,7 +534,7 @@ void frmMenu::subBackup()
     const QString databasePath = funcAppPath() + kDatabaseFileName;
     FileDialogRequest request;
     request.title = QStringLiteral("データの保存先を選択してください。");
-    request.folder = m_dlgFileName.isEmpty() ? QString() : QFileInfo(m_dlgFileName).absolutePath();
+    request.folder = m_dlgFileName.isEmpty() ? funcBackupFolder() : QFileInfo(m_dlgFileName).absolutePath();
     request.fileName = funcBackupFileName(QDate::currentDate());
     const QString target = funcChooseFile(request, true);
     if (target.isEmpty())
@@ -555,8 +556,10 @@ void frmMenu::subBackup()
         return;
     // The photographs are files of their own: they go into a folder beside the backup.
     const QString pictures = funcPictureBackupFolder(target);
-    subPicturesThenDone(funcAppPath() + QStringLiteral("Picture"), pictures, QStringLiteral("バックアップを完了しました。"),
-                        QStringLiteral("写真は「") + QFileInfo(pictures).fileName() + QStringLiteral("」フォルダにコピーしました。"),
+    // Named in full: the user must find the copy again, perhaps to carry it away.
+    subPicturesThenDone(funcAppPath() + QStringLiteral("Picture"), pictures,
+                        QStringLiteral("バックアップを完了しました。\r\n") + QDir::toNativeSeparators(target),
+                        QStringLiteral("写真は次のフォルダにコピーしました。\r\n") + QDir::toNativeSeparators(pictures),
                         QStringLiteral("データはバックアップしましたが、写真をコピーできませんでした。"));
 }
 
@@ -596,6 +599,8 @@ void frmMenu::subRestore()
     if (!m_dlgFileName.isEmpty()) {
         request.folder = QFileInfo(m_dlgFileName).absolutePath();
         request.fileName = QFileInfo(m_dlgFileName).fileName();
+    } else {
+        request.folder = funcBackupFolder();
     }
     const QString source = funcChooseFile(request, false);
     if (source.isEmpty())

@@ -100,8 +100,17 @@ ProgramFolder::ProgramFolder(bool open)
             throw std::runtime_error("cannot write Revid.server");
     }
     setAppPathForTests(m_dir.path());
-    // Window places are remembered in the folder, never in the account's own settings.
+    // Window places and the documents folder lie in the folder, never in the account's own.
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
+    if (qEnvironmentVariableIsSet("XDG_CONFIG_HOME"))
+        m_configHome = qgetenv("XDG_CONFIG_HOME");
+    QDir().mkpath(file(QStringLiteral("config")));
+    QFile dirs(file(QStringLiteral("config/user-dirs.dirs")));
+    if (!dirs.open(QIODevice::WriteOnly)
+        || dirs.write("XDG_DOCUMENTS_DIR=\"" + file(QStringLiteral("Documents")).toUtf8() + "\"\n") < 0)
+        throw std::runtime_error("cannot write user-dirs.dirs");
+    dirs.close();
+    qputenv("XDG_CONFIG_HOME", file(QStringLiteral("config")).toUtf8());
     // Each folder is a run of the program of its own: no search remembered yet.
     ConditionMemory::subForgetAll();
     if (open && !OpenDatabase(false, databasePath()))
@@ -115,6 +124,10 @@ ProgramFolder::~ProgramFolder()
     gDatabase.close();
     gWorkspace.setOpen(false);
     setAppPathForTests(QString());
+    if (m_configHome)
+        qputenv("XDG_CONFIG_HOME", *m_configHome);
+    else
+        qunsetenv("XDG_CONFIG_HOME");
     if (!m_serverDatabase.isEmpty()) {
         try {
             dropTestServerDatabase(m_serverDatabase);

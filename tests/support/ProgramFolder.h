@@ -12,8 +12,11 @@
 
 #include "RecordingUi.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+
+#include <optional>
 
 class ProgramFolder {
 public:
@@ -44,6 +47,7 @@ private:
     QTemporaryDir m_dir;
     UiRecorder m_ui;
     QString m_serverDatabase;
+    std::optional<QByteArray> m_configHome;   // the variable as it was before the folder
 };
 
 // True in the NAME.server runs.
