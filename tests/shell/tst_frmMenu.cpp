@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTextBrowser>
+#include <QDir>
 #include <QtTest>
 
 class tst_frmMenu : public QObject {
@@ -215,9 +216,17 @@ void tst_frmMenu::toolsAndEntriesOpenTheirWindows()
     QString seen;
     const auto record = [&seen](QDialog* d) { seen = windowName(d); };
 
-    onNextModal(record);
+    // The version window names the data folder and opens it.
+    QString folderShown;
+    onNextModal([&](QDialog* d) {
+        record(d);
+        folderShown = child<QLabel>(d, QStringLiteral("lblFolder"))->text();
+        child<QPushButton>(d, QStringLiteral("cmdFolder"))->click();
+    });
     QTest::mouseClick(label(menu, QStringLiteral("imgTool_4")), Qt::LeftButton);
     QCOMPARE(seen, QStringLiteral("frmAbout バージョン ") + QStringLiteral(KAEDE_VERSION));
+    QCOMPARE(folderShown, QDir::toNativeSeparators(QDir(pf.path()).absolutePath()));
+    QCOMPARE(pf.ui().openedDocuments, QStringList{folderShown});
     // The pressed look is gone once the button is up again.
     QCOMPARE(label(menu, QStringLiteral("imgTool_4"))->frameShape(), QFrame::NoFrame);
 
