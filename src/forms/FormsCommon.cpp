@@ -107,14 +107,14 @@ bool funcPickerEmpty(const QDateEdit* picker)
 // starts from today, and its calendar opens on this month rather than on the empty day.
 class OptionalDateKeys final : public QObject {
 public:
-    explicit OptionalDateKeys(QDateEdit* picker) : QObject(picker), m_picker(picker) {}
+    OptionalDateKeys(QDateEdit* picker, QCalendarWidget* calendar) : QObject(picker), m_picker(picker), m_calendar(calendar) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == m_picker->calendarWidget()) {
+        if (watched == m_calendar) {
             if (event->type() == QEvent::Show && funcPickerEmpty(m_picker))
-                m_picker->calendarWidget()->setCurrentPage(QDate::currentDate().year(), QDate::currentDate().month());
+                m_calendar->setCurrentPage(QDate::currentDate().year(), QDate::currentDate().month());
             return false;
         }
         if (event->type() != QEvent::KeyPress)
@@ -139,6 +139,7 @@ protected:
 
 private:
     QDateEdit* m_picker;
+    QCalendarWidget* m_calendar;
 };
 } // namespace
 
@@ -148,11 +149,13 @@ void subOptionalDatePicker(QDateEdit* picker)
     picker->setMinimumDate(kNoDate);
     picker->setSpecialValueText(kNoDateText);
     picker->setToolTip(QStringLiteral("わからないときは空けておけます（Delete キーで空にします）。"));
-    auto* keys = new OptionalDateKeys(picker);
+    // The calendar is made before the keys are watched: making it sends events to the picker.
+    QCalendarWidget* calendar = picker->calendarWidget();
+    auto* keys = new OptionalDateKeys(picker, calendar);
     picker->installEventFilter(keys);
     if (auto* text = picker->findChild<QLineEdit*>())
         text->installEventFilter(keys);
-    picker->calendarWidget()->installEventFilter(keys);
+    calendar->installEventFilter(keys);
     picker->setDate(kNoDate);
 }
 

@@ -29,6 +29,7 @@ constexpr int kNameMaxLength = 25;
 
 frmマスタ登録::frmマスタ登録(QWidget* parent) : QDialog(parent)
 {
+    setObjectName(QStringLiteral("frmマスタ登録"));
     setWindowTitle(QStringLiteral("システムのマスタを変更してカスタマイズしましょう～。"));
 
     lstMaster = new QListWidget(this);

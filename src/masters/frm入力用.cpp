@@ -15,6 +15,7 @@
 
 frm入力用::frm入力用(QWidget* parent) : QDialog(parent)
 {
+    setObjectName(QStringLiteral("frm入力用"));
     setWindowTitle(QStringLiteral("入力しましょう～"));
 
     lblItem[0] = new QLabel(QStringLiteral("入力してください。(ここは前画面から渡す)"), this);

@@ -94,6 +94,7 @@ void tst_ScreenFit::everyWindowFits()
     QFile::copy(builtProgramFolder() + QStringLiteral("/kaedemaru.chm"), pf.file(QStringLiteral("kaedemaru.chm")));
     pf.exec(QStringLiteral("INSERT INTO 毎講座履歴 (毎講座ID, 講座日) VALUES (1, '2026/04/08')"));
     pf.exec(QStringLiteral("INSERT INTO 生徒台帳 (生徒番号, 氏名カナ, 生徒氏名, 削除フラグ) VALUES (1, 'ｱｵｷ', '青木', 0)"));
+    pf.exec(QStringLiteral("INSERT INTO 講座出席 VALUES (1, 1, 0, 0, 0, 0, 0, '', 0, '2026/04/01', 0)"));
     QFile csv(pf.file(QStringLiteral("students.csv")));
     QVERIFY(csv.open(QIODevice::WriteOnly));
     csv.write(QStringLiteral("生徒番号,氏名,氏名カナ\n2,伊藤,ｲﾄｳ\n").toUtf8());
