@@ -315,7 +315,13 @@ QString frmマスタ登録::funcInputData()
         const int ownID = renamed ? renamed->data(Qt::UserRole).toInt() : 0;
         input.setPropCheck([this, ownID](const QString& typed) {
             const QString name = typed.trimmed();
-            return funcNameTaken(name, ownID) ? QStringLiteral("「%1」は既に登録されています。").arg(name) : QString();
+            bool taken = false;
+            try {
+                taken = funcNameTaken(name, ownID);
+            } catch (const std::exception&) {
+                // A table that cannot be read fails the statement that follows, which reports it.
+            }
+            return taken ? QStringLiteral("「%1」は既に登録されています。").arg(name) : QString();
         });
         input.exec();
         return input.propOK() ? input.propData() : QString();

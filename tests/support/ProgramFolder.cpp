@@ -105,6 +105,7 @@ ProgramFolder::ProgramFolder(bool open)
     if (qEnvironmentVariableIsSet("XDG_CONFIG_HOME"))
         m_configHome = qgetenv("XDG_CONFIG_HOME");
     QDir().mkpath(file(QStringLiteral("config")));
+    QDir().mkpath(file(QStringLiteral("Documents")));
     QFile dirs(file(QStringLiteral("config/user-dirs.dirs")));
     if (!dirs.open(QIODevice::WriteOnly)
         || dirs.write("XDG_DOCUMENTS_DIR=\"" + file(QStringLiteral("Documents")).toUtf8() + "\"\n") < 0)
