@@ -9,6 +9,7 @@
 #include "TextBox.h"
 #include "Theme.h"
 #include "UiServices.h"
+#include "WindowPlace.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -148,7 +149,7 @@ frm出欠一括入力::frm出欠一括入力(int kouzaID, QWidget* parent) : QDi
     layout->addWidget(grdJukou, 1);
     layout->addLayout(bottom);
     layout->addWidget(lblMsg);
-    resize(900, 720);
+    subPlaceWindow(this, QSize(900, 720));
     subTabOrder({grdJukou, cmd全員出席, cmd全員提出, cmdSave, cmdEnd});
 
     connect(cmd全員出席, &QPushButton::clicked, this, [this] { cmd全員出席_Click(); });

@@ -12,6 +12,7 @@
 #include "frm講座情報詳細.h"
 #include "frm出欠一括入力.h"
 #include "frm講座検索.h"
+#include "WindowPlace.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -132,7 +133,7 @@ frm講座情報一覧::frm講座情報一覧(QWidget* parent) : QDialog(parent)
     grid->addWidget(lblMsg, 2, 0, 1, 2);
     grid->setColumnStretch(0, 1);
     grid->setRowStretch(1, 1);
-    resize(1260, 800);
+    subPlaceWindow(this, QSize(1260, 800));
 
     connect(lvList, &QTreeWidget::itemSelectionChanged, this, [this] { lvList_Click(); });
     connect(lvList, &QTreeWidget::itemDoubleClicked, this, [this] { lvList_DblClick(); });

@@ -10,6 +10,7 @@
 #include "Theme.h"
 #include "UiServices.h"
 #include "clsDataCtl.h"
+#include "WindowPlace.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -82,7 +83,7 @@ frm講座情報詳細::frm講座情報詳細(Syori mode, int kouzaID, QWidget* p
     grid->addWidget(lblMsg, 1, 0, 1, 2);
     grid->setColumnStretch(0, 0);
     grid->setColumnStretch(1, 1);
-    resize(1180, 720);
+    subPlaceWindow(this, QSize(1180, 720));
     subTabOrder();
 }
 

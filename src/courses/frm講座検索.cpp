@@ -9,6 +9,7 @@
 #include "Named.h"
 #include "Theme.h"
 #include "UiServices.h"
+#include "WindowPlace.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -70,6 +71,7 @@ frm講座検索::frm講座検索(QWidget* parent) : QDialog(parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(lblMsg);
+    subPlaceWindow(this, sizeHint());
 
     connect(chkDate, &QCheckBox::toggled, this, [this] { chkDate_Click(); });
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });

@@ -5,6 +5,7 @@
 #include "ErrorLog.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QKeyEvent>
@@ -92,7 +93,81 @@ private:
     bool m_afterDigit = false;
     QDateTimeEdit::Section m_digitSection = QDateTimeEdit::NoSection;
 };
+
+// The day that stands for "no date" in a picker that may be empty; it shows as kNoDateText.
+const QDate kNoDate(1900, 1, 1);
+const QString kNoDateText = QStringLiteral("未入力");
+
+bool funcPickerEmpty(const QDateEdit* picker)
+{
+    return picker->specialValueText() == kNoDateText && picker->date() == picker->minimumDate();
+}
+
+// Delete empties the picker; the first key that changes the date of an empty one
+// starts from today, and its calendar opens on this month rather than on the empty day.
+class OptionalDateKeys final : public QObject {
+public:
+    OptionalDateKeys(QDateEdit* picker, QCalendarWidget* calendar) : QObject(picker), m_picker(picker), m_calendar(calendar) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_calendar) {
+            if (event->type() == QEvent::Show && funcPickerEmpty(m_picker))
+                m_calendar->setCurrentPage(QDate::currentDate().year(), QDate::currentDate().month());
+            return false;
+        }
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Delete) {
+            m_picker->setDate(kNoDate);
+            return true;
+        }
+        if (!funcPickerEmpty(m_picker))
+            return false;
+        const bool step = key->key() == Qt::Key_Up || key->key() == Qt::Key_Down || key->key() == Qt::Key_PageUp
+                          || key->key() == Qt::Key_PageDown;
+        const bool digit = key->text().size() == 1 && key->text()[0].isDigit();
+        if (!step && !digit)
+            return false;
+        m_picker->setDate(QDate::currentDate());
+        m_picker->setSelectedSection(QDateTimeEdit::YearSection);
+        // An arrow has done its work by showing today; a digit goes on to replace the year.
+        return step;
+    }
+
+private:
+    QDateEdit* m_picker;
+    QCalendarWidget* m_calendar;
+};
 } // namespace
+
+void subOptionalDatePicker(QDateEdit* picker)
+{
+    subDatePicker(picker);
+    picker->setMinimumDate(kNoDate);
+    picker->setSpecialValueText(kNoDateText);
+    picker->setToolTip(QStringLiteral("わからないときは空けておけます（Delete キーで空にします）。"));
+    // The calendar is made before the keys are watched: making it sends events to the picker.
+    QCalendarWidget* calendar = picker->calendarWidget();
+    auto* keys = new OptionalDateKeys(picker, calendar);
+    picker->installEventFilter(keys);
+    if (auto* text = picker->findChild<QLineEdit*>())
+        text->installEventFilter(keys);
+    calendar->installEventFilter(keys);
+    picker->setDate(kNoDate);
+}
+
+QDate funcPickerDate(const QDateEdit* picker)
+{
+    return funcPickerEmpty(picker) ? QDate() : picker->date();
+}
+
+void subSetPickerDate(QDateEdit* picker, const QDate& date)
+{
+    picker->setDate(date.isValid() ? date : picker->minimumDate());
+}
 
 void subComboWheelGuard(QComboBox* box)
 {

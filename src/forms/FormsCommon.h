@@ -4,6 +4,7 @@
 
 #include "UiServices.h"
 
+#include <QDate>
 #include <QString>
 
 class QComboBox;
@@ -23,6 +24,12 @@ int funcCboIndex(const QListWidget* list, int itemData);
 // A click selects the part under the pointer so digits typed replace it; a date
 // may be typed whole (2026/12/7, 2026-12-07, 20261207); Tab leaves the picker.
 void subDatePicker(QDateEdit* picker);
+// The same for a date that may be unknown: it starts empty and shows 「未入力」, Delete
+// empties it again, and the first arrow or digit starts from today.
+void subOptionalDatePicker(QDateEdit* picker);
+// The date shown, or an invalid date for an empty picker; an invalid date empties one.
+QDate funcPickerDate(const QDateEdit* picker);
+void subSetPickerDate(QDateEdit* picker, const QDate& date);
 
 // The question before a window with unsaved changes closes: Yes save, No
 // discard, Cancel stay.

@@ -10,6 +10,7 @@
 #include "ListWindow.h"
 #include "Named.h"
 #include "Theme.h"
+#include "WindowPlace.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -28,6 +29,7 @@ constexpr int kNameMaxLength = 25;
 
 frmマスタ登録::frmマスタ登録(QWidget* parent) : QDialog(parent)
 {
+    setObjectName(QStringLiteral("frmマスタ登録"));
     setWindowTitle(QStringLiteral("システムのマスタを変更してカスタマイズしましょう～。"));
 
     lstMaster = new QListWidget(this);
@@ -93,7 +95,7 @@ frmマスタ登録::frmマスタ登録(QWidget* parent) : QDialog(parent)
     grid->addWidget(lblMsg, 1, 0, 1, 3);
     grid->setColumnStretch(0, 2);
     grid->setColumnStretch(1, 3);
-    resize(760, 460);
+    subPlaceWindow(this, QSize(760, 460));
 
     connect(lstMaster, &QListWidget::currentRowChanged, this, [this] { lvMaster_ItemClick(); });
     // A click on the master already chosen reloads it too, as a click on another one does.
@@ -265,6 +267,19 @@ void frmマスタ登録::cmdOK_Click(int index)
     });
 }
 
+bool frmマスタ登録::funcNameTaken(const QString& name, int exceptID) const
+{
+    const QString s = subject();
+    Recordset rs = gDatabase.openRecordset(QStringLiteral("SELECT ") + s + QStringLiteral("名 FROM ") + tableName()
+                                               + QStringLiteral(" WHERE 削除フラグ = 0 AND ") + s + QStringLiteral("ID <> ")
+                                               + QString::number(exceptID),
+                                           dbOpenDynaset, dbReadOnly);
+    for (; !rs.eof(); rs.moveNext())
+        if (funcToString(rs.field(0)).trimmed() == name)
+            return true;
+    return false;
+}
+
 void frmマスタ登録::cmdEnd_Click()
 {
     guarded(QStringLiteral("frmマスタ登録 - cmdEnd_Click"), [&] {
@@ -294,6 +309,20 @@ QString frmマスタ登録::funcInputData()
         input.setPropInputMode(0);
         input.setPropMaxLength(kNameMaxLength);
         input.setPropIMEMode(0);
+        // Two entries of one name could not be told apart in the drop-down lists; a
+        // renamed entry may keep its own name.
+        const QListWidgetItem* renamed = m_syori == 2 ? focusEntry() : nullptr;
+        const int ownID = renamed ? renamed->data(Qt::UserRole).toInt() : 0;
+        input.setPropCheck([this, ownID](const QString& typed) {
+            const QString name = typed.trimmed();
+            bool taken = false;
+            try {
+                taken = funcNameTaken(name, ownID);
+            } catch (const std::exception&) {
+                // A table that cannot be read fails the statement that follows, which reports it.
+            }
+            return taken ? QStringLiteral("「%1」は既に登録されています。").arg(name) : QString();
+        });
         input.exec();
         return input.propOK() ? input.propData() : QString();
     });

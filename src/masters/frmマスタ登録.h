@@ -36,6 +36,8 @@ private:
     void cmdEnd_Click();
     void subCmdEnabled(bool enabled);
     QString funcInputData();
+    // Whether an entry other than exceptID, not deleted, has the name (blanks around it ignored).
+    bool funcNameTaken(const QString& name, int exceptID) const;
 
     QString tableName() const;
     QString subject() const;

@@ -4,6 +4,7 @@
 #include "KeyFilter.h"
 #include "TextBox.h"
 #include "UiServices.h"
+#include "WindowPlace.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -14,6 +15,7 @@
 
 frm入力用::frm入力用(QWidget* parent) : QDialog(parent)
 {
+    setObjectName(QStringLiteral("frm入力用"));
     setWindowTitle(QStringLiteral("入力しましょう～"));
 
     lblItem[0] = new QLabel(QStringLiteral("入力してください。(ここは前画面から渡す)"), this);
@@ -53,7 +55,7 @@ frm入力用::frm入力用(QWidget* parent) : QDialog(parent)
     layout->addLayout(top);
     layout->addWidget(txtData);
     layout->addLayout(buttons);
-    resize(480, sizeHint().height());
+    subPlaceWindow(this, QSize(480, sizeHint().height()));
 
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
     connect(cmdEnd, &QPushButton::clicked, this, [this] { cmdEnd_Click(); });
@@ -107,6 +109,12 @@ bool frm入力用::funcInputCheck()
         if (txtData->text().trimmed().isEmpty()) {
             MsgBox(QStringLiteral("値を入力してください"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
             txtData->setFocus();
+            return false;
+        }
+        if (const QString refusal = m_check ? m_check(txtData->text()) : QString(); !refusal.isEmpty()) {
+            MsgBox(refusal, MsgButtons::Ok, MsgIcon::Warning, kTitle);
+            txtData->setFocus();
+            txtData->selectAll();
             return false;
         }
         return true;

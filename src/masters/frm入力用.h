@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 
 class QLabel;
 class QLineEdit;
@@ -25,6 +26,9 @@ public:
     // 1 digits only, 2 half-width katakana, anything else no filter.
     void setPropInputMode(int mode) { m_inputMode = mode; }
     void setPropDefaultData(const QString& text) { m_defaultData = text; }
+    // A further check of the text on OK: the message that refuses it, or empty. A
+    // refused text stays in the box for the user to change.
+    void setPropCheck(std::function<QString(const QString&)> check) { m_check = std::move(check); }
 
     QString propData() const { return m_data; }
     bool propOK() const { return m_ok; }
@@ -54,6 +58,7 @@ private:
     int m_imeMode = 0;
     int m_inputMode = 0;
     QString m_defaultData;
+    std::function<QString(const QString&)> m_check;
     QString m_data;
     bool m_ok = false;
     bool m_setUp = false;

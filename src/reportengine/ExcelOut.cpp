@@ -75,10 +75,19 @@ QString funcSaveAndOpen(wb::Workbook&& book, const QString& name)
         return {};
     }
     if (!ui().openDocument(path)) {
-        MsgBox(QStringLiteral("帳票を開くアプリケーションが見つかりませんでした。") + QStringLiteral("\r\n")
-                   + QStringLiteral("帳票は次のファイルに保存しました。") + QStringLiteral("\r\n")
-                   + QDir::toNativeSeparators(path),
-               MsgButtons::Ok, MsgIcon::Information, kTitle);
+        // A fresh installation may lack a spreadsheet program: the file is not lost, and its
+        // folder can be opened to copy it to a PC that has one.
+        const QString folder = QFileInfo(path).absolutePath();
+        if (MsgBox(QStringLiteral("帳票を開くアプリケーションが見つかりませんでした。") + QStringLiteral("\r\n")
+                       + QStringLiteral("帳票は次のファイルに保存しました。") + QStringLiteral("\r\n")
+                       + QDir::toNativeSeparators(path) + QStringLiteral("\r\n\r\n")
+                       + QStringLiteral("保存したフォルダを開きますか？"),
+                   MsgButtons::YesNo, MsgIcon::Question, kTitle)
+                == MsgAnswer::Yes
+            && !ui().openDocument(folder)) {
+            MsgBox(QStringLiteral("フォルダを開けませんでした。") + QStringLiteral("\r\n") + QDir::toNativeSeparators(folder),
+                   MsgButtons::Ok, MsgIcon::Warning, kTitle);
+        }
     }
     return path;
 }

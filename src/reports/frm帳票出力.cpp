@@ -14,6 +14,7 @@
 #include "clsDataCtl.h"
 #include "clsDataList.h"
 #include "frm講座検索.h"
+#include "WindowPlace.h"
 
 #include <QDateEdit>
 #include <QGridLayout>
@@ -33,7 +34,8 @@ namespace {
 // Each list is at least this wide: the lesson columns are read side by side
 // without scrolling at 1280 x 1024.
 constexpr int kListWidth = 540;
-constexpr int kListHeight = 300;
+// On a laptop's screen the lists give way first, so the buttons below stay in sight.
+constexpr int kListHeight = 110;
 // The course search reports to this window under this propSyoriID.
 constexpr int kCourseSearch = 2;
 
@@ -268,7 +270,7 @@ void frm帳票出力::buildControls()
                  cmdRemoveAll[1], txtFind[3], lvList[1], cmdSearch, txtFind[0], lvStudent[0], cmdAdd[0], cmdAddAll[0],
                  cmdRemove[0], cmdRemoveAll[0], txtFind[1], lvStudent[1], DTP対象月, cmdClear, cmdOK, cmdEnd});
     // Most of a 1280 x 1024 screen, so a day's lessons are listed without scrolling sideways.
-    resize(1220, 860);
+    subPlaceWindow(this, QSize(1220, 860));
 }
 
 void frm帳票出力::Form_Load()
@@ -554,6 +556,8 @@ void frm帳票出力::subReportOut(QTreeWidget* chosen, const QString& emptyFirs
             return;
         }
     }
+    // A chosen student without lessons has no sheet: the user is told who, after the report.
+    const QStringList skipped = m_type == StudentData ? funcStudentsWithoutLessons() : QStringList();
     ExcelOut out;
     out.setPropExcelSheet(sheetName);
     if (!out.funcPrintStart())
@@ -569,6 +573,29 @@ void frm帳票出力::subReportOut(QTreeWidget* chosen, const QString& emptyFirs
                                 + QStringLiteral(" ORDER BY 生徒番号"),
                             m_sql, DTP対象月->date(), QDate::currentDate());
     out.subPrintEnd();
+    wait.reset();
+    if (!skipped.isEmpty())
+        MsgBox(QStringLiteral("授業の記録がない生徒は出力していません：") + skipped.join(QStringLiteral("、")), MsgButtons::Ok,
+               MsgIcon::Information, kTitle);
+}
+
+QStringList frm帳票出力::funcStudentsWithoutLessons() const
+{
+    clsDataCtl rows;
+    if (!rows.funcOpenRec(funcCompactIdChain(QStringLiteral(" SELECT DISTINCT 生徒番号 FROM QRY_講座出席出力 WHERE ") + m_condition)))
+        return {};
+    QSet<QString> taught;
+    for (int row = 0; row < rows.propCount(); ++row) {
+        rows.setPropID(row);
+        taught.insert(rows.propData(QStringLiteral("生徒番号")));
+    }
+    QStringList names;
+    for (int row = 0; row < lvStudent[1]->topLevelItemCount(); ++row) {
+        const QTreeWidgetItem* item = lvStudent[1]->topLevelItem(row);
+        if (!taught.contains(funcRowKey(0, item)))
+            names << item->text(2);
+    }
+    return names;
 }
 
 QString frm帳票出力::funcWhereAnd() const

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QStandardPaths>
 
 #include <algorithm>
 #include <stdexcept>
@@ -16,6 +17,16 @@
 QString funcBackupFileName(const QDate& day)
 {
     return day.toString(QStringLiteral("yyyyMMdd")) + kDatabaseFileName;
+}
+
+QString funcBackupFolder()
+{
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (documents.isEmpty())
+        documents = QDir::homePath();
+    const QString folder = QDir(documents).filePath(QStringLiteral("楓丸くん バックアップ"));
+    // A folder that cannot be made leaves the dialog in the documents folder.
+    return QDir().mkpath(folder) ? folder : documents;
 }
 
 bool funcIsProgramDatabase(const QString& path)

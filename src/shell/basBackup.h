@@ -12,6 +12,11 @@
 // "yyyymmdd" of the day followed by "Revid.mdb", e.g. 20030131Revid.mdb.
 QString funcBackupFileName(const QDate& day);
 
+// Where the backup dialog opens until the user chooses another folder: 「楓丸くん バックアップ」
+// in the user's documents folder, made when missing. The data folder itself is hidden
+// from the file dialogs.
+QString funcBackupFolder();
+
 // True when the file opens with the program's password and holds the program's tables
 // and saved queries.
 bool funcIsProgramDatabase(const QString& path);

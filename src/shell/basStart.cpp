@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QLockFile>
 #include <QMouseEvent>
 #include <QPointer>
@@ -52,8 +53,10 @@ private:
 };
 } // namespace
 
-QTranslator* funcLoadQtTranslation()
+QTranslator* funcUseJapanese()
 {
+    // Many installations run in C.UTF-8: the calendar would show January and Mon.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     auto translator = std::make_unique<QTranslator>(QCoreApplication::instance());
     // A copy beside the program wins over the one installed with Qt.
     for (const QString& folder : {funcAppPath() + QStringLiteral("translations"),

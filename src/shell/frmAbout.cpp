@@ -1,8 +1,11 @@
 #include "frmAbout.h"
 
+#include "CommonBase.h"
 #include "ToolImages.h"
 #include "UiServices.h"
+#include "WindowPlace.h"
 
+#include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -33,6 +36,22 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
     auto* note = new QLabel(QStringLiteral("塾の生徒台帳・講座と出席・連絡事項・帳票を管理します。"), this);
     note->setWordWrap(true);
 
+    // Where the database, the photographs and the error log are: the folder is hidden
+    // from the file dialogs, so it is named here and opened from here.
+    const QString folder = QDir::toNativeSeparators(QDir(funcAppPath()).absolutePath());
+    auto* folderCaption = new QLabel(QStringLiteral("データフォルダ："), this);
+    lblFolder = new QLabel(folder, this);
+    lblFolder->setObjectName(QStringLiteral("lblFolder"));
+    lblFolder->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblFolder->setWordWrap(true);
+    cmdFolder = new QPushButton(QStringLiteral("データフォルダを開く(&F)"), this);
+    cmdFolder->setObjectName(QStringLiteral("cmdFolder"));
+    cmdFolder->setAutoDefault(false);
+    connect(cmdFolder, &QPushButton::clicked, this, [folder] {
+        if (!ui().openDocument(folder))
+            MsgBox(QStringLiteral("フォルダを開けませんでした。\r\n") + folder, MsgButtons::Ok, MsgIcon::Warning, kTitle);
+    });
+
     cmdEnd = new QPushButton(QStringLiteral("閉じる(&X)"), this);
     cmdEnd->setObjectName(QStringLiteral("cmdEnd"));
     cmdEnd->setDefault(true);
@@ -43,16 +62,21 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
     texts->addWidget(lblVersion);
     texts->addSpacing(6);
     texts->addWidget(note);
+    texts->addSpacing(6);
+    texts->addWidget(folderCaption);
+    texts->addWidget(lblFolder);
     texts->addStretch();
     auto* top = new QHBoxLayout;
     top->addWidget(leaf);
     top->addSpacing(12);
     top->addLayout(texts, 1);
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdFolder);
     buttons->addStretch();
     buttons->addWidget(cmdEnd);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(buttons);
     setFixedSize(sizeHint().expandedTo(QSize(400, 170)));
+    subPlaceWindow(this, size());
 }

@@ -1,4 +1,5 @@
-// The version information: the program's title and the version it was built as.
+// The version information: the program's title, the version it was built as, and
+// the data folder with a button that opens it.
 #pragma once
 
 #include <QDialog>
@@ -16,5 +17,7 @@ public:
 private:
     QLabel* lblTitle = nullptr;
     QLabel* lblVersion = nullptr;
+    QLabel* lblFolder = nullptr;
+    QPushButton* cmdFolder = nullptr;
     QPushButton* cmdEnd = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "MainCommon.h"
 #include "Named.h"
 #include "UiServices.h"
+#include "WindowPlace.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -40,10 +41,7 @@ frmHelp::frmHelp(const QByteArray& html, const QString& path, QWidget* parent) :
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(txtHelp, 1);
     layout->addLayout(buttons);
-    QSize size(780, 680);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        size = size.boundedTo(screen->availableSize() * 0.9);
-    resize(size);
+    subPlaceWindow(this, QSize(780, 680));
 }
 
 void subShowHelp(QWidget* owner)

@@ -21,9 +21,11 @@
 #include "ListWindow.h"
 #include "Named.h"
 #include "Theme.h"
+#include "WindowPlace.h"
 
 #include <QApplication>
 #include <QDate>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
@@ -36,6 +38,10 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QTime>
+#include <QDateTime>
+
+#include <algorithm>
+#include <chrono>
 
 namespace {
 constexpr int kWidth = 725;
@@ -83,6 +89,7 @@ frmMenu::frmMenu(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
     setWindowTitle(QStringLiteral("塾管理システム「楓丸くん」へようこそ～♪"));
     setWindowIcon(QIcon(funcMapleLeaf(64, QColor(214, 72, 40))));
     setFixedSize(kWidth, kHeight);
+    subPlaceWindow(this, size());
     setMouseTracking(true);
     buildControls();
     Form_Load();
@@ -108,9 +115,11 @@ void frmMenu::buildControls()
     today->setFont(Theme::uiFont(11));
     today->setStyleSheet(QStringLiteral("color: white;"));
     today->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    today->setText(QLocale(QLocale::Japanese, QLocale::Japan)
-                       .toString(QDate::currentDate(), QStringLiteral("yyyy年M月d日（ddd）")));
     today->setGeometry(370, 52, 300, 24);
+    lblToday = today;
+    m_midnight.setSingleShot(true);
+    connect(&m_midnight, &QTimer::timeout, this, [this] { subNewDay(); });
+    subTodaySet();
 
     const auto markLabel = [this](const QString& name, const QString& text, const QString& tip, int x) {
         auto* label = new QLabel(text, this);
@@ -219,6 +228,24 @@ void frmMenu::buildControls()
     m_buttons.emplace(cmdOK, QStringLiteral("削除(&D)"), QStringLiteral("一括削除(&D)"));
 }
 
+void frmMenu::subTodaySet()
+{
+    lblToday->setText(QLocale(QLocale::Japanese, QLocale::Japan)
+                          .toString(QDate::currentDate(), QStringLiteral("yyyy年M月d日（ddd）")));
+    // The menu stays open for days: the date turns over with the clock, a moment after midnight.
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime next(now.date().addDays(1), QTime(0, 0, 1));
+    m_midnight.start(std::chrono::milliseconds(std::max<qint64>(1000, now.msecsTo(next))));
+}
+
+void frmMenu::subNewDay()
+{
+    subTodaySet();
+    // Notices whose period ended yesterday leave the board.
+    if (gDatabase.isOpen())
+        subRenrakuListSet();
+}
+
 void frmMenu::Form_Load()
 {
     guarded(QStringLiteral("frmMenu - Form_Load"), [&] {
@@ -229,10 +256,6 @@ void frmMenu::Form_Load()
         m_menuIndex = 4;
         // The keyboard starts on the first entry, the one drawn highlighted.
         lblMenu[0]->setFocus(Qt::OtherFocusReason);
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            const QRect area = screen->geometry();
-            move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
-        }
         setMask(QRegion(windowShape().toFillPolygon().toPolygon()));
     });
 }
@@ -461,8 +484,8 @@ void frmMenu::imgTool_Click(int index)
             frm初期化 window(this);
             window.exec();
             // The board shows no notice the initialization removed.
-            if (window.propNoticesCleared())
-                subRenrakuListClear();
+            if (gDatabase.isOpen())
+                subRenrakuListSet();
             break;
         }
         case 3: subShowHelp(this); break;
@@ -511,7 +534,7 @@ void frmMenu::subBackup()
     const QString databasePath = funcAppPath() + kDatabaseFileName;
     FileDialogRequest request;
     request.title = QStringLiteral("データの保存先を選択してください。");
-    request.folder = m_dlgFileName.isEmpty() ? QString() : QFileInfo(m_dlgFileName).absolutePath();
+    request.folder = m_dlgFileName.isEmpty() ? funcBackupFolder() : QFileInfo(m_dlgFileName).absolutePath();
     request.fileName = funcBackupFileName(QDate::currentDate());
     const QString target = funcChooseFile(request, true);
     if (target.isEmpty())
@@ -533,8 +556,10 @@ void frmMenu::subBackup()
         return;
     // The photographs are files of their own: they go into a folder beside the backup.
     const QString pictures = funcPictureBackupFolder(target);
-    subPicturesThenDone(funcAppPath() + QStringLiteral("Picture"), pictures, QStringLiteral("バックアップを完了しました。"),
-                        QStringLiteral("写真は「") + QFileInfo(pictures).fileName() + QStringLiteral("」フォルダにコピーしました。"),
+    // Named in full: the user must find the copy again, perhaps to carry it away.
+    subPicturesThenDone(funcAppPath() + QStringLiteral("Picture"), pictures,
+                        QStringLiteral("バックアップを完了しました。\r\n") + QDir::toNativeSeparators(target),
+                        QStringLiteral("写真は次のフォルダにコピーしました。\r\n") + QDir::toNativeSeparators(pictures),
                         QStringLiteral("データはバックアップしましたが、写真をコピーできませんでした。"));
 }
 
@@ -574,6 +599,8 @@ void frmMenu::subRestore()
     if (!m_dlgFileName.isEmpty()) {
         request.folder = QFileInfo(m_dlgFileName).absolutePath();
         request.fileName = QFileInfo(m_dlgFileName).fileName();
+    } else {
+        request.folder = funcBackupFolder();
     }
     const QString source = funcChooseFile(request, false);
     if (source.isEmpty())
@@ -621,6 +648,8 @@ void frmMenu::subRestore()
     }
     if (!funcReopen())
         return;
+    // The board shows the restored notices, not the ones they replaced.
+    subRenrakuListSet();
     // The photographs of a backup that has them come back after its data; a
     // photograph the backup lacks is kept.
     subPicturesThenDone(funcPictureBackupFolder(source), funcAppPath() + QStringLiteral("Picture"),
@@ -647,7 +676,8 @@ void frmMenu::subRenrakuListSet()
                                         + QStringLiteral("～") + funcBoardDate(data.propData(QStringLiteral("終了日")))
                                         + QStringLiteral(">"),
                                     20);
-                line += funcPadByte(QStringLiteral("  ") + data.propData(QStringLiteral("記入者")), 10);
+                // The writer has a column of its own, with a gap before the text however long the name.
+                line += funcPadByte(QStringLiteral("  ") + data.propData(QStringLiteral("記入者")), 12) + QStringLiteral("  ");
                 // A board line is one line: the breaks of a longer text become spaces.
                 QString comment = data.propData(QStringLiteral("コメント"));
                 comment.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
@@ -665,11 +695,6 @@ void frmMenu::subRenrakuListSet()
             cmdOK[0]->setEnabled(true);
         }
     });
-}
-
-void frmMenu::subRenrakuListClear()
-{
-    lstRenraku->clear();
 }
 
 void frmMenu::lstRenraku_Click()

@@ -8,6 +8,7 @@
 #include "Syori.h"
 
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 
 #include <array>
@@ -29,8 +30,6 @@ public:
     void setPropOK(bool ok) { m_ok = ok; }
     bool propOK() const { return m_ok; }
 
-    // Empties the board without refilling it (after the notices were deleted elsewhere).
-    void subRenrakuListClear();
 
     // The menu entries' colours.
     static QColor funcNormalColor();
@@ -69,12 +68,16 @@ private:
     void subRenrakuListSet();
     void lstRenraku_Click();
     void subEditbuttonEnabled(bool enabled);
+    void subTodaySet();
+    void subNewDay();
 
     std::array<QLabel*, 5> lblMenu{};
     std::array<QLabel*, 5> imgTool{};
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
     QLabel* lblRenraku = nullptr;
+    QLabel* lblToday = nullptr;
+    QTimer m_midnight;           // turns the date over at midnight
     QListWidget* lstRenraku = nullptr;
     std::array<QPushButton*, 4> cmdOK{};
     std::optional<ListButtons> m_buttons;

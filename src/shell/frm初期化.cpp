@@ -8,6 +8,7 @@
 #include "UiServices.h"
 #include "basBackup.h"
 #include "clsDataCtl.h"
+#include "WindowPlace.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -75,7 +76,7 @@ void frm初期化::buildControls()
     layout->addWidget(box);
     layout->addWidget(Label1);
     layout->addLayout(buttons);
-    resize(460, 260);
+    subPlaceWindow(this, QSize(460, 260));
 }
 
 void frm初期化::Form_Load()
@@ -191,7 +192,6 @@ void frm初期化::subDataClear(int index)
             break;
         case 2:
             clear(QStringLiteral("連絡事項"));
-            m_noticesCleared = true;
             break;
         case 3:
             subMasterTable();

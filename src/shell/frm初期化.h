@@ -15,8 +15,6 @@ class frm初期化 : public QDialog {
 public:
     explicit frm初期化(QWidget* parent = nullptr);
 
-    // Read after exec(): true when the notices were emptied, so the opener's board is too.
-    bool propNoticesCleared() const { return m_noticesCleared; }
 
     void cmdALL_Click();
     void cmdOK_Click();
@@ -29,7 +27,6 @@ private:
     void subMasterTable();
     void subDataClear(int index);
 
-    bool m_noticesCleared = false;
     QStringList m_masterTables;
 
     std::array<QCheckBox*, 4> chkClear{};

@@ -7,6 +7,7 @@
 #include "Named.h"
 #include "Theme.h"
 #include "UiServices.h"
+#include "WindowPlace.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -124,7 +125,7 @@ void frm連絡事項編集::buildControls()
     layout->addWidget(lblMsg);
     layout->addLayout(grid);
     layout->addLayout(buttons);
-    resize(520, 380);
+    subPlaceWindow(this, QSize(520, 380));
 }
 
 void frm連絡事項編集::Form_Load()

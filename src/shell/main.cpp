@@ -67,8 +67,7 @@ int main(int argc, char** argv)
         return print(stderr, QStringLiteral("kaedemaru: %1\n詳しくは kaedemaru --help を見てください。\n").arg(request.problem), 2);
     // One Japanese font for every window and message, the same on every machine.
     QApplication::setFont(Theme::uiFont(10));
-    // Qt's own dialogs (choosing a file) speak Japanese like the rest of the program.
-    funcLoadQtTranslation();
+    funcUseJapanese();
     setUiServices(std::make_unique<QtUiServices>());
     if (!enterProgramFolder(request.folder))
         return 1;

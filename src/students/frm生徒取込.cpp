@@ -7,6 +7,7 @@
 #include "Named.h"
 #include "Theme.h"
 #include "UiServices.h"
+#include "WindowPlace.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -118,7 +119,7 @@ void frm生徒取込::buildControls()
     grid->addWidget(chkAddSchools);
     grid->addLayout(buttons);
     grid->addWidget(lblMsg);
-    resize(1100, 760);
+    subPlaceWindow(this, QSize(1100, 760));
 }
 
 bool frm生徒取込::funcRun(QWidget* parent)

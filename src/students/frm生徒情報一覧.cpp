@@ -12,6 +12,7 @@
 #include "frm生徒検索.h"
 #include "frm生徒取込.h"
 #include "frm生徒情報詳細.h"
+#include "WindowPlace.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -122,7 +123,7 @@ void frm生徒情報一覧::buildControls()
     grid->addWidget(lblMsg, 2, 0, 1, 2);
     grid->setColumnStretch(0, 1);
     grid->setRowStretch(0, 1);
-    resize(1260, 800);
+    subPlaceWindow(this, QSize(1260, 800));
 }
 
 int frm生徒情報一覧::exec()

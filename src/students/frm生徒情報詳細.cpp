@@ -11,6 +11,7 @@
 #include "Theme.h"
 #include "UiServices.h"
 #include "frm講座情報一覧.h"
+#include "WindowPlace.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -109,8 +110,9 @@ void frm生徒情報詳細::buildControls()
         subImeMode(txtStuInfo[i], 3);
     }
     DTPDate = namedArray<QDateEdit, 2>(this, QStringLiteral("DTPDate"));
-    for (QDateEdit* picker : DTPDate)
-        subDatePicker(picker);
+    subDatePicker(DTPDate[0]);
+    // A birth date may be unknown when a student joins.
+    subOptionalDatePicker(DTPDate[1]);
     frmSex = named<QGroupBox>(this, QStringLiteral("frmSex"));
     optSex[1] = named<QRadioButton>(frmSex, QStringLiteral("optSex_1"), QStringLiteral("男"));
     optSex[2] = named<QRadioButton>(frmSex, QStringLiteral("optSex_2"), QStringLiteral("女"));
@@ -214,7 +216,7 @@ void frm生徒情報詳細::buildControls()
     layout->addLayout(body);
     layout->addWidget(frmMenu);
     layout->addWidget(lblMsg);
-    resize(820, sizeHint().height());
+    subPlaceWindow(this, QSize(820, sizeHint().height()));
 
     // Tab follows the rows of the form, then the photograph's buttons and the menu.
     const std::array<QWidget*, 17> order = {txtStuInfo[0], txtStuInfo[1], optSex[1],     optSex[2],        DTPDate[1],
@@ -294,18 +296,18 @@ void frm生徒情報詳細::subComboTextSet()
             subSetBoxText(txtStuInfo[i], texts[i]);
         if (stored->sex == 1 || stored->sex == 2)
             optSex[stored->sex]->setChecked(true);
-        // A student stored without a date shows today's, as a new student does.
+        // A student stored without an entry date shows today's, as a new student does;
+        // an unknown birth date stays unknown.
         DTPDate[0]->setDate(stored->entry.isValid() ? stored->entry : QDate::currentDate());
-        DTPDate[1]->setDate(stored->birth.isValid() ? stored->birth : QDate::currentDate());
+        subSetPickerDate(DTPDate[1], stored->birth);
         if (const int school = stored->schoolID.value_or(0); school != 0)
             cboEdit[0]->setCurrentIndex(funcCboIndex(cboEdit[0], school));
         subShowImage();
         if (m_mode == Syori::Edit) {
             m_read = funcSeitoShown();
             m_read->version = stored->version;
-            // A missing date shows as today and is stored as shown.
+            // A missing entry date shows as today and is stored as shown.
             m_read->entry = stored->entry;
-            m_read->birth = stored->birth;
         }
     });
 }
@@ -313,8 +315,8 @@ void frm生徒情報詳細::subComboTextSet()
 void frm生徒情報詳細::subClear()
 {
     guarded(QStringLiteral("frm生徒情報詳細 - subClear"), [&] {
-        for (QDateEdit* picker : DTPDate)
-            picker->setDate(QDate::currentDate());
+        DTPDate[0]->setDate(QDate::currentDate());
+        subSetPickerDate(DTPDate[1], QDate());
         cboEdit[0]->setCurrentIndex(-1);
         for (int i = 0; i <= 5; ++i)
             subSetBoxText(txtStuInfo[i], QString());
@@ -360,7 +362,7 @@ Seito frm生徒情報詳細::funcSeitoShown() const
     seito.mobile = funcBoxText(txtStuInfo[5]);
     seito.remarks = funcBoxText(txtStuInfo[6]);
     seito.entry = DTPDate[0]->date();
-    seito.birth = DTPDate[1]->date();
+    seito.birth = funcPickerDate(DTPDate[1]);
     // Without a choice the stored school stays.
     if (cboEdit[0]->currentIndex() >= 0)
         seito.schoolID = funcToLong(cboEdit[0]->currentData());
@@ -389,7 +391,7 @@ QStringList frm生徒情報詳細::funcFormState() const
     for (QWidget* box : txtStuInfo)
         state << funcBoxText(box);
     for (const QDateEdit* picker : DTPDate)
-        state << picker->date().toString(Qt::ISODate);
+        state << funcPickerDate(picker).toString(Qt::ISODate);
     state << QString::number(optSex[1]->isChecked()) << QString::number(cboEdit[0]->currentIndex())
           << QString::number(m_photo.imported()) << QString::number(m_photo.removed());
     return state;

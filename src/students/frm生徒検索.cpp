@@ -10,6 +10,7 @@
 #include "TextBox.h"
 #include "Theme.h"
 #include "UiServices.h"
+#include "WindowPlace.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -119,7 +120,7 @@ void frm生徒検索::buildControls()
     layout->addWidget(fraJyoken);
     layout->addLayout(buttons);
     layout->addWidget(lblMsg);
-    resize(520, sizeHint().height());
+    subPlaceWindow(this, QSize(520, sizeHint().height()));
 }
 
 void frm生徒検索::Form_Load()

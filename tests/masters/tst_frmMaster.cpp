@@ -18,6 +18,7 @@
 // it, so an answer that found no dialog cannot answer a later one.
 struct Asked {
     QString label, mode, text;
+    QString kept;   // the text of a box left open by a refusal
     bool shown = false;
     QTimer timer;
 };
@@ -71,6 +72,11 @@ struct Opened {
             asked->text = edit->text();
             edit->setText(text);
             dlg->findChild<QPushButton*>(text.isNull() ? "cmdEnd" : "cmdOK")->click();
+            // A refused text leaves the box open with it; the test then cancels.
+            if (dlg->isVisible()) {
+                asked->kept = edit->text();
+                dlg->findChild<QPushButton*>("cmdEnd")->click();
+            }
         });
         asked->timer.start(0);
         return asked;
@@ -92,6 +98,7 @@ private slots:
     void evaluationItemsStopAtThree();
     void copyAndRenameStartFromSelectedEntry();
     void namesAreStoredAsTyped();
+    void sameNameTwiceRefused();
     void missingTableGoesToFaultLog();
 };
 
@@ -220,6 +227,39 @@ void tst_frmMaster::namesAreStoredAsTyped()
     QCOMPARE(o.pf.scalar("SELECT 講師名 FROM マスタ講師 WHERE 講師ID = 1"), QStringLiteral("D'Arcy先生"));
     QCOMPARE(o.pf.count("マスタ講師"), 4);
     QVERIFY(o.pf.ui().messages.empty());
+}
+
+void tst_frmMaster::sameNameTwiceRefused()
+{
+    Opened o({"UPDATE マスタ重要度 SET 削除フラグ = 1 WHERE 重要度名 = '参考'"});
+    o.choose("マスタ重要度");
+    const QString taken = QStringLiteral("「重要」は既に登録されています。");
+    struct Case {
+        int button;
+        int row;   // the entry selected first
+        const char* typed;
+        QString refusal;
+    };
+    const Case cases[] = {
+        {0, 0, "重要", taken},
+        {0, 0, " 重要 ", taken},
+        {1, 1, "重要", taken},                                    // a copy under its own name
+        {2, 2, "至急", QStringLiteral("「至急」は既に登録されています。")},
+        {2, 1, "重要", {}},                                       // renamed to its own name
+        {0, 0, "参考", {}},                                       // the name of a deleted entry
+    };
+    for (const Case& c : cases) {
+        o.pf.ui().clear();
+        o.select({c.row});
+        const QStringList before = o.entries();
+        const auto asked = o.press(c.button, QString::fromUtf8(c.typed));
+        QVERIFY(asked->shown);
+        QCOMPARE(o.pf.ui().texts(), c.refusal.isEmpty() ? QStringList() : QStringList{c.refusal});
+        QCOMPARE(asked->kept, c.refusal.isEmpty() ? QString() : QString::fromUtf8(c.typed));
+        if (!c.refusal.isEmpty())
+            QCOMPARE(o.entries(), before);
+    }
+    QCOMPARE(o.entries(), QStringList({"至急", "重要", "連絡", "参考"}));
 }
 
 void tst_frmMaster::missingTableGoesToFaultLog()

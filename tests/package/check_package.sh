@@ -25,6 +25,8 @@ check)
   for lib in libqt6widgets6 libsqlcipher libpq5 libxlsxwriter liborcus; do
     grep -q "^ Depends:.*$lib" <<<"$info" || fail "Depends lacks $lib"
   done
+  # A fresh installation can open the reports it writes.
+  grep -q "^ Recommends:.*libreoffice-calc | gnumeric" <<<"$info" || fail "Recommends lacks a spreadsheet program"
   contents=$(dpkg-deb --contents "$deb")
   for path in usr/bin/kaedemaru usr/bin/kaedemaru-initdb usr/bin/kaedemaru-demo \
               "usr/share/kaedemaru/塾管理楓丸くん.xlt" usr/share/kaedemaru/kaedemaru.chm \

@@ -192,6 +192,7 @@ void tst_ExcelOut::userIsToldWhereTheFileIsWhenNothingOpensIt()
     QFile::remove(pf.file(kTemplateFileName));
     writeTemplate(pf.file(kTemplateFileName));
     pf.ui().openDocumentResult = false;
+    pf.ui().answers = {MsgAnswer::Yes};
     WrittenFiles files;
 
     ExcelOut excel;
@@ -200,13 +201,15 @@ void tst_ExcelOut::userIsToldWhereTheFileIsWhenNothingOpensIt()
     excel.subPrintEnd();
     files.paths << excel.writtenPath();
     QVERIFY(QFileInfo::exists(excel.writtenPath()));
-    QCOMPARE(pf.ui().messages.size(), std::size_t(1));
-    const RecordedMessage& m = pf.ui().messages.front();
-    QCOMPARE(m.text, QStringLiteral("帳票を開くアプリケーションが見つかりませんでした。\r\n"
-                                    "帳票は次のファイルに保存しました。\r\n")
-                         + QDir::toNativeSeparators(excel.writtenPath()));
-    QCOMPARE(m.icon, MsgIcon::Information);
-    QCOMPARE(m.title, kTitle);
+    // The file is named and its folder offered; the folder does not open either here.
+    const QString folder = QFileInfo(excel.writtenPath()).absolutePath();
+    QCOMPARE(pf.ui().texts(), QStringList({QStringLiteral("帳票を開くアプリケーションが見つかりませんでした。\r\n"
+                                                          "帳票は次のファイルに保存しました。\r\n")
+                                               + QDir::toNativeSeparators(excel.writtenPath())
+                                               + QStringLiteral("\r\n\r\n保存したフォルダを開きますか？"),
+                                           QStringLiteral("フォルダを開けませんでした。\r\n") + QDir::toNativeSeparators(folder)}));
+    QCOMPARE(pf.ui().openedDocuments, QStringList({excel.writtenPath(), folder}));
+    QCOMPARE(pf.ui().messages.front().icon, MsgIcon::Question);
 }
 
 void tst_ExcelOut::twoReportsGiveTwoFiles()

@@ -30,7 +30,8 @@ struct Opened {
     ProgramFolder pf;
     std::optional<frm帳票出力> w;
 
-    Opened()
+    // more: statements run after the school is made, before the window opens.
+    explicit Opened(const QStringList& more = {})
     {
         for (const char* sql : {
                  "INSERT INTO マスタ時限 VALUES (1, '1限', 0), (2, '2限', 0)",
@@ -49,6 +50,8 @@ struct Opened {
                  "(15, 102, 0, 2, 2, 2, NULL, '欠席', 0, '2003/04/08 20:00:00', 0)",
              })
             pf.exec(QString::fromUtf8(sql));
+        for (const QString& sql : more)
+            pf.exec(sql);
         w.emplace();
         w->show();
     }
@@ -97,6 +100,7 @@ private slots:
     void refusals_data();
     void refusals();
     void reportsWrittenAndReadBack();
+    void analysisNamesStudentsWithoutLessons();
 };
 
 void tst_frmChouhyouShutsuryoku::opensOnEveryLessonInDateOrder()
@@ -389,3 +393,18 @@ void tst_frmChouhyouShutsuryoku::reportsWrittenAndReadBack()
 
 QTEST_MAIN(tst_frmChouhyouShutsuryoku)
 #include "tst_frmChouhyouShutsuryoku.moc"
+
+void tst_frmChouhyouShutsuryoku::analysisNamesStudentsWithoutLessons()
+{
+    Opened o({QStringLiteral("INSERT INTO 生徒台帳 (生徒番号, 氏名カナ, 生徒氏名, 削除フラグ) VALUES "
+                             "(104, 'ｽｽﾞｷ', '鈴木 一郎', 0), (105, 'ﾀﾅｶ', '田中 花', 0)")});
+    o.type(1);
+    o.choose(0, {"105", "101", "104"});
+    o.click("cmdOK");
+    // The sheet is written for the student with lessons; the others are named after it.
+    QCOMPARE(o.pf.ui().openedDocuments.size(), 1);
+    QCOMPARE(XlsxFile(o.pf.ui().openedDocuments.last()).text("生徒分析シート", 3, 2), QStringLiteral("山田 太郎"));
+    QFile::remove(o.pf.ui().openedDocuments.last());
+    QCOMPARE(o.pf.ui().texts(), QStringList{QStringLiteral("授業の記録がない生徒は出力していません：田中 花、鈴木 一郎")});
+    QCOMPARE(o.pf.ui().messages.back().icon, MsgIcon::Information);
+}

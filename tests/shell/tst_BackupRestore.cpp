@@ -52,7 +52,11 @@ void tst_BackupRestore::backupProposesTheDatedNameAndCopies()
     QCOMPARE(pf.ui().saveFileRequests.size(), size_t(1));
     QCOMPARE(pf.ui().saveFileRequests[0].title, QStringLiteral("データの保存先を選択してください。"));
     QCOMPARE(pf.ui().saveFileRequests[0].fileName, funcBackupFileName(QDate::currentDate()));
-    QCOMPARE(pf.ui().texts(), (QStringList{QStringLiteral("データのバックアップを行いますか？"), QStringLiteral("バックアップを完了しました。")}));
+    QCOMPARE(pf.ui().texts(), (QStringList{QStringLiteral("データのバックアップを行いますか？"),
+                                           QStringLiteral("バックアップを完了しました。\r\n") + QDir::toNativeSeparators(target)}));
+    // The first backup is offered in a visible folder of the documents, made for it.
+    QCOMPARE(pf.ui().saveFileRequests[0].folder, pf.file(QStringLiteral("Documents/楓丸くん バックアップ")));
+    QVERIFY(QFileInfo(pf.ui().saveFileRequests[0].folder).isDir());
     QCOMPARE(pf.ui().messages[0].icon, MsgIcon::Question);
     QCOMPARE(pf.ui().messages[1].icon, MsgIcon::Information);
     QCOMPARE(pf.ui().messages[1].title, kTitle);
@@ -219,7 +223,9 @@ void tst_BackupRestore::photographsGoWithTheBackup()
     QTemporaryDir away;
     pf.ui().clear();
     backup(pf, menu, away.path());
-    QCOMPARE(pf.ui().lastText(), QStringLiteral("バックアップを完了しました。\r\n写真は「控えPicture」フォルダにコピーしました。"));
+    QCOMPARE(pf.ui().lastText(), QStringLiteral("バックアップを完了しました。\r\n") + QDir::toNativeSeparators(away.filePath("控え.mdb"))
+                                     + QStringLiteral("\r\n写真は次のフォルダにコピーしました。\r\n")
+                                     + QDir::toNativeSeparators(away.filePath("控えPicture")));
     QCOMPARE(bytes(away.filePath("控えPicture/2.jpg")), QByteArray("two"));
 
     // Restored after the data: a photograph changed since comes back, one the backup lacks stays.

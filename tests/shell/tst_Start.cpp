@@ -5,7 +5,10 @@
 #include "basStart.h"
 #include "frmMenu.h"
 
+#include <QCalendarWidget>
+#include <QDateEdit>
 #include <QDir>
+#include <QToolButton>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTranslator>
@@ -82,8 +85,15 @@ void tst_Start::missingDatabaseIsToldAndNothingOpens()
 void tst_Start::qtDialogsSpeakJapanese()
 {
     ProgramFolder pf(false);
-    const std::unique_ptr<QTranslator> translator(funcLoadQtTranslation());
+    // Run in C.UTF-8, as many installations are.
+    QCOMPARE(QLocale::system().language(), QLocale::C);
+    const std::unique_ptr<QTranslator> translator(funcUseJapanese());
     QVERIFY(translator);
+    // A date picker's calendar names the month in Japanese.
+    QDateEdit picker(QDate(2025, 1, 15));
+    picker.setCalendarPopup(true);
+    QCOMPARE(child<QToolButton>(picker.calendarWidget(), QStringLiteral("qt_calendar_monthbutton"))->text(),
+             QStringLiteral("1月"));
     // The texts of the file dialog and of the standard buttons.
     for (const auto& [context, text] : {std::pair{"QFileDialog", "Look in:"}, std::pair{"QFileDialog", "File &name:"},
                                         std::pair{"QPlatformTheme", "Cancel"}}) {

@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTextBrowser>
+#include <QDir>
 #include <QtTest>
 
 class tst_frmMenu : public QObject {
@@ -76,17 +77,19 @@ void tst_frmMenu::startDeletesExpiredNoticesAndBuildsBoardLines()
     const auto shortDay = [](int d) { return QDate::currentDate().addDays(d).toString(QStringLiteral("yy/MM/dd")); };
     QCOMPARE(board(menu)->item(0)->text(),
              QStringLiteral("至急            <") + shortDay(1) + QStringLiteral("～") + shortDay(9)
-                 + QStringLiteral(">  ｽｽﾞｷ    明日から"));
+                 + QStringLiteral(">  ｽｽﾞｷ        明日から"));
     QCOMPARE(board(menu)->item(1)->text(),
              QStringLiteral("重要            <") + shortDay(-3) + QStringLiteral("～") + shortDay(0)
-                 + QStringLiteral(">  高橋    一行目 二行目"));
+                 + QStringLiteral(">  高橋        一行目 二行目"));
     // The 16-byte name is cut before the full-width character that would be split,
     // and the date column still starts at byte 17, the writer at byte 37.
     const QString line = board(menu)->item(2)->text();
     QCOMPARE(line, QStringLiteral("Aとても大切なお <") + shortDay(0) + QStringLiteral("～") + shortDay(7)
-                       + QStringLiteral(">  山田太郎長い重要度名"));
+                       + QStringLiteral(">  山田太郎次  長い重要度名"));
     QCOMPARE(funcToSjis(line).mid(16, 1), QByteArray("<"));
     QCOMPARE(funcToSjis(line).mid(35, 3), QByteArray(">  "));
+    // A long writer is cut to its column, and two blanks always part it from the text.
+    QCOMPARE(funcToSjis(line).mid(48, 4), QByteArray("  \x92\xb7"));
 
     // The first entry is selected, and with it the notice to edit.
     QVERIFY(board(menu)->item(0)->isSelected());
@@ -213,9 +216,17 @@ void tst_frmMenu::toolsAndEntriesOpenTheirWindows()
     QString seen;
     const auto record = [&seen](QDialog* d) { seen = windowName(d); };
 
-    onNextModal(record);
+    // The version window names the data folder and opens it.
+    QString folderShown;
+    onNextModal([&](QDialog* d) {
+        record(d);
+        folderShown = child<QLabel>(d, QStringLiteral("lblFolder"))->text();
+        child<QPushButton>(d, QStringLiteral("cmdFolder"))->click();
+    });
     QTest::mouseClick(label(menu, QStringLiteral("imgTool_4")), Qt::LeftButton);
     QCOMPARE(seen, QStringLiteral("frmAbout バージョン ") + QStringLiteral(KAEDE_VERSION));
+    QCOMPARE(folderShown, QDir::toNativeSeparators(QDir(pf.path()).absolutePath()));
+    QCOMPARE(pf.ui().openedDocuments, QStringList{folderShown});
     // The pressed look is gone once the button is up again.
     QCOMPARE(label(menu, QStringLiteral("imgTool_4"))->frameShape(), QFrame::NoFrame);
 

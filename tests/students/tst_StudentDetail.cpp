@@ -100,6 +100,7 @@ void tst_StudentDetail::addCopyAndEditKeepEveryField()
         QCOMPARE(child<QLabel>(&d.w, "lblMode")->text(), QStringLiteral("追　加"));
         QCOMPARE(d.w.propStudentID(), 8);
         QCOMPARE(child<QDateEdit>(&d.w, "DTPDate_0")->date(), QDate::currentDate());
+        QCOMPARE(child<QDateEdit>(&d.w, "DTPDate_1")->text(), QStringLiteral("未入力"));
         QCOMPARE(child<QComboBox>(&d.w, "cboEdit_0")->currentIndex(), -1);
         QVERIFY(child<QRadioButton>(&d.w, "optSex_1")->isChecked());
         QVERIFY(!button(&d.w, "cmdPicDelete_1")->isEnabled());
@@ -148,7 +149,20 @@ void tst_StudentDetail::addCopyAndEditKeepEveryField()
     QCOMPARE(storedStudent(8), stored);
     QCOMPARE(pf.count(QStringLiteral("生徒台帳")), 4);
 
-    // A school that was removed shows none and is kept; missing dates show today's.
+    // A birth date found to be wrong is emptied with Delete, stored empty and shown empty again.
+    {
+        Detail d(Syori::Edit, 9);
+        QTest::keyClick(child<QDateEdit>(&d.w, "DTPDate_1"), Qt::Key_Delete);
+        button(&d.w, "cmdOK")->click();
+    }
+    QCOMPARE(pf.scalar(QStringLiteral("SELECT 生年月日 FROM 生徒台帳 WHERE 生徒番号 = 9")), QString());
+    {
+        Detail d(Syori::Edit, 9);
+        QCOMPARE(child<QDateEdit>(&d.w, "DTPDate_1")->text(), QStringLiteral("未入力"));
+    }
+
+    // A school that was removed shows none and is kept; a missing entry date shows today's,
+    // a missing birth date stays unknown.
     {
         Detail d(Syori::Edit, 3);
         QCOMPARE(child<QComboBox>(&d.w, "cboEdit_0")->currentIndex(), -1);
@@ -165,8 +179,7 @@ void tst_StudentDetail::addCopyAndEditKeepEveryField()
         button(&d.w, "cmdOK")->click();
     }
     const QString today = funcDateText(QDate::currentDate());
-    QCOMPARE(storedStudent(3), QStringLiteral("ｲﾄｳ|伊藤　次郎|||||残る|") + today + QLatin1Char('|') + today
-                                   + QStringLiteral("|2|3|0"));
+    QCOMPARE(storedStudent(3), QStringLiteral("ｲﾄｳ|伊藤　次郎|||||残る|") + today + QStringLiteral("||2|3|0"));
 
     // Escape with typed work asks: キャンセル stays, いいえ closes an add without a trace,
     // はい saves as 内容を更新したい does.

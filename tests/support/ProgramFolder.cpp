@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSettings>
 #include <libpq-fe.h>
 #include <sqlcipher/sqlite3.h>
 #include <stdexcept>
@@ -99,6 +100,18 @@ ProgramFolder::ProgramFolder(bool open)
             throw std::runtime_error("cannot write Revid.server");
     }
     setAppPathForTests(m_dir.path());
+    // Window places and the documents folder lie in the folder, never in the account's own.
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
+    if (qEnvironmentVariableIsSet("XDG_CONFIG_HOME"))
+        m_configHome = qgetenv("XDG_CONFIG_HOME");
+    QDir().mkpath(file(QStringLiteral("config")));
+    QDir().mkpath(file(QStringLiteral("Documents")));
+    QFile dirs(file(QStringLiteral("config/user-dirs.dirs")));
+    if (!dirs.open(QIODevice::WriteOnly)
+        || dirs.write("XDG_DOCUMENTS_DIR=\"" + file(QStringLiteral("Documents")).toUtf8() + "\"\n") < 0)
+        throw std::runtime_error("cannot write user-dirs.dirs");
+    dirs.close();
+    qputenv("XDG_CONFIG_HOME", file(QStringLiteral("config")).toUtf8());
     // Each folder is a run of the program of its own: no search remembered yet.
     ConditionMemory::subForgetAll();
     if (open && !OpenDatabase(false, databasePath()))
@@ -113,6 +126,10 @@ ProgramFolder::~ProgramFolder()
     gDatabase.close();
     gWorkspace.setOpen(false);
     setAppPathForTests(QString());
+    if (m_configHome)
+        qputenv("XDG_CONFIG_HOME", *m_configHome);
+    else
+        qunsetenv("XDG_CONFIG_HOME");
     if (!m_serverDatabase.isEmpty()) {
         try {
             dropTestServerDatabase(m_serverDatabase);

@@ -12,10 +12,12 @@
 
 #include "RecordingUi.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
 
 #include <memory>
+#include <optional>
 
 class Database;
 
@@ -52,6 +54,7 @@ private:
     UiRecorder m_ui;
     QString m_serverDatabase;
     std::unique_ptr<Database> m_elsewhere;
+    std::optional<QByteArray> m_configHome;   // the variable as it was before the folder
 };
 
 // True in the NAME.server runs.

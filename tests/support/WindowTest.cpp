@@ -3,6 +3,9 @@
 #include "clsDataList.h"
 
 #include <QAbstractButton>
+#include <QDir>
+#include <QFile>
+#include <QScreen>
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QKeySequence>
@@ -116,4 +119,35 @@ void pressKeys(const QStringList& keyNames)
             qFatal("no control has the focus for %s", qPrintable(name));
         QTest::keyClick(focused, QKeySequence(name)[0].key());
     }
+}
+
+QStringList funcOffScreen(const QWidget* window)
+{
+    const QRect screen = window->screen()->geometry();
+    QStringList outside;
+    if (!screen.contains(window->frameGeometry()))
+        outside << window->objectName();
+    for (const QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+        if (!button->isVisible())
+            continue;
+        const QRect place(button->mapToGlobal(QPoint(0, 0)), button->size());
+        if (!screen.contains(place))
+            outside << (button->objectName().isEmpty() ? button->text() : button->objectName());
+    }
+    return outside;
+}
+
+void subUseOffscreenScreen(int width, int height)
+{
+    const QString path = QDir::tempPath() + QStringLiteral("/kaede-screen-%1x%2.json").arg(width).arg(height);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write %s", qPrintable(path));
+    file.write(QStringLiteral(R"({"screens": [{"name": "laptop", "x": 0, "y": 0, "width": %1, "height": %2,
+                                 "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})")
+                   .arg(width)
+                   .arg(height)
+                   .toUtf8());
+    file.close();
+    qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + path).toUtf8());
 }

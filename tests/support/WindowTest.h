@@ -50,6 +50,13 @@ QStringList rowTexts(const QTreeWidget* list);
 QStringList rowTags(const QTreeWidget* list);
 QStringList entryTexts(const QListWidget* list);
 
+// The buttons (push, radio, check) of a window that are shown but do not lie wholly
+// on its screen, by name, and the window itself when its frame leaves the screen.
+QStringList funcOffScreen(const QWidget* window);
+// Makes the offscreen platform one screen of the given size; call before the
+// application object is made (the test's own main).
+void subUseOffscreenScreen(int width, int height);
+
 // Types text into a control one character at a time, as a user does: ASCII as
 // key presses, anything else as the input method's commit of that character.
 void typeInto(QWidget* control, const QString& text);
