@@ -59,3 +59,13 @@ MsgAnswer MsgBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QS
     const ArrowWhileAsking arrow;
     return ui().message(text, buttons, icon, title);
 }
+
+LongTask::LongTask(const QString& label, int total, bool cancellable)
+{
+    ui().progressWindow(label, total, cancellable);
+}
+
+LongTask::~LongTask()
+{
+    ui().progressEnd();
+}

@@ -38,6 +38,16 @@ public:
     virtual void progressBegin(const QString& label, int total) { (void)label, (void)total; }
     virtual void progressValue(int done) { (void)done; }
     virtual void progressEnd() {}
+    // Long work shown in a small window at once (a moving bar when total is 0), with
+    // キャンセル when the work can stop safely; ends with progressEnd. Steps name what
+    // is being done; progressCancelled is true once キャンセル was pressed.
+    virtual void progressWindow(const QString& label, int total, bool cancellable)
+    {
+        (void)cancellable;
+        progressBegin(label, total);
+    }
+    virtual void progressStep(const QString& step) { (void)step; }
+    virtual bool progressCancelled() { return false; }
     // A wait for the database server longer than a moment: the busy pointer from
     // begin to end. serverWaiting is called several times a second with the time
     // waited so far; past 2 s it shows a small window with キャンセル, and answers
@@ -58,6 +68,19 @@ public:
 UiServices& ui();
 // Installs the services (the real ones at start, a recording double in tests).
 void setUiServices(std::unique_ptr<UiServices> services);
+
+// Long work the user sees for as long as the object lives (see progressWindow).
+class LongTask {
+public:
+    explicit LongTask(const QString& label, int total = 0, bool cancellable = false);
+    ~LongTask();
+    LongTask(const LongTask&) = delete;
+    LongTask& operator=(const LongTask&) = delete;
+
+    void step(const QString& text) { ui().progressStep(text); }
+    void setValue(int done) { ui().progressValue(done); }
+    bool cancelled() { return ui().progressCancelled(); }
+};
 
 // Short form for the common case. While the box is up the pointer is the normal
 // arrow, whatever busy pointer the work that led to the message had set.

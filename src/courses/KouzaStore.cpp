@@ -138,13 +138,19 @@ std::optional<int> save(const Kouza& kouza, Syori mode, Kouza* asRead)
 
 QList<int> addRange(const Kouza& kouza, const QList<QDate>& dates)
 {
+    LongTask task(QStringLiteral("講座を一括登録しています…"), static_cast<int>(dates.size()), true);
     Transaction transaction;
     Recordset rs = openTable();
     QList<int> ids;
     Kouza k = kouza;
     for (const QDate& d : dates) {
+        // Stopped in the middle: the transaction takes back the lessons added so far.
+        if (task.cancelled())
+            return {};
         k.kouzaDate = d;
         ids << addRow(rs, k);
+        task.step(funcDateText(d));
+        task.setValue(static_cast<int>(ids.size()));
     }
     rs.close();
     transaction.commit();

@@ -44,6 +44,7 @@ bool exists(int id);
 // is no longer stored (deleted on another PC meanwhile) and nothing was written.
 [[nodiscard]] std::optional<int> save(const Kouza& kouza, Syori mode, Kouza* asRead = nullptr);
 // The lesson once on every date, each under its own ID: all of them or, after a fault, none.
+// Shows its progress with キャンセル; empty (nothing stored) when the user pressed it.
 QList<int> addRange(const Kouza& kouza, const QList<QDate>& dates);
 // The lessons with their attendance rows: all of them or none.
 void remove(const QList<int>& ids);

@@ -442,7 +442,8 @@ bool frm講座情報詳細::funcSaveKouza()
         if (!funcDataSet())
             return false;
         if (ikkatu) {
-            subIkkatuSave();
+            if (!subIkkatuSave())
+                return false;
         } else if (!subSaveKozaInfo()) {
             MsgBox(kKouzaNotFound, MsgButtons::Ok, MsgIcon::Information, kTitle);
             return false;
@@ -647,8 +648,14 @@ bool frm講座情報詳細::funcIkkatuAdd()
     });
 }
 
-void frm講座情報詳細::subIkkatuSave()
+bool frm講座情報詳細::subIkkatuSave()
 {
     // funcIkkatuAdd has made sure the range holds at least one date.
-    m_kouzaID = KouzaStore::addRange(m_kouza, funcIkkatuDates()).back();
+    const QList<int> ids = KouzaStore::addRange(m_kouza, funcIkkatuDates());
+    if (ids.isEmpty()) {
+        MsgBox(QStringLiteral("一括登録を取り消しました。講座は1回分も登録していません。"), MsgButtons::Ok, MsgIcon::Information, kTitle);
+        return false;
+    }
+    m_kouzaID = ids.back();
+    return true;
 }

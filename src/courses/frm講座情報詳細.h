@@ -90,7 +90,8 @@ private:
     bool funcIkkatuAdd();
     // The dates of the range that fall on the chosen weekday, first to last.
     QList<QDate> funcIkkatuDates() const;
-    void subIkkatuSave();
+    // False when the user stopped it: nothing was stored.
+    bool subIkkatuSave();
 
     // The attendance panel on the right.
     void buildStuPart();

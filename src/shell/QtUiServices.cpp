@@ -20,19 +20,54 @@
 QtUiServices::QtUiServices() = default;
 QtUiServices::~QtUiServices() = default;
 
+void QtUiServices::subMakeProgress(const QString& label, int total, bool cancellable)
+{
+    m_progressLabel = label;
+    m_progress = std::make_unique<QProgressDialog>(label, QString(), 0, total);
+    m_progress->setWindowTitle(kTitle);
+    m_progress->setWindowModality(Qt::ApplicationModal);
+    if (cancellable)
+        m_progress->setCancelButtonText(QStringLiteral("キャンセル"));
+    else
+        m_progress->setCancelButton(nullptr);
+    m_progress->setMinimumDuration(300);
+    m_progress->setAutoClose(false);
+    m_progress->setAutoReset(false);
+    m_progress->setValue(0);
+}
+
 void QtUiServices::progressBegin(const QString& label, int total)
 {
-    if (m_busy++ == 0 && total > 0) {
-        m_progress = std::make_unique<QProgressDialog>(label, QString(), 0, total);
-        m_progress->setWindowTitle(kTitle);
-        m_progress->setWindowModality(Qt::ApplicationModal);
-        m_progress->setCancelButton(nullptr);
-        m_progress->setMinimumDuration(300);
-        m_progress->setAutoClose(false);
-        m_progress->setAutoReset(false);
-        m_progress->setValue(0);
+    if (m_busy++ == 0 && total > 0)
+        subMakeProgress(label, total, false);
+    QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+}
+
+void QtUiServices::progressWindow(const QString& label, int total, bool cancellable)
+{
+    if (m_busy++ == 0) {
+        subMakeProgress(label, std::max(total, 0), cancellable);
+        // Shown at once: the work may block the events for a while after this.
+        m_progress->show();
+        QCoreApplication::processEvents();
     }
     QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+}
+
+void QtUiServices::progressStep(const QString& step)
+{
+    if (!m_progress)
+        return;
+    m_progress->setLabelText(m_progressLabel + QStringLiteral("\n") + step);
+    QCoreApplication::processEvents();
+}
+
+bool QtUiServices::progressCancelled()
+{
+    if (!m_progress)
+        return false;
+    QCoreApplication::processEvents();
+    return m_progress->wasCanceled();
 }
 
 void QtUiServices::progressValue(int done)

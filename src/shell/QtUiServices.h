@@ -15,6 +15,9 @@ public:
     void progressBegin(const QString& label, int total) override;
     void progressValue(int done) override;
     void progressEnd() override;
+    void progressWindow(const QString& label, int total, bool cancellable) override;
+    void progressStep(const QString& step) override;
+    bool progressCancelled() override;
     MsgAnswer message(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title) override;
     QString openFileName(QWidget* parent, const FileDialogRequest& request) override;
     QString saveFileName(QWidget* parent, const FileDialogRequest& request) override;
@@ -26,8 +29,10 @@ public:
     std::optional<QString> askPassword(const QString& text, const QString& title) override;
 
 private:
+    void subMakeProgress(const QString& label, int total, bool cancellable);
     std::unique_ptr<QProgressDialog> m_serverWait;
     bool m_serverWaitCancelled = false;
     int m_busy = 0;
     std::unique_ptr<QProgressDialog> m_progress;
+    QString m_progressLabel;
 };

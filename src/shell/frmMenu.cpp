@@ -542,6 +542,7 @@ void frmMenu::subBackup()
     // On a server the backup is an ordinary Revid.mdb holding the server's data.
     if (const auto server = funcServerConnection(databasePath)) {
         try {
+            const LongTask task(QStringLiteral("バックアップしています…"));
             subWriteServerSnapshot(*server, target);
         } catch (const std::exception& e) {
             // Told before anything else: the program's own connection may be gone too.
@@ -550,6 +551,7 @@ void frmMenu::subBackup()
             return;
         }
     } else if (!funcSameFile(databasePath, target)) {
+        const LongTask task(QStringLiteral("バックアップしています…"));
         subCopyWholeFile(databasePath, target, true);
     }
     if (!funcReopen())
@@ -570,7 +572,10 @@ void frmMenu::subPicturesThenDone(const QString& from, const QString& to, const 
                                   const QString& failed)
 {
     try {
-        const bool copied = subCopyPictures(from, to) > 0;
+        const bool copied = [&] {
+            const LongTask task(QStringLiteral("写真をコピーしています…"));
+            return subCopyPictures(from, to) > 0;
+        }();
         MsgBox(copied ? done + QStringLiteral("\r\n") + photoLine : done, MsgButtons::Ok, MsgIcon::Information, kTitle);
     } catch (const std::exception& e) {
         MsgBox(failed + QStringLiteral("\r\n") + QString::fromStdString(e.what()), MsgButtons::Ok, MsgIcon::Warning, kTitle);
@@ -628,6 +633,7 @@ void frmMenu::subRestore()
         // This PC leaves the running programs, so that the restore finds itself alone.
         CloseDatabase();
         try {
+            const LongTask task(QStringLiteral("復元しています…"));
             subLoadServerSnapshot(source, *owner);
         } catch (const OthersAtWork& e) {
             if (funcReopen())
@@ -644,6 +650,7 @@ void frmMenu::subRestore()
     } else if (!funcSameFile(databasePath, source)) {
         // A read-only database file is made writable first, so that it can be replaced.
         QFile::setPermissions(databasePath, QFile::permissions(databasePath) | QFileDevice::WriteOwner);
+        const LongTask task(QStringLiteral("復元しています…"));
         subCopyWholeFile(source, databasePath);
     }
     if (!funcReopen())

@@ -1083,6 +1083,12 @@ void tst_CourseDetail::storeAddRangeAndRemove()
     QCOMPARE(ids, s.addedIds());
     QCOMPARE(s.pf.list("SELECT 講座日 || '|' || 曜日ID FROM 毎講座履歴 WHERE 毎講座ID > 5 ORDER BY 毎講座ID"),
              QStringLiteral("2026/04/13|1,2026/04/20|1"));
+    // Shown step by step; キャンセル in the middle takes back what was added.
+    s.pf.ui().progress.clear();
+    s.pf.ui().cancelProgressAtStep = 2;
+    QVERIFY(KouzaStore::addRange(KouzaStore::load(3).value(), {QDate(2026, 5, 4), QDate(2026, 5, 11), QDate(2026, 5, 18)}).isEmpty());
+    QCOMPARE(s.pf.ui().progress, QStringList({"講座を一括登録しています… [キャンセル可]", "  2026/05/04", "  2026/05/11"}));
+    QCOMPARE(s.addedIds(), ids);
 
     // A lesson goes with its attendance rows; the others keep theirs.
     KouzaStore::remove({5, ids[0]});

@@ -344,7 +344,7 @@ void tst_Server::backupAndRestoreThroughAFile()
     const QString saved = away.filePath(QStringLiteral("控え.mdb"));
     pf.ui().saveFileAnswers = {saved};
     menu.imgTool_Click(0);
-    QCOMPARE(pf.ui().lastText(), QStringLiteral("バックアップを完了しました。"));
+    QCOMPARE(pf.ui().lastText(), QStringLiteral("バックアップを完了しました。\r\n") + QDir::toNativeSeparators(saved));
     QVERIFY(gDatabase.isServer());
     // An ordinary file of the embedded mode, holding the server's rows and no others.
     QVERIFY(funcIsProgramDatabase(saved));

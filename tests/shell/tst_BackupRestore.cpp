@@ -60,6 +60,7 @@ void tst_BackupRestore::backupProposesTheDatedNameAndCopies()
     QCOMPARE(pf.ui().messages[0].icon, MsgIcon::Question);
     QCOMPARE(pf.ui().messages[1].icon, MsgIcon::Information);
     QCOMPARE(pf.ui().messages[1].title, kTitle);
+    QCOMPARE(pf.ui().progress.value(0), QStringLiteral("バックアップしています…"));   // the copy is shown while it runs
     QCOMPARE(bytes(target), bytes(pf.databasePath()));
     QVERIFY(funcIsProgramDatabase(target));
     // Students' data: nobody but its owner may read the copy.

@@ -57,6 +57,23 @@ void RecordingUi::endProgram(int exitCode)
     throw ProgramEnded{exitCode};
 }
 
+void RecordingUi::progressWindow(const QString& label, int, bool cancellable)
+{
+    progress << (cancellable ? label + QStringLiteral(" [キャンセル可]") : label);
+    m_progressSteps = 0;
+}
+
+void RecordingUi::progressStep(const QString& step)
+{
+    progress << QStringLiteral("  ") + step;
+    ++m_progressSteps;
+}
+
+bool RecordingUi::progressCancelled()
+{
+    return cancelProgressAtStep > 0 && m_progressSteps >= cancelProgressAtStep;
+}
+
 void RecordingUi::serverWaitBegin()
 {
     serverWaits.push_back(0);
@@ -64,8 +81,8 @@ void RecordingUi::serverWaitBegin()
 
 bool RecordingUi::serverWaiting(int waitedMs)
 {
-    if (!serverWaits.empty())
-        serverWaits.back() = std::max(serverWaits.back(), waitedMs);
+    if (!serverWaits.empty() && waitedMs > serverWaits.back())
+        serverWaits.back() = waitedMs;
     return cancelServerWaitAfter >= 0 && waitedMs >= cancelServerWaitAfter;
 }
 
@@ -101,6 +118,7 @@ void RecordingUi::clear()
     serverWaits.clear();
     serverWaitsEnded = 0;
     passwordRequests.clear();
+    progress.clear();
 }
 
 UiRecorder::UiRecorder()

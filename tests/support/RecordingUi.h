@@ -31,6 +31,9 @@ public:
     QString saveFileName(QWidget* parent, const FileDialogRequest& request) override;
     bool openDocument(const QString& path) override;
     [[noreturn]] void endProgram(int exitCode) override;
+    void progressWindow(const QString& label, int total, bool cancellable) override;
+    void progressStep(const QString& step) override;
+    bool progressCancelled() override;
     void serverWaitBegin() override;
     bool serverWaiting(int waitedMs) override;
     void serverWaitEnd() override;
@@ -56,6 +59,11 @@ public:
     // Runs while a message box would be open (for example to check the window state).
     std::function<void(const RecordedMessage&)> onMessage;
 
+    // The progress windows shown ("label" and then "  step" lines, "[キャンセル可]" after a
+    // label that offered it), and the step at which the user presses キャンセル (1 the first; never when 0).
+    QStringList progress;
+    int cancelProgressAtStep = 0;
+
     std::vector<RecordedMessage> messages;
     std::vector<FileDialogRequest> openFileRequests;
     std::vector<FileDialogRequest> saveFileRequests;
@@ -64,6 +72,9 @@ public:
     QStringList texts() const;
     QString lastText() const { return messages.empty() ? QString() : messages.back().text; }
     void clear();
+
+private:
+    int m_progressSteps = 0;
 };
 
 // Installs a new RecordingUi for the lifetime of the guard and gives access to it.
