@@ -96,9 +96,12 @@ std::optional<QString> RecordingUi::askPassword(const QString& text, const QStri
     passwordRequests << text;
     if (passwordAnswers.empty())
         return QString();
-    auto answer = passwordAnswers.front();
+    const bool typed = passwordAnswers.front().has_value();
+    const QString password = passwordAnswers.front().value_or(QString());
     passwordAnswers.pop_front();
-    return answer;
+    if (!typed)
+        return std::nullopt;
+    return password;
 }
 
 QStringList RecordingUi::texts() const
