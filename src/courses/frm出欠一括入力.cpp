@@ -26,6 +26,7 @@
 #include <QVBoxLayout>
 
 #include <functional>
+#include <utility>
 
 namespace {
 const QString kNoTakers = QStringLiteral("受講者がいません。前回の受講者を追加するか、講座画面で受講者を選んでください。");
@@ -40,31 +41,51 @@ QString markText(int mark)
     return mark >= 1 && mark <= 5 ? QString::number(mark) : QString();
 }
 
-// Enter in the completion pop-up with no comment picked there: the typed text
-// is meant, and the pop-up would otherwise take the key only to close.
-class TypedEnter : public QObject {
+// When a comment editor's editing ends by the keys of its pop-ups: Enter in the
+// completion pop-up with nothing picked there stores the typed text (the pop-up
+// would take the key only to close); a comment picked in the completion pop-up
+// or the drop-down (Enter or a click) is stored at once. The box's own
+// activation of an entry equal to the typed text, when it loses the focus,
+// picks nothing.
+class CommentPicks : public QObject {
 public:
-    TypedEnter(QComboBox* box, std::function<void()> enter) : QObject(box), m_enter(std::move(enter))
+    CommentPicks(QComboBox* box, std::function<void()> done) : QObject(box), m_done(std::move(done))
     {
-        box->completer()->popup()->installEventFilter(this);
+        m_completion = box->completer()->popup();
+        for (QObject* watched : {static_cast<QObject*>(m_completion), static_cast<QObject*>(box->view()),
+                                 static_cast<QObject*>(box->view()->viewport())})
+            watched->installEventFilter(this);
+        connect(box->completer(), qOverload<const QModelIndex&>(&QCompleter::activated), this, [this] { m_done(); });
+        connect(box, &QComboBox::activated, this, [this] {
+            if (std::exchange(m_picking, false))
+                m_done();
+        });
     }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() != QEvent::KeyPress)
-            return false;
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        auto* popup = static_cast<QAbstractItemView*>(watched);
-        if ((key != Qt::Key_Return && key != Qt::Key_Enter) || popup->currentIndex().isValid())
-            return false;
-        popup->hide();
-        m_enter();
-        return true;
+        const QEvent::Type type = event->type();
+        const bool key = type == QEvent::KeyPress || type == QEvent::ShortcutOverride;
+        const bool enter = key
+            && (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return || static_cast<QKeyEvent*>(event)->key() == Qt::Key_Enter);
+        if (watched == m_completion) {
+            if (type != QEvent::KeyPress || !enter || m_completion->currentIndex().isValid())
+                return false;
+            m_completion->hide();
+            m_done();
+            return true;
+        }
+        // The drop-down's own handling comes next and activates what was picked.
+        if (key || type == QEvent::MouseButtonRelease || type == QEvent::Show)
+            m_picking = enter || type == QEvent::MouseButtonRelease;
+        return false;
     }
 
 private:
-    std::function<void()> m_enter;
+    std::function<void()> m_done;
+    QAbstractItemView* m_completion = nullptr;
+    bool m_picking = false;
 };
 
 // The editors of the grid: a mark chosen from a list, a comment typed or chosen
@@ -75,9 +96,9 @@ private:
 class RegisterDelegate : public QStyledItemDelegate {
 public:
     RegisterDelegate(QObject* parent, std::function<bool(int column)> isComment, QStringList comments,
-                     std::function<void()> moveDown, std::function<void(QLineEdit*)> commentOpened)
+                     std::function<void()> moveDown, std::function<void(QComboBox*)> opened)
         : QStyledItemDelegate(parent), m_isComment(std::move(isComment)), m_comments(std::move(comments)),
-          m_moveDown(std::move(moveDown)), m_commentOpened(std::move(commentOpened))
+          m_moveDown(std::move(moveDown)), m_opened(std::move(opened))
     {
     }
 
@@ -94,14 +115,13 @@ public:
             completer->setFilterMode(Qt::MatchContains);
             box->setCompleter(completer);
             auto* self = const_cast<RegisterDelegate*>(this);
-            new TypedEnter(box, [self, box] { self->finish(box); });
-            connect(box, &QComboBox::activated, self, [self, box] { self->finish(box); });
+            new CommentPicks(box, [self, box] { self->finish(box); });
             subTextLimit(box->lineEdit(), kJukouCommentMax);
-            m_commentOpened(box->lineEdit());
         } else {
             box->addItems({QString(), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
                            QStringLiteral("5")});
         }
+        m_opened(box);
         return box;
     }
 
@@ -156,7 +176,7 @@ private:
     std::function<bool(int column)> m_isComment;
     QStringList m_comments;
     std::function<void()> m_moveDown;
-    std::function<void(QLineEdit*)> m_commentOpened;
+    std::function<void(QComboBox*)> m_opened;
 };
 } // namespace
 
@@ -278,7 +298,7 @@ void frm出欠一括入力::subGridSet()
     grdJukou->setRowCount(static_cast<int>(m_rows.size()));
     m_delegate = new RegisterDelegate(
         grdJukou, [this](int column) { return column == commentColumn(); }, m_comments, [this] { subMoveDown(); },
-        [this](QLineEdit* editor) { subCommentCount(editor); });
+        [this](QComboBox* editor) { subEditorOpened(editor); });
     grdJukou->setItemDelegate(m_delegate);
     for (int row = 0; row < grdJukou->rowCount(); ++row) {
         for (int column = 0; column < grdJukou->columnCount(); ++column) {
@@ -473,10 +493,15 @@ bool frm出欠一括入力::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-// While a comment is typed, its count of the limit shows beside the changes.
-void frm出欠一括入力::subCommentCount(QLineEdit* editor)
+// While a cell is edited, 保存 stores the edit too; while a comment is typed,
+// its count of the limit shows beside the changes.
+void frm出欠一括入力::subEditorOpened(QComboBox* editor)
 {
-    subLengthCount(editor, lblCount, kJukouCommentMax);
+    cmdSave->setEnabled(true);
+    connect(editor, &QObject::destroyed, this, [this] { subChangedShow(); });
+    if (!editor->isEditable())
+        return;
+    subLengthCount(editor->lineEdit(), lblCount, kJukouCommentMax);
     lblCount->show();
     connect(editor, &QObject::destroyed, lblCount, &QLabel::hide);
 }

@@ -14,8 +14,8 @@
 #include <array>
 
 class QKeyEvent;
+class QComboBox;
 class QLabel;
-class QLineEdit;
 class QPushButton;
 class QStyledItemDelegate;
 class QTableWidget;
@@ -54,7 +54,7 @@ private:
     bool funcSave();
     bool funcConfirmClose();
     void subStoreEditor();
-    void subCommentCount(QLineEdit* editor);
+    void subEditorOpened(QComboBox* editor);
     void subMoveDown();
     bool funcGridKey(const QKeyEvent* key);
     bool funcSetMark(const QString& typed);
