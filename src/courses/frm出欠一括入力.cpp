@@ -12,6 +12,7 @@
 #include "WindowPlace.h"
 
 #include <QComboBox>
+#include <QCompleter>
 #include <QHBoxLayout>
 #include <QHash>
 #include <QHeaderView>
@@ -25,11 +26,13 @@
 #include <QVBoxLayout>
 
 #include <functional>
+#include <utility>
 
 namespace {
 const QString kNoTakers = QStringLiteral("受講者がいません。前回の受講者を追加するか、講座画面で受講者を選んでください。");
 const QString kHelp = QStringLiteral("矢印・Tab・Enterでセルを移動します（Enterは下へ）。出欠・宿題はスペースで切り替え、"
-                                     "評価は1～5の数字で入力します（0またはDeleteで未評価）。コメントは入力するか、一覧から選んでください。");
+                                     "評価は1～5の数字で入力します（0またはDeleteで未評価）。コメントは255文字まで入力でき、"
+                                     "出てくる候補は↓で選んでEnterで決めます。");
 const QString kPresent = QStringLiteral("○");
 const QColor kChangedBack{0xff, 0xf1, 0xc8};
 
@@ -38,14 +41,64 @@ QString markText(int mark)
     return mark >= 1 && mark <= 5 ? QString::number(mark) : QString();
 }
 
+// When a comment editor's editing ends by the keys of its pop-ups: Enter in the
+// completion pop-up with nothing picked there stores the typed text (the pop-up
+// would take the key only to close); a comment picked in the completion pop-up
+// or the drop-down (Enter or a click) is stored at once. The box's own
+// activation of an entry equal to the typed text, when it loses the focus,
+// picks nothing.
+class CommentPicks : public QObject {
+public:
+    CommentPicks(QComboBox* box, std::function<void()> done) : QObject(box), m_done(std::move(done))
+    {
+        m_completion = box->completer()->popup();
+        for (QObject* watched : {static_cast<QObject*>(m_completion), static_cast<QObject*>(box->view()),
+                                 static_cast<QObject*>(box->view()->viewport())})
+            watched->installEventFilter(this);
+        connect(box->completer(), qOverload<const QModelIndex&>(&QCompleter::activated), this, [this] { m_done(); });
+        connect(box, &QComboBox::activated, this, [this] {
+            if (std::exchange(m_picking, false))
+                m_done();
+        });
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        const QEvent::Type type = event->type();
+        const bool key = type == QEvent::KeyPress || type == QEvent::ShortcutOverride;
+        const bool enter = key
+            && (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return || static_cast<QKeyEvent*>(event)->key() == Qt::Key_Enter);
+        if (watched == m_completion) {
+            if (type != QEvent::KeyPress || !enter || m_completion->currentIndex().isValid())
+                return false;
+            m_completion->hide();
+            m_done();
+            return true;
+        }
+        // The drop-down's own handling comes next and activates what was picked.
+        if (key || type == QEvent::MouseButtonRelease || type == QEvent::Show)
+            m_picking = enter || type == QEvent::MouseButtonRelease;
+        return false;
+    }
+
+private:
+    std::function<void()> m_done;
+    QAbstractItemView* m_completion = nullptr;
+    bool m_picking = false;
+};
+
 // The editors of the grid: a mark chosen from a list, a comment typed or chosen
 // from the comments of the class. Enter stores the edit and moves down, as it
-// does in the grid itself.
+// does in the grid itself. Completion only offers the class's comments in a
+// pop-up: Enter stores what was typed unless a comment was picked there with ↓.
+// A comment picked from the pop-up or the drop-down ends the cell's editing.
 class RegisterDelegate : public QStyledItemDelegate {
 public:
     RegisterDelegate(QObject* parent, std::function<bool(int column)> isComment, QStringList comments,
-                     std::function<void()> moveDown)
-        : QStyledItemDelegate(parent), m_isComment(std::move(isComment)), m_comments(std::move(comments)), m_moveDown(std::move(moveDown))
+                     std::function<void()> moveDown, std::function<void(QComboBox*)> opened)
+        : QStyledItemDelegate(parent), m_isComment(std::move(isComment)), m_comments(std::move(comments)),
+          m_moveDown(std::move(moveDown)), m_opened(std::move(opened))
     {
     }
 
@@ -56,11 +109,19 @@ public:
             box->setEditable(true);
             box->setInsertPolicy(QComboBox::NoInsert);
             box->addItems(m_comments);
+            auto* completer = new QCompleter(box->model(), box);
+            completer->setCompletionMode(QCompleter::PopupCompletion);
+            completer->setCaseSensitivity(Qt::CaseInsensitive);
+            completer->setFilterMode(Qt::MatchContains);
+            box->setCompleter(completer);
+            auto* self = const_cast<RegisterDelegate*>(this);
+            new CommentPicks(box, [self, box] { self->finish(box); });
             subTextLimit(box->lineEdit(), kJukouCommentMax);
         } else {
             box->addItems({QString(), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
                            QStringLiteral("5")});
         }
+        m_opened(box);
         return box;
     }
 
@@ -84,6 +145,13 @@ public:
         model->setData(index, box->currentText());
     }
 
+    // Stores the edit and closes the editor, the cursor staying on its cell.
+    void store(QWidget* editor)
+    {
+        emit commitData(editor);
+        emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
@@ -91,9 +159,7 @@ protected:
         if (editor && event->type() == QEvent::KeyPress && !editor->view()->isVisible()) {
             const int key = static_cast<QKeyEvent*>(event)->key();
             if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-                emit commitData(editor);
-                emit closeEditor(editor, QAbstractItemDelegate::NoHint);
-                m_moveDown();
+                finish(editor);
                 return true;
             }
         }
@@ -101,9 +167,16 @@ protected:
     }
 
 private:
+    void finish(QComboBox* editor)
+    {
+        store(editor);
+        m_moveDown();
+    }
+
     std::function<bool(int column)> m_isComment;
     QStringList m_comments;
     std::function<void()> m_moveDown;
+    std::function<void(QComboBox*)> m_opened;
 };
 } // namespace
 
@@ -127,6 +200,8 @@ frm出欠一括入力::frm出欠一括入力(int kouzaID, QWidget* parent) : QDi
 
     cmd全員出席 = named<QPushButton>(this, QStringLiteral("cmd全員出席"), QStringLiteral("全員出席(&A)"));
     cmd全員提出 = named<QPushButton>(this, QStringLiteral("cmd全員提出"), QStringLiteral("全員提出(&H)"));
+    lblCount = named<QLabel>(this, QStringLiteral("lblCount"));
+    lblCount->hide();
     lblChanged = named<QLabel>(this, QStringLiteral("lblChanged"));
     lblChanged->setStyleSheet(Theme::textStyle(Theme::warning));
     cmdSave = named<QPushButton>(this, QStringLiteral("cmdSave"), QStringLiteral("保存(&S)"));
@@ -141,6 +216,7 @@ frm出欠一括入力::frm出欠一括入力(int kouzaID, QWidget* parent) : QDi
     top->addWidget(cmd全員出席);
     top->addWidget(cmd全員提出);
     auto* bottom = new QHBoxLayout;
+    bottom->addWidget(lblCount);
     bottom->addWidget(lblChanged, 1);
     bottom->addWidget(cmdSave);
     bottom->addWidget(cmdEnd);
@@ -220,8 +296,10 @@ void frm出欠一括入力::subGridSet()
     grdJukou->setColumnCount(static_cast<int>(headers.size()));
     grdJukou->setHorizontalHeaderLabels(headers);
     grdJukou->setRowCount(static_cast<int>(m_rows.size()));
-    grdJukou->setItemDelegate(new RegisterDelegate(
-        grdJukou, [this](int column) { return column == commentColumn(); }, m_comments, [this] { subMoveDown(); }));
+    m_delegate = new RegisterDelegate(
+        grdJukou, [this](int column) { return column == commentColumn(); }, m_comments, [this] { subMoveDown(); },
+        [this](QComboBox* editor) { subEditorOpened(editor); });
+    grdJukou->setItemDelegate(m_delegate);
     for (int row = 0; row < grdJukou->rowCount(); ++row) {
         for (int column = 0; column < grdJukou->columnCount(); ++column) {
             auto* item = new QTableWidgetItem;
@@ -272,6 +350,7 @@ void frm出欠一括入力::subRowShow(int row)
     for (int k = 0; k < m_markItems.size(); ++k)
         grdJukou->item(row, markColumn(k))->setText(markText(r.items[m_markItems[k]]));
     grdJukou->item(row, commentColumn())->setText(r.comment);
+    grdJukou->item(row, commentColumn())->setToolTip(funcWholeTextTip(r.comment));
     for (int column = 0; column < grdJukou->columnCount(); ++column)
         grdJukou->item(row, column)->setBackground(changed ? QBrush(kChangedBack) : QBrush());
     grdJukou->verticalHeaderItem(row)->setText(changed ? QStringLiteral("● %1").arg(row + 1) : QString::number(row + 1));
@@ -414,13 +493,41 @@ bool frm出欠一括入力::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
+// While a cell is edited, 保存 stores the edit too; while a comment is typed,
+// its count of the limit shows beside the changes.
+void frm出欠一括入力::subEditorOpened(QComboBox* editor)
+{
+    cmdSave->setEnabled(true);
+    connect(editor, &QObject::destroyed, this, [this] { subChangedShow(); });
+    if (!editor->isEditable())
+        return;
+    subLengthCount(editor->lineEdit(), lblCount, kJukouCommentMax);
+    lblCount->show();
+    connect(editor, &QObject::destroyed, lblCount, &QLabel::hide);
+}
+
+// The cell being typed in belongs to what is saved (Alt+S, 閉じる while typing).
+void frm出欠一括入力::subStoreEditor()
+{
+    if (QWidget* editor = grdJukou->indexWidget(grdJukou->currentIndex()))
+        static_cast<RegisterDelegate*>(m_delegate)->store(editor);
+}
+
 bool frm出欠一括入力::funcSave()
 {
     return guarded(QStringLiteral("frm出欠一括入力 - cmdSave_Click"), [&] {
+        subStoreEditor();
         if (propChangedCount() == 0)
             return true;
-        WaitCursor wait;
-        if (!JukouStore::save(m_kouzaID, m_stored, m_rows)) {
+        // After a fault nothing of the class is stored; the rows stay marked to be saved again.
+        bool stored = false;
+        if (!funcTrySave(QStringLiteral("frm出欠一括入力 - cmdSave_Click"),
+                         QStringLiteral("保存中に問題が起きたため、出欠・評価は1人も保存していません。"), [&] {
+                             WaitCursor wait;
+                             stored = JukouStore::save(m_kouzaID, m_stored, m_rows);
+                         }))
+            return false;
+        if (!stored) {
             MsgBox(kKouzaNotFound, MsgButtons::Ok, MsgIcon::Information, kTitle);
             return false;
         }
@@ -448,6 +555,7 @@ void frm出欠一括入力::cmdSave_Click()
 
 bool frm出欠一括入力::funcConfirmClose()
 {
+    subStoreEditor();
     if (propChangedCount() == 0)
         return true;
     switch (funcAskSaveChanges()) {

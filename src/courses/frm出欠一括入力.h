@@ -14,8 +14,10 @@
 #include <array>
 
 class QKeyEvent;
+class QComboBox;
 class QLabel;
 class QPushButton;
+class QStyledItemDelegate;
 class QTableWidget;
 class QTableWidgetItem;
 
@@ -51,6 +53,8 @@ private:
     void subToggle(int row, int column);
     bool funcSave();
     bool funcConfirmClose();
+    void subStoreEditor();
+    void subEditorOpened(QComboBox* editor);
     void subMoveDown();
     bool funcGridKey(const QKeyEvent* key);
     bool funcSetMark(const QString& typed);
@@ -66,10 +70,12 @@ private:
     QTableWidget* grdJukou = nullptr;
     QPushButton* cmd全員出席 = nullptr;
     QPushButton* cmd全員提出 = nullptr;
+    QLabel* lblCount = nullptr;
     QLabel* lblChanged = nullptr;
     QPushButton* cmdSave = nullptr;
     QPushButton* cmdEnd = nullptr;
     QLabel* lblMsg = nullptr;
+    QStyledItemDelegate* m_delegate = nullptr;
 
     int m_kouzaID = 0;
     QList<JukouRow> m_stored;   // as read or last saved

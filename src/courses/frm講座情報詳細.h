@@ -148,6 +148,7 @@ private:
     std::array<QRadioButton*, 2> opt宿題{};
     std::array<QComboBox*, 4> cbo態度評価{};
     QLineEdit* txtコメント = nullptr;
+    QLabel* lblコメント文字数 = nullptr;   // the comment's count of its limit
     std::array<QRadioButton*, 2> opt表示{};   // 受講者のみ, 全生徒
     QLineEdit* txtFind = nullptr;
     ListFind* m_find = nullptr;                // owned by txtFind

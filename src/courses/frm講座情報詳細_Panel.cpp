@@ -135,6 +135,8 @@ void frm講座情報詳細::buildStuPart()
     }
     txtコメント = named<QLineEdit>(frmHyoka, QStringLiteral("txtコメント"));
     subTextLimit(txtコメント, kJukouCommentMax);
+    lblコメント文字数 = named<QLabel>(frmHyoka, QStringLiteral("lblコメント文字数"));
+    subLengthCount(txtコメント, lblコメント文字数, kJukouCommentMax);
 
     auto* hyoka = new QGridLayout(frmHyoka);
     hyoka->addWidget(title(0, QStringLiteral("氏名：")), 0, 0);
@@ -151,6 +153,7 @@ void frm講座情報詳細::buildStuPart()
         hyoka->addWidget(cbo態度評価[n], 3 + n, 1, Qt::AlignLeft);
     }
     hyoka->addWidget(title(15, QStringLiteral("コメント")), 7, 0);
+    hyoka->addWidget(lblコメント文字数, 7, 1, Qt::AlignRight);
     hyoka->addWidget(txtコメント, 8, 0, 1, 2);
     hyoka->setColumnStretch(1, 1);
     hyoka->setRowStretch(9, 1);

@@ -248,3 +248,20 @@ MsgAnswer funcAskSaveChanges()
 {
     return MsgBox(QStringLiteral("変更した内容を保存しますか？"), MsgButtons::YesNoCancel, MsgIcon::Question, kTitle);
 }
+
+bool funcTrySave(const QString& procedureName, const QString& failedText, const std::function<void()>& save)
+{
+    try {
+        save();
+        return true;
+    } catch (const ServerUnavailable&) {
+        throw;
+    } catch (const DataReplaced&) {
+        throw;
+    } catch (const std::exception& e) {
+        const QString reason = QString::fromStdString(e.what());
+        subWriteErrorLog(procedureName, reason);
+        MsgBox(failedText + QStringLiteral("\r\n") + reason, MsgButtons::Ok, MsgIcon::Warning, kTitle);
+        return false;
+    }
+}

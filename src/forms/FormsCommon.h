@@ -7,6 +7,8 @@
 #include <QDate>
 #include <QString>
 
+#include <functional>
+
 class QComboBox;
 class QDateEdit;
 class QListWidget;
@@ -34,6 +36,12 @@ void subSetPickerDate(QDateEdit* picker, const QDate& date);
 // The question before a window with unsaved changes closes: Yes save, No
 // discard, Cancel stay.
 MsgAnswer funcAskSaveChanges();
+
+// Runs a save whose transaction undoes itself when a fault leaves it. A fault of
+// the database is written to the log and told with failedText and its reason,
+// and the window stays as it was (false). A server that failed, and data replaced
+// meanwhile, go on to the handler of the action, which tells them as everywhere.
+bool funcTrySave(const QString& procedureName, const QString& failedText, const std::function<void()>& save);
 
 // The hourglass pointer for as long as the object lives.
 class WaitCursor {

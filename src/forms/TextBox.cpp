@@ -1,5 +1,8 @@
 #include "TextBox.h"
 
+#include "Theme.h"
+
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextBlock>
@@ -66,6 +69,28 @@ void subTextLimit(QPlainTextEdit* edit, int maxLength)
         cut.setPosition(end, QTextCursor::KeepAnchor);
         cut.removeSelectedText();
     });
+}
+
+void subLengthCount(QLineEdit* edit, QLabel* count, int limit)
+{
+    const QPalette normal = edit->palette();
+    QPalette full = normal;
+    full.setColor(QPalette::Base, Theme::limitReached);
+    const auto show = [=] {
+        const QString text = edit->text();
+        const bool atLimit = text.size() >= limit;
+        count->setText(QStringLiteral("%1／%2文字").arg(text.size()).arg(limit) + (atLimit ? QStringLiteral("（上限）") : QString()));
+        count->setStyleSheet(atLimit ? Theme::textStyle(Theme::warning) : Theme::textStyle(Theme::muted));
+        edit->setPalette(atLimit ? full : normal);
+        edit->setToolTip(funcWholeTextTip(text));
+    };
+    QObject::connect(edit, &QLineEdit::textChanged, count, show);
+    show();
+}
+
+QString funcWholeTextTip(const QString& text)
+{
+    return text.isEmpty() ? QString() : QStringLiteral("<p>") + text.toHtmlEscaped() + QStringLiteral("</p>");
 }
 
 void subImeMode(QWidget* edit, int mode)

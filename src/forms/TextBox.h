@@ -5,6 +5,7 @@
 
 #include <QString>
 
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QWidget;
@@ -15,6 +16,14 @@ class QWidget;
 // shortened on its way through a window.
 void subTextLimit(QLineEdit* edit, int maxLength);
 void subTextLimit(QPlainTextEdit* edit, int maxLength);
+
+// Keeps the label telling how many characters the box holds of the limit
+// ("120／255文字"), and tints box and label once the limit is reached, so that
+// what the limit leaves out is seen while typing. The box's tooltip shows its
+// whole text, for a text longer than the box is wide.
+void subLengthCount(QLineEdit* edit, QLabel* count, int limit);
+// A text as a tooltip that wraps instead of running off the screen.
+QString funcWholeTextTip(const QString& text);
 
 // Input-method modes in the numbering the windows use: 3 disables the input
 // method (digits, postal codes). The kana modes have no portable counterpart and

@@ -22,6 +22,7 @@ inline const QColor caption{0x6b, 0x54, 0x44};     // small captions
 inline const QColor onDark{0xff, 0xe9, 0xc9};      // text on the coloured banner
 inline const QColor border{0xd9, 0xc3, 0xad};      // list frames
 inline const QColor selection{0x2f, 0x8f, 0x8f};   // the selected row of a board
+inline const QColor limitReached{0xfd, 0xe2, 0xdc}; // the back of a box that holds all it may
 
 // "color: #rrggbb;" for a label's style sheet.
 QString textStyle(const QColor& color);

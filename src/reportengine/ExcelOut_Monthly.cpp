@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <optional>
 #include <vector>
@@ -37,29 +38,47 @@ const QStringList& monthlyColumns()
 const QString kNone = QStringLiteral("—");
 const QString kCircle = QStringLiteral("○");
 
-// Width of a text in half-width characters: ASCII and half-width kana count one,
-// everything else two (as the text prints in a fixed-pitch Japanese font).
-int halfWidths(QStringView text)
+const QString kContinued = QStringLiteral("（続き）");
+
+// Width of a character in half-width characters: ASCII and half-width kana count
+// one, everything else two (as the text prints in a fixed-pitch Japanese font).
+int halfWidth(QChar c)
 {
-    int n = 0;
-    for (const QChar c : text) {
-        if (c.isLowSurrogate())
-            continue;
-        const char16_t u = c.unicode();
-        n += u < 0x80 || (u >= 0xFF61 && u <= 0xFF9F) ? 1 : 2;
-    }
-    return n;
+    if (c.isLowSurrogate())
+        return 0;
+    const char16_t u = c.unicode();
+    return u < 0x80 || (u >= 0xFF61 && u <= 0xFF9F) ? 1 : 2;
 }
 
-// Lines a wrapped text takes in a column of this many pixels at the lesson font.
-int wrappedLines(const QString& text, int widthPx)
+// A text wrapped in a column of this many pixels at the lesson font: the lines
+// it takes, at most maxLines, and where the text they hold ends.
+struct Wrapped {
+    int lines = 1;
+    qsizetype end = 0;
+};
+
+Wrapped wrapText(QStringView text, int widthPx, int maxLines = std::numeric_limits<int>::max())
 {
     const double halfPx = kLessonFontPt * 4.0 / 3.0 / 2.0;
     const int perLine = std::max(1, static_cast<int>((widthPx - 8) / halfPx));
-    int lines = 0;
-    for (const QStringView part : QStringView(text).split(u'\n'))
-        lines += std::max(1, (halfWidths(part.trimmed()) + perLine - 1) / perLine);
-    return lines;
+    int lines = 1, used = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool newline = text[i] == u'\n';
+        const int width = newline ? 0 : halfWidth(text[i]);
+        if (newline || used + width > perLine) {
+            if (lines == maxLines)
+                return {lines, newline ? i + 1 : i};
+            ++lines;
+            used = 0;
+        }
+        used += width;
+    }
+    return {lines, text.size()};
+}
+
+int wrappedLines(const QString& text, int widthPx)
+{
+    return wrapText(text, widthPx).lines;
 }
 
 // "2026年11月".
@@ -76,6 +95,15 @@ QString meanArrow(std::optional<double> now, std::optional<double> before)
     const long long a = std::llround(*now * 10), b = std::llround(*before * 10);
     return a > b ? QStringLiteral("↑") : a < b ? QStringLiteral("↓") : QStringLiteral("→");
 }
+
+// A row pair of the lesson table: a lesson with its comment, or with the first
+// part of a comment too long for a page, or (facts false) the next part of it.
+struct LessonPiece {
+    int row = 0;          // of the statement
+    bool facts = true;    // the lesson's date, marks and so on are printed
+    QString comment;      // what the comment row under it prints
+};
+using LessonPage = std::vector<LessonPiece>;
 
 // One student's month: the lessons held by the day of the report, the figures
 // and the item means of this month and of the five before it.
@@ -140,27 +168,50 @@ public:
     }
 
     // The month's lessons split into pages: as many as the lesson table holds
-    // at the heights they need; at least one page, which may be empty.
-    std::vector<std::vector<int>> pagesOf(const StudentMonth& m) const
+    // at the heights they need; at least one page, which may be empty. A lesson
+    // whose comment is taller than a page fills the rest of the page, and its
+    // comment goes on over the next pages: nothing of it is cut.
+    std::vector<LessonPage> pagesOf(const StudentMonth& m) const
     {
-        std::vector<std::vector<int>> pages(1);
+        std::vector<LessonPage> pages(1);
         double used = 0;
-        for (const int r : m.lessons) {
-            const double h = factsHeight(r) + commentHeight(r);
+        const auto roomFor = [&](double h) {
             if (!pages.back().empty()
                 && (static_cast<int>(pages.back().size()) == kLessonRows || used + h > kLessonTablePt)) {
                 pages.emplace_back();
                 used = 0;
             }
-            pages.back().push_back(r);
-            used += h;
+        };
+        for (const int r : m.lessons) {
+            const double facts = factsHeight(r);
+            QString comment = m_rows.at(r, Comment).trimmed();
+            const double whole = facts + commentHeight(comment);
+            if (whole <= kLessonTablePt) {
+                roomFor(whole);
+                pages.back().push_back({r, true, comment});
+                used += whole;
+                continue;
+            }
+            for (bool first = true; !comment.isEmpty(); first = false) {
+                const double above = first ? facts : 0;
+                roomFor(above + kLineHeightPt + 4);
+                const int lines = std::max(1, static_cast<int>((kLessonTablePt - used - above - 4) / kLineHeightPt));
+                const QString text = first ? comment : kContinued + comment;
+                const qsizetype end = std::max(wrapText(text, m_commentPx, lines).end, (first ? 0 : kContinued.size()) + 1);
+                QString part = text.left(end);
+                if (part.endsWith(u'\n'))
+                    part.chop(1);
+                used += above + commentHeight(part);
+                pages.back().push_back({r, first, part});
+                comment = text.mid(end);
+            }
         }
         return pages;
     }
 
     // Writes one page of the student at the page's first row.
     void writePage(int top, const QString& number, const QString& name, const StudentMonth& m,
-                   const std::vector<int>& lessons, int page, int pages)
+                   const LessonPage& lessons, int page, int pages)
     {
         QString made = QStringLiteral("作成日 ") + funcDateText(m_madeOn);
         if (pages > 1)
@@ -193,13 +244,12 @@ private:
         return std::max(kLessonRowPt, lines * kLineHeightPt + 4);
     }
     // A lesson without a comment has no comment row.
-    double commentHeight(int r) const
+    double commentHeight(const QString& comment) const
     {
-        const QString& comment = m_rows.at(r, Comment);
-        return comment.trimmed().isEmpty() ? 0 : wrappedLines(comment, m_commentPx) * kLineHeightPt + 4;
+        return comment.isEmpty() ? 0 : wrappedLines(comment, m_commentPx) * kLineHeightPt + 4;
     }
 
-    void writeLessons(int top, const std::vector<int>& lessons)
+    void writeLessons(int top, const LessonPage& lessons)
     {
         wb::Sheet& sheet = m_out.reportSheet();
         const int first = top + kFirstLessonRow;
@@ -209,8 +259,21 @@ private:
         }
         double used = 0;
         for (std::size_t i = 0; i < lessons.size(); ++i) {
-            const int r = lessons[i];
+            const LessonPiece& piece = lessons[i];
+            const int r = piece.row;
             const int row = first + 2 * static_cast<int>(i);
+            const double comment = commentHeight(piece.comment);
+            if (comment > 0) {
+                sheet.setText(row + 1, 1, piece.comment);
+                sheet.setRowHeight(row + 1, comment);
+            } else {
+                hideRow(row + 1);
+            }
+            used += comment;
+            if (!piece.facts) {
+                hideRow(row);
+                continue;
+            }
             const QString date = funcReportDate(m_rows.at(r, Date));
             m_out.setCell(row, kDateCol, date.size() == 10 ? date.mid(5) : date);
             m_out.setCell(row, kWeekdayCol, m_rows.at(r, Weekday));
@@ -226,15 +289,9 @@ private:
                 else
                     m_out.setCell(row, kFirstMarkCol + k, kNone);
             }
-            const double facts = factsHeight(r), comment = commentHeight(r);
+            const double facts = factsHeight(r);
             sheet.setRowHeight(row, facts);
-            if (comment > 0) {
-                sheet.setText(row + 1, 1, m_rows.at(r, Comment).trimmed());
-                sheet.setRowHeight(row + 1, comment);
-            } else {
-                hideRow(row + 1);
-            }
-            used += facts + comment;
+            used += facts;
         }
         // The lessons left over share what remains of the table's height, at
         // least a plain lesson's height each, without comment rows; the others
@@ -388,7 +445,7 @@ void ExcelOut::subMonthlyPrint(const QString& studentSql, const QString& lessonS
         }
         MonthlyWriter writer(*this, rows, items, first, madeOn);
         std::vector<StudentMonth> months;
-        std::vector<std::vector<std::vector<int>>> pages;
+        std::vector<std::vector<LessonPage>> pages;
         long long pageCount = 0;
         for (int s = 0; s < students.count(); ++s) {
             months.push_back(writer.monthOf(students.at(s, 0)));

@@ -15,7 +15,9 @@
 #include <cmath>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <stdexcept>
+#include <unordered_map>
 #include <vector>
 
 // The writer packs every part at zlib's default level. A report's sheet is
@@ -130,9 +132,31 @@ bool showsWhenBlank(const CellFormat& f)
            || f.right.style != none;
 }
 
+// The format as the library tells formats apart: black is its "no colour",
+// the empty font name its default font, size 11 its default size, and the
+// colour of a missing border is not written. Two formats it takes for equal
+// must be one library format: it looks the second one up anew for every cell.
+CellFormat libraryView(CellFormat f)
+{
+    const auto color = [](std::uint32_t c) { return c == kAuto || (c & 0xFFFFFFu) == LXW_COLOR_UNSET ? kAuto : c & 0xFFFFFFu; };
+    if (f.fontName.empty())
+        f.fontName = LXW_DEFAULT_FONT_NAME;
+    if (f.fontSize <= 0)
+        f.fontSize = 11;
+    f.fontColor = color(f.fontColor);
+    if (f.fill != kAuto)
+        f.fill &= 0xFFFFFFu;
+    for (Border* b : {&f.top, &f.bottom, &f.left, &f.right})
+        *b = b->style == BorderStyle::None ? Border{} : Border{b->style, color(b->color)};
+    return f;
+}
+
 class SheetWriter {
 public:
-    SheetWriter(lxw_workbook* book, const Workbook& model) : m_book(book), m_model(model) {}
+    SheetWriter(lxw_workbook* book, const Workbook& model) : m_book(book), m_model(model)
+    {
+        m_library.emplace(libraryView(CellFormat{}), nullptr);
+    }
 
     void write(const Sheet& sheet)
     {
@@ -155,13 +179,23 @@ public:
     }
 
 private:
+    // The library format of a cell format; none for one the library takes for its default.
     lxw_format* format(FormatId id)
     {
-        if (id < m_formats.size() && m_formats[id] != nullptr)
-            return m_formats[id];
+        if (id < m_formats.size() && m_formats[id])
+            return *m_formats[id];
         if (id >= m_formats.size())
-            m_formats.resize(id + 1, nullptr);
-        const CellFormat& f = m_model.formats().at(id);
+            m_formats.resize(id + 1);
+        const CellFormat f = libraryView(m_model.formats().at(id));
+        auto [at, added] = m_library.try_emplace(f, nullptr);
+        if (added)
+            at->second = libraryFormat(f);
+        m_formats[id] = at->second;
+        return at->second;
+    }
+
+    lxw_format* libraryFormat(const CellFormat& f)
+    {
         lxw_format* x = workbook_add_format(m_book);
         if (!f.fontName.empty())
             format_set_font_name(x, f.fontName.c_str());
@@ -201,8 +235,6 @@ private:
             format_set_shrink(x);
         if (!f.numberFormat.empty())
             format_set_num_format(x, f.numberFormat.c_str());
-        m_formats[id] = x;
-        m_blankShows.resize(m_formats.size(), -1);
         return x;
     }
 
@@ -380,7 +412,8 @@ private:
 
     lxw_workbook* m_book;
     const Workbook& m_model;
-    std::vector<lxw_format*> m_formats;
+    std::vector<std::optional<lxw_format*>> m_formats;   // by FormatId, once looked up
+    std::unordered_map<CellFormat, lxw_format*, CellFormatHash> m_library;
     std::vector<signed char> m_blankShows;
     std::deque<std::string> m_texts;
 };

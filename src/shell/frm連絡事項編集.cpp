@@ -49,6 +49,7 @@ void frm連絡事項編集::showEvent(QShowEvent* event)
     if (!m_loaded) {
         m_loaded = true;
         Form_Load();
+        m_loadedState = funcFormState();
     }
     QDialog::showEvent(event);
 }
@@ -215,9 +216,25 @@ void frm連絡事項編集::cmdOK_Click()
     });
 }
 
+QStringList frm連絡事項編集::funcFormState() const
+{
+    return {DTPDate[0]->date().toString(Qt::ISODate), DTPDate[1]->date().toString(Qt::ISODate),
+            QString::number(cboEdit[0]->currentIndex()), txtName->text(), txtRenraku->toPlainText()};
+}
+
 void frm連絡事項編集::cmdEnd_Click()
 {
     guarded(QStringLiteral("frm連絡事項編集 - cmdEnd_Click"), [&] {
+        if (m_loaded && funcFormState() != m_loadedState) {
+            switch (funcAskSaveChanges()) {
+            case MsgAnswer::Yes:
+                // Saved and closed as 更新したい does; a failed check keeps the window open.
+                cmdOK_Click();
+                return;
+            case MsgAnswer::No: break;
+            default: return;
+            }
+        }
         m_ok = false;
         done(Rejected);
     });
@@ -225,7 +242,7 @@ void frm連絡事項編集::cmdEnd_Click()
 
 void frm連絡事項編集::reject()
 {
-    // Escape and the window's close box close without saving, as 閉じる does.
+    // Escape and the window's close box ask about unsaved changes, as 閉じる does.
     cmdEnd_Click();
 }
 

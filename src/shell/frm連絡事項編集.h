@@ -6,6 +6,7 @@
 #include "Syori.h"
 
 #include <QDialog>
+#include <QStringList>
 
 #include <array>
 #include <optional>
@@ -42,11 +43,14 @@ private:
     void Form_Load();
     void subComboTextSet();
     void Form_Unload();
+    // What the controls hold, to tell whether the user changed anything.
+    QStringList funcFormState() const;
 
     Syori m_syoriID;
     int m_renrakuID;
     bool m_loaded = false;
     bool m_ok = false;
+    QStringList m_loadedState;
     std::optional<Recordset> m_rs;   // the notices, open while the window is
 
     QLabel* lblMode = nullptr;

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -155,6 +156,8 @@ private slots:
     void registerByKeysAlone();
     void registerSavesAllOrNothing();
     void registerRefusesWhatItCannotHold();
+    void registerCommentKeys_data();
+    void registerCommentKeys();
     void panelAndRegisterAgree();
     void anotherPcMeanwhile_data();
     void anotherPcMeanwhile();
@@ -883,10 +886,19 @@ void tst_CourseDetail::registerSavesAllOrNothing()
                                          "RAISE EXCEPTION 'refused'; END IF; RETURN NEW; END$$; "
                                          "CREATE TRIGGER refuse BEFORE UPDATE ON 講座出席 FOR EACH ROW EXECUTE FUNCTION refuse()")
                         : QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON 講座出席 WHEN NEW.生徒番号 = 2 BEGIN SELECT RAISE(ABORT, 'refused'); END"));
-    QVERIFY_THROWS_EXCEPTION(ProgramEnded, w.cmdSave_Click());
+    // Told with the reason and logged; the window stays with both rows changed, to be saved again.
+    s.pf.ui().clear();
+    w.cmdSave_Click();
+    QVERIFY(w.isVisible());
+    QCOMPARE(s.pf.ui().texts().size(), 1);
+    QVERIFY(s.pf.ui().lastText().startsWith(QStringLiteral("保存中に問題が起きたため、出欠・評価は1人も保存していません。")));
     QVERIFY(s.pf.ui().lastText().contains(QStringLiteral("refused")));
-    QVERIFY(OpenDatabase(false, s.pf.databasePath()));
+    QFile log(s.pf.file(QStringLiteral("ErrorLog.txt")));
+    QVERIFY(log.open(QIODevice::ReadOnly) && log.readAll().contains("refused"));
     QCOMPARE(s.pf.list("SELECT 生徒番号 || '|' || 出席フラグ || 項目1 FROM 講座出席 ORDER BY 1"), before);
+    QCOMPARE(gridRows(&w), QStringList({"1|青木|欠|○|3|4||がんばった", "2|伊藤|欠|×||2|2|"}));
+    QCOMPARE(w.propChangedCount(), 2);
+    QVERIFY(!w.propOK());
 
     // A row another PC removed meanwhile is stored again, whole and once: the later save wins.
     s.pf.exec("DELETE FROM 講座出席 WHERE 生徒番号 = 2");
@@ -931,8 +943,14 @@ void tst_CourseDetail::registerRefusesWhatItCannotHold()
     QComboBox* editor = openEditor(grid);
     QVERIFY(editor->isEditable());
     QCOMPARE(editor->itemText(0), QStringLiteral("がんばった"));   // the class's comments to choose from
+    auto* count = child<QLabel>(&w, "lblCount");
+    QCOMPARE(count->text(), QStringLiteral("0／255文字"));
     editor->lineEdit()->setText(QString(300, QChar(u'長')));
+    QVERIFY(count->isVisible());
+    QCOMPARE(count->text(), QStringLiteral("255／255文字（上限）"));
     QTest::keyClick(editor->lineEdit(), Qt::Key_Return);
+    // Read whole in the cell's tooltip.
+    QVERIFY(grid->item(1, 7)->toolTip().contains(QString(kJukouCommentMax, QChar(u'長'))));
     grid->setCurrentCell(0, 7);
     QTest::keyClick(grid, Qt::Key_F2);
     openEditor(grid)->lineEdit()->setText(QStringLiteral("It's 100% *#ok* ｶﾅ 😀"));
@@ -946,8 +964,51 @@ void tst_CourseDetail::registerRefusesWhatItCannotHold()
     QCOMPARE(d.edit("txtコメント")->maxLength(), kJukouCommentMax);
     d.select(1);
     QCOMPARE(d.edit("txtコメント")->text(), stored);
+    QCOMPARE(child<QLabel>(&*d.w, "lblコメント文字数")->text(), QStringLiteral("300／255文字（上限）"));
     d.click("cmdEnd");
     QCOMPARE(d.attendance(5, 2).section('|', 2, 2), stored);
+}
+
+void tst_CourseDetail::registerCommentKeys_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("keys");
+    QTest::addColumn<QString>("comment");   // 青木's as stored
+    // The class's comments offered: 「Good job!」 from an earlier lesson, 「がんばった」;
+    // the editor opens on 青木's 「がんばった」, and so does the list.
+    QTest::newRow("Enter stores what was typed, not the offer") << "go" << QStringList{"Return"} << "go";
+    QTest::newRow("↓ Enter takes the offer") << "go" << QStringList{"Down", "Return"} << "Good job!";
+    QTest::newRow("a comment picked from the list") << "" << QStringList{"Alt+Down", "Up", "Return"} << "Good job!";
+    QTest::newRow("Alt+S stores the comment being typed") << "メモ" << QStringList{"Alt+S"} << "メモ";
+}
+
+void tst_CourseDetail::registerCommentKeys()
+{
+    QFETCH(QString, typed);
+    QFETCH(QStringList, keys);
+    QFETCH(QString, comment);
+    School s({"INSERT INTO 毎講座履歴 SELECT 6, '2026/04/01', 3, 時限ID, 学年ID, 科目ID, 講座クラスID, 講師ID, 教室ID, 0, 0, '', '', '', '', 0"
+              " FROM 毎講座履歴 WHERE 毎講座ID = 5",
+              "INSERT INTO 講座出席 VALUES (6, 3, 1, 0, 0, 0, 0, 'Good job!', 1, '2026/04/01', 0)"});
+    frm出欠一括入力 w(5);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    auto* grid = child<QTableWidget>(&w, "grdJukou");
+    grid->setCurrentCell(0, 7);
+    pressKeys({"F2"});
+    typeInto(openEditor(grid)->lineEdit(), typed);
+    QCOMPARE(QApplication::activePopupWidget() != nullptr, typed == "go");   // the offer
+    pressKeys(keys);
+    // Enter and a pick end the editing and go down; Alt+S saves at once.
+    if (!keys.contains("Alt+S")) {
+        QCOMPARE(grid->currentRow(), 1);
+        QCOMPARE(grid->item(0, 7)->text(), comment);
+        w.cmdSave_Click();
+    }
+    QTRY_VERIFY(w.propOK());   // a button's mnemonic clicks a moment later
+    QCOMPARE(s.attendance(5, 1).section('|', 2, 2), comment);
+    QCOMPARE(w.propChangedCount(), 0);
+    QVERIFY(s.pf.ui().messages.empty());
 }
 
 void tst_CourseDetail::panelAndRegisterAgree()

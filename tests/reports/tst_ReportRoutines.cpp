@@ -84,6 +84,8 @@ private slots:
     void analysisChartsBoundToTheirBlock();
 
     void monthlyPagePerStudentOfThatMonth();
+    void monthlyLongCommentGoesOnOverPages();
+    void monthlyJanuaryLooksBackIntoDecember();
     void monthlyDefaultMonth_data();
     void monthlyDefaultMonth();
 
@@ -96,6 +98,7 @@ private:
     void lesson(int id, const QString& date, int period, int subject, int klass, const QString& unit = QStringLiteral("'一次関数'"));
     void attend(int lesson, int student, int present, const QString& marks, const QString& comment, int homework = 0);
     void student(int number, const QString& name);
+    Written monthly(const QList<int>& students, const QDate& month, const QDate& madeOn);
 };
 
 void tst_ReportRoutines::init()
@@ -127,6 +130,16 @@ void tst_ReportRoutines::student(int number, const QString& name)
 {
     m_pf->exec(QStringLiteral("INSERT INTO 生徒台帳 (生徒番号, 氏名カナ, 生徒氏名) VALUES (%1, 'ｾｲﾄ', '%2')")
                    .arg(number).arg(name));
+}
+
+Written tst_ReportRoutines::monthly(const QList<int>& students, const QDate& month, const QDate& madeOn)
+{
+    const QString which = chosen(QStringLiteral("生徒番号"), students);
+    return runReport(*m_pf, kMonthly, [&](ExcelOut& out) {
+        out.subMonthlyPrint(QStringLiteral(" SELECT 生徒番号,生徒氏名 FROM 生徒台帳 WHERE ") + which,
+                            QStringLiteral(" SELECT * FROM QRY_講座出席出力 WHERE ") + which + QStringLiteral(" ORDER BY 生徒番号,講座日,時限ID"),
+                            month, madeOn);
+    });
 }
 
 // ---------------------------------------------------------------- calendar
@@ -575,13 +588,7 @@ void tst_ReportRoutines::monthlyPagePerStudentOfThatMonth()
     attend(4, 1, 0, QStringLiteral("0, 0, 0, NULL"), QString());   // absent, unmarked
     attend(3, 2, 1, QStringLiteral("5, 5, 5, NULL"), QString());
     attend(5, 2, 1, QStringLiteral("5, 5, 5, NULL"), QStringLiteral("よく頑張りました"), 1);
-    const QString students = chosen(QStringLiteral("生徒番号"), {1, 2, 3});
-    const Written w = runReport(*m_pf, kMonthly, [&](ExcelOut& out) {
-        out.subMonthlyPrint(QStringLiteral(" SELECT 生徒番号,生徒氏名 FROM 生徒台帳 WHERE ") + students,
-                            QStringLiteral(" SELECT * FROM QRY_講座出席出力 WHERE ") + students
-                                + QStringLiteral(" ORDER BY 生徒番号,講座日,時限ID"),
-                            QDate(2026, 11, 1), QDate(2026, 11, 20));
-    });
+    const Written w = monthly({1, 2, 3}, QDate(2026, 11, 1), QDate(2026, 11, 20));
     QVERIFY(w.book);
     QVERIFY(m_pf->ui().messages.empty());
 
@@ -650,6 +657,82 @@ void tst_ReportRoutines::monthlyPagePerStudentOfThatMonth()
     QCOMPARE(chartRanges(w.charts[0]).mid(0, 3),
              (QStringList{QStringLiteral("M52:M52"), QStringLiteral("N51:S51"), QStringLiteral("N52:S52")}));
     QCOMPARE(chartRanges(w.charts[0]).size(), 3 * 3);
+}
+
+void tst_ReportRoutines::monthlyLongCommentGoesOnOverPages()
+{
+    // A comment of three pages' length between two lessons: it fills the rest of
+    // the first page and goes on over the next ones, none of it cut.
+    student(1, QStringLiteral("山田 太郎"));
+    lesson(1, QStringLiteral("2026/11/04"), 1, 1, 1);
+    lesson(2, QStringLiteral("2026/11/05"), 1, 1, 1);
+    lesson(3, QStringLiteral("2026/11/06"), 1, 1, 1);
+    QString longComment;
+    for (int n = 0; longComment.size() < 3000; ++n)
+        longComment += QStringLiteral("%1回目：宿題は丁寧にできていました。次回は計算の見直しを。").arg(n) + (n % 10 == 9 ? u'\n' : u' ');
+    longComment = longComment.trimmed();
+    attend(1, 1, 1, QStringLiteral("3, 3, 3, NULL"), QStringLiteral("短いコメント"));
+    attend(2, 1, 1, QStringLiteral("4, 4, 4, NULL"), longComment);
+    attend(3, 1, 1, QStringLiteral("5, 5, 5, NULL"), QStringLiteral("最後"));
+    const Written w = monthly({1}, QDate(2026, 11, 1), QDate(2026, 11, 30));
+    QVERIFY(w.book);
+
+    using namespace layout::monthly;
+    const int pages = static_cast<int>(w.sheet().pageBreaks().size()) + 1;
+    QVERIFY(pages >= 3);
+    QString printed;
+    QStringList dates;
+    for (int p = 0; p < pages; ++p) {
+        const int top = 1 + p * kPageRows;
+        QCOMPARE(w.text(top + kMadeRow, kMadeCol), QStringLiteral("作成日 2026/11/30　%1/%2枚").arg(p + 1).arg(pages));
+        double height = 0;
+        for (int r = top + kFirstLessonRow; r < top + kFirstLessonRow + 2 * kLessonRows; ++r) {
+            if (w.sheet().rowHidden(r))
+                continue;
+            height += w.sheet().rowHeight(r).value_or(kLessonRowPt);
+            if ((r - top - kFirstLessonRow) % 2 == 1)
+                printed += w.text(r, 1);
+            else if (!w.text(r, kDateCol).isEmpty())
+                dates << w.text(r, kDateCol);
+        }
+        QVERIFY2(height <= kLessonTablePt + 1, qPrintable(QString::number(height)));
+    }
+    // Each lesson once, the comments whole in their order, marked where one goes on.
+    QCOMPARE(dates, (QStringList{"11/04", "11/05", "11/06"}));
+    QCOMPARE(printed.count(QStringLiteral("（続き）")), pages - 1);
+    QString expected = QStringLiteral("短いコメント") + longComment + QStringLiteral("最後");
+    QCOMPARE(printed.remove(QStringLiteral("（続き）")).remove(u'\n'), expected.remove(u'\n'));
+}
+
+void tst_ReportRoutines::monthlyJanuaryLooksBackIntoDecember()
+{
+    // The months before January lie in the year before: December is last month,
+    // August the first of the chart; the January a year earlier is not this one.
+    student(1, QStringLiteral("山田 太郎"));
+    lesson(1, QStringLiteral("2026/01/14"), 1, 1, 1);
+    lesson(2, QStringLiteral("2026/08/05"), 1, 1, 1);
+    lesson(3, QStringLiteral("2026/12/09"), 1, 1, 1);
+    lesson(4, QStringLiteral("2027/01/13"), 1, 1, 1);
+    attend(1, 1, 1, QStringLiteral("5, 5, 5, NULL"), QString());
+    attend(2, 1, 1, QStringLiteral("1, 1, 1, NULL"), QString());
+    attend(3, 1, 1, QStringLiteral("2, 2, 2, NULL"), QString());
+    attend(4, 1, 1, QStringLiteral("4, 4, 4, NULL"), QString());
+    const Written w = monthly({1}, QDate(2027, 1, 1), QDate(2027, 1, 20));
+    QVERIFY(w.book);
+
+    using namespace layout::monthly;
+    QCOMPARE(w.text(1 + kMonthRow, kMonthCol), QStringLiteral("2027年1月"));
+    QCOMPARE(w.text(1 + kHeldRow, kCountCol), QStringLiteral("1"));
+    QCOMPARE(w.text(1 + kMeansHeadRow, kMeanCol) + w.text(1 + kMeansHeadRow, kLastMeanCol), QStringLiteral("1月12月"));
+    QCOMPARE(w.text(1 + kFirstMeanRow, kMeanCol) + u' ' + w.text(1 + kFirstMeanRow, kLastMeanCol) + w.text(1 + kFirstMeanRow, kArrowCol),
+             QStringLiteral("4 2↑"));
+    QStringList months, marks;
+    for (int i = 1; i <= kChartMonths; ++i) {
+        months << w.text(1 + kChartDataRow, kDataCaptionCol + i);
+        marks << w.text(2 + kChartDataRow, kDataCaptionCol + i);
+    }
+    QCOMPARE(months.join(u' '), QStringLiteral("8月 9月 10月 11月 12月 1月"));
+    QCOMPARE(marks.join(u' '), QStringLiteral("1    2 4"));
 }
 
 void tst_ReportRoutines::monthlyDefaultMonth_data()

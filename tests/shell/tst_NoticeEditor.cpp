@@ -17,7 +17,8 @@ private slots:
     void addRefusesEachMissingInputThenSaves();
     void copyAddsANewNoticeWithTheSameValues();
     void editChangesTheNoticeInPlace();
-    void closingWithoutSavingChangesNothing();
+    void closingAsksAboutWhatWasTyped_data();
+    void closingAsksAboutWhatWasTyped();
     void editOfANoticeDeletedMeanwhileIsStoredAnew();
     void unreadableStoredDatesOpenAsToday();
 
@@ -138,31 +139,48 @@ void tst_NoticeEditor::editChangesTheNoticeInPlace()
     QCOMPARE(row(pf, 7)[3], QStringLiteral("事務"));
 }
 
-void tst_NoticeEditor::closingWithoutSavingChangesNothing()
+void tst_NoticeEditor::closingAsksAboutWhatWasTyped_data()
 {
+    QTest::addColumn<bool>("typed");
+    QTest::addColumn<bool>("escape");    // else 閉じる
+    QTest::addColumn<int>("answer");     // to 「変更した内容を保存しますか？」, -1 when not asked
+    QTest::addColumn<QString>("name");   // 記入者 as stored afterwards
+    QTest::newRow("nothing typed: 閉じる asks nothing") << false << false << -1 << "高橋";
+    QTest::newRow("nothing typed: Escape asks nothing") << false << true << -1 << "高橋";
+    QTest::newRow("いいえ drops what was typed") << true << true << int(MsgAnswer::No) << "高橋";
+    QTest::newRow("はい saves it") << true << false << int(MsgAnswer::Yes) << "宮本";
+    QTest::newRow("キャンセル keeps the window and the typing") << true << true << int(MsgAnswer::Cancel) << "宮本";
+}
+
+void tst_NoticeEditor::closingAsksAboutWhatWasTyped()
+{
+    QFETCH(bool, typed);
+    QFETCH(bool, escape);
+    QFETCH(int, answer);
+    QFETCH(QString, name);
     ProgramFolder pf;
     insertNotice(pf, 1, 0, 5, 3, QStringLiteral("高橋"), QStringLiteral("元の内容"));
     frmMenu menu;
-    const QStringList before = row(pf, 1);
-    menu.setPropOK(true);
+    bool stayed = false;
     onNextModal([&](QDialog* d) {
-        child<QLineEdit>(d, "txtName")->setText(QStringLiteral("宮本"));
-        QTest::mouseClick(child<QPushButton>(d, "cmdEnd"), Qt::LeftButton);
+        auto* writer = child<QLineEdit>(d, "txtName");
+        if (typed)
+            writer->setText(QStringLiteral("宮本"));
+        if (answer >= 0)
+            pf.ui().answers = {MsgAnswer(answer)};
+        if (escape)
+            QTest::keyClick(d, Qt::Key_Escape);
+        else
+            QTest::mouseClick(child<QPushButton>(d, "cmdEnd"), Qt::LeftButton);
+        stayed = d->isVisible();
+        if (stayed && writer->text() == QStringLiteral("宮本"))
+            QTest::mouseClick(save(d), Qt::LeftButton);
     });
     menu.cmdOK_Click(2);
-    QVERIFY(!menu.propOK());
-    QCOMPARE(row(pf, 1), before);
-
-    // Escape is the same as 閉じる.
-    menu.setPropOK(true);
-    onNextModal([&](QDialog* d) {
-        child<QLineEdit>(d, "txtName")->setText(QStringLiteral("宮本"));
-        QTest::keyClick(d, Qt::Key_Escape);
-    });
-    menu.cmdOK_Click(2);
-    QVERIFY(!menu.propOK());
-    QCOMPARE(row(pf, 1), before);
-    QVERIFY(pf.ui().messages.empty());
+    QCOMPARE(pf.ui().texts(), answer >= 0 ? QStringList{QStringLiteral("変更した内容を保存しますか？")} : QStringList{});
+    QCOMPARE(stayed, answer == int(MsgAnswer::Cancel));
+    QCOMPARE(row(pf, 1)[3], name);
+    QCOMPARE(menu.propOK(), name == QStringLiteral("宮本"));
 }
 
 void tst_NoticeEditor::editOfANoticeDeletedMeanwhileIsStoredAnew()

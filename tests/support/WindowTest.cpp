@@ -114,10 +114,16 @@ void typeInto(QWidget* control, const QString& text)
 void pressKeys(const QStringList& keyNames)
 {
     for (const QString& name : keyNames) {
-        QWidget* focused = QApplication::focusWidget();
-        if (!focused)
+        // Where the platform sends a key: to an open pop-up (a completion, a list) first.
+        QWidget* target = QApplication::activePopupWidget();
+        if (target && target->focusWidget())
+            target = target->focusWidget();
+        if (!target)
+            target = QApplication::focusWidget();
+        if (!target)
             qFatal("no control has the focus for %s", qPrintable(name));
-        QTest::keyClick(focused, QKeySequence(name)[0].key());
+        const QKeyCombination key = QKeySequence(name)[0];
+        QTest::keyClick(target, key.key(), key.keyboardModifiers());
     }
 }
 

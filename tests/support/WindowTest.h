@@ -60,5 +60,6 @@ void subUseOffscreenScreen(int width, int height);
 // Types text into a control one character at a time, as a user does: ASCII as
 // key presses, anything else as the input method's commit of that character.
 void typeInto(QWidget* control, const QString& text);
-// A key by its name ("Tab", "Return", "Down", "1") to the control that has the focus.
+// A key by its name ("Tab", "Return", "Down", "1", "Alt+S") to the control that
+// has the focus, or to the pop-up that is open, as the platform sends it.
 void pressKeys(const QStringList& keyNames);
