@@ -12,6 +12,7 @@
 #include <array>
 #include <optional>
 
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -32,6 +33,8 @@ public:
     void cmdEnd_Click();
     void cmdImport_Click();
     void cmdExport_Click();
+    // Lists those who paused or left too, or only those with the school today.
+    void chkAll_Click();
     void reject() override { cmdEnd_Click(); }
 
 private:
@@ -53,6 +56,7 @@ private:
     QPushButton* cmdEnd = nullptr;
     QPushButton* cmdImport = nullptr;
     QPushButton* cmdExport = nullptr;
+    QCheckBox* chkAll = nullptr;
     std::array<QLabel*, 2> lblInfo{};
     QLabel* lblJyoken = nullptr;
     QLabel* lblCount = nullptr;
