@@ -12,6 +12,7 @@
 #include "SeitoStore.h"
 #include "Theme.h"
 #include "frm生徒検索.h"
+#include "frm年度更新.h"
 #include "frm生徒取込.h"
 #include "frm生徒情報詳細.h"
 #include "WindowPlace.h"
@@ -34,14 +35,16 @@ struct ListColumn {
     const char* header;
     int divisor;   // the column is the list's width divided by this
     Shown shown = Shown::Field;
+    bool digits = false;   // digits kept as text (a phone's leading 0)
 };
 // The number first: two students of the same name are told apart by it. Every column
 // of the register is here, so that a list written to Excel imports back whole; the
 // grade and the state are worked out from the row (the grade for this school year).
 const std::array<ListColumn, 14> kColumns{{
     {"生徒番号", "生徒番号", 10}, {"氏名カナ", "氏名カナ", 5}, {"生徒氏名", "生徒氏名", 5}, {"", "学年", 12, Shown::Grade},
-    {"電話", "電話", 5}, {"携帯電話", "携帯", 5}, {"性別名", "性別", 10}, {"学校名", "学校", 3}, {"入塾日", "入塾日", 5},
-    {"生年月日", "生年月日", 5}, {"郵便番号", "郵便番号", 5}, {"住所", "住所", 3}, {"備考", "備考", 3},
+    {"電話", "電話", 5, Shown::Field, true}, {"携帯電話", "携帯", 5, Shown::Field, true}, {"性別名", "性別", 10},
+    {"学校名", "学校", 3}, {"入塾日", "入塾日", 5}, {"生年月日", "生年月日", 5}, {"郵便番号", "郵便番号", 5, Shown::Field, true},
+    {"住所", "住所", 3}, {"備考", "備考", 3},
     {"", "在籍", 12, Shown::State},
 }};
 const QString kHelp = QStringLiteral("検索結果で抽出された生徒の一覧です。生徒を選択してダブルクリックすると、"
@@ -90,6 +93,9 @@ void frm生徒情報一覧::buildControls()
     cmdEnd = named<QPushButton>(this, QStringLiteral("cmdEnd"), QStringLiteral("閉じる(&X)"));
     cmdImport = named<QPushButton>(this, QStringLiteral("cmdImport"), QStringLiteral("Excelから取り込む(&I)"));
     cmdExport = named<QPushButton>(this, QStringLiteral("cmdExport"), QStringLiteral("Excelへ書き出す"));
+    cmdYear = named<QPushButton>(this, QStringLiteral("cmdYear"), QStringLiteral("年度更新(&Y)"));
+    cmdYear->setAutoDefault(false);
+    connect(cmdYear, &QPushButton::clicked, this, [this] { cmdYear_Click(); });
     chkAll = named<QCheckBox>(this, QStringLiteral("chkAll"), QStringLiteral("休塾・退塾の生徒も表示(&R)"));
     connect(chkAll, &QCheckBox::toggled, this, [this] { chkAll_Click(); });
     for (QPushButton* button : {cmdSearch, cmdImport, cmdExport, cmdEnd})
@@ -117,6 +123,7 @@ void frm生徒情報一覧::buildControls()
     side->addWidget(cmdSearch);
     side->addWidget(cmdImport);
     side->addWidget(cmdExport);
+    side->addWidget(cmdYear);
     side->addSpacing(12);
     side->addWidget(chkAll);
     side->addStretch(1);
@@ -323,8 +330,11 @@ void frm生徒情報一覧::cmdExport_Click()
     guarded(QStringLiteral("frm生徒情報一覧 - cmdExport_Click"), [&] {
         WaitCursor wait;
         // Numbers that are text in the register stay text in the workbook.
-        funcListPrint(ListSheet{QStringLiteral("生徒一覧"), m_jyokenString, funcListHeaders(lvList), funcListRows(lvList),
-                                {3, 4, 9}});
+        QList<int> texts;
+        for (int i = 0; i < static_cast<int>(kColumns.size()); ++i)
+            if (kColumns[static_cast<std::size_t>(i)].digits)
+                texts << i;
+        funcListPrint(ListSheet{QStringLiteral("生徒一覧"), m_jyokenString, funcListHeaders(lvList), funcListRows(lvList), texts});
     });
 }
 
@@ -332,6 +342,16 @@ void frm生徒情報一覧::chkAll_Click()
 {
     guarded(QStringLiteral("frm生徒情報一覧 - chkAll_Click"), [&] {
         if (m_loaded)
+            subListSet();
+    });
+}
+
+void frm生徒情報一覧::cmdYear_Click()
+{
+    guarded(QStringLiteral("frm生徒情報一覧 - cmdYear_Click"), [&] {
+        frm年度更新 change(this);
+        change.exec();
+        if (change.propOK())
             subListSet();
     });
 }

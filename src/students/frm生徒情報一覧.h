@@ -35,6 +35,8 @@ public:
     void cmdExport_Click();
     // Lists those who paused or left too, or only those with the school today.
     void chkAll_Click();
+    // The change of school year; the list follows what it stored.
+    void cmdYear_Click();
     void reject() override { cmdEnd_Click(); }
 
 private:
@@ -57,6 +59,7 @@ private:
     QPushButton* cmdImport = nullptr;
     QPushButton* cmdExport = nullptr;
     QCheckBox* chkAll = nullptr;
+    QPushButton* cmdYear = nullptr;
     std::array<QLabel*, 2> lblInfo{};
     QLabel* lblJyoken = nullptr;
     QLabel* lblCount = nullptr;

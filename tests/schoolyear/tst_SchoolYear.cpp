@@ -2,6 +2,9 @@
 #include "Enrolment.h"
 #include "ProgramFolder.h"
 #include "SchoolYear.h"
+#include "YearChange.h"
+
+#include <QFile>
 
 #include <QtTest>
 
@@ -13,6 +16,8 @@ private slots:
     void yearStartIsKeptInTheProgramFolder();
     void gradesMapToTheMasterByName();
     void lessonsAfterTheStateDateAreNotOffered();
+    void yearChangePreviewCommitAndUndo();
+    void yearChangeMeetsAnotherPc();
 };
 
 void tst_SchoolYear::gradeOfStudent_data()
@@ -120,6 +125,94 @@ void tst_SchoolYear::lessonsAfterTheStateDateAreNotOffered()
     QCOMPARE(pf.list(QStringLiteral("SELECT 生徒番号 FROM 生徒台帳 WHERE") + Enrolment::funcTakesLessonOnSql(QDate(2026, 5, 11))
                      + QStringLiteral("ORDER BY 生徒番号")),
              QStringLiteral("1,4,5"));
+}
+
+namespace {
+// Students of the school year 2026: 中3, 高3, 中1, 中1 moved up a grade, one who left
+// in July, one deleted, one whose grade was chosen by hand.
+void insertYearStudents(ProgramFolder& pf)
+{
+    pf.exec(QStringLiteral(
+        "INSERT INTO 生徒台帳 (生徒番号, 氏名カナ, 生徒氏名, 生年月日, 学年補正, 手動学年, 手動学年度, 在籍状態, 状態日付, 削除フラグ, 更新日時) VALUES"
+        " (1, 'ｱ', '中三', '2011/06/01', 0, NULL, NULL, 0, NULL, 0, '2026/04/01 09:00:00'),"
+        " (2, 'ｲ', '高三', '2008/10/10', 0, NULL, NULL, 0, NULL, 0, NULL),"
+        " (3, 'ｳ', '中一', '2013/05/05', 0, NULL, NULL, 0, NULL, 0, NULL),"
+        " (4, 'ｴ', '補正', '2013/05/05', 1, NULL, NULL, 0, NULL, 0, NULL),"
+        " (5, 'ｵ', '退塾済', '2013/05/05', 0, NULL, NULL, 2, '2026/07/31', 0, NULL),"
+        " (6, 'ｶ', '削除', '2013/05/05', 0, NULL, NULL, 0, NULL, 1, NULL),"
+        " (7, 'ｷ', '手動', NULL, 0, '小3', 2026, 0, NULL, 0, NULL)"));
+}
+
+QString previewText(const YearChange::Preview& preview)
+{
+    QStringList rows;
+    for (const YearChange::Student& s : preview.students)
+        rows << QStringLiteral("%1:%2>%3:%4")
+                    .arg(s.no)
+                    .arg(SchoolYear::funcGradeName(s.gradeNow), SchoolYear::funcGradeName(s.gradeNext))
+                    .arg(static_cast<int>(s.group));
+    return rows.join(u' ');
+}
+
+const QString kRegister = QStringLiteral("SELECT * FROM 生徒台帳 ORDER BY 生徒番号");
+} // namespace
+
+void tst_SchoolYear::yearChangePreviewCommitAndUndo()
+{
+    // The change meant in March and early in the year is into the year that starts in April.
+    const YearStart april;
+    QCOMPARE(YearChange::funcChangingFrom(QDate(2027, 3, 20), april), 2026);
+    QCOMPARE(YearChange::funcChangingFrom(QDate(2027, 4, 5), april), 2026);
+    QCOMPARE(YearChange::funcChangingFrom(QDate(2026, 9, 30), april), 2025);
+    QCOMPARE(YearChange::funcChangingFrom(QDate(2026, 10, 1), april), 2026);
+
+    ProgramFolder pf;
+    insertYearStudents(pf);
+    const YearChange::Preview preview = YearChange::funcPreview(2026);
+    QCOMPARE(preview.lastDay, QDate(2027, 3, 31));
+    QVERIFY(!preview.done);
+    // Those who stay, those finishing 中3/高3, those with 学年補正.
+    QCOMPARE(previewText(preview), QStringLiteral("3:中1>中2:0 7:小3>小4:0 1:中3>高1:1 2:高3>既卒:1 4:中2>中3:2"));
+
+    const QString before = pf.rows(kRegister);
+    QCOMPARE(YearChange::funcCommit(preview, {1, 2, 3}), YearChange::Result::Stored);
+    QCOMPARE(pf.count(QStringLiteral("生徒台帳"), QStringLiteral("在籍状態 = 2 AND 状態日付 = '2027/03/31'")), 3);
+    QCOMPARE(pf.list(QStringLiteral("SELECT 退塾理由 FROM 生徒台帳 WHERE 生徒番号 IN (1, 3) ORDER BY 生徒番号")), QStringLiteral("卒塾,年度末退塾"));
+    // A second run of the same year changes nothing.
+    const QString after = pf.rows(kRegister);
+    QVERIFY(YearChange::funcPreview(2026).done);
+    QCOMPARE(YearChange::funcCommit(YearChange::funcPreview(2026), {4, 7}), YearChange::Result::AlreadyDone);
+    QCOMPARE(pf.rows(kRegister), after);
+
+    // Undone, the register is as it was, and the change can be made again.
+    QCOMPARE(YearChange::funcLaterEdits(2026), std::optional<QStringList>(QStringList()));
+    QVERIFY(YearChange::funcUndo(2026));
+    QCOMPARE(pf.rows(kRegister), before);
+    QVERIFY(!YearChange::funcUndo(2026));
+    QVERIFY(!YearChange::funcPreview(2026).done);
+}
+
+void tst_SchoolYear::yearChangeMeetsAnotherPc()
+{
+    ProgramFolder pf;
+    insertYearStudents(pf);
+    // Another PC edits a student after the preview: nothing is stored, no before-image is left.
+    const YearChange::Preview preview = YearChange::funcPreview(2026);
+    const QString before = pf.rows(kRegister);
+    pf.execElsewhere(QStringLiteral("UPDATE 生徒台帳 SET 電話 = '042', 更新回数 = 更新回数 + 1 WHERE 生徒番号 = 2"));
+    const QString edited = pf.rows(kRegister);
+    QVERIFY(edited != before);
+    QCOMPARE(YearChange::funcCommit(preview, {1, 2}), YearChange::Result::ChangedMeanwhile);
+    QCOMPARE(pf.rows(kRegister), edited);
+    QVERIFY(!QFile::exists(YearChange::funcBeforeImagePath(2026)));
+
+    // An edit after the change is named before an undo would lose it; the undo puts back
+    // what the change wrote and leaves the other PC's phone as it is.
+    QCOMPARE(YearChange::funcCommit(YearChange::funcPreview(2026), {1, 2}), YearChange::Result::Stored);
+    pf.execElsewhere(QStringLiteral("UPDATE 生徒台帳 SET 退塾理由 = '転居', 更新回数 = 更新回数 + 1 WHERE 生徒番号 = 1"));
+    QCOMPARE(YearChange::funcLaterEdits(2026), std::optional<QStringList>(QStringList{QStringLiteral("中三")}));
+    QVERIFY(YearChange::funcUndo(2026));
+    QCOMPARE(pf.rows(kRegister), edited);
 }
 
 QTEST_MAIN(tst_SchoolYear)

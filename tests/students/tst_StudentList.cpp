@@ -1,5 +1,6 @@
 #include "StudentsTest.h"
 #include "SchoolYear.h"
+#include "YearChange.h"
 #include "frmMenu.h"
 #include "frm生徒検索.h"
 #include "frm生徒情報一覧.h"
@@ -27,6 +28,7 @@ private slots:
     void bulkDeleteMarksTheSelectedStudents();
     void doubleClickEditsAndASaveRebuildsInTheSameOrder();
     void enrolledByDefaultAndGradesSortInOrder();
+    void yearChangeFromTheList();
 
 private:
     std::unique_ptr<ProgramFolder> pf;
@@ -298,6 +300,37 @@ void tst_StudentList::enrolledByDefaultAndGradesSortInOrder()
         QCOMPARE(rowTags(lv), (QStringList{"5", "1", "2", "4"}));
         child<QCheckBox>(&w, "chkAll")->click();
         QCOMPARE(rowTags(lv), (QStringList{"1", "2", "4"}));
+    });
+}
+
+// The finishing 中3 is offered unticked; ticked and run, he leaves on the year's last
+// day and the list no longer shows him.
+void tst_StudentList::yearChangeFromTheList()
+{
+    const int from = YearChange::funcChangingFrom(QDate::currentDate(), SchoolYear::funcYearStart());
+    pf->exec(QStringLiteral("UPDATE 生徒台帳 SET 生年月日 = '%1/06/01' WHERE 生徒番号 = 1").arg(from - 15));
+    const QString lastDay = funcDateText(YearChange::funcPreview(from).lastDay);
+    withOpenList([&](frm生徒情報一覧& w) {
+        NextModal change([&](QDialog* d) {
+            QTreeWidgetItem* sato = child<QTreeWidget>(d, "lvList")->findItems(QStringLiteral("1"), Qt::MatchExactly, 2).value(0);
+            QVERIFY(sato);
+            QCOMPARE(sato->text(1), QStringLiteral("卒業学年（卒塾・退塾の候補）"));
+            QCOMPARE(sato->text(5) + sato->text(6), QStringLiteral("中3高1"));
+            QCOMPARE(sato->checkState(0), Qt::Unchecked);
+            sato->setCheckState(0, Qt::Checked);
+            pf->ui().answers = {MsgAnswer::Yes};
+            child<QPushButton>(d, "cmdOK")->click();
+            QCOMPARE(pf->ui().texts(), (QStringList{QStringLiteral("1 人を %1 付けで退塾にして、年度更新を実行します。よろしいですか？").arg(lastDay),
+                                                   QStringLiteral("年度更新を実行しました。")}));
+            QVERIFY(!child<QPushButton>(d, "cmdOK")->isEnabled());
+            QVERIFY(child<QPushButton>(d, "cmdUndo")->isEnabled());
+            QTest::keyClick(d, Qt::Key_Escape);
+        });
+        child<QPushButton>(&w, "cmdYear")->click();
+        QVERIFY(change.fired());
+        // He leaves at the end of the year: with the school until then, so still listed today.
+        QCOMPARE(pf->scalar(QStringLiteral("SELECT 在籍状態 || ' ' || 状態日付 FROM 生徒台帳 WHERE 生徒番号 = 1")),
+                 QStringLiteral("2 ") + lastDay);
     });
 }
 
