@@ -3,12 +3,16 @@
 // from the user's action to the moment the window is up and the event loop is
 // idle again (its first paint done); closing the window is not counted.
 //
+// The change of school year is timed without a window: its preview of every student,
+// and its commit of the finishing students (undone after each run, not counted).
+//
 //   bench_students [benchmark flags]
 #include "BenchSchool.h"
 #include "CommonBase.h"
 #include "DaoCommon.h"
 #include "DemoSchool.h"
 #include "UiServices.h"
+#include "YearChange.h"
 #include "frmMenu.h"
 #include "frm生徒情報詳細.h"
 
@@ -107,6 +111,40 @@ void BM_StudentDetail_OpenWithPhotograph(benchmark::State& state)
     }
 }
 BENCHMARK(BM_StudentDetail_OpenWithPhotograph)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_SchoolYear_Preview(benchmark::State& state)
+{
+    school();
+    std::size_t students = 0;
+    for (auto _ : state)
+        students = YearChange::funcPreview(2026).students.size();
+    state.counters["students"] = static_cast<double>(students);
+}
+BENCHMARK(BM_SchoolYear_Preview)->Unit(benchmark::kMillisecond);
+
+void BM_SchoolYear_Commit(benchmark::State& state)
+{
+    school();
+    QList<int> leaving;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const YearChange::Preview preview = YearChange::funcPreview(2026);
+        leaving.clear();
+        for (const YearChange::Student& s : preview.students)
+            if (s.group == YearChange::Group::Finishing)
+                leaving << s.no;
+        state.ResumeTiming();
+        if (YearChange::funcCommit(preview, leaving) != YearChange::Result::Stored) {
+            state.SkipWithError("the change was not stored");
+            return;
+        }
+        state.PauseTiming();
+        YearChange::funcUndo(2026);
+        state.ResumeTiming();
+    }
+    state.counters["leaving"] = leaving.size();
+}
+BENCHMARK(BM_SchoolYear_Commit)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -2,6 +2,7 @@
 
 #include "CommonBase.h"
 #include "DaoCommon.h"
+#include "Enrolment.h"
 #include "KouzaStore.h"
 #include "RowWrite.h"
 #include "UiServices.h"
@@ -96,9 +97,12 @@ std::optional<QString> caption(int kouzaID)
 QList<JukouRow> takers(int kouzaID)
 {
     clsDataCtl data;
-    data.funcOpenRec(QStringLiteral("SELECT 講座出席.*, 生徒台帳.生徒氏名 FROM 講座出席 INNER JOIN 生徒台帳 ON 生徒台帳.生徒番号 = 講座出席.生徒番号")
-                     + lessonCondition(kouzaID)
-                     + QStringLiteral(" AND 生徒台帳.削除フラグ = 0 ORDER BY 生徒台帳.氏名カナ, 講座出席.生徒番号"));
+    // A student who paused or left before the lesson is no taker of it, though the row stays.
+    data.funcOpenRec(QStringLiteral("SELECT 講座出席.*, 生徒台帳.生徒氏名 FROM (講座出席 INNER JOIN 生徒台帳 ON 生徒台帳.生徒番号 = 講座出席.生徒番号)"
+                                    " INNER JOIN 毎講座履歴 ON 毎講座履歴.毎講座ID = 講座出席.毎講座ID")
+                     + lessonCondition(kouzaID) + QStringLiteral(" AND 生徒台帳.削除フラグ = 0 AND")
+                     + Enrolment::funcTakesLessonOnSql(QStringLiteral("毎講座履歴.講座日"))
+                     + QStringLiteral("ORDER BY 生徒台帳.氏名カナ, 講座出席.生徒番号"));
     QList<JukouRow> rows;
     QSet<int> seen;
     for (int i = 0; i < data.propCount(); ++i) {
@@ -217,10 +221,14 @@ std::optional<int> addPreviousTakers(int kouzaID)
     Transaction transaction;
     if (!funcHoldLesson(kouzaID))
         return 0;
+    const std::optional<Kouza> lesson = KouzaStore::load(kouzaID);
+    if (!lesson)
+        return 0;
     const QList<int> students = column(
         QStringLiteral("SELECT DISTINCT 講座出席.生徒番号 FROM 講座出席 INNER JOIN 生徒台帳 ON 生徒台帳.生徒番号 = 講座出席.生徒番号"
                        " WHERE 講座出席.毎講座ID IN (")
-        + idList(previous) + QStringLiteral(") AND 生徒台帳.削除フラグ = 0 AND 講座出席.生徒番号 NOT IN (SELECT 生徒番号 FROM 講座出席")
+        + idList(previous) + QStringLiteral(") AND 生徒台帳.削除フラグ = 0 AND") + Enrolment::funcTakesLessonOnSql(lesson->kouzaDate)
+        + QStringLiteral("AND 講座出席.生徒番号 NOT IN (SELECT 生徒番号 FROM 講座出席")
         + lessonCondition(kouzaID) + QStringLiteral(") ORDER BY 講座出席.生徒番号"));
     int added = 0;
     for (int stuNo : students) {
@@ -235,8 +243,12 @@ std::optional<int> addPreviousTakers(int kouzaID)
 
 void storeTakerCount(int kouzaID)
 {
+    const std::optional<Kouza> lesson = KouzaStore::load(kouzaID);
+    if (!lesson)
+        return;
     gDatabase.execute(QStringLiteral("UPDATE 毎講座履歴 SET 受講人数 = (SELECT COUNT(*) FROM 講座出席 INNER JOIN 生徒台帳 ON 生徒台帳.生徒番号 = 講座出席.生徒番号"
-                                     " WHERE 講座出席.毎講座ID = ? AND 生徒台帳.削除フラグ = 0) WHERE 毎講座ID = ?"),
+                                     " WHERE 講座出席.毎講座ID = ? AND 生徒台帳.削除フラグ = 0 AND")
+                          + Enrolment::funcTakesLessonOnSql(lesson->kouzaDate) + QStringLiteral(") WHERE 毎講座ID = ?"),
                       {kouzaID, kouzaID});
 }
 

@@ -6,6 +6,7 @@
 
 #include "CommonBase.h"
 #include "KouzaCombo.h"
+#include "Enrolment.h"
 #include "ErrorLog.h"
 #include "FormsCommon.h"
 #include "JukouStore.h"
@@ -261,8 +262,10 @@ void frm講座情報詳細::subStuListFill()
     list.AddFieldName(QStringLiteral("生徒氏名"), QStringLiteral("生徒氏名"), qRound(width / 3.0));
     const QString takersOnly = QStringLiteral(" AND 生徒台帳.生徒番号 IN (SELECT 生徒番号 FROM 講座出席 WHERE 毎講座ID = ")
         + QString::number(m_jukou->propKouzaID()) + QStringLiteral(")");
+    // Students who paused or left before the lesson's date are not offered (their earlier lessons keep them).
     list.funcShowList(QStringLiteral("SELECT 生徒台帳.生徒番号, 生徒台帳.生徒氏名, 生徒台帳.氏名カナ FROM 生徒台帳 WHERE 削除フラグ = ")
-                          + QStringLiteral("0") + (opt表示[0]->isChecked() ? takersOnly : QString())
+                          + QStringLiteral("0 AND") + Enrolment::funcTakesLessonOnSql(DTPDate[0]->date())
+                          + (opt表示[0]->isChecked() ? takersOnly : QString())
                           + QStringLiteral(" ORDER BY 生徒台帳.生徒番号"),
                       dbOpenDynaset);
     // The ticks show who takes the lesson; they follow 受講者 and are not clicked themselves.

@@ -19,10 +19,20 @@ struct AddedColumn {
 };
 
 // Every column added since the first version, in the order they were added.
-constexpr std::array<AddedColumn, 3> kAddedColumns = {{
+constexpr std::array<AddedColumn, 13> kAddedColumns = {{
     {"生徒台帳", "更新回数", "INTEGER NOT NULL DEFAULT 0"},
     {"毎講座履歴", "更新回数", "INTEGER NOT NULL DEFAULT 0"},
     {"講座出席", "更新回数", "INTEGER NOT NULL DEFAULT 0"},
+    {"生徒台帳", "学年補正", "INTEGER NOT NULL DEFAULT 0"},
+    {"生徒台帳", "手動学年", "TEXT"},
+    {"生徒台帳", "手動学年度", "INTEGER"},
+    {"生徒台帳", "保護者氏名", "TEXT"},
+    {"生徒台帳", "続柄", "TEXT"},
+    {"生徒台帳", "保護者電話", "TEXT"},
+    {"生徒台帳", "保護者メール", "TEXT"},
+    {"生徒台帳", "在籍状態", "INTEGER NOT NULL DEFAULT 0"},
+    {"生徒台帳", "状態日付", "TEXT"},
+    {"生徒台帳", "退塾理由", "TEXT"},
 }};
 
 QList<const AddedColumn*> missingColumns(Database& db)

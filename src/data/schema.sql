@@ -21,7 +21,20 @@ CREATE TABLE 生徒台帳 (
     所属校ID   INTEGER,
     更新日時   TEXT,
     削除フラグ INTEGER NOT NULL DEFAULT 0,
-    更新回数   INTEGER NOT NULL DEFAULT 0
+    更新回数   INTEGER NOT NULL DEFAULT 0,
+    -- The grade follows from 生年月日; 学年補正 moves it by whole years (-1, 0, +1).
+    学年補正   INTEGER NOT NULL DEFAULT 0,
+    -- Without a birth date: the grade chosen by hand (its name) in the school year 手動学年度.
+    手動学年   TEXT,
+    手動学年度 INTEGER,
+    保護者氏名 TEXT,
+    続柄       TEXT,
+    保護者電話 TEXT,
+    保護者メール TEXT,
+    -- 0 在籍, 1 休塾 (from 状態日付), 2 退塾 (on 状態日付).
+    在籍状態   INTEGER NOT NULL DEFAULT 0,
+    状態日付   TEXT,
+    退塾理由   TEXT
 );
 CREATE INDEX 生徒台帳_氏名カナ ON 生徒台帳 (削除フラグ, 氏名カナ);
 

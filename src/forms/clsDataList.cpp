@@ -91,10 +91,18 @@ int visibleHeaderCount(const QTreeWidget* list)
 }
 } // namespace
 
+bool clsDataList::AddComputedField(const QString& header, int width, ComputedField compute)
+{
+    const bool added = AddFieldName(QString(), header, width);
+    m_computed.back() = std::move(compute);
+    return added;
+}
+
 bool clsDataList::AddFieldName(const QString& fieldName, const QString& header, int width)
 {
     try {
         m_fields << fieldName;
+        m_computed.emplace_back();
         if (!header.isEmpty()) {
             if (!m_listView)
                 return false;
@@ -127,7 +135,12 @@ bool clsDataList::funcShowList(const QString& sql, int type, const std::vector<Q
             guard.hide();
             // Column positions are looked up once; a name the result lacks is a fault.
             std::vector<int> positions;
-            for (const QString& name : m_fields) {
+            for (int k = 0; k < static_cast<int>(m_fields.size()); ++k) {
+                if (m_computed[static_cast<std::size_t>(k)]) {
+                    positions.push_back(-1);
+                    continue;
+                }
+                const QString& name = m_fields[k];
                 const auto index = rs.fieldIndex(name);
                 if (!index)
                     throw DaoError(QStringLiteral("このコレクションには項目 '%1' がありません").arg(name));
@@ -150,8 +163,16 @@ bool clsDataList::funcShowList(const QString& sql, int type, const std::vector<Q
                         throw DaoError(QStringLiteral("Null の使い方が不正です"));
                     // Owned here until the row is complete, so a fault midway leaks nothing.
                     auto item = std::make_unique<ListRow>();
-                    for (int k = 0; k < static_cast<int>(positions.size()); ++k)
-                        item->setText(k, funcToString(rs.field(positions[k])));
+                    for (int k = 0; k < static_cast<int>(positions.size()); ++k) {
+                        if (positions[k] >= 0) {
+                            item->setText(k, funcToString(rs.field(positions[k])));
+                            continue;
+                        }
+                        const ListCell cell = m_computed[static_cast<std::size_t>(k)](rs);
+                        item->setText(k, cell.text);
+                        if (!cell.sortKey.isEmpty())
+                            item->setData(k, kSortKeyRole, cell.sortKey);
+                    }
                     item->setData(0, Qt::UserRole, funcToString(key));
                     items << item.release();
                     rs.moveNext();
@@ -181,6 +202,7 @@ bool clsDataList::funcShowList(const QString& sql, int type, const std::vector<Q
 void clsDataList::subEraseField()
 {
     m_fields.clear();
+    m_computed.clear();
 }
 
 void clsDataList::subClearListView(QTreeWidget* listView)
@@ -204,7 +226,8 @@ void clsDataList::subSortByText(QTreeWidget* listView, int column, Qt::SortOrder
         QTreeWidgetItem* item = listView->topLevelItem(row);
         if (item->type() == ListRow::kType) {
             auto* listRow = static_cast<ListRow*>(item);
-            listRow->setKey(listRow->text(column));
+            const QVariant key = listRow->data(column, clsDataList::kSortKeyRole);
+            listRow->setKey(key.isValid() ? key.toString() : listRow->text(column));
             keyed.push_back(listRow);
         }
     }

@@ -8,11 +8,25 @@
 #include <QStringList>
 #include <Qt>
 
+#include <functional>
+#include <vector>
+
 class QTreeWidget;
 class QTreeWidgetItem;
 
+// A column worked out from the row's fields: its text, and a key that sorts it
+// when its texts do not sort as the values do (empty: the text sorts it).
+struct ListCell {
+    QString text;
+    QString sortKey;
+};
+using ComputedField = std::function<ListCell(const Recordset& row)>;
+
 class clsDataList {
 public:
+    // The item data role of a row's sort keys, one per column.
+    static constexpr int kSortKeyRole = Qt::UserRole + 1;
+
     // The list is the window's; the binder only writes rows and headers into it.
     void setPropListView(QTreeWidget* listView) { m_listView = listView; }
     void setPropListKey(const QString& column) { m_listKey = column; }
@@ -21,6 +35,8 @@ public:
 
     // Appends a result column; a non-empty header text also adds a visible column.
     bool AddFieldName(const QString& fieldName, const QString& header, int width);
+    // Appends a visible column computed from each row.
+    bool AddComputedField(const QString& header, int width, ComputedField compute);
     // Lists every row of the query; true when at least one row was listed.
     // values are bound to the ? of the statement.
     bool funcShowList(const QString& sql, int type = dbOpenDynaset, const std::vector<QVariant>& values = {});
@@ -39,6 +55,7 @@ private:
     QTreeWidget* m_listView = nullptr;
     QString m_listKey;
     bool m_noMsg = false;
-    QStringList m_fields;
+    QStringList m_fields;                 // "" for a computed column
+    std::vector<ComputedField> m_computed;   // per column; empty for a plain one
     int m_count = 0;
 };

@@ -2,8 +2,10 @@
 
 #include "CommonBase.h"
 #include "DaoCommon.h"
+#include "Enrolment.h"
 #include "MainCommon.h"
 #include "RowWrite.h"
+#include "SchoolYear.h"
 #include "UiServices.h"
 
 #include <QDateTime>
@@ -14,14 +16,23 @@ namespace {
 const QString kTable = QStringLiteral("生徒台帳");
 const QString kKeyColumn = QStringLiteral("生徒番号");
 
-const std::array<std::pair<const char*, QString Seito::*>, 7> kTexts = {{{"氏名カナ", &Seito::kana},
-                                                                         {"生徒氏名", &Seito::name},
-                                                                         {"電話", &Seito::phone},
-                                                                         {"郵便番号", &Seito::postal},
-                                                                         {"住所", &Seito::address},
-                                                                         {"携帯電話", &Seito::mobile},
-                                                                         {"備考", &Seito::remarks}}};
-const std::array<std::pair<const char*, QDate Seito::*>, 2> kDates = {{{"入塾日", &Seito::entry}, {"生年月日", &Seito::birth}}};
+const std::array<std::pair<const char*, QString Seito::*>, 13> kTexts = {{{"氏名カナ", &Seito::kana},
+                                                                          {"生徒氏名", &Seito::name},
+                                                                          {"電話", &Seito::phone},
+                                                                          {"郵便番号", &Seito::postal},
+                                                                          {"住所", &Seito::address},
+                                                                          {"携帯電話", &Seito::mobile},
+                                                                          {"備考", &Seito::remarks},
+                                                                          {"手動学年", &Seito::manualGrade},
+                                                                          {"保護者氏名", &Seito::guardianName},
+                                                                          {"続柄", &Seito::relation},
+                                                                          {"保護者電話", &Seito::guardianPhone},
+                                                                          {"保護者メール", &Seito::guardianMail},
+                                                                          {"退塾理由", &Seito::leaveReason}}};
+const std::array<std::pair<const char*, QDate Seito::*>, 3> kDates = {
+    {{"入塾日", &Seito::entry}, {"生年月日", &Seito::birth}, {"状態日付", &Seito::stateDate}}};
+const std::array<std::pair<const char*, int Seito::*>, 3> kNumbers = {
+    {{"学年補正", &Seito::gradeCorrection}, {"手動学年度", &Seito::manualYear}, {"在籍状態", &Seito::state}}};
 const QString kSex = QStringLiteral("性別");
 const QString kSchool = QStringLiteral("所属校ID");
 
@@ -42,6 +53,8 @@ Seito fromRow(const Recordset& rs)
         s.*member = funcToString(rs.field(QString::fromUtf8(column)));
     for (const auto& [column, member] : kDates)
         s.*member = funcTextDate(funcToString(rs.field(QString::fromUtf8(column))));
+    for (const auto& [column, member] : kNumbers)
+        s.*member = funcToLong(rs.field(QString::fromUtf8(column)));
     s.sex = funcToLong(rs.field(kSex));
     s.schoolID = funcToLong(rs.field(kSchool));
     s.version = rs.field(kVersionColumn).toLongLong();
@@ -57,6 +70,8 @@ QStringList editedColumns(const Seito& s)
         columns << QString::fromUtf8(column);
     for (const auto& [column, member] : kDates)
         columns << QString::fromUtf8(column);
+    for (const auto& [column, member] : kNumbers)
+        columns << QString::fromUtf8(column);
     columns << kSex;
     if (s.schoolID)
         columns << kSchool;
@@ -70,6 +85,8 @@ QVariantList editedValues(const Seito& s, const Seito& chosen)
         values << s.*member;
     for (const auto& [column, member] : kDates)
         values << funcDateText(s.*member);
+    for (const auto& [column, member] : kNumbers)
+        values << s.*member;
     values << s.sex;
     if (chosen.schoolID)
         values << s.schoolID.value_or(0);
@@ -97,6 +114,8 @@ bool writeRow(Recordset& rs, const Seito& s)
         rs.setField(QString::fromUtf8(column), s.*member);
     for (const auto& [column, member] : kDates)
         rs.setField(QString::fromUtf8(column), funcDateText(s.*member));
+    for (const auto& [column, member] : kNumbers)
+        rs.setField(QString::fromUtf8(column), s.*member);
     if (s.schoolID)
         rs.setField(kSchool, *s.schoolID);
     rs.setField(kSex, s.sex);
@@ -106,6 +125,25 @@ bool writeRow(Recordset& rs, const Seito& s)
 } // namespace
 
 namespace SeitoStore {
+
+std::optional<int> funcGrade(const Seito& s, int schoolYear)
+{
+    return SchoolYear::funcStudentGrade({s.birth, s.gradeCorrection, s.manualGrade, s.manualYear}, schoolYear);
+}
+
+std::optional<int> funcGradeOfRow(const Recordset& rs, int schoolYear)
+{
+    return SchoolYear::funcStudentGrade({funcTextDate(funcToString(rs.field(QStringLiteral("生年月日")))),
+                                         funcToLong(rs.field(QStringLiteral("学年補正"))),
+                                         funcToString(rs.field(QStringLiteral("手動学年"))),
+                                         funcToLong(rs.field(QStringLiteral("手動学年度")))},
+                                        schoolYear);
+}
+
+QString funcStateNameOfRow(const Recordset& rs)
+{
+    return Enrolment::funcStateName(funcToLong(rs.field(QStringLiteral("在籍状態"))));
+}
 
 std::optional<Seito> load(int no)
 {

@@ -25,15 +25,35 @@ struct Seito {
     int sex = 0;   // 1 男, 2 女
     // nullopt when none was chosen: an edit keeps the stored school, an add stores none.
     std::optional<int> schoolID;
+    int gradeCorrection = 0;   // 学年補正: -1, 0, +1 years
+    QString manualGrade;       // 手動学年: chosen by hand when the birth date is unknown
+    int manualYear = 0;        // 手動学年度: the school year it was chosen in
+    QString guardianName;
+    QString relation;          // 続柄
+    QString guardianPhone;
+    QString guardianMail;
+    int state = 0;             // 在籍状態: 0 在籍, 1 休塾, 2 退塾
+    QDate stateDate;           // from (休塾) or on (退塾) this day
+    QString leaveReason;
     qint64 version = 0;   // 更新回数 as read
 };
 
 // The widths of the text columns, as the student detail window's boxes take them.
 namespace SeitoWidth {
 inline constexpr int kana = 50, name = 50, phone = 15, postal = 10, address = 255, mobile = 15, remarks = 255;
+inline constexpr int guardianName = 50, relation = 10, guardianMail = 100, leaveReason = 255;
 }
 
+class Recordset;
+
 namespace SeitoStore {
+// The grade of the student in the school year; nullopt when unknown.
+std::optional<int> funcGrade(const Seito& seito, int schoolYear);
+// The same for a row of 生徒台帳 read by any statement that selects its columns.
+std::optional<int> funcGradeOfRow(const Recordset& rs, int schoolYear);
+// "在籍", "休塾" or "退塾" for a row of 生徒台帳.
+QString funcStateNameOfRow(const Recordset& rs);
+
 // Any stored student, logically deleted ones too; nullopt when there is none under the number.
 std::optional<Seito> load(int no);
 bool exists(int no);

@@ -3,17 +3,21 @@
 #include "CommonBase.h"
 #include "ConditionBuilder.h"
 #include "DaoCommon.h"
+#include "Enrolment.h"
 #include "ErrorLog.h"
 #include "ExcelOut.h"
 #include "FormsCommon.h"
 #include "Named.h"
+#include "SchoolYear.h"
 #include "SeitoStore.h"
 #include "Theme.h"
 #include "frm生徒検索.h"
+#include "frm年度更新.h"
 #include "frm生徒取込.h"
 #include "frm生徒情報詳細.h"
 #include "WindowPlace.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -25,17 +29,23 @@
 #include <QVBoxLayout>
 
 namespace {
+enum class Shown { Field, Grade, State };
 struct ListColumn {
     const char* field;
     const char* header;
     int divisor;   // the column is the list's width divided by this
+    Shown shown = Shown::Field;
+    bool digits = false;   // digits kept as text (a phone's leading 0)
 };
 // The number first: two students of the same name are told apart by it. Every column
-// of the register is here, so that a list written to Excel imports back whole.
-const std::array<ListColumn, 12> kColumns{{
-    {"生徒番号", "生徒番号", 10}, {"氏名カナ", "氏名カナ", 5}, {"生徒氏名", "生徒氏名", 5}, {"電話", "電話", 5}, {"携帯電話", "携帯", 5},
-    {"性別名", "性別", 10}, {"学校名", "学校", 3}, {"入塾日", "入塾日", 5}, {"生年月日", "生年月日", 5},
-    {"郵便番号", "郵便番号", 5}, {"住所", "住所", 3}, {"備考", "備考", 3},
+// of the register is here, so that a list written to Excel imports back whole; the
+// grade and the state are worked out from the row (the grade for this school year).
+const std::array<ListColumn, 14> kColumns{{
+    {"生徒番号", "生徒番号", 10}, {"氏名カナ", "氏名カナ", 5}, {"生徒氏名", "生徒氏名", 5}, {"", "学年", 12, Shown::Grade},
+    {"電話", "電話", 5, Shown::Field, true}, {"携帯電話", "携帯", 5, Shown::Field, true}, {"性別名", "性別", 10},
+    {"学校名", "学校", 3}, {"入塾日", "入塾日", 5}, {"生年月日", "生年月日", 5}, {"郵便番号", "郵便番号", 5, Shown::Field, true},
+    {"住所", "住所", 3}, {"備考", "備考", 3},
+    {"", "在籍", 12, Shown::State},
 }};
 const QString kHelp = QStringLiteral("検索結果で抽出された生徒の一覧です。生徒を選択してダブルクリックすると、"
                                      "生徒の編集画面が表示されます。また、生徒を複数選択すると、一括削除ができます。"
@@ -83,6 +93,11 @@ void frm生徒情報一覧::buildControls()
     cmdEnd = named<QPushButton>(this, QStringLiteral("cmdEnd"), QStringLiteral("閉じる(&X)"));
     cmdImport = named<QPushButton>(this, QStringLiteral("cmdImport"), QStringLiteral("Excelから取り込む(&I)"));
     cmdExport = named<QPushButton>(this, QStringLiteral("cmdExport"), QStringLiteral("Excelへ書き出す"));
+    cmdYear = named<QPushButton>(this, QStringLiteral("cmdYear"), QStringLiteral("年度更新(&Y)"));
+    cmdYear->setAutoDefault(false);
+    connect(cmdYear, &QPushButton::clicked, this, [this] { cmdYear_Click(); });
+    chkAll = named<QCheckBox>(this, QStringLiteral("chkAll"), QStringLiteral("休塾・退塾の生徒も表示(&R)"));
+    connect(chkAll, &QCheckBox::toggled, this, [this] { chkAll_Click(); });
     for (QPushButton* button : {cmdSearch, cmdImport, cmdExport, cmdEnd})
         button->setAutoDefault(false);
     connect(cmdImport, &QPushButton::clicked, this, [this] { cmdImport_Click(); });
@@ -108,6 +123,9 @@ void frm生徒情報一覧::buildControls()
     side->addWidget(cmdSearch);
     side->addWidget(cmdImport);
     side->addWidget(cmdExport);
+    side->addWidget(cmdYear);
+    side->addSpacing(12);
+    side->addWidget(chkAll);
     side->addStretch(1);
     side->addWidget(cmdEnd);
     auto* condition = new QHBoxLayout;
@@ -165,10 +183,6 @@ void frm生徒情報一覧::subSearch()
                 QDialog::reject();
             return;
         }
-        m_listSql = QStringLiteral(" SELECT * FROM (生徒台帳 LEFT JOIN マスタ性別 ON 生徒台帳.性別 = マスタ性別.性別ID) "
-                                   "LEFT JOIN マスタ学校 ON 生徒台帳.所属校ID = マスタ学校.学校ID ")
-                    + funcWhereAndOf(m_where) + QStringLiteral(" 生徒台帳.削除フラグ= 0 ")
-                    + QStringLiteral(" Order by 氏名カナ, 生徒台帳.生徒番号");
         subListSet();
         m_loaded = true;
         lvList->setFocus();
@@ -185,6 +199,12 @@ void frm生徒情報一覧::subListSet()
         lblCount->setText(QStringLiteral("0"));
         lblMsg->setText(kHelp);
         lblJyoken->setText(m_jyokenString);
+        // Those who paused or left are shown only when asked for.
+        m_listSql = QStringLiteral(" SELECT * FROM (生徒台帳 LEFT JOIN マスタ性別 ON 生徒台帳.性別 = マスタ性別.性別ID) "
+                                   "LEFT JOIN マスタ学校 ON 生徒台帳.所属校ID = マスタ学校.学校ID ")
+                    + funcWhereAndOf(m_where) + QStringLiteral(" 生徒台帳.削除フラグ= 0 ")
+                    + (chkAll->isChecked() ? QString() : QStringLiteral(" AND") + Enrolment::funcTakesLessonOnSql(gDatabase.today()))
+                    + QStringLiteral(" Order by 氏名カナ, 生徒台帳.生徒番号");
 
         // The widths follow the list as the window lays it out, shown or not yet.
         if (layout())
@@ -193,9 +213,25 @@ void frm生徒情報一覧::subListSet()
         m_dataList = clsDataList();
         m_dataList.setPropListView(lvList);
         m_dataList.setPropListKey(QStringLiteral("生徒番号"));
-        for (const ListColumn& column : kColumns)
-            m_dataList.AddFieldName(QString::fromUtf8(column.field), QString::fromUtf8(column.header),
-                                    qRound(static_cast<double>(width) / column.divisor));
+        const int year = SchoolYear::funcCurrentSchoolYear();
+        for (const ListColumn& column : kColumns) {
+            const QString header = QString::fromUtf8(column.header);
+            const int columnWidth = qRound(static_cast<double>(width) / column.divisor);
+            switch (column.shown) {
+            case Shown::Field: m_dataList.AddFieldName(QString::fromUtf8(column.field), header, columnWidth); break;
+            case Shown::Grade:
+                m_dataList.AddComputedField(header, columnWidth, [year](const Recordset& row) {
+                    const std::optional<int> grade = SeitoStore::funcGradeOfRow(row, year);
+                    return ListCell{SchoolYear::funcGradeName(grade), SchoolYear::funcGradeSortKey(grade)};
+                });
+                break;
+            case Shown::State:
+                m_dataList.AddComputedField(header, columnWidth, [](const Recordset& row) {
+                    return ListCell{SeitoStore::funcStateNameOfRow(row), {}};
+                });
+                break;
+            }
+        }
         subDataRead();
         m_sort.reapply(lvList);
         subFitColumnsToList(lvList);
@@ -294,8 +330,29 @@ void frm生徒情報一覧::cmdExport_Click()
     guarded(QStringLiteral("frm生徒情報一覧 - cmdExport_Click"), [&] {
         WaitCursor wait;
         // Numbers that are text in the register stay text in the workbook.
-        funcListPrint(ListSheet{QStringLiteral("生徒一覧"), m_jyokenString, funcListHeaders(lvList), funcListRows(lvList),
-                                {3, 4, 9}});
+        QList<int> texts;
+        for (int i = 0; i < static_cast<int>(kColumns.size()); ++i)
+            if (kColumns[static_cast<std::size_t>(i)].digits)
+                texts << i;
+        funcListPrint(ListSheet{QStringLiteral("生徒一覧"), m_jyokenString, funcListHeaders(lvList), funcListRows(lvList), texts});
+    });
+}
+
+void frm生徒情報一覧::chkAll_Click()
+{
+    guarded(QStringLiteral("frm生徒情報一覧 - chkAll_Click"), [&] {
+        if (m_loaded)
+            subListSet();
+    });
+}
+
+void frm生徒情報一覧::cmdYear_Click()
+{
+    guarded(QStringLiteral("frm生徒情報一覧 - cmdYear_Click"), [&] {
+        frm年度更新 change(this);
+        change.exec();
+        if (change.propOK())
+            subListSet();
     });
 }
 

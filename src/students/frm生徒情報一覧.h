@@ -12,6 +12,7 @@
 #include <array>
 #include <optional>
 
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -32,6 +33,10 @@ public:
     void cmdEnd_Click();
     void cmdImport_Click();
     void cmdExport_Click();
+    // Lists those who paused or left too, or only those with the school today.
+    void chkAll_Click();
+    // The change of school year; the list follows what it stored.
+    void cmdYear_Click();
     void reject() override { cmdEnd_Click(); }
 
 private:
@@ -53,6 +58,8 @@ private:
     QPushButton* cmdEnd = nullptr;
     QPushButton* cmdImport = nullptr;
     QPushButton* cmdExport = nullptr;
+    QCheckBox* chkAll = nullptr;
+    QPushButton* cmdYear = nullptr;
     std::array<QLabel*, 2> lblInfo{};
     QLabel* lblJyoken = nullptr;
     QLabel* lblCount = nullptr;

@@ -1,11 +1,13 @@
 #include "frm生徒情報詳細.h"
 
 #include "CommonBase.h"
+#include "Enrolment.h"
 #include "ErrorLog.h"
 #include "FormsCommon.h"
 #include "KeyFilter.h"
 #include "MainCommon.h"
 #include "Named.h"
+#include "SchoolYear.h"
 #include "SeitoStore.h"
 #include "TextBox.h"
 #include "Theme.h"
@@ -31,9 +33,13 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 const QString kNotPicture = QStringLiteral("Jpegファイルしか読み込めません。");
 const QString kNotFound = QStringLiteral("指定された生徒が見つかりません。既に削除された可能性があります。");
+const QString kBadMail = QStringLiteral("保護者メールの形式が正しくありません。「@」を1つだけ含み、空白を含まないように入力してください。");
+const QString kNoStateDate = QStringLiteral("休塾・退塾の日付を入力してください。");
 constexpr int kPhotoWidth = 180;
 constexpr int kPhotoHeight = 240;
 
@@ -56,6 +62,14 @@ QPixmap fittedPicture(const QString& path, const QSize& box, qreal ratio)
                                              : image.scaled(target, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     picture.setDevicePixelRatio(ratio);
     return picture;
+}
+
+// One @ with something on either side, and no blank of any width.
+bool funcIsMailAddress(const QString& mail)
+{
+    const qsizetype at = mail.indexOf(u'@');
+    return mail.count(u'@') == 1 && at > 0 && at < mail.size() - 1
+        && std::none_of(mail.begin(), mail.end(), [](QChar c) { return c.isSpace(); });
 }
 
 bool isJpegName(const QString& path)
@@ -102,17 +116,21 @@ void frm生徒情報詳細::buildControls()
     txtStuInfo = {lineBox(this, 0, SeitoWidth::kana),     lineBox(this, 1, SeitoWidth::name),
                   lineBox(this, 2, SeitoWidth::phone),    lineBox(this, 3, SeitoWidth::postal),
                   areaBox(this, 4, SeitoWidth::address),  lineBox(this, 5, SeitoWidth::mobile),
-                  areaBox(this, 6, SeitoWidth::remarks)};
+                  areaBox(this, 6, SeitoWidth::remarks),  lineBox(this, 7, SeitoWidth::guardianName),
+                  lineBox(this, 8, SeitoWidth::relation), lineBox(this, 9, SeitoWidth::phone),
+                  lineBox(this, 10, SeitoWidth::guardianMail), lineBox(this, 11, SeitoWidth::leaveReason)};
     // txtStuInfo_KeyPress: the reading takes half-width kana, the numbers digits.
     KeyFilter::install(txtStuInfo[0], 2);
-    for (int i : {2, 3, 5}) {
+    subImeMode(txtStuInfo[10], 3);
+    for (int i : {2, 3, 5, 9}) {
         KeyFilter::install(txtStuInfo[i], 1);
         subImeMode(txtStuInfo[i], 3);
     }
-    DTPDate = namedArray<QDateEdit, 2>(this, QStringLiteral("DTPDate"));
+    DTPDate = namedArray<QDateEdit, 3>(this, QStringLiteral("DTPDate"));
     subDatePicker(DTPDate[0]);
     // A birth date may be unknown when a student joins.
     subOptionalDatePicker(DTPDate[1]);
+    subOptionalDatePicker(DTPDate[2]);
     frmSex = named<QGroupBox>(this, QStringLiteral("frmSex"));
     optSex[1] = named<QRadioButton>(frmSex, QStringLiteral("optSex_1"), QStringLiteral("男"));
     optSex[2] = named<QRadioButton>(frmSex, QStringLiteral("optSex_2"), QStringLiteral("女"));
@@ -122,8 +140,23 @@ void frm生徒情報詳細::buildControls()
     sexLayout->addWidget(optSex[1]);
     sexLayout->addWidget(optSex[2]);
     sexLayout->addStretch(1);
-    cboEdit = namedArray<QComboBox, 1>(this, QStringLiteral("cboEdit"));
+    cboEdit = namedArray<QComboBox, 4>(this, QStringLiteral("cboEdit"));
     cboEdit[0]->setMinimumWidth(240);
+    cboEdit[1]->addItem(QStringLiteral("補正なし"), 0);
+    cboEdit[1]->addItem(QStringLiteral("1学年上"), 1);
+    cboEdit[1]->addItem(QStringLiteral("1学年下"), -1);
+    cboEdit[2]->addItem(QString());
+    cboEdit[2]->addItems(SchoolYear::funcGradeNames());
+    for (int state = 0; state <= 2; ++state)
+        cboEdit[3]->addItem(Enrolment::funcStateName(state), state);
+    for (QComboBox* box : {cboEdit[1], cboEdit[2], cboEdit[3]})
+        subComboWheelGuard(box);
+    lblGakunen = named<QLabel>(this, QStringLiteral("lblGakunen"));
+    lblGakunen->setMinimumWidth(lblGakunen->fontMetrics().horizontalAdvance(QStringLiteral("（不明）")) + 8);
+    connect(DTPDate[1], &QDateEdit::dateChanged, this, [this] { subGradeShow(); });
+    connect(cboEdit[1], &QComboBox::currentIndexChanged, this, [this] { subGradeShow(); });
+    connect(cboEdit[2], &QComboBox::currentIndexChanged, this, [this] { subGradeShow(); });
+    connect(cboEdit[3], &QComboBox::currentIndexChanged, this, [this] { subStateFollow(); });
 
     imgStudent = named<QLabel>(this, QStringLiteral("imgStudent"));
     imgStudent->setFixedSize(kPhotoWidth, kPhotoHeight);
@@ -177,22 +210,55 @@ void frm生徒情報詳細::buildControls()
     grid->addWidget(frmSex, 2, 1);
     grid->addWidget(caption(5, QStringLiteral("生年月日")), 2, 2);
     grid->addWidget(DTPDate[1], 2, 3);
-    grid->addWidget(caption(1, QStringLiteral("電話")), 3, 0);
-    grid->addWidget(txtStuInfo[2], 3, 1);
-    grid->addWidget(caption(4, QStringLiteral("携帯電話")), 3, 2);
-    grid->addWidget(txtStuInfo[5], 3, 3);
-    grid->addWidget(caption(2, QStringLiteral("郵便番号")), 4, 0);
-    grid->addWidget(txtStuInfo[3], 4, 1);
-    grid->addWidget(caption(8, QStringLiteral("入塾日")), 4, 2);
-    grid->addWidget(DTPDate[0], 4, 3);
-    grid->addWidget(caption(3, QStringLiteral("住所")), 5, 0, Qt::AlignTop);
-    grid->addWidget(txtStuInfo[4], 5, 1, 1, 3);
-    grid->addWidget(caption(6, QStringLiteral("学校名")), 6, 0);
-    grid->addWidget(cboEdit[0], 6, 1, 1, 3);
-    grid->addWidget(caption(10, QStringLiteral("備考")), 7, 0, Qt::AlignTop);
-    grid->addWidget(txtStuInfo[6], 7, 1, 1, 3);
+    auto* grade = new QHBoxLayout;
+    grade->addWidget(lblGakunen);
+    grade->addWidget(cboEdit[1], 1);
+    grid->addWidget(caption(15, QStringLiteral("学年")), 3, 0);
+    grid->addLayout(grade, 3, 1);
+    grid->addWidget(caption(16, QStringLiteral("手動学年")), 3, 2);
+    grid->addWidget(cboEdit[2], 3, 3);
+    grid->addWidget(caption(1, QStringLiteral("電話")), 4, 0);
+    grid->addWidget(txtStuInfo[2], 4, 1);
+    grid->addWidget(caption(4, QStringLiteral("携帯電話")), 4, 2);
+    grid->addWidget(txtStuInfo[5], 4, 3);
+    grid->addWidget(caption(2, QStringLiteral("郵便番号")), 5, 0);
+    grid->addWidget(txtStuInfo[3], 5, 1);
+    grid->addWidget(caption(8, QStringLiteral("入塾日")), 5, 2);
+    grid->addWidget(DTPDate[0], 5, 3);
+    grid->addWidget(caption(3, QStringLiteral("住所")), 6, 0, Qt::AlignTop);
+    grid->addWidget(txtStuInfo[4], 6, 1, 1, 3);
+    grid->addWidget(caption(6, QStringLiteral("学校名")), 7, 0);
+    grid->addWidget(cboEdit[0], 7, 1, 1, 3);
+    grid->addWidget(caption(10, QStringLiteral("備考")), 8, 0, Qt::AlignTop);
+    grid->addWidget(txtStuInfo[6], 8, 1, 1, 3);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
+
+    fraHogosha = named<QGroupBox>(this, QStringLiteral("fraHogosha"), QStringLiteral("保護者"));
+    auto* guardian = new QGridLayout(fraHogosha);
+    guardian->addWidget(caption(17, QStringLiteral("保護者氏名")), 0, 0);
+    guardian->addWidget(txtStuInfo[7], 0, 1);
+    guardian->addWidget(caption(18, QStringLiteral("続柄")), 0, 2);
+    guardian->addWidget(txtStuInfo[8], 0, 3);
+    guardian->addWidget(caption(19, QStringLiteral("保護者電話")), 1, 0);
+    guardian->addWidget(txtStuInfo[9], 1, 1);
+    guardian->addWidget(caption(20, QStringLiteral("保護者メール")), 1, 2);
+    guardian->addWidget(txtStuInfo[10], 1, 3);
+    guardian->setColumnStretch(1, 1);
+    guardian->setColumnStretch(3, 1);
+    grid->addWidget(fraHogosha, 9, 0, 1, 4);
+
+    fraZaiseki = named<QGroupBox>(this, QStringLiteral("fraZaiseki"), QStringLiteral("在籍"));
+    auto* enrolment = new QGridLayout(fraZaiseki);
+    enrolment->addWidget(caption(21, QStringLiteral("在籍状態")), 0, 0);
+    enrolment->addWidget(cboEdit[3], 0, 1);
+    enrolment->addWidget(caption(22, QStringLiteral("日付")), 0, 2);
+    enrolment->addWidget(DTPDate[2], 0, 3);
+    enrolment->addWidget(caption(23, QStringLiteral("退塾理由")), 1, 0);
+    enrolment->addWidget(txtStuInfo[11], 1, 1, 1, 3);
+    enrolment->setColumnStretch(1, 1);
+    enrolment->setColumnStretch(3, 1);
+    grid->addWidget(fraZaiseki, 10, 0, 1, 4);
 
     auto* photo = new QVBoxLayout;
     photo->addWidget(imgStudent);
@@ -218,14 +284,14 @@ void frm生徒情報詳細::buildControls()
     layout->addWidget(lblMsg);
     subPlaceWindow(this, QSize(820, sizeHint().height()));
 
-    // Tab follows the rows of the form, then the photograph's buttons and the menu.
-    const std::array<QWidget*, 17> order = {txtStuInfo[0], txtStuInfo[1], optSex[1],     optSex[2],        DTPDate[1],
-                                            txtStuInfo[2], txtStuInfo[5], txtStuInfo[3], DTPDate[0],       txtStuInfo[4],
-                                            cboEdit[0],    txtStuInfo[6], cmdPicDelete[0], cmdPicDelete[1], cmdOK,
-                                            cmdClear,      cmdKojinKouza};
-    for (std::size_t i = 1; i < order.size(); ++i)
-        QWidget::setTabOrder(order[i - 1], order[i]);
-    QWidget::setTabOrder(cmdKojinKouza, cmdEnd);
+    // Tab follows the rows of the form (the student's own, the guardian, the
+    // enrolment), then the photograph's buttons and the menu.
+    subTabOrder({txtStuInfo[0],   txtStuInfo[1],   optSex[1],     optSex[2],      DTPDate[1],    cboEdit[1],     cboEdit[2],
+                 txtStuInfo[2],   txtStuInfo[5],   txtStuInfo[3], DTPDate[0],     txtStuInfo[4], cboEdit[0],     txtStuInfo[6],
+                 txtStuInfo[7],   txtStuInfo[8],   txtStuInfo[9], txtStuInfo[10], cboEdit[3],    DTPDate[2],     txtStuInfo[11],
+                 cmdPicDelete[0], cmdPicDelete[1], cmdOK,         cmdClear,       cmdKojinKouza, cmdEnd});
+    subGradeShow();
+    subStateFollow();
 }
 
 void frm生徒情報詳細::subLoadOnce()
@@ -269,6 +335,7 @@ void frm生徒情報詳細::Form_Load()
 void frm生徒情報詳細::subComboTextSet()
 {
     guarded(QStringLiteral("frm生徒情報詳細 - subComboTextSet"), [&] {
+        m_schoolYear = SchoolYear::funcCurrentSchoolYear();
         subClear();
         static const std::array<QString, 3> modes{QStringLiteral("追　加"), QStringLiteral("コピー(追加)"),
                                                   QStringLiteral("編　集")};
@@ -290,9 +357,11 @@ void frm生徒情報詳細::subComboTextSet()
             return;
         }
 
-        const std::array<QString, 7> texts{stored->kana,    stored->name,   stored->phone,  stored->postal,
-                                           stored->address, stored->mobile, stored->remarks};
-        for (int i = 0; i < 7; ++i)
+        const std::array<QString, 12> texts{stored->kana,          stored->name,          stored->phone,
+                                            stored->postal,        stored->address,       stored->mobile,
+                                            stored->remarks,       stored->guardianName,  stored->relation,
+                                            stored->guardianPhone, stored->guardianMail,  stored->leaveReason};
+        for (std::size_t i = 0; i < texts.size(); ++i)
             subSetBoxText(txtStuInfo[i], texts[i]);
         if (stored->sex == 1 || stored->sex == 2)
             optSex[stored->sex]->setChecked(true);
@@ -300,6 +369,12 @@ void frm生徒情報詳細::subComboTextSet()
         // an unknown birth date stays unknown.
         DTPDate[0]->setDate(stored->entry.isValid() ? stored->entry : QDate::currentDate());
         subSetPickerDate(DTPDate[1], stored->birth);
+        m_stored = *stored;
+        cboEdit[1]->setCurrentIndex(std::max(0, cboEdit[1]->findData(stored->gradeCorrection)));
+        if (!stored->birth.isValid())
+            cboEdit[2]->setCurrentText(SchoolYear::funcGradeName(SeitoStore::funcGrade(*stored, m_schoolYear)));
+        cboEdit[3]->setCurrentIndex(static_cast<int>(Enrolment::funcState(stored->state)));
+        subSetPickerDate(DTPDate[2], stored->stateDate);
         if (const int school = stored->schoolID.value_or(0); school != 0)
             cboEdit[0]->setCurrentIndex(funcCboIndex(cboEdit[0], school));
         subShowImage();
@@ -312,14 +387,43 @@ void frm生徒情報詳細::subComboTextSet()
     });
 }
 
+void frm生徒情報詳細::subGradeShow()
+{
+    const bool born = funcPickerDate(DTPDate[1]).isValid();
+    // 学年補正 moves a grade from the birth date; without one the grade is chosen by hand.
+    cboEdit[1]->setEnabled(born);
+    cboEdit[2]->setEnabled(!born);
+    std::optional<int> grade;
+    if (born)
+        grade = SchoolYear::funcGradeOf(funcPickerDate(DTPDate[1]), m_schoolYear, cboEdit[1]->currentData().toInt());
+    else
+        grade = SchoolYear::funcGradeNumber(cboEdit[2]->currentText());
+    const QString name = SchoolYear::funcGradeName(grade);
+    lblGakunen->setText(name.isEmpty() ? QStringLiteral("（不明）") : name);
+}
+
+void frm生徒情報詳細::subStateFollow()
+{
+    const int state = cboEdit[3]->currentIndex();
+    DTPDate[2]->setEnabled(state > 0);
+    txtStuInfo[11]->setEnabled(state == static_cast<int>(Zaiseki::Left));
+    // A pause or a leave starts today unless the user says otherwise.
+    if (state > 0 && !funcPickerDate(DTPDate[2]).isValid() && m_loaded)
+        DTPDate[2]->setDate(QDate::currentDate());
+}
+
 void frm生徒情報詳細::subClear()
 {
     guarded(QStringLiteral("frm生徒情報詳細 - subClear"), [&] {
         DTPDate[0]->setDate(QDate::currentDate());
         subSetPickerDate(DTPDate[1], QDate());
         cboEdit[0]->setCurrentIndex(-1);
-        for (int i = 0; i <= 5; ++i)
+        for (int i : {0, 1, 2, 3, 4, 5, 7, 8, 9, 10, 11})
             subSetBoxText(txtStuInfo[i], QString());
+        cboEdit[1]->setCurrentIndex(0);
+        cboEdit[2]->setCurrentIndex(0);
+        cboEdit[3]->setCurrentIndex(0);
+        subSetPickerDate(DTPDate[2], QDate());
         // The file stays; only the picture goes.
         imgStudent->clear();
         imgStudent->setText(QStringLiteral("写真なし"));
@@ -331,11 +435,23 @@ bool frm生徒情報詳細::funcInputCheck()
     return guarded(QStringLiteral("frm生徒情報詳細 - funcInputCheck"), [&] {
         const bool noKana = funcBoxText(txtStuInfo[0]).trimmed().isEmpty();
         const bool noName = funcBoxText(txtStuInfo[1]).trimmed().isEmpty();
-        if (!noKana && !noName)
-            return true;
-        MsgBox(QStringLiteral("氏名カナ、生徒氏名は必須項目です。"), MsgButtons::Ok, MsgIcon::Information, kTitle);
-        txtStuInfo[noKana ? 0 : 1]->setFocus();
-        return false;
+        if (noKana || noName) {
+            MsgBox(QStringLiteral("氏名カナ、生徒氏名は必須項目です。"), MsgButtons::Ok, MsgIcon::Information, kTitle);
+            txtStuInfo[noKana ? 0 : 1]->setFocus();
+            return false;
+        }
+        const QString mail = funcBoxText(txtStuInfo[10]);
+        if (!mail.isEmpty() && !funcIsMailAddress(mail)) {
+            MsgBox(kBadMail, MsgButtons::Ok, MsgIcon::Warning, kTitle);
+            txtStuInfo[10]->setFocus();
+            return false;
+        }
+        if (cboEdit[3]->currentIndex() > 0 && !funcPickerDate(DTPDate[2]).isValid()) {
+            MsgBox(kNoStateDate, MsgButtons::Ok, MsgIcon::Warning, kTitle);
+            DTPDate[2]->setFocus();
+            return false;
+        }
+        return true;
     });
 }
 
@@ -367,6 +483,21 @@ Seito frm生徒情報詳細::funcSeitoShown() const
     if (cboEdit[0]->currentIndex() >= 0)
         seito.schoolID = funcToLong(cboEdit[0]->currentData());
     seito.sex = optSex[1]->isChecked() ? 1 : 2;
+    seito.guardianName = funcBoxText(txtStuInfo[7]);
+    seito.relation = funcBoxText(txtStuInfo[8]);
+    seito.guardianPhone = funcBoxText(txtStuInfo[9]);
+    seito.guardianMail = funcBoxText(txtStuInfo[10]);
+    seito.leaveReason = funcBoxText(txtStuInfo[11]);
+    seito.gradeCorrection = cboEdit[1]->currentData().toInt();
+    if (const QString chosen = cboEdit[2]->currentText(); !seito.birth.isValid() && !chosen.isEmpty()) {
+        // A grade left as loaded keeps the year it was chosen in, so nothing counts as changed.
+        const bool asStored = chosen == SchoolYear::funcGradeName(SeitoStore::funcGrade(m_stored, m_schoolYear));
+        seito.manualGrade = asStored ? m_stored.manualGrade : chosen;
+        seito.manualYear = asStored ? m_stored.manualYear : m_schoolYear;
+    }
+    seito.state = cboEdit[3]->currentIndex();
+    if (seito.state != static_cast<int>(Zaiseki::Enrolled))
+        seito.stateDate = funcPickerDate(DTPDate[2]);
     return seito;
 }
 
@@ -392,7 +523,9 @@ QStringList frm生徒情報詳細::funcFormState() const
         state << funcBoxText(box);
     for (const QDateEdit* picker : DTPDate)
         state << funcPickerDate(picker).toString(Qt::ISODate);
-    state << QString::number(optSex[1]->isChecked()) << QString::number(cboEdit[0]->currentIndex())
+    for (const QComboBox* box : cboEdit)
+        state << QString::number(box->currentIndex());
+    state << QString::number(optSex[1]->isChecked())
           << QString::number(m_photo.imported()) << QString::number(m_photo.removed());
     return state;
 }

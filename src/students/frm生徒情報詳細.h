@@ -70,11 +70,20 @@ private:
     void subShowImage();
     void subPictureOpening(int sourceNo);
     void subPictureCancel();
+    // The grade shown for the birth date, 学年補正 or the grade chosen by hand, and
+    // which of those may be changed; the enrolment boxes that follow the state.
+    void subGradeShow();
+    void subStateFollow();
 
-    std::array<QWidget*, 7> txtStuInfo{};   // line edits, and text areas for 住所 (4) and 備考 (6)
-    std::array<QDateEdit*, 2> DTPDate{};
+    // line edits, and text areas for 住所 (4) and 備考 (6); 7 保護者氏名, 8 続柄,
+    // 9 保護者電話, 10 保護者メール, 11 退塾理由
+    std::array<QWidget*, 12> txtStuInfo{};
+    std::array<QDateEdit*, 3> DTPDate{};    // 入塾日, 生年月日, 状態日付
     std::array<QRadioButton*, 3> optSex{};  // 1 男, 2 女; 0 is not used
-    std::array<QComboBox*, 1> cboEdit{};
+    std::array<QComboBox*, 4> cboEdit{};    // 学校, 学年補正, 手動学年, 在籍状態
+    QLabel* lblGakunen = nullptr;           // the grade this school year
+    QGroupBox* fraHogosha = nullptr;
+    QGroupBox* fraZaiseki = nullptr;
     QGroupBox* frmSex = nullptr;
     QLabel* imgStudent = nullptr;
     std::array<QPushButton*, 2> cmdPicDelete{};
@@ -94,5 +103,7 @@ private:
     bool m_found = true;
     QStringList m_loadedState;       // funcFormState as loaded: a close with anything else asks
     std::optional<Seito> m_read;     // the student being edited as shown when read (with 更新回数)
+    Seito m_stored;                  // as stored (the grade chosen by hand with its year)
+    int m_schoolYear = 0;
     StudentPhoto m_photo;
 };

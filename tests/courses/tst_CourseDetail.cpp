@@ -153,6 +153,7 @@ private slots:
     void panelTakersOnlyFindAndCount();
     void previousLessonTakers_data();
     void previousLessonTakers();
+    void studentWhoLeftIsOfferedUpToTheDate();
     void registerByKeysAlone();
     void registerSavesAllOrNothing();
     void registerRefusesWhatItCannotHold();
@@ -781,10 +782,14 @@ void tst_CourseDetail::previousLessonTakers_data()
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("takers");   // 生徒番号 of the lesson's rows afterwards
     QTest::addColumn<int>("added");
+    QTest::addColumn<QString>("state");   // of student 3
     // Lesson 5's class on 04/15 (8), another class of the same grade on 04/08 (9), lesson 5's class on 04/01 (10).
-    QTest::newRow("same class only") << 8 << "前回の受講者を 1 人追加しました。" << "1,2" << 1;
-    QTest::newRow("deleted student skipped") << 5 << "前回の受講者を 1 人追加しました。" << "1,2,3" << 3;
-    QTest::newRow("no previous lesson") << 10 << "この講座クラスの前回の講座がありません。" << "3,4" << 0;
+    QTest::newRow("same class only") << 8 << "前回の受講者を 1 人追加しました。" << "1,2" << 1 << "在籍状態 = 0";
+    QTest::newRow("deleted student skipped") << 5 << "前回の受講者を 1 人追加しました。" << "1,2,3" << 3 << "在籍状態 = 0";
+    QTest::newRow("no previous lesson") << 10 << "この講座クラスの前回の講座がありません。" << "3,4" << 0 << "在籍状態 = 0";
+    // Lesson 5 is on 04/08: a student who left the day before is not taken over, one who pauses after it is.
+    QTest::newRow("left before the lesson") << 5 << "前回の受講者を 0 人追加しました。" << "1,2" << 0 << "在籍状態 = 2, 状態日付 = '2026/04/07'";
+    QTest::newRow("paused on the lesson's day") << 5 << "前回の受講者を 1 人追加しました。" << "1,2,3" << 3 << "在籍状態 = 1, 状態日付 = '2026/04/08'";
 }
 
 void tst_CourseDetail::previousLessonTakers()
@@ -793,11 +798,13 @@ void tst_CourseDetail::previousLessonTakers()
     QFETCH(QString, message);
     QFETCH(QString, takers);
     QFETCH(int, added);
+    QFETCH(QString, state);
     const QString lessons = QStringLiteral(
         "INSERT INTO 毎講座履歴 SELECT %1, '%2', 3, 時限ID, 学年ID, 科目ID, %3, 講師ID, 教室ID, 0, 0, '', '', '', '', 0 FROM 毎講座履歴 WHERE 毎講座ID = 5");
     Detail d(Syori::Edit, lesson,
              {lessons.arg(8).arg("2026/04/15").arg(2), lessons.arg(9).arg("2026/04/08").arg(1), lessons.arg(10).arg("2026/04/01").arg(2),
-              "INSERT INTO 講座出席 (毎講座ID, 生徒番号) VALUES (8, 2), (9, 3), (10, 3), (10, 4)"});
+              "INSERT INTO 講座出席 (毎講座ID, 生徒番号) VALUES (8, 2), (9, 3), (10, 3), (10, 4)",
+              QStringLiteral("UPDATE 生徒台帳 SET %1 WHERE 生徒番号 = 3").arg(state)});
     d.click("cmd前回受講者");
     QCOMPARE(d.pf.ui().texts(), QStringList{message});
     QCOMPARE(d.pf.list(QStringLiteral("SELECT 生徒番号 FROM 講座出席 WHERE 毎講座ID = %1 ORDER BY 1").arg(lesson)), takers);
@@ -809,6 +816,27 @@ void tst_CourseDetail::previousLessonTakers()
     QCOMPARE(d.row(lesson).section('|', 4, 4), count);
     QVERIFY(child<QRadioButton>(&*d.w, "opt表示_0")->isChecked());
     QCOMPARE(d.attendance(lesson, added), "0|0000||0|" + funcDateText(QDate::currentDate()));
+}
+
+// 伊藤 took lesson 5 (04/08) but left on 04/07: the lesson neither offers nor
+// counts him, and the register does not list him; the lesson of 04/01 still does.
+void tst_CourseDetail::studentWhoLeftIsOfferedUpToTheDate()
+{
+    const QString left = QStringLiteral("UPDATE 生徒台帳 SET 在籍状態 = 2, 状態日付 = '2026/04/07' WHERE 生徒番号 = 2");
+    {
+        Detail d(Syori::Edit, 5, {left});
+        QCOMPARE(shownRows(d.list()), QStringLiteral("1"));
+        d.everyStudent();
+        QCOMPARE(shownRows(d.list()), QStringLiteral("1,3"));
+        QCOMPARE(JukouStore::takers(5).size(), 1);
+        JukouStore::storeTakerCount(5);
+        QCOMPARE(d.row(5).section('|', 4, 4), QStringLiteral("1"));
+        // The row stays for the reports of what he took.
+        QCOMPARE(d.pf.list("SELECT 生徒番号 FROM QRY_講座出席出力 WHERE 毎講座ID = 5 ORDER BY 1"), QStringLiteral("1,2"));
+    }
+    Detail earlier(Syori::Edit, 3, {left});
+    earlier.everyStudent();
+    QCOMPARE(shownRows(earlier.list()), QStringLiteral("1,2,3"));
 }
 
 void tst_CourseDetail::registerByKeysAlone()

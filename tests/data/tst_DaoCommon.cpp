@@ -110,11 +110,21 @@ void tst_DaoCommon::olderDatabaseIsBroughtUpToDate()
 {
     ProgramFolder pf;
     pf.exec(QStringLiteral("INSERT INTO 講座出席 (毎講座ID, 生徒番号, コメント) VALUES (1, 2, '前の版')"));
-    // The tables as the first version made them (the embedded engine drops no column: copied without it).
+    pf.exec(QStringLiteral("INSERT INTO 生徒台帳 (生徒番号, 生徒氏名, 生年月日) VALUES (2, '前の生徒', '2012/04/01')"));
+    // The tables as the first version made them (the embedded engine drops no column: copied without them).
+    const QStringList studentColumns{QStringLiteral("更新回数"), QStringLiteral("学年補正"), QStringLiteral("手動学年"),
+                                     QStringLiteral("手動学年度"), QStringLiteral("保護者氏名"), QStringLiteral("続柄"),
+                                     QStringLiteral("保護者電話"), QStringLiteral("保護者メール"), QStringLiteral("在籍状態"),
+                                     QStringLiteral("状態日付"), QStringLiteral("退塾理由")};
     for (const QString& table : {QStringLiteral("生徒台帳"), QStringLiteral("毎講座履歴"), QStringLiteral("講座出席")}) {
+        const QStringList added = table == QStringLiteral("生徒台帳") ? studentColumns : QStringList{QStringLiteral("更新回数")};
         QStringList columns = gDatabase.columnsOf(table);
-        columns.removeAll(QStringLiteral("更新回数"));
-        pf.execNative(testServerMode() ? QStringLiteral("ALTER TABLE %1 DROP COLUMN 更新回数").arg(table)
+        QStringList drops;
+        for (const QString& column : added) {
+            columns.removeAll(column);
+            drops << QStringLiteral("DROP COLUMN ") + column;
+        }
+        pf.execNative(testServerMode() ? QStringLiteral("ALTER TABLE %1 %2").arg(table, drops.join(u','))
                                        : QStringLiteral("CREATE TABLE 旧 AS SELECT %2 FROM %1; DROP TABLE %1; ALTER TABLE 旧 RENAME TO %1")
                                              .arg(table, columns.join(u',')));
     }
@@ -134,6 +144,8 @@ void tst_DaoCommon::olderDatabaseIsBroughtUpToDate()
     QVERIFY(OpenDatabase(false, pf.databasePath()));
     QVERIFY(!funcNeedsMigration(gDatabase));
     QCOMPARE(pf.scalar(QStringLiteral("SELECT コメント || 更新回数 FROM 講座出席")), QStringLiteral("前の版0"));
+    QCOMPARE(pf.scalar(QStringLiteral("SELECT 生徒氏名 || 生年月日 || 学年補正 || 在籍状態 || coalesce(保護者氏名, '-') FROM 生徒台帳")),
+             QStringLiteral("前の生徒2012/04/0100-"));
     // The data as it was is kept beside the database.
     QCOMPARE(QDir(backup).entryList(QDir::Files).size(), 1);
 }

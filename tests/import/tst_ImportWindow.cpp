@@ -117,8 +117,8 @@ void tst_ImportWindow::exportedListImportsAgainAsDuplicates()
     QCOMPARE(table.header.first(), QStringLiteral("生徒番号"));
     QCOMPARE(table.rows.size(), std::size_t(2));
     // Numbers the register keeps as text come back with their leading 0.
-    QCOMPARE(table.rows[0][3].text, QStringLiteral("0312345678"));
-    QVERIFY(!table.rows[0][9].number);
+    QCOMPARE(table.rows[0][4].text, QStringLiteral("0312345678"));
+    QVERIFY(!table.rows[0][10].number);
     const auto preview = StudentImport::funcPreview(table, StudentImport::defaultMapping(table.header));
     QCOMPARE(preview->count(StudentImport::RowState::Duplicate), 2);
     QFile::remove(pf->ui().openedDocuments.first());

@@ -1,4 +1,6 @@
 #include "StudentsTest.h"
+#include "FormsCommon.h"
+#include "SchoolYear.h"
 #include "SeitoStore.h"
 #include "frm生徒情報詳細.h"
 #include "frm講座情報一覧.h"
@@ -33,6 +35,9 @@ private slots:
     void tabFollowsTheForm();
     void storeSaveAndDelete_data();
     void storeSaveAndDelete();
+    void guardianAndStateChecks_data();
+    void guardianAndStateChecks();
+    void guardianGradeAndStateKeptAndMerged();
 };
 
 namespace {
@@ -434,9 +439,16 @@ void tst_StudentDetail::tabFollowsTheForm()
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         order << QApplication::focusWidget()->objectName();
     }
-    // The sex is one stop (the button chosen), the date pickers one stop each.
-    QCOMPARE(order, QStringList({"txtStuInfo_0", "txtStuInfo_1", "optSex_1", "DTPDate_1", "txtStuInfo_2", "txtStuInfo_5",
-                                 "txtStuInfo_3", "DTPDate_0", "txtStuInfo_4", "cboEdit_0", "txtStuInfo_6"}));
+    // The sex is one stop (the button chosen), the date pickers one stop each; without a
+    // birth date the grade is chosen by hand; the guardian and the enrolment follow, and
+    // the state's date and reason only once the state asks for them.
+    for (int i = 0; i < 7; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(order, QStringList({"txtStuInfo_0", "txtStuInfo_1", "optSex_1", "DTPDate_1", "cboEdit_2", "txtStuInfo_2",
+                                 "txtStuInfo_5", "txtStuInfo_3", "DTPDate_0", "txtStuInfo_4", "cboEdit_0", "txtStuInfo_6",
+                                 "txtStuInfo_7", "txtStuInfo_8", "txtStuInfo_9", "txtStuInfo_10", "cboEdit_3", "cmdPicDelete_0"}));
 }
 
 void tst_StudentDetail::missingStudentIsToldNotOpened()
@@ -511,6 +523,120 @@ void tst_StudentDetail::storeSaveAndDelete()
     // Deleted students stay in the register, marked.
     SeitoStore::remove({s.no, 3});
     QCOMPARE(pf.count("生徒台帳", "削除フラグ = 1"), pf.count("生徒台帳"));
+}
+
+void tst_StudentDetail::guardianAndStateChecks_data()
+{
+    QTest::addColumn<QString>("mail");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<bool>("dated");
+    QTest::addColumn<QString>("message");   // "" when the student is stored
+    QTest::addColumn<QString>("focused");
+    const QString badMail = QStringLiteral("保護者メールの形式が正しくありません。「@」を1つだけ含み、空白を含まないように入力してください。");
+    QTest::newRow("plain address") << "hogo.sha+1@example.jp" << 0 << false << "" << "";
+    QTest::newRow("no @") << "example.jp" << 0 << false << badMail << "txtStuInfo_10";
+    QTest::newRow("two @") << "a@b@example.jp" << 0 << false << badMail << "txtStuInfo_10";
+    QTest::newRow("@ at the end") << "hogosha@" << 0 << false << badMail << "txtStuInfo_10";
+    QTest::newRow("blank") << "hogo sha@example.jp" << 0 << false << badMail << "txtStuInfo_10";
+    QTest::newRow("full-width blank") << QStringLiteral("hogosha@example.jp　") << 0 << false << badMail << "txtStuInfo_10";
+    QTest::newRow("退塾 with its date") << "" << 2 << true << "" << "";
+    QTest::newRow("退塾 without a date") << "" << 2 << false << "休塾・退塾の日付を入力してください。" << "DTPDate_2";
+    QTest::newRow("休塾 without a date") << "" << 1 << false << "休塾・退塾の日付を入力してください。" << "DTPDate_2";
+}
+
+void tst_StudentDetail::guardianAndStateChecks()
+{
+    QFETCH(QString, mail);
+    QFETCH(int, state);
+    QFETCH(bool, dated);
+    QFETCH(QString, message);
+    QFETCH(QString, focused);
+    ProgramFolder pf;
+    Detail d(Syori::Add, 0);
+    line(&d.w, 0)->setText(QStringLiteral("ﾔﾏﾀﾞ"));
+    line(&d.w, 1)->setText(QStringLiteral("山田"));
+    line(&d.w, 10)->setText(mail);
+    child<QComboBox>(&d.w, "cboEdit_3")->setCurrentIndex(state);
+    // A state chosen starts from today; the user may empty the date again.
+    auto* stateDate = child<QDateEdit>(&d.w, "DTPDate_2");
+    QCOMPARE(funcPickerDate(stateDate).isValid(), state > 0);
+    subSetPickerDate(stateDate, dated ? QDate(2026, 5, 1) : QDate());
+    button(&d.w, "cmdOK")->click();
+    if (!message.isEmpty()) {
+        QCOMPARE(pf.ui().texts(), QStringList{message});
+        QCOMPARE(d.w.focusWidget()->objectName(), focused);
+        QCOMPARE(pf.count(QStringLiteral("生徒台帳")), 0);
+        return;
+    }
+    QVERIFY(pf.ui().texts().isEmpty());
+    QCOMPARE(pf.scalar("SELECT coalesce(保護者メール, '') || '|' || 在籍状態 || '|' || coalesce(状態日付, '') FROM 生徒台帳"),
+             mail + u'|' + QString::number(state) + (dated ? QStringLiteral("|2026/05/01") : QStringLiteral("|")));
+}
+
+// What the detail stores of the guardian, the grade and the state comes back as
+// stored, an unchanged window writes nothing, and another PC's change to another
+// of these fields meanwhile is kept without a question.
+void tst_StudentDetail::guardianGradeAndStateKeptAndMerged()
+{
+    ProgramFolder pf;
+    const int year = SchoolYear::funcCurrentSchoolYear();
+    insertStudent({1, QStringLiteral("ｱｵｷ"), QStringLiteral("青木"), {}, {}, {}, {}, {}, "2024/04/01",
+                   funcDateText(QDate(year - 13, 5, 6))});   // 中1 this school year
+    insertStudent({2, QStringLiteral("ｲﾄｳ"), QStringLiteral("伊藤"), {}, {}, {}, {}, {}, "2024/04/01", ""});
+    const auto grade = [](Detail& d) { return child<QLabel>(&d.w, "lblGakunen")->text(); };
+    {
+        Detail d(Syori::Edit, 1);
+        QCOMPARE(grade(d), QStringLiteral("中1"));
+        QVERIFY(!child<QComboBox>(&d.w, "cboEdit_2")->isEnabled());
+        auto* correction = child<QComboBox>(&d.w, "cboEdit_1");
+        correction->setCurrentIndex(correction->findData(1));
+        QCOMPARE(grade(d), QStringLiteral("中2"));
+        const QStringList guardian{QStringLiteral("青木 花子"), QStringLiteral("母"), QStringLiteral("09012345678"),
+                                   QStringLiteral("hanako@example.jp")};
+        for (int i = 0; i < 4; ++i)
+            line(&d.w, 7 + i)->setText(guardian[i]);
+        child<QComboBox>(&d.w, "cboEdit_3")->setCurrentIndex(2);
+        child<QDateEdit>(&d.w, "DTPDate_2")->setDate(QDate(2026, 7, 31));
+        line(&d.w, 11)->setText(QStringLiteral("転居"));
+        button(&d.w, "cmdOK")->click();
+        QVERIFY(d.w.propOK());
+    }
+    const QString columns = QStringLiteral("SELECT 学年補正 || '|' || 保護者氏名 || '|' || 続柄 || '|' || 保護者電話 || '|' || 保護者メール"
+                                           " || '|' || 在籍状態 || '|' || 状態日付 || '|' || 退塾理由 FROM 生徒台帳 WHERE 生徒番号 = 1");
+    QCOMPARE(pf.scalar(columns), QStringLiteral("1|青木 花子|母|09012345678|hanako@example.jp|2|2026/07/31|転居"));
+    {
+        // Shown again as stored: closing asks nothing. Another PC changes the guardian's phone
+        // while this one changes the mail: both are kept, no question.
+        Detail d(Syori::Edit, 1);
+        QCOMPARE(grade(d), QStringLiteral("中2"));
+        QCOMPARE(line(&d.w, 11)->text(), QStringLiteral("転居"));
+        pf.execElsewhere("UPDATE 生徒台帳 SET 保護者電話 = '0427000000', 更新回数 = 更新回数 + 1 WHERE 生徒番号 = 1");
+        line(&d.w, 10)->setText(QStringLiteral("aoki@example.jp"));
+        button(&d.w, "cmdOK")->click();
+        QVERIFY(d.w.propOK());
+        QVERIFY(pf.ui().texts().isEmpty());
+    }
+    QCOMPARE(pf.scalar(columns), QStringLiteral("1|青木 花子|母|0427000000|aoki@example.jp|2|2026/07/31|転居"));
+
+    // Without a birth date the grade is chosen by hand, in this school year.
+    {
+        Detail d(Syori::Edit, 2);
+        QCOMPARE(grade(d), QStringLiteral("（不明）"));
+        QVERIFY(!child<QComboBox>(&d.w, "cboEdit_1")->isEnabled());
+        child<QComboBox>(&d.w, "cboEdit_2")->setCurrentText(QStringLiteral("中2"));
+        QCOMPARE(grade(d), QStringLiteral("中2"));
+        button(&d.w, "cmdOK")->click();
+    }
+    const QString chosen = QStringLiteral("SELECT 手動学年 || '|' || 手動学年度 || '|' || 更新回数 FROM 生徒台帳 WHERE 生徒番号 = 2");
+    QCOMPARE(pf.scalar(chosen), QStringLiteral("中2|%1|1").arg(year));
+    // Chosen a year ago, it has moved on; saved unchanged, it keeps the year it was chosen in.
+    pf.exec(QStringLiteral("UPDATE 生徒台帳 SET 手動学年度 = %1 WHERE 生徒番号 = 2").arg(year - 1));
+    {
+        Detail d(Syori::Edit, 2);
+        QCOMPARE(grade(d), QStringLiteral("中3"));
+        button(&d.w, "cmdOK")->click();
+    }
+    QCOMPARE(pf.scalar(chosen), QStringLiteral("中2|%1|1").arg(year - 1));
 }
 
 QTEST_MAIN(tst_StudentDetail)

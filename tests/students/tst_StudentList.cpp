@@ -1,4 +1,6 @@
 #include "StudentsTest.h"
+#include "SchoolYear.h"
+#include "YearChange.h"
 #include "frmMenu.h"
 #include "frm生徒検索.h"
 #include "frm生徒情報一覧.h"
@@ -25,6 +27,8 @@ private slots:
     void cancellingTheFirstSearchClosesTheList();
     void bulkDeleteMarksTheSelectedStudents();
     void doubleClickEditsAndASaveRebuildsInTheSameOrder();
+    void enrolledByDefaultAndGradesSortInOrder();
+    void yearChangeFromTheList();
 
 private:
     std::unique_ptr<ProgramFolder> pf;
@@ -67,11 +71,14 @@ void tst_StudentList::menuListsEveryStudentNotDeletedByReading()
     NextModal step([](QDialog* d) {
         QCOMPARE(d->objectName(), QStringLiteral("frm生徒情報一覧"));
         QCOMPARE(rowTags(list(d)), (QStringList{"2", "4", "5", "1"}));
-        QCOMPARE(rowTexts(list(d)).last(), QStringLiteral("1|ｻﾄｳ ﾊﾅｺ|佐藤　花子|0427001234|09011112222|女|町田第一中学校|"
-                                                           "2023/04/01|2011/06/01|1940013|町田市原町田1-1|"));
+        const QString grade =
+            SchoolYear::funcGradeName(SchoolYear::funcGradeOf(QDate(2011, 6, 1), SchoolYear::funcCurrentSchoolYear()));
+        QCOMPARE(rowTexts(list(d)).last(), QStringLiteral("1|ｻﾄｳ ﾊﾅｺ|佐藤　花子|") + grade
+                                               + QStringLiteral("|0427001234|09011112222|女|町田第一中学校|"
+                                                                "2023/04/01|2011/06/01|1940013|町田市原町田1-1||在籍"));
         // A school no longer in use still names the student's school; no school leaves the cell empty.
-        QCOMPARE(rowTexts(list(d)).at(2).section(QLatin1Char('|'), 6, 6), QStringLiteral("廃校"));
-        QCOMPARE(rowTexts(list(d)).at(1).section(QLatin1Char('|'), 6, 6), QString());
+        QCOMPARE(rowTexts(list(d)).at(2).section(QLatin1Char('|'), 7, 7), QStringLiteral("廃校"));
+        QCOMPARE(rowTexts(list(d)).at(1).section(QLatin1Char('|'), 7, 7), QString());
         QCOMPARE(d->focusWidget(), list(d));
         QCOMPARE(label(d, "lblJyoken"), QString());
         QCOMPARE(label(d, "lblCount"), QStringLiteral("4"));
@@ -263,6 +270,67 @@ void tst_StudentList::doubleClickEditsAndASaveRebuildsInTheSameOrder()
         pf->ui().answers = {MsgAnswer::No};
         QTest::keyClick(lv, Qt::Key_Delete);
         QCOMPARE(pf->ui().lastText(), QStringLiteral("選択している 1 生徒を削除してもよろしいですか？"));
+    });
+}
+
+void tst_StudentList::enrolledByDefaultAndGradesSortInOrder()
+{
+    // 加藤 left long ago; 阿部 pauses only from a day to come; 大橋's grade was chosen by hand.
+    pf->exec(QStringLiteral("UPDATE 生徒台帳 SET 在籍状態 = 2, 状態日付 = '2020/01/01' WHERE 生徒番号 = 5"));
+    pf->exec(QStringLiteral("UPDATE 生徒台帳 SET 在籍状態 = 1, 状態日付 = '%1' WHERE 生徒番号 = 2")
+                 .arg(funcDateText(QDate::currentDate().addDays(30))));
+    pf->exec(QStringLiteral("UPDATE 生徒台帳 SET 生年月日 = NULL, 手動学年 = '小5', 手動学年度 = %1 WHERE 生徒番号 = 4")
+                 .arg(SchoolYear::funcCurrentSchoolYear()));
+    withOpenList([&](frm生徒情報一覧& w) {
+        QTreeWidget* lv = list(&w);
+        QCOMPARE(rowTags(lv), (QStringList{"2", "4", "1"}));
+        child<QCheckBox>(&w, "chkAll")->click();
+        QCOMPARE(rowTags(lv), (QStringList{"2", "4", "5", "1"}));
+        QCOMPARE(lv->topLevelItem(2)->text(13), QStringLiteral("退塾"));
+        QCOMPARE(lv->topLevelItem(0)->text(13), QStringLiteral("休塾"));
+        // By grade, youngest first (小 before 中 though its text sorts after), then the other way.
+        const auto clickGrade = [&] {
+            QTest::mouseClick(lv->header()->viewport(), Qt::LeftButton, {},
+                              QPoint(lv->header()->sectionViewportPosition(3) + lv->header()->sectionSize(3) / 2, 5));
+        };
+        clickGrade();
+        QCOMPARE(rowTags(lv), (QStringList{"4", "2", "1", "5"}));
+        QCOMPARE(lv->topLevelItem(0)->text(3), QStringLiteral("小5"));
+        clickGrade();
+        QCOMPARE(rowTags(lv), (QStringList{"5", "1", "2", "4"}));
+        child<QCheckBox>(&w, "chkAll")->click();
+        QCOMPARE(rowTags(lv), (QStringList{"1", "2", "4"}));
+    });
+}
+
+// The finishing 中3 is offered unticked; ticked and run, he leaves on the year's last
+// day and the list no longer shows him.
+void tst_StudentList::yearChangeFromTheList()
+{
+    const int from = YearChange::funcChangingFrom(QDate::currentDate(), SchoolYear::funcYearStart());
+    pf->exec(QStringLiteral("UPDATE 生徒台帳 SET 生年月日 = '%1/06/01' WHERE 生徒番号 = 1").arg(from - 15));
+    const QString lastDay = funcDateText(YearChange::funcPreview(from).lastDay);
+    withOpenList([&](frm生徒情報一覧& w) {
+        NextModal change([&](QDialog* d) {
+            QTreeWidgetItem* sato = child<QTreeWidget>(d, "lvList")->findItems(QStringLiteral("1"), Qt::MatchExactly, 2).value(0);
+            QVERIFY(sato);
+            QCOMPARE(sato->text(1), QStringLiteral("卒業学年（卒塾・退塾の候補）"));
+            QCOMPARE(sato->text(5) + sato->text(6), QStringLiteral("中3高1"));
+            QCOMPARE(sato->checkState(0), Qt::Unchecked);
+            sato->setCheckState(0, Qt::Checked);
+            pf->ui().answers = {MsgAnswer::Yes};
+            child<QPushButton>(d, "cmdOK")->click();
+            QCOMPARE(pf->ui().texts(), (QStringList{QStringLiteral("1 人を %1 付けで退塾にして、年度更新を実行します。よろしいですか？").arg(lastDay),
+                                                   QStringLiteral("年度更新を実行しました。")}));
+            QVERIFY(!child<QPushButton>(d, "cmdOK")->isEnabled());
+            QVERIFY(child<QPushButton>(d, "cmdUndo")->isEnabled());
+            QTest::keyClick(d, Qt::Key_Escape);
+        });
+        child<QPushButton>(&w, "cmdYear")->click();
+        QVERIFY(change.fired());
+        // He leaves at the end of the year: with the school until then, so still listed today.
+        QCOMPARE(pf->scalar(QStringLiteral("SELECT 在籍状態 || ' ' || 状態日付 FROM 生徒台帳 WHERE 生徒番号 = 1")),
+                 QStringLiteral("2 ") + lastDay);
     });
 }
 

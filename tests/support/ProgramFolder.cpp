@@ -195,6 +195,19 @@ QString ProgramFolder::list(const QString& sql)
     return values.join(QLatin1Char(','));
 }
 
+QString ProgramFolder::rows(const QString& sql)
+{
+    Recordset rs = gDatabase.openRecordset(sql, dbOpenDynaset, dbReadOnly);
+    QStringList rows;
+    for (; !rs.eof(); rs.moveNext()) {
+        QStringList fields;
+        for (int i = 0; i < rs.fieldCount(); ++i)
+            fields << (rs.field(i).isNull() ? QStringLiteral("<null>") : funcToString(rs.field(i)));
+        rows << fields.join(QLatin1Char('|'));
+    }
+    return rows.join(QLatin1Char('\n'));
+}
+
 int ProgramFolder::count(const QString& table, const QString& where)
 {
     return scalar(QStringLiteral("SELECT COUNT(*) FROM ") + table + (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where)).toInt();

@@ -44,6 +44,9 @@ public:
     int count(const QString& table, const QString& where = {});
     // The first column of every row, joined by commas (in either engine).
     QString list(const QString& sql);
+    // Every column of every row, "|" between the columns (Null as <null>) and a line
+    // per row: a table compares equal by it.
+    QString rows(const QString& sql);
 
     // The folder's server database (server mode only).
     QString serverDatabase() const { return m_serverDatabase; }
