@@ -49,6 +49,10 @@ const std::vector<FieldNames>& fieldNames()
         {Field::Sex, "性別", {"性別"}},
         {Field::School, "所属校", {"所属校", "学校", "学校名"}},
         {Field::Remarks, "備考", {"備考", "メモ"}},
+        {Field::GuardianName, "保護者氏名", {"保護者氏名", "保護者", "保護者名", "父母"}},
+        {Field::Relation, "続柄", {"続柄"}},
+        {Field::GuardianPhone, "保護者電話", {"保護者電話", "緊急連絡先"}},
+        {Field::GuardianMail, "保護者メール", {"保護者メール", "メールアドレス", "メール"}},
         {Field::Skip, "取り込まない", {}},
     };
     return names;
@@ -120,6 +124,15 @@ struct Known {
         today = gDatabase.today();
     }
 };
+
+// A guardian's mail address as the student window takes it.
+ImportValues::Read<QString> mail(const SourceCell& cell)
+{
+    ImportValues::Read<QString> read = ImportValues::text(cell, SeitoWidth::guardianMail);
+    if (read.value && !funcIsMailAddress(*read.value))
+        return {std::nullopt, QStringLiteral("「@」を1つだけ含み、空白を含まないメールアドレスにしてください")};
+    return read;
+}
 
 class RowReader {
 public:
@@ -209,6 +222,10 @@ private:
         case Field::Postal: setText(&Seito::postal, postcode(cell, SeitoWidth::postal)); break;
         case Field::Address: setText(&Seito::address, text(cell, SeitoWidth::address)); break;
         case Field::Remarks: setText(&Seito::remarks, text(cell, SeitoWidth::remarks)); break;
+        case Field::GuardianName: setText(&Seito::guardianName, text(cell, SeitoWidth::guardianName)); break;
+        case Field::Relation: setText(&Seito::relation, text(cell, SeitoWidth::relation)); break;
+        case Field::GuardianPhone: setText(&Seito::guardianPhone, phone(cell, SeitoWidth::phone)); break;
+        case Field::GuardianMail: setText(&Seito::guardianMail, mail(cell)); break;
         case Field::Birth: setDate(&Seito::birth); break;
         case Field::Entry: setDate(&Seito::entry); break;
         case Field::Sex:
@@ -471,7 +488,8 @@ Seito funcUpdated(const PreviewRow& row)
     Seito s = *row.registered;
     const Seito& file = row.seito;
     for (QString Seito::*member : {&Seito::name, &Seito::kana, &Seito::phone, &Seito::mobile, &Seito::postal, &Seito::address,
-                                   &Seito::remarks})
+                                   &Seito::remarks, &Seito::guardianName, &Seito::relation, &Seito::guardianPhone,
+                                   &Seito::guardianMail})
         if (!(file.*member).isEmpty())
             s.*member = file.*member;
     for (QDate Seito::*member : {&Seito::birth, &Seito::entry})
@@ -504,6 +522,10 @@ QString valueText(const Seito& s, const QString& school, Field field)
     case Field::Postal: return s.postal;
     case Field::Address: return s.address;
     case Field::Remarks: return s.remarks;
+    case Field::GuardianName: return s.guardianName;
+    case Field::Relation: return s.relation;
+    case Field::GuardianPhone: return s.guardianPhone;
+    case Field::GuardianMail: return s.guardianMail;
     case Field::Birth: return funcDateText(s.birth);
     case Field::Entry: return funcDateText(s.entry);
     case Field::Sex: return s.sex == 1 ? QStringLiteral("男") : s.sex == 2 ? QStringLiteral("女") : QString();

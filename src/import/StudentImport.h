@@ -19,7 +19,8 @@
 namespace StudentImport {
 
 // What a column of the file is read as.
-enum class Field { Skip, Name, Kana, Phone, Mobile, Postal, Address, Birth, Entry, Sex, School, Remarks };
+enum class Field { Skip, Name, Kana, Phone, Mobile, Postal, Address, Birth, Entry, Sex, School, Remarks, GuardianName, Relation,
+                   GuardianPhone, GuardianMail };
 // Every field in the order the preview offers them (Skip last).
 const std::vector<Field>& allFields();
 // "生徒氏名" ...; "取り込まない" for Skip.

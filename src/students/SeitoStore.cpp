@@ -10,6 +10,8 @@
 
 #include <QDateTime>
 
+#include <algorithm>
+
 #include <array>
 
 namespace {
@@ -214,3 +216,10 @@ void remove(const QList<int>& nos)
 }
 
 } // namespace SeitoStore
+
+bool funcIsMailAddress(const QString& mail)
+{
+    const qsizetype at = mail.indexOf(u'@');
+    return mail.count(u'@') == 1 && at > 0 && at < mail.size() - 1
+        && std::none_of(mail.begin(), mail.end(), [](QChar c) { return c.isSpace(); });
+}

@@ -38,6 +38,9 @@ struct Seito {
     qint64 version = 0;   // 更新回数 as read
 };
 
+// A guardian's mail address: one @ with something on either side, and no blank of any width.
+bool funcIsMailAddress(const QString& mail);
+
 // The widths of the text columns, as the student detail window's boxes take them.
 namespace SeitoWidth {
 inline constexpr int kana = 50, name = 50, phone = 15, postal = 10, address = 255, mobile = 15, remarks = 255;

@@ -64,14 +64,6 @@ QPixmap fittedPicture(const QString& path, const QSize& box, qreal ratio)
     return picture;
 }
 
-// One @ with something on either side, and no blank of any width.
-bool funcIsMailAddress(const QString& mail)
-{
-    const qsizetype at = mail.indexOf(u'@');
-    return mail.count(u'@') == 1 && at > 0 && at < mail.size() - 1
-        && std::none_of(mail.begin(), mail.end(), [](QChar c) { return c.isSpace(); });
-}
-
 bool isJpegName(const QString& path)
 {
     return path.endsWith(QStringLiteral(".jpg"), Qt::CaseInsensitive)

@@ -22,6 +22,7 @@ private slots:
     void filesAsOtherProgramsWriteThem_data();
     void filesAsOtherProgramsWriteThem();
     void anUpdateKeepsWhatAnotherPcChanged();
+    void guardianColumnsByTheirUsualNames();
     void unreadableFilesAreRefusedWithAMessage_data();
     void unreadableFilesAreRefusedWithAMessage();
     void aFaultWhileStoringStoresNothing();
@@ -335,6 +336,22 @@ void tst_StudentImport::anUpdateKeepsWhatAnotherPcChanged()
     QCOMPARE(stored.numbers, QList<int>{});
     QCOMPARE(storedStudent(1), QStringLiteral("ｻﾄｳ ﾊﾅｺ|佐藤 花子|0427009999||横浜市||兄あり|2023/04/01|2011/06/01|2|1|0"));
     QCOMPARE(pf->count(QStringLiteral("生徒台帳")), 1);
+}
+
+void tst_StudentImport::guardianColumnsByTheirUsualNames()
+{
+    const QString path = pf->file(QStringLiteral("保護者.csv"));
+    writeTextFile(path, QStringLiteral("氏名,カナ,保護者,続柄,緊急連絡先,メールアドレス\n"
+                                       "甲,ｺｳ,甲 父,父,090-1234-5678,ko@example.jp\n"
+                                       "乙,ｵﾂ,乙 母,母,,otsu @example.jp\n"),
+                  "UTF-8", true);
+    const Preview preview = previewOf(path);
+    QCOMPARE(states(preview), (QStringList{"2:取り込む", "3:エラー"}));
+    QVERIFY(problems(preview).value(0).contains(QStringLiteral("otsu @example.jp")));
+    QCOMPARE(funcStore(preview, false).numbers.size(), 1);
+    QCOMPARE(pf->scalar(QStringLiteral("SELECT 保護者氏名 || '|' || 続柄 || '|' || 保護者電話 || '|' || 保護者メール FROM 生徒台帳"
+                                       " WHERE 生徒氏名 = '甲'")),
+             QStringLiteral("甲 父|父|09012345678|ko@example.jp"));
 }
 
 void tst_StudentImport::unreadableFilesAreRefusedWithAMessage_data()
