@@ -130,7 +130,8 @@ Read<QString> phone(const SourceCell& cell, int maxLength)
         return failed<QString>(QStringLiteral("数値のセルのため先頭の0が消えています。セルを文字列にして入力し直してください"));
     // Hyphens, brackets and blanks only group the digits, which are all the student window keeps.
     QString digits = numberText(cell.text);
-    digits.remove(QRegularExpression(QStringLiteral("[\\-() ]")));
+    static const QRegularExpression grouping(QStringLiteral("[\\-() ]"));   // compiled once: read for every row
+    digits.remove(grouping);
     if (digits.isEmpty())
         return {};
     if (funcKeyFilterText(1, digits) != digits)
