@@ -102,10 +102,8 @@ struct Known {
     // The register's students numbered above after only (all by default).
     explicit Known(int after = 0)
     {
-        for (const Seito& s : SeitoStore::loadLive()) {
+        for (const Seito& s : SeitoStore::loadLive(after)) {
             lastNumber = std::max(lastNumber, s.no);
-            if (s.no <= after)
-                continue;
             students.insert(s.no, s);
             if (const QString k = nameKey(s); !k.isEmpty())
                 registerByName.insert(k, s.no);

@@ -157,10 +157,11 @@ std::optional<Seito> load(int no)
     return s;
 }
 
-std::vector<Seito> loadLive()
+std::vector<Seito> loadLive(int after)
 {
     std::vector<Seito> all;
-    Recordset rs = gDatabase.openRecordset(QStringLiteral(" SELECT * FROM 生徒台帳 WHERE 削除フラグ = 0 ORDER BY 生徒番号"),
+    Recordset rs = gDatabase.openRecordset(QStringLiteral(" SELECT * FROM 生徒台帳 WHERE 削除フラグ = 0 AND 生徒番号 > ")
+                                               + QString::number(after) + QStringLiteral(" ORDER BY 生徒番号"),
                                            dbOpenDynaset, dbReadOnly);
     for (; !rs.eof(); rs.moveNext())
         all.push_back(fromRow(rs));
