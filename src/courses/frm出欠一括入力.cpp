@@ -556,13 +556,7 @@ void frm出欠一括入力::cmdSave_Click()
 bool frm出欠一括入力::funcConfirmClose()
 {
     subStoreEditor();
-    if (propChangedCount() == 0)
-        return true;
-    switch (funcAskSaveChanges()) {
-    case MsgAnswer::Yes: return funcSave();
-    case MsgAnswer::No: return true;
-    default: return false;
-    }
+    return ::funcConfirmClose(propChangedCount() > 0, [this] { return funcSave(); });
 }
 
 void frm出欠一括入力::cmdEnd_Click()

@@ -499,13 +499,7 @@ QStringList frm講座情報詳細::funcFormState() const
 // Closing with changes not saved asks first; true when the window may close.
 bool frm講座情報詳細::funcConfirmClose()
 {
-    if (funcFormState() == m_savedState)
-        return true;
-    switch (funcAskSaveChanges()) {
-    case MsgAnswer::Yes: return funcSaveKouza();
-    case MsgAnswer::No: return true;
-    default: return false;
-    }
+    return ::funcConfirmClose(funcFormState() != m_savedState, [this] { return funcSaveKouza(); });
 }
 
 void frm講座情報詳細::cmdEnd_Click()

@@ -249,6 +249,17 @@ MsgAnswer funcAskSaveChanges()
     return MsgBox(QStringLiteral("変更した内容を保存しますか？"), MsgButtons::YesNoCancel, MsgIcon::Question, kTitle);
 }
 
+bool funcConfirmClose(bool changed, const std::function<bool()>& save)
+{
+    if (!changed)
+        return true;
+    switch (funcAskSaveChanges()) {
+    case MsgAnswer::Yes: return save();
+    case MsgAnswer::No: return true;
+    default: return false;
+    }
+}
+
 bool funcTrySave(const QString& procedureName, const QString& failedText, const std::function<void()>& save)
 {
     try {

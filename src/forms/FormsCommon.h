@@ -36,6 +36,9 @@ void subSetPickerDate(QDateEdit* picker, const QDate& date);
 // The question before a window with unsaved changes closes: Yes save, No
 // discard, Cancel stay.
 MsgAnswer funcAskSaveChanges();
+// Before a window closes: when changed, asks, and はい runs save. True when the window
+// may close now (nothing changed, いいえ, or save answered true).
+bool funcConfirmClose(bool changed, const std::function<bool()>& save);
 
 // Runs a save whose transaction undoes itself when a fault leaves it. A fault of
 // the database is written to the log and told with failedText and its reason,

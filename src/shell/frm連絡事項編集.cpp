@@ -225,16 +225,12 @@ QStringList frm連絡事項編集::funcFormState() const
 void frm連絡事項編集::cmdEnd_Click()
 {
     guarded(QStringLiteral("frm連絡事項編集 - cmdEnd_Click"), [&] {
-        if (m_loaded && funcFormState() != m_loadedState) {
-            switch (funcAskSaveChanges()) {
-            case MsgAnswer::Yes:
-                // Saved and closed as 更新したい does; a failed check keeps the window open.
+        // はい saves and closes as 更新したい does; a failed check keeps the window open.
+        if (!funcConfirmClose(m_loaded && funcFormState() != m_loadedState, [this] {
                 cmdOK_Click();
-                return;
-            case MsgAnswer::No: break;
-            default: return;
-            }
-        }
+                return false;
+            }))
+            return;
         m_ok = false;
         done(Rejected);
     });

@@ -525,16 +525,12 @@ QStringList frm生徒情報詳細::funcFormState() const
 void frm生徒情報詳細::cmdEnd_Click()
 {
     guarded(QStringLiteral("frm生徒情報詳細 - cmdEnd_Click"), [&] {
-        if (m_found && m_loaded && funcFormState() != m_loadedState) {
-            switch (funcAskSaveChanges()) {
-            case MsgAnswer::Yes:
-                // Saved and closed as 内容を更新したい does; a failed check keeps the window open.
+        // はい saves and closes as 内容を更新したい does; a failed check keeps the window open.
+        if (!funcConfirmClose(m_found && m_loaded && funcFormState() != m_loadedState, [this] {
                 cmdOK_Click();
-                return;
-            case MsgAnswer::No: break;
-            default: return;
-            }
-        }
+                return false;
+            }))
+            return;
         subPictureCancel();
         m_ok = false;
         QDialog::reject();
