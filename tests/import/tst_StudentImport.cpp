@@ -170,6 +170,7 @@ void tst_StudentImport::cp932CsvKeepsItsTextAndStoresWhatWasPreviewed()
         QStringLiteral("6行目 氏名「佐藤 花子」: 登録済みの生徒（生徒番号 1）と生徒氏名・生年月日が同じです"),
     }));
     QCOMPARE(preview.newSchools, QStringList{QStringLiteral("新設中学校")});
+    QCOMPARE(preview.rows[0].school, QStringLiteral("町田第一中学校"));   // the master's name of a known school
 
     // The user adds the register's duplicate all the same and the missing school to the master.
     Preview chosen = preview;
