@@ -2,6 +2,8 @@
 
 #include "DaoCommon.h"
 
+#include <optional>
+
 namespace SchoolSettings {
 
 QString value(const QString& name)
@@ -12,11 +14,15 @@ QString value(const QString& name)
 
 void setValue(const QString& name, const QString& value)
 {
-    Transaction transaction;
+    // Within the caller's transaction when there is one (a school being made).
+    std::optional<Transaction> transaction;
+    if (!gDatabase.inTransaction())
+        transaction.emplace(gDatabase);
     const std::vector<QVariant> row{value, name};
     if (gDatabase.execute(QStringLiteral("UPDATE 設定 SET 値 = ? WHERE 設定名 = ?"), row) == 0)
         gDatabase.execute(QStringLiteral("INSERT INTO 設定 (値, 設定名) VALUES (?, ?)"), row);
-    transaction.commit();
+    if (transaction)
+        transaction->commit();
 }
 
 QString funcSchoolName()

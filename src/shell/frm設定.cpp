@@ -72,7 +72,7 @@ void frm設定::buildControls()
     setTabOrder(spnStartMonth, spnStartDay);
     setTabOrder(spnStartDay, cmdOK);
     setTabOrder(cmdOK, cmdEnd);
-    subPlaceWindow(this, QSize(460, 200));
+    subPlaceWindow(this, QSize(480, sizeHint().height()));
 }
 
 void frm設定::showEvent(QShowEvent* event)
