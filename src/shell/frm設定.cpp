@@ -88,7 +88,8 @@ void frm設定::showEvent(QShowEvent* event)
 void frm設定::Form_Load()
 {
     guarded(QStringLiteral("frm設定 - Form_Load"), [&] {
-        txtSchoolName->setText(SchoolSettings::funcSchoolName());
+        m_loadedName = SchoolSettings::funcSchoolName();
+        txtSchoolName->setText(m_loadedName);
         const YearStart start = SchoolYear::funcYearStart();
         spnStartMonth->setValue(start.month);
         spnStartDay->setValue(start.day);
@@ -121,8 +122,19 @@ void frm設定::cmdOK_Click()
     guarded(QStringLiteral("frm設定 - cmdOK_Click"), [&] {
         if (!funcInputCheck())
             return;
+        const QString typed = txtSchoolName->text().trimmed();
+        // Another PC may have named the school while this window was open.
+        const QString stored = SchoolSettings::funcSchoolName();
+        if (stored != m_loadedName && stored != typed
+            && MsgBox(QStringLiteral("他のパソコンで塾の名前が「%1」に変更されています。上書きしますか？").arg(stored),
+                      MsgButtons::YesNoDefaultNo, MsgIcon::Question)
+                   != MsgAnswer::Yes) {
+            txtSchoolName->setText(stored);
+            m_loadedName = stored;
+            return;
+        }
         const bool saved = funcTrySave(QStringLiteral("frm設定 - cmdOK_Click"), QStringLiteral("設定を保存できませんでした。"), [&] {
-            SchoolSettings::setValue(SchoolSettings::kSchoolName, txtSchoolName->text().trimmed());
+            SchoolSettings::setValue(SchoolSettings::kSchoolName, typed);
         });
         if (!saved)
             return;

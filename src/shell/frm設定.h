@@ -32,6 +32,7 @@ private:
     QStringList funcFormState() const;
 
     bool m_loaded = false;
+    QString m_loadedName;   // the school's name as read, to see another PC's change
     QStringList m_loadedState;
 
     QLabel* lblMsg = nullptr;

@@ -1,12 +1,15 @@
 #include "ShellTest.h"
 #include "UiServices.h"
 #include "frmAbout.h"
+#include "SchoolSettings.h"
 #include "frmMenu.h"
+#include "frm設定.h"
 #include "frmマスタ登録.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -28,6 +31,7 @@ private slots:
     void keysOpenEntriesAndTools_data();
     void keysOpenEntriesAndTools();
     void closeAndMinimiseMarks();
+    void schoolNameChangedOnAnotherPcIsAskedAbout();
 
 private:
     static QListWidget* board(frmMenu& m) { return m.findChild<QListWidget*>("lstRenraku"); }
@@ -326,6 +330,28 @@ void tst_frmMenu::closeAndMinimiseMarks()
     menu.show();
     QTest::mouseClick(label(menu, QStringLiteral("lblMenu_4")), Qt::LeftButton);
     QVERIFY(!menu.isVisible());
+}
+
+void tst_frmMenu::schoolNameChangedOnAnotherPcIsAskedAbout()
+{
+    ProgramFolder pf;
+    SchoolSettings::setValue(SchoolSettings::kSchoolName, QStringLiteral("楓塾"));
+    for (const MsgAnswer answer : {MsgAnswer::No, MsgAnswer::Yes}) {
+        frm設定 window;
+        window.show();
+        window.findChild<QLineEdit*>(QStringLiteral("txtSchoolName"))->setText(QStringLiteral("楓学習塾 本校"));
+        pf.execElsewhere(QStringLiteral("UPDATE 設定 SET 値 = '楓塾 駅前校' WHERE 設定名 = '学校名'"));
+        pf.ui().answers = {answer};
+        window.cmdOK_Click();
+        QCOMPARE(pf.ui().lastText(), QStringLiteral("他のパソコンで塾の名前が「楓塾 駅前校」に変更されています。上書きしますか？"));
+        // いいえ keeps the other PC's name and shows it; はい stores this one.
+        QCOMPARE(SchoolSettings::funcSchoolName(), answer == MsgAnswer::Yes ? QStringLiteral("楓学習塾 本校") : QStringLiteral("楓塾 駅前校"));
+        QCOMPARE(window.isVisible(), answer == MsgAnswer::No);
+        if (answer == MsgAnswer::No)
+            QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("txtSchoolName"))->text(), QStringLiteral("楓塾 駅前校"));
+        window.hide();
+        SchoolSettings::setValue(SchoolSettings::kSchoolName, QStringLiteral("楓塾"));
+    }
 }
 
 QTEST_MAIN(tst_frmMenu)
