@@ -73,11 +73,22 @@ inline constexpr int kLastCol = 11;
 inline constexpr int kSchoolRow = 0, kSchoolCol = 1;     // the school's name, typed once in the template
 inline constexpr int kMadeRow = 0, kMadeCol = 4;         // "作成日 yyyy/mm/dd"
 inline constexpr int kMonthRow = 2, kMonthCol = 1;       // "2026年11月"
+inline constexpr int kGuardianRow = 3, kGuardianCol = 1; // "<保護者氏名> 様", left, across the page
 inline constexpr int kStudentRow = 4;
 inline constexpr int kNumberCol = 3, kNameCol = 6;      // 生徒番号, 生徒氏名
+inline constexpr int kNameLastCol = 9;                  // the name's cells end before the grade's
+inline constexpr int kGradeCaptionCol = 10, kGradeCol = 11;   // "学年", "中2"
 inline constexpr int kHeadRow = 7;                      // headings of the lesson table
 inline constexpr int kFirstLessonRow = 8;               // lesson i: facts at 8 + 2i, comment below
 inline constexpr int kLessonRows = 20;                  // lessons a page holds
+// The form's column widths (characters) and row heights (points) above and
+// below the lesson table, as the template lays them out.
+inline constexpr double kColumnWidths[11] = {5, 4, 15.7, 5.5, 7, 4.2, 4.2, 6, 6, 6, 6};
+inline constexpr double kTopRowHeights[8] = {18, 30, 22, 18, 22, 8, 17, 18};
+inline constexpr double kLowerRowHeights[20] = {
+    8, 17,                                      // figures caption
+    17, 17, 17, 17, 10, 17, 17, 17, 17, 17,     // figures, means, chart
+    8, 17, 17, 17, 17, 17, 17, 17};             // 講師より
 // Lesson columns: date, weekday, period, subject, class, attendance, homework,
 // the marks of items 1..4 from kFirstMarkCol.
 inline constexpr int kDateCol = 1, kWeekdayCol = 2, kPeriodCol = 3, kSubjectCol = 4, kClassCol = 5;

@@ -569,14 +569,20 @@ void frm帳票出力::subReportOut(QTreeWidget* chosen, const QString& emptyFirs
     else if (m_type == StudentData)
         out.subStudentDataPrint(m_sql, jyoken);
     else
-        out.subMonthlyPrint(QStringLiteral(" SELECT 生徒番号,生徒氏名 FROM 生徒台帳 WHERE ") + m_condition
-                                + QStringLiteral(" ORDER BY 生徒番号"),
-                            m_sql, DTP対象月->date(), QDate::currentDate());
+        out.subMonthlyPrint(funcChosenStudents(), DTP対象月->date(), QDate::currentDate());
     out.subPrintEnd();
     wait.reset();
     if (!skipped.isEmpty())
         MsgBox(QStringLiteral("授業の記録がない生徒は出力していません：") + skipped.join(QStringLiteral("、")), MsgButtons::Ok,
                MsgIcon::Information, kTitle);
+}
+
+QList<int> frm帳票出力::funcChosenStudents() const
+{
+    QList<int> numbers;
+    for (int row = 0; row < lvStudent[1]->topLevelItemCount(); ++row)
+        numbers << funcRowKey(0, lvStudent[1]->topLevelItem(row)).toInt();
+    return numbers;
 }
 
 QStringList frm帳票出力::funcStudentsWithoutLessons() const

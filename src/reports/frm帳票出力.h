@@ -71,6 +71,8 @@ private:
     // The keys of the rows of a target list, so each row to add is checked in
     // constant time instead of against every row already there.
     static QSet<QString> funcListKeys(int index, const QTreeWidget* target);
+    // The numbers of the students in the list to print.
+    QList<int> funcChosenStudents() const;
     // The names of the students to print that have no lesson in the report's rows.
     QStringList funcStudentsWithoutLessons() const;
     static bool funcListCheck(const QString& key, const QSet<QString>& keys) { return keys.contains(key); }
