@@ -719,20 +719,21 @@ void drawMonthly(lxw_workbook* book, const char* name)
         s.hAlign = LXW_ALIGN_LEFT;
     });
 
-    // Student: 生徒番号, 氏名 and 学年 with their captions.
+    // Student: 生徒番号, 学年 and 氏名 with their captions.
     const int st = top + kStudentRow;
     f.merge({st, 1, st, kNumberCol - 1}, "生徒番号");
-    f.merge({st, kNameCol - 2, st, kNameCol - 1}, "氏名");
-    f.merge({st, kNameCol, st, kNameLastCol});
     f.text(st, kGradeCaptionCol, "学年");
+    f.merge({st, kNameCaptionCol, st, kNameCol - 1}, "氏名");
+    f.merge({st, kNameCol, st, L});
     f.style(Area{st, 1, st, kNumberCol - 1}, caption(10));
-    f.style(Area{st, kNameCol - 2, st, kNameCol - 1}, caption(10));
     f.style(st, kGradeCaptionCol, caption(10));
+    f.style(Area{st, kNameCaptionCol, st, kNameCol - 1}, caption(10));
     f.style(st, kNumberCol, centred(11));
     f.style(st, kGradeCol, centred(11));
-    f.style(Area{st, kNameCol, st, kNameLastCol}, [](Style& s) {
+    f.style(Area{st, kNameCol, st, L}, [](Style& s) {
         s.size = 13;
         s.bold = true;
+        s.shrink = true;
         s.hAlign = LXW_ALIGN_LEFT;
     });
     f.grid({st, 1, st, L}, kThin);

@@ -49,11 +49,14 @@ public:
             m_out.setCell(top + kGuardianRow, kGuardianCol, s.addressee);
         }
         m_out.setCell(top + kStudentRow, kNumberCol, QString::number(s.number));
-        if (m_gradeCells || s.grade.isEmpty()) {
+        if (m_gradeCells) {
             m_out.setCell(top + kStudentRow, kNameCol, s.name);
             m_out.setCell(top + kStudentRow, kGradeCol, s.grade);
         } else {
-            m_out.setCell(top + kStudentRow, kNameCol, s.name + QStringLiteral("（") + s.grade + QStringLiteral("）"));
+            // The name's cell of the template before the grade had its own.
+            const int oldNameCol = 6;
+            m_out.setCell(top + kStudentRow, oldNameCol,
+                          s.grade.isEmpty() ? s.name : s.name + QStringLiteral("（") + s.grade + QStringLiteral("）"));
         }
         for (int k : m_report.named)
             m_out.setCell(top + kHeadRow, kFirstMarkCol + k, m_report.items[static_cast<std::size_t>(k)]);

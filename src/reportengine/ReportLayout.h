@@ -74,10 +74,12 @@ inline constexpr int kSchoolRow = 0, kSchoolCol = 1;     // the school's name, t
 inline constexpr int kMadeRow = 0, kMadeCol = 4;         // "作成日 yyyy/mm/dd"
 inline constexpr int kMonthRow = 2, kMonthCol = 1;       // "2026年11月"
 inline constexpr int kGuardianRow = 3, kGuardianCol = 1; // "<保護者氏名> 様", left, across the page
+// The student's row: captions left of their values; the item columns (which
+// are not printed for an item without a name) hold only the name's end.
 inline constexpr int kStudentRow = 4;
-inline constexpr int kNumberCol = 3, kNameCol = 6;      // 生徒番号, 生徒氏名
-inline constexpr int kNameLastCol = 9;                  // the name's cells end before the grade's
-inline constexpr int kGradeCaptionCol = 10, kGradeCol = 11;   // "学年", "中2"
+inline constexpr int kNumberCol = 3;                          // 生徒番号 (caption in 1..2)
+inline constexpr int kGradeCaptionCol = 4, kGradeCol = 5;     // "学年", "中2"
+inline constexpr int kNameCaptionCol = 6, kNameCol = 8;       // "氏名" in 6..7, 生徒氏名 from 8
 inline constexpr int kHeadRow = 7;                      // headings of the lesson table
 inline constexpr int kFirstLessonRow = 8;               // lesson i: facts at 8 + 2i, comment below
 inline constexpr int kLessonRows = 20;                  // lessons a page holds

@@ -379,9 +379,9 @@ void tst_frmChouhyouShutsuryoku::reportsWrittenAndReadBack()
         const XlsxFile book(ui.openedDocuments.last());
         QCOMPARE(book.sheetNames(), QStringList{"月間報告書"});
         QCOMPARE(book.text("月間報告書", 3, 1), QStringLiteral("2003年4月"));
-        QCOMPARE(book.text("月間報告書", 5, 6), QStringLiteral("山田 太郎"));
+        QCOMPARE(book.text("月間報告書", 5, 8), QStringLiteral("山田 太郎"));
         QCOMPARE(book.text("月間報告書", 9, 3) + book.text("月間報告書", 11, 3), QStringLiteral("1限2限"));
-        QCOMPARE(book.text("月間報告書", 68 + 5, 6), QStringLiteral("佐藤 花子"));
+        QCOMPARE(book.text("月間報告書", 68 + 5, 8), QStringLiteral("佐藤 花子"));
         QCOMPARE(book.text("月間報告書", 68 + 9, 6), QStringLiteral("欠"));
     }
     QFile::remove(ui.openedDocuments.last());
