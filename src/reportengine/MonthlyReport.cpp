@@ -279,7 +279,8 @@ std::optional<Report> funcBuild(const QList<int>& numbers, const QDate& month, c
         list << QString::number(n);
     const QString in = list.join(u',');
     ReportRows students, rows;
-    if (!students.open(QStringLiteral(" SELECT * FROM 生徒台帳 WHERE 生徒番号 IN (") + in + QStringLiteral(") ORDER BY 生徒番号"),
+    if (!students.open(QStringLiteral(" SELECT * FROM 生徒台帳 WHERE 削除フラグ = 0 AND 生徒番号 IN (") + in
+                           + QStringLiteral(") ORDER BY 生徒番号"),
                        studentColumns())
         || !rows.open(lessonSql(in, from, to), lessonColumns()))
         return std::nullopt;   // the user has been told why

@@ -106,7 +106,7 @@ QString funcMeanArrow(std::optional<double> now, std::optional<double> before);
 QStringList funcWrapLines(QStringView text, int widthPx);
 
 // The month (its first day) of the students (生徒番号), made on a day: only the
-// lessons held by then count. Students not stored are left out. Nothing when
+// lessons held by then count. Students not stored or deleted are left out. Nothing when
 // the rows could not be read (the user has been told why).
 std::optional<Report> funcBuild(const QList<int>& students, const QDate& month, const QDate& madeOn,
                                 const ColumnWidths& widths = funcStandardWidths());
