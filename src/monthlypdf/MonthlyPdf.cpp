@@ -12,8 +12,16 @@
 #include <QPainterPath>
 #include <QPdfWriter>
 
+#include <QThread>
+
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <functional>
+#include <map>
+#include <thread>
+#include <vector>
 
 namespace MonthlyPdf {
 
@@ -109,14 +117,23 @@ private:
     }
 
     // --- drawing
+    // The font of a size, made once per painter: looking a font up costs more than drawing with it.
     void setFont(double size, bool bold = false)
     {
-        QFont font(kFontFamily);
-        font.setStyleHint(QFont::TypeWriter);
-        // The painter is scaled to points; the font is given in the device's points.
-        font.setPointSizeF(size * m_fontScale);
-        font.setBold(bold);
-        m_p.setFont(font);
+        const std::pair key{size, bold};
+        auto it = m_fonts.find(key);
+        if (it == m_fonts.end()) {
+            QFont font(kFontFamily);
+            font.setStyleHint(QFont::TypeWriter);
+            // Outlines as drawn, not fitted to a screen's pixels.
+            font.setHintingPreference(QFont::PreferNoHinting);
+            // The painter is scaled to points; the font is given in the device's points.
+            font.setPointSizeF(size * m_fontScale);
+            font.setBold(bold);
+            it = m_fonts.emplace(key, std::pair{font, QFontMetricsF(font)}).first;
+        }
+        m_p.setFont(it->second.first);
+        m_metrics = &it->second.second;
     }
     // A text in a rectangle, shrunk down to 9 pt (never below) when it is wider.
     void text(const QRectF& r, const QString& t, Qt::Alignment align, double size, bool bold = false,
@@ -126,7 +143,7 @@ private:
             return;
         setFont(size, bold);
         const double room = r.width() - 2 * kPadPt;
-        const double wide = QFontMetricsF(m_p.font()).horizontalAdvance(t) / m_fontScale;
+        const double wide = m_metrics->horizontalAdvance(t) / m_fontScale;
         if (wide > room && size > 9)
             setFont(std::max(9.0, size * room / wide), bold);
         m_p.setPen(ink);
@@ -370,11 +387,13 @@ private:
     std::array<double, kFirstLessonRow> m_top{};
     std::array<double, kPageRows - kFirstLessonRow - 2 * kLessonRows> m_lower{};
     double m_tableTop = 0, m_lowerTop = 0, m_height = 0;
+    std::map<std::pair<double, bool>, std::pair<QFont, QFontMetricsF>> m_fonts;
+    const QFontMetricsF* m_metrics = nullptr;   // of the font set last
 };
 
-} // namespace
-
-bool funcDraw(const monthly::Report& report, QPagedPaintDevice& device, const QList<int>& students)
+// Paints the pages of the chosen students; done is told each student drawn.
+bool draw(const monthly::Report& report, QPagedPaintDevice& device, const QList<int>& students,
+          const std::function<void(int)>& done)
 {
     QList<int> chosen = students;
     if (chosen.isEmpty())
@@ -389,7 +408,6 @@ bool funcDraw(const monthly::Report& report, QPagedPaintDevice& device, const QL
     const double perPoint = device.logicalDpiX() / 72.0;
     const double scale = std::min(device.width() / page.width(), device.height() / page.height());
     page.m_fontScale = 1.0 / perPoint;
-    ReportProgress progress(QStringLiteral("月間報告書を作成しています..."), static_cast<int>(chosen.size()));
     bool first = true;
     for (qsizetype i = 0; i < chosen.size(); ++i) {
         const monthly::Student& s = report.students[static_cast<std::size_t>(chosen[i])];
@@ -402,9 +420,39 @@ bool funcDraw(const monthly::Report& report, QPagedPaintDevice& device, const QL
             painter.scale(scale, scale);
             page.paint(s, p);
         }
-        progress.setValue(static_cast<int>(i) + 1);
+        if (done)
+            done(static_cast<int>(i) + 1);
     }
     return painter.end();
+}
+
+bool writeFile(const monthly::Report& report, const QString& path, const QList<int>& students,
+               const std::function<void(int)>& done)
+{
+    QPdfWriter writer(path);
+    writer.setResolution(72);
+    writer.setCreator(QStringLiteral("楓丸くん"));
+    writer.setTitle(QStringLiteral("月間報告書 ") + report.title());
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
+                                     QPageLayout::Millimeter));
+    return draw(report, writer, students, done) && QFileInfo(path).size() > 0;
+}
+
+// Progress told to the UI services as students are drawn.
+std::function<void(int)> stepsOf(ReportProgress& progress)
+{
+    return [&progress](int done) { progress.setValue(done); };
+}
+
+const QString kProgressLabel = QStringLiteral("月間報告書を作成しています...");
+
+} // namespace
+
+bool funcDraw(const monthly::Report& report, QPagedPaintDevice& device, const QList<int>& students)
+{
+    ReportProgress progress(kProgressLabel, students.isEmpty() ? static_cast<int>(report.students.size())
+                                                                : static_cast<int>(students.size()));
+    return draw(report, device, students, stepsOf(progress));
 }
 
 QString funcFileName(const monthly::Student& student, const QDate& month)
@@ -428,25 +476,51 @@ QString funcFreePath(const QString& folder, const QString& fileName)
 
 bool funcWriteFile(const monthly::Report& report, const QString& path, const QList<int>& students)
 {
-    QPdfWriter writer(path);
-    writer.setResolution(72);
-    writer.setCreator(QStringLiteral("楓丸くん"));
-    writer.setTitle(QStringLiteral("月間報告書 ") + report.title());
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
-                                     QPageLayout::Millimeter));
-    return funcDraw(report, writer, students) && QFileInfo(path).size() > 0;
+    ReportProgress progress(kProgressLabel, students.isEmpty() ? static_cast<int>(report.students.size())
+                                                                : static_cast<int>(students.size()));
+    return writeFile(report, path, students, stepsOf(progress));
 }
 
 Saved funcSaveEach(const monthly::Report& report, const QString& folder)
 {
-    Saved saved;
-    for (int i = 0; i < static_cast<int>(report.students.size()); ++i) {
-        const QString path = funcFreePath(folder, funcFileName(report.students[static_cast<std::size_t>(i)], report.month));
-        if (!funcWriteFile(report, path, {i})) {
-            saved.failed = path;
-            break;
+    // The names first (each student's number makes them differ), then the files
+    // are written side by side: each embeds its own copy of the font's glyphs.
+    const int count = static_cast<int>(report.students.size());
+    QStringList paths;
+    for (const monthly::Student& s : report.students)
+        paths << funcFreePath(folder, funcFileName(s, report.month));
+    enum : char { Waiting, Written, Failed };
+    std::vector<char> state(static_cast<std::size_t>(count), Waiting);
+    std::atomic<int> next{0}, finished{0};
+    std::atomic<bool> failed{false};
+    const auto work = [&] {
+        for (int i = next++; i < count && !failed; i = next++) {
+            const bool ok = writeFile(report, paths[i], {i}, {});
+            state[static_cast<std::size_t>(i)] = ok ? Written : Failed;
+            failed = failed || !ok;
+            ++finished;
         }
-        saved.files << path;
+    };
+    {
+        ReportProgress progress(kProgressLabel, count);
+        std::vector<std::thread> workers;
+        const int threads = std::clamp(QThread::idealThreadCount(), 1, std::min(count, 4));
+        for (int t = 0; t < threads; ++t)
+            workers.emplace_back(work);
+        // The progress is told here, where the UI lives.
+        while (finished < count && !failed) {
+            progress.setValue(finished);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        for (std::thread& w : workers)
+            w.join();
+    }
+    Saved saved;
+    for (int i = 0; i < count; ++i) {
+        if (state[static_cast<std::size_t>(i)] == Written)
+            saved.files << paths[i];
+        else if (state[static_cast<std::size_t>(i)] == Failed && saved.failed.isEmpty())
+            saved.failed = paths[i];
     }
     return saved;
 }
