@@ -61,19 +61,6 @@ struct Fixture {
                           .arg(y).arg(y + 1);
     }
 
-    static QList<int> firstStudents(int count)
-    {
-        clsDataCtl ids;
-        if (!ids.funcOpenRec(QStringLiteral(" SELECT 生徒番号 FROM 生徒台帳 WHERE 削除フラグ = 0 ORDER BY 生徒番号 LIMIT %1").arg(count)))
-            throw std::runtime_error("cannot choose the students");
-        QList<int> numbers;
-        for (int i = 0; i < ids.propCount(); ++i) {
-            ids.setPropID(i);
-            numbers << ids.propData(QStringLiteral("生徒番号")).toInt();
-        }
-        return numbers;
-    }
-
     static QString chain(const QString& idSql, const QString& column)
     {
         clsDataCtl ids;

@@ -41,6 +41,10 @@ private:
     bool m_bar = false;
 };
 
+// The school's name as typed into the template's monthly report, "" when the
+// template has none or cannot be read.
+QString funcTemplateSchoolName();
+
 // Writes a workbook to a new file in the temporary folder named after the
 // report and the time, and opens it; tells the user where it is when nothing
 // opens it, or that it could not be written. The path written, "" on failure.

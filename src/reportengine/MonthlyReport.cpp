@@ -2,6 +2,7 @@
 
 #include "CommonBase.h"
 #include "Enrolment.h"
+#include "ExcelOut.h"
 #include "SchoolYear.h"
 #include "clsDataCtl.h"
 
@@ -259,6 +260,7 @@ std::optional<Report> funcBuild(const QList<int>& numbers, const QDate& month, c
     Report report;
     report.month = QDate(month.year(), month.month(), 1);
     report.madeOn = madeOn;
+    report.school = funcTemplateSchoolName();
     report.items = funcEvalItemNames();
     report.widths = widths;
     for (std::size_t k = 0; k < report.items.size(); ++k) {
