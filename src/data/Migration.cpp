@@ -3,6 +3,7 @@
 #include "CommonBase.h"
 #include "DaoCommon.h"
 #include "PgEngine.h"
+#include "Schema.h"
 #include "Snapshot.h"
 
 #include <QDateTime>
@@ -35,6 +36,22 @@ constexpr std::array<AddedColumn, 13> kAddedColumns = {{
     {"生徒台帳", "退塾理由", "TEXT"},
 }};
 
+// Every table added since the first version, in the order they were added. Each
+// is made by its own statements in the schema, so that a new school and an
+// upgraded one hold the same table.
+constexpr std::array<const char*, 1> kAddedTables = {{
+    "設定",
+}};
+
+QStringList missingTables(Database& db)
+{
+    QStringList missing;
+    for (const char* table : kAddedTables)
+        if (db.columnsOf(QString::fromUtf8(table)).isEmpty())
+            missing << QString::fromUtf8(table);
+    return missing;
+}
+
 QList<const AddedColumn*> missingColumns(Database& db)
 {
     QList<const AddedColumn*> missing;
@@ -59,15 +76,37 @@ QString stemNow(const QString& base)
 
 // On a server only the tables' owner may add columns: the office login learns so
 // before any snapshot is taken, at every start.
-void requireOwner(Database& db, const QList<const AddedColumn*>& missing)
+// (Tables are added to the schema of 生徒台帳, whose owner they get.)
+void requireOwner(Database& db, const QList<const AddedColumn*>& missing, const QStringList& missingTables)
 {
-    for (const AddedColumn* added : missing) {
+    QStringList tables{missingTables.isEmpty() ? QString() : QStringLiteral("生徒台帳")};
+    for (const AddedColumn* added : missing)
+        tables << QString::fromUtf8(added->table);
+    tables.removeAll(QString());
+    tables.removeDuplicates();
+    for (const QString& table : tables) {
         Recordset rs = db.openRecordset(QStringLiteral("SELECT pg_has_role(tableowner, 'USAGE') FROM pg_tables"
                                                        " WHERE schemaname = current_schema() AND tablename = ?"),
-                                        dbOpenDynaset, {QString::fromUtf8(added->table)}, dbReadOnly);
+                                        dbOpenDynaset, {table}, dbReadOnly);
         if (rs.eof() || !rs.field(0).toBool())
             throw DaoError(kMigrationNeedsOwnerText, QStringLiteral("42501"));
     }
+}
+
+// A table added on a server is given to the logins that work with the others.
+void grantLikeStudents(Database& db, const QString& table)
+{
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT DISTINCT grantee FROM information_schema.role_table_grants"
+                                                   " WHERE table_schema = current_schema() AND table_name = '生徒台帳'"
+                                                   " AND privilege_type = 'UPDATE' AND grantee <> current_user"),
+                                    dbOpenDynaset, dbReadOnly);
+    QStringList logins;
+    for (; !rs.eof(); rs.moveNext())
+        logins << rs.field(0).toString();
+    rs.close();
+    for (const QString& login : logins)
+        db.engine().execute(QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON %1 TO %2")
+                                .arg(funcQuoteName(table), funcQuoteName(login)));
 }
 
 void makeFolder(const QString& folder)
@@ -79,7 +118,18 @@ void makeFolder(const QString& folder)
 
 bool funcNeedsMigration(Database& db)
 {
-    return !missingColumns(db).isEmpty();
+    return !missingColumns(db).isEmpty() || !missingTables(db).isEmpty();
+}
+
+const QStringList& funcAddedTables()
+{
+    static const QStringList tables = [] {
+        QStringList names;
+        for (const char* table : kAddedTables)
+            names << QString::fromUtf8(table);
+        return names;
+    }();
+    return tables;
 }
 
 QString funcBackupFileCopy(const QString& databasePath, const QString& folder)
@@ -94,11 +144,12 @@ QString funcBackupFileCopy(const QString& databasePath, const QString& folder)
 QString funcMigrateDatabase(Database& db, const QString& backupFolder)
 {
     const QList<const AddedColumn*> missing = missingColumns(db);
-    if (missing.isEmpty())
+    const QStringList tables = missingTables(db);
+    if (missing.isEmpty() && tables.isEmpty())
         return {};
     QString copy;
     if (db.isServer()) {
-        requireOwner(db, missing);
+        requireOwner(db, missing, tables);
         makeFolder(backupFolder);
         copy = freePath(backupFolder, stemNow(QFileInfo(kDatabaseFileName).completeBaseName()));
         subWriteServerSnapshot(db.path(), copy);
@@ -106,6 +157,12 @@ QString funcMigrateDatabase(Database& db, const QString& backupFolder)
         copy = funcBackupFileCopy(db.path(), backupFolder);
     }
     Transaction transaction(db);
+    for (const QString& table : tables) {
+        for (const QString& statement : funcSchemaStatementsOf(table, db.isServer()))
+            db.engine().execute(statement);
+        if (db.isServer())
+            grantLikeStudents(db, table);
+    }
     for (const AddedColumn* added : missing)
         db.engine().execute(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
                                 .arg(funcQuoteName(QString::fromUtf8(added->table)),

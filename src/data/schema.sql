@@ -103,6 +103,9 @@ CREATE TABLE マスタ性別     (性別ID INTEGER PRIMARY KEY, 性別名 TEXT, 
 CREATE TABLE マスタ重要度   (重要度ID INTEGER PRIMARY KEY, 重要度名 TEXT, 削除フラグ INTEGER NOT NULL DEFAULT 0);
 CREATE TABLE マスタ評価項目 (評価項目ID INTEGER PRIMARY KEY, 評価項目名 TEXT, 削除フラグ INTEGER NOT NULL DEFAULT 0);
 
+-- The school's own settings (学校名, …), one row a name: the same on every PC of the school.
+CREATE TABLE 設定 (設定名 TEXT PRIMARY KEY, 値 TEXT);
+
 -- One row per lesson with the names of its master entries; an ID of 0 (none chosen) gives no name.
 -- 講座名 joins the names that are there with one blank each.
 CREATE VIEW QRY_講座内容 AS

@@ -25,6 +25,7 @@ public:
     MonthlyWriter(ExcelOut& out, const monthly::Report& report) : m_out(out), m_report(report)
     {
         wb::Sheet& sheet = out.reportSheet();
+        // The name kept in the settings wins; an office that typed it into the template keeps that.
         m_school = report.school.isEmpty() ? sheet.text(1 + kSchoolRow, kSchoolCol) : report.school;
         // A template made before the grade had its cells prints it beside the name.
         m_gradeCells = sheet.text(1 + kStudentRow, kGradeCaptionCol) == QStringLiteral("学年");
@@ -252,6 +253,7 @@ void ExcelOut::subMonthlyPrint(const monthly::Report& report)
         auto& area = reportSheet().print().printArea;
         if (!area)
             area = wb::Range{1, 1, kPageRows, kLastCol};
+        m_schoolInCell = true;
         MonthlyWriter writer(*this, report);
         bool firstPage = true;
         for (int s = 0; s < count; ++s) {

@@ -3,6 +3,7 @@
 #include "CommonBase.h"
 #include "Enrolment.h"
 #include "ExcelOut.h"
+#include "SchoolSettings.h"
 #include "SchoolYear.h"
 #include "clsDataCtl.h"
 
@@ -260,7 +261,10 @@ std::optional<Report> funcBuild(const QList<int>& numbers, const QDate& month, c
     Report report;
     report.month = QDate(month.year(), month.month(), 1);
     report.madeOn = madeOn;
-    report.school = funcTemplateSchoolName();
+    // The name kept in the settings wins; an office that typed it into the template keeps that.
+    report.school = SchoolSettings::funcSchoolName();
+    if (report.school.isEmpty())
+        report.school = funcTemplateSchoolName();
     report.items = funcEvalItemNames();
     report.widths = widths;
     for (std::size_t k = 0; k < report.items.size(); ++k) {

@@ -7,6 +7,7 @@
 #include "MonthlyPdf.h"
 #include "PdfFile.h"
 #include "ProgramFolder.h"
+#include "SchoolSettings.h"
 
 #include <QDir>
 #include <QPrinter>
@@ -87,6 +88,7 @@ monthly::Report tst_MonthlyPdf::build(const QList<int>& students)
 
 void tst_MonthlyPdf::fileReadsBackAsTheDatabaseText()
 {
+    SchoolSettings::setValue(SchoolSettings::kSchoolName, QStringLiteral("楓&学習塾"));
     const monthly::Report report = build({1, 2, 3});
     const QString path = m_pf->file(QStringLiteral("all.pdf"));
     QVERIFY(MonthlyPdf::funcWriteFile(report, path));
@@ -104,7 +106,7 @@ void tst_MonthlyPdf::fileReadsBackAsTheDatabaseText()
     QCOMPARE(pdf.pages, report.pageCount());
 
     const QString text = pdf.joined();
-    for (const QString& expected : {QStringLiteral("髙﨑 ①Ⅲ"), QStringLiteral("髙﨑 月生 様"), QStringLiteral("中2"),
+    for (const QString& expected : {QStringLiteral("楓&学習塾"), QStringLiteral("髙﨑 ①Ⅲ"), QStringLiteral("髙﨑 月生 様"), QStringLiteral("中2"),
                                     QStringLiteral("山田/太郎:?"), QStringLiteral("2026年11月"), m_comment400,
                                     QStringLiteral("この月の授業はありません。")})
         QVERIFY2(text.contains(expected), qPrintable(expected));

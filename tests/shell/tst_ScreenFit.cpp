@@ -8,6 +8,7 @@
 #include "frm入力用.h"
 #include "frm出欠一括入力.h"
 #include "frm年度更新.h"
+#include "frm設定.h"
 #include "frm生徒取込.h"
 #include "frm生徒情報詳細.h"
 #include "frm生徒検索.h"
@@ -59,6 +60,7 @@ const std::vector<Opening>& openings()
         {"frm講座情報詳細", direct<frm講座情報詳細>({}, Syori::Edit, 1)},
         {"frm出欠一括入力", direct<frm出欠一括入力>({}, 1)},
         {"frm年度更新", direct<frm年度更新>()},
+        {"frm設定", direct<frm設定>()},
         {"frm入力用", direct<frm入力用>([](frm入力用& w) {
              w.setPropLabel(QStringLiteral("学年を入力してください。"));
              w.setProplblMode(QStringLiteral("追加"));
