@@ -4,6 +4,7 @@
 #include "DaoCommon.h"
 #include "DemoSchool.h"
 #include "ExcelOut.h"
+#include "clsDataCtl.h"
 
 #include <QApplication>
 #include <QFile>
@@ -63,6 +64,19 @@ void LargeSchool::restore()
     QFile::remove(databasePath());
     if (!QFile::copy(pristinePath(), databasePath()) || !OpenDatabase(false, databasePath()))
         throw std::runtime_error("cannot open the school");
+}
+
+QList<int> firstStudents(int count)
+{
+    clsDataCtl ids;
+    if (!ids.funcOpenRec(QStringLiteral(" SELECT 生徒番号 FROM 生徒台帳 WHERE 削除フラグ = 0 ORDER BY 生徒番号 LIMIT %1").arg(count)))
+        throw std::runtime_error("cannot choose the students");
+    QList<int> numbers;
+    for (int i = 0; i < ids.propCount(); ++i) {
+        ids.setPropID(i);
+        numbers << ids.propData(QStringLiteral("生徒番号")).toInt();
+    }
+    return numbers;
 }
 
 LargeSchool& school()

@@ -5,6 +5,7 @@
 #include "UiServices.h"
 
 #include <QDate>
+#include <QList>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -44,6 +45,9 @@ private:
 
 // The school of a benchmark program, made on first use.
 LargeSchool& school();
+
+// The numbers of the school's first students (not deleted), in number order.
+QList<int> firstStudents(int count);
 
 // The main of a benchmark program of windows: offscreen, the platform's notes
 // on window features it lacks kept out of the results, faults reported.

@@ -1,4 +1,5 @@
 #include "ExcelOut.h"
+#include "ReportLayout.h"
 #include "SchoolSettings.h"
 
 #include "CommonBase.h"
@@ -40,7 +41,7 @@ QString reportFilePath(const QString& report)
 
 // The template as read, kept while its file stays the same: reading it is a
 // tenth of a long report, a copy of what was read a few milliseconds.
-std::unique_ptr<wb::Workbook> templateCopy(const QString& path)
+const wb::Workbook& templateRead(const QString& path)
 {
     struct Read {
         QString path;
@@ -57,10 +58,28 @@ std::unique_ptr<wb::Workbook> templateCopy(const QString& path)
         read.modified = file.lastModified();
         read.size = file.size();
     }
-    return read.book->clone();
+    return *read.book;
+}
+
+std::unique_ptr<wb::Workbook> templateCopy(const QString& path)
+{
+    return templateRead(path).clone();
 }
 
 } // namespace
+
+QString funcTemplateSchoolName()
+{
+    const QString path = funcProgramFile(kTemplateFileName);
+    if (!funcFileExists(path))
+        return {};
+    try {
+        const wb::Sheet* sheet = templateRead(path).sheet(QStringLiteral("月間報告書"));
+        return sheet ? sheet->text(1 + layout::monthly::kSchoolRow, layout::monthly::kSchoolCol).trimmed() : QString();
+    } catch (const std::exception&) {
+        return {};   // the report goes on without it
+    }
+}
 
 QString funcSaveAndOpen(wb::Workbook&& book, const QString& name)
 {

@@ -136,12 +136,7 @@ void tst_ReportRoutines::student(int number, const QString& name)
 
 Written tst_ReportRoutines::monthly(const QList<int>& students, const QDate& month, const QDate& madeOn)
 {
-    const QString which = chosen(QStringLiteral("生徒番号"), students);
-    return runReport(*m_pf, kMonthly, [&](ExcelOut& out) {
-        out.subMonthlyPrint(QStringLiteral(" SELECT 生徒番号,生徒氏名 FROM 生徒台帳 WHERE ") + which,
-                            QStringLiteral(" SELECT * FROM QRY_講座出席出力 WHERE ") + which + QStringLiteral(" ORDER BY 生徒番号,講座日,時限ID"),
-                            month, madeOn);
-    });
+    return runReport(*m_pf, kMonthly, [&](ExcelOut& out) { out.subMonthlyPrint(students, month, madeOn); });
 }
 
 // ---------------------------------------------------------------- calendar
@@ -590,6 +585,7 @@ void tst_ReportRoutines::monthlyPagePerStudentOfThatMonth()
     attend(4, 1, 0, QStringLiteral("0, 0, 0, NULL"), QString());   // absent, unmarked
     attend(3, 2, 1, QStringLiteral("5, 5, 5, NULL"), QString());
     attend(5, 2, 1, QStringLiteral("5, 5, 5, NULL"), QStringLiteral("よく頑張りました"), 1);
+    m_pf->exec(QStringLiteral("UPDATE 生徒台帳 SET 保護者氏名 = '山田 花子', 生年月日 = '2012/06/01' WHERE 生徒番号 = 1"));
     const Written w = monthly({1, 2, 3}, QDate(2026, 11, 1), QDate(2026, 11, 20));
     QVERIFY(w.book);
     QVERIFY(m_pf->ui().messages.empty());
@@ -612,6 +608,9 @@ void tst_ReportRoutines::monthlyPagePerStudentOfThatMonth()
     }
     QCOMPARE(w.text(1 + kStudentRow, kNumberCol) + w.text(1 + kStudentRow, kNameCol), QStringLiteral("1山田 太郎"));
     QCOMPARE(w.text(p3 + kStudentRow, kNameCol), QStringLiteral("鈴木 一郎"));
+    // Addressed to the guardian, with the grade of the report's school year; neither when unknown.
+    QCOMPARE(w.text(1 + kGuardianRow, kGuardianCol) + u'|' + w.text(1 + kStudentRow, kGradeCol), QStringLiteral("山田 花子 様|中2"));
+    QCOMPARE(w.text(p2 + kGuardianRow, kGuardianCol) + u'|' + w.text(p2 + kStudentRow, kGradeCol), QStringLiteral("|"));
     // The fourth item has no name: its column is not printed.
     QVERIFY(w.sheet().columnHidden(kFirstMarkCol + 3));
 
