@@ -18,8 +18,15 @@ const QStringList& funcProgramTables()
         QStringLiteral("マスタ科目"), QStringLiteral("マスタ講座クラス"), QStringLiteral("マスタ講師"),
         QStringLiteral("マスタ教室"), QStringLiteral("マスタ時限"), QStringLiteral("マスタ曜日"),
         QStringLiteral("マスタ学校"), QStringLiteral("マスタ性別"), QStringLiteral("マスタ重要度"),
-        QStringLiteral("マスタ評価項目"),
+        QStringLiteral("マスタ評価項目"), QStringLiteral("マスタ定型文"), QStringLiteral("メール設定"),
+        QStringLiteral("メール送信履歴"),
     };
+    return tables;
+}
+
+const QStringList& funcLaterTables()
+{
+    static const QStringList tables = {QStringLiteral("マスタ定型文"), QStringLiteral("メール設定"), QStringLiteral("メール送信履歴")};
     return tables;
 }
 
@@ -41,14 +48,26 @@ QString marks(int columns)
     return QLatin1Char('(') + QStringList(columns, QStringLiteral("?")).join(QLatin1Char(',')) + QLatin1Char(')');
 }
 
-// Rows go to the server several hundred to a statement.
-QString quotedTables()
+// The program's tables the data holds: data of an earlier version (a server not
+// yet brought up to date, an older backup file) lacks the later ones.
+QStringList heldTables(Database& db)
+{
+    QStringList held;
+    for (const QString& table : funcProgramTables())
+        if (!funcLaterTables().contains(table) || !db.columnsOf(table).isEmpty())
+            held << table;
+    return held;
+}
+
+QString quotedTables(const QStringList& tables)
 {
     QStringList quoted;
-    for (const QString& table : funcProgramTables())
+    for (const QString& table : tables)
         quoted << funcQuoteName(table);
     return quoted.join(QLatin1Char(','));
 }
+
+// Rows go to the server several hundred to a statement.
 
 void writeBatch(Database& server, const QString& head, const QString& tail, int width, std::vector<QVariant>& values)
 {
@@ -90,10 +109,11 @@ void subWriteServerSnapshot(const QString& connection, const QString& path)
             // so a snapshot taken while it runs would read them empty.
             Transaction reads(server);
             server.execute(QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ READ ONLY"));
-            server.execute(QStringLiteral("LOCK TABLE ") + quotedTables() + QStringLiteral(" IN ACCESS SHARE MODE"));
+            const QStringList tables = heldTables(server);
+            server.execute(QStringLiteral("LOCK TABLE ") + quotedTables(tables) + QStringLiteral(" IN ACCESS SHARE MODE"));
             if (server.engine().query(QStringLiteral("SELECT count(*) FROM ") + funcQuoteName(QStringLiteral("マスタ曜日"))).values.at(0).toInt() == 0)
                 throw DaoError(kNoSchoolText);
-            for (const QString& table : funcProgramTables()) {
+            for (const QString& table : tables) {
                 file.execute(QStringLiteral("DELETE FROM ") + funcQuoteName(table));   // the fixed rows come from the server
                 server.engine().execute(QStringLiteral("DECLARE kaede_copy NO SCROLL CURSOR FOR SELECT * FROM ")
                                         + funcQuoteName(table));
@@ -140,8 +160,10 @@ void subLoadServerSnapshot(const QString& path, const QString& connection)
     server.requireAlone();
     // A program that lost its connection meanwhile learns that its school was replaced.
     server.markDataReplaced();
-    server.execute(QStringLiteral("TRUNCATE ") + quotedTables());
-    for (const QString& table : funcProgramTables()) {
+    const QStringList tables = heldTables(server);
+    server.execute(QStringLiteral("TRUNCATE ") + quotedTables(tables));
+    const QStringList fileTables = heldTables(file);
+    for (const QString& table : fileTables) {
         const auto shape = server.tableShape(table);
         // A row repeating another's lesson and student is left out; the first stays.
         const QString tail = shape && shape->storeIntoExisting ? QStringLiteral(" ON CONFLICT DO NOTHING") : QString();
@@ -169,6 +191,6 @@ void subLoadServerSnapshot(const QString& path, const QString& connection)
     }
     // The planner's view of the tables is brought up to the rows just loaded (before
     // the commit: a failure after it would be reported for data already replaced).
-    server.execute(QStringLiteral("ANALYZE ") + quotedTables());
+    server.execute(QStringLiteral("ANALYZE ") + quotedTables(tables));
     load.commit();
 }

@@ -8,6 +8,8 @@
 
 // The program's tables, in the order they are copied.
 const QStringList& funcProgramTables();
+// Those of them that data from an earlier version may lack (added when it is opened).
+const QStringList& funcLaterTables();
 
 // Writes every row of the server database to a new encrypted file at path, from
 // one consistent read (rows written meanwhile by other PCs are either all in it

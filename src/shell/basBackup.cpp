@@ -32,8 +32,10 @@ QString funcBackupFolder()
 bool funcIsProgramDatabase(const QString& path)
 {
     // Every table the program reads or writes; a file without them would end the
-    // program at the next window that opens.
-    const QStringList& required = funcProgramTables();
+    // program at the next window that opens. Those added later are added when it opens.
+    QStringList required = funcProgramTables();
+    for (const QString& later : funcLaterTables())
+        required.removeAll(later);
     // The saved queries the lists and reports read.
     static const QStringList requiredViews = {QStringLiteral("QRY_講座内容"), QStringLiteral("QRY_講座出席出力")};
     try {
