@@ -5,11 +5,13 @@
 #include "FormsCommon.h"
 #include "KouzaStore.h"
 #include "Named.h"
+#include "Phrases.h"
 #include "ReportCommon.h"
 #include "TextBox.h"
 #include "Theme.h"
 #include "UiServices.h"
 #include "WindowPlace.h"
+#include "frm定型文選択.h"
 
 #include <QComboBox>
 #include <QCompleter>
@@ -96,9 +98,10 @@ private:
 class RegisterDelegate : public QStyledItemDelegate {
 public:
     RegisterDelegate(QObject* parent, std::function<bool(int column)> isComment, QStringList comments,
-                     std::function<void()> moveDown, std::function<void(QComboBox*)> opened)
+                     std::function<void()> moveDown, std::function<void(QComboBox*)> opened,
+                     std::function<void(QLineEdit*)> phrase)
         : QStyledItemDelegate(parent), m_isComment(std::move(isComment)), m_comments(std::move(comments)),
-          m_moveDown(std::move(moveDown)), m_opened(std::move(opened))
+          m_moveDown(std::move(moveDown)), m_opened(std::move(opened)), m_phrase(std::move(phrase))
     {
     }
 
@@ -162,6 +165,10 @@ protected:
                 finish(editor);
                 return true;
             }
+            if (key == Qt::Key_F2 && editor->isEditable()) {
+                m_phrase(editor->lineEdit());
+                return true;
+            }
         }
         return QStyledItemDelegate::eventFilter(watched, event);
     }
@@ -177,6 +184,7 @@ private:
     QStringList m_comments;
     std::function<void()> m_moveDown;
     std::function<void(QComboBox*)> m_opened;
+    std::function<void(QLineEdit*)> m_phrase;
 };
 } // namespace
 
@@ -298,7 +306,8 @@ void frm出欠一括入力::subGridSet()
     grdJukou->setRowCount(static_cast<int>(m_rows.size()));
     m_delegate = new RegisterDelegate(
         grdJukou, [this](int column) { return column == commentColumn(); }, m_comments, [this] { subMoveDown(); },
-        [this](QComboBox* editor) { subEditorOpened(editor); });
+        [this](QComboBox* editor) { subEditorOpened(editor); },
+        [this](QLineEdit* editor) { subInsertPhrase(editor); });
     grdJukou->setItemDelegate(m_delegate);
     for (int row = 0; row < grdJukou->rowCount(); ++row) {
         for (int column = 0; column < grdJukou->columnCount(); ++column) {
@@ -457,6 +466,14 @@ bool frm出欠一括入力::funcGridKey(const QKeyEvent* key)
     case Qt::Key_Enter:
         subMoveDown();
         return true;
+    case Qt::Key_F2:
+        // On a comment: its editor with the stock phrases open.
+        if (column != commentColumn())
+            return false;
+        grdJukou->edit(grdJukou->currentIndex());
+        if (auto* editor = qobject_cast<QComboBox*>(grdJukou->indexWidget(grdJukou->currentIndex())))
+            subInsertPhrase(editor->lineEdit());
+        return true;
     case Qt::Key_Space:
         if (column != kAttendance && column != kHomework)
             return false;
@@ -506,6 +523,16 @@ void frm出欠一括入力::subEditorOpened(QComboBox* editor)
     connect(editor, &QObject::destroyed, lblCount, &QLabel::hide);
 }
 
+void frm出欠一括入力::subInsertPhrase(QLineEdit* editor)
+{
+    const int row = grdJukou->currentRow();
+    if (row < 0)
+        return;
+    if (!m_subject)
+        m_subject = Phrases::funcLessonSubject(m_kouzaID);
+    funcInsertPhrase(editor, m_rows[row].stuName, *m_subject);
+}
+
 // The cell being typed in belongs to what is saved (Alt+S, 閉じる while typing).
 void frm出欠一括入力::subStoreEditor()
 {
@@ -532,6 +559,10 @@ bool frm出欠一括入力::funcSave()
             return false;
         }
         m_ok = true;
+        QList<int> commented;
+        for (int row = 0; row < m_rows.size(); ++row)
+            if (m_rows[row].comment != m_stored[row].comment && !m_rows[row].comment.isEmpty())
+                commented << m_rows[row].stuNo;
         // The rows as stored now: with what other PCs stored meanwhile, and the
         // counts of changes the next save starts from.
         QHash<int, JukouRow> now;
@@ -543,6 +574,7 @@ bool frm出欠一括入力::funcSave()
             subRowShow(row);
         }
         subChangedShow();
+        subPhraseNotice(m_kouzaID, commented);
         return true;
     });
 }
