@@ -466,14 +466,6 @@ bool frm出欠一括入力::funcGridKey(const QKeyEvent* key)
     case Qt::Key_Enter:
         subMoveDown();
         return true;
-    case Qt::Key_F2:
-        // On a comment: its editor with the stock phrases open.
-        if (column != commentColumn())
-            return false;
-        grdJukou->edit(grdJukou->currentIndex());
-        if (auto* editor = qobject_cast<QComboBox*>(grdJukou->indexWidget(grdJukou->currentIndex())))
-            subInsertPhrase(editor->lineEdit());
-        return true;
     case Qt::Key_Space:
         if (column != kAttendance && column != kHomework)
             return false;
