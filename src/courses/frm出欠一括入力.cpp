@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <functional>
@@ -99,7 +100,7 @@ class RegisterDelegate : public QStyledItemDelegate {
 public:
     RegisterDelegate(QObject* parent, std::function<bool(int column)> isComment, QStringList comments,
                      std::function<void()> moveDown, std::function<void(QComboBox*)> opened,
-                     std::function<void(QLineEdit*)> phrase)
+                     std::function<void(QComboBox*)> phrase)
         : QStyledItemDelegate(parent), m_isComment(std::move(isComment)), m_comments(std::move(comments)),
           m_moveDown(std::move(moveDown)), m_opened(std::move(opened)), m_phrase(std::move(phrase))
     {
@@ -166,7 +167,7 @@ protected:
                 return true;
             }
             if (key == Qt::Key_F2 && editor->isEditable()) {
-                m_phrase(editor->lineEdit());
+                m_phrase(editor);
                 return true;
             }
         }
@@ -184,7 +185,7 @@ private:
     QStringList m_comments;
     std::function<void()> m_moveDown;
     std::function<void(QComboBox*)> m_opened;
-    std::function<void(QLineEdit*)> m_phrase;
+    std::function<void(QComboBox*)> m_phrase;
 };
 } // namespace
 
@@ -307,7 +308,7 @@ void frm出欠一括入力::subGridSet()
     m_delegate = new RegisterDelegate(
         grdJukou, [this](int column) { return column == commentColumn(); }, m_comments, [this] { subMoveDown(); },
         [this](QComboBox* editor) { subEditorOpened(editor); },
-        [this](QLineEdit* editor) { subInsertPhrase(editor); });
+        [this](QComboBox* editor) { subInsertPhrase(editor); });
     grdJukou->setItemDelegate(m_delegate);
     for (int row = 0; row < grdJukou->rowCount(); ++row) {
         for (int column = 0; column < grdJukou->columnCount(); ++column) {
@@ -515,14 +516,39 @@ void frm出欠一括入力::subEditorOpened(QComboBox* editor)
     connect(editor, &QObject::destroyed, lblCount, &QLabel::hide);
 }
 
-void frm出欠一括入力::subInsertPhrase(QLineEdit* editor)
+// The editor closes while the list is open (it would close on losing the focus
+// anyway): what was typed is kept, and the editor opens again with the phrase
+// put in at the cursor.
+void frm出欠一括入力::subInsertPhrase(QComboBox* editor)
 {
     const int row = grdJukou->currentRow();
     if (row < 0)
         return;
-    if (!m_subject)
-        m_subject = Phrases::funcLessonSubject(m_kouzaID);
-    funcInsertPhrase(editor, m_rows[row].stuName, *m_subject);
+    const QLineEdit* line = editor->lineEdit();
+    const QString text = line->text();
+    const int start = line->hasSelectedText() ? line->selectionStart() : line->cursorPosition();
+    const int length = static_cast<int>(line->selectedText().size());
+    grdJukou->setFocus();   // an editor destroyed while it has the focus would take it from the list
+    static_cast<RegisterDelegate*>(m_delegate)->store(editor);
+    QTimer::singleShot(0, this, [this, row, text, start, length] {
+        guarded(QStringLiteral("frm出欠一括入力 - subInsertPhrase"), [&] {
+            if (!m_subject)
+                m_subject = Phrases::funcLessonSubject(m_kouzaID);
+            QString result = text;
+            int cursor = start + length;
+            const std::optional<QString> phrase = funcPickPhrase(m_rows[row].stuName, *m_subject, this);
+            if (phrase && funcPhraseFits(text.size() - length, *phrase, kJukouCommentMax)) {
+                result.replace(start, length, *phrase);
+                cursor = start + static_cast<int>(phrase->size());
+            }
+            grdJukou->setCurrentCell(row, commentColumn());
+            grdJukou->edit(grdJukou->currentIndex());
+            if (auto* reopened = qobject_cast<QComboBox*>(grdJukou->indexWidget(grdJukou->currentIndex()))) {
+                reopened->lineEdit()->setText(result);
+                reopened->lineEdit()->setCursorPosition(cursor);
+            }
+        });
+    });
 }
 
 // The cell being typed in belongs to what is saved (Alt+S, 閉じる while typing).

@@ -17,7 +17,6 @@
 class QKeyEvent;
 class QComboBox;
 class QLabel;
-class QLineEdit;
 class QPushButton;
 class QStyledItemDelegate;
 class QTableWidget;
@@ -58,7 +57,7 @@ private:
     void subStoreEditor();
     void subEditorOpened(QComboBox* editor);
     // F2 in a comment: a stock phrase filled for the row's student.
-    void subInsertPhrase(QLineEdit* editor);
+    void subInsertPhrase(QComboBox* editor);
     void subMoveDown();
     bool funcGridKey(const QKeyEvent* key);
     bool funcSetMark(const QString& typed);

@@ -49,12 +49,17 @@ frm定型文選択::frm定型文選択(const QStringList& phrases, QWidget* pare
     layout->addLayout(buttons);
     subPlaceWindow(this, QSize(560, 360));
     subTabOrder({txtFind, lstPhrase, cmdOK, cmdEnd});
-    txtFind->setFocus();
 
     connect(txtFind, &QLineEdit::textChanged, this, [this] { txtFind_Change(); });
     connect(lstPhrase, &QListWidget::itemDoubleClicked, this, [this] { cmdOK_Click(); });
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
     connect(cmdEnd, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void frm定型文選択::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    txtFind->setFocus();   // typing narrows at once
 }
 
 void frm定型文選択::txtFind_Change()
@@ -104,24 +109,32 @@ bool frm定型文選択::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
+std::optional<QString> funcPickPhrase(const QString& studentName, const QString& subject, QWidget* parent)
+{
+    QStringList filled;
+    for (const QString& phrase : Phrases::funcPhrases())
+        filled << Phrases::funcFill(phrase, studentName, subject);
+    frm定型文選択 list(filled, parent);
+    list.exec();
+    return list.propOK() ? std::optional(list.propPhrase()) : std::nullopt;
+}
+
+bool funcPhraseFits(qsizetype kept, const QString& phrase, int maxLength)
+{
+    if (kept + phrase.size() <= maxLength)
+        return true;
+    MsgBox(QStringLiteral("定型文を入れるとコメントが%1文字を超えるため、入れられません。").arg(maxLength), MsgButtons::Ok,
+           MsgIcon::Information, kTitle);
+    return false;
+}
+
 bool funcInsertPhrase(QLineEdit* box, const QString& studentName, const QString& subject)
 {
     return guarded(QStringLiteral("frm定型文選択 - funcInsertPhrase"), [&] {
-        QStringList filled;
-        for (const QString& phrase : Phrases::funcPhrases())
-            filled << Phrases::funcFill(phrase, studentName, subject);
-        frm定型文選択 list(filled, box->window());
-        list.exec();
-        if (!list.propOK())
+        const std::optional<QString> phrase = funcPickPhrase(studentName, subject, box->window());
+        if (!phrase || !funcPhraseFits(box->text().size() - box->selectedText().size(), *phrase, box->maxLength()))
             return false;
-        const QString phrase = list.propPhrase();
-        const qsizetype kept = box->text().size() - box->selectedText().size();
-        if (kept + phrase.size() > box->maxLength()) {
-            MsgBox(QStringLiteral("定型文を入れるとコメントが%1文字を超えるため、入れられません。").arg(box->maxLength()),
-                   MsgButtons::Ok, MsgIcon::Information, kTitle);
-            return false;
-        }
-        box->insert(phrase);
+        box->insert(*phrase);
         return true;
     });
 }

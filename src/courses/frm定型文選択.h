@@ -5,6 +5,8 @@
 
 #include <QDialog>
 #include <QList>
+
+#include <optional>
 #include <QString>
 #include <QStringList>
 
@@ -21,6 +23,7 @@ public:
     QString propPhrase() const { return m_phrase; }
 
 protected:
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -37,9 +40,13 @@ private:
 };
 
 // F2 in a comment box: the phrases of the master filled for the student and the
-// subject, and the chosen one put in at the cursor (in place of a selection).
-// A phrase that would make the comment longer than the box takes is not put in:
-// the user is told. True when a phrase was put in.
+// subject; the chosen one, nullopt when the list was closed without one.
+std::optional<QString> funcPickPhrase(const QString& studentName, const QString& subject, QWidget* parent);
+// Whether the phrase fits beside the kept characters of a comment; when it does
+// not, the user is told and it is not put in.
+bool funcPhraseFits(qsizetype kept, const QString& phrase, int maxLength);
+// Both for a box that stays open: the phrase put in at the cursor (in place of a
+// selection). True when a phrase was put in.
 bool funcInsertPhrase(QLineEdit* box, const QString& studentName, const QString& subject);
 
 // After comments on the lesson were stored for the students: tells which stock

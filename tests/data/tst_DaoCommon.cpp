@@ -128,6 +128,9 @@ void tst_DaoCommon::olderDatabaseIsBroughtUpToDate()
                                        : QStringLiteral("CREATE TABLE 旧 AS SELECT %2 FROM %1; DROP TABLE %1; ALTER TABLE 旧 RENAME TO %1")
                                              .arg(table, columns.join(u',')));
     }
+    // Nor the tables added since: the stock phrases (with their place in the master catalogue) and the mail's.
+    pf.execNative(QStringLiteral("DROP TABLE マスタ定型文; DROP TABLE メール設定; DROP TABLE メール送信履歴"));
+    pf.exec(QStringLiteral("DELETE FROM マスタ所属グループ WHERE マスタ名 = 'マスタ定型文'"));
     CloseDatabase();
     const QString backup = pf.file(QStringLiteral("Backup"));
     if (testServerMode()) {
@@ -146,6 +149,11 @@ void tst_DaoCommon::olderDatabaseIsBroughtUpToDate()
     QCOMPARE(pf.scalar(QStringLiteral("SELECT コメント || 更新回数 FROM 講座出席")), QStringLiteral("前の版0"));
     QCOMPARE(pf.scalar(QStringLiteral("SELECT 生徒氏名 || 生年月日 || 学年補正 || 在籍状態 || coalesce(保護者氏名, '-') FROM 生徒台帳")),
              QStringLiteral("前の生徒2012/04/0100-"));
+    // The new tables are there for the program's login, the phrases in the master window.
+    pf.exec(QStringLiteral("INSERT INTO マスタ定型文 VALUES (1, '{名前}は頑張りました', 0)"));
+    pf.exec(QStringLiteral("INSERT INTO メール送信履歴 (送信ID, 生徒番号) VALUES (1, 2)"));
+    QCOMPARE(pf.scalar(QStringLiteral("SELECT グループID || '-' || マスタID FROM マスタ所属グループ WHERE マスタ名 = 'マスタ定型文'")),
+             QStringLiteral("3-3"));
     // The data as it was is kept beside the database.
     QCOMPARE(QDir(backup).entryList(QDir::Files).size(), 1);
 }
