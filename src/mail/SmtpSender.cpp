@@ -92,6 +92,11 @@ SmtpReply funcSmtpSend(const SmtpServer& server, const QString& recipient, const
     const QString last = replies.isEmpty() ? QString() : replies.last();
     if (result == CURLE_OK)
         return {true, last};
+    // The server's own words say best why it refused (550: no such mailbox, and so on).
+    QString refusal;
+    for (const QString& line : replies)
+        if (line.startsWith(u'4') || line.startsWith(u'5'))
+            refusal = line;
     QString reason;
     switch (result) {
     case CURLE_COULDNT_RESOLVE_HOST:
@@ -112,17 +117,12 @@ SmtpReply funcSmtpSend(const SmtpServer& server, const QString& recipient, const
     case CURLE_PEER_FAILED_VERIFICATION:
         reason = QStringLiteral("メールサーバーの証明書を確認できません。");
         break;
-    case CURLE_SEND_FAIL_REWIND:
-    case CURLE_SEND_ERROR:
-    case CURLE_RECV_ERROR:
-        reason = QStringLiteral("送信中に接続が切れました。");
-        break;
     default:
-        reason = QString::fromUtf8(*error ? error : curl_easy_strerror(result));
+        if (!refusal.isEmpty())
+            return {false, QStringLiteral("メールサーバーが受け付けませんでした（サーバーの応答: %1）。").arg(refusal)};
+        reason = result == CURLE_SEND_ERROR || result == CURLE_RECV_ERROR ? QStringLiteral("送信中に接続が切れました。")
+                                                                          : QString::fromUtf8(*error ? error : curl_easy_strerror(result));
         break;
     }
-    // The server's own words say best why it refused (550 宛先なし など).
-    if (!last.isEmpty() && (last.startsWith(u'4') || last.startsWith(u'5')))
-        reason += QStringLiteral("（サーバーの応答: %1）").arg(last);
     return {false, reason};
 }
