@@ -6,7 +6,7 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl
           libxlsxwriter-dev liborcus-dev libixion-dev libboost-dev libbenchmark-dev
           fonts-ipafont qt6-translations-l10n xvfb xauth python3-openpyxl xdg-utils
           libcurl4-openssl-dev libssl-dev python3-aiosmtpd
-          dpkg-dev desktop-file-utils lintian)
+          dpkg-dev desktop-file-utils lintian poppler-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -9,12 +9,11 @@
 #include "DaoCommon.h"
 #include "ErrorLog.h"
 #include "StudentImport.h"
-#include "UiServices.h"
+#include "ToolCommon.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
 
-#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -68,41 +67,6 @@ std::optional<Options> parse(QStringList args)
     return o;
 }
 
-bool openDatabase(const Options& o, QTextStream& err)
-{
-    if (!o.server) {
-        if (gDatabase.open(o.database, false))
-            return true;
-        err << o.database << " を開けません（楓丸くんのデータベースではありません）\n";
-        return false;
-    }
-    const auto connection = funcReadServerFile(o.database);
-    if (!connection || connection->isEmpty()) {
-        err << o.database << " を読めません\n";
-        return false;
-    }
-    QString reason;
-    if (gDatabase.openServer(*connection, &reason))
-        return true;
-    err << "サーバーに接続できません: " << reason << "\n";
-    return false;
-}
-
-// A tool has no windows: what the program would show in a message goes to stderr.
-class ConsoleUi final : public UiServices {
-public:
-    MsgAnswer message(const QString& text, MsgButtons, MsgIcon, const QString&) override
-    {
-        QTextStream(stderr) << QString(text).replace(QStringLiteral("\r\n"), QStringLiteral(" ")) << "\n";
-        return MsgAnswer::No;
-    }
-    QString openFileName(QWidget*, const FileDialogRequest&) override { return {}; }
-    QString saveFileName(QWidget*, const FileDialogRequest&) override { return {}; }
-    bool openDocument(const QString&) override { return false; }
-    // The program would end here (a fault, data replaced meanwhile): the rows were not all stored.
-    [[noreturn]] void endProgram(int) override { std::exit(2); }
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -121,7 +85,7 @@ int main(int argc, char** argv)
                "  --commit がないときは確認だけで、何も書き込みません。\n";
         return 2;
     }
-    if (!openDatabase(*options, err))
+    if (!funcOpenToolDatabase(options->database, options->server, err))
         return 2;
     try {
         const ImportSource::SourceTable table = StudentImport::funcRead(options->file, options->sheet, options->encoding);

@@ -674,26 +674,20 @@ void drawMonthly(lxw_workbook* book, const char* name)
     using namespace layout::monthly;
     Form f(book, name);
     const int L = kLastCol;
-    const double widths[kLastCol] = {5, 4, 15.7, 5.5, 7, 4.2, 4.2, 6, 6, 6, 6};
     for (int c = 1; c <= L; ++c)
-        f.column(c, widths[c - 1]);
+        f.column(c, kColumnWidths[c - 1]);
     f.column(kDataCaptionCol, 10);
     f.style(Area{1, 1, kPageRows, L}, base(10));
     const int top = 1;
-    const double heights[kFirstLessonRow] = {18, 30, 22, 6, 22, 8, 17, 18};
     for (int r = 0; r < kFirstLessonRow; ++r)
-        f.row(top + r, heights[r]);
+        f.row(top + r, kTopRowHeights[r]);
     // The lesson rows share kLessonTablePt: facts 12 pt, comments the rest.
     for (int i = 0; i < kLessonRows; ++i) {
         f.row(top + kFirstLessonRow + 2 * i, 12);
         f.row(top + kFirstLessonRow + 2 * i + 1, kLessonTablePt / kLessonRows - 12);
     }
-    const double lower[kPageRows - kFiguresHeadRow + 2] = {
-        8, 17,                                      // figures caption
-        17, 17, 17, 17, 10, 17, 17, 17, 17, 17,     // figures, means, chart
-        8, 17, 17, 17, 17, 17, 17, 17};             // 講師より
     for (int r = kFiguresHeadRow - 2; r < kPageRows; ++r)
-        f.row(top + r, lower[r - kFiguresHeadRow + 2]);
+        f.row(top + r, kLowerRowHeights[r - kFiguresHeadRow + 2]);
 
     // The school's name: the office types it here once; every page takes it from here.
     f.merge({top + kSchoolRow, kSchoolCol, top + kSchoolRow, kMadeCol - 1}, "○○学習塾", [](Style& s) {
@@ -719,17 +713,27 @@ void drawMonthly(lxw_workbook* book, const char* name)
         s.hAlign = LXW_ALIGN_CENTER;
     });
 
-    // Student: 生徒番号 and 氏名 with their captions.
+    // The guardian the report is addressed to, filled in by the report.
+    f.merge({top + kGuardianRow, kGuardianCol, top + kGuardianRow, L}, {}, [](Style& s) {
+        s.size = 12;
+        s.hAlign = LXW_ALIGN_LEFT;
+    });
+
+    // Student: 生徒番号, 学年 and 氏名 with their captions.
     const int st = top + kStudentRow;
     f.merge({st, 1, st, kNumberCol - 1}, "生徒番号");
-    f.merge({st, kNameCol - 2, st, kNameCol - 1}, "氏名");
+    f.text(st, kGradeCaptionCol, "学年");
+    f.merge({st, kNameCaptionCol, st, kNameCol - 1}, "氏名");
     f.merge({st, kNameCol, st, L});
     f.style(Area{st, 1, st, kNumberCol - 1}, caption(10));
-    f.style(Area{st, kNameCol - 2, st, kNameCol - 1}, caption(10));
+    f.style(st, kGradeCaptionCol, caption(10));
+    f.style(Area{st, kNameCaptionCol, st, kNameCol - 1}, caption(10));
     f.style(st, kNumberCol, centred(11));
+    f.style(st, kGradeCol, centred(11));
     f.style(Area{st, kNameCol, st, L}, [](Style& s) {
         s.size = 13;
         s.bold = true;
+        s.shrink = true;
         s.hAlign = LXW_ALIGN_LEFT;
     });
     f.grid({st, 1, st, L}, kThin);

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+class QPrinter;
 class QWidget;
 
 // The caption of every message box of the program.
@@ -31,6 +32,19 @@ public:
     // Both return the chosen path, or an empty text when the user cancelled.
     virtual QString openFileName(QWidget* parent, const FileDialogRequest& request) = 0;
     virtual QString saveFileName(QWidget* parent, const FileDialogRequest& request) = 0;
+    // A folder chosen in a dialog (request.folder the starting one), "" when cancelled.
+    virtual QString folderName(QWidget* parent, const FileDialogRequest& request)
+    {
+        (void)parent, (void)request;
+        return {};
+    }
+    // The system's print dialog over the printer: true when the user chose to print
+    // (the whole document: no page range is offered).
+    virtual bool printDialog(QWidget* parent, QPrinter& printer)
+    {
+        (void)parent, (void)printer;
+        return false;
+    }
     // Opens a document with the program associated with it; false when none could.
     virtual bool openDocument(const QString& path) = 0;
     // Long work: the busy pointer from begin to end and, with a total above 0, a

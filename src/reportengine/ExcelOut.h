@@ -5,6 +5,7 @@
 // alone to a new .xlsx file and opens it for the user.
 #pragma once
 
+#include "MonthlyReport.h"
 #include "Workbook.h"
 #include "UiServices.h"
 
@@ -110,12 +111,14 @@ public:
     void subKouzaCalenderPrint(const QString& sql, QString& jyoken);
     void subNippouPrint(const QString& sql, const QString& jyoken);
     void subStudentDataPrint(const QString& sql, const QString& jyoken);
-    // The monthly report: a page for every student of studentSql (生徒番号,
-    // 生徒氏名), with that student's rows of lessonSql (rows of QRY_講座出席出力)
-    // in the month of `month` and, for the chart, the five months before it.
-    // Only lessons held up to madeOn count.
-    void subMonthlyPrint(const QString& studentSql, const QString& lessonSql, const QDate& month,
-                         const QDate& madeOn);
+    // The monthly report: the pages of every student (生徒番号) in the month of
+    // `month`, with the five months before it for the chart; only lessons held
+    // up to madeOn count. The lesson rows wrap in the template's column widths.
+    void subMonthlyPrint(const QList<int>& students, const QDate& month, const QDate& madeOn);
+    // The same from pages already laid out.
+    void subMonthlyPrint(const monthly::Report& report);
+    // The widths of the monthly report's columns in the loaded template.
+    monthly::ColumnWidths funcMonthlyWidths();
 
     // --- for the report routines -------------------------------------------
     // Valid between a successful funcPrintStart and subPrintEnd.

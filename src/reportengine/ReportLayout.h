@@ -73,11 +73,24 @@ inline constexpr int kLastCol = 11;
 inline constexpr int kSchoolRow = 0, kSchoolCol = 1;     // the school's name, typed once in the template
 inline constexpr int kMadeRow = 0, kMadeCol = 4;         // "作成日 yyyy/mm/dd"
 inline constexpr int kMonthRow = 2, kMonthCol = 1;       // "2026年11月"
+inline constexpr int kGuardianRow = 3, kGuardianCol = 1; // "<保護者氏名> 様", left, across the page
+// The student's row: captions left of their values; the item columns (which
+// are not printed for an item without a name) hold only the name's end.
 inline constexpr int kStudentRow = 4;
-inline constexpr int kNumberCol = 3, kNameCol = 6;      // 生徒番号, 生徒氏名
+inline constexpr int kNumberCol = 3;                          // 生徒番号 (caption in 1..2)
+inline constexpr int kGradeCaptionCol = 4, kGradeCol = 5;     // "学年", "中2"
+inline constexpr int kNameCaptionCol = 6, kNameCol = 8;       // "氏名" in 6..7, 生徒氏名 from 8
 inline constexpr int kHeadRow = 7;                      // headings of the lesson table
 inline constexpr int kFirstLessonRow = 8;               // lesson i: facts at 8 + 2i, comment below
 inline constexpr int kLessonRows = 20;                  // lessons a page holds
+// The form's column widths (characters) and row heights (points) above and
+// below the lesson table, as the template lays them out.
+inline constexpr double kColumnWidths[11] = {5, 4, 15.7, 5.5, 7, 4.2, 4.2, 6, 6, 6, 6};
+inline constexpr double kTopRowHeights[8] = {18, 30, 22, 18, 22, 8, 17, 18};
+inline constexpr double kLowerRowHeights[20] = {
+    8, 17,                                      // figures caption
+    17, 17, 17, 17, 10, 17, 17, 17, 17, 17,     // figures, means, chart
+    8, 17, 17, 17, 17, 17, 17, 17};             // 講師より
 // Lesson columns: date, weekday, period, subject, class, attendance, homework,
 // the marks of items 1..4 from kFirstMarkCol.
 inline constexpr int kDateCol = 1, kWeekdayCol = 2, kPeriodCol = 3, kSubjectCol = 4, kClassCol = 5;

@@ -8,6 +8,7 @@
 #include "FormsCommon.h"
 #include "JetDialect.h"
 #include "ListFind.h"
+#include "MonthlyPdf.h"
 #include "Named.h"
 #include "Theme.h"
 #include "UiServices.h"
@@ -16,6 +17,8 @@
 #include "frm講座検索.h"
 #include "WindowPlace.h"
 
+#include <QCheckBox>
+#include <QDir>
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -23,6 +26,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPageSize>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
@@ -209,6 +214,8 @@ void frm帳票出力::buildControls()
     monthRow->addWidget(monthLabel);
     monthRow->addWidget(DTP対象月);
     monthRow->addWidget(new QLabel(QStringLiteral("（作成日までに行われた授業を載せます）"), fra対象月), 1);
+    chkOnePdf = named<QCheckBox>(fra対象月, QStringLiteral("chkOnePdf"), QStringLiteral("PDFを1つのファイルにまとめる(&1)"));
+    monthRow->addWidget(chkOnePdf);
     auto* spaceRow = new QHBoxLayout(searchRowSpace);
     spaceRow->setContentsMargins(0, 0, 0, 0);
     spaceRow->addWidget(fra対象月);
@@ -246,10 +253,14 @@ void frm帳票出力::buildControls()
     cmdClear = named<QPushButton>(this, QStringLiteral("cmdClear"), QStringLiteral("条件をクリア(&C)"));
     cmdOK = named<QPushButton>(this, QStringLiteral("cmdOK"), QStringLiteral("帳票を出力したい(&O)"));
     cmdEnd = named<QPushButton>(this, QStringLiteral("cmdEnd"), QStringLiteral("閉じる(&X)"));
-    for (QPushButton* b : {cmdClear, cmdOK, cmdEnd})
+    cmdPdf = named<QPushButton>(this, QStringLiteral("cmdPdf"), QStringLiteral("PDFで保存(&P)"));
+    cmdPrint = named<QPushButton>(this, QStringLiteral("cmdPrint"), QStringLiteral("印刷(&R)..."));
+    for (QPushButton* b : {cmdClear, cmdOK, cmdPdf, cmdPrint, cmdEnd})
         b->setAutoDefault(false);
     connect(cmdClear, &QPushButton::clicked, this, [this] { cmdClear_Click(); });
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+    connect(cmdPdf, &QPushButton::clicked, this, [this] { cmdPdf_Click(); });
+    connect(cmdPrint, &QPushButton::clicked, this, [this] { cmdPrint_Click(); });
     connect(cmdEnd, &QPushButton::clicked, this,
             [this] { guarded(QStringLiteral("frm帳票出力 - cmdEnd_Click"), [&] { close(); }); });
 
@@ -257,6 +268,8 @@ void frm帳票出力::buildControls()
     commands->addStretch(1);
     commands->addWidget(cmdClear);
     commands->addWidget(cmdOK);
+    commands->addWidget(cmdPdf);
+    commands->addWidget(cmdPrint);
     commands->addWidget(cmdEnd);
 
     auto* layout = new QVBoxLayout(this);
@@ -268,7 +281,8 @@ void frm帳票出力::buildControls()
     // As laid out: each find box before its list, the move buttons between the lists.
     subTabOrder({opt帳票タイプ[0], opt帳票タイプ[1], opt帳票タイプ[2], txtFind[2], lvList[0], cmdAdd[1], cmdAddAll[1], cmdRemove[1],
                  cmdRemoveAll[1], txtFind[3], lvList[1], cmdSearch, txtFind[0], lvStudent[0], cmdAdd[0], cmdAddAll[0],
-                 cmdRemove[0], cmdRemoveAll[0], txtFind[1], lvStudent[1], DTP対象月, cmdClear, cmdOK, cmdEnd});
+                 cmdRemove[0], cmdRemoveAll[0], txtFind[1], lvStudent[1], DTP対象月, chkOnePdf, cmdClear, cmdOK, cmdPdf,
+                 cmdPrint, cmdEnd});
     // Most of a 1280 x 1024 screen, so a day's lessons are listed without scrolling sideways.
     subPlaceWindow(this, QSize(1220, 860));
 }
@@ -305,6 +319,9 @@ QString frm帳票出力::funcLessonListSQL() const
 
 void frm帳票出力::subTypeSet(int type)
 {
+    // Only the monthly report is drawn as PDF pages.
+    cmdPdf->setVisible(type == Monthly);
+    cmdPrint->setVisible(type == Monthly);
     if (type == Nippou) {
         fra生徒情報->hide();
         fra講座情報->show();
@@ -530,13 +547,81 @@ void frm帳票出力::subMonthlyOut()
     subReportOut(lvStudent[1], kNoStudent, kChooseStudents, QStringLiteral("月間報告書"));
 }
 
+bool frm帳票出力::funcRowsChosen(const QTreeWidget* chosen, const QString& emptyFirst, const QString& emptySecond)
+{
+    if (chosen->topLevelItemCount() > 0)
+        return true;
+    MsgBox(emptyFirst + QStringLiteral("\r\n") + emptySecond, MsgButtons::Ok, MsgIcon::Information, kTitle);
+    return false;
+}
+
+std::optional<monthly::Report> frm帳票出力::funcMonthlyReport()
+{
+    if (!funcRowsChosen(lvStudent[1], kNoStudent, kChooseStudents))
+        return std::nullopt;
+    const WaitCursor wait;
+    const LongWork longWork;
+    return monthly::funcBuild(funcChosenStudents(), DTP対象月->date(), QDate::currentDate());
+}
+
+void frm帳票出力::cmdPdf_Click()
+{
+    guarded(QStringLiteral("frm帳票出力 - cmdPdf_Click"), [&] {
+        if (!funcRowsChosen(lvStudent[1], kNoStudent, kChooseStudents))
+            return;
+        const QDate month = DTP対象月->date();
+        const bool oneFile = chkOnePdf->isChecked();
+        const QString target = oneFile ? ui().saveFileName(this, {QStringLiteral("PDFで保存"), QString(),
+                                                                  MonthlyPdf::funcOneFileName(month), QStringLiteral("PDF (*.pdf)")})
+                                       : ui().folderName(this, {QStringLiteral("PDFを保存するフォルダ"), {}, {}, {}});
+        if (target.isEmpty())
+            return;
+        const std::optional<monthly::Report> report = funcMonthlyReport();
+        if (!report)
+            return;
+        std::optional<WaitCursor> wait(std::in_place);
+        MonthlyPdf::Saved saved;
+        if (!oneFile)
+            saved = MonthlyPdf::funcSaveEach(*report, target);
+        else if (MonthlyPdf::funcWriteFile(*report, target))
+            saved.files << target;
+        else
+            saved.failed = target;
+        wait.reset();
+        if (!saved.failed.isEmpty())
+            MsgBox(QStringLiteral("PDFを保存できませんでした。\r\n") + QDir::toNativeSeparators(saved.failed)
+                       + (saved.files.isEmpty() ? QString() : QStringLiteral("\r\n（保存できたのは %1 件です）").arg(saved.files.size())),
+                   MsgButtons::Ok, MsgIcon::Critical, kTitle);
+        else
+            MsgBox(QStringLiteral("PDFを %1 件保存しました。\r\n").arg(saved.files.size()) + QDir::toNativeSeparators(target),
+                   MsgButtons::Ok, MsgIcon::Information, kTitle);
+    });
+}
+
+void frm帳票出力::cmdPrint_Click()
+{
+    guarded(QStringLiteral("frm帳票出力 - cmdPrint_Click"), [&] {
+        const std::optional<monthly::Report> report = funcMonthlyReport();
+        if (!report)
+            return;
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setPageOrientation(QPageLayout::Portrait);
+        printer.setDocName(QStringLiteral("月間報告書 ") + report->title());
+        if (!ui().printDialog(this, printer))
+            return;
+        // Every chosen student's pages in one job.
+        const WaitCursor wait;
+        if (!MonthlyPdf::funcDraw(*report, printer))
+            MsgBox(QStringLiteral("印刷できませんでした。プリンターの設定を確かめてください。"), MsgButtons::Ok, MsgIcon::Critical, kTitle);
+    });
+}
+
 void frm帳票出力::subReportOut(QTreeWidget* chosen, const QString& emptyFirst, const QString& emptySecond,
                                const QString& sheetName)
 {
-    if (chosen->topLevelItemCount() == 0) {
-        MsgBox(emptyFirst + QStringLiteral("\r\n") + emptySecond, MsgButtons::Ok, MsgIcon::Information, kTitle);
+    if (!funcRowsChosen(chosen, emptyFirst, emptySecond))
         return;
-    }
     std::optional<WaitCursor> wait(std::in_place);
     // A report of thousands of lessons may take longer than a window's statement.
     const LongWork longWork;
@@ -569,14 +654,20 @@ void frm帳票出力::subReportOut(QTreeWidget* chosen, const QString& emptyFirs
     else if (m_type == StudentData)
         out.subStudentDataPrint(m_sql, jyoken);
     else
-        out.subMonthlyPrint(QStringLiteral(" SELECT 生徒番号,生徒氏名 FROM 生徒台帳 WHERE ") + m_condition
-                                + QStringLiteral(" ORDER BY 生徒番号"),
-                            m_sql, DTP対象月->date(), QDate::currentDate());
+        out.subMonthlyPrint(funcChosenStudents(), DTP対象月->date(), QDate::currentDate());
     out.subPrintEnd();
     wait.reset();
     if (!skipped.isEmpty())
         MsgBox(QStringLiteral("授業の記録がない生徒は出力していません：") + skipped.join(QStringLiteral("、")), MsgButtons::Ok,
                MsgIcon::Information, kTitle);
+}
+
+QList<int> frm帳票出力::funcChosenStudents() const
+{
+    QList<int> numbers;
+    for (int row = 0; row < lvStudent[1]->topLevelItemCount(); ++row)
+        numbers << funcRowKey(0, lvStudent[1]->topLevelItem(row)).toInt();
+    return numbers;
 }
 
 QStringList frm帳票出力::funcStudentsWithoutLessons() const

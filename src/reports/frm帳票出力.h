@@ -5,13 +5,16 @@
 #pragma once
 
 #include "ListWindow.h"
+#include "MonthlyReport.h"
 
 #include <QDialog>
 #include <QSet>
 #include <QString>
 
 #include <array>
+#include <optional>
 
+class QCheckBox;
 class QGroupBox;
 class ListFind;
 class QLabel;
@@ -57,6 +60,15 @@ private:
     void subNippouOut();
     void subStudentDataOut();
     void subMonthlyOut();
+    // The monthly report of the chosen students as PDF: a file each in a chosen
+    // folder, or one file; and printed as one job through the print dialog.
+    void cmdPdf_Click();
+    void cmdPrint_Click();
+    // The chosen students' month laid out in pages; nothing (the user has been
+    // told why) when none is chosen or the rows could not be read.
+    std::optional<monthly::Report> funcMonthlyReport();
+    // True when the list to print has rows; otherwise the user is told to choose some.
+    bool funcRowsChosen(const QTreeWidget* chosen, const QString& emptyFirst, const QString& emptySecond);
     void subReportOut(QTreeWidget* chosen, const QString& emptyFirst, const QString& emptySecond,
                       const QString& sheetName);
     QString funcWhereAnd() const;
@@ -71,6 +83,8 @@ private:
     // The keys of the rows of a target list, so each row to add is checked in
     // constant time instead of against every row already there.
     static QSet<QString> funcListKeys(int index, const QTreeWidget* target);
+    // The numbers of the students in the list to print.
+    QList<int> funcChosenStudents() const;
     // The names of the students to print that have no lesson in the report's rows.
     QStringList funcStudentsWithoutLessons() const;
     static bool funcListCheck(const QString& key, const QSet<QString>& keys) { return keys.contains(key); }
@@ -93,12 +107,15 @@ private:
     std::array<ColumnSort, 2> m_studentSort;
     QWidget* fra対象月 = nullptr;   // the month of a monthly report, in place of the lessons' search row
     QDateEdit* DTP対象月 = nullptr;
+    QCheckBox* chkOnePdf = nullptr;   // the PDF in one file rather than one per student
     QPushButton* cmdSearch = nullptr;
     QLabel* lblJyoken = nullptr;
     QLabel* lblCount = nullptr;
     QLabel* lblMsg = nullptr;
     QPushButton* cmdClear = nullptr;
     QPushButton* cmdOK = nullptr;
+    QPushButton* cmdPdf = nullptr;
+    QPushButton* cmdPrint = nullptr;
     QPushButton* cmdEnd = nullptr;
 
     int m_type = Nippou;

@@ -1,5 +1,7 @@
 #include "QtUiServices.h"
 
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDesktopServices>
@@ -142,6 +144,18 @@ QString QtUiServices::openFileName(QWidget* parent, const FileDialogRequest& req
 QString QtUiServices::saveFileName(QWidget* parent, const FileDialogRequest& request)
 {
     return QFileDialog::getSaveFileName(parent, request.title, startPath(request), request.filter);
+}
+
+QString QtUiServices::folderName(QWidget* parent, const FileDialogRequest& request)
+{
+    return QFileDialog::getExistingDirectory(parent, request.title, startPath(request));
+}
+
+bool QtUiServices::printDialog(QWidget* parent, QPrinter& printer)
+{
+    QPrintDialog dialog(&printer, parent);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 bool QtUiServices::openDocument(const QString& path)

@@ -21,6 +21,8 @@ public:
     MsgAnswer message(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title) override;
     QString openFileName(QWidget* parent, const FileDialogRequest& request) override;
     QString saveFileName(QWidget* parent, const FileDialogRequest& request) override;
+    QString folderName(QWidget* parent, const FileDialogRequest& request) override;
+    bool printDialog(QWidget* parent, QPrinter& printer) override;
     bool openDocument(const QString& path) override;
     [[noreturn]] void endProgram(int exitCode) override;
     void serverWaitBegin() override;

@@ -22,13 +22,14 @@ check)
   grep -q "^ Package: kaedemaru$" <<<"$info" || fail "package name"
   grep -q "^ Version: $version$" <<<"$info" || fail "version"
   # Dependencies come from the linked libraries.
-  for lib in libqt6widgets6 libsqlcipher libpq5 libxlsxwriter liborcus; do
+  for lib in libqt6widgets6 libqt6printsupport6 libsqlcipher libpq5 libxlsxwriter liborcus fonts-ipafont-gothic; do
     grep -q "^ Depends:.*$lib" <<<"$info" || fail "Depends lacks $lib"
   done
   # A fresh installation can open the reports it writes.
   grep -q "^ Recommends:.*libreoffice-calc | gnumeric" <<<"$info" || fail "Recommends lacks a spreadsheet program"
   contents=$(dpkg-deb --contents "$deb")
-  for path in usr/bin/kaedemaru usr/bin/kaedemaru-initdb usr/bin/kaedemaru-demo \
+  for path in usr/bin/kaedemaru usr/bin/kaedemaru-initdb usr/bin/kaedemaru-demo usr/bin/kaedemaru-report \
+              usr/share/man/man1/kaedemaru-report.1.gz \
               "usr/share/kaedemaru/塾管理楓丸くん.xlt" usr/share/kaedemaru/kaedemaru.chm \
               usr/share/applications/kaedemaru.desktop usr/share/icons/hicolor/scalable/apps/kaedemaru.svg \
               usr/share/icons/hicolor/48x48/apps/kaedemaru.png usr/share/icons/hicolor/256x256/apps/kaedemaru.png \
@@ -45,6 +46,12 @@ check)
   [ "$shown" = "楓丸くん (kaedemaru) $version" ] || fail "--version said: $shown"
   env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$tree/usr/bin/kaedemaru" --help | grep -q "^使い方: kaedemaru" \
     || fail "--help"
+  # The report tool draws its pages without a display; without arguments it tells its use and fails.
+  set +e
+  usage=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$tree/usr/bin/kaedemaru-report" 2>&1)
+  status=$?
+  set -e
+  [ "$status" -eq 2 ] && grep -q "使い方: kaedemaru-report" <<<"$usage" || fail "kaedemaru-report without arguments: $status $usage"
   # The first start of the unpacked program makes the user's data folder; the menu
   # then waits for the user, so the program is ended once its lock shows it running.
   mkdir "$tree/home"

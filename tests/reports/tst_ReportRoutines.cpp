@@ -134,12 +134,7 @@ void tst_ReportRoutines::student(int number, const QString& name)
 
 Written tst_ReportRoutines::monthly(const QList<int>& students, const QDate& month, const QDate& madeOn)
 {
-    const QString which = chosen(QStringLiteral("生徒番号"), students);
-    return runReport(*m_pf, kMonthly, [&](ExcelOut& out) {
-        out.subMonthlyPrint(QStringLiteral(" SELECT 生徒番号,生徒氏名 FROM 生徒台帳 WHERE ") + which,
-                            QStringLiteral(" SELECT * FROM QRY_講座出席出力 WHERE ") + which + QStringLiteral(" ORDER BY 生徒番号,講座日,時限ID"),
-                            month, madeOn);
-    });
+    return runReport(*m_pf, kMonthly, [&](ExcelOut& out) { out.subMonthlyPrint(students, month, madeOn); });
 }
 
 // ---------------------------------------------------------------- calendar

@@ -3,12 +3,15 @@
 // search's condition, the refusals, and reports written from it and read back.
 
 #include "ExcelOut.h"
+#include "PdfFile.h"
 #include "ProgramFolder.h"
 #include "WindowTest.h"
 #include "XlsxFile.h"
 #include "frm帳票出力.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QDir>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
@@ -100,6 +103,7 @@ private slots:
     void refusals_data();
     void refusals();
     void reportsWrittenAndReadBack();
+    void monthlyPdfFilesAndPrintJob();
     void analysisNamesStudentsWithoutLessons();
 };
 
@@ -299,32 +303,35 @@ void tst_frmChouhyouShutsuryoku::refusals_data()
 {
     QTest::addColumn<int>("type");
     QTest::addColumn<QStringList>("chosen");
+    QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("message");
-    QTest::newRow("no lesson") << 0 << QStringList{}
+    const QString noStudent = QStringLiteral("出力する生徒がありません。\r\n"
+                                             "出力したい生徒を生徒一覧から選択して右の出力する生徒リストに追加してください。");
+    QTest::newRow("no lesson") << 0 << QStringList{} << "cmdOK"
                                << "出力する講座がありません。\r\n"
                                   "出力したい講座を講座一覧から選択して右の出力する講座リストに追加してください。";
-    QTest::newRow("no student") << 1 << QStringList{}
-                                << "出力する生徒がありません。\r\n"
-                                   "出力したい生徒を生徒一覧から選択して右の出力する生徒リストに追加してください。";
-    QTest::newRow("lesson without attendance") << 0 << QStringList{"20"} << "該当データがありません。";
-    QTest::newRow("no student for the monthly report") << 2 << QStringList{}
-                                                        << "出力する生徒がありません。\r\n"
-                                                           "出力したい生徒を生徒一覧から選択して右の出力する生徒リストに追加してください。";
+    QTest::newRow("no student") << 1 << QStringList{} << "cmdOK" << noStudent;
+    QTest::newRow("lesson without attendance") << 0 << QStringList{"20"} << "cmdOK" << "該当データがありません。";
+    QTest::newRow("no student for the monthly report") << 2 << QStringList{} << "cmdOK" << noStudent;
+    QTest::newRow("no student for the PDF") << 2 << QStringList{} << "cmdPdf" << noStudent;
+    QTest::newRow("no student to print") << 2 << QStringList{} << "cmdPrint" << noStudent;
 }
 
 void tst_frmChouhyouShutsuryoku::refusals()
 {
     QFETCH(int, type);
     QFETCH(QStringList, chosen);
+    QFETCH(QString, button);
     QFETCH(QString, message);
     Opened o;
     o.type(type);
     o.choose(type == 0 ? 1 : 0, chosen);
-    o.click("cmdOK");
+    o.click(button);
     QCOMPARE(o.pf.ui().texts(), QStringList{message});
     QCOMPARE(o.pf.ui().messages.back().icon, MsgIcon::Information);
     QCOMPARE(o.pf.ui().messages.back().title, QStringLiteral("塾管理システム - 楓丸くん -"));
     QVERIFY(o.pf.ui().openedDocuments.isEmpty());
+    QVERIFY(o.pf.ui().folderRequests.empty() && o.pf.ui().printDialogs == 0);
     QVERIFY(!QApplication::overrideCursor());
 }
 
@@ -379,9 +386,9 @@ void tst_frmChouhyouShutsuryoku::reportsWrittenAndReadBack()
         const XlsxFile book(ui.openedDocuments.last());
         QCOMPARE(book.sheetNames(), QStringList{"月間報告書"});
         QCOMPARE(book.text("月間報告書", 3, 1), QStringLiteral("2003年4月"));
-        QCOMPARE(book.text("月間報告書", 5, 6), QStringLiteral("山田 太郎"));
+        QCOMPARE(book.text("月間報告書", 5, 8), QStringLiteral("山田 太郎"));
         QCOMPARE(book.text("月間報告書", 9, 3) + book.text("月間報告書", 11, 3), QStringLiteral("1限2限"));
-        QCOMPARE(book.text("月間報告書", 68 + 5, 6), QStringLiteral("佐藤 花子"));
+        QCOMPARE(book.text("月間報告書", 68 + 5, 8), QStringLiteral("佐藤 花子"));
         QCOMPARE(book.text("月間報告書", 68 + 9, 6), QStringLiteral("欠"));
     }
     QFile::remove(ui.openedDocuments.last());
@@ -389,6 +396,50 @@ void tst_frmChouhyouShutsuryoku::reportsWrittenAndReadBack()
     QVERIFY(!month->isVisible());
     QVERIFY(ui.messages.empty());
     QVERIFY(o.w->isVisible());
+}
+
+void tst_frmChouhyouShutsuryoku::monthlyPdfFilesAndPrintJob()
+{
+    Opened o;
+    RecordingUi& ui = o.pf.ui();
+    auto* pdf = child<QPushButton>(&*o.w, "cmdPdf");
+    QVERIFY(!pdf->isVisible());   // the daily report has no PDF
+    o.type(2);
+    QVERIFY(pdf->isVisible());
+    child<QDateEdit>(&*o.w, "DTP対象月")->setDate(QDate(2003, 4, 1));
+    o.choose(0, {"102", "101"});
+
+    // A file per student in the chosen folder; cancelling the folder writes nothing.
+    o.click("cmdPdf");
+    QCOMPARE(ui.folderRequests.size(), std::size_t{1});
+    const QString folder = o.pf.file(QStringLiteral("pdf"));
+    QVERIFY(QDir().mkpath(folder));
+    ui.folderAnswers.push_back(folder);
+    o.click("cmdPdf");
+    QCOMPARE(QDir(folder).entryList(QDir::Files),
+             (QStringList{QStringLiteral("101_山田 太郎_200304.pdf"), QStringLiteral("102_佐藤 花子_200304.pdf")}));
+    QCOMPARE(ui.texts(), QStringList{QStringLiteral("PDFを 2 件保存しました。\r\n") + QDir::toNativeSeparators(folder)});
+    QCOMPARE(readPdf(folder + QStringLiteral("/101_山田 太郎_200304.pdf")).pages, 1);
+
+    // Or one file for the whole choice, named after the month.
+    child<QCheckBox>(&*o.w, "chkOnePdf")->setChecked(true);
+    const QString one = o.pf.file(QStringLiteral("4月.pdf"));
+    ui.saveFileAnswers.push_back(one);
+    o.click("cmdPdf");
+    QCOMPARE(ui.saveFileRequests.back().fileName, QStringLiteral("月間報告書_200304.pdf"));
+    QCOMPARE(readPdf(one).pages, 2);
+
+    // Printed as one job of every page; a cancelled dialog prints nothing.
+    ui.clear();
+    o.click("cmdPrint");
+    QCOMPARE(ui.printDialogs, 1);
+    ui.printTo = o.pf.file(QStringLiteral("printed.pdf"));
+    o.click("cmdPrint");
+    const PdfFile printed = readPdf(ui.printTo);
+    QCOMPARE(printed.pages, 2);
+    QVERIFY(printed.joined().contains(QStringLiteral("よくできました")));
+    QVERIFY(ui.messages.empty());
+    QVERIFY(!QApplication::overrideCursor());
 }
 
 QTEST_MAIN(tst_frmChouhyouShutsuryoku)

@@ -2,6 +2,7 @@
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <QPrinter>
 
 #include <algorithm>
 #include <memory>
@@ -22,28 +23,45 @@ MsgAnswer RecordingUi::message(const QString& text, MsgButtons buttons, MsgIcon 
                : MsgAnswer::Ok;
 }
 
+namespace {
+// A file dialog: recorded, then answered from the script (cancelled when it is empty).
+QString answer(std::vector<FileDialogRequest>& requests, std::deque<QString>& answers, const FileDialogRequest& request,
+               const std::function<void()>& onDialog)
+{
+    requests.push_back(request);
+    if (onDialog)
+        onDialog();
+    if (answers.empty())
+        return {};
+    QString path = answers.front();
+    answers.pop_front();
+    return path;
+}
+} // namespace
+
 QString RecordingUi::openFileName(QWidget*, const FileDialogRequest& request)
 {
-    openFileRequests.push_back(request);
-    if (onFileDialog)
-        onFileDialog();
-    if (openFileAnswers.empty())
-        return {};
-    QString path = openFileAnswers.front();
-    openFileAnswers.pop_front();
-    return path;
+    return answer(openFileRequests, openFileAnswers, request, onFileDialog);
 }
 
 QString RecordingUi::saveFileName(QWidget*, const FileDialogRequest& request)
 {
-    saveFileRequests.push_back(request);
-    if (onFileDialog)
-        onFileDialog();
-    if (saveFileAnswers.empty())
-        return {};
-    QString path = saveFileAnswers.front();
-    saveFileAnswers.pop_front();
-    return path;
+    return answer(saveFileRequests, saveFileAnswers, request, onFileDialog);
+}
+
+QString RecordingUi::folderName(QWidget*, const FileDialogRequest& request)
+{
+    return answer(folderRequests, folderAnswers, request, onFileDialog);
+}
+
+bool RecordingUi::printDialog(QWidget*, QPrinter& printer)
+{
+    ++printDialogs;
+    if (printTo.isEmpty())
+        return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(printTo);
+    return true;
 }
 
 bool RecordingUi::openDocument(const QString& path)
@@ -117,6 +135,7 @@ void RecordingUi::clear()
     messages.clear();
     openFileRequests.clear();
     saveFileRequests.clear();
+    folderRequests.clear();
     openedDocuments.clear();
     serverWaits.clear();
     serverWaitsEnded = 0;

@@ -29,6 +29,8 @@ public:
     MsgAnswer message(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title) override;
     QString openFileName(QWidget* parent, const FileDialogRequest& request) override;
     QString saveFileName(QWidget* parent, const FileDialogRequest& request) override;
+    QString folderName(QWidget* parent, const FileDialogRequest& request) override;
+    bool printDialog(QWidget* parent, QPrinter& printer) override;
     bool openDocument(const QString& path) override;
     [[noreturn]] void endProgram(int exitCode) override;
     void progressWindow(const QString& label, int total, bool cancellable) override;
@@ -44,6 +46,10 @@ public:
     // Paths returned by the next file dialogs; when none is left, the dialog is cancelled.
     std::deque<QString> openFileAnswers;
     std::deque<QString> saveFileAnswers;
+    std::deque<QString> folderAnswers;
+    // The print dialog prints into this PDF file; cancelled when it is "".
+    QString printTo;
+    int printDialogs = 0;
     bool openDocumentResult = true;
     // The server waits: the longest time waited in each, and how many ended.
     std::vector<int> serverWaits;
@@ -67,6 +73,7 @@ public:
     std::vector<RecordedMessage> messages;
     std::vector<FileDialogRequest> openFileRequests;
     std::vector<FileDialogRequest> saveFileRequests;
+    std::vector<FileDialogRequest> folderRequests;
     QStringList openedDocuments;
 
     QStringList texts() const;
