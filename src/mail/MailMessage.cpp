@@ -103,8 +103,14 @@ QByteArray funcBuildMessage(const MailMessage& message, const QDateTime& date)
     out += "From: " + headerSafe(message.from).toLatin1() + "\r\n";
     out += "To: " + headerSafe(message.to).toLatin1() + "\r\n";
     out += "Subject: " + funcEncodedWords(message.subject) + "\r\n";
+    const int offset = date.offsetFromUtc() / 60;   // minutes east of UTC, written +hhmm
     out += "Date: " + QLocale::c().toString(date, QStringLiteral("ddd, dd MMM yyyy HH:mm:ss ")).toLatin1()
-        + date.toString(QStringLiteral("t")).toLatin1().replace(":", "").replace("UTC", "+0000") + "\r\n";
+        + QStringLiteral("%1%2%3")
+              .arg(offset < 0 ? u'-' : u'+')
+              .arg(std::abs(offset) / 60, 2, 10, QChar(u'0'))
+              .arg(std::abs(offset) % 60, 2, 10, QChar(u'0'))
+              .toLatin1()
+        + "\r\n";
     out += "Message-ID: <" + QUuid::createUuid().toString(QUuid::Id128).toLatin1() + "@" + (domain.isEmpty() ? "kaedemaru" : domain)
         + ">\r\n";
     out += "MIME-Version: 1.0\r\n";

@@ -3,8 +3,9 @@
 #include "CommonBase.h"
 #include "DaoCommon.h"
 
-#include <QHash>
 #include <QSet>
+
+#include <algorithm>
 
 namespace Phrases {
 
@@ -45,10 +46,34 @@ QString funcLessonSubject(int kouzaID)
     return rs.eof() ? QString() : funcToString(rs.field(0));
 }
 
+namespace {
+// The phrases the comments of the students on the lesson hold unchanged.
+QList<qsizetype> phrasesUsed(const QStringList& phrases, int kouzaID, const QList<int>& students)
+{
+    QList<qsizetype> used;
+    Recordset rs = gDatabase.openRecordset(QStringLiteral("SELECT 生徒番号, 生徒氏名, 科目名, コメント FROM QRY_講座出席出力 WHERE 毎講座ID = ?"),
+                                           dbOpenDynaset, {kouzaID}, dbReadOnly);
+    for (; !rs.eof(); rs.moveNext()) {
+        if (!students.contains(funcToLong(rs.field(0))))
+            continue;
+        const QString comment = funcToString(rs.field(3));
+        for (qsizetype p = 0; p < phrases.size(); ++p)
+            if (!used.contains(p) && comment.contains(funcFill(phrases[p], funcToString(rs.field(1)), funcToString(rs.field(2)))))
+                used << p;
+    }
+    std::sort(used.begin(), used.end());   // told in the master's order
+    return used;
+}
+} // namespace
+
 QList<Overuse> funcOverused(int kouzaID, const QList<int>& savedStudents)
 {
     const QStringList phrases = funcPhrases();
     if (phrases.isEmpty() || savedStudents.isEmpty())
+        return {};
+    // Most saves use no phrase: the month is read only for those that do.
+    const QList<qsizetype> used = phrasesUsed(phrases, kouzaID, savedStudents);
+    if (used.isEmpty())
         return {};
     Recordset lesson = gDatabase.openRecordset(QStringLiteral("SELECT 講座日 FROM 毎講座履歴 WHERE 毎講座ID = ?"), dbOpenDynaset,
                                                {kouzaID}, dbReadOnly);
@@ -58,29 +83,20 @@ QList<Overuse> funcOverused(int kouzaID, const QList<int>& savedStudents)
         return {};
     const QDate first(day.year(), day.month(), 1);
     Recordset rs = gDatabase.openRecordset(
-        QStringLiteral("SELECT 毎講座ID, 生徒番号, 生徒氏名, 科目名, コメント FROM QRY_講座出席出力"
+        QStringLiteral("SELECT 生徒番号, 生徒氏名, 科目名, コメント FROM QRY_講座出席出力"
                        " WHERE 講座日 >= ? AND 講座日 <= ? AND コメント <> ''"),
         dbOpenDynaset, {funcDateText(first), funcDateText(first.addMonths(1).addDays(-1))}, dbReadOnly);
-    const QSet<int> saved(savedStudents.begin(), savedStudents.end());
-    QList<QSet<int>> students(phrases.size());
-    QList<bool> usedNow(phrases.size(), false);
+    QList<QSet<int>> students(used.size());
     for (; !rs.eof(); rs.moveNext()) {
-        const int stuNo = funcToLong(rs.field(1));
-        const QString name = funcToString(rs.field(2));
-        const QString subject = funcToString(rs.field(3));
-        const QString comment = funcToString(rs.field(4));
-        const bool justSaved = funcToLong(rs.field(0)) == kouzaID && saved.contains(stuNo);
-        for (qsizetype p = 0; p < phrases.size(); ++p) {
-            if (!comment.contains(funcFill(phrases[p], name, subject)))
-                continue;
-            students[p].insert(stuNo);
-            usedNow[p] = usedNow[p] || justSaved;
-        }
+        const QString comment = funcToString(rs.field(3));
+        for (qsizetype u = 0; u < used.size(); ++u)
+            if (comment.contains(funcFill(phrases[used[u]], funcToString(rs.field(1)), funcToString(rs.field(2)))))
+                students[u].insert(funcToLong(rs.field(0)));
     }
     QList<Overuse> overused;
-    for (qsizetype p = 0; p < phrases.size(); ++p)
-        if (usedNow[p] && students[p].size() > kOveruseLimit)
-            overused.append({phrases[p], static_cast<int>(students[p].size())});
+    for (qsizetype u = 0; u < used.size(); ++u)
+        if (students[u].size() > kOveruseLimit)
+            overused.append({phrases[used[u]], static_cast<int>(students[u].size())});
     return overused;
 }
 

@@ -108,6 +108,7 @@ void tst_Mail::oneMessagePerFamilyEncodedForJapanese()
     QCOMPARE(mail["from"].toString(), QStringLiteral("office@kaede-juku.example"));
     QCOMPARE(mail["subject"].toString(), QStringLiteral("2026年11月 月間報告書（髙﨑 ①太郎・髙﨑 Ⅲ花子）"));
     QVERIFY(mail["body"].toString().contains(QStringLiteral("2026年11月の月間報告書")));
+    QVERIFY(qAbs(QDateTime::fromString(mail["date"].toString(), Qt::ISODate).secsTo(QDateTime::currentDateTime())) < 600);
     const QJsonArray files = mail["attachments"].toArray();
     QCOMPARE(files.size(), 2);
     for (int i = 0; i < 2; ++i) {

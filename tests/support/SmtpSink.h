@@ -13,7 +13,7 @@ public:
     SmtpSink();
     ~SmtpSink();
     int port() const { return m_port; }
-    // Every message accepted so far, in order: from, to, subject, body,
+    // Every message accepted so far, in order: from, to, subject, date, body,
     // attachments [{name, type, bytes (base64)}].
     QList<QJsonObject> received() const;
 

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """A mail server for tests on 127.0.0.1: prints its port, then keeps every message
-it accepts as NNN.json in FOLDER (envelope, decoded subject, attachments with their
-decoded names and bytes in base64) beside NNN.eml. Recipients whose address holds
+it accepts as NNN.json in FOLDER (envelope, decoded subject, the date as parsed ("" when
+it cannot be), attachments with their decoded names and bytes in base64) beside NNN.eml. Recipients whose address holds
 "refuse" are refused with 550, as a real server refuses an unknown mailbox."""
 import base64, email, email.policy, json, pathlib, socket, sys, time
 from aiosmtpd.controller import Controller
@@ -28,7 +28,9 @@ class Handler:
                   "bytes": base64.b64encode(part.get_payload(decode=True)).decode()}
                  for part in message.iter_attachments()]
         body = message.get_body(("plain",))
+        date = message["date"]
         record = {"from": envelope.mail_from, "to": envelope.rcpt_tos, "subject": str(message["subject"]),
+                  "date": date.datetime.isoformat() if date is not None and date.datetime else "",
                   "body": body.get_content() if body else "", "attachments": files}
         stem.with_suffix(".json").write_text(json.dumps(record, ensure_ascii=False), encoding="utf-8")
         return "250 2.0.0 Ok: queued as KAEDE%d" % Handler.count
