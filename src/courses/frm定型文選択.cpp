@@ -51,7 +51,8 @@ frm定型文選択::frm定型文選択(const QStringList& phrases, QWidget* pare
     subTabOrder({txtFind, lstPhrase, cmdOK, cmdEnd});
 
     connect(txtFind, &QLineEdit::textChanged, this, [this] { txtFind_Change(); });
-    connect(lstPhrase, &QListWidget::itemDoubleClicked, this, [this] { cmdOK_Click(); });
+    // Enter on the list or a double click (as the platform activates an entry).
+    connect(lstPhrase, &QListWidget::itemActivated, this, [this] { cmdOK_Click(); });
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
     connect(cmdEnd, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -89,13 +90,13 @@ void frm定型文選択::cmdOK_Click()
 // The find box keeps the focus: ↑↓ move through the phrases shown, Enter takes one.
 bool frm定型文選択::eventFilter(QObject* watched, QEvent* event)
 {
-    if ((watched == txtFind || watched == lstPhrase) && event->type() == QEvent::KeyPress) {
+    if (watched == txtFind && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             cmdOK_Click();
             return true;
         }
-        if (watched == txtFind && (key == Qt::Key_Up || key == Qt::Key_Down)) {
+        if (key == Qt::Key_Up || key == Qt::Key_Down) {
             int row = lstPhrase->currentRow();
             const int step = key == Qt::Key_Up ? -1 : 1;
             for (int next = row + step; next >= 0 && next < lstPhrase->count(); next += step)
