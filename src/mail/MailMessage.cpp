@@ -85,7 +85,7 @@ QByteArray funcDispositionFileName(const QString& fileName)
         qsizetype end = std::min<qsizetype>(i + part, encoded.size());
         if (end < encoded.size() && encoded[end - 1] == '%')
             end -= 1;
-        else if (end < encoded.size() && end >= 2 && encoded[end - 2] == '%')
+        else if (end < encoded.size() && encoded[end - 2] == '%')
             end -= 2;
         if (n > 0)
             out += ";\r\n ";
