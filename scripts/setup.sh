@@ -5,6 +5,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libsqlcipher-dev libpq-dev postgresql
           libxlsxwriter-dev liborcus-dev libixion-dev libboost-dev libbenchmark-dev
           fonts-ipafont qt6-translations-l10n xvfb xauth python3-openpyxl xdg-utils
+          libcurl4-openssl-dev libssl-dev python3-aiosmtpd
           dpkg-dev desktop-file-utils lintian poppler-utils)
 missing=()
 for p in "${packages[@]}"; do

@@ -120,19 +120,19 @@ JukouRow clsJukou::funcHeld() const
     return row;
 }
 
-void clsJukou::Save講座出席()
+bool clsJukou::Save講座出席()
 {
-    guarded(QStringLiteral("clsJukou - Save講座出席"), [&] {
+    return guarded(QStringLiteral("clsJukou - Save講座出席"), [&] {
         const JukouRow held = funcHeld();
         const JukouRow before = m_jukou != 0 ? m_read : funcBlankJukouRow(m_stuNo, m_stuName);
         QList<ColumnChange> changes =
             funcColumnChanges(JukouStore::funcMarkColumns(), JukouStore::funcMarkValues(before), JukouStore::funcMarkValues(held));
         if (m_jukou != 0 && changes.isEmpty())
-            return;   // shown, not changed: browsing writes nothing
+            return false;   // shown, not changed: browsing writes nothing
         Transaction transaction;
         // A lesson deleted meanwhile gets no rows.
         if (!JukouStore::funcHoldLesson(m_kouzaID))
-            return;
+            return false;
         bool takersChanged = false;
         if (m_jukou == 0 && JukouStore::funcAddTaker(m_kouzaID, held)) {
             takersChanged = true;
@@ -152,6 +152,7 @@ void clsJukou::Save講座出席()
             JukouStore::storeTakerCount(m_kouzaID);
         transaction.commit();
         Read講座出席();
+        return true;
     });
 }
 

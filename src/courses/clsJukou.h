@@ -69,7 +69,8 @@ public:
     // Writes what the user changed in the marks held into the student's row, or
     // adds the row when the student was no taker as read; 受講人数 follows in the
     // same transaction. Nothing is written when nothing changed.
-    void Save講座出席();
+    // True when something was written (a change, or a new taker).
+    bool Save講座出席();
     // Removes the row the student had as read (nothing when he or she had none);
     // false when it stays (another PC changed it and the user kept it).
     bool Del講座出席();

@@ -5,11 +5,13 @@
 #include "FormsCommon.h"
 #include "KouzaStore.h"
 #include "Named.h"
+#include "Phrases.h"
 #include "ReportCommon.h"
 #include "TextBox.h"
 #include "Theme.h"
 #include "UiServices.h"
 #include "WindowPlace.h"
+#include "frm定型文選択.h"
 
 #include <QComboBox>
 #include <QCompleter>
@@ -23,6 +25,7 @@
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <functional>
@@ -96,9 +99,10 @@ private:
 class RegisterDelegate : public QStyledItemDelegate {
 public:
     RegisterDelegate(QObject* parent, std::function<bool(int column)> isComment, QStringList comments,
-                     std::function<void()> moveDown, std::function<void(QComboBox*)> opened)
+                     std::function<void()> moveDown, std::function<void(QComboBox*)> opened,
+                     std::function<void(QComboBox*)> phrase)
         : QStyledItemDelegate(parent), m_isComment(std::move(isComment)), m_comments(std::move(comments)),
-          m_moveDown(std::move(moveDown)), m_opened(std::move(opened))
+          m_moveDown(std::move(moveDown)), m_opened(std::move(opened)), m_phrase(std::move(phrase))
     {
     }
 
@@ -162,6 +166,10 @@ protected:
                 finish(editor);
                 return true;
             }
+            if (key == Qt::Key_F2 && editor->isEditable()) {
+                m_phrase(editor);
+                return true;
+            }
         }
         return QStyledItemDelegate::eventFilter(watched, event);
     }
@@ -177,6 +185,7 @@ private:
     QStringList m_comments;
     std::function<void()> m_moveDown;
     std::function<void(QComboBox*)> m_opened;
+    std::function<void(QComboBox*)> m_phrase;
 };
 } // namespace
 
@@ -298,7 +307,8 @@ void frm出欠一括入力::subGridSet()
     grdJukou->setRowCount(static_cast<int>(m_rows.size()));
     m_delegate = new RegisterDelegate(
         grdJukou, [this](int column) { return column == commentColumn(); }, m_comments, [this] { subMoveDown(); },
-        [this](QComboBox* editor) { subEditorOpened(editor); });
+        [this](QComboBox* editor) { subEditorOpened(editor); },
+        [this](QComboBox* editor) { subInsertPhrase(editor); });
     grdJukou->setItemDelegate(m_delegate);
     for (int row = 0; row < grdJukou->rowCount(); ++row) {
         for (int column = 0; column < grdJukou->columnCount(); ++column) {
@@ -506,6 +516,41 @@ void frm出欠一括入力::subEditorOpened(QComboBox* editor)
     connect(editor, &QObject::destroyed, lblCount, &QLabel::hide);
 }
 
+// The editor closes while the list is open (it would close on losing the focus
+// anyway): what was typed is kept, and the editor opens again with the phrase
+// put in at the cursor.
+void frm出欠一括入力::subInsertPhrase(QComboBox* editor)
+{
+    const int row = grdJukou->currentRow();
+    if (row < 0)
+        return;
+    const QLineEdit* line = editor->lineEdit();
+    const QString text = line->text();
+    const int start = line->hasSelectedText() ? line->selectionStart() : line->cursorPosition();
+    const int length = static_cast<int>(line->selectedText().size());
+    grdJukou->setFocus();   // an editor destroyed while it has the focus would take it from the list
+    static_cast<RegisterDelegate*>(m_delegate)->store(editor);
+    QTimer::singleShot(0, this, [this, row, text, start, length] {
+        guarded(QStringLiteral("frm出欠一括入力 - subInsertPhrase"), [&] {
+            if (!m_subject)
+                m_subject = Phrases::funcLessonSubject(m_kouzaID);
+            QString result = text;
+            int cursor = start + length;
+            const std::optional<QString> phrase = funcPickPhrase(m_rows[row].stuName, *m_subject, this);
+            if (phrase && funcPhraseFits(text.size() - length, *phrase, kJukouCommentMax)) {
+                result.replace(start, length, *phrase);
+                cursor = start + static_cast<int>(phrase->size());
+            }
+            grdJukou->setCurrentCell(row, commentColumn());
+            grdJukou->edit(grdJukou->currentIndex());
+            if (auto* reopened = qobject_cast<QComboBox*>(grdJukou->indexWidget(grdJukou->currentIndex()))) {
+                reopened->lineEdit()->setText(result);
+                reopened->lineEdit()->setCursorPosition(cursor);
+            }
+        });
+    });
+}
+
 // The cell being typed in belongs to what is saved (Alt+S, 閉じる while typing).
 void frm出欠一括入力::subStoreEditor()
 {
@@ -532,6 +577,10 @@ bool frm出欠一括入力::funcSave()
             return false;
         }
         m_ok = true;
+        QList<int> commented;
+        for (int row = 0; row < m_rows.size(); ++row)
+            if (m_rows[row].comment != m_stored[row].comment && !m_rows[row].comment.isEmpty())
+                commented << m_rows[row].stuNo;
         // The rows as stored now: with what other PCs stored meanwhile, and the
         // counts of changes the next save starts from.
         QHash<int, JukouRow> now;
@@ -543,6 +592,7 @@ bool frm出欠一括入力::funcSave()
             subRowShow(row);
         }
         subChangedShow();
+        subPhraseNotice(m_kouzaID, commented);
         return true;
     });
 }

@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 
 class QKeyEvent;
 class QComboBox;
@@ -55,6 +56,8 @@ private:
     bool funcConfirmClose();
     void subStoreEditor();
     void subEditorOpened(QComboBox* editor);
+    // F2 in a comment: a stock phrase filled for the row's student.
+    void subInsertPhrase(QComboBox* editor);
     void subMoveDown();
     bool funcGridKey(const QKeyEvent* key);
     bool funcSetMark(const QString& typed);
@@ -78,6 +81,7 @@ private:
     QStyledItemDelegate* m_delegate = nullptr;
 
     int m_kouzaID = 0;
+    std::optional<QString> m_subject;   // the lesson's, read at the first phrase
     QList<JukouRow> m_stored;   // as read or last saved
     QList<JukouRow> m_rows;     // as the grid shows them
     QList<int> m_markItems;     // the slots of the named evaluation items, one column each

@@ -12,11 +12,13 @@
 #include "JukouStore.h"
 #include "ListFind.h"
 #include "Named.h"
+#include "Phrases.h"
 #include "TextBox.h"
 #include "Theme.h"
 #include "UiServices.h"
 #include "clsDataList.h"
 #include "frm出欠一括入力.h"
+#include "frm定型文選択.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -136,6 +138,7 @@ void frm講座情報詳細::buildStuPart()
     }
     txtコメント = named<QLineEdit>(frmHyoka, QStringLiteral("txtコメント"));
     subTextLimit(txtコメント, kJukouCommentMax);
+    txtコメント->installEventFilter(this);   // F2: the stock phrases
     lblコメント文字数 = named<QLabel>(frmHyoka, QStringLiteral("lblコメント文字数"));
     subLengthCount(txtコメント, lblコメント文字数, kJukouCommentMax);
 
@@ -219,6 +222,11 @@ void frm講座情報詳細::buildStuPart()
 bool frm講座情報詳細::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress) {
+        if (watched == txtコメント && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F2
+            && static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
+            funcInsertPhrase(txtコメント, m_jukou->propStuName(), cboEdit[KouzaCbo::Kamoku]->currentText());
+            return true;
+        }
         for (QComboBox* box : cbo態度評価) {
             if (watched != box)
                 continue;
@@ -353,9 +361,10 @@ void frm講座情報詳細::subStoreShown()
 {
     if (!m_shownItem)
         return;
-    if (chk受講者->isChecked())
-        m_jukou->Save講座出席();
-    else if (!m_jukou->Del講座出席())
+    if (chk受講者->isChecked()) {
+        if (m_jukou->Save講座出席() && !m_jukou->propComment().isEmpty())
+            subPhraseNotice(m_jukou->propKouzaID(), {m_jukou->propStuNo()});
+    } else if (!m_jukou->Del講座出席())
         m_shownItem->setCheckState(0, Qt::Checked);
 }
 

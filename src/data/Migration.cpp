@@ -39,8 +39,8 @@ constexpr std::array<AddedColumn, 13> kAddedColumns = {{
 // Every table added since the first version, in the order they were added. Each
 // is made by its own statements in the schema, so that a new school and an
 // upgraded one hold the same table.
-constexpr std::array<const char*, 1> kAddedTables = {{
-    "設定",
+constexpr std::array<const char*, 4> kAddedTables = {{
+    "設定", "マスタ定型文", "メール設定", "メール送信履歴",
 }};
 
 QStringList missingTables(Database& db)

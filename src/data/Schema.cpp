@@ -66,11 +66,17 @@ QStringList funcSchemaStatementsOf(const QString& table, bool server)
                 lines.end());
     const QRegularExpression own(QStringLiteral("^(CREATE TABLE %1 |CREATE (UNIQUE )?INDEX \\S+ ON %1 |INSERT INTO %1 )")
                                      .arg(QRegularExpression::escape(table)));
+    // A master table has its row in the catalogue of masters, among the others' rows.
+    const QRegularExpression catalogued(QStringLiteral("\\(\\s*\\d+\\s*,\\s*\\d+\\s*,\\s*'%1'\\s*,\\s*'[^']*'\\s*\\)")
+                                            .arg(QRegularExpression::escape(table)));
     QStringList statements;
     for (const QString& part : lines.join(u'\n').split(u';')) {
         const QString statement = part.trimmed();
         if (own.match(statement).hasMatch())
             statements << statement;
+        else if (statement.startsWith(QLatin1String("INSERT INTO マスタ所属グループ ")))
+            if (const QRegularExpressionMatch row = catalogued.match(statement); row.hasMatch())
+                statements << QStringLiteral("INSERT INTO マスタ所属グループ VALUES ") + row.captured(0);
     }
     if (statements.isEmpty())
         throw DaoError(QStringLiteral("schema.sql: %1 がありません").arg(table));

@@ -105,6 +105,36 @@ CREATE TABLE マスタ評価項目 (評価項目ID INTEGER PRIMARY KEY, 評価�
 
 -- The school's own settings (学校名, …), one row a name: the same on every PC of the school.
 CREATE TABLE 設定 (設定名 TEXT PRIMARY KEY, 値 TEXT);
+-- Stock phrases for the comments on students: {名前} becomes the student's given
+-- name with さん, {科目} the lesson's subject, when a phrase is put into a comment.
+CREATE TABLE マスタ定型文   (定型文ID INTEGER PRIMARY KEY, 定型文名 TEXT, 削除フラグ INTEGER NOT NULL DEFAULT 0);
+
+-- The mail server the monthly reports go out through: one row (設定ID 1). The
+-- password is kept only when the user asks so, and then sealed with a key that
+-- lives outside the database (see src/mail/MailSettings.h).
+CREATE TABLE メール設定 (
+    設定ID         INTEGER PRIMARY KEY,
+    ホスト         TEXT,
+    ポート         INTEGER,
+    STARTTLS       INTEGER NOT NULL DEFAULT 1,
+    ユーザー       TEXT,
+    差出人         TEXT,
+    パスワード暗号 TEXT,
+    更新回数       INTEGER NOT NULL DEFAULT 0
+);
+
+-- One row per student's file in a message the server accepted.
+CREATE TABLE メール送信履歴 (
+    送信ID     INTEGER PRIMARY KEY,
+    生徒番号   INTEGER,
+    宛先       TEXT,
+    対象月     TEXT,
+    ファイル名 TEXT,
+    SHA256     TEXT,
+    送信日時   TEXT,
+    応答       TEXT
+);
+CREATE INDEX メール送信履歴_対象月 ON メール送信履歴 (対象月, 生徒番号);
 
 -- One row per lesson with the names of its master entries; an ID of 0 (none chosen) gives no name.
 -- 講座名 joins the names that are there with one blank each.
@@ -197,4 +227,5 @@ INSERT INTO マスタ所属グループ VALUES
     (1, 6, 'マスタ時限', '講座を行う時限（時間帯）です。'),
     (2, 1, 'マスタ学校', '生徒が通っている学校です。生徒台帳の所属校の選択肢になります。'),
     (3, 1, 'マスタ重要度', '連絡事項の重要度です。この一覧で上にあるものほど掲示板の上に表示されます。'),
-    (3, 2, 'マスタ評価項目', '出席簿で付ける評価の項目です（３項目まで）。日報や生徒分析シートの見出しになります。');
+    (3, 2, 'マスタ評価項目', '出席簿で付ける評価の項目です（３項目まで）。日報や生徒分析シートの見出しになります。'),
+    (3, 3, 'マスタ定型文', 'コメント欄でF2キーを押すと選べる定型文です。{名前}は生徒の名前（名＋さん）、{科目}は講座の科目名に置き換わります。');

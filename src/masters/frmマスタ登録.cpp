@@ -25,6 +25,9 @@ const QString kEvaluationMaster = QStringLiteral("マスタ評価項目");
 // The evaluation marks of an attendance row have room for three items only.
 constexpr int kEvaluationLimit = 3;
 constexpr int kNameMaxLength = 25;
+// A stock phrase is a sentence or two of a comment, not a name in a drop-down list.
+const QString kPhraseMaster = QStringLiteral("マスタ定型文");
+constexpr int kPhraseMaxLength = 200;
 } // namespace
 
 frmマスタ登録::frmマスタ登録(QWidget* parent) : QDialog(parent)
@@ -307,7 +310,7 @@ QString frmマスタ登録::funcInputData()
                 input.setPropDefaultData(entry->text());
         }
         input.setPropInputMode(0);
-        input.setPropMaxLength(kNameMaxLength);
+        input.setPropMaxLength(tableName() == kPhraseMaster ? kPhraseMaxLength : kNameMaxLength);
         input.setPropIMEMode(0);
         // Two entries of one name could not be told apart in the drop-down lists; a
         // renamed entry may keep its own name.

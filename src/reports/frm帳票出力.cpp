@@ -8,6 +8,8 @@
 #include "FormsCommon.h"
 #include "JetDialect.h"
 #include "ListFind.h"
+#include "MailDelivery.h"
+#include "MailSettings.h"
 #include "MonthlyPdf.h"
 #include "Named.h"
 #include "Theme.h"
@@ -15,6 +17,8 @@
 #include "clsDataCtl.h"
 #include "clsDataList.h"
 #include "frm講座検索.h"
+#include "frmメール設定.h"
+#include "frmメール送信結果.h"
 #include "WindowPlace.h"
 
 #include <QCheckBox>
@@ -30,6 +34,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -255,8 +260,12 @@ void frm帳票出力::buildControls()
     cmdEnd = named<QPushButton>(this, QStringLiteral("cmdEnd"), QStringLiteral("閉じる(&X)"));
     cmdPdf = named<QPushButton>(this, QStringLiteral("cmdPdf"), QStringLiteral("PDFで保存(&P)"));
     cmdPrint = named<QPushButton>(this, QStringLiteral("cmdPrint"), QStringLiteral("印刷(&R)..."));
-    for (QPushButton* b : {cmdClear, cmdOK, cmdPdf, cmdPrint, cmdEnd})
+    cmdMail = named<QPushButton>(this, QStringLiteral("cmdMail"), QStringLiteral("メールで送る(&M)..."));
+    cmdMailSettings = named<QPushButton>(this, QStringLiteral("cmdMailSettings"), QStringLiteral("メール設定(&E)..."));
+    for (QPushButton* b : {cmdClear, cmdOK, cmdPdf, cmdPrint, cmdMail, cmdMailSettings, cmdEnd})
         b->setAutoDefault(false);
+    connect(cmdMail, &QPushButton::clicked, this, [this] { cmdMail_Click(); });
+    connect(cmdMailSettings, &QPushButton::clicked, this, [this] { cmdMailSettings_Click(); });
     connect(cmdClear, &QPushButton::clicked, this, [this] { cmdClear_Click(); });
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
     connect(cmdPdf, &QPushButton::clicked, this, [this] { cmdPdf_Click(); });
@@ -270,6 +279,8 @@ void frm帳票出力::buildControls()
     commands->addWidget(cmdOK);
     commands->addWidget(cmdPdf);
     commands->addWidget(cmdPrint);
+    commands->addWidget(cmdMail);
+    commands->addWidget(cmdMailSettings);
     commands->addWidget(cmdEnd);
 
     auto* layout = new QVBoxLayout(this);
@@ -282,7 +293,7 @@ void frm帳票出力::buildControls()
     subTabOrder({opt帳票タイプ[0], opt帳票タイプ[1], opt帳票タイプ[2], txtFind[2], lvList[0], cmdAdd[1], cmdAddAll[1], cmdRemove[1],
                  cmdRemoveAll[1], txtFind[3], lvList[1], cmdSearch, txtFind[0], lvStudent[0], cmdAdd[0], cmdAddAll[0],
                  cmdRemove[0], cmdRemoveAll[0], txtFind[1], lvStudent[1], DTP対象月, chkOnePdf, cmdClear, cmdOK, cmdPdf,
-                 cmdPrint, cmdEnd});
+                 cmdPrint, cmdMail, cmdMailSettings, cmdEnd});
     // Most of a 1280 x 1024 screen, so a day's lessons are listed without scrolling sideways.
     subPlaceWindow(this, QSize(1220, 860));
 }
@@ -322,6 +333,8 @@ void frm帳票出力::subTypeSet(int type)
     // Only the monthly report is drawn as PDF pages.
     cmdPdf->setVisible(type == Monthly);
     cmdPrint->setVisible(type == Monthly);
+    cmdMail->setVisible(type == Monthly);
+    cmdMailSettings->setVisible(type == Monthly);
     if (type == Nippou) {
         fra生徒情報->hide();
         fra講座情報->show();
@@ -614,6 +627,96 @@ void frm帳票出力::cmdPrint_Click()
         const WaitCursor wait;
         if (!MonthlyPdf::funcDraw(*report, printer))
             MsgBox(QStringLiteral("印刷できませんでした。プリンターの設定を確かめてください。"), MsgButtons::Ok, MsgIcon::Critical, kTitle);
+    });
+}
+
+void frm帳票出力::cmdMailSettings_Click()
+{
+    guarded(QStringLiteral("frm帳票出力 - cmdMailSettings_Click"), [&] {
+        frmメール設定 settings(this);
+        settings.exec();
+    });
+}
+
+std::optional<SmtpServer> frm帳票出力::funcMailServer()
+{
+    MailSettings::Settings settings = MailSettings::funcLoad();
+    if (!MailSettings::funcProblem(settings.server).isEmpty()) {
+        frmメール設定 window(this);
+        window.exec();
+        if (!window.propOK())
+            return std::nullopt;
+        settings = MailSettings::funcLoad();
+    }
+    if (!settings.server.user.isEmpty() && settings.server.password.isEmpty()) {
+        const std::optional<QString> password = ui().askPassword(
+            QStringLiteral("メールサーバー %1 のユーザー %2 のパスワードを入力してください。").arg(settings.server.host, settings.server.user),
+            QStringLiteral("メールのパスワード"));
+        if (!password || password->isEmpty())
+            return std::nullopt;
+        MailSettings::subSetSessionPassword(*password);
+        settings.server.password = *password;
+    }
+    return settings.server;
+}
+
+void frm帳票出力::cmdMail_Click()
+{
+    guarded(QStringLiteral("frm帳票出力 - cmdMail_Click"), [&] {
+        if (!funcRowsChosen(lvStudent[1], kNoStudent, kChooseStudents))
+            return;
+        const std::optional<SmtpServer> server = funcMailServer();
+        if (!server)
+            return;
+        const QDate month = DTP対象月->date();
+        const QString monthText = QStringLiteral("%1年%2月").arg(month.year()).arg(month.month());
+        const QStringList sent = MailDelivery::funcAlreadySent(funcChosenStudents(), month);
+        if (!sent.isEmpty()
+            && MsgBox(QStringLiteral("次の生徒の%1の月間報告書は、もうメールで送ってあります。もう一度送りますか？\r\n\r\n・").arg(monthText)
+                          + sent.join(QStringLiteral("\r\n・")),
+                      MsgButtons::YesNoDefaultNo, MsgIcon::Question, kTitle)
+                != MsgAnswer::Yes)
+            return;
+        const std::optional<monthly::Report> report = funcMonthlyReport();
+        if (!report)
+            return;
+        // The files live only while they are sent (and sent again).
+        QTemporaryDir folder;
+        QList<MailDelivery::Item> items;
+        {
+            const WaitCursor wait;
+            for (int i = 0; i < static_cast<int>(report->students.size()); ++i) {
+                const monthly::Student& student = report->students[static_cast<size_t>(i)];
+                const QString path = MonthlyPdf::funcFreePath(folder.path(), MonthlyPdf::funcFileName(student, month));
+                if (!MonthlyPdf::funcWriteFile(*report, path, {i}))
+                    throw std::runtime_error(QStringLiteral("%1 を書けません").arg(path).toStdString());
+                Recordset rs = gDatabase.openRecordset(QStringLiteral("SELECT 保護者メール FROM 生徒台帳 WHERE 生徒番号 = ?"),
+                                                       dbOpenDynaset, {student.number}, dbReadOnly);
+                items.append({student.number, student.name, rs.eof() ? QString() : funcToString(rs.field(0)), path});
+            }
+        }
+        for (;;) {
+            MailDelivery::Outcome outcome;
+            {
+                LongTask task(QStringLiteral("%1の月間報告書をメールで送っています…").arg(monthText), static_cast<int>(items.size()), true);
+                outcome = MailDelivery::funcSend(*server, month, items, [&](int done, int) {
+                    task.setValue(done);
+                    return !task.cancelled();
+                });
+            }
+            if (outcome.failed.isEmpty()) {
+                MsgBox(QStringLiteral("%1通（%2人分）のメールを送信しました。").arg(outcome.sentMessages).arg(outcome.sentFiles),
+                       MsgButtons::Ok, MsgIcon::Information, kTitle);
+                return;
+            }
+            frmメール送信結果 result(outcome, this);
+            result.exec();
+            if (!result.propRetry())
+                return;
+            items.clear();
+            for (const MailDelivery::Failure& failure : outcome.failed)
+                items += failure.items;
+        }
     });
 }
 

@@ -6,6 +6,7 @@
 
 #include "ListWindow.h"
 #include "MonthlyReport.h"
+#include "SmtpSender.h"
 
 #include <QDialog>
 #include <QSet>
@@ -64,6 +65,13 @@ private:
     // folder, or one file; and printed as one job through the print dialog.
     void cmdPdf_Click();
     void cmdPrint_Click();
+    // Each chosen student's PDF to the guardian's address, a message per family;
+    // sending the same month again is asked first, and what failed can be sent again.
+    void cmdMail_Click();
+    void cmdMailSettings_Click();
+    // The mail server to send through, the settings window or the password asked
+    // for first when they are needed; nothing when the user gave up.
+    std::optional<SmtpServer> funcMailServer();
     // The chosen students' month laid out in pages; nothing (the user has been
     // told why) when none is chosen or the rows could not be read.
     std::optional<monthly::Report> funcMonthlyReport();
@@ -117,6 +125,8 @@ private:
     QPushButton* cmdPdf = nullptr;
     QPushButton* cmdPrint = nullptr;
     QPushButton* cmdEnd = nullptr;
+    QPushButton* cmdMail = nullptr;
+    QPushButton* cmdMailSettings = nullptr;
 
     int m_type = Nippou;
     QString m_queryName;

@@ -185,6 +185,8 @@ void frm初期化::subDataClear(int index)
         case 0:
             clear(QStringLiteral("生徒台帳"));
             clear(QStringLiteral("講座出席"));
+            // Numbers given again to new students must not look already mailed.
+            clear(QStringLiteral("メール送信履歴"));
             break;
         case 1:
             clear(QStringLiteral("毎講座履歴"));

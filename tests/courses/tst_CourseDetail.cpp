@@ -15,6 +15,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -163,6 +164,7 @@ private slots:
     void anotherPcMeanwhile_data();
     void anotherPcMeanwhile();
     void registerKeepsAnotherPcsMarks();
+    void stockPhrasesByF2();
 
     void storeSave_data();
     void storeSave();
@@ -727,6 +729,16 @@ QComboBox* openEditor(QTableWidget* grid)
     qFatal("no editor open in the grid");
 }
 
+// Keys typed into the phrase list's find box (straight to it: the offscreen
+// platform may leave the focus in the window below the list).
+void keysTo(QDialog* w, const QStringList& keys)
+{
+    for (const QString& name : keys) {
+        const QKeyCombination key = QKeySequence(name)[0];
+        QTest::keyClick(child<QLineEdit>(w, "txtFind"), key.key(), key.keyboardModifiers());
+    }
+}
+
 QStringList gridRows(QDialog* w)
 {
     auto* grid = child<QTableWidget>(w, "grdJukou");
@@ -1132,6 +1144,77 @@ void tst_CourseDetail::registerKeepsAnotherPcsMarks()
     QVERIFY(s.pf.ui().messages.empty());
     QCOMPARE(s.attendance(5, 1).section(u'|', 0, 2), QStringLiteral("0|1405|他"));
     QCOMPARE(gridRows(&w).value(0), QStringLiteral("1|青木|欠|○|1|4||他"));
+}
+
+void tst_CourseDetail::stockPhrasesByF2()
+{
+    // Ten students of April have the phrase already; the panel and the register give it to two more.
+    QStringList more{"INSERT INTO マスタ定型文 VALUES (1, '{名前}は{科目}をよく頑張りました。', 0), (2, '宿題を忘れずに。', 0)",
+                     "UPDATE 生徒台帳 SET 生徒氏名 = '青木　一郎' WHERE 生徒番号 = 1"};
+    for (int n = 11; n <= 20; ++n)
+        more << QStringLiteral("INSERT INTO 生徒台帳 (生徒番号, 氏名カナ, 生徒氏名, 削除フラグ) VALUES (%1, 'ﾝ', '他 生徒%1', 0)").arg(n)
+             << QStringLiteral("INSERT INTO 講座出席 VALUES (3, %1, 1, 0, 0, 0, 0, '生徒%1さんは英語をよく頑張りました。', 1, '2026/04/01', 0)").arg(n);
+    Detail d(Syori::Edit, 5, more);
+    QLineEdit* box = d.edit("txtコメント");
+    box->setFocus();
+    box->setText(QStringLiteral("今日は"));
+    QStringList offered;
+    NextModal pick([&](QDialog* list) {
+        child<QLineEdit>(list, "txtFind")->insert(QStringLiteral("頑張"));
+        for (int i = 0; i < child<QListWidget>(list, "lstPhrase")->count(); ++i)
+            if (!child<QListWidget>(list, "lstPhrase")->item(i)->isHidden())
+                offered << child<QListWidget>(list, "lstPhrase")->item(i)->text();
+        keysTo(list, {"Return"});
+    });
+    QTest::keyClick(box, Qt::Key_F2);
+    QVERIFY(pick.fired());
+    QCOMPARE(offered, QStringList{QStringLiteral("一郎さんは数学をよく頑張りました。")});
+    QCOMPARE(box->text(), QStringLiteral("今日は一郎さんは数学をよく頑張りました。"));
+    // Moving on stores it: the eleventh student of the month with it unchanged is told.
+    d.select(1);
+    QCOMPARE(d.attendance(5, 1).section('|', 2, 2), QStringLiteral("今日は一郎さんは数学をよく頑張りました。"));
+    QCOMPARE(d.pf.ui().messages.size(), size_t(1));
+    QVERIFY(d.pf.ui().lastText().endsWith(QStringLiteral("・{名前}は{科目}をよく頑張りました。（11人）")));
+    // A phrase that would overflow the box is refused; Escape closes the list without one.
+    box->setText(QString(kJukouCommentMax - 3, QChar(u'長')));
+    onNextModal([](QDialog* list) { keysTo(list, {"Return"}); });
+    QTest::keyClick(box, Qt::Key_F2);
+    QCOMPARE(d.pf.ui().lastText(), QStringLiteral("定型文を入れるとコメントが255文字を超えるため、入れられません。"));
+    QCOMPARE(box->text().size(), kJukouCommentMax - 3);
+    box->clear();
+    onNextModal([](QDialog* list) { keysTo(list, {"Escape"}); });
+    QTest::keyClick(box, Qt::Key_F2);
+    QCOMPARE(box->text(), QString());
+    d.click("cmdEnd");
+
+    // The register: F2 in the comment's editor, ↓ to the second phrase.
+    const size_t told = d.pf.ui().messages.size();
+    frm出欠一括入力 w(5);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    auto* grid = child<QTableWidget>(&w, "grdJukou");
+    grid->setCurrentCell(1, 7);
+    QTest::keyClick(grid, Qt::Key_F2);
+    openEditor(grid)->lineEdit()->clear();
+    openEditor(grid)->lineEdit()->setText(QStringLiteral("次回は"));
+    NextModal second([](QDialog* list) { keysTo(list, {"Down", "Return"}); });
+    QTest::keyClick(openEditor(grid), Qt::Key_F2);
+    QTRY_VERIFY(second.fired());
+    QCOMPARE(openEditor(grid)->lineEdit()->text(), QStringLiteral("次回は宿題を忘れずに。"));
+    QTest::keyClick(openEditor(grid), Qt::Key_Return);
+    w.cmdSave_Click();
+    QCOMPARE(d.attendance(5, 2).section('|', 2, 2), QStringLiteral("次回は宿題を忘れずに。"));
+    QCOMPARE(d.pf.ui().messages.size(), told);   // not the phrase used too often: nothing told
+    grid->setCurrentCell(1, 7);
+    QTest::keyClick(grid, Qt::Key_F2);
+    openEditor(grid)->lineEdit()->clear();
+    NextModal first([](QDialog* list) { keysTo(list, {"Return"}); });
+    QTest::keyClick(openEditor(grid), Qt::Key_F2);
+    QTRY_VERIFY(first.fired());
+    QTest::keyClick(openEditor(grid), Qt::Key_Return);
+    w.cmdSave_Click();
+    QCOMPARE(d.attendance(5, 2).section('|', 2, 2), QStringLiteral("伊藤さんは数学をよく頑張りました。"));
+    QVERIFY(d.pf.ui().lastText().endsWith(QStringLiteral("（12人）")));
 }
 
 void tst_CourseDetail::storeSave_data()

@@ -5,9 +5,11 @@
 #include "ExcelOut.h"
 #include "PdfFile.h"
 #include "ProgramFolder.h"
+#include "SmtpSink.h"
 #include "WindowTest.h"
 #include "XlsxFile.h"
 #include "frm帳票出力.h"
+#include "frmメール設定.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -15,6 +17,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
+#include <QJsonArray>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -104,6 +107,8 @@ private slots:
     void refusals();
     void reportsWrittenAndReadBack();
     void monthlyPdfFilesAndPrintJob();
+    void monthlyMailToGuardians();
+    void mailSettingsWindow();
     void analysisNamesStudentsWithoutLessons();
 };
 
@@ -315,6 +320,7 @@ void tst_frmChouhyouShutsuryoku::refusals_data()
     QTest::newRow("no student for the monthly report") << 2 << QStringList{} << "cmdOK" << noStudent;
     QTest::newRow("no student for the PDF") << 2 << QStringList{} << "cmdPdf" << noStudent;
     QTest::newRow("no student to print") << 2 << QStringList{} << "cmdPrint" << noStudent;
+    QTest::newRow("no student to mail") << 2 << QStringList{} << "cmdMail" << noStudent;
 }
 
 void tst_frmChouhyouShutsuryoku::refusals()
@@ -444,6 +450,92 @@ void tst_frmChouhyouShutsuryoku::monthlyPdfFilesAndPrintJob()
 
 QTEST_MAIN(tst_frmChouhyouShutsuryoku)
 #include "tst_frmChouhyouShutsuryoku.moc"
+
+void tst_frmChouhyouShutsuryoku::monthlyMailToGuardians()
+{
+    SmtpSink sink;
+    Opened o({QStringLiteral("INSERT INTO メール設定 (設定ID, ホスト, ポート, STARTTLS, 差出人) VALUES (1, '127.0.0.1', %1, 0, 'office@example.jp')")
+                  .arg(sink.port()),
+              "UPDATE 生徒台帳 SET 保護者メール = 'yamada@example.jp' WHERE 生徒番号 = 101",
+              "UPDATE 生徒台帳 SET 保護者メール = 'refuse@example.jp' WHERE 生徒番号 = 102"});
+    RecordingUi& ui = o.pf.ui();
+    o.type(2);
+    QVERIFY(child<QPushButton>(&*o.w, "cmdMail")->isVisible());
+    child<QDateEdit>(&*o.w, "DTP対象月")->setDate(QDate(2003, 4, 1));
+    o.choose(0, {"101", "102"});
+    // The refused family is listed with the server's reason, sent again on request, and listed again.
+    QList<QStringList> listed;
+    const auto rows = [&](QDialog* result) {
+        listed << rowTexts(child<QTreeWidget>(result, "lvFailed"));
+        return result;
+    };
+    NextModal first([&](QDialog* result) {
+        onNextModal([&](QDialog* again) { child<QPushButton>(rows(again), "cmdEnd")->click(); });
+        child<QPushButton>(rows(result), "cmdRetry")->click();
+    });
+    o.click("cmdMail");
+    QVERIFY(first.fired());
+    QTRY_COMPARE(listed.size(), 2);
+    for (const QStringList& failed : listed) {
+        QCOMPARE(failed.size(), 1);
+        QVERIFY2(failed[0].startsWith(QStringLiteral("102|佐藤 花子|refuse@example.jp|メールサーバーが受け付けませんでした")), qPrintable(failed[0]));
+        QVERIFY(failed[0].contains(QStringLiteral("550 5.1.1")));
+    }
+    const QList<QJsonObject> received = sink.received();
+    QCOMPARE(received.size(), 1);
+    QCOMPARE(received[0]["subject"].toString(), QStringLiteral("2003年4月 月間報告書（山田 太郎）"));
+    const QJsonObject file = received[0]["attachments"].toArray().at(0).toObject();
+    QCOMPARE(file["name"].toString(), QStringLiteral("101_山田 太郎_200304.pdf"));
+    QVERIFY(QByteArray::fromBase64(file["bytes"].toString().toLatin1()).startsWith("%PDF"));
+    QCOMPARE(o.pf.list("SELECT 生徒番号 || ' ' || 宛先 || ' ' || 対象月 FROM メール送信履歴"), QStringLiteral("101 yamada@example.jp 2003/04"));
+
+    // The same month again is asked first; いいえ sends nothing.
+    ui.clear();
+    ui.answers.push_back(MsgAnswer::No);
+    o.click("cmdMail");
+    QCOMPARE(ui.texts(), QStringList{QStringLiteral("次の生徒の2003年4月の月間報告書は、もうメールで送ってあります。もう一度送りますか？\r\n\r\n・山田 太郎")});
+    QCOMPARE(sink.received().size(), 1);
+}
+
+void tst_frmChouhyouShutsuryoku::mailSettingsWindow()
+{
+    ProgramFolder pf;
+    frmメール設定 w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    const auto box = [&](const char* name) { return child<QLineEdit>(&w, name); };
+    QCOMPARE(box("txtPort")->text(), QStringLiteral("587"));
+    QVERIFY(child<QCheckBox>(&w, "chkStartTls")->isChecked());
+    box("txtHost")->setText(QStringLiteral("smtp.example.jp"));
+    box("txtUser")->setText(QStringLiteral("office"));
+    box("txtFrom")->setText(QStringLiteral("office@example.jp"));
+    // Enter saves; what cannot be used is told and nothing is stored.
+    pressKeys({"Return"});
+    QCOMPARE(pf.ui().lastText(), QStringLiteral("パスワードを入力してください。"));
+    QCOMPARE(pf.count(QStringLiteral("メール設定")), 0);
+    box("txtPassword")->setText(QStringLiteral("秘密'%*#"));
+    child<QCheckBox>(&w, "chkSavePassword")->setChecked(true);
+    box("txtPort")->setFocus();
+    pressKeys({"Return"});
+    QVERIFY(w.propOK());
+    QVERIFY(!w.isVisible());
+    QCOMPARE(pf.scalar(QStringLiteral("SELECT ホスト || ' ' || ポート || ' ' || STARTTLS || ' ' || ユーザー FROM メール設定")),
+             QStringLiteral("smtp.example.jp 587 1 office"));
+    QVERIFY(!pf.scalar(QStringLiteral("SELECT パスワード暗号 FROM メール設定")).contains(QStringLiteral("秘密")));
+    // Escape with a change asks before it is lost.
+    frmメール設定 again;
+    again.show();
+    QCOMPARE(child<QLineEdit>(&again, "txtPassword")->text(), QStringLiteral("秘密'%*#"));
+    child<QLineEdit>(&again, "txtHost")->setText(QStringLiteral("other.example.jp"));
+    pf.ui().answers.push_back(MsgAnswer::Cancel);
+    again.reject();
+    QVERIFY(again.isVisible());
+    pf.ui().answers.push_back(MsgAnswer::No);
+    again.reject();
+    QVERIFY(!again.isVisible());
+    QCOMPARE(pf.scalar(QStringLiteral("SELECT ホスト FROM メール設定")), QStringLiteral("smtp.example.jp"));
+    MailSettings::subSetSessionPassword(std::nullopt);
+}
 
 void tst_frmChouhyouShutsuryoku::analysisNamesStudentsWithoutLessons()
 {
