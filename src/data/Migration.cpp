@@ -3,6 +3,7 @@
 #include "CommonBase.h"
 #include "DaoCommon.h"
 #include "PgEngine.h"
+#include "SchemaText.h"
 #include "Snapshot.h"
 
 #include <QDateTime>
@@ -19,7 +20,7 @@ struct AddedColumn {
 };
 
 // Every column added since the first version, in the order they were added.
-constexpr std::array<AddedColumn, 13> kAddedColumns = {{
+constexpr std::array<AddedColumn, 14> kAddedColumns = {{
     {"生徒台帳", "更新回数", "INTEGER NOT NULL DEFAULT 0"},
     {"毎講座履歴", "更新回数", "INTEGER NOT NULL DEFAULT 0"},
     {"講座出席", "更新回数", "INTEGER NOT NULL DEFAULT 0"},
@@ -33,7 +34,49 @@ constexpr std::array<AddedColumn, 13> kAddedColumns = {{
     {"生徒台帳", "在籍状態", "INTEGER NOT NULL DEFAULT 0"},
     {"生徒台帳", "状態日付", "TEXT"},
     {"生徒台帳", "退塾理由", "TEXT"},
+    {"毎講座履歴", "通常クラスID", "INTEGER"},
 }};
+
+// Every table added since the first version; made as schema.sql makes them, with their indexes.
+constexpr std::array<const char*, 5> kAddedTables = {"マスタ休校日", "祝日授業", "祝日一覧", "通常クラス", "クラス生徒"};
+
+QStringList missingTables(Database& db)
+{
+    QStringList missing;
+    for (const char* table : kAddedTables)
+        if (db.columnsOf(QString::fromUtf8(table)).isEmpty())
+            missing << QString::fromUtf8(table);
+    return missing;
+}
+
+// The statements of schema.sql that make the table and its indexes.
+QStringList creationOf(const QString& table)
+{
+    QStringList statements;
+    for (const QString& statement : QString::fromUtf8(kSchemaSql).split(u';')) {
+        QString plain;
+        for (const QString& line : statement.split(u'\n'))
+            if (!line.trimmed().startsWith(QStringLiteral("--")))
+                plain += line + u'\n';
+        plain = plain.trimmed();
+        if (plain.startsWith(QStringLiteral("CREATE TABLE ") + table + u' ')
+            || (plain.startsWith(QStringLiteral("CREATE INDEX ")) && plain.contains(QStringLiteral(" ON ") + table + QStringLiteral(" ("))))
+            statements << plain;
+    }
+    return statements;
+}
+
+// On a server the login that works on 毎講座履歴 gets the same rights on a new table.
+void grantLikeLessons(Database& db, const QString& table)
+{
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT DISTINCT grantee FROM information_schema.role_table_grants"
+                                                   " WHERE table_schema = current_schema() AND table_name = ? AND grantee <> current_user"
+                                                   " AND privilege_type = 'INSERT'"),
+                                    dbOpenDynaset, {QStringLiteral("毎講座履歴")}, dbReadOnly);
+    for (; !rs.eof(); rs.moveNext())
+        db.engine().execute(QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON %1 TO %2")
+                                .arg(funcQuoteName(table), funcQuoteName(rs.field(0).toString())));
+}
 
 QList<const AddedColumn*> missingColumns(Database& db)
 {
@@ -61,7 +104,11 @@ QString stemNow(const QString& base)
 // before any snapshot is taken, at every start.
 void requireOwner(Database& db, const QList<const AddedColumn*>& missing)
 {
-    for (const AddedColumn* added : missing) {
+    QList<const AddedColumn*> tables = missing;
+    // New tables are made by the owner of the lessons' table.
+    static constexpr AddedColumn kLessons{"毎講座履歴", "", ""};
+    tables << &kLessons;
+    for (const AddedColumn* added : tables) {
         Recordset rs = db.openRecordset(QStringLiteral("SELECT pg_has_role(tableowner, 'USAGE') FROM pg_tables"
                                                        " WHERE schemaname = current_schema() AND tablename = ?"),
                                         dbOpenDynaset, {QString::fromUtf8(added->table)}, dbReadOnly);
@@ -79,7 +126,7 @@ void makeFolder(const QString& folder)
 
 bool funcNeedsMigration(Database& db)
 {
-    return !missingColumns(db).isEmpty();
+    return !missingColumns(db).isEmpty() || !missingTables(db).isEmpty();
 }
 
 QString funcBackupFileCopy(const QString& databasePath, const QString& folder)
@@ -94,7 +141,8 @@ QString funcBackupFileCopy(const QString& databasePath, const QString& folder)
 QString funcMigrateDatabase(Database& db, const QString& backupFolder)
 {
     const QList<const AddedColumn*> missing = missingColumns(db);
-    if (missing.isEmpty())
+    const QStringList tables = missingTables(db);
+    if (missing.isEmpty() && tables.isEmpty())
         return {};
     QString copy;
     if (db.isServer()) {
@@ -110,6 +158,12 @@ QString funcMigrateDatabase(Database& db, const QString& backupFolder)
         db.engine().execute(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
                                 .arg(funcQuoteName(QString::fromUtf8(added->table)),
                                      funcQuoteName(QString::fromUtf8(added->column)), QString::fromUtf8(added->definition)));
+    for (const QString& table : tables) {
+        for (const QString& statement : creationOf(table))
+            db.engine().execute(statement);
+        if (db.isServer())
+            grantLikeLessons(db, table);
+    }
     transaction.commit();
     db.forgetShapes();
     return copy;
