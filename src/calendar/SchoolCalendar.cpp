@@ -24,6 +24,11 @@ bool isMonthDayText(const QString& text)
     return text.size() == 5 && yearlyDay(text, 2000).isValid();
 }
 
+// An attendance row that holds something the office recorded.
+const QString kRecorded = QStringLiteral(
+    " (講座出席.出席フラグ <> 0 OR 講座出席.宿題 <> 0 OR 講座出席.項目1 <> 0 OR 講座出席.項目2 <> 0 OR 講座出席.項目3 <> 0"
+    " OR 講座出席.項目4 <> 0 OR coalesce(講座出席.コメント, '') <> '') ");
+
 EngineRows rows(const QString& sql, const std::vector<QVariant>& values = {})
 {
     return gDatabase.engine().query(sql, values);
@@ -196,6 +201,54 @@ void subStoreHolidayList(const QList<Holiday>& loaded)
         insert.exec();
     }
     transaction.commit();
+}
+
+QList<ClosedLesson> funcLessonsIn(const Closure& closure, const QDate& today)
+{
+    // A yearly closure looks a year ahead at most: lessons are planned a term at a time.
+    const QString from = closure.yearly() ? funcDateText(today) : closure.from;
+    const QString to = closure.yearly() ? funcDateText(today.addYears(1)) : closure.to;
+    const EngineRows rows = gDatabase.engine().query(
+        QStringLiteral("SELECT Q.毎講座ID, Q.講座日, Q.講座名, Q.時限名, 生徒台帳.生徒氏名,"
+                       " CASE WHEN") + kRecorded + QStringLiteral("THEN 1 ELSE 0 END"
+                       " FROM (QRY_講座内容 Q LEFT JOIN 講座出席 ON 講座出席.毎講座ID = Q.毎講座ID)"
+                       " LEFT JOIN 生徒台帳 ON 生徒台帳.生徒番号 = 講座出席.生徒番号 AND 生徒台帳.削除フラグ = 0"
+                       " WHERE Q.講座日 >= ? AND Q.講座日 <= ? ORDER BY Q.講座日, Q.時限ID, Q.毎講座ID, 生徒台帳.氏名カナ"),
+        {from, to});
+    QList<ClosedLesson> lessons;
+    for (int r = 0; r < rows.count; ++r) {
+        const QVariant* v = &rows.values[r * 6];
+        const QDate date = funcTextDate(v[1].toString());
+        if (!closure.covers(date))
+            continue;
+        if (lessons.isEmpty() || lessons.last().id != v[0].toInt()) {
+            QStringList caption{v[2].toString(), v[3].toString()};
+            caption.removeAll(QString());
+            lessons << ClosedLesson{v[0].toInt(), date, caption.join(u' '), {}, false};
+        }
+        if (!v[4].toString().isEmpty())
+            lessons.last().takers << v[4].toString();
+        lessons.last().recorded |= v[5].toInt() != 0;
+    }
+    return lessons;
+}
+
+int funcDeleteLessons(const QList<int>& ids, bool keepRecorded)
+{
+    Transaction transaction;
+    int deleted = 0;
+    for (int id : ids) {
+        if (keepRecorded
+            && gDatabase.engine()
+                       .query(QStringLiteral("SELECT 1 FROM 講座出席 WHERE 毎講座ID = ? AND") + kRecorded, {id})
+                       .count
+                > 0)
+            continue;
+        gDatabase.execute(QStringLiteral("DELETE FROM 講座出席 WHERE 毎講座ID = ?"), {id});
+        deleted += gDatabase.execute(QStringLiteral("DELETE FROM 毎講座履歴 WHERE 毎講座ID = ?"), {id});
+    }
+    transaction.commit();
+    return deleted;
 }
 
 } // namespace SchoolCalendar

@@ -62,6 +62,23 @@ QStringList funcHolidayDifferences(const HolidayCalendar& now, const QList<Holid
 void subStoreHolidayList(const QList<Holiday>& loaded);
 } // namespace SchoolCalendar
 
+// A lesson on a day the school closes.
+struct ClosedLesson {
+    int id = 0;   // 毎講座ID
+    QDate date;
+    QString caption;   // "中2 数学 A 2限"
+    QStringList takers;
+    bool recorded = false;   // a taker's row holds attendance, marks or a comment
+};
+
+namespace SchoolCalendar {
+// The lessons the closure falls on (a yearly one from today on), by date and period.
+QList<ClosedLesson> funcLessonsIn(const Closure& closure, const QDate& today);
+// Deletes the lessons with their attendance rows in one transaction; with keepRecorded
+// a lesson whose rows hold something recorded (now, not as listed) stays. Returns the number deleted.
+int funcDeleteLessons(const QList<int>& ids, bool keepRecorded);
+} // namespace SchoolCalendar
+
 // The days of a term looked up quickly: built once, asked for every date.
 class SchoolDays {
 public:
