@@ -115,6 +115,7 @@ Stored funcStore(const TermPlan& plan)
             taker.exec();
         }
         stored.lessonIDs << id;
+        task.step(funcDateText(l.date));
         task.setValue(static_cast<int>(stored.lessonIDs.size()));
     }
     transaction.commit();
