@@ -52,16 +52,16 @@ QStringList missingTables(Database& db)
 // The statements of schema.sql that make the table and its indexes.
 QStringList creationOf(const QString& table)
 {
+    QString plain;
+    for (const QString& line : QString::fromUtf8(kSchemaSql).split(u'\n'))
+        if (!line.trimmed().startsWith(QStringLiteral("--")))
+            plain += line + u'\n';
     QStringList statements;
-    for (const QString& statement : QString::fromUtf8(kSchemaSql).split(u';')) {
-        QString plain;
-        for (const QString& line : statement.split(u'\n'))
-            if (!line.trimmed().startsWith(QStringLiteral("--")))
-                plain += line + u'\n';
-        plain = plain.trimmed();
-        if (plain.startsWith(QStringLiteral("CREATE TABLE ") + table + u' ')
-            || (plain.startsWith(QStringLiteral("CREATE INDEX ")) && plain.contains(QStringLiteral(" ON ") + table + QStringLiteral(" ("))))
-            statements << plain;
+    for (const QString& part : plain.split(u';')) {
+        const QString statement = part.trimmed();
+        if (statement.startsWith(QStringLiteral("CREATE TABLE ") + table + u' ')
+            || (statement.startsWith(QStringLiteral("CREATE INDEX ")) && statement.contains(QStringLiteral(" ON ") + table + QStringLiteral(" ("))))
+            statements << statement;
     }
     return statements;
 }
