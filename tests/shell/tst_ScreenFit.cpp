@@ -7,7 +7,10 @@
 #include "frmMenu.h"
 #include "frm入力用.h"
 #include "frm出欠一括入力.h"
+#include "frm休校日.h"
 #include "frm年度更新.h"
+#include "frm期間登録.h"
+#include "frm通常クラス.h"
 #include "frm生徒取込.h"
 #include "frm生徒情報詳細.h"
 #include "frm生徒検索.h"
@@ -59,6 +62,9 @@ const std::vector<Opening>& openings()
         {"frm講座情報詳細", direct<frm講座情報詳細>({}, Syori::Edit, 1)},
         {"frm出欠一括入力", direct<frm出欠一括入力>({}, 1)},
         {"frm年度更新", direct<frm年度更新>()},
+        {"frm通常クラス", direct<frm通常クラス>()},
+        {"frm期間登録", direct<frm期間登録>()},
+        {"frm休校日", direct<frm休校日>()},
         {"frm入力用", direct<frm入力用>([](frm入力用& w) {
              w.setPropLabel(QStringLiteral("学年を入力してください。"));
              w.setProplblMode(QStringLiteral("追加"));
