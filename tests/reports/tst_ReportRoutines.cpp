@@ -115,7 +115,7 @@ void tst_ReportRoutines::init()
 void tst_ReportRoutines::lesson(int id, const QString& date, int period, int subject, int klass, const QString& unit)
 {
     m_pf->exec(QStringLiteral("INSERT INTO 毎講座履歴 VALUES (%1, '%2', 1, %3, 1, %4, %5, 1, 1, 20, 2, %6, "
-                              "'教科書p.%1', '問題集p.%1', '全員よく頑張った', 0)")
+                              "'教科書p.%1', '問題集p.%1', '全員よく頑張った', 0, NULL)")
                    .arg(id).arg(date).arg(period).arg(subject).arg(klass).arg(unit));
 }
 
