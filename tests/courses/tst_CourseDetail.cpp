@@ -135,6 +135,7 @@ private slots:
     void requiredFieldMessages();
     void bulkRange_data();
     void bulkRange();
+    void bulkSeveralWeekdaysLeavesHolidaysOut();
     void clearLeavesRangeMode();
 
     void openingTicksAttendeesAndShowsFirstStudent();
@@ -394,6 +395,26 @@ void tst_CourseDetail::bulkRange()
     QCOMPARE(d.pf.count("毎講座履歴"), 2 + stored.size());
     QCOMPARE(d.w->isVisible(), stored.isEmpty());
     QCOMPARE(d.w->propOK(), !stored.isEmpty());
+}
+
+void tst_CourseDetail::bulkSeveralWeekdaysLeavesHolidaysOut()
+{
+    Detail d(Syori::Add, 0, {"INSERT INTO マスタ休校日 VALUES (1, '臨時', '2026/04/30', '2026/04/30', 0)"});
+    d.chooseAll(2);
+    child<QCheckBox>(&*d.w, "chkIkkatu")->click();
+    d.date(1)->setDate(QDate(2026, 4, 27));
+    d.date(2)->setDate(QDate(2026, 5, 7));
+    d.cbo(6)->setCurrentIndex(d.cbo(6)->findData(1));
+    child<QCheckBox>(&*d.w, "chk曜日_3")->setChecked(true);
+    child<QCheckBox>(&*d.w, "chk除く_0")->setChecked(true);
+    d.click("cmdOK");
+    QCOMPARE(d.pf.ui().texts(), QStringList{"2026/04/27～2026/05/07までの月・木曜日 3回分を登録してもよいですか？\n\n"
+                                            "除く日 1 日：\n2026/05/04 祝日：みどりの日"});
+    QStringList rows;
+    for (int id : d.addedIds())
+        rows << d.row(id).section('|', 0, 0);
+    // The closure on 04/30 stays a lesson: only the holidays were to be left out.
+    QCOMPARE(rows, (QStringList{"2026/04/27", "2026/04/30", "2026/05/07"}));
 }
 
 void tst_CourseDetail::clearLeavesRangeMode()
