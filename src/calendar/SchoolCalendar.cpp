@@ -284,6 +284,6 @@ QString SchoolDays::mark(const QDate& day) const
         marks << *name;
     for (const Closure& c : m_closures)
         if (c.covers(day))
-            marks << QStringLiteral("休校") + c.name;
+            marks << QStringLiteral("休校：") + c.name;
     return marks.join(u' ');
 }

@@ -188,6 +188,7 @@ void tst_ReportRoutines::calendarDayPlacementAndFullDays()
         lesson(i, QStringLiteral("2003/04/15"), (i - 1) % 3 + 1, 1, 1, QStringLiteral("'単元%1'").arg(i));
     for (int i = 8; i <= 13; ++i)
         lesson(i, QStringLiteral("2003/04/16"), (i - 1) % 3 + 1, 2, 1);
+    m_pf->exec(QStringLiteral("INSERT INTO マスタ休校日 VALUES (1, '臨時''休み', '2003/04/30', '2003/04/30', 0)"));
     QString caption = QStringLiteral("【講師】山田");
     const Written w = runReport(*m_pf, kCalendar, [&](ExcelOut& out) { out.subKouzaCalenderPrint(kCalendarSql, caption); });
     QVERIFY(w.book);
@@ -208,6 +209,11 @@ void tst_ReportRoutines::calendarDayPlacementAndFullDays()
     for (int s = 1; s <= 6; ++s)
         QVERIFY2(w.text(dayRow + s, 3).startsWith(QStringLiteral("【")), qPrintable(w.text(dayRow + s, 3)));
     QVERIFY(w.sheet().format(dayRow + 6, 3).fontColor != wb::kRed);
+
+    // 04/29 is a holiday and 04/30 a closure: named by their day numbers, in red.
+    QCOMPARE(w.text(35, 2), QStringLiteral("29 みどりの日"));
+    QCOMPARE(w.sheet().format(35, 2).fontColor, wb::kRed);
+    QCOMPARE(w.text(35, 3), QStringLiteral("30 休校：臨時'休み"));
 }
 
 void tst_ReportRoutines::calendarWeeksRunMondayToSunday_data()
