@@ -16,6 +16,7 @@ class QGroupBox;
 class ListFind;
 class QLabel;
 class QLineEdit;
+class QComboBox;
 class QDateEdit;
 class QPushButton;
 class QRadioButton;
@@ -53,6 +54,8 @@ private:
     void subRemoveRows(int index, const QList<class QTreeWidgetItem*>& rows);
     void subRemoveEnabled(int index);
     void cmdClear_Click();
+    // Adds the members today of the class chosen in cboClass to the students to print.
+    void cmdClass_Click();
     void cmdOK_Click();
     void subNippouOut();
     void subStudentDataOut();
@@ -93,6 +96,8 @@ private:
     std::array<ColumnSort, 2> m_studentSort;
     QWidget* fra対象月 = nullptr;   // the month of a monthly report, in place of the lessons' search row
     QDateEdit* DTP対象月 = nullptr;
+    QComboBox* cboClass = nullptr;   // the regular classes
+    QPushButton* cmdClass = nullptr;
     QPushButton* cmdSearch = nullptr;
     QLabel* lblJyoken = nullptr;
     QLabel* lblCount = nullptr;
