@@ -23,8 +23,10 @@ QHash<int, qint64> storedVersions(const QList<int>& ids)
     QHash<int, qint64> versions;
     if (ids.isEmpty())
         return versions;
+    // Within the store's transaction: on a server the rows stay as read until it ends.
+    const QString lock = gDatabase.isServer() ? QStringLiteral(" FOR SHARE") : QString();
     const EngineRows rows = gDatabase.engine().query(QStringLiteral("SELECT 通常クラスID, 更新回数 FROM 通常クラス WHERE 削除フラグ = 0 AND 通常クラスID IN (")
-                                                     + idList(ids) + u')');
+                                                     + idList(ids) + u')' + lock);
     for (int r = 0; r < rows.count; ++r)
         versions.insert(rows.values[r * 2].toInt(), rows.values[r * 2 + 1].toLongLong());
     return versions;
@@ -84,8 +86,12 @@ Stored funcStore(const TermPlan& plan)
     if (storedVersions(ids) != plan.versions)
         return {Stored::Changed, {}};
     QHash<int, TsujoClass> classes;
-    for (int id : ids)
-        classes.insert(id, *ClassStore::load(id));
+    for (int id : ids) {
+        const std::optional<TsujoClass> cls = ClassStore::load(id);
+        if (!cls)
+            return {Stored::Changed, {}};
+        classes.insert(id, *cls);
+    }
     // Read within the transaction: a member who left since the preview takes no lesson.
     const ClassStore::Takers takers(ids);
     Statement lesson = gDatabase.prepare(QStringLiteral(

@@ -338,7 +338,7 @@ bool frm通常クラス::cmdSave_Click()
         }
         if (result == ClassStore::SaveResult::Declined)
             return false;
-        m_class = *ClassStore::load(id);
+        m_class = ClassStore::load(id).value_or(cls);
         m_members = ClassStore::members(id);
         subClassListSet(id);
         cmdDelete->setEnabled(true);

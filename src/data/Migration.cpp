@@ -49,6 +49,7 @@ QStringList missingTables(Database& db)
     return missing;
 }
 
+
 // The statements of schema.sql that make the table and its indexes.
 QStringList creationOf(const QString& table)
 {
@@ -123,6 +124,14 @@ void makeFolder(const QString& folder)
         throw std::runtime_error(QStringLiteral("フォルダ %1 を作れません").arg(folder).toStdString());
 }
 } // namespace
+
+QStringList funcAddedTables()
+{
+    QStringList tables;
+    for (const char* table : kAddedTables)
+        tables << QString::fromUtf8(table);
+    return tables;
+}
 
 bool funcNeedsMigration(Database& db)
 {

@@ -18,7 +18,8 @@ const QStringList& funcProgramTables()
         QStringLiteral("マスタ科目"), QStringLiteral("マスタ講座クラス"), QStringLiteral("マスタ講師"),
         QStringLiteral("マスタ教室"), QStringLiteral("マスタ時限"), QStringLiteral("マスタ曜日"),
         QStringLiteral("マスタ学校"), QStringLiteral("マスタ性別"), QStringLiteral("マスタ重要度"),
-        QStringLiteral("マスタ評価項目"),
+        QStringLiteral("マスタ評価項目"), QStringLiteral("マスタ休校日"), QStringLiteral("祝日授業"),
+        QStringLiteral("祝日一覧"), QStringLiteral("通常クラス"), QStringLiteral("クラス生徒"),
     };
     return tables;
 }
@@ -41,11 +42,20 @@ QString marks(int columns)
     return QLatin1Char('(') + QStringList(columns, QStringLiteral("?")).join(QLatin1Char(',')) + QLatin1Char(')');
 }
 
-// Rows go to the server several hundred to a statement.
-QString quotedTables()
+// The program's tables the database holds: one of an earlier version lacks those added since.
+QStringList presentTables(Database& db)
+{
+    QStringList present;
+    for (const QString& table : funcProgramTables())
+        if (!db.columnsOf(table).isEmpty())
+            present << table;
+    return present;
+}
+
+QString quotedTables(const QStringList& tables)
 {
     QStringList quoted;
-    for (const QString& table : funcProgramTables())
+    for (const QString& table : tables)
         quoted << funcQuoteName(table);
     return quoted.join(QLatin1Char(','));
 }
@@ -90,10 +100,11 @@ void subWriteServerSnapshot(const QString& connection, const QString& path)
             // so a snapshot taken while it runs would read them empty.
             Transaction reads(server);
             server.execute(QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ READ ONLY"));
-            server.execute(QStringLiteral("LOCK TABLE ") + quotedTables() + QStringLiteral(" IN ACCESS SHARE MODE"));
+            const QStringList tables = presentTables(server);
+            server.execute(QStringLiteral("LOCK TABLE ") + quotedTables(tables) + QStringLiteral(" IN ACCESS SHARE MODE"));
             if (server.engine().query(QStringLiteral("SELECT count(*) FROM ") + funcQuoteName(QStringLiteral("マスタ曜日"))).values.at(0).toInt() == 0)
                 throw DaoError(kNoSchoolText);
-            for (const QString& table : funcProgramTables()) {
+            for (const QString& table : tables) {
                 file.execute(QStringLiteral("DELETE FROM ") + funcQuoteName(table));   // the fixed rows come from the server
                 server.engine().execute(QStringLiteral("DECLARE kaede_copy NO SCROLL CURSOR FOR SELECT * FROM ")
                                         + funcQuoteName(table));
@@ -140,8 +151,12 @@ void subLoadServerSnapshot(const QString& path, const QString& connection)
     server.requireAlone();
     // A program that lost its connection meanwhile learns that its school was replaced.
     server.markDataReplaced();
-    server.execute(QStringLiteral("TRUNCATE ") + quotedTables());
-    for (const QString& table : funcProgramTables()) {
+    const QStringList tables = presentTables(server);
+    server.execute(QStringLiteral("TRUNCATE ") + quotedTables(tables));
+    for (const QString& table : tables) {
+        // A backup of an earlier version lacks the tables added since: they stay empty.
+        if (file.columnsOf(table).isEmpty())
+            continue;
         const auto shape = server.tableShape(table);
         // A row repeating another's lesson and student is left out; the first stays.
         const QString tail = shape && shape->storeIntoExisting ? QStringLiteral(" ON CONFLICT DO NOTHING") : QString();
@@ -169,6 +184,6 @@ void subLoadServerSnapshot(const QString& path, const QString& connection)
     }
     // The planner's view of the tables is brought up to the rows just loaded (before
     // the commit: a failure after it would be reported for data already replaced).
-    server.execute(QStringLiteral("ANALYZE ") + quotedTables());
+    server.execute(QStringLiteral("ANALYZE ") + quotedTables(tables));
     load.commit();
 }

@@ -185,6 +185,8 @@ void frm初期化::subDataClear(int index)
         case 0:
             clear(QStringLiteral("生徒台帳"));
             clear(QStringLiteral("講座出席"));
+            // New students are numbered from 1 again: no class may still count them as its members.
+            clear(QStringLiteral("クラス生徒"));
             break;
         case 1:
             clear(QStringLiteral("毎講座履歴"));
