@@ -3,6 +3,7 @@
 #include "CommonBase.h"
 #include "DaoCommon.h"
 #include "Schema.h"
+#include "SchoolSettings.h"
 
 #include <QDir>
 #include <QFile>
@@ -937,6 +938,7 @@ bool fillSchool(DemoSize size, const QDate& today, const QString& path, QString*
         {
             Transaction rows(gDatabase);
             written = writer.write();
+            SchoolSettings::setValue(SchoolSettings::kSchoolName, QStringLiteral("楓学習塾 町田校"));
             rows.commit();
         }
         // A server plans its statements from what it knows of the tables: it learns the new rows now.

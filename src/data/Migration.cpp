@@ -3,7 +3,7 @@
 #include "CommonBase.h"
 #include "DaoCommon.h"
 #include "PgEngine.h"
-#include "SchemaText.h"
+#include "Schema.h"
 #include "Snapshot.h"
 
 #include <QDateTime>
@@ -37,8 +37,12 @@ constexpr std::array<AddedColumn, 14> kAddedColumns = {{
     {"毎講座履歴", "通常クラスID", "INTEGER"},
 }};
 
-// Every table added since the first version; made as schema.sql makes them, with their indexes.
-constexpr std::array<const char*, 5> kAddedTables = {"マスタ休校日", "祝日授業", "祝日一覧", "通常クラス", "クラス生徒"};
+// Every table added since the first version, in the order they were added. Each
+// is made by its own statements in the schema, so that a new school and an
+// upgraded one hold the same table.
+constexpr std::array<const char*, 6> kAddedTables = {{
+    "設定", "マスタ休校日", "祝日授業", "祝日一覧", "通常クラス", "クラス生徒",
+}};
 
 QStringList missingTables(Database& db)
 {
@@ -47,36 +51,6 @@ QStringList missingTables(Database& db)
         if (db.columnsOf(QString::fromUtf8(table)).isEmpty())
             missing << QString::fromUtf8(table);
     return missing;
-}
-
-
-// The statements of schema.sql that make the table and its indexes.
-QStringList creationOf(const QString& table)
-{
-    QString plain;
-    for (const QString& line : QString::fromUtf8(kSchemaSql).split(u'\n'))
-        if (!line.trimmed().startsWith(QStringLiteral("--")))
-            plain += line + u'\n';
-    QStringList statements;
-    for (const QString& part : plain.split(u';')) {
-        const QString statement = part.trimmed();
-        if (statement.startsWith(QStringLiteral("CREATE TABLE ") + table + u' ')
-            || (statement.startsWith(QStringLiteral("CREATE INDEX ")) && statement.contains(QStringLiteral(" ON ") + table + QStringLiteral(" ("))))
-            statements << statement;
-    }
-    return statements;
-}
-
-// On a server the login that works on 毎講座履歴 gets the same rights on a new table.
-void grantLikeLessons(Database& db, const QString& table)
-{
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT DISTINCT grantee FROM information_schema.role_table_grants"
-                                                   " WHERE table_schema = current_schema() AND table_name = ? AND grantee <> current_user"
-                                                   " AND privilege_type = 'INSERT'"),
-                                    dbOpenDynaset, {QStringLiteral("毎講座履歴")}, dbReadOnly);
-    for (; !rs.eof(); rs.moveNext())
-        db.engine().execute(QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON %1 TO %2")
-                                .arg(funcQuoteName(table), funcQuoteName(rs.field(0).toString())));
 }
 
 QList<const AddedColumn*> missingColumns(Database& db)
@@ -103,19 +77,37 @@ QString stemNow(const QString& base)
 
 // On a server only the tables' owner may add columns: the office login learns so
 // before any snapshot is taken, at every start.
-void requireOwner(Database& db, const QList<const AddedColumn*>& missing)
+// (Tables are added to the schema of 生徒台帳, whose owner they get.)
+void requireOwner(Database& db, const QList<const AddedColumn*>& missing, const QStringList& missingTables)
 {
-    QList<const AddedColumn*> tables = missing;
-    // New tables are made by the owner of the lessons' table.
-    static constexpr AddedColumn kLessons{"毎講座履歴", "", ""};
-    tables << &kLessons;
-    for (const AddedColumn* added : tables) {
+    QStringList tables{missingTables.isEmpty() ? QString() : QStringLiteral("生徒台帳")};
+    for (const AddedColumn* added : missing)
+        tables << QString::fromUtf8(added->table);
+    tables.removeAll(QString());
+    tables.removeDuplicates();
+    for (const QString& table : tables) {
         Recordset rs = db.openRecordset(QStringLiteral("SELECT pg_has_role(tableowner, 'USAGE') FROM pg_tables"
                                                        " WHERE schemaname = current_schema() AND tablename = ?"),
-                                        dbOpenDynaset, {QString::fromUtf8(added->table)}, dbReadOnly);
+                                        dbOpenDynaset, {table}, dbReadOnly);
         if (rs.eof() || !rs.field(0).toBool())
             throw DaoError(kMigrationNeedsOwnerText, QStringLiteral("42501"));
     }
+}
+
+// A table added on a server is given to the logins that work with the others.
+void grantLikeStudents(Database& db, const QString& table)
+{
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT DISTINCT grantee FROM information_schema.role_table_grants"
+                                                   " WHERE table_schema = current_schema() AND table_name = '生徒台帳'"
+                                                   " AND privilege_type = 'UPDATE' AND grantee <> current_user"),
+                                    dbOpenDynaset, dbReadOnly);
+    QStringList logins;
+    for (; !rs.eof(); rs.moveNext())
+        logins << rs.field(0).toString();
+    rs.close();
+    for (const QString& login : logins)
+        db.engine().execute(QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON %1 TO %2")
+                                .arg(funcQuoteName(table), funcQuoteName(login)));
 }
 
 void makeFolder(const QString& folder)
@@ -125,17 +117,20 @@ void makeFolder(const QString& folder)
 }
 } // namespace
 
-QStringList funcAddedTables()
-{
-    QStringList tables;
-    for (const char* table : kAddedTables)
-        tables << QString::fromUtf8(table);
-    return tables;
-}
-
 bool funcNeedsMigration(Database& db)
 {
     return !missingColumns(db).isEmpty() || !missingTables(db).isEmpty();
+}
+
+const QStringList& funcAddedTables()
+{
+    static const QStringList tables = [] {
+        QStringList names;
+        for (const char* table : kAddedTables)
+            names << QString::fromUtf8(table);
+        return names;
+    }();
+    return tables;
 }
 
 QString funcBackupFileCopy(const QString& databasePath, const QString& folder)
@@ -155,7 +150,7 @@ QString funcMigrateDatabase(Database& db, const QString& backupFolder)
         return {};
     QString copy;
     if (db.isServer()) {
-        requireOwner(db, missing);
+        requireOwner(db, missing, tables);
         makeFolder(backupFolder);
         copy = freePath(backupFolder, stemNow(QFileInfo(kDatabaseFileName).completeBaseName()));
         subWriteServerSnapshot(db.path(), copy);
@@ -163,16 +158,16 @@ QString funcMigrateDatabase(Database& db, const QString& backupFolder)
         copy = funcBackupFileCopy(db.path(), backupFolder);
     }
     Transaction transaction(db);
+    for (const QString& table : tables) {
+        for (const QString& statement : funcSchemaStatementsOf(table, db.isServer()))
+            db.engine().execute(statement);
+        if (db.isServer())
+            grantLikeStudents(db, table);
+    }
     for (const AddedColumn* added : missing)
         db.engine().execute(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
                                 .arg(funcQuoteName(QString::fromUtf8(added->table)),
                                      funcQuoteName(QString::fromUtf8(added->column)), QString::fromUtf8(added->definition)));
-    for (const QString& table : tables) {
-        for (const QString& statement : creationOf(table))
-            db.engine().execute(statement);
-        if (db.isServer())
-            grantLikeLessons(db, table);
-    }
     transaction.commit();
     db.forgetShapes();
     return copy;

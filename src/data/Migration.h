@@ -1,14 +1,18 @@
 // Bringing a database made by an earlier version of the program up to date when
-// it is opened: the columns added since are added, after the data has been kept
+// it is opened: the columns and tables added since are added, after the data has been kept
 // as a copy in Backup/ beside Revid.mdb. Stored files and server schools keep working.
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class Database;
 
-// True when the open database lacks a column the program writes.
+// True when the open database lacks a column or a table the program writes.
 bool funcNeedsMigration(Database& db);
+
+// The tables added since the first version, which a stored school may lack until it is opened.
+const QStringList& funcAddedTables();
 
 // Adds what is missing, in one transaction, after a copy of the data into
 // backupFolder (a copy of the file, or a snapshot file of the server's data).

@@ -5,6 +5,9 @@
 #include "SchemaText.h"
 
 #include <QFile>
+#include <QRegularExpression>
+
+#include <algorithm>
 #include <libpq-fe.h>
 #include <sqlcipher/sqlite3.h>
 
@@ -52,6 +55,26 @@ QString funcServerSchemaSql()
         "CREATE TABLE %1 (テーブル名 TEXT PRIMARY KEY, 最終ID INTEGER NOT NULL);\n")
                .arg(kCounterTable);
     return sql;
+}
+
+QStringList funcSchemaStatementsOf(const QString& table, bool server)
+{
+    QString sql = server ? funcServerSchemaSql() : QString::fromUtf8(kSchemaSql);
+    // Comments first: one may hold a semicolon.
+    QStringList lines = sql.split(u'\n');
+    lines.erase(std::remove_if(lines.begin(), lines.end(), [](const QString& l) { return l.trimmed().startsWith(QLatin1String("--")); }),
+                lines.end());
+    const QRegularExpression own(QStringLiteral("^(CREATE TABLE %1 |CREATE (UNIQUE )?INDEX \\S+ ON %1 |INSERT INTO %1 )")
+                                     .arg(QRegularExpression::escape(table)));
+    QStringList statements;
+    for (const QString& part : lines.join(u'\n').split(u';')) {
+        const QString statement = part.trimmed();
+        if (own.match(statement).hasMatch())
+            statements << statement;
+    }
+    if (statements.isEmpty())
+        throw DaoError(QStringLiteral("schema.sql: %1 がありません").arg(table));
+    return statements;
 }
 
 namespace {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Creates an encrypted database holding every table, view and fixed master row.
 // Refuses (returns false with a reason) when the file exists already.
@@ -21,3 +22,7 @@ bool funcGrantServerAccess(const QString& connection, const QString& login, QStr
 
 // The schema in the form the server is given it.
 QString funcServerSchemaSql();
+
+// The statements of the schema that make one table: its CREATE TABLE, its indexes
+// and the rows it starts with, as the embedded file or the server is given them.
+QStringList funcSchemaStatementsOf(const QString& table, bool server);

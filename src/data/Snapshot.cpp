@@ -1,6 +1,7 @@
 #include "Snapshot.h"
 
 #include "DaoCommon.h"
+#include "Migration.h"
 #include "Schema.h"
 
 #include <QDir>
@@ -10,7 +11,7 @@
 
 #include <stdexcept>
 
-const QStringList& funcProgramTables()
+const QStringList& funcFirstTables()
 {
     static const QStringList tables = {
         QStringLiteral("生徒台帳"), QStringLiteral("毎講座履歴"), QStringLiteral("講座出席"),
@@ -18,9 +19,14 @@ const QStringList& funcProgramTables()
         QStringLiteral("マスタ科目"), QStringLiteral("マスタ講座クラス"), QStringLiteral("マスタ講師"),
         QStringLiteral("マスタ教室"), QStringLiteral("マスタ時限"), QStringLiteral("マスタ曜日"),
         QStringLiteral("マスタ学校"), QStringLiteral("マスタ性別"), QStringLiteral("マスタ重要度"),
-        QStringLiteral("マスタ評価項目"), QStringLiteral("マスタ休校日"), QStringLiteral("祝日授業"),
-        QStringLiteral("祝日一覧"), QStringLiteral("通常クラス"), QStringLiteral("クラス生徒"),
+        QStringLiteral("マスタ評価項目"),
     };
+    return tables;
+}
+
+const QStringList& funcProgramTables()
+{
+    static const QStringList tables = funcFirstTables() + funcAddedTables();
     return tables;
 }
 
@@ -42,22 +48,23 @@ QString marks(int columns)
     return QLatin1Char('(') + QStringList(columns, QStringLiteral("?")).join(QLatin1Char(',')) + QLatin1Char(')');
 }
 
-// The program's tables the database holds: one of an earlier version lacks those added since.
-QStringList presentTables(Database& db)
+// The program's tables that db holds: a school not yet brought up to date, or a
+// backup made by an earlier version, lacks the tables added since.
+QStringList tablesIn(Database& db)
 {
     QStringList present;
     for (const QString& table : funcProgramTables())
-        if (!db.columnsOf(table).isEmpty())
+        if (funcFirstTables().contains(table) || !db.columnsOf(table).isEmpty())
             present << table;
     return present;
 }
 
-QString quotedTables(const QStringList& tables)
+QString quoted(const QStringList& tables)
 {
-    QStringList quoted;
+    QStringList names;
     for (const QString& table : tables)
-        quoted << funcQuoteName(table);
-    return quoted.join(QLatin1Char(','));
+        names << funcQuoteName(table);
+    return names.join(QLatin1Char(','));
 }
 
 void writeBatch(Database& server, const QString& head, const QString& tail, int width, std::vector<QVariant>& values)
@@ -100,8 +107,8 @@ void subWriteServerSnapshot(const QString& connection, const QString& path)
             // so a snapshot taken while it runs would read them empty.
             Transaction reads(server);
             server.execute(QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ READ ONLY"));
-            const QStringList tables = presentTables(server);
-            server.execute(QStringLiteral("LOCK TABLE ") + quotedTables(tables) + QStringLiteral(" IN ACCESS SHARE MODE"));
+            const QStringList tables = tablesIn(server);
+            server.execute(QStringLiteral("LOCK TABLE ") + quoted(tables) + QStringLiteral(" IN ACCESS SHARE MODE"));
             if (server.engine().query(QStringLiteral("SELECT count(*) FROM ") + funcQuoteName(QStringLiteral("マスタ曜日"))).values.at(0).toInt() == 0)
                 throw DaoError(kNoSchoolText);
             for (const QString& table : tables) {
@@ -151,12 +158,11 @@ void subLoadServerSnapshot(const QString& path, const QString& connection)
     server.requireAlone();
     // A program that lost its connection meanwhile learns that its school was replaced.
     server.markDataReplaced();
-    const QStringList tables = presentTables(server);
-    server.execute(QStringLiteral("TRUNCATE ") + quotedTables(tables));
-    for (const QString& table : tables) {
-        // A backup of an earlier version lacks the tables added since: they stay empty.
-        if (file.columnsOf(table).isEmpty())
-            continue;
+    const QStringList tables = tablesIn(server);
+    server.execute(QStringLiteral("TRUNCATE ") + quoted(tables));
+    // A backup made by an earlier version leaves the tables added since empty.
+    const QStringList kept = tablesIn(file);
+    for (const QString& table : kept) {
         const auto shape = server.tableShape(table);
         // A row repeating another's lesson and student is left out; the first stays.
         const QString tail = shape && shape->storeIntoExisting ? QStringLiteral(" ON CONFLICT DO NOTHING") : QString();
@@ -184,6 +190,6 @@ void subLoadServerSnapshot(const QString& path, const QString& connection)
     }
     // The planner's view of the tables is brought up to the rows just loaded (before
     // the commit: a failure after it would be reported for data already replaced).
-    server.execute(QStringLiteral("ANALYZE ") + quotedTables(tables));
+    server.execute(QStringLiteral("ANALYZE ") + quoted(tables));
     load.commit();
 }

@@ -8,6 +8,8 @@
 
 // The program's tables, in the order they are copied.
 const QStringList& funcProgramTables();
+// Those of the first version, which every stored school and backup holds.
+const QStringList& funcFirstTables();
 
 // Writes every row of the server database to a new encrypted file at path, from
 // one consistent read (rows written meanwhile by other PCs are either all in it

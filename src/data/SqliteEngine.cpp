@@ -12,6 +12,7 @@
 
 #include <bit>
 #include <climits>
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -43,6 +44,24 @@ StmtPtr prepareStmt(sqlite3* db, const QString& sql)
         throw DaoError(QStringLiteral("空の命令です"));
     return StmtPtr(raw);
 }
+
+// A cached statement goes back to its start (and lets go of its locks) however its use ends.
+class ResetAfterUse {
+public:
+    explicit ResetAfterUse(sqlite3_stmt* stmt) : m_stmt(stmt) {}
+    ~ResetAfterUse()
+    {
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
+    }
+    ResetAfterUse(const ResetAfterUse&) = delete;
+    ResetAfterUse& operator=(const ResetAfterUse&) = delete;
+
+private:
+    sqlite3_stmt* m_stmt;
+};
+
+constexpr std::size_t kCachedStatements = 24;
 
 void bindValue(sqlite3* db, sqlite3_stmt* stmt, int position, const QVariant& value)
 {
@@ -242,22 +261,41 @@ std::unique_ptr<SqliteEngine> SqliteEngine::open(const QString& path, bool exclu
 
 SqliteEngine::~SqliteEngine()
 {
+    for (const Prepared& p : m_prepared)
+        sqlite3_finalize(p.stmt);
     sqlite3_close_v2(m_db);
+}
+
+sqlite3_stmt* SqliteEngine::cachedStatement(const QString& sql)
+{
+    const auto found = std::find_if(m_prepared.begin(), m_prepared.end(), [&](const Prepared& p) { return p.sql == sql; });
+    if (found != m_prepared.end()) {
+        m_prepared.splice(m_prepared.begin(), m_prepared, found);
+        return found->stmt;
+    }
+    StmtPtr made = prepareStmt(m_db, sql);
+    if (m_prepared.size() >= kCachedStatements) {
+        sqlite3_finalize(m_prepared.back().stmt);
+        m_prepared.pop_back();
+    }
+    m_prepared.push_front({sql, made.release()});
+    return m_prepared.front().stmt;
 }
 
 EngineRows SqliteEngine::query(const QString& sql, const std::vector<QVariant>& values)
 {
-    auto stmt = prepareStmt(m_db, sql);
-    bindAll(m_db, stmt.get(), values);
+    sqlite3_stmt* stmt = cachedStatement(sql);
+    const ResetAfterUse reset(stmt);
+    bindAll(m_db, stmt, values);
     EngineRows rows;
-    const int total = sqlite3_column_count(stmt.get());
+    const int total = sqlite3_column_count(stmt);
     for (int c = 0; c < total; ++c)
-        rows.columns << QString::fromUtf8(sqlite3_column_name(stmt.get(), c));
+        rows.columns << QString::fromUtf8(sqlite3_column_name(stmt, c));
     int rc;
     std::vector<RepeatedTexts> texts(static_cast<std::size_t>(total));
-    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         for (int c = 0; c < total; ++c)
-            texts[static_cast<std::size_t>(c)].append(rows.values, stmt.get(), c);
+            texts[static_cast<std::size_t>(c)].append(rows.values, stmt, c);
         ++rows.count;
     }
     if (rc != SQLITE_DONE)
@@ -267,10 +305,11 @@ EngineRows SqliteEngine::query(const QString& sql, const std::vector<QVariant>& 
 
 int SqliteEngine::execute(const QString& sql, const std::vector<QVariant>& values)
 {
-    auto stmt = prepareStmt(m_db, sql);
-    bindAll(m_db, stmt.get(), values);
+    sqlite3_stmt* stmt = cachedStatement(sql);
+    const ResetAfterUse reset(stmt);
+    bindAll(m_db, stmt, values);
     int rc;
-    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE)
         throwEngine(m_db, sql.left(200));

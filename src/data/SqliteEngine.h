@@ -3,7 +3,10 @@
 
 #include "Engine.h"
 
+#include <list>
+
 struct sqlite3;
+struct sqlite3_stmt;
 
 class SqliteEngine final : public Engine {
 public:
@@ -28,5 +31,15 @@ public:
 
 private:
     explicit SqliteEngine(sqlite3* db) : m_db(db) {}
+    // A statement run again (a row of an import, the next number) is prepared once:
+    // the last few are kept, reset after every use so that none holds a lock.
+    // Owned by the cache; reset by the caller after use (ResetAfterUse).
+    sqlite3_stmt* cachedStatement(const QString& sql);
+
+    struct Prepared {
+        QString sql;
+        sqlite3_stmt* stmt;
+    };
     sqlite3* m_db;
+    std::list<Prepared> m_prepared;   // most recently used first
 };

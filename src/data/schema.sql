@@ -105,6 +105,8 @@ CREATE TABLE マスタ性別     (性別ID INTEGER PRIMARY KEY, 性別名 TEXT, 
 CREATE TABLE マスタ重要度   (重要度ID INTEGER PRIMARY KEY, 重要度名 TEXT, 削除フラグ INTEGER NOT NULL DEFAULT 0);
 CREATE TABLE マスタ評価項目 (評価項目ID INTEGER PRIMARY KEY, 評価項目名 TEXT, 削除フラグ INTEGER NOT NULL DEFAULT 0);
 
+-- The school's own settings (学校名, …), one row a name: the same on every PC of the school.
+CREATE TABLE 設定 (設定名 TEXT PRIMARY KEY, 値 TEXT);
 -- Days the school is closed: a range of one year ("yyyy/mm/dd") or of every year
 -- ("mm/dd"; a range across New Year ends in the next year).
 CREATE TABLE マスタ休校日 (

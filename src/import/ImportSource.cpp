@@ -71,7 +71,7 @@ void readWorkbook(const QString& path, int sheetIndex, SourceTable& table, const
 {
     std::unique_ptr<wb::Workbook> book;
     try {
-        book = wb::Workbook::load(path);
+        book = wb::Workbook::loadValues(path);
     } catch (const std::exception&) {
         throw SourceError(QStringLiteral("Excelのファイルとして読み込めませんでした。") + kBr
                           + QStringLiteral("Excelで「Excel ブック (*.xlsx)」として保存したファイルを選んでください。"));

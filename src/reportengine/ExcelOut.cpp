@@ -1,4 +1,5 @@
 #include "ExcelOut.h"
+#include "SchoolSettings.h"
 
 #include "CommonBase.h"
 #include "ErrorLog.h"
@@ -127,6 +128,7 @@ bool ExcelOut::funcPrintStart()
     m_report = nullptr;
     m_continuations.clear();
     m_pagesOnSheet = 1;
+    m_schoolInCell = false;
     m_writtenPath.clear();
     const QString path = funcProgramFile(kTemplateFileName);
     if (!funcFileExists(path)) {
@@ -163,6 +165,10 @@ void ExcelOut::subPrintEnd()
     if (!m_book)
         return;
     subPgDelete();
+    // The school's name heads every page, unless the report prints it in a cell of its own.
+    if (const QString school = SchoolSettings::funcSchoolName(); !school.isEmpty() && !m_schoolInCell)
+        for (int i = 0; i < m_book->sheetCount(); ++i)
+            m_book->sheetAt(i).print().headerRight = school;
     const std::unique_ptr<wb::Workbook> book = std::move(m_book);
     m_report = nullptr;
     m_writtenPath = funcSaveAndOpen(std::move(*book), m_sheetName);

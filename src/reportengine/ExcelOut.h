@@ -147,5 +147,6 @@ private:
     wb::Sheet* m_report = nullptr;   // the sheet being written, once looked up
     QStringList m_continuations;     // names of the continuation sheets, in order
     int m_pagesOnSheet = 1;          // pages on the sheet being written
+    bool m_schoolInCell = false;     // the report prints the school's name itself
     QString m_writtenPath;
 };

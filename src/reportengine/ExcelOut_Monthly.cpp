@@ -3,6 +3,7 @@
 // means of the last six months and an empty box for the teacher's words.
 
 #include "ExcelOut.h"
+#include "SchoolSettings.h"
 #include "ReportCommon.h"
 #include "ReportLayout.h"
 
@@ -124,7 +125,10 @@ public:
             if (!items[k].isEmpty())
                 m_named.push_back(static_cast<int>(k));
         wb::Sheet& sheet = out.reportSheet();
-        m_school = sheet.text(1 + kSchoolRow, kSchoolCol);
+        // The name kept in the settings wins; an office that typed it into the template keeps that.
+        m_school = SchoolSettings::funcSchoolName();
+        if (m_school.isEmpty())
+            m_school = sheet.text(1 + kSchoolRow, kSchoolCol);
         // An item without a name has no column.
         for (std::size_t k = 0; k < items.size(); ++k)
             if (items[k].isEmpty())
@@ -443,6 +447,7 @@ void ExcelOut::subMonthlyPrint(const QString& studentSql, const QString& lessonS
             subCancel();   // the user has been told why
             return;
         }
+        m_schoolInCell = true;
         MonthlyWriter writer(*this, rows, items, first, madeOn);
         std::vector<StudentMonth> months;
         std::vector<std::vector<LessonPage>> pages;

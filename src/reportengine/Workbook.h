@@ -178,6 +178,7 @@ struct PrintSetup {
     double marginHeader = 0.3, marginFooter = 0.3;
     bool centerHorizontally = false;
     bool gridlines = false;            // print the gridlines
+    QString headerRight;               // printed at the top right of every page
 };
 
 class Workbook;
@@ -298,6 +299,9 @@ public:
     // formats, merged ranges, column widths, row heights, page breaks and the
     // page setup of each sheet. Throws std::runtime_error when it cannot.
     static std::unique_ptr<Workbook> load(const QString& path);
+    // Reads only the cells' values (and the date system): what an import needs,
+    // in one pass over each sheet. Throws std::runtime_error when it cannot.
+    static std::unique_ptr<Workbook> loadValues(const QString& path);
     // A copy of every sheet, with the formats as they are numbered here.
     std::unique_ptr<Workbook> clone() const;
 
@@ -313,6 +317,7 @@ public:
 
     // The workbook counts its date serials from 1904/1/1 rather than 1899/12/30.
     bool date1904() const { return m_date1904; }
+    void setDate1904(bool on) { m_date1904 = on; }
 
     FormatTable& formats() { return m_formats; }
     const FormatTable& formats() const { return m_formats; }

@@ -790,11 +790,16 @@ void loadSheet(const ss::sheet* sh, const std::vector<CellValue>& values, const 
 
 } // namespace
 
-std::unique_ptr<Workbook> Workbook::load(const QString& path)
+namespace {
+
+enum class LoadWhat { Everything, ValuesOnly };
+
+std::unique_ptr<Workbook> loadWorkbook(const QString& path, LoadWhat what)
 {
     if (!QFileInfo(path).isFile())
         throw std::runtime_error("no workbook at " + path.toStdString());
     const std::string file = QFile::encodeName(path).toStdString();
+    const bool everything = what == LoadWhat::Everything;
     try {
         const Package pkg(file);
         PackageInfo info = readPackageInfo(pkg);
@@ -802,22 +807,25 @@ std::unique_ptr<Workbook> Workbook::load(const QString& path)
             throw std::runtime_error("no sheets in workbook " + path.toStdString());
         // Formats come from liborcus; a workbook it cannot read still gives its values.
         std::optional<ss::document> doc;
-        try {
-            doc.emplace(ss::range_size_t{kMaxRow, kMaxCol});
-            ss::import_factory factory{*doc};
-            orcus::orcus_xlsx reader(&factory);
-            reader.read_file(file);
-        } catch (const std::exception&) {
-            doc.reset();
+        if (everything) {
+            try {
+                doc.emplace(ss::range_size_t{kMaxRow, kMaxCol});
+                ss::import_factory factory{*doc};
+                orcus::orcus_xlsx reader(&factory);
+                reader.read_file(file);
+            } catch (const std::exception&) {
+                doc.reset();
+            }
         }
         auto book = std::make_unique<Workbook>();
-        book->m_date1904 = info.date1904;
+        book->setDate1904(info.date1904);
         std::optional<FormatMapper> mapper;
         if (doc)
             mapper.emplace(doc->get_styles(), book->formats(), readAlignments(pkg));
         const std::vector<std::string> shared = readSharedStrings(pkg, info.sharedStrings);
         for (auto& [name, extras] : info.sheets) {
-            readSheetPart(pkg, extras);
+            if (everything)
+                readSheetPart(pkg, extras);
             const ss::sheet* sh = doc ? doc->get_sheet(name) : nullptr;
             Sheet& sheet = book->addSheet(QString::fromStdString(name));
             loadSheet(sh, extras.part.empty() ? std::vector<CellValue>{} : readCellValues(pkg.part(extras.part), shared),
@@ -829,6 +837,18 @@ std::unique_ptr<Workbook> Workbook::load(const QString& path)
     } catch (const std::exception& e) {
         throw std::runtime_error("cannot read workbook " + path.toStdString() + ": " + e.what());
     }
+}
+
+} // namespace
+
+std::unique_ptr<Workbook> Workbook::load(const QString& path)
+{
+    return loadWorkbook(path, LoadWhat::Everything);
+}
+
+std::unique_ptr<Workbook> Workbook::loadValues(const QString& path)
+{
+    return loadWorkbook(path, LoadWhat::ValuesOnly);
 }
 
 } // namespace wb

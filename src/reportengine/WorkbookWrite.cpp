@@ -328,6 +328,13 @@ private:
             worksheet_center_horizontally(ws);
         if (p.gridlines)
             worksheet_gridlines(ws, LXW_SHOW_PRINT_GRIDLINES);
+        if (!p.headerRight.isEmpty()) {
+            // "&" starts a code of the header's own; a name holding one doubles it.
+            QString text = p.headerRight;
+            text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+            const QByteArray header = (QStringLiteral("&R") + text).toUtf8();
+            check(worksheet_set_header(ws, header.constData()), "page header");
+        }
         if (p.printArea) {
             const Range& a = *p.printArea;
             check(worksheet_print_area(ws, a.firstRow - 1, a.firstCol - 1, a.lastRow - 1, a.lastCol - 1),

@@ -116,6 +116,39 @@ std::optional<int> funcStudentGrade(const GradeBasis& basis, int schoolYear)
     return bounded(*chosen + schoolYear - basis.manualYear);
 }
 
+QString funcGradeCondition(int grade, int schoolYear)
+{
+    QStringList any;
+    // From the birth date: the children born between 4月2日 and the next 4月1日 share
+    // a grade; past 高3 every older child is 既卒.
+    for (int correction = -1; correction <= 1; ++correction) {
+        const int cohort = schoolYear - 6 + correction - grade;
+        const QString last = funcDateText(QDate(cohort + 1, 4, 1));
+        const QString range = grade >= kGraduated
+            ? QStringLiteral("生年月日 <= #%1#").arg(last)
+            : QStringLiteral("生年月日 BETWEEN #%1# AND #%2#").arg(funcDateText(QDate(cohort, 4, 2)), last);
+        any << QStringLiteral("(学年補正 = %1 AND %2)").arg(correction).arg(range);
+    }
+    // Chosen by hand in a school year: a grade named n then is n + (this year - that year) now.
+    QStringList manual;
+    for (int chosen = kYoungest; chosen <= kGraduated; ++chosen) {
+        QString name = funcGradeName(chosen);
+        QStringList names{QStringLiteral("'%1'").arg(name)};
+        // Typed with a full-width digit ("中１"), as the import may have stored it.
+        for (QChar& c : name)
+            if (c.isDigit())
+                c = QChar(c.unicode() - u'0' + 0xFF10);
+        if (!names.contains(QStringLiteral("'%1'").arg(name)))
+            names << QStringLiteral("'%1'").arg(name);
+        const int year = schoolYear - grade + chosen;
+        manual << QStringLiteral("(手動学年 IN (%1) AND 手動学年度 %2 %3)")
+                      .arg(names.join(u','), grade >= kGraduated ? QStringLiteral("<=") : QStringLiteral("="))
+                      .arg(year);
+    }
+    any << QStringLiteral("((生年月日 IS NULL OR 生年月日 = '') AND (%1))").arg(manual.join(QStringLiteral(" OR ")));
+    return QLatin1Char('(') + any.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+}
+
 QString funcGradeSortKey(std::optional<int> grade)
 {
     return QString::number(grade ? *grade - kYoungest + 10 : 99);

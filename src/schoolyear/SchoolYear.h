@@ -52,6 +52,9 @@ struct GradeBasis {
     int manualYear = 0;     // 手動学年度: the school year it was chosen in
 };
 std::optional<int> funcStudentGrade(const GradeBasis& basis, int schoolYear);
+// A condition on 生徒台帳 (Jet-dialect SQL, dates as #yyyy/mm/dd#) holding the
+// students of that grade in the school year, as funcStudentGrade reckons it.
+QString funcGradeCondition(int grade, int schoolYear);
 // A sort key that orders the grades from 年少 to 既卒, no grade last.
 QString funcGradeSortKey(std::optional<int> grade);
 

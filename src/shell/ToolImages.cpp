@@ -1,5 +1,7 @@
 #include "ToolImages.h"
 
+#include <cmath>
+
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
@@ -178,6 +180,30 @@ void drawBadge(QPainter& p, const QColor& light, const QColor& dark, const QStri
     p.drawPath(text);
 }
 
+// A gear: the school's settings and the work of the year.
+void drawGear(QPainter& p)
+{
+    const QPointF centre(32, 32);
+    QPainterPath gear;
+    constexpr int kTeeth = 8;
+    for (int i = 0; i < kTeeth * 4; ++i) {
+        // Each tooth: two points on the outer circle, two on the inner.
+        const double angle = (i - 0.5) * 2 * M_PI / (kTeeth * 4);
+        const double radius = (i % 4 < 2) ? 27 : 20;
+        const QPointF point = centre + QPointF(radius * std::cos(angle), radius * std::sin(angle));
+        i == 0 ? gear.moveTo(point) : gear.lineTo(point);
+    }
+    gear.closeSubpath();
+    gear.addEllipse(centre, 8, 8);
+    gear.setFillRule(Qt::OddEvenFill);
+    QLinearGradient steel(QPointF(8, 6), QPointF(56, 58));
+    steel.setColorAt(0, QColor(190, 196, 210));
+    steel.setColorAt(1, QColor(100, 110, 135));
+    p.setPen(QPen(QColor(70, 76, 96), 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(steel);
+    p.drawPath(gear);
+}
+
 QPainterPath mapleLeafPath()
 {
     // The right half of the leaf on a 100 x 100 grid, from the top lobe to the stem.
@@ -208,6 +234,7 @@ QPixmap funcToolImage(ToolImage kind, int size, qreal devicePixelRatio)
     case ToolImage::Initialize: drawInitialize(p); break;
     case ToolImage::Help: drawBadge(p, QColor(110, 170, 250), QColor(30, 90, 190), QStringLiteral("?"), false); break;
     case ToolImage::Version: drawBadge(p, QColor(110, 210, 170), QColor(20, 130, 110), QStringLiteral("i"), true); break;
+    case ToolImage::Settings: drawGear(p); break;
     }
     return pixmap;
 }

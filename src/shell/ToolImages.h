@@ -4,7 +4,7 @@
 
 #include <QPixmap>
 
-enum class ToolImage { Backup, Restore, Initialize, Help, Version };
+enum class ToolImage { Backup, Restore, Initialize, Help, Version, Settings };
 
 // A square picture of the given size in device-independent pixels.
 QPixmap funcToolImage(ToolImage kind, int size, qreal devicePixelRatio = 1.0);

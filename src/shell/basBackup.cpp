@@ -1,7 +1,5 @@
 #include "basBackup.h"
 
-#include "Migration.h"
-
 #include "DaoCommon.h"
 #include "PgEngine.h"
 #include "Snapshot.h"
@@ -33,12 +31,9 @@ QString funcBackupFolder()
 
 bool funcIsProgramDatabase(const QString& path)
 {
-    // Every table the program reads or writes; a file without them would end the
-    // program at the next window that opens. Those added since the first version
-    // are added to an older file when it is opened.
-    QStringList required = funcProgramTables();
-    for (const QString& added : funcAddedTables())
-        required.removeAll(added);
+    // Every table of the first version; a file without them would end the program at
+    // the next window that opens. Those added since are added when the file is opened.
+    const QStringList& required = funcFirstTables();
     // The saved queries the lists and reports read.
     static const QStringList requiredViews = {QStringLiteral("QRY_講座内容"), QStringLiteral("QRY_講座出席出力")};
     try {

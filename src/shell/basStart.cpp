@@ -5,6 +5,7 @@
 #include "PgEngine.h"
 #include "UiServices.h"
 #include "frmMenu.h"
+#include "frm設定.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -101,6 +102,7 @@ void Main()
     auto* menu = new frmMenu;
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->show();
+    subAskSchoolName(menu);
 }
 
 void subMoveForm(QWidget* window)

@@ -11,6 +11,8 @@
 #include "basStart.h"
 #include "clsDataCtl.h"
 #include "frmAbout.h"
+#include "frm年度更新.h"
+#include "frm設定.h"
 #include "frmHelp.h"
 #include "frmマスタ登録.h"
 #include "frm初期化.h"
@@ -37,6 +39,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QMenu>
 #include <QTime>
 #include <QDateTime>
 
@@ -52,10 +55,12 @@ const char* const kMenuTexts[5] = {
     "1, 講座のファイルを開く", "2, 生徒のファイルを開く", "3, 帳票を出力する",
     "4, システムのマスタを変更する", "5, 終了する",
 };
-const char* const kToolTips[5] = {"データバックアップ", "データ復元", "システムの初期化", "ヘルプ", "バージョン情報"};
-const char* const kToolCaptions[5] = {"バックアップ", "復元", "初期化", "ヘルプ", "バージョン"};
-const ToolImage kToolImages[5] = {ToolImage::Backup, ToolImage::Restore, ToolImage::Initialize, ToolImage::Help,
-                                  ToolImage::Version};
+const char* const kToolTips[frmMenu::kToolCount] = {"データバックアップ", "データ復元", "システムの初期化",
+                                                    "ヘルプ", "バージョン情報", "塾の設定と年度更新"};
+const char* const kToolCaptions[frmMenu::kToolCount] = {"バックアップ", "復元", "初期化", "ヘルプ", "バージョン", "設定"};
+const ToolImage kToolImages[frmMenu::kToolCount] = {ToolImage::Backup, ToolImage::Restore, ToolImage::Initialize,
+                                                    ToolImage::Help,   ToolImage::Version, ToolImage::Settings};
+constexpr int kToolStep = 54;   // from one tool to the next
 
 QPainterPath windowShape()
 {
@@ -164,13 +169,13 @@ void frmMenu::buildControls()
     toolHeading->setFont(Theme::uiFont(10, true));
     toolHeading->setStyleSheet(Theme::textStyle(Theme::heading));
     toolHeading->setGeometry(372, 104, 200, 18);
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < kToolCount; ++i) {
         auto* image = new QLabel(this);
         image->setObjectName(QStringLiteral("imgTool_%1").arg(i));
         image->setToolTip(QString::fromUtf8(kToolTips[i]));
         image->setPixmap(funcToolImage(kToolImages[i], 48, devicePixelRatioF()));
         image->setAlignment(Qt::AlignCenter);
-        image->setGeometry(374 + i * 62, 132, 56, 56);
+        image->setGeometry(374 + i * kToolStep, 132, 52, 56);
         image->setCursor(Qt::PointingHandCursor);
         image->setFocusPolicy(Qt::TabFocus);
         image->setAccessibleName(QString::fromUtf8(kToolTips[i]));
@@ -180,7 +185,7 @@ void frmMenu::buildControls()
         caption->setFont(Theme::uiFont(8));
         caption->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         caption->setStyleSheet(Theme::textStyle(Theme::caption));
-        caption->setGeometry(368 + i * 62, 192, 68, 16);
+        caption->setGeometry(368 + i * kToolStep, 192, 64, 16);
     }
     const int hour = QTime::currentTime().hour();
     auto* greeting = new QLabel(hour < 11   ? QStringLiteral("おはようございます。")
@@ -312,7 +317,7 @@ bool frmMenu::eventFilter(QObject* watched, QEvent* event)
     const int menuIndex = static_cast<int>(std::find(lblMenu.begin(), lblMenu.end(), label) - lblMenu.begin());
     const int toolIndex = static_cast<int>(std::find(imgTool.begin(), imgTool.end(), label) - imgTool.begin());
     const bool menu = menuIndex < 5;
-    const bool tool = toolIndex < 5;
+    const bool tool = toolIndex < kToolCount;
 
     if ((menu || tool) && (type == QEvent::FocusIn || type == QEvent::FocusOut)) {
         if (menu && type == QEvent::FocusIn)
@@ -361,14 +366,15 @@ bool frmMenu::eventFilter(QObject* watched, QEvent* event)
 
 bool frmMenu::funcMenuKey(int index, bool tool, int key)
 {
-    const auto& group = tool ? imgTool : lblMenu;
+    const auto group = [&](int i) -> QLabel* { return tool ? imgTool[i] : lblMenu[i]; };
     // The entries stand in a column and the tools in a row: the arrows of that direction move
     // within the group, round from the last to the first.
     const int back = tool ? Qt::Key_Left : Qt::Key_Up;
     const int forward = tool ? Qt::Key_Right : Qt::Key_Down;
     if (key == back || key == forward) {
-        const int step = key == forward ? 1 : 4;
-        group[(index + step) % 5]->setFocus(Qt::TabFocusReason);
+        const int count = tool ? kToolCount : static_cast<int>(lblMenu.size());
+        const int step = key == forward ? 1 : count - 1;
+        group((index + step) % count)->setFocus(Qt::TabFocusReason);
         return true;
     }
     if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
@@ -494,9 +500,26 @@ void frmMenu::imgTool_Click(int index)
             window.exec();
             break;
         }
+        case 5: subSettingsMenu(); break;
         default: break;
         }
     });
+}
+
+void frmMenu::subSettingsMenu()
+{
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("mnuSettings"));
+    menu.addAction(QStringLiteral("塾の設定(&S)…"), this, [this] {
+        frm設定 window(this);
+        window.exec();
+    });
+    menu.addAction(QStringLiteral("年度更新(&Y)…"), this, [this] {
+        frm年度更新 window(this);
+        window.exec();
+    });
+    QLabel* tool = imgTool[5];
+    menu.exec(tool->mapToGlobal(QPoint(0, tool->height())));
 }
 
 QString frmMenu::funcChooseFile(const FileDialogRequest& request, bool save)

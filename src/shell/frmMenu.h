@@ -1,4 +1,4 @@
-// The main menu: five menu entries, five tool images, its own minimise and close
+// The main menu: five menu entries, six tool images, its own minimise and close
 // marks, and the notice board. It stays open the whole time; closing it ends the
 // program. Every other window is opened from here, modally. The keys 1 to 5 open
 // the entries; Tab and the arrows reach the entries and the tools, Enter opens them.
@@ -22,6 +22,7 @@ struct FileDialogRequest;
 class frmMenu : public QWidget {
 public:
     explicit frmMenu(QWidget* parent = nullptr);
+    static constexpr int kToolCount = 6;
 
     // The board button last pressed and the notice it acts on.
     Syori propSyoriID() const { return m_syoriID; }
@@ -65,6 +66,8 @@ private:
     bool funcReopen();
     void subBackup();
     void subRestore();
+    // The settings and the work of the year, chosen from a small menu under the tool.
+    void subSettingsMenu();
     void subRenrakuListSet();
     void lstRenraku_Click();
     void subEditbuttonEnabled(bool enabled);
@@ -72,7 +75,7 @@ private:
     void subNewDay();
 
     std::array<QLabel*, 5> lblMenu{};
-    std::array<QLabel*, 5> imgTool{};
+    std::array<QLabel*, kToolCount> imgTool{};
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
     QLabel* lblRenraku = nullptr;

@@ -17,7 +17,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QProgressDialog>
+#include <QLocale>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -183,18 +183,17 @@ std::optional<StudentImport::Preview> frm生徒取込::funcCheckRows(const Impor
                                                                  const std::vector<Field>& mapping)
 {
     const int total = static_cast<int>(table.rows.size());
-    std::optional<QProgressDialog> progress;
-    if (total > kProgressRows) {
-        progress.emplace(QStringLiteral("ファイルの行を確認しています..."), QStringLiteral("中止"), 0, total, this);
-        progress->setWindowModality(Qt::WindowModal);
-        progress->setMinimumDuration(300);
-    }
+    std::optional<LongTask> task;
+    if (total > kProgressRows)
+        task.emplace(QStringLiteral("ファイルの行を確認しています..."), total, true);
     WaitCursor wait;
+    const QLocale japanese(QLocale::Japanese);
     return StudentImport::funcPreview(table, mapping, [&](int done, int) {
-        if (!progress)
+        if (!task)
             return true;
-        progress->setValue(done);
-        return !progress->wasCanceled();
+        task->setValue(done);
+        task->step(QStringLiteral("%1 / %2 行").arg(japanese.toString(done), japanese.toString(total)));
+        return !task->cancelled();
     });
 }
 

@@ -40,11 +40,13 @@ struct ListColumn {
 // The number first: two students of the same name are told apart by it. Every column
 // of the register is here, so that a list written to Excel imports back whole; the
 // grade and the state are worked out from the row (the grade for this school year).
-const std::array<ListColumn, 14> kColumns{{
+const std::array<ListColumn, 18> kColumns{{
     {"生徒番号", "生徒番号", 10}, {"氏名カナ", "氏名カナ", 5}, {"生徒氏名", "生徒氏名", 5}, {"", "学年", 12, Shown::Grade},
     {"電話", "電話", 5, Shown::Field, true}, {"携帯電話", "携帯", 5, Shown::Field, true}, {"性別名", "性別", 10},
     {"学校名", "学校", 3}, {"入塾日", "入塾日", 5}, {"生年月日", "生年月日", 5}, {"郵便番号", "郵便番号", 5, Shown::Field, true},
     {"住所", "住所", 3}, {"備考", "備考", 3},
+    {"保護者氏名", "保護者氏名", 5}, {"続柄", "続柄", 12}, {"保護者電話", "保護者電話", 5, Shown::Field, true},
+    {"保護者メール", "保護者メール", 3},
     {"", "在籍", 12, Shown::State},
 }};
 const QString kHelp = QStringLiteral("検索結果で抽出された生徒の一覧です。生徒を選択してダブルクリックすると、"

@@ -7,6 +7,7 @@
 #include "FormsCommon.h"
 #include "KeyFilter.h"
 #include "Named.h"
+#include "SchoolYear.h"
 #include "TextBox.h"
 #include "Theme.h"
 #include "UiServices.h"
@@ -51,6 +52,9 @@ void frm生徒検索::buildControls()
 
     cboEdit = namedArray<QComboBox, 1>(fraJyoken, QStringLiteral("cboEdit"));
     cboEdit[0]->setMinimumWidth(220);
+    cboGrade = named<QComboBox>(fraJyoken, QStringLiteral("cboGrade"));
+    cboGrade->addItem(QString());
+    cboGrade->addItems(SchoolYear::funcGradeNames());
 
     auto* fraSex = named<QGroupBox>(fraJyoken, QStringLiteral("fraSex"));
     optSex = namedArray<QRadioButton, 3>(fraSex, QStringLiteral("optSex"),
@@ -82,17 +86,19 @@ void frm生徒検索::buildControls()
     }
     grid->addWidget(new QLabel(QStringLiteral("所属校"), fraJyoken), 4, 0);
     grid->addWidget(cboEdit[0], 4, 1, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("性別"), fraJyoken), 5, 0);
-    grid->addWidget(fraSex, 5, 1, 1, 3);
+    grid->addWidget(new QLabel(QStringLiteral("学年"), fraJyoken), 5, 0);
+    grid->addWidget(cboGrade, 5, 1);
+    grid->addWidget(new QLabel(QStringLiteral("性別"), fraJyoken), 6, 0);
+    grid->addWidget(fraSex, 6, 1, 1, 3);
     // The "～" between the pickers: lblInfo(1) for the enrolment range, lblInfo(0) for the birthday range.
-    grid->addWidget(chkDate[0], 6, 0);
-    grid->addWidget(DTPDate[0], 6, 1);
-    grid->addWidget(lblInfo[1], 6, 2);
-    grid->addWidget(DTPDate[1], 6, 3);
-    grid->addWidget(chkDate[1], 7, 0);
-    grid->addWidget(DTPDate[2], 7, 1);
-    grid->addWidget(lblInfo[0], 7, 2);
-    grid->addWidget(DTPDate[3], 7, 3);
+    grid->addWidget(chkDate[0], 7, 0);
+    grid->addWidget(DTPDate[0], 7, 1);
+    grid->addWidget(lblInfo[1], 7, 2);
+    grid->addWidget(DTPDate[1], 7, 3);
+    grid->addWidget(chkDate[1], 8, 0);
+    grid->addWidget(DTPDate[2], 8, 1);
+    grid->addWidget(lblInfo[0], 8, 2);
+    grid->addWidget(DTPDate[3], 8, 3);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
 
@@ -155,6 +161,7 @@ void frm生徒検索::subClear()
         for (QDateEdit* picker : DTPDate)
             picker->setDate(QDate::currentDate());
         cboEdit[0]->setCurrentIndex(-1);
+        cboGrade->setCurrentIndex(0);
         for (QLineEdit* box : txtData)
             box->clear();
         optSex[0]->setChecked(true);
@@ -191,6 +198,9 @@ bool frm生徒検索::funcCreateSQL()
         like(2, QStringLiteral("電話"), star, QStringLiteral(" 【電話番号】"));
         like(3, QStringLiteral("郵便番号"), QString(), QStringLiteral(" 【郵便番号】"));
         m_jyoken.addCombo(cboEdit[0], QStringLiteral(" 所属校ID = "), QStringLiteral(" 【所属校】"));
+        if (const auto grade = SchoolYear::funcGradeNumber(cboGrade->currentText()))
+            m_jyoken.add(QStringLiteral(" ") + SchoolYear::funcGradeCondition(*grade, SchoolYear::funcCurrentSchoolYear()),
+                         QStringLiteral(" 【学年】") + cboGrade->currentText());
         if (!optSex[0]->isChecked()) {
             const int sex = optSex[1]->isChecked() ? 1 : 2;
             m_jyoken.add(QStringLiteral(" 性別 = ") + QString::number(sex), QStringLiteral(" 【性別】") + optSex[sex]->text());

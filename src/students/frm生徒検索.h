@@ -51,6 +51,7 @@ private:
     QGroupBox* fraJyoken = nullptr;
     std::array<QLineEdit*, 4> txtData{};
     std::array<QComboBox*, 1> cboEdit{};
+    QComboBox* cboGrade = nullptr;   // this school year's grade, from the birth date or chosen by hand
     std::array<QRadioButton*, 3> optSex{};
     std::array<QCheckBox*, 2> chkDate{};
     std::array<QDateEdit*, 4> DTPDate{};

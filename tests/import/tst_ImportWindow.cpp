@@ -20,6 +20,7 @@ private slots:
     void previewShowsEveryRowAndStoresWhatItCounts();
     void exportedListImportsAgainAsDuplicates();
     void courseListGoesOutAsShown();
+    void cancelledCheckOfAnotherEncodingKeepsThePreview();
 
 private:
     std::unique_ptr<ProgramFolder> pf;
@@ -151,6 +152,29 @@ void tst_ImportWindow::courseListGoesOutAsShown()
     }
     QCOMPARE(written, shown);
     QFile::remove(pf->ui().openedDocuments.first());
+}
+
+void tst_ImportWindow::cancelledCheckOfAnotherEncodingKeepsThePreview()
+{
+    // A long file read as UTF-8; read again as Shift_JIS, its check is cancelled.
+    QString text = QStringLiteral("氏名,カナ\n");
+    for (int i = 0; i < 1500; ++i)
+        text += QStringLiteral("生徒%1,せいと\n").arg(i);
+    const QString path = pf->file(QStringLiteral("長い名簿.csv"));
+    writeTextFile(path, text, "UTF-8");
+    frm生徒取込 window;
+    QVERIFY(window.funcOpen(path));
+    auto* encoding = child<QComboBox>(&window, "cboEncoding");
+    const QString shown = encoding->currentText();
+    const QString count = countText(&window);
+    QVERIFY(count.contains(QStringLiteral("1,500")) || count.contains(QStringLiteral("1500")));
+    pf->ui().cancelProgressAtStep = 1;
+    encoding->setCurrentIndex(encoding->findData(static_cast<int>(ImportSource::TextEncoding::Cp932)));
+    emit encoding->activated(encoding->currentIndex());
+    // The box shows what the preview was read as, and the preview is the one it was.
+    QCOMPARE(encoding->currentText(), shown);
+    QCOMPARE(countText(&window), count);
+    QVERIFY(pf->ui().progress.first().endsWith(QStringLiteral("[キャンセル可]")));
 }
 
 QTEST_MAIN(tst_ImportWindow)

@@ -9,6 +9,7 @@
 #include "ReportCommon.h"
 #include "ReportLayout.h"
 #include "ReportRun.h"
+#include "SchoolSettings.h"
 #include "Workbook.h"
 
 #include <QDate>
@@ -86,6 +87,7 @@ private slots:
     void monthlyPagePerStudentOfThatMonth();
     void monthlyLongCommentGoesOnOverPages();
     void monthlyJanuaryLooksBackIntoDecember();
+    void schoolNameOfTheSettingsOnEveryReport();
     void monthlyDefaultMonth_data();
     void monthlyDefaultMonth();
 
@@ -739,6 +741,21 @@ void tst_ReportRoutines::monthlyJanuaryLooksBackIntoDecember()
     }
     QCOMPARE(months.join(u' '), QStringLiteral("8月 9月 10月 11月 12月 1月"));
     QCOMPARE(marks.join(u' '), QStringLiteral("1    2 4"));
+}
+
+void tst_ReportRoutines::schoolNameOfTheSettingsOnEveryReport()
+{
+    student(1, QStringLiteral("山田 太郎"));
+    lesson(1, QStringLiteral("2026/11/04"), 1, 1, 1);
+    attend(1, 1, 1, QStringLiteral("5, 5, 5, NULL"), QString());
+    // Typed in the settings, it wins over the template's cell; "&" is no header code.
+    SchoolSettings::setValue(SchoolSettings::kSchoolName, QStringLiteral(" 楓&学習塾 "));
+    const Written month = monthly({1}, QDate(2026, 11, 1), QDate(2026, 11, 20));
+    using namespace layout::monthly;
+    QCOMPARE(month.text(1 + kSchoolRow, kSchoolCol), QStringLiteral("楓&学習塾"));
+    QVERIFY(!month.firstSheetXml.contains(QStringLiteral("oddHeader")));
+    const Written daily = runReport(*m_pf, kNippou, [&](ExcelOut& out) { out.subNippouPrint(nippouSql({1}), QString()); });
+    QVERIFY(daily.firstSheetXml.contains(QStringLiteral("<oddHeader>&amp;R楓&amp;&amp;学習塾</oddHeader>")));
 }
 
 void tst_ReportRoutines::monthlyDefaultMonth_data()

@@ -6,6 +6,8 @@
 
 #include <QFile>
 
+#include <memory>
+
 #include <QtTest>
 
 class tst_SchoolYear : public QObject {
@@ -18,6 +20,9 @@ private slots:
     void lessonsAfterTheStateDateAreNotOffered();
     void yearChangePreviewCommitAndUndo();
     void yearChangeMeetsAnotherPc();
+
+private:
+    std::unique_ptr<ProgramFolder> m_register;   // the student search's condition, over every row above
 };
 
 void tst_SchoolYear::gradeOfStudent_data()
@@ -70,6 +75,22 @@ void tst_SchoolYear::gradeOfStudent()
     QCOMPARE(SchoolYear::funcGradeName(got), grade);
     if (got)
         QCOMPARE(SchoolYear::funcGradeNumber(grade), got);
+
+    // The student search finds the student under that grade and no other.
+    if (!m_register)
+        m_register = std::make_unique<ProgramFolder>();
+    m_register->exec(QStringLiteral("DELETE FROM 生徒台帳"));
+    m_register->exec(QStringLiteral("INSERT INTO 生徒台帳 (生徒番号, 生年月日, 学年補正, 手動学年, 手動学年度, 削除フラグ)"
+                                    " VALUES (1, %1, %2, %3, %4, 0)")
+                         .arg(birth.isEmpty() ? QStringLiteral("NULL") : u'\'' + birth + u'\'')
+                         .arg(correction)
+                         .arg(manual.isEmpty() ? QStringLiteral("NULL") : u'\'' + chosen[0] + u'\'',
+                              manual.isEmpty() ? QStringLiteral("NULL") : chosen[1]));
+    QStringList found;
+    for (int g = SchoolYear::kYoungest; g <= SchoolYear::kGraduated; ++g)
+        if (m_register->count(QStringLiteral("生徒台帳"), SchoolYear::funcGradeCondition(g, year)) > 0)
+            found << SchoolYear::funcGradeName(g);
+    QCOMPARE(found.join(u','), grade);
 }
 
 void tst_SchoolYear::yearStartIsKeptInTheProgramFolder()

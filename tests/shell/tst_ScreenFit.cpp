@@ -11,6 +11,7 @@
 #include "frm年度更新.h"
 #include "frm期間登録.h"
 #include "frm通常クラス.h"
+#include "frm設定.h"
 #include "frm生徒取込.h"
 #include "frm生徒情報詳細.h"
 #include "frm生徒検索.h"
@@ -65,6 +66,7 @@ const std::vector<Opening>& openings()
         {"frm通常クラス", direct<frm通常クラス>()},
         {"frm期間登録", direct<frm期間登録>()},
         {"frm休校日", direct<frm休校日>()},
+        {"frm設定", direct<frm設定>()},
         {"frm入力用", direct<frm入力用>([](frm入力用& w) {
              w.setPropLabel(QStringLiteral("学年を入力してください。"));
              w.setProplblMode(QStringLiteral("追加"));

@@ -3,13 +3,16 @@
 #include "ExcelOut.h"
 #include "ShellTest.h"
 #include "basStart.h"
+#include "SchoolSettings.h"
 #include "frmMenu.h"
+#include "frm設定.h"
 
 #include <QCalendarWidget>
 #include <QDateEdit>
 #include <QDir>
 #include <QToolButton>
 #include <QFile>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <QtTest>
@@ -52,6 +55,21 @@ void tst_Start::showsTheMenuAndRefusesASecondCopy()
     QVERIFY(menu->mask().contains(QPoint(362, 3)));
     QVERIFY(menu->mask().contains(QPoint(3, 255)));
     QVERIFY(pf.ui().messages.empty());
+
+    // A school without a name is asked for it over the menu: a blank name is refused, a name kept.
+    auto* settings = menu->findChild<frm設定*>();
+    QVERIFY(settings && settings->isVisible());
+    auto* name = settings->findChild<QLineEdit*>(QStringLiteral("txtSchoolName"));
+    name->setText(QStringLiteral("　"));
+    settings->cmdOK_Click();
+    QCOMPARE(pf.ui().messages.size(), size_t(1));
+    QCOMPARE(pf.ui().messages[0].text, QStringLiteral("塾の名前を入力してください。"));
+    QVERIFY(settings->isVisible());
+    name->setText(QStringLiteral(" 楓'学習塾 "));
+    settings->cmdOK_Click();
+    QVERIFY(!settings->isVisible());
+    QCOMPARE(SchoolSettings::funcSchoolName(), QStringLiteral("楓'学習塾"));
+    pf.ui().messages.clear();
 
     // The second copy says so and touches nothing: the database stays as the first left it.
     CloseDatabase();

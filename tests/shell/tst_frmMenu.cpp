@@ -1,17 +1,22 @@
 #include "ShellTest.h"
 #include "UiServices.h"
 #include "frmAbout.h"
+#include "SchoolSettings.h"
 #include "frmMenu.h"
+#include "frm設定.h"
 #include "frmマスタ登録.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QDir>
+#include <QMenu>
+#include <QTimer>
 #include <QtTest>
 
 class tst_frmMenu : public QObject {
@@ -26,6 +31,7 @@ private slots:
     void keysOpenEntriesAndTools_data();
     void keysOpenEntriesAndTools();
     void closeAndMinimiseMarks();
+    void schoolNameChangedOnAnotherPcIsAskedAbout();
 
 private:
     static QListWidget* board(frmMenu& m) { return m.findChild<QListWidget*>("lstRenraku"); }
@@ -251,15 +257,17 @@ void tst_frmMenu::keysOpenEntriesAndTools_data()
     QTest::addColumn<QString>("focused");
     QTest::newRow("1") << QStringList{"1"} << "frm講座情報一覧" << "lblMenu_0";
     QTest::newRow("2") << QStringList{"2"} << "frm生徒情報一覧" << "lblMenu_0";
-    QTest::newRow("3 from the board") << QStringList{"Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "3"}
+    QTest::newRow("3 from the board") << QStringList{"Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "Tab", "3"}
                                       << "frm帳票出力" << "lstRenraku";
     QTest::newRow("4") << QStringList{"4"} << "frmマスタ登録" << "lblMenu_0";
     QTest::newRow("arrows and Enter") << QStringList{"Down", "Down", "Down", "Up", "Return"} << "frm帳票出力" << "lblMenu_2";
     QTest::newRow("up wraps round") << QStringList{"Up", "Up", "Return"} << "frmマスタ登録" << "lblMenu_3";
     QTest::newRow("tab to the tools") << QStringList{"Tab", "Tab", "Tab", "Tab", "Tab", "Right", "Right", "Return"}
                                       << "frm初期化" << "imgTool_2";
-    QTest::newRow("left wraps round") << QStringList{"Tab", "Tab", "Tab", "Tab", "Tab", "Left", "Space"}
+    QTest::newRow("left wraps round") << QStringList{"Tab", "Tab", "Tab", "Tab", "Tab", "Left", "Left", "Space"}
                                       << "frmAbout バージョン " KAEDE_VERSION << "imgTool_4";
+    // The last tool shows a small menu; its first entry is the school's settings.
+    QTest::newRow("settings") << QStringList{"Tab", "Tab", "Tab", "Tab", "Tab", "Left", "Return"} << "frm設定" << "imgTool_5";
     QTest::newRow("5") << QStringList{"5"} << "" << "lblMenu_0";
 }
 
@@ -278,6 +286,15 @@ void tst_frmMenu::keysOpenEntriesAndTools()
 
     QString seen;
     NextModal step([&seen](QDialog* d) { seen = windowName(d); });
+    QTimer popup;
+    connect(&popup, &QTimer::timeout, [&] {
+        if (auto* shown = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            popup.stop();
+            shown->actions().constFirst()->trigger();
+            shown->close();
+        }
+    });
+    popup.start(20);
     pressKeys(keys);
     QCOMPARE(step.fired(), !opened.isEmpty());
     QCOMPARE(seen, opened);
@@ -313,6 +330,28 @@ void tst_frmMenu::closeAndMinimiseMarks()
     menu.show();
     QTest::mouseClick(label(menu, QStringLiteral("lblMenu_4")), Qt::LeftButton);
     QVERIFY(!menu.isVisible());
+}
+
+void tst_frmMenu::schoolNameChangedOnAnotherPcIsAskedAbout()
+{
+    ProgramFolder pf;
+    SchoolSettings::setValue(SchoolSettings::kSchoolName, QStringLiteral("楓塾"));
+    for (const MsgAnswer answer : {MsgAnswer::No, MsgAnswer::Yes}) {
+        frm設定 window;
+        window.show();
+        window.findChild<QLineEdit*>(QStringLiteral("txtSchoolName"))->setText(QStringLiteral("楓学習塾 本校"));
+        pf.execElsewhere(QStringLiteral("UPDATE 設定 SET 値 = '楓塾 駅前校' WHERE 設定名 = '学校名'"));
+        pf.ui().answers = {answer};
+        window.cmdOK_Click();
+        QCOMPARE(pf.ui().lastText(), QStringLiteral("他のパソコンで塾の名前が「楓塾 駅前校」に変更されています。上書きしますか？"));
+        // いいえ keeps the other PC's name and shows it; はい stores this one.
+        QCOMPARE(SchoolSettings::funcSchoolName(), answer == MsgAnswer::Yes ? QStringLiteral("楓学習塾 本校") : QStringLiteral("楓塾 駅前校"));
+        QCOMPARE(window.isVisible(), answer == MsgAnswer::No);
+        if (answer == MsgAnswer::No)
+            QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("txtSchoolName"))->text(), QStringLiteral("楓塾 駅前校"));
+        window.hide();
+        SchoolSettings::setValue(SchoolSettings::kSchoolName, QStringLiteral("楓塾"));
+    }
 }
 
 QTEST_MAIN(tst_frmMenu)

@@ -66,6 +66,8 @@ void tst_StudentList::init()
 
 void tst_StudentList::menuListsEveryStudentNotDeletedByReading()
 {
+    pf->exec(QStringLiteral("UPDATE 生徒台帳 SET 保護者氏名 = '佐藤 一郎', 続柄 = '父', 保護者電話 = '09033334444',"
+                            " 保護者メール = 'ichiro@example.jp' WHERE 生徒番号 = 1"));
     frmMenu menu;
     menu.show();
     NextModal step([](QDialog* d) {
@@ -75,7 +77,8 @@ void tst_StudentList::menuListsEveryStudentNotDeletedByReading()
             SchoolYear::funcGradeName(SchoolYear::funcGradeOf(QDate(2011, 6, 1), SchoolYear::funcCurrentSchoolYear()));
         QCOMPARE(rowTexts(list(d)).last(), QStringLiteral("1|ｻﾄｳ ﾊﾅｺ|佐藤　花子|") + grade
                                                + QStringLiteral("|0427001234|09011112222|女|町田第一中学校|"
-                                                                "2023/04/01|2011/06/01|1940013|町田市原町田1-1||在籍"));
+                                                                "2023/04/01|2011/06/01|1940013|町田市原町田1-1||"
+                                                                "佐藤 一郎|父|09033334444|ichiro@example.jp|在籍"));
         // A school no longer in use still names the student's school; no school leaves the cell empty.
         QCOMPARE(rowTexts(list(d)).at(2).section(QLatin1Char('|'), 7, 7), QStringLiteral("廃校"));
         QCOMPARE(rowTexts(list(d)).at(1).section(QLatin1Char('|'), 7, 7), QString());
@@ -286,8 +289,8 @@ void tst_StudentList::enrolledByDefaultAndGradesSortInOrder()
         QCOMPARE(rowTags(lv), (QStringList{"2", "4", "1"}));
         child<QCheckBox>(&w, "chkAll")->click();
         QCOMPARE(rowTags(lv), (QStringList{"2", "4", "5", "1"}));
-        QCOMPARE(lv->topLevelItem(2)->text(13), QStringLiteral("退塾"));
-        QCOMPARE(lv->topLevelItem(0)->text(13), QStringLiteral("休塾"));
+        QCOMPARE(lv->topLevelItem(2)->text(17), QStringLiteral("退塾"));
+        QCOMPARE(lv->topLevelItem(0)->text(17), QStringLiteral("休塾"));
         // By grade, youngest first (小 before 中 though its text sorts after), then the other way.
         const auto clickGrade = [&] {
             QTest::mouseClick(lv->header()->viewport(), Qt::LeftButton, {},

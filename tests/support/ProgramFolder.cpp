@@ -51,7 +51,8 @@ QString createTestServerDatabase()
 {
     static int made = 0;
     const QString name = QStringLiteral("kaede_t%1_%2").arg(QCoreApplication::applicationPid()).arg(++made);
-    maintenance(QStringLiteral("CREATE DATABASE %1 TEMPLATE kaede_template STRATEGY FILE_COPY").arg(name));
+    // Owned by the tables' owner, as a school's database is: an upgrade may add tables to it.
+    maintenance(QStringLiteral("CREATE DATABASE %1 OWNER kaede_owner TEMPLATE kaede_template STRATEGY FILE_COPY").arg(name));
     return name;
 }
 

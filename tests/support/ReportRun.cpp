@@ -46,6 +46,7 @@ Written runReport(ProgramFolder& pf, const QString& sheet, const std::function<v
             w.charts << chart;
         }
         w.workbookXml = zipEntry(zip, "xl/workbook.xml");
+        w.firstSheetXml = zipEntry(zip, "xl/worksheets/sheet1.xml");
     }
     if (qEnvironmentVariableIsEmpty("KAEDE_KEEP_REPORTS"))
         QFile::remove(path);

@@ -18,6 +18,7 @@ struct Written {
     std::unique_ptr<wb::Workbook> book;
     QStringList charts;   // xl/charts/chart1.xml, chart2.xml, ... in order
     QString workbookXml;
+    QString firstSheetXml;   // its page header, for one
 
     const wb::Sheet& sheet(int index = 0) const { return book->sheetAt(index); }
     QString text(int row, int col) const { return sheet().text(row, col); }
