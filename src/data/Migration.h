@@ -21,10 +21,6 @@ const QStringList& funcAddedTables();
 // the office login is told so (kMigrationNeedsOwnerText).
 QString funcMigrateDatabase(Database& db, const QString& backupFolder);
 
-// The tables added since the first version: a database of an earlier version
-// (a backup to restore, too) lacks them until it is brought up to date.
-QStringList funcAddedTables();
-
 // A copy of the embedded database file in the folder, named after it and the time
 // (Revid_20261208_093000.mdb). Throws std::runtime_error when it cannot be written.
 QString funcBackupFileCopy(const QString& databasePath, const QString& folder);
