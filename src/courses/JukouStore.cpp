@@ -1,5 +1,6 @@
 #include "JukouStore.h"
 
+#include "ClassStore.h"
 #include "CommonBase.h"
 #include "DaoCommon.h"
 #include "Enrolment.h"
@@ -207,16 +208,20 @@ QList<int> previousLessons(int kouzaID)
     const std::optional<Kouza> k = KouzaStore::load(kouzaID);
     if (!k)
         return {};
+    // The latest earlier lessons that had takers: a lesson nobody was entered for gives nobody.
     const QString sameClass = classCondition(*k);
     return column(QStringLiteral("SELECT 毎講座ID FROM 毎講座履歴 WHERE") + sameClass
                   + QStringLiteral("AND 講座日 = (SELECT MAX(講座日) FROM 毎講座履歴 WHERE") + sameClass
-                  + QStringLiteral("AND 講座日 < #") + funcDateText(k->kouzaDate) + QStringLiteral("#) ORDER BY 毎講座ID"));
+                  + QStringLiteral("AND 講座日 < #") + funcDateText(k->kouzaDate)
+                  + QStringLiteral("# AND EXISTS (SELECT 生徒番号 FROM 講座出席 WHERE 講座出席.毎講座ID = 毎講座履歴.毎講座ID))"
+                                   " ORDER BY 毎講座ID"));
 }
 
 std::optional<int> addPreviousTakers(int kouzaID)
 {
-    const QList<int> previous = previousLessons(kouzaID);
-    if (previous.isEmpty())
+    const std::optional<int> regular = funcRegularClass(kouzaID);
+    const QList<int> previous = regular ? QList<int>{} : previousLessons(kouzaID);
+    if (!regular && previous.isEmpty())
         return std::nullopt;
     Transaction transaction;
     if (!funcHoldLesson(kouzaID))
@@ -224,14 +229,18 @@ std::optional<int> addPreviousTakers(int kouzaID)
     const std::optional<Kouza> lesson = KouzaStore::load(kouzaID);
     if (!lesson)
         return 0;
-    const QList<int> students = column(
-        QStringLiteral("SELECT DISTINCT 講座出席.生徒番号 FROM 講座出席 INNER JOIN 生徒台帳 ON 生徒台帳.生徒番号 = 講座出席.生徒番号"
-                       " WHERE 講座出席.毎講座ID IN (")
-        + idList(previous) + QStringLiteral(") AND 生徒台帳.削除フラグ = 0 AND") + Enrolment::funcTakesLessonOnSql(lesson->kouzaDate)
-        + QStringLiteral("AND 講座出席.生徒番号 NOT IN (SELECT 生徒番号 FROM 講座出席")
-        + lessonCondition(kouzaID) + QStringLiteral(") ORDER BY 講座出席.生徒番号"));
+    const QList<int> taking = column(QStringLiteral("SELECT 生徒番号 FROM 講座出席") + lessonCondition(kouzaID));
+    // A lesson of a regular class takes the class's members on its day.
+    QList<int> students = regular ? ClassStore::Takers({*regular}).on(*regular, lesson->kouzaDate)
+                                  : column(QStringLiteral("SELECT DISTINCT 講座出席.生徒番号 FROM 講座出席 INNER JOIN 生徒台帳"
+                                                          " ON 生徒台帳.生徒番号 = 講座出席.生徒番号 WHERE 講座出席.毎講座ID IN (")
+                                           + idList(previous) + QStringLiteral(") AND 生徒台帳.削除フラグ = 0 AND")
+                                           + Enrolment::funcTakesLessonOnSql(lesson->kouzaDate)
+                                           + QStringLiteral("ORDER BY 講座出席.生徒番号"));
     int added = 0;
     for (int stuNo : students) {
+        if (taking.contains(stuNo))
+            continue;
         JukouRow row;
         row.stuNo = stuNo;
         added += funcAddTaker(kouzaID, row) ? 1 : 0;
@@ -239,6 +248,17 @@ std::optional<int> addPreviousTakers(int kouzaID)
     storeTakerCount(kouzaID);
     transaction.commit();
     return added;
+}
+
+std::optional<int> funcRegularClass(int kouzaID)
+{
+    const EngineRows rows = gDatabase.engine().query(
+        QStringLiteral("SELECT 通常クラス.通常クラスID FROM 毎講座履歴 INNER JOIN 通常クラス ON 通常クラス.通常クラスID = 毎講座履歴.通常クラスID"
+                       " WHERE 毎講座履歴.毎講座ID = ? AND 通常クラス.削除フラグ = 0"),
+        {kouzaID});
+    if (rows.count == 0)
+        return std::nullopt;
+    return rows.values.first().toInt();
 }
 
 void storeTakerCount(int kouzaID)

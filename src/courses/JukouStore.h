@@ -71,11 +71,15 @@ bool funcHoldLesson(int kouzaID);
 // or her one meanwhile (that row is left as it is).
 bool funcAddTaker(int kouzaID, const JukouRow& row);
 
-// The lessons of the same class (学年, 科目, 講座クラス) on the latest date before this one's.
+// The lessons of the same class (学年, 科目, 講座クラス) on the latest date before
+// this one's on which the class had takers.
 QList<int> previousLessons(int kouzaID);
-// Makes the students of the previous lessons takers of this one, but for those
-// deleted since and those taking it already, in one transaction; the number
-// added, nullopt when the class has no earlier lesson.
+// The regular class the lesson was planned for, when it still exists.
+std::optional<int> funcRegularClass(int kouzaID);
+// Makes the members of the lesson's regular class on its day, or else the students
+// of the previous lessons, takers of this one, but for those deleted since and
+// those taking it already, in one transaction; the number added, nullopt when
+// there is neither a regular class nor an earlier lesson with takers.
 std::optional<int> addPreviousTakers(int kouzaID);
 // Writes the lesson's 受講人数 from its takers as stored, counted by the
 // database within the caller's transaction (never a window's count).

@@ -12,6 +12,9 @@
 #include "frm講座情報詳細.h"
 #include "frm出欠一括入力.h"
 #include "frm講座検索.h"
+#include "frm休校日.h"
+#include "frm期間登録.h"
+#include "frm通常クラス.h"
 #include "WindowPlace.h"
 
 #include <QGridLayout>
@@ -104,6 +107,16 @@ frm講座情報一覧::frm講座情報一覧(QWidget* parent) : QDialog(parent)
     connect(cmd一括入力, &QPushButton::clicked, this, [this] { cmd一括入力_Click(); });
     connect(lvList, &QTreeWidget::itemSelectionChanged, this,
             [this] { cmd一括入力->setEnabled(funcSelectedCount(lvList) == 1); });
+    fraPlan = named<QGroupBox>(this, QStringLiteral("fraPlan"), QStringLiteral("授業の計画"));
+    cmdPlan = namedArray<QPushButton, 3>(fraPlan, QStringLiteral("cmdPlan"),
+                                         {QStringLiteral("通常クラス(&K)"), QStringLiteral("期間を指定して登録(&T)"),
+                                          QStringLiteral("休校日と祝日(&H)")});
+    auto* planLayout = new QVBoxLayout(fraPlan);
+    for (int i = 0; i < 3; ++i) {
+        cmdPlan[i]->setAutoDefault(false);
+        planLayout->addWidget(cmdPlan[i]);
+        connect(cmdPlan[i], &QPushButton::clicked, this, [this, i] { cmdPlan_Click(i); });
+    }
     cmdExcel = named<QPushButton>(this, QStringLiteral("cmdExcel"), QStringLiteral("カレンダーを出力(&O)"));
     cmdSearch = named<QPushButton>(this, QStringLiteral("cmdSearch"), QStringLiteral("検索したい(&F)"));
     cmdEnd = named<QPushButton>(this, QStringLiteral("cmdEnd"), QStringLiteral("閉じる(&X)"));
@@ -121,6 +134,7 @@ frm講座情報一覧::frm講座情報一覧(QWidget* parent) : QDialog(parent)
     condition->addWidget(lblInfo[1]);
     auto* side = new QVBoxLayout;
     side->addWidget(frmMenu);
+    side->addWidget(fraPlan);
     side->addWidget(cmdExcel);
     side->addWidget(cmdExport);
     side->addWidget(cmdSearch);
@@ -190,6 +204,7 @@ bool frm講座情報一覧::Form_Activate()
         for (QPushButton* button : cmdOK)
             button->setVisible(!studentMode());
         frmMenu->setVisible(!studentMode());
+        fraPlan->setVisible(!studentMode());
         subShowToday();
         lvList->setFocus();
         return true;
@@ -393,6 +408,27 @@ void frm講座情報一覧::cmd一括入力_Click()
             return;
         frm出欠一括入力 sheet(selected[0], this);
         sheet.exec();
+    });
+}
+
+void frm講座情報一覧::cmdPlan_Click(int index)
+{
+    guarded(QStringLiteral("frm講座情報一覧 - cmdPlan_Click"), [&] {
+        bool lessonsChanged = false;
+        if (index == 0) {
+            frm通常クラス window(this);
+            window.exec();
+        } else if (index == 1) {
+            frm期間登録 window(this);
+            window.exec();
+            lessonsChanged = window.propOK();
+        } else {
+            frm休校日 window(this);
+            window.exec();
+            lessonsChanged = window.propOK();
+        }
+        if (lessonsChanged)
+            subListSet();
     });
 }
 

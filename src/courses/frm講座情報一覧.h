@@ -57,6 +57,7 @@ private:
     void cmdExcel_Click();
     void cmdExport_Click();
     void cmd一括入力_Click();
+    void cmdPlan_Click(int index);
     void cmdEnd_Click();
     void subOpenDetail();
     void subShowToday();
@@ -67,6 +68,8 @@ private:
     std::array<QPushButton*, 4> cmdOK{};
     std::optional<ListButtons> m_buttons;
     QPushButton* cmd一括入力 = nullptr;   // the class register of the one lesson selected
+    QGroupBox* fraPlan = nullptr;
+    std::array<QPushButton*, 3> cmdPlan{};   // 通常クラス, 期間登録, 休校日と祝日
     QPushButton* cmdExcel = nullptr;
     QPushButton* cmdExport = nullptr;
     QPushButton* cmdSearch = nullptr;

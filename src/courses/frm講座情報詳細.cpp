@@ -4,6 +4,7 @@
 #include "KouzaCombo.h"
 #include "ErrorLog.h"
 #include "FormsCommon.h"
+#include "ClassStore.h"
 #include "KouzaStore.h"
 #include "MainCommon.h"
 #include "Named.h"
@@ -25,6 +26,8 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <span>
 
 #include <vector>
 
@@ -91,11 +94,14 @@ frm講座情報詳細::frm講座情報詳細(Syori mode, int kouzaID, QWidget* p
 // range, the content, the buttons, then the attendance panel.
 void frm講座情報詳細::subTabOrder()
 {
-    const std::vector<QWidget*> order = {
+    std::vector<QWidget*> order = {
         DTPDate[0], cboEdit[KouzaCbo::Jigen], cboEdit[KouzaCbo::Gakunen], cboEdit[KouzaCbo::Kamoku], cboEdit[KouzaCbo::KouzaClass], cboEdit[KouzaCbo::Koushi], cboEdit[KouzaCbo::Kyositsu], txtNinzu[0], txtNinzu[1],
-        chkIkkatu, DTPDate[1], DTPDate[2], cboEdit[KouzaCbo::Youbi], TXT_KouzaInfo[0], TXT_KouzaInfo[1], TXT_KouzaInfo[2],
+        chkIkkatu, DTPDate[1], DTPDate[2], cboEdit[KouzaCbo::Youbi]};
+    order.insert(order.end(), chk曜日.begin(), chk曜日.end());
+    order.insert(order.end(), chk除く.begin(), chk除く.end());
+    order.insert(order.end(), {TXT_KouzaInfo[0], TXT_KouzaInfo[1], TXT_KouzaInfo[2],
         TXT_KouzaInfo[3], cmdOK, cmdClear, cmdEnd, opt表示[0], opt表示[1], txtFind, lvList, cmd前回受講者, cmd一括入力, chk受講者, opt出欠[0], opt出欠[1], opt宿題[0], opt宿題[1],
-        cbo態度評価[0], cbo態度評価[1], cbo態度評価[2], cbo態度評価[3], txtコメント};
+        cbo態度評価[0], cbo態度評価[1], cbo態度評価[2], cbo態度評価[3], txtコメント});
     for (std::size_t i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -221,10 +227,23 @@ QWidget* frm講座情報詳細::buildIkkatuPart(QWidget* host)
     range->addWidget(lblItem[15]);
     range->addWidget(cboEdit[KouzaCbo::Youbi]);
     range->addWidget(caption(fraIkkatu, QStringLiteral("曜日")));
+    // More weekdays at once, and the days the term leaves out.
+    static const QString kDays = QStringLiteral("月火水木金土日");
+    for (int d = 0; d < 7; ++d) {
+        chk曜日[d] = named<QCheckBox>(fraIkkatu, QStringLiteral("chk曜日_%1").arg(d), kDays.mid(d, 1));
+        range->addWidget(chk曜日[d]);
+    }
     range->addStretch(1);
+    auto* skips = new QHBoxLayout;
+    chk除く = namedArray<QCheckBox, 3>(fraIkkatu, QStringLiteral("chk除く"),
+                                       {QStringLiteral("休みにする祝日を除く"), QStringLiteral("休校日を除く"), QStringLiteral("第5週を除く")});
+    for (QCheckBox* box : chk除く)
+        skips->addWidget(box);
+    skips->addStretch(1);
     auto* layout = new QVBoxLayout(fraIkkatu);
     layout->addWidget(chkIkkatu);
     layout->addLayout(range);
+    layout->addLayout(skips);
 
     connect(chkIkkatu, &QCheckBox::clicked, this, [this] { chkIkkatu_Click(); });
     return fraIkkatu;
@@ -493,6 +512,9 @@ QStringList frm講座情報詳細::funcFormState() const
     for (int i = 0; i < 4; ++i)
         state << kouzaInfoText(i);
     state << QString::number(chkIkkatu->isChecked());
+    for (const auto& boxes : {std::span<QCheckBox* const>(chk曜日), std::span<QCheckBox* const>(chk除く)})
+        for (const QCheckBox* box : boxes)
+            state << QString::number(box->isChecked());
     return state;
 }
 
@@ -597,6 +619,10 @@ void frm講座情報詳細::subIkkatuMode(bool show)
         DTPDate[0]->setEnabled(!show);
         for (QWidget* control : std::initializer_list<QWidget*>{DTPDate[1], DTPDate[2], cboEdit[KouzaCbo::Youbi], lblItem[12], lblItem[15]})
             control->setEnabled(show);
+        for (QCheckBox* box : chk曜日)
+            box->setEnabled(show);
+        for (QCheckBox* box : chk除く)
+            box->setEnabled(show);
     });
 }
 
@@ -605,14 +631,21 @@ void frm講座情報詳細::chkIkkatu_Click()
     guarded(QStringLiteral("frm講座情報詳細 - chkIkkatu_Click"), [&] { subIkkatuMode(chkIkkatu->isChecked()); });
 }
 
-QList<QDate> frm講座情報詳細::funcIkkatuDates() const
+QList<int> frm講座情報詳細::funcIkkatuWeekdays() const
 {
-    QList<QDate> dates;
-    const int youbi = selectedData(cboEdit[KouzaCbo::Youbi]);
-    for (QDate d = DTPDate[1]->date(); d <= DTPDate[2]->date(); d = d.addDays(1))
-        if (d.dayOfWeek() == youbi)
-            dates << d;
-    return dates;
+    QList<int> weekdays;
+    for (int d = 1; d <= 7; ++d)
+        if (selectedData(cboEdit[KouzaCbo::Youbi]) == d || chk曜日[d - 1]->isChecked())
+            weekdays << d;
+    return weekdays;
+}
+
+QList<QDate> frm講座情報詳細::funcIkkatuDates(QList<TermSkip>* skipped) const
+{
+    const SkipOptions options{chk除く[0]->isChecked(), chk除く[1]->isChecked(), chk除く[2]->isChecked()};
+    // The calendar is read only when a day may be left out.
+    const SchoolDays days = options.holidays || options.closures ? SchoolDays() : SchoolDays({}, {}, {});
+    return Term::funcDates(funcIkkatuWeekdays(), DTPDate[1]->date(), DTPDate[2]->date(), options, days, skipped);
 }
 
 bool frm講座情報詳細::funcIkkatuAdd()
@@ -624,20 +657,31 @@ bool frm講座情報詳細::funcIkkatuAdd()
             MsgBox(QStringLiteral("講座日の範囲指定に誤りがあります"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
             return false;
         }
-        if (cboEdit[KouzaCbo::Youbi]->currentIndex() <= 0) {
+        if (funcIkkatuWeekdays().isEmpty()) {
             MsgBox(QStringLiteral("一括登録するときは曜日を必ず指定してください"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
             cboEdit[KouzaCbo::Youbi]->setFocus();
             return false;
         }
         // A range without the weekday would store nothing; say so rather than ask about it.
-        if (funcIkkatuDates().isEmpty()) {
+        QList<TermSkip> skipped;
+        const QList<QDate> dates = funcIkkatuDates(&skipped);
+        if (dates.isEmpty()) {
             MsgBox(QStringLiteral("指定された期間に該当する曜日がありません。"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
             return false;
         }
         // The question names what will be stored: the lessons, not the days of the range.
-        const QString question = funcDateText(first) + QStringLiteral("～") + funcDateText(last) + QStringLiteral("までの")
-            + weekdayName(cboEdit[KouzaCbo::Youbi]->currentText()) + QStringLiteral(" ") + QString::number(funcIkkatuDates().size())
-            + QStringLiteral("回分を登録してもよいですか？");
+        const QList<int> weekdays = funcIkkatuWeekdays();
+        const QString names = weekdays.size() == 1 && cboEdit[KouzaCbo::Youbi]->currentIndex() > 0
+            ? weekdayName(cboEdit[KouzaCbo::Youbi]->currentText())
+            : ClassStore::funcWeekdayText(weekdays) + QStringLiteral("曜日");
+        QString question = funcDateText(first) + QStringLiteral("～") + funcDateText(last) + QStringLiteral("までの") + names
+            + QStringLiteral(" ") + QString::number(dates.size()) + QStringLiteral("回分を登録してもよいですか？");
+        QStringList left;
+        for (const TermSkip& s : skipped)
+            left << funcDateText(s.date) + QStringLiteral(" ") + s.reason;
+        if (!left.isEmpty())
+            question += QStringLiteral("\n\n除く日 %1 日：\n").arg(left.size()) + left.mid(0, 15).join(u'\n')
+                + (left.size() > 15 ? QStringLiteral("\nほか %1 日").arg(left.size() - 15) : QString());
         return MsgBox(question, MsgButtons::YesNo, MsgIcon::Question, kTitle) != MsgAnswer::No;
     });
 }

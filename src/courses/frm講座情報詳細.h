@@ -8,6 +8,8 @@
 #include "clsJukou.h"
 
 #include <QDate>
+#include "Term.h"
+
 #include <QDialog>
 #include <QString>
 #include <QStringList>
@@ -89,7 +91,9 @@ private:
     void chkIkkatu_Click();
     bool funcIkkatuAdd();
     // The dates of the range that fall on the chosen weekday, first to last.
-    QList<QDate> funcIkkatuDates() const;
+    // The dates of the range on the chosen weekdays, those left out by the options in *skipped.
+    QList<QDate> funcIkkatuDates(QList<TermSkip>* skipped = nullptr) const;
+    QList<int> funcIkkatuWeekdays() const;
     // False when the user stopped it: nothing was stored.
     bool subIkkatuSave();
 
@@ -130,6 +134,8 @@ private:
     std::array<QWidget*, 4> TXT_KouzaInfo{};
     QGroupBox* fraIkkatu = nullptr;
     QCheckBox* chkIkkatu = nullptr;
+    std::array<QCheckBox*, 7> chk曜日{};   // weekdays besides the one chosen in the box
+    std::array<QCheckBox*, 3> chk除く{};   // holidays off, closures, 5th weeks
     std::array<QLabel*, 16> lblItem{};   // only the named ones exist: 12 "から", 15 "までの"
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdClear = nullptr;

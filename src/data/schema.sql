@@ -54,7 +54,9 @@ CREATE TABLE 毎講座履歴 (
     講座内容     TEXT,
     宿題         TEXT,
     コメント     TEXT,
-    更新回数     INTEGER NOT NULL DEFAULT 0
+    更新回数     INTEGER NOT NULL DEFAULT 0,
+    -- The regular class the lesson was planned for; 0 or none for a lesson of its own.
+    通常クラスID INTEGER
 );
 CREATE INDEX 毎講座履歴_講座日 ON 毎講座履歴 (講座日, 時限ID);
 
@@ -135,6 +137,49 @@ CREATE TABLE メール送信履歴 (
     応答       TEXT
 );
 CREATE INDEX メール送信履歴_対象月 ON メール送信履歴 (対象月, 生徒番号);
+-- Days the school is closed: a range of one year ("yyyy/mm/dd") or of every year
+-- ("mm/dd"; a range across New Year ends in the next year).
+CREATE TABLE マスタ休校日 (
+    休校日ID   INTEGER PRIMARY KEY,
+    休校日名   TEXT,
+    開始日     TEXT,
+    終了日     TEXT,
+    削除フラグ INTEGER NOT NULL DEFAULT 0
+);
+-- The national holidays the school teaches on, by name; every other holiday is 休み.
+CREATE TABLE 祝日授業 (
+    祝日名   TEXT PRIMARY KEY,
+    授業あり INTEGER NOT NULL DEFAULT 0
+);
+-- The government's published holidays as the office loaded them: each year held
+-- here is taken as it stands instead of the program's calculation.
+CREATE TABLE 祝日一覧 (
+    祝日   TEXT PRIMARY KEY,
+    祝日名 TEXT
+);
+-- Classes that meet every week with the same members. 曜日 lists the weekdays
+-- (1 月 … 7 日) separated by commas.
+CREATE TABLE 通常クラス (
+    通常クラスID INTEGER PRIMARY KEY,
+    学年ID       INTEGER,
+    科目ID       INTEGER,
+    講座クラスID INTEGER,
+    曜日         TEXT,
+    時限ID       INTEGER,
+    講師ID       INTEGER,
+    教室ID       INTEGER,
+    定員数       INTEGER NOT NULL DEFAULT 0,
+    削除フラグ   INTEGER NOT NULL DEFAULT 0,
+    更新回数     INTEGER NOT NULL DEFAULT 0
+);
+-- The members of a class from 開始日, up to 終了日 when there is one.
+CREATE TABLE クラス生徒 (
+    通常クラスID INTEGER,
+    生徒番号     INTEGER,
+    開始日       TEXT,
+    終了日       TEXT
+);
+CREATE INDEX クラス生徒_通常クラスID ON クラス生徒 (通常クラスID, 生徒番号);
 
 -- One row per lesson with the names of its master entries; an ID of 0 (none chosen) gives no name.
 -- 講座名 joins the names that are there with one blank each.

@@ -8,6 +8,7 @@
 #include "CommonBase.h"
 #include "ErrorLog.h"
 #include "MainCommon.h"
+#include "SchoolCalendar.h"
 
 #include <QDate>
 
@@ -78,6 +79,7 @@ void ExcelOut::subKouzaCalenderPrint(const QString& sql, QString& jyoken)
         const QString created = QStringLiteral("作成日:") + funcDateText(QDate::currentDate());
 
         ReportProgress progress(QStringLiteral("講座カレンダーを作成しています..."), pages);
+        const SchoolDays schoolDays;
         const wb::Range pageRange = wb::Range::parse(QString::fromLatin1(kPageRange));
         auto& area = reportSheet().print().printArea;
         if (!area)
@@ -105,7 +107,13 @@ void ExcelOut::subKouzaCalenderPrint(const QString& sql, QString& jyoken)
                     col = 1;
                     row += kWeekRows;
                 }
-                setCell(row, col, static_cast<double>(d));
+                // A holiday or closure is named beside its day number, in red.
+                if (const QString mark = schoolDays.mark(QDate(year, mon, d)); mark.isEmpty()) {
+                    setCell(row, col, static_cast<double>(d));
+                } else {
+                    setCell(row, col, QString::number(d) + u' ' + mark);
+                    reportSheet().setFontColor(row, col, wb::kRed);
+                }
                 dayCell[static_cast<std::size_t>(d)] = {row, col};
                 ++col;
             }

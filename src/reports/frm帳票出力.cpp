@@ -1,5 +1,7 @@
 #include "frm帳票出力.h"
 
+#include "ClassStore.h"
+
 #include "CommonBase.h"
 #include "ConditionBuilder.h"
 #include "ConditionMemory.h"
@@ -23,6 +25,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -221,9 +224,17 @@ void frm帳票出力::buildControls()
     monthRow->addWidget(new QLabel(QStringLiteral("（作成日までに行われた授業を載せます）"), fra対象月), 1);
     chkOnePdf = named<QCheckBox>(fra対象月, QStringLiteral("chkOnePdf"), QStringLiteral("PDFを1つのファイルにまとめる(&1)"));
     monthRow->addWidget(chkOnePdf);
+    cboClass = named<QComboBox>(searchRowSpace, QStringLiteral("cboClass"));
+    cboClass->setMinimumContentsLength(14);
+    cboClass->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cmdClass = named<QPushButton>(searchRowSpace, QStringLiteral("cmdClass"), QStringLiteral("このクラスの生徒(&K)"));
+    cmdClass->setAutoDefault(false);
+    connect(cmdClass, &QPushButton::clicked, this, [this] { cmdClass_Click(); });
     auto* spaceRow = new QHBoxLayout(searchRowSpace);
     spaceRow->setContentsMargins(0, 0, 0, 0);
     spaceRow->addWidget(fra対象月);
+    spaceRow->addWidget(cboClass);
+    spaceRow->addWidget(cmdClass);
     studentGrid->addWidget(searchRowSpace, 3, 0, 1, 3);
 
     auto* jyokenLayout = new QVBoxLayout(fraJyoken);
@@ -292,8 +303,8 @@ void frm帳票出力::buildControls()
     // As laid out: each find box before its list, the move buttons between the lists.
     subTabOrder({opt帳票タイプ[0], opt帳票タイプ[1], opt帳票タイプ[2], txtFind[2], lvList[0], cmdAdd[1], cmdAddAll[1], cmdRemove[1],
                  cmdRemoveAll[1], txtFind[3], lvList[1], cmdSearch, txtFind[0], lvStudent[0], cmdAdd[0], cmdAddAll[0],
-                 cmdRemove[0], cmdRemoveAll[0], txtFind[1], lvStudent[1], DTP対象月, chkOnePdf, cmdClear, cmdOK, cmdPdf,
-                 cmdPrint, cmdMail, cmdMailSettings, cmdEnd});
+                 cmdRemove[0], cmdRemoveAll[0], txtFind[1], lvStudent[1], DTP対象月, chkOnePdf, cboClass, cmdClass, cmdClear,
+                 cmdOK, cmdPdf, cmdPrint, cmdMail, cmdMailSettings, cmdEnd});
     // Most of a 1280 x 1024 screen, so a day's lessons are listed without scrolling sideways.
     subPlaceWindow(this, QSize(1220, 860));
 }
@@ -364,6 +375,10 @@ void frm帳票出力::subStudentListSet()
     list.funcShowList(QStringLiteral("SELECT 生徒台帳.生徒番号, 生徒台帳.生徒氏名, 生徒台帳.氏名カナ FROM 生徒台帳 WHERE 削除フラグ = 0 ORDER BY 生徒台帳.生徒番号"),
                       dbOpenDynaset);
     m_studentSort[0].reapply(lvStudent[0]);
+    cboClass->clear();
+    cboClass->addItem(QString(), 0);
+    for (const ClassLine& line : ClassStore::lines(gDatabase.today()))
+        cboClass->addItem(line.caption, line.cls.id);
     subFitColumns(lvStudent[0]);
     m_find[kStudentSource]->subApply();
     // The students already chosen stay; only the headers are set again.
@@ -474,6 +489,26 @@ void frm帳票出力::subAddRows(int index, const QList<QTreeWidgetItem*>& rows)
         // A failed move leaves the list to print as it was.
         qDeleteAll(copies);
     }
+}
+
+void frm帳票出力::cmdClass_Click()
+{
+    guarded(QStringLiteral("frm帳票出力 - cmdClass_Click"), [&] {
+        const int id = cboClass->currentData().toInt();
+        if (id <= 0) {
+            MsgBox(QStringLiteral("クラスを選んでください。"), MsgButtons::Ok, MsgIcon::Warning, kTitle);
+            cboClass->setFocus();
+            return;
+        }
+        QSet<QString> members;
+        for (int stuNo : ClassStore::Takers({id}).on(id, gDatabase.today()))
+            members.insert(QString::number(stuNo));
+        QList<QTreeWidgetItem*> rows;
+        for (int row = 0; row < lvStudent[0]->topLevelItemCount(); ++row)
+            if (QTreeWidgetItem* item = lvStudent[0]->topLevelItem(row); members.contains(item->text(0)))
+                rows << item;
+        subAddRows(0, rows);
+    });
 }
 
 void frm帳票出力::cmdRemove_Click(int index)

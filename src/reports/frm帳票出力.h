@@ -20,6 +20,7 @@ class QGroupBox;
 class ListFind;
 class QLabel;
 class QLineEdit;
+class QComboBox;
 class QDateEdit;
 class QPushButton;
 class QRadioButton;
@@ -57,6 +58,8 @@ private:
     void subRemoveRows(int index, const QList<class QTreeWidgetItem*>& rows);
     void subRemoveEnabled(int index);
     void cmdClear_Click();
+    // Adds the members today of the class chosen in cboClass to the students to print.
+    void cmdClass_Click();
     void cmdOK_Click();
     void subNippouOut();
     void subStudentDataOut();
@@ -116,6 +119,8 @@ private:
     QWidget* fra対象月 = nullptr;   // the month of a monthly report, in place of the lessons' search row
     QDateEdit* DTP対象月 = nullptr;
     QCheckBox* chkOnePdf = nullptr;   // the PDF in one file rather than one per student
+    QComboBox* cboClass = nullptr;   // the regular classes
+    QPushButton* cmdClass = nullptr;
     QPushButton* cmdSearch = nullptr;
     QLabel* lblJyoken = nullptr;
     QLabel* lblCount = nullptr;

@@ -187,6 +187,8 @@ void frm初期化::subDataClear(int index)
             clear(QStringLiteral("講座出席"));
             // Numbers given again to new students must not look already mailed.
             clear(QStringLiteral("メール送信履歴"));
+            // New students are numbered from 1 again: no class may still count them as its members.
+            clear(QStringLiteral("クラス生徒"));
             break;
         case 1:
             clear(QStringLiteral("毎講座履歴"));

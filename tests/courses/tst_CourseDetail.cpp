@@ -38,7 +38,7 @@ const QStringList kSchool = {
     "INSERT INTO マスタ時限 VALUES (1, '1限', 0), (2, '2限', 0)",
     "INSERT INTO マスタ教室 VALUES (1, '101', 0), (2, '102', 0)",
     "INSERT INTO 毎講座履歴 VALUES (5, '2026/04/08', 3, 2, 2, 2, 2, 2, 2, 12, 2, '関数', '一次関数の"
-    "グラフ', 'p.10', 'よくできた', 0), (3, '2026/04/01', 3, 1, 1, 1, 1, 1, 1, 0, 0, '', '', '', '', 0)",
+    "グラフ', 'p.10', 'よくできた', 0, NULL), (3, '2026/04/01', 3, 1, 1, 1, 1, 1, 1, 0, 0, '', '', '', '', 0, NULL)",
     "INSERT INTO 講座出席 VALUES (5, 1, 1, 3, 4, 0, 5, 'がんばった', 1, '2026/04/08', 0),"
     " (5, 2, 0, 2, 2, 2, 2, '', 0, '2026/04/08', 0)",
     "INSERT INTO 生徒台帳 (生徒番号, 氏名カナ, 生徒氏名, 削除フラグ) VALUES (1, 'ｱｵｷ', '青木', 0), (2, 'ｲﾄｳ', '伊藤', 0),"
@@ -136,6 +136,7 @@ private slots:
     void requiredFieldMessages();
     void bulkRange_data();
     void bulkRange();
+    void bulkSeveralWeekdaysLeavesHolidaysOut();
     void clearLeavesRangeMode();
 
     void openingTicksAttendeesAndShowsFirstStudent();
@@ -398,6 +399,26 @@ void tst_CourseDetail::bulkRange()
     QCOMPARE(d.w->propOK(), !stored.isEmpty());
 }
 
+void tst_CourseDetail::bulkSeveralWeekdaysLeavesHolidaysOut()
+{
+    Detail d(Syori::Add, 0, {"INSERT INTO マスタ休校日 VALUES (1, '臨時', '2026/04/30', '2026/04/30', 0)"});
+    d.chooseAll(2);
+    child<QCheckBox>(&*d.w, "chkIkkatu")->click();
+    d.date(1)->setDate(QDate(2026, 4, 27));
+    d.date(2)->setDate(QDate(2026, 5, 7));
+    d.cbo(6)->setCurrentIndex(d.cbo(6)->findData(1));
+    child<QCheckBox>(&*d.w, "chk曜日_3")->setChecked(true);
+    child<QCheckBox>(&*d.w, "chk除く_0")->setChecked(true);
+    d.click("cmdOK");
+    QCOMPARE(d.pf.ui().texts(), QStringList{"2026/04/27～2026/05/07までの月・木曜日 3回分を登録してもよいですか？\n\n"
+                                            "除く日 1 日：\n2026/05/04 祝日：みどりの日"});
+    QStringList rows;
+    for (int id : d.addedIds())
+        rows << d.row(id).section('|', 0, 0);
+    // The closure on 04/30 stays a lesson: only the holidays were to be left out.
+    QCOMPARE(rows, (QStringList{"2026/04/27", "2026/04/30", "2026/05/07"}));
+}
+
 void tst_CourseDetail::clearLeavesRangeMode()
 {
     Detail d(Syori::Copy, 5);
@@ -535,7 +556,7 @@ void tst_CourseDetail::lessonsAlikeKeepTheirOwnMarks()
 {
     // Lesson 7 has the date and names of lesson 5, a class name with a quote among them.
     const QStringList twin = {"INSERT INTO 毎講座履歴 SELECT 7, 講座日, 曜日ID, 時限ID, 学年ID, 科目ID, 講座クラスID, 講師ID,"
-                              " 教室ID, 定員数, 受講人数, 単元, 講座内容, 宿題, コメント, 0 FROM 毎講座履歴 WHERE 毎講座ID = 5",
+                              " 教室ID, 定員数, 受講人数, 単元, 講座内容, 宿題, コメント, 0, NULL FROM 毎講座履歴 WHERE 毎講座ID = 5",
                               "INSERT INTO 講座出席 VALUES (7, 1, 0, 1, 1, 1, 1, '七', 0, '2026/04/08', 0)"};
     Detail d(Syori::Edit, 7, twin);
     d.everyStudent();
@@ -795,13 +816,23 @@ void tst_CourseDetail::previousLessonTakers_data()
     QTest::addColumn<QString>("takers");   // 生徒番号 of the lesson's rows afterwards
     QTest::addColumn<int>("added");
     QTest::addColumn<QString>("state");   // of student 3
+    QTest::addColumn<QStringList>("more");
     // Lesson 5's class on 04/15 (8), another class of the same grade on 04/08 (9), lesson 5's class on 04/01 (10).
-    QTest::newRow("same class only") << 8 << "前回の受講者を 1 人追加しました。" << "1,2" << 1 << "在籍状態 = 0";
-    QTest::newRow("deleted student skipped") << 5 << "前回の受講者を 1 人追加しました。" << "1,2,3" << 3 << "在籍状態 = 0";
-    QTest::newRow("no previous lesson") << 10 << "この講座クラスの前回の講座がありません。" << "3,4" << 0 << "在籍状態 = 0";
+    QTest::newRow("same class only") << 8 << "前回の受講者を 1 人追加しました。" << "1,2" << 1 << "在籍状態 = 0" << QStringList{};
+    QTest::newRow("deleted student skipped") << 5 << "前回の受講者を 1 人追加しました。" << "1,2,3" << 3 << "在籍状態 = 0" << QStringList{};
+    QTest::newRow("no previous lesson") << 10 << "この講座クラスの前回の講座がありません。" << "3,4" << 0 << "在籍状態 = 0" << QStringList{};
     // Lesson 5 is on 04/08: a student who left the day before is not taken over, one who pauses after it is.
-    QTest::newRow("left before the lesson") << 5 << "前回の受講者を 0 人追加しました。" << "1,2" << 0 << "在籍状態 = 2, 状態日付 = '2026/04/07'";
-    QTest::newRow("paused on the lesson's day") << 5 << "前回の受講者を 1 人追加しました。" << "1,2,3" << 3 << "在籍状態 = 1, 状態日付 = '2026/04/08'";
+    QTest::newRow("left before the lesson") << 5 << "前回の受講者を 0 人追加しました。" << "1,2" << 0 << "在籍状態 = 2, 状態日付 = '2026/04/07'" << QStringList{};
+    QTest::newRow("paused on the lesson's day") << 5 << "前回の受講者を 1 人追加しました。" << "1,2,3" << 3 << "在籍状態 = 1, 状態日付 = '2026/04/08'" << QStringList{};
+    // A lesson of the class on 04/12 that nobody was entered for is passed over.
+    QTest::newRow("previous without takers") << 8 << "前回の受講者を 1 人追加しました。" << "1,2" << 1 << "在籍状態 = 0"
+                                             << QStringList{"INSERT INTO 毎講座履歴 (毎講座ID, 講座日, 学年ID, 科目ID, 講座クラスID, 時限ID)"
+                                                            " VALUES (11, '2026/04/12', 2, 2, 2, 2)"};
+    // A lesson of a regular class takes its members on the day, not the previous lesson's: 青木 joins on 04/16.
+    QTest::newRow("regular class") << 8 << "前回の受講者を 1 人追加しました。" << "2,3" << 3 << "在籍状態 = 0"
+                                   << QStringList{"INSERT INTO 通常クラス (通常クラスID, 曜日) VALUES (1, '3')",
+                                                  "INSERT INTO クラス生徒 VALUES (1, 3, '2026/03/01', NULL), (1, 1, '2026/04/16', NULL)",
+                                                  "UPDATE 毎講座履歴 SET 通常クラスID = 1 WHERE 毎講座ID = 8"};
 }
 
 void tst_CourseDetail::previousLessonTakers()
@@ -811,12 +842,14 @@ void tst_CourseDetail::previousLessonTakers()
     QFETCH(QString, takers);
     QFETCH(int, added);
     QFETCH(QString, state);
+    QFETCH(QStringList, more);
     const QString lessons = QStringLiteral(
-        "INSERT INTO 毎講座履歴 SELECT %1, '%2', 3, 時限ID, 学年ID, 科目ID, %3, 講師ID, 教室ID, 0, 0, '', '', '', '', 0 FROM 毎講座履歴 WHERE 毎講座ID = 5");
+        "INSERT INTO 毎講座履歴 SELECT %1, '%2', 3, 時限ID, 学年ID, 科目ID, %3, 講師ID, 教室ID, 0, 0, '', '', '', '', 0, NULL FROM 毎講座履歴 WHERE 毎講座ID = 5");
     Detail d(Syori::Edit, lesson,
-             {lessons.arg(8).arg("2026/04/15").arg(2), lessons.arg(9).arg("2026/04/08").arg(1), lessons.arg(10).arg("2026/04/01").arg(2),
-              "INSERT INTO 講座出席 (毎講座ID, 生徒番号) VALUES (8, 2), (9, 3), (10, 3), (10, 4)",
-              QStringLiteral("UPDATE 生徒台帳 SET %1 WHERE 生徒番号 = 3").arg(state)});
+             QStringList{lessons.arg(8).arg("2026/04/15").arg(2), lessons.arg(9).arg("2026/04/08").arg(1),
+                         lessons.arg(10).arg("2026/04/01").arg(2), "INSERT INTO 講座出席 (毎講座ID, 生徒番号) VALUES (8, 2), (9, 3), (10, 3), (10, 4)",
+                         QStringLiteral("UPDATE 生徒台帳 SET %1 WHERE 生徒番号 = 3").arg(state)}
+                 + more);
     d.click("cmd前回受講者");
     QCOMPARE(d.pf.ui().texts(), QStringList{message});
     QCOMPARE(d.pf.list(QStringLiteral("SELECT 生徒番号 FROM 講座出席 WHERE 毎講座ID = %1 ORDER BY 1").arg(lesson)), takers);
@@ -1027,7 +1060,7 @@ void tst_CourseDetail::registerCommentKeys()
     QFETCH(QString, typed);
     QFETCH(QStringList, keys);
     QFETCH(QString, comment);
-    School s({"INSERT INTO 毎講座履歴 SELECT 6, '2026/04/01', 3, 時限ID, 学年ID, 科目ID, 講座クラスID, 講師ID, 教室ID, 0, 0, '', '', '', '', 0"
+    School s({"INSERT INTO 毎講座履歴 SELECT 6, '2026/04/01', 3, 時限ID, 学年ID, 科目ID, 講座クラスID, 講師ID, 教室ID, 0, 0, '', '', '', '', 0, NULL"
               " FROM 毎講座履歴 WHERE 毎講座ID = 5",
               "INSERT INTO 講座出席 VALUES (6, 3, 1, 0, 0, 0, 0, 'Good job!', 1, '2026/04/01', 0)"});
     frm出欠一括入力 w(5);

@@ -117,7 +117,7 @@ void tst_ReportRoutines::init()
 void tst_ReportRoutines::lesson(int id, const QString& date, int period, int subject, int klass, const QString& unit)
 {
     m_pf->exec(QStringLiteral("INSERT INTO 毎講座履歴 VALUES (%1, '%2', 1, %3, 1, %4, %5, 1, 1, 20, 2, %6, "
-                              "'教科書p.%1', '問題集p.%1', '全員よく頑張った', 0)")
+                              "'教科書p.%1', '問題集p.%1', '全員よく頑張った', 0, NULL)")
                    .arg(id).arg(date).arg(period).arg(subject).arg(klass).arg(unit));
 }
 
@@ -185,6 +185,7 @@ void tst_ReportRoutines::calendarDayPlacementAndFullDays()
         lesson(i, QStringLiteral("2003/04/15"), (i - 1) % 3 + 1, 1, 1, QStringLiteral("'単元%1'").arg(i));
     for (int i = 8; i <= 13; ++i)
         lesson(i, QStringLiteral("2003/04/16"), (i - 1) % 3 + 1, 2, 1);
+    m_pf->exec(QStringLiteral("INSERT INTO マスタ休校日 VALUES (1, '臨時''休み', '2003/04/30', '2003/04/30', 0)"));
     QString caption = QStringLiteral("【講師】山田");
     const Written w = runReport(*m_pf, kCalendar, [&](ExcelOut& out) { out.subKouzaCalenderPrint(kCalendarSql, caption); });
     QVERIFY(w.book);
@@ -205,6 +206,11 @@ void tst_ReportRoutines::calendarDayPlacementAndFullDays()
     for (int s = 1; s <= 6; ++s)
         QVERIFY2(w.text(dayRow + s, 3).startsWith(QStringLiteral("【")), qPrintable(w.text(dayRow + s, 3)));
     QVERIFY(w.sheet().format(dayRow + 6, 3).fontColor != wb::kRed);
+
+    // 04/29 is a holiday and 04/30 a closure: named by their day numbers, in red.
+    QCOMPARE(w.text(35, 2), QStringLiteral("29 みどりの日"));
+    QCOMPARE(w.sheet().format(35, 2).fontColor, wb::kRed);
+    QCOMPARE(w.text(35, 3), QStringLiteral("30 休校：臨時'休み"));
 }
 
 void tst_ReportRoutines::calendarWeeksRunMondayToSunday_data()

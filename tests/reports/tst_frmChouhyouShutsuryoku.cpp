@@ -2,6 +2,7 @@
 // students, the report statement, switching the report type, the course
 // search's condition, the refusals, and reports written from it and read back.
 
+#include "CommonBase.h"
 #include "ExcelOut.h"
 #include "PdfFile.h"
 #include "ProgramFolder.h"
@@ -110,6 +111,7 @@ private slots:
     void monthlyMailToGuardians();
     void mailSettingsWindow();
     void analysisNamesStudentsWithoutLessons();
+    void classMembersChosenAtOnce();
 };
 
 void tst_frmChouhyouShutsuryoku::opensOnEveryLessonInDateOrder()
@@ -189,6 +191,24 @@ void tst_frmChouhyouShutsuryoku::switchingTypes()
     o.type(1);
     QCOMPARE(rowTexts(o.list("lvStudent_1")), QStringList{"102|ｻﾄｳ ﾊﾅｺ|佐藤 花子"});
     QCOMPARE(o.list("lvStudent_0")->topLevelItemCount(), 2);
+}
+
+void tst_frmChouhyouShutsuryoku::classMembersChosenAtOnce()
+{
+    // Class 1 has 山田 and the deleted student; 佐藤 left it yesterday.
+    const QString yesterday = funcDateText(QDate::currentDate().addDays(-1));
+    Opened o({"INSERT INTO 通常クラス (通常クラスID, 学年ID, 科目ID, 講座クラスID, 曜日, 時限ID) VALUES (1, 1, 1, 1, '2', 1)",
+              QStringLiteral("INSERT INTO クラス生徒 VALUES (1, 101, '2003/04/01', NULL), (1, 103, '2003/04/01', NULL),"
+                             " (1, 102, '2003/04/01', '%1')").arg(yesterday)});
+    o.type(2);
+    o.click("cmdClass");
+    QCOMPARE(o.pf.ui().lastText(), QStringLiteral("クラスを選んでください。"));
+    auto* classes = child<QComboBox>(&*o.w, "cboClass");
+    QCOMPARE(classes->itemText(1), QStringLiteral("中1 数学 Aクラス 火 1限"));
+    classes->setCurrentIndex(1);
+    o.click("cmdClass");
+    o.click("cmdClass");
+    QCOMPARE(rowTexts(o.list("lvStudent_1")), QStringList{"101|ﾔﾏﾀﾞ ﾀﾛｳ|山田 太郎"});
 }
 
 void tst_frmChouhyouShutsuryoku::searchConditionSurvivesCancel()

@@ -1,4 +1,5 @@
 #include "DaoCommon.h"
+#include "Migration.h"
 #include "ShellTest.h"
 #include "UiServices.h"
 #include "Snapshot.h"
@@ -17,6 +18,7 @@ private slots:
     void backupProposesTheDatedNameAndCopies();
     void cancelOrNoLeavesEverythingAsItWas();
     void restoreBringsBackTheBackup();
+    void restoreAnEarlierVersionsBackup();
     void restoreRefusesAFileThatIsNotOurDatabase();
     void restoreOntoAReadOnlyDatabase();
     void failedBackupEndsWithTheDatabaseIntact();
@@ -116,6 +118,30 @@ void tst_BackupRestore::restoreBringsBackTheBackup()
     QCOMPARE(pf.count(QStringLiteral("連絡事項")), 1);
     QCOMPARE(pf.count(QStringLiteral("生徒台帳")), 0);
     QCOMPARE(bytes(pf.databasePath()), bytes(saved));
+}
+
+void tst_BackupRestore::restoreAnEarlierVersionsBackup()
+{
+    ProgramFolder pf;
+    insertNotice(pf, 1, 0, 3, 1, QStringLiteral("事務"), QStringLiteral("前の版の控え"));
+    frmMenu menu;
+    QTemporaryDir away;
+    const QString saved = backup(pf, menu, away.path());
+    {
+        // Made before the tables of the school's calendar and classes existed.
+        Database older;
+        QVERIFY(older.open(saved, true));
+        for (const QString& table : funcAddedTables())
+            older.execute(QStringLiteral("DROP TABLE ") + table);
+    }
+    pf.exec(QStringLiteral("INSERT INTO 通常クラス (通常クラスID, 曜日) VALUES (1, '1')"));
+    pf.ui().clear();
+    pf.ui().openFileAnswers = {saved};
+    menu.imgTool_Click(1);
+    QCOMPARE(pf.ui().lastText(), QStringLiteral("復元を完了しました。"));
+    QCOMPARE(pf.count(QStringLiteral("連絡事項")), 1);
+    QCOMPARE(pf.count(QStringLiteral("通常クラス")), 0);
+    pf.exec(QStringLiteral("INSERT INTO クラス生徒 VALUES (1, 1, '2026/04/01', NULL)"));
 }
 
 void tst_BackupRestore::restoreRefusesAFileThatIsNotOurDatabase()

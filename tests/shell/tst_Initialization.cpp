@@ -29,6 +29,7 @@ private:
         insertNotice(pf, 2, 0, 3, 2, QStringLiteral("事務"), QStringLiteral("その2"));
         pf.exec(QStringLiteral("INSERT INTO マスタ学年 VALUES (1, '中1', 0), (2, '中2', 1)"));
         pf.exec(QStringLiteral("INSERT INTO マスタ講師 VALUES (1, '佐藤', 0)"));
+        pf.exec(QStringLiteral("INSERT INTO クラス生徒 VALUES (1, 1, '2025/04/01', NULL), (1, 2, '2025/04/01', NULL)"));
     }
     // On a server the question also says that every PC is affected.
     static QString question()
@@ -38,7 +39,8 @@ private:
     }
     static QList<int> rowsOfEveryGroup(ProgramFolder& pf)
     {
-        return {pf.count(QStringLiteral("生徒台帳")), pf.count(QStringLiteral("毎講座履歴")), pf.count(QStringLiteral("講座出席")),
+        // A class's members go with the students.
+        return {pf.count(QStringLiteral("生徒台帳")) + pf.count(QStringLiteral("クラス生徒")), pf.count(QStringLiteral("毎講座履歴")), pf.count(QStringLiteral("講座出席")),
                 pf.count(QStringLiteral("連絡事項")), masterRows(pf)};
     }
     static QString countText(frm初期化& w, int i) { return w.findChild<QLabel*>(QStringLiteral("lblCount_%1").arg(i))->text(); }
@@ -61,10 +63,10 @@ void tst_Initialization::emptiesTheTickedGroups_data()
     QTest::addColumn<QStringList>("counts");
     const int masters = 3 + 4 + 3;          // 学年 and 講師 rows, the four importances, three evaluation items
     QTest::newRow("生徒") << 0 << QList<int>{0, 2, 0, 2, masters} << QStringList{"(現在0件)", "(現在2件)", "(現在2件)"};
-    QTest::newRow("講座") << 1 << QList<int>{3, 0, 0, 2, masters} << QStringList{"(現在2件)", "(現在0件)", "(現在2件)"};
-    QTest::newRow("連絡事項") << 2 << QList<int>{3, 2, 4, 0, masters} << QStringList{"(現在2件)", "(現在2件)", "(現在0件)"};
-    QTest::newRow("マスタ") << 3 << QList<int>{3, 2, 4, 2, 0} << QStringList{"(現在2件)", "(現在2件)", "(現在2件)"};
-    QTest::newRow("なし") << -1 << QList<int>{3, 2, 4, 2, masters} << QStringList{"(現在2件)", "(現在2件)", "(現在2件)"};
+    QTest::newRow("講座") << 1 << QList<int>{5, 0, 0, 2, masters} << QStringList{"(現在2件)", "(現在0件)", "(現在2件)"};
+    QTest::newRow("連絡事項") << 2 << QList<int>{5, 2, 4, 0, masters} << QStringList{"(現在2件)", "(現在2件)", "(現在0件)"};
+    QTest::newRow("マスタ") << 3 << QList<int>{5, 2, 4, 2, 0} << QStringList{"(現在2件)", "(現在2件)", "(現在2件)"};
+    QTest::newRow("なし") << -1 << QList<int>{5, 2, 4, 2, masters} << QStringList{"(現在2件)", "(現在2件)", "(現在2件)"};
 }
 
 void tst_Initialization::emptiesTheTickedGroups()

@@ -7,7 +7,10 @@
 #include "frmMenu.h"
 #include "frm入力用.h"
 #include "frm出欠一括入力.h"
+#include "frm休校日.h"
 #include "frm年度更新.h"
+#include "frm期間登録.h"
+#include "frm通常クラス.h"
 #include "frm設定.h"
 #include "frm生徒取込.h"
 #include "frm生徒情報詳細.h"
@@ -65,6 +68,9 @@ const std::vector<Opening>& openings()
         {"frm講座情報詳細", direct<frm講座情報詳細>({}, Syori::Edit, 1)},
         {"frm出欠一括入力", direct<frm出欠一括入力>({}, 1)},
         {"frm年度更新", direct<frm年度更新>()},
+        {"frm通常クラス", direct<frm通常クラス>()},
+        {"frm期間登録", direct<frm期間登録>()},
+        {"frm休校日", direct<frm休校日>()},
         {"frm設定", direct<frm設定>()},
         {"frm帳票出力 月間報告書", direct<frm帳票出力>([](frm帳票出力& w) {
              w.findChild<QRadioButton*>(QStringLiteral("opt帳票タイプ_2"))->click();
