@@ -74,7 +74,7 @@ QStringList funcSchemaStatementsOf(const QString& table, bool server)
         const QString statement = part.trimmed();
         if (own.match(statement).hasMatch())
             statements << statement;
-        else if (statement.startsWith(QLatin1String("INSERT INTO マスタ所属グループ ")))
+        else if (statement.startsWith(QStringLiteral("INSERT INTO マスタ所属グループ ")))
             if (const QRegularExpressionMatch row = catalogued.match(statement); row.hasMatch())
                 statements << QStringLiteral("INSERT INTO マスタ所属グループ VALUES ") + row.captured(0);
     }
