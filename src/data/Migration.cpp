@@ -80,10 +80,11 @@ QString stemNow(const QString& base)
 // (Tables are added to the schema of 生徒台帳, whose owner they get.)
 void requireOwner(Database& db, const QList<const AddedColumn*>& missing, const QStringList& missingTables)
 {
-    QStringList tables{missingTables.isEmpty() ? QString() : QStringLiteral("生徒台帳")};
+    QStringList tables;
+    if (!missingTables.isEmpty())
+        tables << QStringLiteral("生徒台帳");
     for (const AddedColumn* added : missing)
         tables << QString::fromUtf8(added->table);
-    tables.removeAll(QString());
     tables.removeDuplicates();
     for (const QString& table : tables) {
         Recordset rs = db.openRecordset(QStringLiteral("SELECT pg_has_role(tableowner, 'USAGE') FROM pg_tables"
