@@ -1,5 +1,7 @@
 #include "frm出欠一括入力.h"
 
+#include "Makeup.h"
+
 #include "CommonBase.h"
 #include "ErrorLog.h"
 #include "FormsCommon.h"
@@ -30,10 +32,10 @@
 
 namespace {
 const QString kNoTakers = QStringLiteral("受講者がいません。前回の受講者を追加するか、講座画面で受講者を選んでください。");
-const QString kHelp = QStringLiteral("矢印・Tab・Enterでセルを移動します（Enterは下へ）。出欠・宿題はスペースで切り替え、"
+const QString kHelp = QStringLiteral("矢印・Tab・Enterでセルを移動します（Enterは下へ）。出欠はスペースで ○・欠(連)・欠、宿題は ○・× と切り替え、"
                                      "評価は1～5の数字で入力します（0またはDeleteで未評価）。コメントは255文字まで入力でき、"
                                      "出てくる候補は↓で選んでEnterで決めます。");
-const QString kPresent = QStringLiteral("○");
+const QString kPresentMark = QStringLiteral("○");
 const QColor kChangedBack{0xff, 0xf1, 0xc8};
 
 QString markText(int mark)
@@ -344,9 +346,9 @@ void frm出欠一括入力::subRowShow(int row)
     const bool changed = r != m_stored[row];
     m_filling = true;
     grdJukou->item(row, kStuNo)->setText(QString::number(r.stuNo));
-    grdJukou->item(row, kStuName)->setText(r.stuName);
-    grdJukou->item(row, kAttendance)->setText(r.attendance == 1 ? kPresent : QStringLiteral("欠"));
-    grdJukou->item(row, kHomework)->setText(r.homework == 1 ? kPresent : QStringLiteral("×"));
+    grdJukou->item(row, kStuName)->setText(r.makeup ? r.stuName + kMakeupMark : r.stuName);
+    grdJukou->item(row, kAttendance)->setText(Makeup::funcAttendanceText(r.attendance));
+    grdJukou->item(row, kHomework)->setText(r.homework == 1 ? kPresentMark : QStringLiteral("×"));
     for (int k = 0; k < m_markItems.size(); ++k)
         grdJukou->item(row, markColumn(k))->setText(markText(r.items[m_markItems[k]]));
     grdJukou->item(row, commentColumn())->setText(r.comment);
@@ -407,13 +409,18 @@ void frm出欠一括入力::cmd全員提出_Click()
     guarded(QStringLiteral("frm出欠一括入力 - cmd全員提出_Click"), [&] { subSetAll(&JukouRow::homework); });
 }
 
-// 出欠 and 宿題 switch between ○ and the other mark.
+// 宿題 switches between ○ and ×; 出欠 goes round ○, 欠(連), 欠.
 void frm出欠一括入力::subToggle(int row, int column)
 {
     if (row < 0 || (column != kAttendance && column != kHomework))
         return;
-    int& flag = column == kAttendance ? m_rows[row].attendance : m_rows[row].homework;
-    flag = flag == 1 ? 0 : 1;
+    if (column == kAttendance) {
+        int& flag = m_rows[row].attendance;
+        flag = flag == kPresent ? kAbsentWithNotice : flag == kAbsentWithNotice ? kAbsentNoNotice : kPresent;
+    } else {
+        int& flag = m_rows[row].homework;
+        flag = flag == 1 ? 0 : 1;
+    }
     subRowShow(row);
     subChangedShow();
 }

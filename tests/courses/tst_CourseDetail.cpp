@@ -117,7 +117,8 @@ struct Detail : School {
         for (int i = 0; i < 4; ++i)
             marks << child<QComboBox>(&*w, QStringLiteral("cbo態度評価_%1").arg(i))->currentText();
         return QStringLiteral("%1|%2|%3|%4")
-            .arg(child<QRadioButton>(&*w, "opt出欠_0")->isChecked() ? "出席" : child<QRadioButton>(&*w, "opt出欠_1")->isChecked() ? "欠席" : "")
+            .arg(child<QRadioButton>(&*w, "opt出欠_0")->isChecked() ? "出席" : child<QRadioButton>(&*w, "opt出欠_1")->isChecked() ? "欠席(連絡あり)"
+                 : child<QRadioButton>(&*w, "opt出欠_2")->isChecked() ? "欠席" : "")
             .arg(child<QRadioButton>(&*w, "opt宿題_0")->isChecked() ? "提出" : child<QRadioButton>(&*w, "opt宿題_1")->isChecked() ? "未提出" : "")
             .arg(marks.join(','), edit("txtコメント")->text());
     }
@@ -499,7 +500,7 @@ void tst_CourseDetail::marksSurviveEveryClose()
 {
     QFETCH(QString, how);
     Detail d(Syori::Edit, 5);
-    child<QRadioButton>(&*d.w, "opt出欠_1")->click();
+    child<QRadioButton>(&*d.w, "opt出欠_2")->click();
     child<QRadioButton>(&*d.w, "opt宿題_1")->click();
     for (int i = 0; i < 4; ++i)
         child<QComboBox>(&*d.w, QStringLiteral("cbo態度評価_%1").arg(i))->setCurrentIndex(5 - i);  // entry n is mark n
