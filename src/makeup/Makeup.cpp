@@ -125,11 +125,11 @@ bool withinCaps(const MakeupRules& rules, int stuNo, const QDate& day)
 
 void earnCredit(const MakeupRules& rules, int kouzaID, int stuNo, const Lesson& l, const QDateTime& now)
 {
-    if (funcPaused(rules, l.date) || !withinCaps(rules, stuNo, l.date))
+    if (Makeup::funcPaused(rules, l.date) || !withinCaps(rules, stuNo, l.date))
         return;
     if (countCredits(QStringLiteral("生徒番号 = ? AND 欠席講座ID = ?"), {stuNo, kouzaID}) > 0)
         return;   // one credit per missed lesson
-    const auto [first, last] = funcWindow(rules, l.date);
+    const auto [first, last] = Makeup::funcWindow(rules, l.date);
     const int id = funcGetMaxID(QStringLiteral("振替"), QStringLiteral("振替ID")) + 1;
     gDatabase.execute(QStringLiteral("INSERT INTO 振替 (") + kCreditColumns
                           + QStringLiteral(", 更新回数) VALUES (?, ?, ?, ?, ?, ?, ?, ?, 0, 0, 0)"),
