@@ -1,6 +1,7 @@
 #include "frm出欠一括入力.h"
 
 #include "Makeup.h"
+#include "frm振替.h"
 
 #include "CommonBase.h"
 #include "ErrorLog.h"
@@ -206,9 +207,10 @@ frm出欠一括入力::frm出欠一括入力(int kouzaID, QWidget* parent) : QDi
     lblCount->hide();
     lblChanged = named<QLabel>(this, QStringLiteral("lblChanged"));
     lblChanged->setStyleSheet(Theme::textStyle(Theme::warning));
+    cmd振替 = named<QPushButton>(this, QStringLiteral("cmd振替"), QStringLiteral("振替を予約(&F)"));
     cmdSave = named<QPushButton>(this, QStringLiteral("cmdSave"), QStringLiteral("保存(&S)"));
     cmdEnd = named<QPushButton>(this, QStringLiteral("cmdEnd"), QStringLiteral("閉じる(&X)"));
-    for (QPushButton* button : {cmd全員出席, cmd全員提出, cmdSave, cmdEnd})
+    for (QPushButton* button : {cmd全員出席, cmd全員提出, cmd振替, cmdSave, cmdEnd})
         button->setAutoDefault(false);
     lblMsg = named<QLabel>(this, QStringLiteral("lblMsg"), kHelp);
     Theme::subHelpText(lblMsg);
@@ -220,6 +222,7 @@ frm出欠一括入力::frm出欠一括入力(int kouzaID, QWidget* parent) : QDi
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(lblCount);
     bottom->addWidget(lblChanged, 1);
+    bottom->addWidget(cmd振替);
     bottom->addWidget(cmdSave);
     bottom->addWidget(cmdEnd);
     auto* layout = new QVBoxLayout(this);
@@ -228,10 +231,11 @@ frm出欠一括入力::frm出欠一括入力(int kouzaID, QWidget* parent) : QDi
     layout->addLayout(bottom);
     layout->addWidget(lblMsg);
     subPlaceWindow(this, QSize(900, 720));
-    subTabOrder({grdJukou, cmd全員出席, cmd全員提出, cmdSave, cmdEnd});
+    subTabOrder({grdJukou, cmd全員出席, cmd全員提出, cmd振替, cmdSave, cmdEnd});
 
     connect(cmd全員出席, &QPushButton::clicked, this, [this] { cmd全員出席_Click(); });
     connect(cmd全員提出, &QPushButton::clicked, this, [this] { cmd全員提出_Click(); });
+    connect(cmd振替, &QPushButton::clicked, this, [this] { cmd振替_Click(); });
     connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
     connect(cmdEnd, &QPushButton::clicked, this, [this] { cmdEnd_Click(); });
     connect(grdJukou, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) { grdJukou_ItemChanged(item); });
@@ -558,6 +562,33 @@ void frm出欠一括入力::cmdSave_Click()
 {
     funcSave();
     grdJukou->setFocus();
+}
+
+void frm出欠一括入力::cmd振替_Click()
+{
+    guarded(QStringLiteral("frm出欠一括入力 - cmd振替_Click"), [&] {
+        const int row = grdJukou->currentRow();
+        if (row < 0)
+            return;
+        // The credit comes from the absence as stored: what is typed is saved first.
+        subStoreEditor();
+        if (propChangedCount() > 0) {
+            if (MsgBox(QStringLiteral("振替の前に出欠・評価を保存します。よろしいですか？"), MsgButtons::YesNo, MsgIcon::Question, kTitle)
+                    != MsgAnswer::Yes
+                || !funcSave())
+                return;
+        }
+        const std::optional<MakeupCredit> credit = Makeup::creditFor(m_kouzaID, m_rows[row].stuNo);
+        if (!credit) {
+            MsgBox(m_rows[row].stuName + QStringLiteral(" さんのこの講座の欠席には振替がありません。"
+                                                        "通常クラスの講座で「欠(連)」にして保存すると振替ができます。"),
+                   MsgButtons::Ok, MsgIcon::Information, kTitle);
+            return;
+        }
+        frm振替予約 window(credit->id, this);
+        window.exec();
+        grdJukou->setFocus();
+    });
 }
 
 bool frm出欠一括入力::funcConfirmClose()
