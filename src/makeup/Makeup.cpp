@@ -458,6 +458,14 @@ bool cancel(int creditID, const QDateTime& now)
     return true;
 }
 
+void funcLessonDeleted(int kouzaID, const QDateTime& now)
+{
+    for (const MakeupCredit& c : creditsWhere(QStringLiteral("振替講座ID = ? AND 状態 = 1"), {kouzaID}))
+        changeState(c.id, MakeupCredit::Booked, MakeupCredit::Open, 0, now);
+    for (const MakeupCredit& c : creditsWhere(QStringLiteral("欠席講座ID = ? AND 状態 = 0"), {kouzaID}))
+        changeState(c.id, MakeupCredit::Open, MakeupCredit::Cancelled, 0, now);
+}
+
 int expire(const QDate& today, const QDateTime& now)
 {
     Transaction transaction;

@@ -127,6 +127,10 @@ Booked book(int creditID, int kouzaID, const QDateTime& now = {}, Database& db =
 // the credit is already used up.
 bool cancel(int creditID, const QDateTime& now = {});
 
+// Within the caller's transaction, before a lesson is deleted: make-ups booked
+// into it are open again, and open credits earned by missing it are cancelled.
+void funcLessonDeleted(int kouzaID, const QDateTime& now = {});
+
 // Open credits past their window become 失効. Running it again changes nothing.
 int expire(const QDate& today, const QDateTime& now = {});
 // Booked credits and open ones whose window ends within 7 days of today, the

@@ -190,6 +190,21 @@ void tst_Makeup::changedBackAndAttended()
     QCOMPARE(Makeup::load(second)->state, MakeupCredit::Cancelled);
     QCOMPARE(pf.count(QStringLiteral("講座出席"), QStringLiteral("毎講座ID = 2")), 1);
     QCOMPARE(Makeup::bookingList(second, day("2026/05/01")).size(), 0);   // no longer open
+
+    // A lesson deleted: the make-up booked into it is open again, a credit for missing it is cancelled.
+    record(pf, 1, 4, std::nullopt, kAbsentWithNotice);
+    const int third = Makeup::creditFor(1, 4)->id;
+    record(pf, 1, 2, kPresent, kAbsentWithNotice);   // earned again: the cancelled one does not count
+    const int fourth = Makeup::creditFor(1, 2)->id;
+    QVERIFY(fourth != second);
+    QCOMPARE(Makeup::book(fourth, 4), Makeup::Booked::Done);
+    Transaction transaction;
+    Makeup::funcLessonDeleted(4);
+    Makeup::funcLessonDeleted(1);
+    transaction.commit();
+    QCOMPARE(Makeup::load(fourth)->state, MakeupCredit::Cancelled);   // open again, then its own lesson went
+    QCOMPARE(Makeup::load(third)->state, MakeupCredit::Cancelled);
+    QCOMPARE(Makeup::load(first)->state, MakeupCredit::Done);
 }
 
 // 200 students over three months: every credit earned is in exactly one state.
