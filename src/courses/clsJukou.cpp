@@ -167,6 +167,7 @@ bool clsJukou::Del講座出席()
         if (m_jukou == 0)
             return true;   // no taker as read: nothing of this window's to remove
         Transaction transaction;
+        Makeup::funcTakerRemoved(m_kouzaID, m_stuNo);
         const bool removed = funcDeleteRow(
             gDatabase, {QStringLiteral("講座出席"), QStringLiteral("毎講座ID = ? AND 生徒番号 = ?"), {m_kouzaID, m_stuNo}, m_read.version},
             JukouStore::funcMarkColumns(), JukouStore::funcMarkValues(m_read),

@@ -137,6 +137,15 @@ void earnCredit(const MakeupRules& rules, int kouzaID, int stuNo, const Lesson& 
     addHistory(id, MakeupCredit::Open, now);
 }
 
+// The open credit earned by missing the lesson goes, with its history.
+void removeOpen(int kouzaID, int stuNo)
+{
+    for (const MakeupCredit& c : creditsWhere(QStringLiteral("生徒番号 = ? AND 欠席講座ID = ? AND 状態 = 0"), {stuNo, kouzaID})) {
+        gDatabase.execute(QStringLiteral("DELETE FROM 振替履歴 WHERE 振替ID = ?"), {c.id});
+        gDatabase.execute(QStringLiteral("DELETE FROM 振替 WHERE 振替ID = ?"), {c.id});
+    }
+}
+
 QString caption(const Row& row, int from)
 {
     QStringList parts{row.text(from) + u'(' + row.text(from + 1) + u')'};
@@ -327,12 +336,7 @@ void funcAttendanceStored(int kouzaID, int stuNo, std::optional<int> before, int
         return;
     }
     // Back to present (or to an absence that earns nothing): an open credit goes; a booked one stays.
-    const QList<MakeupCredit> open =
-        creditsWhere(QStringLiteral("生徒番号 = ? AND 欠席講座ID = ? AND 状態 = 0"), {stuNo, kouzaID});
-    for (const MakeupCredit& c : open) {
-        gDatabase.execute(QStringLiteral("DELETE FROM 振替履歴 WHERE 振替ID = ?"), {c.id});
-        gDatabase.execute(QStringLiteral("DELETE FROM 振替 WHERE 振替ID = ?"), {c.id});
-    }
+    removeOpen(kouzaID, stuNo);
 }
 
 std::optional<MakeupCredit> load(int creditID)
@@ -456,6 +460,13 @@ bool cancel(int creditID, const QDateTime& now)
     }
     transaction.commit();
     return true;
+}
+
+void funcTakerRemoved(int kouzaID, int stuNo, const QDateTime& now)
+{
+    for (const MakeupCredit& c : creditsWhere(QStringLiteral("振替講座ID = ? AND 生徒番号 = ? AND 状態 = 1"), {kouzaID, stuNo}))
+        changeState(c.id, MakeupCredit::Booked, MakeupCredit::Open, 0, now);
+    removeOpen(kouzaID, stuNo);
 }
 
 void funcLessonDeleted(int kouzaID, const QDateTime& now)

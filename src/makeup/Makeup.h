@@ -127,6 +127,10 @@ Booked book(int creditID, int kouzaID, const QDateTime& now = {}, Database& db =
 // the credit is already used up.
 bool cancel(int creditID, const QDateTime& now = {});
 
+// Within the caller's transaction, before a taker's row is removed: a make-up
+// booked there is open again, and an open credit for missing the lesson goes.
+void funcTakerRemoved(int kouzaID, int stuNo, const QDateTime& now = {});
+
 // Within the caller's transaction, before a lesson is deleted: make-ups booked
 // into it are open again, and open credits earned by missing it are cancelled.
 void funcLessonDeleted(int kouzaID, const QDateTime& now = {});

@@ -198,6 +198,15 @@ void tst_Makeup::changedBackAndAttended()
     const int fourth = Makeup::creditFor(1, 2)->id;
     QVERIFY(fourth != second);
     QCOMPARE(Makeup::book(fourth, 4), Makeup::Booked::Done);
+    {
+        // Unticked in the panel: the credit is open again before the row goes.
+        Transaction t;
+        Makeup::funcTakerRemoved(4, 2);
+        t.commit();
+    }
+    pf.exec(QStringLiteral("DELETE FROM 講座出席 WHERE 毎講座ID = 4 AND 生徒番号 = 2"));
+    QCOMPARE(Makeup::load(fourth)->state, MakeupCredit::Open);
+    QCOMPARE(Makeup::book(fourth, 4), Makeup::Booked::Done);
     Transaction transaction;
     Makeup::funcLessonDeleted(4);
     Makeup::funcLessonDeleted(1);
