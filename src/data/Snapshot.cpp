@@ -18,7 +18,9 @@ const QStringList& funcProgramTables()
         QStringLiteral("マスタ科目"), QStringLiteral("マスタ講座クラス"), QStringLiteral("マスタ講師"),
         QStringLiteral("マスタ教室"), QStringLiteral("マスタ時限"), QStringLiteral("マスタ曜日"),
         QStringLiteral("マスタ学校"), QStringLiteral("マスタ性別"), QStringLiteral("マスタ重要度"),
-        QStringLiteral("マスタ評価項目"),
+        QStringLiteral("マスタ評価項目"), QStringLiteral("マスタ休校日"), QStringLiteral("祝日授業"),
+        QStringLiteral("祝日一覧"), QStringLiteral("通常クラス"), QStringLiteral("クラス生徒"),
+        QStringLiteral("振替"), QStringLiteral("振替履歴"), QStringLiteral("振替ルール"),
     };
     return tables;
 }
