@@ -98,7 +98,7 @@ int lessonWith40()
                                           QStringLiteral(" WHERE 毎講座ID = %1").arg(lesson));
     Transaction transaction;
     for (int added = 0; added < missing && !rs.eof(); ++added, rs.moveNext())
-        gDatabase.execute(QStringLiteral("INSERT INTO 講座出席 VALUES (%1, %2, 0, 0, 0, 0, 0, '', 0, '2026/11/30', 0)")
+        gDatabase.execute(QStringLiteral("INSERT INTO 講座出席 (毎講座ID, 生徒番号, 出席フラグ, 項目1, 項目2, 項目3, 項目4, コメント, 宿題, 更新日時, 更新回数) VALUES (%1, %2, 0, 0, 0, 0, 0, '', 0, '2026/11/30', 0)")
                               .arg(lesson)
                               .arg(rs.field(0).toInt()));
     transaction.commit();

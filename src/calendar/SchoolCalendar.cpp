@@ -3,6 +3,7 @@
 #include "CommonBase.h"
 #include "DaoCommon.h"
 #include "MainCommon.h"
+#include "Makeup.h"
 
 #include <QRegularExpression>
 #include <QStringDecoder>
@@ -244,6 +245,7 @@ int funcDeleteLessons(const QList<int>& ids, bool keepRecorded)
                        .count
                 > 0)
             continue;
+        Makeup::funcLessonDeleted(id);
         gDatabase.execute(QStringLiteral("DELETE FROM 講座出席 WHERE 毎講座ID = ?"), {id});
         deleted += gDatabase.execute(QStringLiteral("DELETE FROM 毎講座履歴 WHERE 毎講座ID = ?"), {id});
     }

@@ -5,6 +5,7 @@
 #include "DaoCommon.h"
 #include "Enrolment.h"
 #include "KouzaStore.h"
+#include "Makeup.h"
 #include "RowWrite.h"
 #include "UiServices.h"
 #include "clsDataCtl.h"
@@ -66,11 +67,12 @@ QString idList(const QList<int>& ids)
 
 namespace JukouStore {
 
-std::array<std::pair<QString, QVariant>, 8> funcRowValues(int attendance, int homework, const std::array<int, 4>& items,
+std::array<std::pair<QString, QVariant>, 9> funcRowValues(int attendance, int homework, const std::array<int, 4>& items,
                                                           const QString& comment)
 {
     return {{
-        {QStringLiteral("出席フラグ"), attendance},
+        {QStringLiteral("出席フラグ"), attendance == kPresent ? 1 : 0},
+        {QStringLiteral("欠席連絡"), attendance == kAbsentWithNotice ? 1 : 0},
         {QStringLiteral("項目4"), items[3]},
         {QStringLiteral("項目1"), items[0]},
         {QStringLiteral("項目2"), items[1]},
@@ -115,7 +117,9 @@ QList<JukouRow> takers(int kouzaID)
             continue;
         seen.insert(row.stuNo);
         row.stuName = data.propData(QStringLiteral("生徒氏名"));
-        row.attendance = funcToLong(data.propData(QStringLiteral("出席フラグ")));
+        row.attendance = Makeup::funcAttendance(funcToLong(data.propData(QStringLiteral("出席フラグ"))),
+                                                funcToLong(data.propData(QStringLiteral("欠席連絡"))));
+        row.makeup = funcToLong(data.propData(QStringLiteral("振替ID"))) > 0;
         row.homework = funcToLong(data.propData(QStringLiteral("宿題")));
         for (int k = 0; k < 4; ++k)
             row.items[k] = funcToLong(data.propData(QStringLiteral("項目%1").arg(k + 1)));
@@ -128,7 +132,7 @@ QList<JukouRow> takers(int kouzaID)
 
 const QStringList& funcMarkColumns()
 {
-    static const QStringList columns{QStringLiteral("出席フラグ"), QStringLiteral("宿題"),   QStringLiteral("項目1"),
+    static const QStringList columns{QStringLiteral("出席フラグ"), QStringLiteral("欠席連絡"), QStringLiteral("宿題"),   QStringLiteral("項目1"),
                                      QStringLiteral("項目2"),     QStringLiteral("項目3"), QStringLiteral("項目4"),
                                      QStringLiteral("コメント")};
     return columns;
@@ -136,7 +140,17 @@ const QStringList& funcMarkColumns()
 
 QVariantList funcMarkValues(const JukouRow& row)
 {
-    return {row.attendance, row.homework, row.items[0], row.items[1], row.items[2], row.items[3], row.comment};
+    return {row.attendance == kPresent ? 1 : 0, row.attendance == kAbsentWithNotice ? 1 : 0, row.homework, row.items[0], row.items[1], row.items[2], row.items[3], row.comment};
+}
+
+void funcNoteAttendance(int kouzaID, int stuNo, std::optional<int> before)
+{
+    const EngineRows stored = gDatabase.engine().query(
+        QStringLiteral("SELECT 出席フラグ, 欠席連絡 FROM 講座出席 WHERE 毎講座ID = ? AND 生徒番号 = ?"), {kouzaID, stuNo});
+    if (stored.count == 0)
+        return;
+    Makeup::funcAttendanceStored(kouzaID, stuNo, before,
+                                 Makeup::funcAttendance(stored.values[0].toInt(), stored.values[1].toInt()));
 }
 
 bool funcAskOverwrite(const QString& stuName)
@@ -196,6 +210,8 @@ bool save(int kouzaID, const QList<JukouRow>& stored, const QList<JukouRow>& row
             // Unticked on another PC meanwhile: what the user recorded is stored again, not lost.
             takersChanged |= funcAddTaker(kouzaID, row);
         }
+        if (row.attendance != before.attendance)
+            funcNoteAttendance(kouzaID, row.stuNo, asRead.contains(row.stuNo) ? std::optional<int>(before.attendance) : std::nullopt);
     }
     if (takersChanged)
         storeTakerCount(kouzaID);

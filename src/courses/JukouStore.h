@@ -18,11 +18,12 @@ class Recordset;
 struct JukouRow {
     int stuNo = 0;
     QString stuName;
-    int attendance = 0;          // 出席フラグ: 1 出席, 0 欠席
+    int attendance = 0;          // Attendance: 1 出席, 2 欠席(連絡あり), 0 欠席(連絡なし)
     int homework = 0;            // 宿題: 1 提出, 0 未提出
     std::array<int, 4> items{};  // 項目1 ... 項目4: 1 to 5, 0 未評価
     QString comment;
     qint64 version = 0;          // 更新回数 as read
+    bool makeup = false;         // takes the lesson as a make-up (振替)
 
     bool operator==(const JukouRow&) const = default;
 };
@@ -42,7 +43,7 @@ inline constexpr int kJukouCommentMax = 255;
 namespace JukouStore {
 // The marks of a row with the columns they are stored in, in the order of
 // writing, ending with 更新日時 (today, no time of day).
-std::array<std::pair<QString, QVariant>, 8> funcRowValues(int attendance, int homework, const std::array<int, 4>& items,
+std::array<std::pair<QString, QVariant>, 9> funcRowValues(int attendance, int homework, const std::array<int, 4>& items,
                                                           const QString& comment);
 
 // The lesson as one line ("2026/04/08(水) 2限 中2 数学 B's 佐藤 102"); nullopt when it is not stored.
@@ -52,6 +53,10 @@ QList<JukouRow> takers(int kouzaID);
 // The marked columns of a row, in the order of funcMarkValues.
 const QStringList& funcMarkColumns();
 QVariantList funcMarkValues(const JukouRow& row);
+
+// After a row's marks were written, within the transaction: the make-up credit
+// its attendance earns, gives back or uses up (before: as read, nullopt for a new taker).
+void funcNoteAttendance(int kouzaID, int stuNo, std::optional<int> before);
 
 // Asks whether to overwrite what another PC stored meanwhile for the student.
 bool funcAskOverwrite(const QString& stuName);

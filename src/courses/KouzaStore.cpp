@@ -2,6 +2,7 @@
 
 #include "CommonBase.h"
 #include "DaoCommon.h"
+#include "Makeup.h"
 #include "MainCommon.h"
 #include "RowWrite.h"
 #include "UiServices.h"
@@ -162,6 +163,7 @@ void remove(const QList<int>& ids)
     Transaction transaction;
     for (int id : ids) {
         const QString where = QStringLiteral(" WHERE 毎講座ID = ") + QString::number(id);
+        Makeup::funcLessonDeleted(id);
         gDatabase.execute(QStringLiteral("DELETE FROM 毎講座履歴") + where);
         gDatabase.execute(QStringLiteral("DELETE FROM 講座出席") + where);
     }

@@ -4,6 +4,7 @@
 #include "DaoCommon.h"
 #include "ErrorLog.h"
 #include "JukouStore.h"
+#include "Makeup.h"
 #include "RowWrite.h"
 #include "clsDataCtl.h"
 
@@ -90,17 +91,20 @@ int clsJukou::Read講座出席()
             m_item[2] = funcToLong(data.propData(QStringLiteral("項目3")));
             m_comment = data.propData(QStringLiteral("コメント"));
             m_homework = funcToLong(data.propData(QStringLiteral("宿題")));
-            if (m_fixed)
+            if (m_fixed) {
                 version = data.propData(QStringLiteral("更新回数")).toLongLong();
-            else
+                m_attendance = Makeup::funcAttendance(m_attendance, funcToLong(data.propData(QStringLiteral("欠席連絡"))));
+            } else
                 m_kouzaID = funcToLong(data.propData(QStringLiteral("毎講座ID")));
         }
         // The lesson queries do not show 更新回数: read from the row itself.
         if (!m_fixed) {
             clsDataCtl row;
-            row.funcOpenRec(QStringLiteral("SELECT 更新回数 FROM 講座出席 WHERE 毎講座ID = ") + QString::number(m_kouzaID)
+            row.funcOpenRec(QStringLiteral("SELECT 更新回数, 欠席連絡 FROM 講座出席 WHERE 毎講座ID = ") + QString::number(m_kouzaID)
                             + QStringLiteral(" AND 生徒番号 = ") + QString::number(m_stuNo));
             version = row.propCount() > 0 ? row.propDataAt(0).toLongLong() : 0;
+            if (row.propCount() > 0)
+                m_attendance = Makeup::funcAttendance(m_attendance, funcToLong(row.propData(QStringLiteral("欠席連絡"))));
         }
         m_read = funcHeld();
         m_read.version = version;
@@ -148,6 +152,8 @@ bool clsJukou::Save講座出席()
             if (outcome.result == WriteOutcome::Gone && !changes.isEmpty())
                 takersChanged = JukouStore::funcAddTaker(m_kouzaID, held);
         }
+        if (held.attendance != before.attendance)
+            JukouStore::funcNoteAttendance(m_kouzaID, m_stuNo, m_jukou != 0 ? std::optional<int>(before.attendance) : std::nullopt);
         if (takersChanged)
             JukouStore::storeTakerCount(m_kouzaID);
         transaction.commit();
@@ -162,6 +168,7 @@ bool clsJukou::Del講座出席()
         if (m_jukou == 0)
             return true;   // no taker as read: nothing of this window's to remove
         Transaction transaction;
+        Makeup::funcTakerRemoved(m_kouzaID, m_stuNo);
         const bool removed = funcDeleteRow(
             gDatabase, {QStringLiteral("講座出席"), QStringLiteral("毎講座ID = ? AND 生徒番号 = ?"), {m_kouzaID, m_stuNo}, m_read.version},
             JukouStore::funcMarkColumns(), JukouStore::funcMarkValues(m_read),

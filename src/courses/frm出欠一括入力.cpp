@@ -1,5 +1,8 @@
 #include "frm出欠一括入力.h"
 
+#include "Makeup.h"
+#include "frm振替.h"
+
 #include "CommonBase.h"
 #include "ErrorLog.h"
 #include "FormsCommon.h"
@@ -33,10 +36,10 @@
 
 namespace {
 const QString kNoTakers = QStringLiteral("受講者がいません。前回の受講者を追加するか、講座画面で受講者を選んでください。");
-const QString kHelp = QStringLiteral("矢印・Tab・Enterでセルを移動します（Enterは下へ）。出欠・宿題はスペースで切り替え、"
+const QString kHelp = QStringLiteral("矢印・Tab・Enterでセルを移動します（Enterは下へ）。出欠はスペースで ○・欠(連)・欠、宿題は ○・× と切り替え、"
                                      "評価は1～5の数字で入力します（0またはDeleteで未評価）。コメントは255文字まで入力でき、"
                                      "出てくる候補は↓で選んでEnterで決めます。");
-const QString kPresent = QStringLiteral("○");
+const QString kPresentMark = QStringLiteral("○");
 const QColor kChangedBack{0xff, 0xf1, 0xc8};
 
 QString markText(int mark)
@@ -213,9 +216,10 @@ frm出欠一括入力::frm出欠一括入力(int kouzaID, QWidget* parent) : QDi
     lblCount->hide();
     lblChanged = named<QLabel>(this, QStringLiteral("lblChanged"));
     lblChanged->setStyleSheet(Theme::textStyle(Theme::warning));
+    cmd振替 = named<QPushButton>(this, QStringLiteral("cmd振替"), QStringLiteral("振替を予約(&F)"));
     cmdSave = named<QPushButton>(this, QStringLiteral("cmdSave"), QStringLiteral("保存(&S)"));
     cmdEnd = named<QPushButton>(this, QStringLiteral("cmdEnd"), QStringLiteral("閉じる(&X)"));
-    for (QPushButton* button : {cmd全員出席, cmd全員提出, cmdSave, cmdEnd})
+    for (QPushButton* button : {cmd全員出席, cmd全員提出, cmd振替, cmdSave, cmdEnd})
         button->setAutoDefault(false);
     lblMsg = named<QLabel>(this, QStringLiteral("lblMsg"), kHelp);
     Theme::subHelpText(lblMsg);
@@ -227,6 +231,7 @@ frm出欠一括入力::frm出欠一括入力(int kouzaID, QWidget* parent) : QDi
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(lblCount);
     bottom->addWidget(lblChanged, 1);
+    bottom->addWidget(cmd振替);
     bottom->addWidget(cmdSave);
     bottom->addWidget(cmdEnd);
     auto* layout = new QVBoxLayout(this);
@@ -235,10 +240,11 @@ frm出欠一括入力::frm出欠一括入力(int kouzaID, QWidget* parent) : QDi
     layout->addLayout(bottom);
     layout->addWidget(lblMsg);
     subPlaceWindow(this, QSize(900, 720));
-    subTabOrder({grdJukou, cmd全員出席, cmd全員提出, cmdSave, cmdEnd});
+    subTabOrder({grdJukou, cmd全員出席, cmd全員提出, cmd振替, cmdSave, cmdEnd});
 
     connect(cmd全員出席, &QPushButton::clicked, this, [this] { cmd全員出席_Click(); });
     connect(cmd全員提出, &QPushButton::clicked, this, [this] { cmd全員提出_Click(); });
+    connect(cmd振替, &QPushButton::clicked, this, [this] { cmd振替_Click(); });
     connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
     connect(cmdEnd, &QPushButton::clicked, this, [this] { cmdEnd_Click(); });
     connect(grdJukou, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) { grdJukou_ItemChanged(item); });
@@ -354,9 +360,9 @@ void frm出欠一括入力::subRowShow(int row)
     const bool changed = r != m_stored[row];
     m_filling = true;
     grdJukou->item(row, kStuNo)->setText(QString::number(r.stuNo));
-    grdJukou->item(row, kStuName)->setText(r.stuName);
-    grdJukou->item(row, kAttendance)->setText(r.attendance == 1 ? kPresent : QStringLiteral("欠"));
-    grdJukou->item(row, kHomework)->setText(r.homework == 1 ? kPresent : QStringLiteral("×"));
+    grdJukou->item(row, kStuName)->setText(r.makeup ? r.stuName + kMakeupMark : r.stuName);
+    grdJukou->item(row, kAttendance)->setText(Makeup::funcAttendanceText(r.attendance));
+    grdJukou->item(row, kHomework)->setText(r.homework == 1 ? kPresentMark : QStringLiteral("×"));
     for (int k = 0; k < m_markItems.size(); ++k)
         grdJukou->item(row, markColumn(k))->setText(markText(r.items[m_markItems[k]]));
     grdJukou->item(row, commentColumn())->setText(r.comment);
@@ -417,13 +423,18 @@ void frm出欠一括入力::cmd全員提出_Click()
     guarded(QStringLiteral("frm出欠一括入力 - cmd全員提出_Click"), [&] { subSetAll(&JukouRow::homework); });
 }
 
-// 出欠 and 宿題 switch between ○ and the other mark.
+// 宿題 switches between ○ and ×; 出欠 goes round ○, 欠(連), 欠.
 void frm出欠一括入力::subToggle(int row, int column)
 {
     if (row < 0 || (column != kAttendance && column != kHomework))
         return;
-    int& flag = column == kAttendance ? m_rows[row].attendance : m_rows[row].homework;
-    flag = flag == 1 ? 0 : 1;
+    if (column == kAttendance) {
+        int& flag = m_rows[row].attendance;
+        flag = flag == kPresent ? kAbsentWithNotice : flag == kAbsentWithNotice ? kAbsentNoNotice : kPresent;
+    } else {
+        int& flag = m_rows[row].homework;
+        flag = flag == 1 ? 0 : 1;
+    }
     subRowShow(row);
     subChangedShow();
 }
@@ -601,6 +612,33 @@ void frm出欠一括入力::cmdSave_Click()
 {
     funcSave();
     grdJukou->setFocus();
+}
+
+void frm出欠一括入力::cmd振替_Click()
+{
+    guarded(QStringLiteral("frm出欠一括入力 - cmd振替_Click"), [&] {
+        const int row = grdJukou->currentRow();
+        if (row < 0)
+            return;
+        // The credit comes from the absence as stored: what is typed is saved first.
+        subStoreEditor();
+        if (propChangedCount() > 0) {
+            if (MsgBox(QStringLiteral("振替の前に出欠・評価を保存します。よろしいですか？"), MsgButtons::YesNo, MsgIcon::Question, kTitle)
+                    != MsgAnswer::Yes
+                || !funcSave())
+                return;
+        }
+        const std::optional<MakeupCredit> credit = Makeup::creditFor(m_kouzaID, m_rows[row].stuNo);
+        if (!credit) {
+            MsgBox(m_rows[row].stuName + QStringLiteral(" さんのこの講座の欠席には振替がありません。"
+                                                        "通常クラスの講座で「欠(連)」にして保存すると振替ができます。"),
+                   MsgButtons::Ok, MsgIcon::Information, kTitle);
+            return;
+        }
+        frm振替予約 window(credit->id, this);
+        window.exec();
+        grdJukou->setFocus();
+    });
 }
 
 bool frm出欠一括入力::funcConfirmClose()

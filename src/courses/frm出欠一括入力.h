@@ -39,6 +39,8 @@ public:
     void cmd全員出席_Click();
     void cmd全員提出_Click();
     void cmdSave_Click();
+    // Books a make-up for the absence with notice of the current row.
+    void cmd振替_Click();
     void cmdEnd_Click();
 
 protected:
@@ -75,6 +77,7 @@ private:
     QPushButton* cmd全員提出 = nullptr;
     QLabel* lblCount = nullptr;
     QLabel* lblChanged = nullptr;
+    QPushButton* cmd振替 = nullptr;
     QPushButton* cmdSave = nullptr;
     QPushButton* cmdEnd = nullptr;
     QLabel* lblMsg = nullptr;

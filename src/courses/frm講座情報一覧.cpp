@@ -15,6 +15,7 @@
 #include "frm休校日.h"
 #include "frm期間登録.h"
 #include "frm通常クラス.h"
+#include "frm振替.h"
 #include "WindowPlace.h"
 
 #include <QGridLayout>
@@ -108,11 +109,11 @@ frm講座情報一覧::frm講座情報一覧(QWidget* parent) : QDialog(parent)
     connect(lvList, &QTreeWidget::itemSelectionChanged, this,
             [this] { cmd一括入力->setEnabled(funcSelectedCount(lvList) == 1); });
     fraPlan = named<QGroupBox>(this, QStringLiteral("fraPlan"), QStringLiteral("授業の計画"));
-    cmdPlan = namedArray<QPushButton, 3>(fraPlan, QStringLiteral("cmdPlan"),
+    cmdPlan = namedArray<QPushButton, 4>(fraPlan, QStringLiteral("cmdPlan"),
                                          {QStringLiteral("通常クラス(&K)"), QStringLiteral("期間を指定して登録(&T)"),
-                                          QStringLiteral("休校日と祝日(&H)")});
+                                          QStringLiteral("休校日と祝日(&H)"), QStringLiteral("振替予定・期限間近(&M)")});
     auto* planLayout = new QVBoxLayout(fraPlan);
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 4; ++i) {
         cmdPlan[i]->setAutoDefault(false);
         planLayout->addWidget(cmdPlan[i]);
         connect(cmdPlan[i], &QPushButton::clicked, this, [this, i] { cmdPlan_Click(i); });
@@ -422,10 +423,14 @@ void frm講座情報一覧::cmdPlan_Click(int index)
             frm期間登録 window(this);
             window.exec();
             lessonsChanged = window.propOK();
-        } else {
+        } else if (index == 2) {
             frm休校日 window(this);
             window.exec();
             lessonsChanged = window.propOK();
+        } else {
+            frm振替一覧 window(this);
+            window.exec();
+            lessonsChanged = true;   // bookings change the takers counted
         }
         if (lessonsChanged)
             subListSet();

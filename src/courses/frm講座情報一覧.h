@@ -69,7 +69,7 @@ private:
     std::optional<ListButtons> m_buttons;
     QPushButton* cmd一括入力 = nullptr;   // the class register of the one lesson selected
     QGroupBox* fraPlan = nullptr;
-    std::array<QPushButton*, 3> cmdPlan{};   // 通常クラス, 期間登録, 休校日と祝日
+    std::array<QPushButton*, 4> cmdPlan{};   // 通常クラス, 期間登録, 休校日と祝日, 振替
     QPushButton* cmdExcel = nullptr;
     QPushButton* cmdExport = nullptr;
     QPushButton* cmdSearch = nullptr;

@@ -150,7 +150,7 @@ private:
     QLabel* lblSelectStudentName = nullptr;
     QWidget* fra出欠 = nullptr;
     QWidget* fra宿題 = nullptr;
-    std::array<QRadioButton*, 2> opt出欠{};
+    std::array<QRadioButton*, 3> opt出欠{};
     std::array<QRadioButton*, 2> opt宿題{};
     std::array<QComboBox*, 4> cbo態度評価{};
     QLineEdit* txtコメント = nullptr;

@@ -10,6 +10,7 @@
 #include "ErrorLog.h"
 #include "FormsCommon.h"
 #include "JukouStore.h"
+#include "Makeup.h"
 #include "ListFind.h"
 #include "Named.h"
 #include "Phrases.h"
@@ -64,11 +65,12 @@ QPixmap arrowPixmap()
 }
 
 // Two option buttons side by side in a frame of their own.
-QWidget* optionPair(QWidget* parent, const QString& frameName, std::array<QRadioButton*, 2>& buttons, const QString& base,
-                    const std::array<QString, 2>& texts)
+template <std::size_t N>
+QWidget* optionPair(QWidget* parent, const QString& frameName, std::array<QRadioButton*, N>& buttons, const QString& base,
+                    const std::array<QString, N>& texts)
 {
     auto* frame = named<QWidget>(parent, frameName);
-    buttons = namedArray<QRadioButton, 2>(frame, base, texts);
+    buttons = namedArray<QRadioButton, N>(frame, base, texts);
     auto* group = new QButtonGroup(frame);
     auto* layout = new QHBoxLayout(frame);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -123,8 +125,8 @@ void frm講座情報詳細::buildStuPart()
     lblSelectStudentName = named<QLabel>(frmHyoka, QStringLiteral("lblSelectStudentName"));
     lblSelectStudentName->setTextFormat(Qt::PlainText);
     lblSelectStudentName->setFont(Theme::uiFont(11, true));
-    fra出欠 = optionPair(frmHyoka, QStringLiteral("fra出欠"), opt出欠, QStringLiteral("opt出欠"),
-                         {QStringLiteral("出席"), QStringLiteral("欠席")});
+    fra出欠 = optionPair<3>(frmHyoka, QStringLiteral("fra出欠"), opt出欠, QStringLiteral("opt出欠"),
+                            {QStringLiteral("出席"), QStringLiteral("欠席(連絡あり)"), QStringLiteral("欠席(連絡なし)")});
     fra宿題 = optionPair(frmHyoka, QStringLiteral("fra宿題"), opt宿題, QStringLiteral("opt宿題"),
                          {QStringLiteral("提出"), QStringLiteral("未提出")});
     cbo態度評価 = namedArray<QComboBox, 4>(frmHyoka, QStringLiteral("cbo態度評価"));
@@ -291,10 +293,15 @@ void frm講座情報詳細::subJukouCount()
     try {
         if (funcKouzaStored()) {
             const QSet<int> students = m_jukou->funcJukouStudents();
+            const QSet<int> makeups = Makeup::funcMakeupTakers(m_jukou->propKouzaID());
             for (int i = 0; i < lvList->topLevelItemCount(); ++i) {
                 QTreeWidgetItem* item = lvList->topLevelItem(i);
-                if (students.contains(item->text(0).toInt()))
+                const int stuNo = item->text(0).toInt();
+                if (students.contains(stuNo))
                     item->setCheckState(0, Qt::Checked);
+                // A make-up taker is marked 振 beside the name.
+                if (makeups.contains(stuNo) && !item->text(2).endsWith(kMakeupMark))
+                    item->setText(2, item->text(2) + kMakeupMark);
             }
         }
         subTakerCountShow();
@@ -385,10 +392,8 @@ void frm講座情報詳細::subSetJukou()
         chk受講者->setChecked(jukou);
         chk受講者_Click();
 
-        if (m_jukou->propAttendance() == 1)
-            opt出欠[0]->setChecked(true);
-        else if (m_jukou->propAttendance() == 0)
-            opt出欠[1]->setChecked(true);
+        const int attendance = m_jukou->propAttendance();
+        opt出欠[attendance == kPresent ? 0 : attendance == kAbsentWithNotice ? 1 : 2]->setChecked(true);
         if (m_jukou->propHomework() == 1)
             opt宿題[0]->setChecked(true);
         else if (m_jukou->propHomework() == 0)
@@ -409,7 +414,7 @@ void frm講座情報詳細::subSetJukou()
 
 void frm講座情報詳細::subMarkEnabled(bool enabled)
 {
-    for (QWidget* control : std::initializer_list<QWidget*>{opt出欠[0], opt出欠[1], opt宿題[0], opt宿題[1], cbo態度評価[0],
+    for (QWidget* control : std::initializer_list<QWidget*>{opt出欠[0], opt出欠[1], opt出欠[2], opt宿題[0], opt宿題[1], cbo態度評価[0],
                                                             cbo態度評価[1], cbo態度評価[2], cbo態度評価[3], txtコメント})
         control->setEnabled(enabled);
 }
@@ -439,7 +444,9 @@ void frm講座情報詳細::subConfirmUntick()
 
 void frm講座情報詳細::opt出欠_Click()
 {
-    guarded(QStringLiteral("frm受講情報 - opt出欠_Click"), [&] { m_jukou->setPropAttendance(opt出欠[0]->isChecked() ? 1 : 0); });
+    guarded(QStringLiteral("frm受講情報 - opt出欠_Click"), [&] { 
+        m_jukou->setPropAttendance(opt出欠[0]->isChecked() ? kPresent : opt出欠[1]->isChecked() ? kAbsentWithNotice : kAbsentNoNotice);
+    });
 }
 
 void frm講座情報詳細::opt宿題_Click()

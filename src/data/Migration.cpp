@@ -20,7 +20,7 @@ struct AddedColumn {
 };
 
 // Every column added since the first version, in the order they were added.
-constexpr std::array<AddedColumn, 14> kAddedColumns = {{
+constexpr std::array<AddedColumn, 16> kAddedColumns = {{
     {"生徒台帳", "更新回数", "INTEGER NOT NULL DEFAULT 0"},
     {"毎講座履歴", "更新回数", "INTEGER NOT NULL DEFAULT 0"},
     {"講座出席", "更新回数", "INTEGER NOT NULL DEFAULT 0"},
@@ -35,13 +35,16 @@ constexpr std::array<AddedColumn, 14> kAddedColumns = {{
     {"生徒台帳", "状態日付", "TEXT"},
     {"生徒台帳", "退塾理由", "TEXT"},
     {"毎講座履歴", "通常クラスID", "INTEGER"},
+    {"講座出席", "欠席連絡", "INTEGER NOT NULL DEFAULT 0"},
+    {"講座出席", "振替ID", "INTEGER"},
 }};
 
 // Every table added since the first version, in the order they were added. Each
 // is made by its own statements in the schema, so that a new school and an
 // upgraded one hold the same table.
-constexpr std::array<const char*, 9> kAddedTables = {{
+constexpr std::array<const char*, 12> kAddedTables = {{
     "設定", "マスタ定型文", "メール設定", "メール送信履歴", "マスタ休校日", "祝日授業", "祝日一覧", "通常クラス", "クラス生徒",
+    "振替", "振替履歴", "振替ルール",
 }};
 
 QStringList missingTables(Database& db)

@@ -71,7 +71,11 @@ CREATE TABLE 講座出席 (
     コメント   TEXT,
     宿題       INTEGER,
     更新日時   TEXT,
-    更新回数   INTEGER NOT NULL DEFAULT 0
+    更新回数   INTEGER NOT NULL DEFAULT 0,
+    -- 1: absent with notice (出席フラグ 0); an absence stored without it had none.
+    欠席連絡   INTEGER NOT NULL DEFAULT 0,
+    -- The make-up credit (振替) the student takes this lesson for; none for a regular taker.
+    振替ID     INTEGER
 );
 CREATE INDEX 講座出席_毎講座ID ON 講座出席 (毎講座ID, 生徒番号);
 CREATE INDEX 講座出席_生徒番号 ON 講座出席 (生徒番号);
@@ -180,6 +184,49 @@ CREATE TABLE クラス生徒 (
     終了日       TEXT
 );
 CREATE INDEX クラス生徒_通常クラスID ON クラス生徒 (通常クラスID, 生徒番号);
+
+-- Make-up credits: an absence from 欠席講座ID may be made up from 開始日 to 期限.
+-- 状態 0 未振替, 1 予定 (booked into 振替講座ID), 2 済, 3 失効, 4 取消.
+CREATE TABLE 振替 (
+    振替ID     INTEGER PRIMARY KEY,
+    生徒番号   INTEGER,
+    欠席講座ID INTEGER,
+    学年ID     INTEGER,
+    科目ID     INTEGER,
+    欠席日     TEXT,
+    開始日     TEXT,
+    期限       TEXT,
+    状態       INTEGER NOT NULL DEFAULT 0,
+    振替講座ID INTEGER NOT NULL DEFAULT 0,
+    更新回数   INTEGER NOT NULL DEFAULT 0
+);
+CREATE INDEX 振替_生徒番号 ON 振替 (生徒番号, 欠席講座ID);
+CREATE INDEX 振替_状態 ON 振替 (状態, 期限);
+CREATE INDEX 振替_振替講座ID ON 振替 (振替講座ID, 状態);
+-- Every state a credit went through, with when and who.
+CREATE TABLE 振替履歴 (
+    振替ID INTEGER,
+    日時   TEXT,
+    状態   INTEGER,
+    利用者 TEXT
+);
+CREATE INDEX 振替履歴_振替ID ON 振替履歴 (振替ID);
+-- The school's make-up rules (one row, ルールID 1). 期間種別 0 ±前後日数, 1 same and
+-- next month, 2 until the end of next month; a cap of 0 is none; 休止期間 one
+-- "yyyy/mm/dd-yyyy/mm/dd" a line.
+CREATE TABLE 振替ルール (
+    ルールID INTEGER PRIMARY KEY,
+    期間種別 INTEGER NOT NULL DEFAULT 0,
+    前後日数 INTEGER NOT NULL DEFAULT 14,
+    月上限   INTEGER NOT NULL DEFAULT 0,
+    年上限   INTEGER NOT NULL DEFAULT 0,
+    同時上限 INTEGER NOT NULL DEFAULT 0,
+    無断欠席 INTEGER NOT NULL DEFAULT 0,
+    振替欠席 INTEGER NOT NULL DEFAULT 0,
+    通常のみ INTEGER NOT NULL DEFAULT 1,
+    休止期間 TEXT,
+    更新回数 INTEGER NOT NULL DEFAULT 0
+);
 
 -- One row per lesson with the names of its master entries; an ID of 0 (none chosen) gives no name.
 -- 講座名 joins the names that are there with one blank each.

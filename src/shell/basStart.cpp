@@ -2,6 +2,8 @@
 
 #include "CommonBase.h"
 #include "DaoCommon.h"
+#include "ErrorLog.h"
+#include "Makeup.h"
 #include "PgEngine.h"
 #include "UiServices.h"
 #include "frmMenu.h"
@@ -98,6 +100,8 @@ void Main()
                + (problem.isEmpty() ? QString() : QStringLiteral("\r\n") + problem));
         return;
     }
+    // Make-up credits past their window become 失効 at every start.
+    guarded(QStringLiteral("basStart - 振替の失効"), [] { Makeup::expire(gDatabase.today()); });
     // The menu lives as long as it is open; closing it ends the program.
     auto* menu = new frmMenu;
     menu->setAttribute(Qt::WA_DeleteOnClose);

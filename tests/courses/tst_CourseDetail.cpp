@@ -39,7 +39,7 @@ const QStringList kSchool = {
     "INSERT INTO マスタ教室 VALUES (1, '101', 0), (2, '102', 0)",
     "INSERT INTO 毎講座履歴 VALUES (5, '2026/04/08', 3, 2, 2, 2, 2, 2, 2, 12, 2, '関数', '一次関数の"
     "グラフ', 'p.10', 'よくできた', 0, NULL), (3, '2026/04/01', 3, 1, 1, 1, 1, 1, 1, 0, 0, '', '', '', '', 0, NULL)",
-    "INSERT INTO 講座出席 VALUES (5, 1, 1, 3, 4, 0, 5, 'がんばった', 1, '2026/04/08', 0),"
+    "INSERT INTO 講座出席 (毎講座ID, 生徒番号, 出席フラグ, 項目1, 項目2, 項目3, 項目4, コメント, 宿題, 更新日時, 更新回数) VALUES (5, 1, 1, 3, 4, 0, 5, 'がんばった', 1, '2026/04/08', 0),"
     " (5, 2, 0, 2, 2, 2, 2, '', 0, '2026/04/08', 0)",
     "INSERT INTO 生徒台帳 (生徒番号, 氏名カナ, 生徒氏名, 削除フラグ) VALUES (1, 'ｱｵｷ', '青木', 0), (2, 'ｲﾄｳ', '伊藤', 0),"
     " (3, 'ｳｴﾀﾞ', '上田', 0), (4, 'ｱｱ', '削除済', 1)",
@@ -118,7 +118,8 @@ struct Detail : School {
         for (int i = 0; i < 4; ++i)
             marks << child<QComboBox>(&*w, QStringLiteral("cbo態度評価_%1").arg(i))->currentText();
         return QStringLiteral("%1|%2|%3|%4")
-            .arg(child<QRadioButton>(&*w, "opt出欠_0")->isChecked() ? "出席" : child<QRadioButton>(&*w, "opt出欠_1")->isChecked() ? "欠席" : "")
+            .arg(child<QRadioButton>(&*w, "opt出欠_0")->isChecked() ? "出席" : child<QRadioButton>(&*w, "opt出欠_1")->isChecked() ? "欠席(連絡あり)"
+                 : child<QRadioButton>(&*w, "opt出欠_2")->isChecked() ? "欠席" : "")
             .arg(child<QRadioButton>(&*w, "opt宿題_0")->isChecked() ? "提出" : child<QRadioButton>(&*w, "opt宿題_1")->isChecked() ? "未提出" : "")
             .arg(marks.join(','), edit("txtコメント")->text());
     }
@@ -501,7 +502,7 @@ void tst_CourseDetail::marksSurviveEveryClose()
 {
     QFETCH(QString, how);
     Detail d(Syori::Edit, 5);
-    child<QRadioButton>(&*d.w, "opt出欠_1")->click();
+    child<QRadioButton>(&*d.w, "opt出欠_2")->click();
     child<QRadioButton>(&*d.w, "opt宿題_1")->click();
     for (int i = 0; i < 4; ++i)
         child<QComboBox>(&*d.w, QStringLiteral("cbo態度評価_%1").arg(i))->setCurrentIndex(5 - i);  // entry n is mark n
@@ -557,7 +558,7 @@ void tst_CourseDetail::lessonsAlikeKeepTheirOwnMarks()
     // Lesson 7 has the date and names of lesson 5, a class name with a quote among them.
     const QStringList twin = {"INSERT INTO 毎講座履歴 SELECT 7, 講座日, 曜日ID, 時限ID, 学年ID, 科目ID, 講座クラスID, 講師ID,"
                               " 教室ID, 定員数, 受講人数, 単元, 講座内容, 宿題, コメント, 0, NULL FROM 毎講座履歴 WHERE 毎講座ID = 5",
-                              "INSERT INTO 講座出席 VALUES (7, 1, 0, 1, 1, 1, 1, '七', 0, '2026/04/08', 0)"};
+                              "INSERT INTO 講座出席 (毎講座ID, 生徒番号, 出席フラグ, 項目1, 項目2, 項目3, 項目4, コメント, 宿題, 更新日時, 更新回数) VALUES (7, 1, 0, 1, 1, 1, 1, '七', 0, '2026/04/08', 0)"};
     Detail d(Syori::Edit, 7, twin);
     d.everyStudent();
     QCOMPARE(d.cbo(2)->currentText(), QStringLiteral("B's"));
@@ -890,7 +891,7 @@ void tst_CourseDetail::registerByKeysAlone()
     QStringList more;
     for (int n = 11; n <= 40; ++n)
         more << QStringLiteral("INSERT INTO 生徒台帳 (生徒番号, 氏名カナ, 生徒氏名, 削除フラグ) VALUES (%1, 'ｾｲﾄ%2', '生徒%2', 0)").arg(n).arg(51 - n)
-             << QStringLiteral("INSERT INTO 講座出席 VALUES (3, %1, 0, 0, 0, 0, 0, '', 0, '2026/04/01', 0)").arg(n);
+             << QStringLiteral("INSERT INTO 講座出席 (毎講座ID, 生徒番号, 出席フラグ, 項目1, 項目2, 項目3, 項目4, コメント, 宿題, 更新日時, 更新回数) VALUES (3, %1, 0, 0, 0, 0, 0, '', 0, '2026/04/01', 0)").arg(n);
     School s(more);
     frm出欠一括入力 w(3);
     w.show();
@@ -940,6 +941,7 @@ void tst_CourseDetail::registerSavesAllOrNothing()
     auto* grid = child<QTableWidget>(&w, "grdJukou");
     grid->setFocus();
     grid->setCurrentCell(0, 2);
+    QTest::keyClick(grid, Qt::Key_Space);   // 青木 欠(連)
     QTest::keyClick(grid, Qt::Key_Space);   // 青木 欠
     grid->setCurrentCell(1, 4);
     QTest::keyClick(grid, Qt::Key_Delete);  // 伊藤 未評価
@@ -1062,7 +1064,7 @@ void tst_CourseDetail::registerCommentKeys()
     QFETCH(QString, comment);
     School s({"INSERT INTO 毎講座履歴 SELECT 6, '2026/04/01', 3, 時限ID, 学年ID, 科目ID, 講座クラスID, 講師ID, 教室ID, 0, 0, '', '', '', '', 0, NULL"
               " FROM 毎講座履歴 WHERE 毎講座ID = 5",
-              "INSERT INTO 講座出席 VALUES (6, 3, 1, 0, 0, 0, 0, 'Good job!', 1, '2026/04/01', 0)"});
+              "INSERT INTO 講座出席 (毎講座ID, 生徒番号, 出席フラグ, 項目1, 項目2, 項目3, 項目4, コメント, 宿題, 更新日時, 更新回数) VALUES (6, 3, 1, 0, 0, 0, 0, 'Good job!', 1, '2026/04/01', 0)"});
     frm出欠一括入力 w(5);
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -1171,12 +1173,12 @@ void tst_CourseDetail::registerKeepsAnotherPcsMarks()
     auto* grid = child<QTableWidget>(&w, "grdJukou");
     grid->setFocus();
     grid->setCurrentCell(0, 2);
-    QTest::keyClick(grid, Qt::Key_Space);   // 青木 欠
+    QTest::keyClick(grid, Qt::Key_Space);   // 青木 欠(連)
     w.cmdSave_Click();
     QVERIFY(w.propOK());
     QVERIFY(s.pf.ui().messages.empty());
     QCOMPARE(s.attendance(5, 1).section(u'|', 0, 2), QStringLiteral("0|1405|他"));
-    QCOMPARE(gridRows(&w).value(0), QStringLiteral("1|青木|欠|○|1|4||他"));
+    QCOMPARE(gridRows(&w).value(0), QStringLiteral("1|青木|欠(連)|○|1|4||他"));
 }
 
 void tst_CourseDetail::stockPhrasesByF2()
@@ -1283,7 +1285,7 @@ void tst_CourseDetail::storeSave()
 
 void tst_CourseDetail::storeAddRangeAndRemove()
 {
-    School s({"INSERT INTO 講座出席 VALUES (3, 3, 1, 1, 1, 1, 1, '', 1, '2026/04/01', 0)"});
+    School s({"INSERT INTO 講座出席 (毎講座ID, 生徒番号, 出席フラグ, 項目1, 項目2, 項目3, 項目4, コメント, 宿題, 更新日時, 更新回数) VALUES (3, 3, 1, 1, 1, 1, 1, '', 1, '2026/04/01', 0)"});
     const QList<int> ids = KouzaStore::addRange(KouzaStore::load(3).value(), {QDate(2026, 4, 13), QDate(2026, 4, 20)});
     QCOMPARE(ids, s.addedIds());
     QCOMPARE(s.pf.list("SELECT 講座日 || '|' || 曜日ID FROM 毎講座履歴 WHERE 毎講座ID > 5 ORDER BY 毎講座ID"),

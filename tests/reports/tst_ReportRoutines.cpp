@@ -124,7 +124,7 @@ void tst_ReportRoutines::lesson(int id, const QString& date, int period, int sub
 void tst_ReportRoutines::attend(int lesson, int student, int present, const QString& marks, const QString& comment,
                                 int homework)
 {
-    m_pf->exec(QStringLiteral("INSERT INTO 講座出席 VALUES (%1, %2, %3, %4, '%5', %6, '2003/04/01 10:00:00', 0)")
+    m_pf->exec(QStringLiteral("INSERT INTO 講座出席 (毎講座ID, 生徒番号, 出席フラグ, 項目1, 項目2, 項目3, 項目4, コメント, 宿題, 更新日時, 更新回数) VALUES (%1, %2, %3, %4, '%5', %6, '2003/04/01 10:00:00', 0)")
                    .arg(lesson).arg(student).arg(present).arg(marks, funcSqlQuote(comment)).arg(homework));
 }
 

@@ -8,6 +8,7 @@
 #include "frm入力用.h"
 #include "frm出欠一括入力.h"
 #include "frm休校日.h"
+#include "frm振替.h"
 #include "frm年度更新.h"
 #include "frm期間登録.h"
 #include "frm通常クラス.h"
@@ -82,6 +83,9 @@ const std::vector<Opening>& openings()
                                   1, 1, {{{{1, QStringLiteral("青木"), QStringLiteral("refuse@example.jp"), {}}},
                                           QStringLiteral("メールサーバーが受け付けませんでした（サーバーの応答: 550 5.1.1 "
                                                          "<refuse@example.jp>: Recipient address rejected）。")}}})},
+        {"frm振替一覧", direct<frm振替一覧>()},
+        {"frm振替予約", direct<frm振替予約>({}, 1)},
+        {"frm振替ルール", direct<frm振替ルール>()},
         {"frm入力用", direct<frm入力用>([](frm入力用& w) {
              w.setPropLabel(QStringLiteral("学年を入力してください。"));
              w.setProplblMode(QStringLiteral("追加"));
@@ -119,7 +123,8 @@ void tst_ScreenFit::everyWindowFits()
     QFile::copy(builtProgramFolder() + QStringLiteral("/kaedemaru.chm"), pf.file(QStringLiteral("kaedemaru.chm")));
     pf.exec(QStringLiteral("INSERT INTO 毎講座履歴 (毎講座ID, 講座日) VALUES (1, '2026/04/08')"));
     pf.exec(QStringLiteral("INSERT INTO 生徒台帳 (生徒番号, 氏名カナ, 生徒氏名, 削除フラグ) VALUES (1, 'ｱｵｷ', '青木', 0)"));
-    pf.exec(QStringLiteral("INSERT INTO 講座出席 VALUES (1, 1, 0, 0, 0, 0, 0, '', 0, '2026/04/01', 0)"));
+    pf.exec(QStringLiteral("INSERT INTO 講座出席 (毎講座ID, 生徒番号, 出席フラグ, 項目1, 項目2, 項目3, 項目4, コメント, 宿題, 更新日時, 更新回数) VALUES (1, 1, 0, 0, 0, 0, 0, '', 0, '2026/04/01', 0)"));
+    pf.exec(QStringLiteral("INSERT INTO 振替 (振替ID, 生徒番号, 欠席講座ID, 欠席日, 開始日, 期限, 状態) VALUES (1, 1, 1, '2026/04/08', '2026/04/01', '2099/04/22', 0)"));
     QFile csv(pf.file(QStringLiteral("students.csv")));
     QVERIFY(csv.open(QIODevice::WriteOnly));
     csv.write(QStringLiteral("生徒番号,氏名,氏名カナ\n2,伊藤,ｲﾄｳ\n").toUtf8());

@@ -171,6 +171,11 @@ void ProgramFolder::execNative(const QString& sql)
 
 void ProgramFolder::execElsewhere(const QString& sql)
 {
+    elsewhere().execute(sql);
+}
+
+Database& ProgramFolder::elsewhere()
+{
     if (!m_elsewhere) {
         m_elsewhere = std::make_unique<Database>();
         const bool open = testServerMode() ? m_elsewhere->openServer(serverConnection())
@@ -178,7 +183,7 @@ void ProgramFolder::execElsewhere(const QString& sql)
         if (!open)
             throw std::runtime_error("test database: the second connection did not open");
     }
-    m_elsewhere->execute(sql);
+    return *m_elsewhere;
 }
 
 QString ProgramFolder::scalar(const QString& sql)

@@ -39,6 +39,8 @@ public:
     // Runs an action statement as another PC would: on a second connection to the
     // same file or server database, committed at once.
     void execElsewhere(const QString& sql);
+    // That second connection, for work run beside the program's own (races).
+    Database& elsewhere();
     // The first column of the first row of a query, as text ("" when there is none).
     QString scalar(const QString& sql);
     int count(const QString& table, const QString& where = {});
