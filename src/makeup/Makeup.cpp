@@ -489,22 +489,82 @@ int expire(const QDate& today, const QDateTime& now)
     return expired;
 }
 
-QList<MakeupDue> dueList(const QDate& today)
+// The credits with their student and the lesson booked (for a booked one) or
+// missed; a lesson deleted since leaves its caption empty.
+static QList<MakeupDue> duesWhere(const QString& where, const QString& order, const std::vector<QVariant>& values)
 {
     QList<MakeupDue> list;
     eachRow(query(QStringLiteral("SELECT f.振替ID, f.生徒番号, f.欠席講座ID, f.学年ID, f.科目ID, f.欠席日, f.開始日, f.期限, f.状態, f.振替講座ID,"
                                  " s.生徒氏名, s.保護者電話, s.電話, ")
                       + kCaptionColumns
                       + QStringLiteral(" FROM (振替 f INNER JOIN 生徒台帳 s ON s.生徒番号 = f.生徒番号)"
-                                       " INNER JOIN QRY_講座内容 q ON q.毎講座ID = CASE WHEN f.状態 = 1 THEN f.振替講座ID ELSE f.欠席講座ID END"
-                                       " WHERE s.削除フラグ = 0 AND ((f.状態 = 0 AND f.期限 >= ? AND f.期限 <= ?) OR (f.状態 = 1 AND q.講座日 >= ?))"
-                                       " ORDER BY CASE WHEN f.状態 = 1 THEN q.講座日 ELSE f.期限 END, s.氏名カナ, f.振替ID"),
-                  {funcDateText(today), funcDateText(today.addDays(kDueDays)), funcDateText(today)}),
+                                       " LEFT JOIN QRY_講座内容 q ON q.毎講座ID = CASE WHEN f.状態 IN (1, 2) THEN f.振替講座ID ELSE f.欠席講座ID END"
+                                       " WHERE ")
+                      + where + QStringLiteral(" ORDER BY ") + order,
+                  values),
             [&](const Row& row) {
                 const QString phone = row.text(11).isEmpty() ? row.text(12) : row.text(11);
-                list << MakeupDue{creditOf(row), row.text(10), phone, caption(row, 13)};
+                list << MakeupDue{creditOf(row), row.text(10), phone, row.text(13).isEmpty() ? QString() : caption(row, 13)};
             });
     return list;
+}
+
+QList<MakeupDue> dueList(const QDate& today)
+{
+    return duesWhere(QStringLiteral("s.削除フラグ = 0 AND ((f.状態 = 0 AND f.期限 >= ? AND f.期限 <= ?) OR (f.状態 = 1 AND q.講座日 >= ?))"),
+                     QStringLiteral("CASE WHEN f.状態 = 1 THEN q.講座日 ELSE f.期限 END, s.氏名カナ, f.振替ID"),
+                     {funcDateText(today), funcDateText(today.addDays(kDueDays)), funcDateText(today)});
+}
+
+QList<MakeupDue> studentList(int stuNo)
+{
+    return duesWhere(QStringLiteral("f.生徒番号 = ?"), QStringLiteral("f.欠席日 DESC, f.振替ID DESC"), {stuNo});
+}
+
+QList<MakeupOfMonth> monthList(const QList<int>& students, const QDate& from, const QDate& to)
+{
+    QList<MakeupOfMonth> list;
+    if (students.isEmpty())
+        return list;
+    QStringList numbers;
+    for (int n : students)
+        numbers << QString::number(n);
+    // The lesson missed may have been deleted since; its day is kept with the credit.
+    eachRow(query(QStringLiteral("SELECT f.生徒番号, f.状態, f.期限, f.欠席日, a.曜日名, a.科目名, b.講座日, b.曜日名, b.時限名"
+                                 " FROM (振替 f LEFT JOIN QRY_講座内容 a ON a.毎講座ID = f.欠席講座ID)"
+                                 " LEFT JOIN QRY_講座内容 b ON b.毎講座ID = f.振替講座ID AND f.状態 IN (1, 2)"
+                                 " WHERE f.状態 <> 4 AND f.生徒番号 IN (")
+                      + numbers.join(u',')
+                      + QStringLiteral(") AND ((f.欠席日 >= ? AND f.欠席日 <= ?) OR (b.講座日 >= ? AND b.講座日 <= ?))"
+                                       " ORDER BY f.生徒番号, f.欠席日, f.振替ID"),
+                  {funcDateText(from), funcDateText(to), funcDateText(from), funcDateText(to)}),
+            [&](const Row& row) {
+                const auto day = [&](int date, int weekday) {
+                    const QString text = funcDateText(row.date(date)).mid(5);
+                    return row.text(weekday).isEmpty() ? text : text + u'(' + row.text(weekday) + u')';
+                };
+                MakeupOfMonth m;
+                m.stuNo = row.toInt(0);
+                m.state = MakeupCredit::State(row.toInt(1));
+                m.deadline = row.date(2);
+                m.missed = (day(3, 4) + u' ' + row.text(5)).trimmed();
+                if (!row.text(6).isEmpty())
+                    m.heldOn = (day(6, 7) + u' ' + row.text(8)).trimmed();
+                list << m;
+            });
+    return list;
+}
+
+QString funcMonthLine(const MakeupOfMonth& makeup)
+{
+    const QString missed = makeup.missed + QStringLiteral("の欠席 → ");
+    switch (makeup.state) {
+    case MakeupCredit::Booked: return missed + makeup.heldOn + QStringLiteral("に振替予定");
+    case MakeupCredit::Done: return missed + makeup.heldOn + QStringLiteral("に振替済み");
+    case MakeupCredit::Expired:
+        return missed + QStringLiteral("振替の期限（") + funcDateText(makeup.deadline).mid(5) + QStringLiteral("）を過ぎました");
+    default: return missed + QStringLiteral("振替できます（") + funcDateText(makeup.deadline).mid(5) + QStringLiteral("まで）");
+    }
 }
 
 } // namespace Makeup

@@ -70,11 +70,20 @@ struct MakeupHistoryLine {
     QString user;
 };
 
+// A make-up as the monthly report tells the family about it.
+struct MakeupOfMonth {
+    int stuNo = 0;
+    MakeupCredit::State state = MakeupCredit::Open;
+    QString missed;   // "11/04(火) 数学"
+    QString heldOn;   // "11/12(木) 2限"; "" when not booked
+    QDate deadline;
+};
+
 struct MakeupDue {
     MakeupCredit credit;
     QString stuName;
     QString guardianPhone;   // 保護者電話, else the student's 電話
-    QString lesson;          // the lesson missed, or the one booked
+    QString lesson;          // the lesson booked or attended, else the one missed; "" when deleted
 };
 
 namespace Makeup {
@@ -140,6 +149,14 @@ int expire(const QDate& today, const QDateTime& now = {});
 // Booked credits and open ones whose window ends within 7 days of today, the
 // soonest first.
 QList<MakeupDue> dueList(const QDate& today);
+// Every credit of the student, the latest absence first.
+QList<MakeupDue> studentList(int stuNo);
+
+// The students' make-ups of the days from..to: credits for an absence on those
+// days and make-ups held on them, cancelled ones left out; by student and absence.
+QList<MakeupOfMonth> monthList(const QList<int>& students, const QDate& from, const QDate& to);
+// "11/04(火) 数学の欠席 → 11/12(木) 2限に振替済み" and the like.
+QString funcMonthLine(const MakeupOfMonth& makeup);
 } // namespace Makeup
 
 inline const QString kMakeupMark = QStringLiteral("　振");

@@ -173,10 +173,12 @@ void frm振替予約::cmdCancel_Click()
 
 // ---- frm振替一覧 ----
 
-frm振替一覧::frm振替一覧(QWidget* parent) : QDialog(parent)
+frm振替一覧::frm振替一覧(QWidget* parent, int stuNo)
+    : QDialog(parent), m_stuNo(stuNo),
+      m_title(stuNo > 0 ? QStringLiteral("振替 － ") + stuName(stuNo) : QStringLiteral("振替予定・期限間近"))
 {
     setObjectName(QStringLiteral("frm振替一覧"));
-    setWindowTitle(QStringLiteral("振替予定・期限間近"));
+    setWindowTitle(m_title);
     lblInfo = named<QLabel>(this, QStringLiteral("lblInfo"));
     lblInfo->setTextFormat(Qt::PlainText);
     lvList = list(this, QStringLiteral("lvList"),
@@ -206,7 +208,7 @@ void frm振替一覧::subListSet()
     const QDate today = gDatabase.today();
     const int expired = Makeup::expire(today);
     lvList->clear();
-    for (const MakeupDue& due : Makeup::dueList(today)) {
+    for (const MakeupDue& due : m_stuNo > 0 ? Makeup::studentList(m_stuNo) : Makeup::dueList(today)) {
         auto* item = new QTreeWidgetItem(QStringList{QString::number(due.credit.stuNo), due.stuName, due.guardianPhone,
                                                      Makeup::funcStateName(due.credit.state), funcDateText(due.credit.absence),
                                                      funcDateText(due.credit.deadline), due.lesson});
@@ -216,7 +218,8 @@ void frm振替一覧::subListSet()
     subFitColumns(lvList);
     if (lvList->topLevelItemCount() > 0)
         lvList->setCurrentItem(lvList->topLevelItem(0));
-    lblInfo->setText(QStringLiteral("%1 現在：振替予定と、7日以内に期限が来る未振替 %2 件").arg(funcDateText(today)).arg(lvList->topLevelItemCount())
+    const QString what = m_stuNo > 0 ? QStringLiteral("この生徒の振替") : QStringLiteral("振替予定と、7日以内に期限が来る未振替");
+    lblInfo->setText(QStringLiteral("%1 現在：%2 %3 件").arg(funcDateText(today), what).arg(lvList->topLevelItemCount())
                      + (expired > 0 ? QStringLiteral("（期限を過ぎた %1 件を失効にしました）").arg(expired) : QString()));
 }
 
@@ -237,7 +240,10 @@ void frm振替一覧::cmdExport_Click()
 {
     guarded(QStringLiteral("frm振替一覧 - cmdExport_Click"), [&] {
         WaitCursor wait;
-        funcListPrint(ListSheet{QStringLiteral("振替予定・期限間近"), funcDateText(gDatabase.today()) + QStringLiteral(" 現在"),
+        // The file is named by the list, never by a student's name.
+        const QString now = funcDateText(gDatabase.today()) + QStringLiteral(" 現在");
+        funcListPrint(ListSheet{m_stuNo > 0 ? QStringLiteral("振替一覧") : QStringLiteral("振替予定・期限間近"),
+                                m_stuNo > 0 ? m_title + QStringLiteral("　") + now : now,
                                 funcListHeaders(lvList), funcListRows(lvList), {2}});
     });
 }

@@ -42,10 +42,11 @@ private:
 };
 
 // 「振替予定・期限間近」: booked make-ups and open credits ending within 7 days,
-// with the guardian's phone. Expired credits are marked first.
+// with the guardian's phone. Expired credits are marked first. Opened for one
+// student (stuNo), it lists every credit of that student instead.
 class frm振替一覧 : public QDialog {
 public:
-    explicit frm振替一覧(QWidget* parent = nullptr);
+    explicit frm振替一覧(QWidget* parent = nullptr, int stuNo = 0);
 
     void cmdBook_Click();
     void cmdExport_Click();
@@ -55,6 +56,8 @@ public:
 private:
     void subListSet();
 
+    int m_stuNo = 0;
+    QString m_title;
     QLabel* lblInfo = nullptr;
     QTreeWidget* lvList = nullptr;
     QPushButton* cmdBook = nullptr;

@@ -3,6 +3,7 @@
 #include "CommonBase.h"
 #include "Enrolment.h"
 #include "ExcelOut.h"
+#include "Makeup.h"
 #include "SchoolSettings.h"
 #include "SchoolYear.h"
 #include "clsDataCtl.h"
@@ -42,6 +43,7 @@ const QStringList& studentColumns()
 const QString kCircle = QStringLiteral("○");
 const QString kNone = QStringLiteral("—");
 const QString kContinued = QStringLiteral("（続き）");
+const QString kMakeupHead = QStringLiteral("【振替授業】");
 constexpr double kLineHeightPt = kLessonFontPt * 1.28;
 
 // Width of a character in half-width characters: ASCII and half-width kana count
@@ -101,8 +103,9 @@ double commentHeight(const QString& comment, int widthPx)
 // The month's lessons split into pages: as many as the lesson table holds at the
 // heights they need; at least one page, which may be empty. A lesson whose
 // comment is taller than a page fills the rest of the page, and its comment goes
-// on over the next pages.
-std::vector<Page> pagesOf(const std::vector<Lesson>& lessons, const std::vector<QString>& comments, int commentPx)
+// on over the next pages. The make-ups follow the lessons as a text of their own.
+std::vector<Page> pagesOf(const std::vector<Lesson>& lessons, const std::vector<QString>& comments,
+                          const QString& makeups, int commentPx)
 {
     std::vector<Page> pages(1);
     double used = 0;
@@ -114,16 +117,16 @@ std::vector<Page> pagesOf(const std::vector<Lesson>& lessons, const std::vector<
             used = 0;
         }
     };
-    for (std::size_t i = 0; i < lessons.size(); ++i) {
-        const int index = static_cast<int>(i);
-        const double facts = lessons[i].factsPt;
-        QString comment = comments[i];
+    // A lesson (index; -1 for the make-ups) with its comment, split when it does not fit a page.
+    const auto place = [&](int index, QString comment) {
+        const bool hasFacts = index >= 0;
+        const double facts = hasFacts ? lessons[static_cast<std::size_t>(index)].factsPt : 0;
         const double whole = facts + commentHeight(comment, commentPx);
         if (whole <= kLessonTablePt) {
             roomFor(whole);
-            pages.back().pieces.push_back({index, true, comment, commentHeight(comment, commentPx)});
+            pages.back().pieces.push_back({std::max(index, 0), hasFacts, comment, commentHeight(comment, commentPx)});
             used += whole;
-            continue;
+            return;
         }
         for (bool first = true; !comment.isEmpty(); first = false) {
             const double above = first ? facts : 0;
@@ -136,10 +139,14 @@ std::vector<Page> pagesOf(const std::vector<Lesson>& lessons, const std::vector<
                 part.chop(1);
             const double height = commentHeight(part, commentPx);
             used += above + height;
-            pages.back().pieces.push_back({index, first, part, height});
+            pages.back().pieces.push_back({std::max(index, 0), first && hasFacts, part, height});
             comment = text.mid(end);
         }
-    }
+    };
+    for (std::size_t i = 0; i < lessons.size(); ++i)
+        place(static_cast<int>(i), comments[i]);
+    if (!makeups.isEmpty())
+        place(-1, makeups);
     // The rows left over share what remains of the table's height, at least a
     // plain lesson's height each; an empty month takes one row for its notice.
     for (Page& page : pages) {
@@ -291,6 +298,9 @@ std::optional<Report> funcBuild(const QList<int>& numbers, const QDate& month, c
         || !rows.open(lessonSql(in, from, to), lessonColumns()))
         return std::nullopt;   // the user has been told why
 
+    QHash<int, QStringList> makeupsOf;
+    for (const MakeupOfMonth& m : Makeup::monthList(numbers, report.month, report.month.addMonths(1).addDays(-1)))
+        makeupsOf[m.stuNo] << Makeup::funcMonthLine(m);
     QHash<QString, std::vector<int>> rowsOf;
     for (int r = 0; r < rows.count(); ++r)
         rowsOf[rows.at(r, StudentNo)].push_back(r);
@@ -333,7 +343,9 @@ std::optional<Report> funcBuild(const QList<int>& numbers, const QDate& month, c
             st.lessons.push_back(std::move(l));
             comments.push_back(rows.at(r, Comment).trimmed());
         }
-        st.pages = pagesOf(st.lessons, comments, commentPx);
+        st.makeups = makeupsOf.value(st.number);
+        st.pages = pagesOf(st.lessons, comments,
+                           st.makeups.isEmpty() ? QString() : kMakeupHead + u'\n' + st.makeups.join(u'\n'), commentPx);
         report.students.push_back(std::move(st));
     }
     return report;

@@ -41,9 +41,10 @@ struct Lesson {
 };
 
 // A row pair of the lesson table: a lesson's facts and its comment under them,
-// or (facts false) the next part of a comment begun on the page before.
+// or (facts false) the next part of a comment begun on the page before, or the
+// list of the month's make-ups.
 struct Piece {
-    int lesson = 0;       // index into Student::lessons
+    int lesson = 0;       // index into Student::lessons (0 for the make-ups)
     bool facts = true;
     QString comment;      // what the comment row prints; "" for no comment row
     double commentPt = 0;
@@ -62,6 +63,7 @@ struct Student {
     QString addressee;     // "<保護者氏名> 様", "" when no guardian is known
     QString grade;         // "中2", "" when unknown
     std::vector<Lesson> lessons;
+    QStringList makeups;   // the month's make-ups, one line each; printed after the lessons
     int attended = 0;
     int homework = 0;
     std::array<MarkMeans, kChartMonths> means;   // the last is the report's month

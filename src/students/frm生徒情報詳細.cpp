@@ -12,6 +12,7 @@
 #include "TextBox.h"
 #include "Theme.h"
 #include "UiServices.h"
+#include "frm振替.h"
 #include "frm講座情報一覧.h"
 #include "WindowPlace.h"
 
@@ -169,9 +170,10 @@ void frm生徒情報詳細::buildControls()
     cmdClear = named<QPushButton>(frmMenu, QStringLiteral("cmdClear"), QStringLiteral("内容をクリアしたい(&C)"));
     cmdKojinKouza = named<QPushButton>(frmMenu, QStringLiteral("cmdKojinKouza"),
                                        QStringLiteral("受講確認及びカレンダー出力をしたい(&O)"));
+    cmdFurikae = named<QPushButton>(frmMenu, QStringLiteral("cmdFurikae"), QStringLiteral("振替(&F)"));
     cmdEnd = named<QPushButton>(frmMenu, QStringLiteral("cmdEnd"), QStringLiteral("閉じる(&X)"));
     auto* menuLayout = new QHBoxLayout(frmMenu);
-    for (QPushButton* button : {cmdOK, cmdClear, cmdKojinKouza, cmdEnd}) {
+    for (QPushButton* button : {cmdOK, cmdClear, cmdKojinKouza, cmdFurikae, cmdEnd}) {
         // Enter in a box must not save by accident.
         button->setAutoDefault(false);
         menuLayout->addWidget(button);
@@ -179,6 +181,7 @@ void frm生徒情報詳細::buildControls()
     connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
     connect(cmdClear, &QPushButton::clicked, this, [this] { subClear(); });
     connect(cmdKojinKouza, &QPushButton::clicked, this, [this] { cmdKojinKouza_Click(); });
+    connect(cmdFurikae, &QPushButton::clicked, this, [this] { cmdFurikae_Click(); });
     connect(cmdEnd, &QPushButton::clicked, this, [this] { cmdEnd_Click(); });
 
     lblMsg = named<QLabel>(this, QStringLiteral("lblMsg"),
@@ -281,7 +284,7 @@ void frm生徒情報詳細::buildControls()
     subTabOrder({txtStuInfo[0],   txtStuInfo[1],   optSex[1],     optSex[2],      DTPDate[1],    cboEdit[1],     cboEdit[2],
                  txtStuInfo[2],   txtStuInfo[5],   txtStuInfo[3], DTPDate[0],     txtStuInfo[4], cboEdit[0],     txtStuInfo[6],
                  txtStuInfo[7],   txtStuInfo[8],   txtStuInfo[9], txtStuInfo[10], cboEdit[3],    DTPDate[2],     txtStuInfo[11],
-                 cmdPicDelete[0], cmdPicDelete[1], cmdOK,         cmdClear,       cmdKojinKouza, cmdEnd});
+                 cmdPicDelete[0], cmdPicDelete[1], cmdOK,         cmdClear,       cmdKojinKouza, cmdFurikae, cmdEnd});
     subGradeShow();
     subStateFollow();
 }
@@ -320,6 +323,7 @@ void frm生徒情報詳細::Form_Load()
     guarded(QStringLiteral("frm生徒情報詳細 - Form_Load"), [&] {
         Set_Combo(cboEdit[0], QStringLiteral("マスタ学校"));
         subComboTextSet();
+        cmdFurikae->setEnabled(m_mode == Syori::Edit);
         m_loadedState = funcFormState();
     });
 }
@@ -548,6 +552,17 @@ void frm生徒情報詳細::cmdKojinKouza_Click()
         lessons.setPropStudentNo(m_studentID);
         lessons.setPropJyokenString(QString());
         lessons.exec();
+    });
+}
+
+void frm生徒情報詳細::cmdFurikae_Click()
+{
+    guarded(QStringLiteral("frm生徒情報詳細 - cmdFurikae_Click"), [&] {
+        // A student not stored yet has missed nothing.
+        if (m_mode != Syori::Edit)
+            return;
+        frm振替一覧 makeups(this, m_studentID);
+        makeups.exec();
     });
 }
 

@@ -42,6 +42,8 @@ public:
     void cmdOK_Click();
     void cmdEnd_Click();
     void cmdKojinKouza_Click();
+    // The student's make-up credits, each to book or cancel.
+    void cmdFurikae_Click();
     void cmdPicDelete_Click(int index);
     // The close box and Escape close as cmdEnd does, asking first when something changed.
     void reject() override { cmdEnd_Click(); }
@@ -91,6 +93,7 @@ private:
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdClear = nullptr;
     QPushButton* cmdKojinKouza = nullptr;
+    QPushButton* cmdFurikae = nullptr;
     QPushButton* cmdEnd = nullptr;
     QLabel* lblMode = nullptr;
     QLabel* lblStudentNo = nullptr;

@@ -1188,7 +1188,7 @@ void tst_CourseDetail::stockPhrasesByF2()
                      "UPDATE 生徒台帳 SET 生徒氏名 = '青木　一郎' WHERE 生徒番号 = 1"};
     for (int n = 11; n <= 20; ++n)
         more << QStringLiteral("INSERT INTO 生徒台帳 (生徒番号, 氏名カナ, 生徒氏名, 削除フラグ) VALUES (%1, 'ﾝ', '他 生徒%1', 0)").arg(n)
-             << QStringLiteral("INSERT INTO 講座出席 VALUES (3, %1, 1, 0, 0, 0, 0, '生徒%1さんは英語をよく頑張りました。', 1, '2026/04/01', 0)").arg(n);
+             << QStringLiteral("INSERT INTO 講座出席 (毎講座ID, 生徒番号, 出席フラグ, 項目1, 項目2, 項目3, 項目4, コメント, 宿題, 更新日時, 更新回数) VALUES (3, %1, 1, 0, 0, 0, 0, '生徒%1さんは英語をよく頑張りました。', 1, '2026/04/01', 0)").arg(n);
     Detail d(Syori::Edit, 5, more);
     QLineEdit* box = d.edit("txtコメント");
     box->setFocus();

@@ -1,6 +1,7 @@
 #include "CommonBase.h"
 #include "DaoCommon.h"
 #include "Makeup.h"
+#include "MonthlyReport.h"
 #include "PlanningSchool.h"
 
 #include <QtTest>
@@ -184,6 +185,14 @@ void tst_Makeup::changedBackAndAttended()
     QCOMPARE(Makeup::bookingList(second, day("2026/05/01"))[0].free, 1);
     QCOMPARE(Makeup::cancel(first), false);
     QCOMPARE(Makeup::history(first).size(), 3);
+    // The monthly report lists the month's make-ups after the lessons; none in a month without any.
+    const std::optional<monthly::Report> may = monthly::funcBuild({1, 2}, day("2026/05/01"), day("2026/05/31"));
+    QStringList told;
+    for (const monthly::Student& s : may->students)
+        told << s.pages.back().pieces.back().comment;
+    QCOMPARE(told, QStringList({QStringLiteral("【振替授業】\n05/11(月) 数学の欠席 → 05/12(月) 1限に振替済み"),
+                                QStringLiteral("【振替授業】\n05/11(月) 数学の欠席 → 振替できます（05/25まで）")}));
+    QVERIFY(Makeup::monthList({1, 2}, day("2026/06/01"), day("2026/06/30")).isEmpty());
     // Cancelled after booking: the seat is free again.
     QCOMPARE(Makeup::book(second, 2), Makeup::Booked::Done);
     QVERIFY(Makeup::cancel(second));

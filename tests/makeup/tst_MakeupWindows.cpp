@@ -9,6 +9,7 @@
 #include "XlsxFile.h"
 #include "frm出欠一括入力.h"
 #include "frm振替.h"
+#include "frm生徒情報詳細.h"
 
 #include <QComboBox>
 #include <QPlainTextEdit>
@@ -124,6 +125,20 @@ void tst_MakeupWindows::bookedFromTheRegister()
             cells << book.text(book.sheetNames().first(), r, c);
     QVERIFY2(cells.contains(QStringLiteral("080-0000-1111")), qPrintable(cells.join(u',')));
     QVERIFY(cells.contains(QStringLiteral("保護者電話")));
+
+    // From the student's own window: every credit of that student, the one done too.
+    frm生徒情報詳細 student;
+    student.setPropMode(Syori::Edit);
+    student.setPropStudentID(1);
+    student.show();
+    QStringList own;
+    onNextModal([&](QDialog* credits) {
+        own = rowTexts(child<QTreeWidget>(credits, "lvList"));
+        credits->reject();
+    });
+    child<QPushButton>(&student, "cmdFurikae")->click();
+    QCOMPARE(own.size(), 1);
+    QVERIFY2(own[0].startsWith(QStringLiteral("1|青木|090-1234-5678|済|")), qPrintable(own.join(u',')));
 }
 
 void tst_MakeupWindows::rulesWindow()
