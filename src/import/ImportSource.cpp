@@ -113,13 +113,14 @@ void readText(const QByteArray& bytes, TextEncoding encoding, SourceTable& table
 {
     // UTF-16 is known by its byte-order mark only; other text files hold no NUL
     // bytes, which a picture or an old binary workbook named .csv does.
-    const bool utf16 = detectEncoding(bytes) == TextEncoding::Utf16;
+    const TextEncoding detected = detectEncoding(bytes);
+    const bool utf16 = detected == TextEncoding::Utf16;
     if (!utf16 && bytes.left(64 * 1024).contains('\0'))
         throw SourceError(QStringLiteral("読み込めない形式のファイルです。") + kBr
                           + QStringLiteral("Excelのファイルは「Excel ブック (*.xlsx)」「CSV (コンマ区切り)」「Unicode テキスト」の"
                                            "どれかで保存して選んでください。"));
     // The byte-order mark decides; the user's choice is for the 8-bit encodings.
-    table.encoding = utf16 || encoding == TextEncoding::Auto ? detectEncoding(bytes) : encoding;
+    table.encoding = utf16 || encoding == TextEncoding::Auto ? detected : encoding;
     const QString text = decodeText(bytes, table.encoding);
     if (text.trimmed().isEmpty())
         throw SourceError(QStringLiteral("ファイルが空です。取り込む生徒がありません。"));

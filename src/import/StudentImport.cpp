@@ -95,21 +95,31 @@ struct Known {
     QHash<QString, int> fileByName, fileByReading;           // key -> row number
     QHash<QString, int> schools;                             // folded name -> ID
     QHash<int, QString> schoolNames;                         // ID -> name
-    QHash<int, Seito> students;                              // the register's, by number
     QDate today;
     int lastNumber = 0;
 
     // The register's students numbered above after only (all by default).
     explicit Known(int after = 0)
     {
-        for (const Seito& s : SeitoStore::loadLive(after)) {
+        // Only what the keys are made of: a preview runs again at every change of the mapping.
+        Recordset live = gDatabase.openRecordset(QStringLiteral(" SELECT 生徒番号, 生徒氏名, 生年月日, 氏名カナ, 電話 FROM 生徒台帳"
+                                                                " WHERE 削除フラグ = 0 AND 生徒番号 > ")
+                                                     + QString::number(after),
+                                                 dbOpenDynaset, dbReadOnly);
+        for (; !live.eof(); live.moveNext()) {
+            Seito s;
+            s.no = funcToLong(live.field(0));
+            s.name = funcToString(live.field(1));
+            s.birth = funcTextDate(funcToString(live.field(2)));
+            s.kana = funcToString(live.field(3));
+            s.phone = funcToString(live.field(4));
             lastNumber = std::max(lastNumber, s.no);
-            students.insert(s.no, s);
             if (const QString k = nameKey(s); !k.isEmpty())
                 registerByName.insert(k, s.no);
             if (const QString k = readingKey(s); !k.isEmpty())
                 registerByReading.insert(k, s.no);
         }
+        live.close();
         Recordset rs = gDatabase.openRecordset(QStringLiteral(" SELECT 学校ID, 学校名 FROM マスタ学校 WHERE 削除フラグ = 0 ORDER BY 学校ID"),
                                                dbOpenDynaset, dbReadOnly);
         for (; !rs.eof(); rs.moveNext()) {
@@ -264,10 +274,10 @@ private:
         };
         if (const auto no = same(m_known.registerByName, byName)) {
             duplicate(row, Field::Name, row.seito.name, QStringLiteral("登録済みの生徒（生徒番号 %1）と%2が同じです").arg(*no).arg(nameWhat));
-            row.registered = m_known.students.value(*no);
+            registered(row, *no);
         } else if (const auto no = same(m_known.registerByReading, byReading)) {
             duplicate(row, Field::Kana, row.seito.kana, QStringLiteral("登録済みの生徒（生徒番号 %1）と%2が同じです").arg(*no).arg(readingWhat));
-            row.registered = m_known.students.value(*no);
+            registered(row, *no);
         } else if (const auto line = same(m_known.fileByName, byName))
             duplicate(row, Field::Name, row.seito.name, QStringLiteral("%1行目と%2が同じです").arg(*line).arg(nameWhat));
         else if (const auto line = same(m_known.fileByReading, byReading))
@@ -276,6 +286,13 @@ private:
             m_known.fileByName.insert(byName, row.line);
         if (!byReading.isEmpty() && !m_known.fileByReading.contains(byReading))
             m_known.fileByReading.insert(byReading, row.line);
+    }
+
+    // The register's student a row is: only the number until the preview is read whole.
+    static void registered(PreviewRow& row, int no)
+    {
+        row.registered.emplace();
+        row.registered->no = no;
     }
 
     void duplicate(PreviewRow& row, Field field, const QString& value, const QString& why)
@@ -414,6 +431,21 @@ std::optional<Preview> funcPreview(const SourceTable& table, const std::vector<F
             return std::nullopt;
         preview.rows.push_back(reader.read(static_cast<std::size_t>(i)));
     }
+    // The students the rows repeat, read whole in one go; one deleted meanwhile is no longer one to update.
+    QList<int> numbers;
+    for (const PreviewRow& row : preview.rows)
+        if (row.registered)
+            numbers << row.registered->no;
+    QHash<int, Seito> students;
+    for (Seito& s : SeitoStore::loadMany(numbers))
+        students.insert(s.no, std::move(s));
+    for (PreviewRow& row : preview.rows)
+        if (row.registered) {
+            if (const auto found = students.constFind(row.registered->no); found != students.constEnd())
+                row.registered = *found;
+            else
+                row.registered.reset();
+        }
     return preview;
 }
 

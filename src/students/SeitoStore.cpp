@@ -47,21 +47,49 @@ Recordset openRow(int no)
     return rs;
 }
 
-Seito fromRow(const Recordset& rs)
+int columnOf(const Recordset& rs, const QString& name)
 {
-    Seito s;
-    s.no = funcToLong(rs.field(kKeyColumn));
-    for (const auto& [column, member] : kTexts)
-        s.*member = funcToString(rs.field(QString::fromUtf8(column)));
-    for (const auto& [column, member] : kDates)
-        s.*member = funcTextDate(funcToString(rs.field(QString::fromUtf8(column))));
-    for (const auto& [column, member] : kNumbers)
-        s.*member = funcToLong(rs.field(QString::fromUtf8(column)));
-    s.sex = funcToLong(rs.field(kSex));
-    s.schoolID = funcToLong(rs.field(kSchool));
-    s.version = rs.field(kVersionColumn).toLongLong();
-    return s;
+    if (const std::optional<int> index = rs.fieldIndex(name))
+        return *index;
+    throw DaoError(QStringLiteral("このコレクションには項目 '%1' がありません").arg(name));
 }
+
+// Where each of the student's columns is in a recordset, looked up once: a list
+// of thousands of students would otherwise search the columns by name for every value.
+struct RowLayout {
+    int key, sex, school, version;
+    std::array<int, kTexts.size()> texts;
+    std::array<int, kDates.size()> dates;
+    std::array<int, kNumbers.size()> numbers;
+
+    explicit RowLayout(const Recordset& rs)
+        : key(columnOf(rs, kKeyColumn)), sex(columnOf(rs, kSex)), school(columnOf(rs, kSchool)),
+          version(columnOf(rs, kVersionColumn))
+    {
+        for (std::size_t i = 0; i < kTexts.size(); ++i)
+            texts[i] = columnOf(rs, QString::fromUtf8(kTexts[i].first));
+        for (std::size_t i = 0; i < kDates.size(); ++i)
+            dates[i] = columnOf(rs, QString::fromUtf8(kDates[i].first));
+        for (std::size_t i = 0; i < kNumbers.size(); ++i)
+            numbers[i] = columnOf(rs, QString::fromUtf8(kNumbers[i].first));
+    }
+
+    Seito fromRow(const Recordset& rs) const
+    {
+        Seito s;
+        s.no = funcToLong(rs.field(key));
+        for (std::size_t i = 0; i < kTexts.size(); ++i)
+            s.*kTexts[i].second = funcToString(rs.field(texts[i]));
+        for (std::size_t i = 0; i < kDates.size(); ++i)
+            s.*kDates[i].second = funcTextDate(funcToString(rs.field(dates[i])));
+        for (std::size_t i = 0; i < kNumbers.size(); ++i)
+            s.*kNumbers[i].second = funcToLong(rs.field(numbers[i]));
+        s.sex = funcToLong(rs.field(sex));
+        s.schoolID = funcToLong(rs.field(school));
+        s.version = rs.field(version).toLongLong();
+        return s;
+    }
+};
 
 // The columns a window edits, with the student's values in the same order; the
 // school only when one was chosen.
@@ -152,21 +180,28 @@ std::optional<Seito> load(int no)
     Recordset rs = openRow(no);
     if (rs.noMatch())
         return std::nullopt;
-    Seito s = fromRow(rs);
+    Seito s = RowLayout(rs).fromRow(rs);
     rs.close();
     return s;
 }
 
-std::vector<Seito> loadLive(int after)
+std::vector<Seito> loadMany(const QList<int>& numbers)
 {
-    std::vector<Seito> all;
-    Recordset rs = gDatabase.openRecordset(QStringLiteral(" SELECT * FROM 生徒台帳 WHERE 削除フラグ = 0 AND 生徒番号 > ")
-                                               + QString::number(after) + QStringLiteral(" ORDER BY 生徒番号"),
-                                           dbOpenDynaset, dbReadOnly);
-    for (; !rs.eof(); rs.moveNext())
-        all.push_back(fromRow(rs));
-    rs.close();
-    return all;
+    std::vector<Seito> found;
+    constexpr qsizetype kChunk = 500;   // numbers in one statement
+    for (qsizetype from = 0; from < numbers.size(); from += kChunk) {
+        QStringList list;
+        for (int no : numbers.mid(from, kChunk))
+            list << QString::number(no);
+        Recordset rs = gDatabase.openRecordset(QStringLiteral(" SELECT * FROM 生徒台帳 WHERE 削除フラグ = 0 AND 生徒番号 IN (")
+                                                   + list.join(u',') + QStringLiteral(") ORDER BY 生徒番号"),
+                                               dbOpenDynaset, dbReadOnly);
+        const RowLayout layout(rs);
+        for (; !rs.eof(); rs.moveNext())
+            found.push_back(layout.fromRow(rs));
+        rs.close();
+    }
+    return found;
 }
 
 bool exists(int no)

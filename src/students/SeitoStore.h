@@ -60,8 +60,8 @@ QString funcStateNameOfRow(const Recordset& rs);
 // Any stored student, logically deleted ones too; nullopt when there is none under the number.
 std::optional<Seito> load(int no);
 bool exists(int no);
-// Every student not deleted numbered above after (all by default), in number order.
-std::vector<Seito> loadLive(int after = 0);
+// The students of those numbers not deleted, in number order.
+std::vector<Seito> loadMany(const QList<int>& numbers);
 // The number a new student gets.
 int nextNo();
 // Edit writes into the student seito.no what differs between *asRead (the student

@@ -182,9 +182,13 @@ void tst_Makeup::changedBackAndAttended()
     // Attended: 済; the seat stays taken.
     record(pf, 2, 1, kAbsentNoNotice, kPresent);
     QCOMPARE(Makeup::load(first)->state, MakeupCredit::Done);
+    // Unticked by mistake and ticked again: 予定, then 済 once more.
+    record(pf, 2, 1, kPresent, kAbsentNoNotice);
+    QCOMPARE(Makeup::load(first)->state, MakeupCredit::Booked);
+    record(pf, 2, 1, kAbsentNoNotice, kPresent);
     QCOMPARE(Makeup::bookingList(second, day("2026/05/01"))[0].free, 1);
     QCOMPARE(Makeup::cancel(first), false);
-    QCOMPARE(Makeup::history(first).size(), 3);
+    QCOMPARE(Makeup::history(first).size(), 5);
     // The monthly report lists the month's make-ups after the lessons; none in a month without any.
     const std::optional<monthly::Report> may = monthly::funcBuild({1, 2}, day("2026/05/01"), day("2026/05/31"));
     QStringList told;
