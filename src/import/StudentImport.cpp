@@ -119,7 +119,6 @@ struct Known {
             if (const QString k = readingKey(s); !k.isEmpty())
                 registerByReading.insert(k, s.no);
         }
-        live.close();
         Recordset rs = gDatabase.openRecordset(QStringLiteral(" SELECT 学校ID, 学校名 FROM マスタ学校 WHERE 削除フラグ = 0 ORDER BY 学校ID"),
                                                dbOpenDynaset, dbReadOnly);
         for (; !rs.eof(); rs.moveNext()) {

@@ -199,7 +199,6 @@ std::vector<Seito> loadMany(const QList<int>& numbers)
         const RowLayout layout(rs);
         for (; !rs.eof(); rs.moveNext())
             found.push_back(layout.fromRow(rs));
-        rs.close();
     }
     return found;
 }
