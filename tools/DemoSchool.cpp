@@ -2,6 +2,7 @@
 
 #include "CommonBase.h"
 #include "DaoCommon.h"
+#include "Makeup.h"
 #include "Schema.h"
 #include "SchoolSettings.h"
 
@@ -423,9 +424,34 @@ public:
         makeCourses();
         writeMasters();
         writeStudents();
+        writeClasses();
         writeLessons();
         writeNotices();
         return m_summary;
+    }
+
+    // Make-ups as an office has them: credits for the latest absences with notice,
+    // about half of them booked. After the rows are stored: booking takes a
+    // transaction of its own.
+    void writeMakeups()
+    {
+        const QDateTime now(m_today, QTime(18, 0));
+        {
+            Transaction rows(gDatabase);
+            for (const auto& [lesson, stuNo] : m_noticed)
+                Makeup::funcAttendanceStored(lesson, stuNo, kPresent, kAbsentWithNotice, now);
+            rows.commit();
+        }
+        for (const auto& [lesson, stuNo] : m_noticed) {
+            const std::optional<MakeupCredit> credit = Makeup::creditFor(lesson, stuNo);
+            if (!credit || !m_rng.chance(0.5))
+                continue;
+            for (const MakeupOffer& offer : Makeup::bookingList(credit->id, m_today))
+                if (!offer.full()) {
+                    Makeup::book(credit->id, offer.kouzaID, now);
+                    break;
+                }
+        }
     }
 
     // The students still at school: number and sex.
@@ -747,6 +773,34 @@ private:
         }
     }
 
+    // Each course is a regular class with its roster as members: lessons to come
+    // are planned from them, and an absence from them earns a make-up.
+    void writeClasses()
+    {
+        Statement cls = gDatabase.prepare(QStringLiteral(
+            "INSERT INTO 通常クラス (通常クラスID, 学年ID, 科目ID, 講座クラスID, 曜日, 時限ID, 講師ID, 教室ID, 定員数)"
+            " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        Statement member = gDatabase.prepare(QStringLiteral("INSERT INTO クラス生徒 (通常クラスID, 生徒番号, 開始日, 終了日) VALUES (?, ?, ?, ?)"));
+        for (std::size_t i = 0; i < m_courses.size(); ++i) {
+            const Course& c = m_courses[i];
+            const int id = static_cast<int>(i) + 1;
+            const int teacher = c.instructor == m_retired && m_today >= m_handover ? m_successor : c.instructor;
+            const QVariant values[] = {id, gradeId(c.schoolYear), c.subject, c.courseClass, QString::number(c.weekday),
+                                       c.period, teacher, c.room, c.capacity};
+            for (int v = 0; v < 9; ++v)
+                cls.bind(v + 1, values[v]);
+            cls.exec();
+            for (int index : c.roster) {
+                const Student& st = m_students[static_cast<size_t>(index)];
+                member.bind(1, id);
+                member.bind(2, st.number);
+                member.bind(3, dateText(std::max(m_yearStart, st.entry)));
+                member.bind(4, st.left ? QVariant(dateText(*st.left)) : QVariant());
+                member.exec();
+            }
+        }
+    }
+
     QString lessonContent(const QString& unit)
     {
         const int page = m_rng.between(10, 180);
@@ -807,10 +861,10 @@ private:
     {
         Statement lesson = gDatabase.prepare(QStringLiteral(
             "INSERT INTO 毎講座履歴 (毎講座ID, 講座日, 曜日ID, 時限ID, 学年ID, 科目ID, 講座クラスID, 講師ID, 教室ID,"
-            " 定員数, 受講人数, 単元, 講座内容, 宿題, コメント) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+            " 定員数, 受講人数, 単元, 講座内容, 宿題, コメント, 通常クラスID) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
         Statement seat = gDatabase.prepare(QStringLiteral(
-            "INSERT INTO 講座出席 (毎講座ID, 生徒番号, 出席フラグ, 項目1, 項目2, 項目3, 項目4, コメント, 宿題, 更新日時)"
-            " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+            "INSERT INTO 講座出席 (毎講座ID, 生徒番号, 出席フラグ, 項目1, 項目2, 項目3, 項目4, コメント, 宿題, 更新日時, 欠席連絡)"
+            " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
         int id = 0;
         std::vector<int> present;
         for (QDate day = m_yearStart; day <= m_yearEnd; day = day.addDays(1)) {
@@ -818,7 +872,8 @@ private:
                 continue;
             const bool held = day <= m_today;
             const QString dayText = dateText(day);
-            for (Course& c : m_courses) {
+            for (std::size_t ci = 0; ci < m_courses.size(); ++ci) {
+                Course& c = m_courses[ci];
                 if (c.weekday != day.dayOfWeek())
                     continue;
                 present.clear();
@@ -832,8 +887,8 @@ private:
                     ++id, dayText, day.dayOfWeek(), c.period, gradeId(c.schoolYear), c.subject, c.courseClass, teacher,
                     c.room, c.capacity, static_cast<int>(present.size()), unit,
                     held ? QVariant(lessonContent(unit)) : QVariant(), held ? QVariant(homework(c.subject)) : QVariant(),
-                    held ? lessonComment() : QVariant()};
-                for (int i = 0; i < 15; ++i)
+                    held ? lessonComment() : QVariant(), static_cast<int>(ci) + 1};
+                for (int i = 0; i < 16; ++i)
                     lesson.bind(i + 1, values[i]);
                 lesson.exec();
                 ++m_summary.lessons;
@@ -861,8 +916,13 @@ private:
             }
             stamped = m_rng.chance(0.2) ? std::min(day.addDays(1), m_today) : day;
         }
-        const QVariant values[] = {lessonId, s.number, came, marks[0], marks[1], marks[2], 0, comment, handedIn, dateText(stamped)};
-        for (int i = 0; i < 10; ++i)
+        // An absence with a reason was reported; the latest ones are waiting for their make-ups.
+        const bool notice = held && !came && !comment.isEmpty() && comment != u("連絡なし");
+        if (notice && day >= m_today.addDays(-14))
+            m_noticed.emplace_back(lessonId, s.number);
+        const QVariant values[] = {lessonId, s.number, came, marks[0], marks[1], marks[2], 0, comment, handedIn, dateText(stamped),
+                                   notice ? 1 : 0};
+        for (int i = 0; i < 11; ++i)
             seat.bind(i + 1, values[i]);
         seat.exec();
         ++m_summary.attendance;
@@ -923,6 +983,7 @@ private:
     std::vector<Instructor> m_instructors;
     int m_retired = 0, m_successor = 0;
     std::vector<Course> m_courses;
+    std::vector<std::pair<int, int>> m_noticed;   // lesson and student of the latest absences with notice
 };
 
 } // namespace
@@ -941,6 +1002,7 @@ bool fillSchool(DemoSize size, const QDate& today, const QString& path, QString*
             SchoolSettings::setValue(SchoolSettings::kSchoolName, QStringLiteral("楓学習塾 町田校"));
             rows.commit();
         }
+        writer.writeMakeups();
         // A server plans its statements from what it knows of the tables: it learns the new rows now.
         if (gDatabase.isServer())
             gDatabase.execute(QStringLiteral("ANALYZE"));

@@ -10,6 +10,7 @@
 #include <QItemSelectionModel>
 #include <QListWidget>
 #include <QScrollBar>
+#include <QStyle>
 #include <QKeyEvent>
 #include <QTreeWidget>
 
@@ -116,11 +117,17 @@ std::vector<int> funcNeededWidths(const QTreeWidget* list)
     constexpr int kPadding = 12;
     const QFontMetrics metrics(list->font());
     const int rows = std::min(list->topLevelItemCount(), kSampleRows);
+    const int checkBox = list->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, list)
+                         + list->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, list);
     std::vector<int> widths;
     for (int column = 0; column < list->columnCount(); ++column) {
         int needed = list->header()->sectionSizeHint(column);
-        for (int row = 0; row < rows; ++row)
-            needed = std::max(needed, metrics.horizontalAdvance(list->topLevelItem(row)->text(column)) + kPadding);
+        for (int row = 0; row < rows; ++row) {
+            const QTreeWidgetItem* item = list->topLevelItem(row);
+            // A tick box beside the text takes its own width.
+            const int box = item->data(column, Qt::CheckStateRole).isValid() ? checkBox : 0;
+            needed = std::max(needed, metrics.horizontalAdvance(item->text(column)) + kPadding + box);
+        }
         widths.push_back(needed);
     }
     return widths;

@@ -437,7 +437,7 @@ Booked book(int creditID, int kouzaID, const QDateTime& now, Database& db)
         return Booked::Changed;
     db.execute(QStringLiteral("INSERT INTO 講座出席 (毎講座ID, 生徒番号, 出席フラグ, 項目1, 項目2, 項目3, 項目4, コメント, 宿題, 更新日時,"
                                      " 更新回数, 欠席連絡, 振替ID) VALUES (?, ?, 0, 0, 0, 0, 0, '', 0, ?, 0, 0, ?)"),
-                      {kouzaID, credit->stuNo, funcDateText(QDate::currentDate()), creditID});
+                      {kouzaID, credit->stuNo, funcDateText(now.isValid() ? now.date() : QDate::currentDate()), creditID});
     db.execute(QStringLiteral("UPDATE 毎講座履歴 SET 受講人数 = (SELECT COUNT(*) FROM 講座出席 WHERE 毎講座ID = ?) WHERE 毎講座ID = ?"),
                       {kouzaID, kouzaID});
     transaction.commit();

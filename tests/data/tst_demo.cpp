@@ -79,6 +79,25 @@ private slots:
         QCOMPARE(QImage(m_dir.filePath(QStringLiteral("Picture/1.jpg"))).size(), QSize(240, 320));
     }
 
+    // Every lesson belongs to a regular class with its students; the latest absences
+    // with notice have their make-ups, a booked one (a school with two classes of a
+    // grade and subject) with its seat in the lesson it went to.
+    void classesAndMakeups()
+    {
+        QVERIFY(gDatabase.open(first(), false));
+        const auto count = [](const char* sql) { return gDatabase.engine().query(QString::fromUtf8(sql)).values.value(0).toInt(); };
+        QCOMPARE(count("SELECT COUNT(*) FROM 毎講座履歴 WHERE 通常クラスID NOT IN (SELECT 通常クラスID FROM 通常クラス)"), 0);
+        QVERIFY(count("SELECT COUNT(*) FROM クラス生徒") >= m_summary.students - m_summary.deletedStudents);
+        QVERIFY(count("SELECT COUNT(*) FROM 振替 WHERE 状態 = 0") > 0);
+        QCOMPARE(count("SELECT COUNT(*) FROM 振替 f WHERE 状態 = 1 AND NOT EXISTS (SELECT 1 FROM 講座出席 a"
+                       " WHERE a.毎講座ID = f.振替講座ID AND a.生徒番号 = f.生徒番号 AND a.振替ID = f.振替ID)"),
+                 0);
+        QCOMPARE(count("SELECT COUNT(*) FROM 振替 f WHERE NOT EXISTS (SELECT 1 FROM 講座出席 a"
+                       " WHERE a.毎講座ID = f.欠席講座ID AND a.生徒番号 = f.生徒番号 AND a.出席フラグ = 0 AND a.欠席連絡 = 1)"),
+                 0);
+        gDatabase.close();
+    }
+
     void refusesAnExistingFile()
     {
         QFile file(first());
