@@ -113,6 +113,20 @@ int funcSaveClosure(const Closure& c)
     return id;
 }
 
+ClosureWrite funcUpdateClosure(const Closure& c, const Closure& asRead)
+{
+    Transaction transaction;
+    const EngineRows now = rows(QStringLiteral("SELECT 休校日名, 開始日, 終了日 FROM マスタ休校日 WHERE 休校日ID = ? AND 削除フラグ = 0"),
+                                {asRead.id});
+    if (now.count == 0)
+        return ClosureWrite::Gone;
+    if (Closure{asRead.id, now.values[0].toString(), now.values[1].toString(), now.values[2].toString()} != asRead)
+        return ClosureWrite::Changed;
+    funcSaveClosure(c);
+    transaction.commit();
+    return ClosureWrite::Stored;
+}
+
 void subDeleteClosure(int id)
 {
     gDatabase.execute(QStringLiteral("UPDATE マスタ休校日 SET 削除フラグ = 1 WHERE 休校日ID = ?"), {id});

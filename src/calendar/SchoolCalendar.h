@@ -47,6 +47,10 @@ QList<Closure> funcClosures();
 std::optional<QString> funcClosureProblem(const Closure& closure);
 // Adds or (id != 0) rewrites a closure; returns its ID.
 int funcSaveClosure(const Closure& closure);
+enum class ClosureWrite { Stored, Changed, Gone };
+// Rewrites the closure read as asRead. Changed when another PC changed it since,
+// Gone when it deleted it; then nothing is written.
+ClosureWrite funcUpdateClosure(const Closure& closure, const Closure& asRead);
 void subDeleteClosure(int id);
 // True until the office has stored or been offered closures once (the table is empty).
 bool funcClosuresNeverSet();

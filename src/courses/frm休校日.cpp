@@ -251,8 +251,14 @@ bool frm休校日::cmdSave_Click()
         }
         int id = 0;
         if (!funcTrySave(QStringLiteral("frm休校日 - cmdSave_Click"), QStringLiteral("休校日を保存できませんでした。"),
-                         [&] { id = SchoolCalendar::funcSaveClosure(edited); }))
+                         [&] { id = funcStoreEdited(edited); }))
             return false;
+        if (id == 0) {
+            // Another PC's closure was kept: it is shown as it is now.
+            subClosureListSet(edited.id);
+            subClosureShow();
+            return true;
+        }
         Closure stored = edited;
         stored.id = id;
         subClosureListSet(id);
@@ -260,6 +266,29 @@ bool frm休校日::cmdSave_Click()
         subLessonsOnClosure(stored);
         return true;
     });
+}
+
+int frm休校日::funcStoreEdited(const Closure& edited)
+{
+    if (edited.id == 0)
+        return SchoolCalendar::funcSaveClosure(edited);
+    switch (SchoolCalendar::funcUpdateClosure(edited, m_closure)) {
+    case SchoolCalendar::ClosureWrite::Stored: return edited.id;
+    case SchoolCalendar::ClosureWrite::Changed:
+        if (MsgBox(QStringLiteral("他のパソコンでこの休校日が変更されています。上書きしますか？（いいえ：他のパソコンの内容を残します）"),
+                   MsgButtons::YesNoDefaultNo, MsgIcon::Question, kTitle)
+            != MsgAnswer::Yes)
+            return 0;
+        return SchoolCalendar::funcSaveClosure(edited);
+    case SchoolCalendar::ClosureWrite::Gone: break;
+    }
+    if (MsgBox(QStringLiteral("この休校日は他のパソコンで削除されています。新しい休校日として保存しますか？"), MsgButtons::YesNo,
+               MsgIcon::Question, kTitle)
+        != MsgAnswer::Yes)
+        return 0;
+    Closure added = edited;
+    added.id = 0;
+    return SchoolCalendar::funcSaveClosure(added);
 }
 
 // A closure set after the term was planned: the lessons on its days are listed, and deleted if the user wishes.

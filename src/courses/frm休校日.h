@@ -38,6 +38,9 @@ private:
     void subHolidayListSet();
     void subLessonsOnClosure(const Closure& closure);
     Closure funcEdited() const;
+    // Stores the closure typed over the one shown, asking when another PC changed
+    // or deleted it meanwhile; its ID, or 0 when the user kept the other PC's.
+    int funcStoreEdited(const Closure& edited);
     bool funcChanged() const;
 
     QTreeWidget* lvClosure = nullptr;

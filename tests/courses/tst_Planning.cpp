@@ -26,6 +26,8 @@ private slots:
     void termWindowStoresWhatItPreviewed();
     void classWindowEditsPatternAndMembers();
     void closureWindowOffersDefaultsAndDeletesLessons();
+    void closureMeetsAnotherPc_data();
+    void closureMeetsAnotherPc();
     void holidayListLoadedAfterItsDifferences();
 };
 
@@ -158,6 +160,45 @@ void tst_Planning::closureWindowOffersDefaultsAndDeletesLessons()
     QVERIFY(!window.cmdSave_Click());
     QCOMPARE(pf.ui().lastText(), kClosureFormatText);
     QCOMPARE(pf.count(QStringLiteral("マスタ休校日")), 3);
+}
+
+void tst_Planning::closureMeetsAnotherPc_data()
+{
+    QTest::addColumn<QString>("elsewhere");
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<QString>("stored");   // the live closures afterwards
+    QTest::addColumn<QString>("shown");    // the name the window shows
+    const QString renamed = QStringLiteral("UPDATE マスタ休校日 SET 休校日名 = '夏休み' WHERE 休校日ID = 1");
+    const QString deleted = QStringLiteral("UPDATE マスタ休校日 SET 削除フラグ = 1 WHERE 休校日ID = 1");
+    QTest::newRow("renamed: いいえ keeps theirs") << renamed << false << "夏休み,年末年始" << "夏休み";
+    QTest::newRow("renamed: はい overwrites") << renamed << true << "お盆休み,年末年始" << "お盆休み";
+    QTest::newRow("deleted: はい adds it again") << deleted << true << "お盆休み,年末年始" << "お盆休み";
+    QTest::newRow("deleted: いいえ leaves it gone") << deleted << false << "年末年始" << "";
+    QTest::newRow("unchanged: no question") << QStringLiteral("UPDATE マスタ休校日 SET 休校日名 = '年末' WHERE 休校日ID = 2") << false
+                                            << "お盆休み,年末" << "お盆休み";
+}
+
+void tst_Planning::closureMeetsAnotherPc()
+{
+    QFETCH(QString, elsewhere);
+    QFETCH(bool, yes);
+    QFETCH(QString, stored);
+    QFETCH(QString, shown);
+    PlanningSchool school;
+    ProgramFolder& pf = school.pf;
+    for (const Closure& c : SchoolCalendar::funcDefaultClosures())
+        SchoolCalendar::funcSaveClosure(c);
+    frm休校日 window;
+    auto* list = child<QTreeWidget>(&window, QStringLiteral("lvClosure"));
+    list->setCurrentItem(list->topLevelItem(0));
+    child<QLineEdit>(&window, QStringLiteral("txtName"))->setText(QStringLiteral("お盆休み"));
+    pf.execElsewhere(elsewhere);
+    pf.ui().answers = {yes ? MsgAnswer::Yes : MsgAnswer::No};
+    pf.ui().clear();
+    QVERIFY(window.cmdSave_Click());
+    QCOMPARE(pf.list(QStringLiteral("SELECT 休校日名 FROM マスタ休校日 WHERE 削除フラグ = 0 ORDER BY 開始日, 休校日ID")), stored);
+    QCOMPARE(child<QLineEdit>(&window, QStringLiteral("txtName"))->text(), shown);
+    QCOMPARE(pf.ui().texts().size(), elsewhere.contains(QStringLiteral("ID = 2")) ? 0 : 1);
 }
 
 void tst_Planning::holidayListLoadedAfterItsDifferences()
