@@ -1,6 +1,7 @@
 // Make-ups on the large school: 60 lessons a week of one grade and subject over
 // ten weeks, each with 20 of 300 students as takers; the booking list of one
-// credit (every lesson of its ±2 weeks checked for seats), and 10,000 open
+// credit (every lesson of its ±2 weeks checked for seats), the list of make-ups
+// due, and 10,000 open
 // credits past their window expiring in one run.
 #include "BenchSchool.h"
 #include "CommonBase.h"
@@ -59,6 +60,17 @@ void BM_Makeup_BookingList(benchmark::State& state)
     state.counters["lessons"] = static_cast<double>(offers);
 }
 BENCHMARK(BM_Makeup_BookingList)->Unit(benchmark::kMillisecond);
+
+// 「振替予定・期限間近」 as it opens on the large school's day.
+void BM_Makeup_DueList(benchmark::State& state)
+{
+    credit();
+    qsizetype rows = 0;
+    for (auto _ : state)
+        rows = Makeup::dueList(LargeSchool::kSchoolDay).size();
+    state.counters["rows"] = static_cast<double>(rows);
+}
+BENCHMARK(BM_Makeup_DueList)->Unit(benchmark::kMillisecond);
 
 void BM_Makeup_Expiry_10000(benchmark::State& state)
 {

@@ -155,7 +155,14 @@ QString caption(const Row& row, int from)
     return parts.join(u' ');
 }
 
-const QString kCaptionColumns = QStringLiteral("q.講座日, q.曜日名, q.時限名, q.学年名, q.科目名, q.講座クラス名, q.講師名, q.教室名");
+// A lesson h with the names of its master entries. Joined directly, not through
+// the view: a view on the right of a LEFT JOIN is read whole for every list.
+const QString kCaptionColumns = QStringLiteral("h.講座日, w.曜日名, t.時限名, g.学年名, k.科目名, c.講座クラス名, te.講師名, r.教室名");
+const QString kNameJoins = QStringLiteral(
+    " LEFT JOIN マスタ曜日 w ON w.曜日ID = h.曜日ID LEFT JOIN マスタ時限 t ON t.時限ID = h.時限ID"
+    " LEFT JOIN マスタ学年 g ON g.学年ID = h.学年ID LEFT JOIN マスタ科目 k ON k.科目ID = h.科目ID"
+    " LEFT JOIN マスタ講座クラス c ON c.講座クラスID = h.講座クラスID LEFT JOIN マスタ講師 te ON te.講師ID = h.講師ID"
+    " LEFT JOIN マスタ教室 r ON r.教室ID = h.教室ID");
 
 QDate lastOfNextMonth(const QDate& day)
 {
@@ -391,8 +398,9 @@ QList<MakeupOffer> bookingList(int creditID, const QDate& today)
         QStringLiteral("SELECT h.毎講座ID, h.定員数, ") + kCaptionColumns
             + QStringLiteral(", (SELECT COUNT(*) FROM 講座出席 a WHERE a.毎講座ID = h.毎講座ID AND a.振替ID IS NULL),"
                              " (SELECT COUNT(*) FROM 振替 f WHERE f.振替講座ID = h.毎講座ID AND f.状態 IN (1, 2))"
-                             " FROM 毎講座履歴 h INNER JOIN QRY_講座内容 q ON q.毎講座ID = h.毎講座ID"
-                             " WHERE h.講座日 >= ? AND h.講座日 <= ? AND h.学年ID = ? AND h.科目ID = ? AND h.毎講座ID <> ?")
+                             " FROM 毎講座履歴 h")
+            + kNameJoins
+            + QStringLiteral(" WHERE h.講座日 >= ? AND h.講座日 <= ? AND h.学年ID = ? AND h.科目ID = ? AND h.毎講座ID <> ?")
             + regular
             + QStringLiteral(" AND NOT EXISTS (SELECT 生徒番号 FROM 講座出席 s WHERE s.毎講座ID = h.毎講座ID AND s.生徒番号 = ?)"
                              " ORDER BY h.講座日, h.時限ID, h.毎講座ID"),
@@ -498,8 +506,8 @@ static QList<MakeupDue> duesWhere(const QString& where, const QString& order, co
                                  " s.生徒氏名, s.保護者電話, s.電話, ")
                       + kCaptionColumns
                       + QStringLiteral(" FROM (振替 f INNER JOIN 生徒台帳 s ON s.生徒番号 = f.生徒番号)"
-                                       " LEFT JOIN QRY_講座内容 q ON q.毎講座ID = CASE WHEN f.状態 IN (1, 2) THEN f.振替講座ID ELSE f.欠席講座ID END"
-                                       " WHERE ")
+                                       " LEFT JOIN 毎講座履歴 h ON h.毎講座ID = CASE WHEN f.状態 IN (1, 2) THEN f.振替講座ID ELSE f.欠席講座ID END")
+                      + kNameJoins + QStringLiteral(" WHERE ")
                       + where + QStringLiteral(" ORDER BY ") + order,
                   values),
             [&](const Row& row) {
@@ -511,8 +519,8 @@ static QList<MakeupDue> duesWhere(const QString& where, const QString& order, co
 
 QList<MakeupDue> dueList(const QDate& today)
 {
-    return duesWhere(QStringLiteral("s.削除フラグ = 0 AND ((f.状態 = 0 AND f.期限 >= ? AND f.期限 <= ?) OR (f.状態 = 1 AND q.講座日 >= ?))"),
-                     QStringLiteral("CASE WHEN f.状態 = 1 THEN q.講座日 ELSE f.期限 END, s.氏名カナ, f.振替ID"),
+    return duesWhere(QStringLiteral("s.削除フラグ = 0 AND ((f.状態 = 0 AND f.期限 >= ? AND f.期限 <= ?) OR (f.状態 = 1 AND h.講座日 >= ?))"),
+                     QStringLiteral("CASE WHEN f.状態 = 1 THEN h.講座日 ELSE f.期限 END, s.氏名カナ, f.振替ID"),
                      {funcDateText(today), funcDateText(today.addDays(kDueDays)), funcDateText(today)});
 }
 
@@ -530,9 +538,15 @@ QList<MakeupOfMonth> monthList(const QList<int>& students, const QDate& from, co
     for (int n : students)
         numbers << QString::number(n);
     // The lesson missed may have been deleted since; its day is kept with the credit.
-    eachRow(query(QStringLiteral("SELECT f.生徒番号, f.状態, f.期限, f.欠席日, a.曜日名, a.科目名, b.講座日, b.曜日名, b.時限名"
-                                 " FROM (振替 f LEFT JOIN QRY_講座内容 a ON a.毎講座ID = f.欠席講座ID)"
-                                 " LEFT JOIN QRY_講座内容 b ON b.毎講座ID = f.振替講座ID AND f.状態 IN (1, 2)"
+    // The lessons are joined to their masters directly: through the view a report
+    // of hundreds of students waited on every lesson of the year.
+    eachRow(query(QStringLiteral("SELECT f.生徒番号, f.状態, f.期限, f.欠席日, wa.曜日名, k.科目名, b.講座日, wb.曜日名, t.時限名"
+                                 " FROM 振替 f LEFT JOIN 毎講座履歴 a ON a.毎講座ID = f.欠席講座ID"
+                                 " LEFT JOIN マスタ曜日 wa ON wa.曜日ID = a.曜日ID"
+                                 " LEFT JOIN マスタ科目 k ON k.科目ID = f.科目ID"
+                                 " LEFT JOIN 毎講座履歴 b ON b.毎講座ID = f.振替講座ID AND f.状態 IN (1, 2)"
+                                 " LEFT JOIN マスタ曜日 wb ON wb.曜日ID = b.曜日ID"
+                                 " LEFT JOIN マスタ時限 t ON t.時限ID = b.時限ID"
                                  " WHERE f.状態 <> 4 AND f.生徒番号 IN (")
                       + numbers.join(u',')
                       + QStringLiteral(") AND ((f.欠席日 >= ? AND f.欠席日 <= ?) OR (b.講座日 >= ? AND b.講座日 <= ?))"
