@@ -37,7 +37,8 @@ int main(int argc, char** argv)
                "  large: 生徒約3,000人・講座約30,000件・出席約300,000件（性能測定用）\n";
         return 2;
     };
-    if (args.size() < 2 || args.size() > 4)
+    // A path that starts with "-" is an option mistyped (--help), never a file to create.
+    if (args.size() < 2 || args.size() > 4 || (!server && args[1].startsWith(u'-')))
         return usage();
     DemoSize size = DemoSize::Small;
     if (args.size() >= 3) {
