@@ -192,8 +192,10 @@ void tst_Makeup::changedBackAndAttended()
     // The monthly report lists the month's make-ups after the lessons; none in a month without any.
     const std::optional<monthly::Report> may = monthly::funcBuild({1, 2}, day("2026/05/01"), day("2026/05/31"));
     QStringList told;
-    for (const monthly::Student& s : may->students)
+    for (const monthly::Student& s : may->students) {
         told << s.pages.back().pieces.back().comment;
+        QVERIFY(s.pages.front().pieces.front().facts && !s.pages.back().pieces.back().facts);
+    }
     QCOMPARE(told, QStringList({QStringLiteral("【振替授業】\n05/11(月) 数学の欠席 → 05/12(月) 1限に振替済み"),
                                 QStringLiteral("【振替授業】\n05/11(月) 数学の欠席 → 振替できます（05/25まで）")}));
     QVERIFY(Makeup::monthList({1, 2}, day("2026/06/01"), day("2026/06/30")).isEmpty());
