@@ -53,10 +53,7 @@ frm休校日::frm休校日(QWidget* parent) : QDialog(parent)
 void frm休校日::buildControls()
 {
     auto* closureBox = named<QGroupBox>(this, QStringLiteral("fraClosure"), QStringLiteral("休校日"));
-    lvClosure = named<QTreeWidget>(closureBox, QStringLiteral("lvClosure"));
-    lvClosure->setRootIsDecorated(false);
-    lvClosure->setAllColumnsShowFocus(true);
-    lvClosure->setHeaderLabels({QStringLiteral("名前"), QStringLiteral("期間")});
+    lvClosure = funcFlatList(closureBox, QStringLiteral("lvClosure"), {QStringLiteral("名前"), QStringLiteral("期間")});
     txtName = named<QLineEdit>(closureBox, QStringLiteral("txtName"));
     txtName->setMaxLength(50);
     txtFrom = named<QLineEdit>(closureBox, QStringLiteral("txtFrom"));
@@ -86,10 +83,8 @@ void frm休校日::buildControls()
     spnYear->setRange(Holidays::kFirstYear, Holidays::kLastYear);
     spnYear->setSuffix(QStringLiteral("年"));
     lblYear = named<QLabel>(holidayBox, QStringLiteral("lblYear"));
-    lvHoliday = named<QTreeWidget>(holidayBox, QStringLiteral("lvHoliday"));
-    lvHoliday->setRootIsDecorated(false);
-    lvHoliday->setAllColumnsShowFocus(true);
-    lvHoliday->setHeaderLabels({QStringLiteral("祝日"), QStringLiteral("日付"), QStringLiteral("授業")});
+    lvHoliday = funcFlatList(holidayBox, QStringLiteral("lvHoliday"),
+                             {QStringLiteral("祝日"), QStringLiteral("日付"), QStringLiteral("授業")});
     cmdCsv = named<QPushButton>(holidayBox, QStringLiteral("cmdCsv"), QStringLiteral("内閣府の祝日CSVを読み込む(&L)..."));
     auto* yearRow = new QHBoxLayout;
     yearRow->addWidget(spnYear);

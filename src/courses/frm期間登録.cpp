@@ -53,10 +53,8 @@ void frm期間登録::buildControls()
     auto* classBox = named<QGroupBox>(this, QStringLiteral("fraClass"), QStringLiteral("登録するクラス"));
     chkAll = named<QCheckBox>(classBox, QStringLiteral("chkAll"), QStringLiteral("すべてのクラス(&A)"));
     chkAll->setChecked(true);
-    lvClass = named<QTreeWidget>(classBox, QStringLiteral("lvClass"));
-    lvClass->setRootIsDecorated(false);
-    lvClass->setAllColumnsShowFocus(true);
-    lvClass->setHeaderLabels({QStringLiteral("クラス"), QStringLiteral("講師"), QStringLiteral("人数")});
+    lvClass = funcFlatList(classBox, QStringLiteral("lvClass"),
+                           {QStringLiteral("クラス"), QStringLiteral("講師"), QStringLiteral("人数")});
     auto* classes = new QVBoxLayout(classBox);
     classes->addWidget(chkAll);
     classes->addWidget(lvClass, 1);
@@ -83,11 +81,8 @@ void frm期間登録::buildControls()
     range->addWidget(cmdPreview, 4, 0, 1, 4);
     range->setRowStretch(5, 1);
 
-    lvPreview = named<QTreeWidget>(this, QStringLiteral("lvPreview"));
-    lvPreview->setRootIsDecorated(false);
-    lvPreview->setAllColumnsShowFocus(true);
-    lvPreview->setUniformRowHeights(true);
-    lvPreview->setHeaderLabels({QStringLiteral("講座日"), QStringLiteral("クラス"), QStringLiteral("受講者"), QStringLiteral("除く理由")});
+    lvPreview = funcFlatList(this, QStringLiteral("lvPreview"),
+                             {QStringLiteral("講座日"), QStringLiteral("クラス"), QStringLiteral("受講者"), QStringLiteral("除く理由")});
     lblCount = named<QLabel>(this, QStringLiteral("lblCount"));
     lblCount->setFont(Theme::uiFont(11, true));
     cmdOK = named<QPushButton>(this, QStringLiteral("cmdOK"), QStringLiteral("登録(&E)"));

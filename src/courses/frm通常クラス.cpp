@@ -55,10 +55,7 @@ frm通常クラス::~frm通常クラス() = default;
 
 void frm通常クラス::buildControls()
 {
-    lvClass = named<QTreeWidget>(this, QStringLiteral("lvClass"));
-    lvClass->setRootIsDecorated(false);
-    lvClass->setAllColumnsShowFocus(true);
-    lvClass->setHeaderLabels({QStringLiteral("クラス"), QStringLiteral("講師"), QStringLiteral("人数")});
+    lvClass = funcFlatList(this, QStringLiteral("lvClass"), {QStringLiteral("クラス"), QStringLiteral("講師"), QStringLiteral("人数")});
     cmdNew = named<QPushButton>(this, QStringLiteral("cmdNew"), QStringLiteral("新しいクラス(&N)"));
     cmdDelete = named<QPushButton>(this, QStringLiteral("cmdDelete"), QStringLiteral("クラスを削除(&D)"));
 
@@ -83,11 +80,8 @@ void frm通常クラス::buildControls()
     auto* memberBox = named<QGroupBox>(this, QStringLiteral("fraMember"), QStringLiteral("生徒（チェックした生徒がクラスの生徒です）"));
     txtFind = named<QLineEdit>(memberBox, QStringLiteral("txtFind"));
     txtFind->setPlaceholderText(QStringLiteral("氏名・カナで絞り込み"));
-    lvStu = named<QTreeWidget>(memberBox, QStringLiteral("lvStu"));
-    lvStu->setRootIsDecorated(false);
-    lvStu->setAllColumnsShowFocus(true);
-    lvStu->setUniformRowHeights(true);
-    lvStu->setHeaderLabels({QStringLiteral("生徒氏名"), QStringLiteral("氏名カナ"), QStringLiteral("開始日"), QStringLiteral("終了日")});
+    lvStu = funcFlatList(memberBox, QStringLiteral("lvStu"),
+                         {QStringLiteral("生徒氏名"), QStringLiteral("氏名カナ"), QStringLiteral("開始日"), QStringLiteral("終了日")});
     lblMember = named<QLabel>(memberBox, QStringLiteral("lblMember"));
     DTP開始 = named<QDateEdit>(memberBox, QStringLiteral("DTP開始"));
     subDatePicker(DTP開始);

@@ -2,6 +2,7 @@
 
 #include "CommonBase.h"
 #include "DaoCommon.h"
+#include "Named.h"
 #include "UiServices.h"
 #include "clsDataList.h"
 
@@ -133,6 +134,16 @@ std::vector<int> funcNeededWidths(const QTreeWidget* list)
     return widths;
 }
 } // namespace
+
+QTreeWidget* funcFlatList(QWidget* parent, const QString& name, const QStringList& headers)
+{
+    auto* list = named<QTreeWidget>(parent, name);
+    list->setRootIsDecorated(false);
+    list->setAllColumnsShowFocus(true);
+    list->setUniformRowHeights(true);
+    list->setHeaderLabels(headers);
+    return list;
+}
 
 void subFitColumns(QTreeWidget* list)
 {

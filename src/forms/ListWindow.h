@@ -67,6 +67,8 @@ private:
 // Widens a column narrower than its texts (a period with its times, a long
 // name) to fit them; a column never gets narrower than it is.
 void subFitColumns(QTreeWidget* list);
+// A list of flat rows named name: no tree lines, the whole row shown focused, every row one line high.
+QTreeWidget* funcFlatList(QWidget* parent, const QString& name, const QStringList& headers);
 // Every column as wide as its texts, and the room left in the list shared out
 // among them, so no column is cut while another wastes width.
 void subFitColumnsToList(QTreeWidget* list);

@@ -25,16 +25,6 @@
 #include <QVBoxLayout>
 
 namespace {
-QTreeWidget* list(QWidget* parent, const QString& name, const QStringList& headers)
-{
-    auto* view = named<QTreeWidget>(parent, name);
-    view->setRootIsDecorated(false);
-    view->setAllColumnsShowFocus(true);
-    view->setUniformRowHeights(true);
-    view->setHeaderLabels(headers);
-    return view;
-}
-
 QString stuName(int stuNo)
 {
     const EngineRows rows = gDatabase.engine().query(QStringLiteral("SELECT 生徒氏名 FROM 生徒台帳 WHERE 生徒番号 = ?"), {stuNo});
@@ -62,8 +52,8 @@ frm振替予約::frm振替予約(int creditID, QWidget* parent) : QDialog(parent
     lblCredit = named<QLabel>(this, QStringLiteral("lblCredit"));
     lblCredit->setTextFormat(Qt::PlainText);
     lblCredit->setWordWrap(true);
-    lvOffer = list(this, QStringLiteral("lvOffer"), {QStringLiteral("講座"), QStringLiteral("空席")});
-    lvHistory = list(this, QStringLiteral("lvHistory"), {QStringLiteral("日時"), QStringLiteral("状態")});
+    lvOffer = funcFlatList(this, QStringLiteral("lvOffer"), {QStringLiteral("講座"), QStringLiteral("空席")});
+    lvHistory = funcFlatList(this, QStringLiteral("lvHistory"), {QStringLiteral("日時"), QStringLiteral("状態")});
     lvHistory->setMaximumHeight(120);
     cmdBook = named<QPushButton>(this, QStringLiteral("cmdBook"), QStringLiteral("予約(&R)"));
     cmdCancel = named<QPushButton>(this, QStringLiteral("cmdCancel"), QStringLiteral("振替を取消(&C)"));
@@ -181,7 +171,7 @@ frm振替一覧::frm振替一覧(QWidget* parent, int stuNo)
     setWindowTitle(m_title);
     lblInfo = named<QLabel>(this, QStringLiteral("lblInfo"));
     lblInfo->setTextFormat(Qt::PlainText);
-    lvList = list(this, QStringLiteral("lvList"),
+    lvList = funcFlatList(this, QStringLiteral("lvList"),
                   {QStringLiteral("生徒番号"), QStringLiteral("生徒氏名"), QStringLiteral("保護者電話"), QStringLiteral("状態"),
                    QStringLiteral("欠席日"), QStringLiteral("期限"), QStringLiteral("講座（欠席または振替先）")});
     cmdBook = named<QPushButton>(this, QStringLiteral("cmdBook"), QStringLiteral("予約・取消(&R)"));

@@ -52,13 +52,10 @@ void frm年度更新::buildControls()
     lblYear = named<QLabel>(this, QStringLiteral("lblYear"));
     lblYear->setFont(Theme::uiFont(12, true));
     lblYear->setStyleSheet(Theme::textStyle(Theme::accent));
-    lvList = named<QTreeWidget>(this, QStringLiteral("lvList"));
-    lvList->setRootIsDecorated(false);
-    lvList->setUniformRowHeights(true);
+    lvList = funcFlatList(this, QStringLiteral("lvList"),
+                          {QStringLiteral("退塾"), QStringLiteral("区分"), QStringLiteral("生徒番号"), QStringLiteral("氏名カナ"),
+                           QStringLiteral("生徒氏名"), QStringLiteral("今年度"), QStringLiteral("新年度")});
     lvList->setAlternatingRowColors(true);
-    lvList->setAllColumnsShowFocus(true);
-    lvList->setHeaderLabels({QStringLiteral("退塾"), QStringLiteral("区分"), QStringLiteral("生徒番号"), QStringLiteral("氏名カナ"),
-                             QStringLiteral("生徒氏名"), QStringLiteral("今年度"), QStringLiteral("新年度")});
     connect(lvList, &QTreeWidget::itemChanged, this, [this] { subCountShow(); });
     lblCount = named<QLabel>(this, QStringLiteral("lblCount"));
     lblMsg = named<QLabel>(this, QStringLiteral("lblMsg"),
