@@ -298,9 +298,12 @@ std::optional<Report> funcBuild(const QList<int>& numbers, const QDate& month, c
         || !rows.open(lessonSql(in, from, to), lessonColumns()))
         return std::nullopt;   // the user has been told why
 
-    QHash<int, QStringList> makeupsOf;
-    for (const MakeupOfMonth& m : Makeup::monthList(numbers, report.month, report.month.addMonths(1).addDays(-1)))
-        makeupsOf[m.stuNo] << Makeup::funcMonthLine(m);
+    // Each student's make-ups as the text printed after the lessons.
+    QHash<int, QString> makeupsOf;
+    for (const MakeupOfMonth& m : Makeup::monthList(numbers, report.month, report.month.addMonths(1).addDays(-1))) {
+        QString& text = makeupsOf[m.stuNo];
+        text += (text.isEmpty() ? kMakeupHead : QString()) + u'\n' + Makeup::funcMonthLine(m);
+    }
     QHash<QString, std::vector<int>> rowsOf;
     for (int r = 0; r < rows.count(); ++r)
         rowsOf[rows.at(r, StudentNo)].push_back(r);
@@ -343,9 +346,7 @@ std::optional<Report> funcBuild(const QList<int>& numbers, const QDate& month, c
             st.lessons.push_back(std::move(l));
             comments.push_back(rows.at(r, Comment).trimmed());
         }
-        st.makeups = makeupsOf.value(st.number);
-        st.pages = pagesOf(st.lessons, comments,
-                           st.makeups.isEmpty() ? QString() : kMakeupHead + u'\n' + st.makeups.join(u'\n'), commentPx);
+        st.pages = pagesOf(st.lessons, comments, makeupsOf.value(st.number), commentPx);
         report.students.push_back(std::move(st));
     }
     return report;

@@ -63,7 +63,6 @@ struct Student {
     QString addressee;     // "<保護者氏名> 様", "" when no guardian is known
     QString grade;         // "中2", "" when unknown
     std::vector<Lesson> lessons;
-    QStringList makeups;   // the month's make-ups, one line each; printed after the lessons
     int attended = 0;
     int homework = 0;
     std::array<MarkMeans, kChartMonths> means;   // the last is the report's month

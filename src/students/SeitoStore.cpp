@@ -188,18 +188,17 @@ std::optional<Seito> load(int no)
 std::vector<Seito> loadMany(const QList<int>& numbers)
 {
     std::vector<Seito> found;
-    constexpr qsizetype kChunk = 500;   // numbers in one statement
-    for (qsizetype from = 0; from < numbers.size(); from += kChunk) {
-        QStringList list;
-        for (int no : numbers.mid(from, kChunk))
-            list << QString::number(no);
-        Recordset rs = gDatabase.openRecordset(QStringLiteral(" SELECT * FROM 生徒台帳 WHERE 削除フラグ = 0 AND 生徒番号 IN (")
-                                                   + list.join(u',') + QStringLiteral(") ORDER BY 生徒番号"),
-                                               dbOpenDynaset, dbReadOnly);
-        const RowLayout layout(rs);
-        for (; !rs.eof(); rs.moveNext())
-            found.push_back(layout.fromRow(rs));
-    }
+    if (numbers.isEmpty())
+        return found;
+    QStringList list;
+    for (int no : numbers)
+        list << QString::number(no);
+    Recordset rs = gDatabase.openRecordset(QStringLiteral(" SELECT * FROM 生徒台帳 WHERE 削除フラグ = 0 AND 生徒番号 IN (")
+                                               + list.join(u',') + QStringLiteral(") ORDER BY 生徒番号"),
+                                           dbOpenDynaset, dbReadOnly);
+    const RowLayout layout(rs);
+    for (; !rs.eof(); rs.moveNext())
+        found.push_back(layout.fromRow(rs));
     return found;
 }
 
