@@ -323,6 +323,11 @@ void tst_Makeup::lastSeatRace()
         QVERIFY(Makeup::cancel(here == Makeup::Booked::Done ? mine : theirs));
         pf.exec(QStringLiteral("UPDATE 振替 SET 状態 = 0, 振替講座ID = 0"));
     }
+    // Cancelled on another PC meanwhile: booking or cancelling it here writes nothing.
+    pf.execElsewhere(QStringLiteral("UPDATE 振替 SET 状態 = 4 WHERE 振替ID = %1").arg(mine));
+    QCOMPARE(Makeup::book(mine, 2), Makeup::Booked::Changed);
+    QVERIFY(!Makeup::cancel(mine));
+    QCOMPARE(pf.count(QStringLiteral("講座出席"), QStringLiteral("毎講座ID = 2")), 1);
 }
 
 void tst_Makeup::expiryTwiceAndDueList()
