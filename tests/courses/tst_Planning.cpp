@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStringEncoder>
+#include <QStyle>
 #include <QTreeWidget>
 
 #include <QtTest>
@@ -86,6 +87,10 @@ void tst_Planning::classWindowEditsPatternAndMembers()
     frm通常クラス window;
     auto* students = child<QTreeWidget>(&window, QStringLiteral("lvStu"));
     QCOMPARE(child<QTreeWidget>(&window, QStringLiteral("lvClass"))->topLevelItemCount(), 1);
+    // The names column leaves room for the tick box beside each name.
+    const int box = students->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, students);
+    for (int r = 0; r < students->topLevelItemCount(); ++r)
+        QVERIFY(students->columnWidth(0) > students->fontMetrics().horizontalAdvance(students->topLevelItem(r)->text(0)) + box);
     window.cmdNew_Click();
     child<QComboBox>(&window, QStringLiteral("cboEdit_0"))->setCurrentIndex(2);   // 中2
     // Saving without the rest is refused with the first missing item.
